@@ -83,12 +83,13 @@ class IniFile {
 
  private:
   struct Stamp {
-    bool exists = false;
+    bool exists = false, directory = false;
     unsigned long long device = 0, inode = 0, size = 0;
     long long mtimeSec = 0, mtimeNsec = 0;
     bool operator==(const Stamp&) const = default;
   };
 
+  static Stamp stampOf(const std::filesystem::path& path);
   // Re-reads the file when it changed on disk; read errors are ignored
   // (the last contents stay) unless `strict`.
   void refresh(bool strict) const;
