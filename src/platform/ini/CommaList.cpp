@@ -7,7 +7,7 @@
 namespace kroyna::ini {
 namespace {
 
-bool isSeparatorBlank(char c) { return c > 0 && c <= ' '; }
+bool isSeparatorBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 std::string_view trimBlanks(std::string_view s) {
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);

@@ -1,0 +1,24 @@
+// libFuzzer target for the settings file reader: any bytes must parse,
+// write back in a form that parses to the same text, and take a write
+// that reads back. Build with clang: -fsanitize=fuzzer,address.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "platform/ini/CommaList.h"
+#include "platform/ini/IniDocument.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  kroyna::ini::IniDocument doc = kroyna::ini::IniDocument::parse(bytes);
+  const std::string once = doc.serialize();
+  if (kroyna::ini::IniDocument::parse(once).serialize() != once) std::abort();
+  for (const std::string& section : doc.sections())
+    for (const auto& [key, value] : doc.entries(section))
+      (void)kroyna::ini::splitCommaList(value);
+  doc.setValue("Default", "Version", "2");
+  if (kroyna::ini::IniDocument::parse(doc.serialize()).value("default", "version") != "2")
+    std::abort();
+  return 0;
+}
