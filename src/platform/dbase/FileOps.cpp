@@ -1,0 +1,171 @@
+#include "platform/dbase/FileOps.h"
+
+#include "platform/dbase/DbfFile.h"
+#include "platform/dbase/TableError.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <mutex>
+#include <random>
+#include <string>
+
+namespace kroyna::dbase {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::mutex& registryMutex() {
+  static std::mutex m;
+  return m;
+}
+
+std::map<fs::path, int>& registry() {
+  static std::map<fs::path, int> r;
+  return r;
+}
+
+std::string errnoText(int e) { return std::strerror(e); }
+
+void refuseIfOpen(const fs::path& path, const std::string& action) {
+  if (isTableOpen(path))
+    throw TableError(path, "Cannot " + action + " the table: it is open in another window");
+}
+
+std::string readWholeFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    const int e = errno;
+    std::error_code ec;
+    if (!fs::exists(path, ec)) throw TableError(path, "The file does not exist");
+    throw TableError(path, "Cannot open the file: " + errnoText(e));
+  }
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw TableError(path, "Cannot read the file: " + errnoText(errno));
+  return bytes;
+}
+
+void syncFolder(const fs::path& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
+namespace detail {
+
+fs::path registryKey(const fs::path& path) {
+  std::error_code ec;
+  fs::path key = fs::weakly_canonical(fs::absolute(path, ec), ec);
+  if (ec) key = fs::absolute(path).lexically_normal();
+  return key;
+}
+
+void registerOpen(const fs::path& key) {
+  std::lock_guard lock(registryMutex());
+  ++registry()[key];
+}
+
+void unregisterOpen(const fs::path& key) {
+  std::lock_guard lock(registryMutex());
+  auto it = registry().find(key);
+  if (it != registry().end() && --it->second <= 0) registry().erase(it);
+}
+
+void writeFileAtomically(const fs::path& target, std::string_view bytes) {
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  static std::mt19937_64 rng{std::random_device{}()};
+  fs::path temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = folder / ("." + target.filename().string() + ".new" + std::to_string(rng() % 1000000));
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) throw TableError(target, "Cannot create a new file in the folder: " + errnoText(errno));
+  std::size_t done = 0;
+  int error = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error = errno;
+      break;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (!error && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && !error) error = errno;
+  if (!error && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
+  if (error) {
+    ::unlink(temp.c_str());
+    throw TableError(target, "Cannot write the file: " + errnoText(error));
+  }
+  syncFolder(folder);
+}
+
+}  // namespace detail
+
+bool isTableOpen(const fs::path& path) {
+  const fs::path key = detail::registryKey(path);
+  std::lock_guard lock(registryMutex());
+  return registry().count(key) > 0;
+}
+
+void copyOver(const fs::path& source, const fs::path& target) {
+  refuseIfOpen(target, "replace");
+  if (detail::registryKey(source) == detail::registryKey(target)) return;  // copying a file onto itself
+  detail::writeFileAtomically(target, readWholeFile(source));
+}
+
+void moveFile(const fs::path& source, const fs::path& target) {
+  refuseIfOpen(source, "move");
+  refuseIfOpen(target, "replace");
+  std::error_code ec;
+  if (!fs::exists(source, ec)) throw TableError(source, "Cannot move the file: it does not exist");
+  if (fs::exists(target, ec)) throw TableError(target, "Cannot move a file here: the file already exists");
+  if (::rename(source.c_str(), target.c_str()) == 0) {
+    syncFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
+    return;
+  }
+  const int e = errno;
+  if (e != EXDEV) throw TableError(source, "Cannot move the file to " + target.string() + ": " + errnoText(e));
+  detail::writeFileAtomically(target, readWholeFile(source));
+  if (::unlink(source.c_str()) != 0)
+    throw TableError(source, "The file was copied to " + target.string() + " but cannot be deleted: " +
+                                 errnoText(errno));
+}
+
+bool removeFile(const fs::path& path) {
+  refuseIfOpen(path, "delete");
+  if (::unlink(path.c_str()) == 0) return true;
+  const int e = errno;
+  if (e == ENOENT) return false;
+  throw TableError(path, "Cannot delete the file: " + errnoText(e));
+}
+
+bool fileExists(const fs::path& path) {
+  std::error_code ec;
+  return fs::is_regular_file(path, ec);
+}
+
+void createFromTemplate(const fs::path& patternFolder, std::string_view templateName, const fs::path& target) {
+  const fs::path pattern = patternFolder / fs::path(std::string(templateName));
+  if (!fileExists(pattern)) throw TableError(pattern, "The template table is missing");
+  refuseIfOpen(target, "replace");
+  const std::string bytes = readWholeFile(pattern);
+  const DbfTable check = parseDbf(bytes, pattern);  // a damaged template is reported, not copied
+  if (!check.readOnlyReason.empty())
+    throw TableError(pattern, "The template table cannot be used: " + check.readOnlyReason);
+  detail::writeFileAtomically(target, bytes);
+}
+
+}  // namespace kroyna::dbase
