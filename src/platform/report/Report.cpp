@@ -86,12 +86,13 @@ public:
             if (auto v = r_.source_->field(name))
                 return *v;
         if (const Expression* e = t_.findVariable(name)) {
-            // Template values may use one another; a loop gives nothing.
-            if (depth_ > 16)
+            // Template values may use one another; a name met again while
+            // it is being evaluated gives nothing, so a loop ends.
+            if (std::find(evaluating_.begin(), evaluating_.end(), upper) != evaluating_.end())
                 return {};
-            ++depth_;
+            evaluating_.push_back(upper);
             Value v = e->evaluate(ctx_);
-            --depth_;
+            evaluating_.pop_back();
             return v;
         }
         if (upper == "DATE")
@@ -318,8 +319,8 @@ private:
 
     void startPage()
     {
-        if (out_.pageCount() >= Report::kMaxPages)
-            throw ReportError("Отчет слишком велик: больше " + std::to_string(Report::kMaxPages) + " страниц.");
+        if (out_.pageCount() >= r_.maxPages_)
+            throw ReportError("Отчет слишком велик: больше " + std::to_string(r_.maxPages_) + " страниц.");
         PreparedPage p;
         p.size = page_.sizeUnits();
         out_.pages.push_back(std::move(p));
@@ -429,7 +430,7 @@ private:
     std::map<std::string, TextTemplate> textCache_;
     int pageNo_ = 0;
     int lineNo_ = 0;
-    int depth_ = 0;
+    std::vector<std::string> evaluating_;
     bool inData_ = false;
     double y_ = 0;
     double footerHeight_ = 0;

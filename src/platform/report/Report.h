@@ -70,7 +70,8 @@ public:
     PreparedReport prepare();
 
     // Upper bound on pages, against a record source that never ends.
-    static constexpr int kMaxPages = 20000;
+    void setMaxPages(int pages) { maxPages_ = pages > 0 ? pages : 1; }
+    static constexpr int kDefaultMaxPages = 20000;
 
 private:
     friend class Preparer;
@@ -79,6 +80,7 @@ private:
     VariableCallback callback_;
     BeforePrintHook hook_;
     std::map<std::string, Value> variables_;  // keys upper-cased
+    int maxPages_ = kDefaultMaxPages;
 };
 
 }  // namespace kroyna::report
