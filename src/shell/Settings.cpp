@@ -1,0 +1,79 @@
+#include "shell/Settings.h"
+
+#include <algorithm>
+
+#include "platform/ini/CommaList.h"
+#include "shell/SettingsUpgrade.h"
+#include "shell/SettingsUtils.h"
+
+namespace kroyna::shell {
+namespace {
+
+constexpr const char* kDefault = "Default";
+constexpr const char* kRemarks = "Remarks";
+
+int clampDigits(int d) { return std::clamp(d, 0, 10); }
+
+}  // namespace
+
+Settings::Settings(std::filesystem::path file) : ini_(std::move(file)) {
+  upgradeSettings(ini_);
+  reread();
+  ini_.writeBool(kDefault, "CheckStdSheetsQuantity",
+                 ini_.readBool(kDefault, "CheckStdSheetsQuantity", false));
+}
+
+void Settings::reread() {
+  margins_ = readPageMargins(ini_);
+  lenDigits_ = clampDigits(ini_.readInt(kDefault, "LenDigits", 2));
+  sqrDigits_ = clampDigits(ini_.readInt(kDefault, "SqrDigits", 3));
+  remarks_.clear();
+  for (auto& [key, value] : ini_.readSectionValues(kRemarks)) {
+    const int code = ini::parseLeadingInt(key, -1);
+    if (code < 0 || std::to_string(code) != key) continue;
+    if (std::none_of(remarks_.begin(), remarks_.end(), [&](const auto& r) { return r.first == code; }))
+      remarks_.emplace_back(code, std::move(value));
+  }
+}
+
+void Settings::setPageMargins(const PageMargins& margins) {
+  writePageMargins(ini_, margins);
+  margins_ = readPageMargins(ini_);
+}
+
+void Settings::setLenDigits(int digits) {
+  ini_.writeInt(kDefault, "LenDigits", clampDigits(digits));
+  lenDigits_ = clampDigits(digits);
+}
+
+void Settings::setSqrDigits(int digits) {
+  ini_.writeInt(kDefault, "SqrDigits", clampDigits(digits));
+  sqrDigits_ = clampDigits(digits);
+}
+
+QString Settings::formatLength(double mm) const { return shell::formatLength(mm, lenDigits_); }
+
+QString Settings::formatArea(double mm2) const { return shell::formatArea(mm2, sqrDigits_); }
+
+std::string Settings::remark(int materialCode) const {
+  for (const auto& [code, text] : remarks_)
+    if (code == materialCode) return text;
+  return {};
+}
+
+void Settings::setRemark(int materialCode, std::string text) {
+  for (auto& [code, old] : remarks_)
+    if (code == materialCode) {
+      old = std::move(text);
+      return;
+    }
+  remarks_.emplace_back(materialCode, std::move(text));
+}
+
+void Settings::saveRemarks() {
+  ini_.batch([&] {
+    for (const auto& [code, text] : remarks_) ini_.writeString(kRemarks, std::to_string(code), text);
+  });
+}
+
+}  // namespace kroyna::shell
