@@ -157,12 +157,14 @@ void PreviewWindow::fitWidth()
 {
     model_.setZoom(model_.fitWidthZoom(scroll_->viewport()->width(), canvas_->dpi()));
     refresh();
+    zoomBox_->setCurrentIndex(0);
 }
 
 void PreviewWindow::fitPage()
 {
     model_.setZoom(model_.fitPageZoom(scroll_->viewport()->size(), canvas_->dpi()));
     refresh();
+    zoomBox_->setCurrentIndex(1);
 }
 
 void PreviewWindow::setZoom(double zoom)
