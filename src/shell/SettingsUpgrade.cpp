@@ -76,11 +76,16 @@ std::filesystem::path settingsBackupPath(const std::filesystem::path& settingsFi
 bool upgradeSettings(ini::IniFile& ini) {
   if (ini.readInt("Default", "Version", 1) != 1) return false;
 
-  std::ifstream in(ini.path(), std::ios::binary);
-  if (in) {
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
-      throw ini::IniError("Settings file \"" + ini.path().string() + "\": cannot read it for the backup copy");
+  // The backup is the file exactly as it is on disk. Without a backup
+  // there is no upgrade.
+  std::error_code ec;
+  if (std::filesystem::exists(ini.path(), ec)) {
+    std::ifstream in(ini.path(), std::ios::binary);
+    std::string bytes;
+    if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in && !in.eof())
+      throw ini::IniError("Settings file \"" + ini.path().string() +
+                          "\": cannot read it to make the backup copy");
     ini::writeFileAtomically(settingsBackupPath(ini.path()), bytes);
   }
 

@@ -1,6 +1,10 @@
 // libFuzzer target for the settings file reader: any bytes must parse,
 // write back in a form that parses to the same text, and take a write
-// that reads back. Build with clang: -fsanitize=fuzzer,address.
+// that reads back. Built by hand with clang, from the source root:
+//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -Isrc \
+//     src/platform/ini/IniDocument_fuzz.cpp src/platform/ini/IniDocument.cpp \
+//     src/platform/ini/CommaList.cpp src/platform/ini/IniFile.cpp \
+//     src/platform/text/Cp1251.cpp -o ini_fuzz
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

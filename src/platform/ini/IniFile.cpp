@@ -142,7 +142,8 @@ void IniFile::refresh(bool strict) const {
 }
 
 void IniFile::reload() {
-  if (batchDepth_ > 0) throw IniError(describe(path_, "cannot re-read during a batch of changes", EBUSY));
+  if (batchDepth_ > 0)
+    throw IniError("Settings file \"" + path_.string() + "\": cannot re-read it during a batch of changes");
   load();
 }
 
