@@ -98,6 +98,8 @@ struct Table::Impl {
 
 namespace {
 
+void rebuildView(const Table& t, Table::Impl& d, std::uint64_t keepId, std::uint64_t atId);
+
 void loadRows(Table::Impl& d, const DbfTable& t, const std::unordered_map<std::int64_t, std::uint64_t>& oldIds) {
   d.rows.clear();
   d.rows.reserve(t.records.size());
@@ -147,6 +149,7 @@ Table Table::open(const fs::path& path, OpenOptions options) {
   d.registered = true;
   d.open = true;
   d.state = State::Browse;
+  rebuildView(t, d, 0, 0);
   t.first();
   return t;
 }

@@ -173,7 +173,11 @@ class Table {
   // Filtering. The filter is kept while filtering is off. Setting a new
   // filter or switching filtering moves to the first visible row.
   void setFilter(const Expr& filter);
-  void setFilter(std::string_view text);  // parsed by Expr::parse
+  // Text is parsed by Expr::parse (the char and string overloads keep text
+  // from being taken as a constant expression).
+  void setFilter(std::string_view text);
+  void setFilter(const char* text) { setFilter(std::string_view(text)); }
+  void setFilter(const std::string& text) { setFilter(std::string_view(text)); }
   const Expr& filter() const;
   void setFiltered(bool on);
   bool isFiltered() const;
@@ -185,6 +189,10 @@ class Table {
   bool findNext(const Expr& condition);
   bool findFirst(std::string_view condition);
   bool findNext(std::string_view condition);
+  bool findFirst(const char* condition) { return findFirst(std::string_view(condition)); }
+  bool findNext(const char* condition) { return findNext(std::string_view(condition)); }
+  bool findFirst(const std::string& condition) { return findFirst(std::string_view(condition)); }
+  bool findNext(const std::string& condition) { return findNext(std::string_view(condition)); }
 
   // Cached updates (file tables only). Switching is allowed only with
   // nothing pending.
