@@ -1,16 +1,141 @@
 #include "shell/Application.h"
 
+#include "shell/DataRoot.h"
+#include "shell/MainWindow.h"
+#include "shell/Messages.h"
+#include "shell/Settings.h"
+#include "shell/SingleInstance.h"
+#include "shell/WaitWindow.h"
+
+#include <QAction>
 #include <QApplication>
-#include <QMainWindow>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QSplashScreen>
+#include <QTimer>
+
+#include <memory>
 
 namespace kroyna::shell {
+namespace {
+
+const QString kTitle = QStringLiteral("Раскрой листового материала");
+
+QPixmap splashPicture() {
+  QPixmap pixmap(420, 200);
+  pixmap.fill(QColor(0xF0, 0xF0, 0xE8));
+  QPainter p(&pixmap);
+  p.setPen(QPen(QColor(0x40, 0x40, 0x40), 2));
+  p.drawRect(pixmap.rect().adjusted(1, 1, -2, -2));
+  // A sheet with a few parts, as on a cutting map.
+  p.setBrush(QColor(0xC8, 0xA8, 0x78));
+  p.drawRect(20, 30, 120, 80);
+  p.setBrush(Qt::white);
+  p.drawRect(24, 34, 60, 40);
+  p.drawRect(88, 34, 48, 40);
+  p.drawRect(24, 78, 112, 28);
+  QFont f = p.font();
+  f.setPointSize(16);
+  f.setBold(true);
+  p.setFont(f);
+  p.drawText(QRect(150, 30, 260, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("KROYNA"));
+  f.setPointSize(10);
+  f.setBold(false);
+  p.setFont(f);
+  p.drawText(QRect(150, 70, 260, 40), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, kTitle);
+  return pixmap;
+}
+
+void setStatus(QSplashScreen& splash, const QString& text) {
+  splash.showMessage(text, Qt::AlignBottom | Qt::AlignLeft, Qt::black);
+  QApplication::processEvents();
+}
+
+// Models.dat is copied from Pattern when it is missing.
+void prepareModelsFile(const DataRoot& root) {
+  const QString models = root.path(QStringLiteral("Models.dat"));
+  const QString pattern = root.path(QStringLiteral("Pattern/Models.dat"));
+  if (!QFileInfo::exists(models) && QFileInfo::exists(pattern)) QFile::copy(pattern, models);
+}
+
+}  // namespace
 
 int runApplication(int argc, char** argv) {
   QApplication app(argc, argv);
-  QMainWindow window;
-  window.setWindowTitle(QStringLiteral("Раскрой листового материала"));
+  QApplication::setApplicationName(QStringLiteral("kroyna"));
+  QApplication::setApplicationVersion(QStringLiteral("0.1"));
+  QApplication::setQuitOnLastWindowClosed(true);
+
+  QStringList args = QApplication::arguments();
+  if (!args.isEmpty()) args.removeFirst();
+  const DataRoot root(DataRoot::resolve(args, qEnvironmentVariable("KROYNA_HOME"), QDir::homePath()));
+
+  // The lock of the single-instance test lives in the data root, so the
+  // root itself is made first.
+  if (!QDir().mkpath(root.root())) {
+    showError(QStringLiteral("Не удалось создать папку данных программы %1: нет доступа или путь занят файлом.")
+                  .arg(QDir::toNativeSeparators(root.root())));
+    return 1;
+  }
+  SingleInstance instance(root.root());
+  if (!instance.acquire()) {
+    showInformation(QStringLiteral("Приложение KROYNA уже выполняется!"));
+    instance.activateRunning();
+    return 0;
+  }
+  if (auto error = root.prepare(shippedDataFolder(QApplication::applicationDirPath()))) {
+    showError(*error);
+    return 1;
+  }
+
+  // Opening the settings upgrades them and writes the keys that must exist.
+  std::unique_ptr<Settings> settings;
+  try {
+    settings = std::make_unique<Settings>(root.path(QStringLiteral("Kroyna.ini")).toStdString());
+    prepareModelsFile(root);
+  } catch (const std::exception& e) {
+    showError(QString::fromUtf8(e.what()));
+    return 1;
+  }
+
+  MainWindow window(root, *settings);
+  window.setStartupFiles(args);
+  QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
+    if (window.isMinimized()) window.showNormal();
+    window.show();
+    window.raise();
+    window.activateWindow();
+  });
+
+  QSplashScreen splash(splashPicture());
+  splash.show();
+  QApplication::processEvents();
+  setStatus(splash, QStringLiteral("Подключение внешних баз материалов"));
+  setStatus(splash, QStringLiteral("Инициализация склада"));
+  setStatus(splash, QStringLiteral("Инициализация программных модулей"));
+  WaitWindow::instance();  // created with the other shared dialogs
+  setStatus(splash, QStringLiteral("Старт программы"));
+
+  window.restorePlacement();
   window.show();
-  return app.exec();
+  splash.finish(&window);
+
+  // A test hook: quit on its own after the given milliseconds, through the
+  // same path as "Выход".
+  bool okDelay = false;
+  const int quitAfter = qEnvironmentVariableIntValue("KROYNA_QUIT_AFTER_MS", &okDelay);
+  if (okDelay && quitAfter >= 0)
+    QTimer::singleShot(quitAfter, &window, [&window] { window.command(QStringLiteral("app.exit"))->trigger(); });
+
+  const int status = QApplication::exec();
+  try {
+    settings->saveRemarks();
+  } catch (const std::exception& e) {
+    showError(QString::fromUtf8(e.what()));
+  }
+  return status;
 }
 
 }  // namespace kroyna::shell

@@ -5,7 +5,7 @@
 #include "shell/Messages.h"
 #include "shell/PageParamsDialog.h"
 #include "shell/WindowPlacement.h"
-#include "platform/ini/IniFile.h"
+#include "shell/Settings.h"
 #include "shell/WindowList.h"
 
 #include <QAction>
@@ -101,7 +101,7 @@ const CommandDef kCommands[] = {
 
 }  // namespace
 
-MainWindow::MainWindow(const DataRoot& root, ini::IniFile& settings, QWidget* parent)
+MainWindow::MainWindow(const DataRoot& root, Settings& settings, QWidget* parent)
     : QMainWindow(parent), root_(root), settings_(settings) {
   setWindowTitle(QStringLiteral("Раскрой листового материала"));
   setObjectName(QStringLiteral("MainForm"));
@@ -303,16 +303,16 @@ void MainWindow::attachOwnCommands() {
   attachCommand(QStringLiteral("win.minimize"), [this] { minimizeAll(); });
 
   QAction* check = command(QStringLiteral("set.autoCheckSheets"));
-  check->setChecked(settings_.readBool("Default", "CheckStdSheetsQuantity", false));
+  check->setChecked(settings_.ini().readBool("Default", "CheckStdSheetsQuantity", false));
   check->setEnabled(true);
   connect(check, &QAction::toggled, this,
-          [this](bool on) { writeSetting([&] { settings_.writeBool("Default", "CheckStdSheetsQuantity", on); }); });
+          [this](bool on) { writeSetting([&] { settings_.ini().writeBool("Default", "CheckStdSheetsQuantity", on); }); });
 
   QAction* mark = command(QStringLiteral("set.autoScrapsMark"));
-  mark->setChecked(settings_.readBool("Default", "AutoScrapsMark", false));
+  mark->setChecked(settings_.ini().readBool("Default", "AutoScrapsMark", false));
   mark->setEnabled(true);
   connect(mark, &QAction::toggled, this,
-          [this](bool on) { writeSetting([&] { settings_.writeBool("Default", "AutoScrapsMark", on); }); });
+          [this](bool on) { writeSetting([&] { settings_.ini().writeBool("Default", "AutoScrapsMark", on); }); });
 }
 
 QMdiSubWindow* MainWindow::addDocument(QWidget* widget) {
@@ -412,8 +412,8 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::editPageParams() {
-  PageParamsDialog dialog(readPageMargins(settings_), this);
-  if (dialog.exec() == QDialog::Accepted) writeSetting([&] { writePageMargins(settings_, dialog.margins()); });
+  PageParamsDialog dialog(settings_.pageMargins(), this);
+  if (dialog.exec() == QDialog::Accepted) writeSetting([&] { settings_.setPageMargins(dialog.margins()); });
 }
 
 void MainWindow::printerSetup() {
@@ -423,10 +423,10 @@ void MainWindow::printerSetup() {
   dialog.exec();
 }
 
-void MainWindow::restorePlacement() { restoreMainWindow(settings_, *this, *toolBar_); }
+void MainWindow::restorePlacement() { restoreMainWindow(settings_.ini(), *this, *toolBar_); }
 
 void MainWindow::savePlacement() {
-  writeSetting([&] { saveMainWindow(settings_, *this, *toolBar_); });
+  writeSetting([&] { saveMainWindow(settings_.ini(), *this, *toolBar_); });
 }
 
 void MainWindow::writeSetting(const std::function<void()>& write) {

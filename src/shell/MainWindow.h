@@ -14,13 +14,10 @@ class QToolBar;
 class QAction;
 class QPrinter;
 
-namespace kroyna::ini {
-class IniFile;
-}
-
 namespace kroyna::shell {
 
 class DataRoot;
+class Settings;
 
 // The main window "Раскрой листового материала": the document area, the
 // menus, the toolbar and the status bar. Subsystems attach their commands
@@ -29,7 +26,7 @@ class DataRoot;
 class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
-  MainWindow(const DataRoot& root, ini::IniFile& settings, QWidget* parent = nullptr);
+  MainWindow(const DataRoot& root, Settings& settings, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   // The action of a command of the command table, or nullptr.
@@ -46,7 +43,7 @@ class MainWindow : public QMainWindow {
   QPrinter& printer();
 
   const DataRoot& dataRoot() const { return root_; }
-  ini::IniFile& settings() { return settings_; }
+  Settings& settings() { return settings_; }
 
   // Names of parts databases given on the command line, kept for the
   // parts subsystem to open once the window is shown.
@@ -87,7 +84,7 @@ class MainWindow : public QMainWindow {
   void writeSetting(const std::function<void()>& write);
 
   const DataRoot& root_;
-  ini::IniFile& settings_;
+  Settings& settings_;
   QMdiArea* mdi_ = nullptr;
   QMenu* windowMenu_ = nullptr;
   QToolBar* toolBar_ = nullptr;

@@ -3,6 +3,7 @@
 #include "platform/ini/IniFile.h"
 #include "shell/AppState.h"
 #include "shell/DataRoot.h"
+#include "shell/Settings.h"
 #include "shell/WindowPlacement.h"
 
 #include <QAction>
@@ -27,7 +28,7 @@ class MainWindowTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(tmp_.isValid());
     root_ = std::make_unique<DataRoot>(tmp_.path());
-    ini_ = std::make_unique<ini::IniFile>((tmp_.path() + "/Kroyna.ini").toStdString());
+    ini_ = std::make_unique<Settings>((tmp_.path() + "/Kroyna.ini").toStdString());
     window_ = std::make_unique<MainWindow>(*root_, *ini_);
   }
   void TearDown() override { setBusy(false); }
@@ -40,7 +41,7 @@ class MainWindowTest : public ::testing::Test {
 
   QTemporaryDir tmp_;
   std::unique_ptr<DataRoot> root_;
-  std::unique_ptr<ini::IniFile> ini_;
+  std::unique_ptr<Settings> ini_;
   std::unique_ptr<MainWindow> window_;
 };
 
@@ -90,11 +91,11 @@ TEST_F(MainWindowTest, OnlyCommandsWithAHandlerAreEnabled) {
 TEST_F(MainWindowTest, CheckItemsWriteTheirKeysAtOnce) {
   window_->command("set.autoCheckSheets")->setChecked(true);
   window_->command("set.autoScrapsMark")->setChecked(true);
-  ini::IniFile reread(ini_->path());
+  ini::IniFile reread(ini_->ini().path());
   EXPECT_EQ(reread.readString("Default", "CheckStdSheetsQuantity"), "1");
   EXPECT_EQ(reread.readString("Default", "AutoScrapsMark"), "1");
   window_->command("set.autoScrapsMark")->setChecked(false);
-  EXPECT_EQ(ini::IniFile(ini_->path()).readString("Default", "AutoScrapsMark"), "0");
+  EXPECT_EQ(ini::IniFile(ini_->ini().path()).readString("Default", "AutoScrapsMark"), "0");
 }
 
 TEST_F(MainWindowTest, WindowMenuListsDocumentsWithTheActiveOneChecked) {
@@ -130,7 +131,7 @@ TEST_F(MainWindowTest, BusyFlagRefusesClosing) {
   setBusy(false);
   EXPECT_TRUE(window_->close());
   // Closing saved the placement.
-  EXPECT_TRUE(ini::IniFile(ini_->path()).keyExists("Main_Form", "Geometry"));
+  EXPECT_TRUE(ini::IniFile(ini_->ini().path()).keyExists("Main_Form", "Geometry"));
 }
 
 TEST_F(MainWindowTest, PlacementAndToolbarVisibilitySurviveARestart) {
@@ -139,7 +140,7 @@ TEST_F(MainWindowTest, PlacementAndToolbarVisibilitySurviveARestart) {
   window_->command("set.toolbar")->setChecked(false);
   EXPECT_FALSE(window_->standardToolBar()->isVisible());
   window_->savePlacement();
-  EXPECT_EQ(ini::IniFile(ini_->path()).readString("tbar97Standart", "Visible"), "0");
+  EXPECT_EQ(ini::IniFile(ini_->ini().path()).readString("tbar97Standart", "Visible"), "0");
 
   MainWindow again(*root_, *ini_);
   again.restorePlacement();
