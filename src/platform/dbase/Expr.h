@@ -32,6 +32,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,9 +45,12 @@ class Expr {
 
   // The empty expression: true for every row as a condition.
   Expr() = default;
-  // A constant.
+  // A constant number, date or truth value. Text does not convert on its
+  // own, so that a condition written as text is never taken for a constant
+  // by mistake: use Expr::parse for conditions, and Expr::constant or a
+  // comparison such as col("Name") == text for text values.
   template <typename T>
-    requires std::constructible_from<Value, T>
+    requires(std::constructible_from<Value, T> && !std::is_convertible_v<T, std::string_view>)
   Expr(T value) : Expr(constant(Value(value))) {}
 
   static Expr constant(Value value);
@@ -76,6 +80,13 @@ Expr operator<(const Expr& a, const Expr& b);
 Expr operator<=(const Expr& a, const Expr& b);
 Expr operator>(const Expr& a, const Expr& b);
 Expr operator>=(const Expr& a, const Expr& b);
+// Comparisons of an expression with a text value.
+Expr operator==(const Expr& a, std::string_view text);
+Expr operator!=(const Expr& a, std::string_view text);
+Expr operator<(const Expr& a, std::string_view text);
+Expr operator<=(const Expr& a, std::string_view text);
+Expr operator>(const Expr& a, std::string_view text);
+Expr operator>=(const Expr& a, std::string_view text);
 Expr operator&&(const Expr& a, const Expr& b);  // an empty side is left out
 Expr operator||(const Expr& a, const Expr& b);  // an empty side makes it empty (true)
 Expr operator!(const Expr& a);
