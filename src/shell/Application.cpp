@@ -1,5 +1,6 @@
 #include "shell/Application.h"
 
+#include "shell/AppContext.h"
 #include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
 #include "shell/Messages.h"
@@ -100,8 +101,13 @@ int runApplication(int argc, char** argv) {
     return 1;
   }
 
+  AppContext context(root, *settings);
   MainWindow window(root, *settings);
   window.setStartupFiles(args);
+  context.setMainWindow(&window);
+  installSubsystems(context);
+  QObject::connect(&window, &MainWindow::firstShown, &context, &AppContext::mainWindowShown,
+                   Qt::QueuedConnection);
   QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
     if (window.isMinimized()) window.showNormal();
     window.show();
@@ -113,9 +119,21 @@ int runApplication(int argc, char** argv) {
   splash.show();
   QApplication::processEvents();
   setStatus(splash, QStringLiteral("Подключение внешних баз материалов"));
+  const auto stepFailed = [&] {
+    if (context.startupError().isEmpty()) return false;
+    splash.close();
+    showError(context.startupError());
+    return true;
+  };
+  emit context.connectMaterials();
+  if (stepFailed()) return 1;
   setStatus(splash, QStringLiteral("Инициализация склада"));
+  emit context.initWarehouse();
+  if (stepFailed()) return 1;
   setStatus(splash, QStringLiteral("Инициализация программных модулей"));
   WaitWindow::instance();  // created with the other shared dialogs
+  emit context.initModules();
+  if (stepFailed()) return 1;
   setStatus(splash, QStringLiteral("Старт программы"));
 
   window.restorePlacement();
@@ -130,6 +148,7 @@ int runApplication(int argc, char** argv) {
     QTimer::singleShot(quitAfter, &window, [&window] { window.command(QStringLiteral("app.exit"))->trigger(); });
 
   const int status = QApplication::exec();
+  emit context.mainWindowClosed();
   try {
     settings->saveRemarks();
   } catch (const std::exception& e) {

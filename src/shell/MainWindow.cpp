@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "shell/AppContext.h"
 #include "shell/AppState.h"
 #include "shell/DataRoot.h"
 #include "shell/Messages.h"
@@ -460,6 +461,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
       event->ignore();
       return;
     }
+  }
+  bool cancel = false;
+  if (AppContext* context = AppContext::current(); context && context->mainWindow() == this)
+    emit context->mainWindowClosing(cancel);
+  if (cancel) {
+    event->ignore();
+    return;
   }
   savePlacement();
   event->accept();

@@ -1,0 +1,19 @@
+#include "shell/AppContext.h"
+
+namespace kroyna::shell {
+namespace {
+AppContext* g_current = nullptr;
+}
+
+AppContext::AppContext(const DataRoot& root, Settings& settings, QObject* parent)
+    : QObject(parent), root_(root), settings_(settings) {
+  g_current = this;
+}
+
+AppContext::~AppContext() {
+  if (g_current == this) g_current = nullptr;
+}
+
+AppContext* AppContext::current() { return g_current; }
+
+}  // namespace kroyna::shell

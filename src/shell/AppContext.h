@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace kroyna::shell {
+
+class DataRoot;
+class Settings;
+class MainWindow;
+
+// What every subsystem needs from the running program: the data root, the
+// settings, the main window, and the start-up and shut-down steps to join.
+//
+// Subsystems join the steps by connecting to the signals below from their
+// install function (listed in Subsystems.cpp); slots run in the order the
+// install functions connected them.
+class AppContext : public QObject {
+  Q_OBJECT
+ public:
+  AppContext(const DataRoot& root, Settings& settings, QObject* parent = nullptr);
+  ~AppContext() override;
+
+  // The context of the running program (or of a test that made one).
+  static AppContext* current();
+
+  const DataRoot& root() const { return root_; }
+  Settings& settings() const { return settings_; }
+  MainWindow* mainWindow() const { return mainWindow_; }
+  void setMainWindow(MainWindow* window) { mainWindow_ = window; }
+
+  // Called by a start-up step that failed: the message is shown and the
+  // program exits with status 1.
+  void failStartup(const QString& message) {
+    if (startupError_.isEmpty()) startupError_ = message;
+  }
+  const QString& startupError() const { return startupError_; }
+
+ signals:
+  // Splash step "Подключение внешних баз материалов". Slots must not let
+  // exceptions out (they would cross Qt's signal code): a slot that fails
+  // calls failStartup(), and the start stops with that message.
+  void connectMaterials();
+  // Splash step "Инициализация склада".
+  void initWarehouse();
+  // Splash step "Инициализация программных модулей".
+  void initModules();
+  // The main window has been shown for the first time (edge lists, stock
+  // check, recent files, AutoRun import, files of the command line).
+  void mainWindowShown();
+  // The main window is about to close; a slot sets `cancel` to keep it
+  // open (a refused save, unsaved stock the user wants to keep).
+  void mainWindowClosing(bool& cancel);
+  // The main window has closed for good (write lists kept in memory).
+  void mainWindowClosed();
+
+ private:
+  const DataRoot& root_;
+  Settings& settings_;
+  MainWindow* mainWindow_ = nullptr;
+  QString startupError_;
+};
+
+// Connects every subsystem to the context (Subsystems.cpp).
+void installSubsystems(AppContext& context);
+
+}  // namespace kroyna::shell

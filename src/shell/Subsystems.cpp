@@ -1,0 +1,13 @@
+#include "shell/AppContext.h"
+
+// Each subsystem's install function connects it to the start-up and
+// shut-down steps and attaches its main-window commands. The order here is
+// the order in which they run at each step.
+
+namespace kroyna::shell {
+
+void installSubsystems(AppContext& context) {
+  (void)context;
+}
+
+}  // namespace kroyna::shell
