@@ -17,13 +17,17 @@ function(kroyna_library name dir)
   endif()
 endfunction()
 
-# kroyna_test_dir(NAME DIR [DEPS ...]): one GoogleTest program from every
-# .cpp in a test folder, registered with CTest.
+# kroyna_test_dir(NAME DIR [QT] [DEPS ...]): one GoogleTest program from
+# every .cpp in a test folder, registered with CTest. QT runs the tests
+# inside a QApplication (widgets, offscreen platform).
 function(kroyna_test_dir name dir)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${dir}/*.cpp")
   if(NOT sources)
     return()
+  endif()
+  if(ARG_QT)
+    list(APPEND sources "${CMAKE_SOURCE_DIR}/tests/common/QtTestMain.cpp")
   endif()
   add_executable(${name} ${sources})
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/src" "${CMAKE_SOURCE_DIR}/tests")
