@@ -1,0 +1,133 @@
+// kroyna-cut: lays out one cutting job without a display.
+//
+//   kroyna-cut [--progress] JOB.json     (JOB.json "-" reads standard input)
+//
+// Prints the maps as JSON on standard output. Exit status 0 on success,
+// 2 when the job is refused (bad input, no parts, a part larger than the
+// sheet), 1 when the result could not be written.
+
+#include "CutJob.h"
+
+#include "engine/MaterialRun.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+namespace {
+
+using namespace kroyna;
+
+constexpr const char* Usage = "usage: kroyna-cut [--progress] JOB.json";
+
+// Messages of the cutting run break lines with "\r"; a terminal wants "\n".
+std::string forTerminal(std::string message)
+{
+    for (char& c : message) {
+        if (c == '\r')
+            c = '\n';
+    }
+    return message;
+}
+
+bool readAll(const std::string& path, std::string& out, std::string& error)
+{
+    if (path == "-") {
+        out.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        if (std::cin.bad()) {
+            error = "cannot read standard input";
+            return false;
+        }
+        return true;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open: " + std::string(std::strerror(errno));
+        return false;
+    }
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (in.bad()) {
+        error = "cannot read";
+        return false;
+    }
+    out = buffer.str();
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool progress = false;
+    std::string path;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--progress") {
+            progress = true;
+        } else if (arg == "--help" || arg == "-h") {
+            std::cout << Usage << "\n";
+            return 0;
+        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+            std::cerr << "kroyna-cut: unknown option " << arg << "\n" << Usage << "\n";
+            return 2;
+        } else if (path.empty()) {
+            path = arg;
+        } else {
+            std::cerr << "kroyna-cut: only one job can be cut at a time\n" << Usage << "\n";
+            return 2;
+        }
+    }
+    if (path.empty()) {
+        std::cerr << Usage << "\n";
+        return 2;
+    }
+
+    std::string bytes;
+    std::string error;
+    if (!readAll(path, bytes, error)) {
+        std::cerr << path << ": " << error << "\n";
+        return 2;
+    }
+
+    cut::CutJob job;
+    try {
+        job = cut::parseJob(bytes);
+    } catch (const cut::JobError& e) {
+        std::cerr << path << ": " << e.what() << "\n";
+        return 2;
+    }
+
+    engine::EngineContext ctx;
+    if (const auto refusal = engine::LoadMaterial(ctx, job)) {
+        std::cerr << forTerminal(*refusal) << "\n";
+        return 2;
+    }
+
+    if (progress) {
+        ctx.Progress = [&ctx, last = std::int64_t{-1}](std::int64_t done, std::int64_t total) mutable {
+            // About a hundred lines a pass at most.
+            const std::int64_t step = total / 100 + 1;
+            if (done != total && done / step == last)
+                return;
+            last = done / step;
+            std::cerr << "pass " << ctx.PassNumber << ": variant " << done << " of " << total << ", "
+                      << ctx.Parts.RemainingTotal() << " copies to place\n";
+        };
+    }
+
+    engine::MaterialHooks hooks; // standard sheets running out ends the run
+    const engine::MaterialOutcome outcome = engine::RunMaterial(ctx, hooks);
+
+    const std::string result = cut::serializeResult(ctx, outcome);
+    if (std::fwrite(result.data(), 1, result.size(), stdout) != result.size() || std::fflush(stdout) != 0) {
+        std::cerr << "kroyna-cut: cannot write the result: " << std::strerror(errno) << "\n";
+        return 1;
+    }
+    return 0;
+}
