@@ -101,8 +101,13 @@ private:
 
     NodePtr parseNot()
     {
-        if (eatWord("not"))
-            return make(Op::Not, {parseNot()});
+        if (eatWord("not")) {
+            if (++depth_ > 200)
+                fail("слишком глубокая вложенность");
+            NodePtr n = make(Op::Not, {parseNot()});
+            --depth_;
+            return n;
+        }
         return parseCompare();
     }
 

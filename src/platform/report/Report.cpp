@@ -7,6 +7,7 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 namespace kroyna::report {
@@ -265,7 +266,7 @@ private:
     double bandHeight(const Band& b)
     {
         double h = b.heightExpr ? b.heightExpr->evaluate(ctx_).toNumber() : b.height;
-        return std::clamp(h, 0.0, 100000.0);
+        return std::isfinite(h) ? std::clamp(h, 0.0, 100000.0) : 0;
     }
 
     TextTemplate parsed(const std::string& text)
@@ -383,7 +384,9 @@ private:
         double h = instantiate(b, objs);
         if (columns) {
             double cw = b.columnWidthExpr ? b.columnWidthExpr->evaluate(ctx_).toNumber() : b.columnWidth;
-            int cols = cw > 0 ? std::max(1, static_cast<int>(page_.printableWidth() / cw)) : 1;
+            if (!std::isfinite(cw) || cw < 1)
+                cw = page_.printableWidth();
+            const int cols = std::clamp(static_cast<int>(page_.printableWidth() / cw), 1, 1000);
             if (col_ >= cols)
                 flushColumns();
             if (col_ == 0) {

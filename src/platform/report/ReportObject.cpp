@@ -243,7 +243,9 @@ void ReportObject::loadProperties(QXmlStreamReader& r)
 
 bool ReportObject::applyBinding(const std::string& a, const Value& v)
 {
+    // Positions and sizes stay within a sane range whatever an expression gives.
     double d = v.toNumber();
+    d = std::isfinite(d) ? std::clamp(d, -1e6, 1e6) : 0;
     if (a == "x") x = d;
     else if (a == "y") y = d;
     else if (a == "width") width = d;
