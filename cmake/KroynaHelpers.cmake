@@ -40,3 +40,13 @@ function(kroyna_test_dir name dir)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# kroyna_fuzz(NAME SOURCE DEPS...): a libFuzzer target (configure with
+# CMAKE_CXX_COMPILER=clang++ and -DKROYNA_FUZZ=ON).
+function(kroyna_fuzz name source)
+  add_executable(${name} ${source})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/src")
+  target_link_libraries(${name} PRIVATE ${ARGN})
+endfunction()

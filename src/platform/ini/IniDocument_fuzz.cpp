@@ -1,6 +1,7 @@
 // libFuzzer target for the settings file reader: any bytes must parse,
 // write back in a form that parses to the same text, and take a write
-// that reads back. Built by hand with clang, from the source root:
+// that reads back. Built as target ini_fuzz with -DKROYNA_FUZZ=ON and clang,
+// or by hand from the source root:
 //   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -Isrc \
 //     src/platform/ini/IniDocument_fuzz.cpp src/platform/ini/IniDocument.cpp \
 //     src/platform/ini/CommaList.cpp src/platform/ini/IniFile.cpp \
