@@ -9,6 +9,7 @@
 
 #include "platform/dbase/DbfFile.h"
 #include "platform/dbase/Expr.h"
+#include "platform/text/Cp1251.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kroyna::dbase;
@@ -34,7 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;  // a structure this layer does not write (a field name it refuses)
   }
   const DbfTable again = parseDbf(written, "fuzz.dbf");
-  if (again.fields != table.fields || again.records.size() != table.records.size()) std::abort();
+  if (again.fields.size() != table.fields.size() || again.records.size() != table.records.size()) std::abort();
+  for (std::size_t i = 0; i < table.fields.size(); ++i) {
+    const FieldDef& a = again.fields[i];
+    const FieldDef& b = table.fields[i];
+    // Names are written in capitals.
+    if (!kroyna::text::equalsIgnoreCase(a.name, b.name) || a.type != b.type || a.width != b.width ||
+        a.decimals != b.decimals)
+      std::abort();
+  }
   for (std::size_t i = 0; i < table.records.size(); ++i)
     if (again.records[i].deleted != table.records[i].deleted) std::abort();
   return 0;

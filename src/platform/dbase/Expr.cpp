@@ -412,12 +412,11 @@ Expr operator<(const Expr& a, const Expr& b) { return make(ExprOp::Lt, a, b); }
 Expr operator<=(const Expr& a, const Expr& b) { return make(ExprOp::Le, a, b); }
 Expr operator>(const Expr& a, const Expr& b) { return make(ExprOp::Gt, a, b); }
 Expr operator>=(const Expr& a, const Expr& b) { return make(ExprOp::Ge, a, b); }
-Expr operator==(const Expr& a, std::string_view t) { return make(ExprOp::Eq, a, Expr::constant(Value(t))); }
-Expr operator!=(const Expr& a, std::string_view t) { return make(ExprOp::Ne, a, Expr::constant(Value(t))); }
-Expr operator<(const Expr& a, std::string_view t) { return make(ExprOp::Lt, a, Expr::constant(Value(t))); }
-Expr operator<=(const Expr& a, std::string_view t) { return make(ExprOp::Le, a, Expr::constant(Value(t))); }
-Expr operator>(const Expr& a, std::string_view t) { return make(ExprOp::Gt, a, Expr::constant(Value(t))); }
-Expr operator>=(const Expr& a, std::string_view t) { return make(ExprOp::Ge, a, Expr::constant(Value(t))); }
+Expr detail::compareWithText(int op, const Expr& a, std::string_view text) {
+  static constexpr ExprOp kOps[] = {ExprOp::Eq, ExprOp::Ne, ExprOp::Lt, ExprOp::Le, ExprOp::Gt, ExprOp::Ge};
+  if (op < 0 || op > 5) throw std::invalid_argument("Unknown comparison");
+  return make(kOps[op], a, Expr::constant(Value(text)));
+}
 Expr operator&&(const Expr& a, const Expr& b) {
   if (a.isEmpty()) return b;
   if (b.isEmpty()) return a;

@@ -80,13 +80,26 @@ Expr operator<(const Expr& a, const Expr& b);
 Expr operator<=(const Expr& a, const Expr& b);
 Expr operator>(const Expr& a, const Expr& b);
 Expr operator>=(const Expr& a, const Expr& b);
-// Comparisons of an expression with a text value.
-Expr operator==(const Expr& a, std::string_view text);
-Expr operator!=(const Expr& a, std::string_view text);
-Expr operator<(const Expr& a, std::string_view text);
-Expr operator<=(const Expr& a, std::string_view text);
-Expr operator>(const Expr& a, std::string_view text);
-Expr operator>=(const Expr& a, std::string_view text);
+// Comparisons of an expression with a text value (templates, so that a
+// literal 0 is never taken for a null text pointer).
+namespace detail {
+// op: 0 =, 1 <>, 2 <, 3 <=, 4 >, 5 >=
+Expr compareWithText(int op, const Expr& a, std::string_view text);
+template <typename T>
+concept TextLike = std::is_convertible_v<const T&, std::string_view> && !std::is_arithmetic_v<T>;
+}  // namespace detail
+template <detail::TextLike T>
+Expr operator==(const Expr& a, const T& text) { return detail::compareWithText(0, a, text); }
+template <detail::TextLike T>
+Expr operator!=(const Expr& a, const T& text) { return detail::compareWithText(1, a, text); }
+template <detail::TextLike T>
+Expr operator<(const Expr& a, const T& text) { return detail::compareWithText(2, a, text); }
+template <detail::TextLike T>
+Expr operator<=(const Expr& a, const T& text) { return detail::compareWithText(3, a, text); }
+template <detail::TextLike T>
+Expr operator>(const Expr& a, const T& text) { return detail::compareWithText(4, a, text); }
+template <detail::TextLike T>
+Expr operator>=(const Expr& a, const T& text) { return detail::compareWithText(5, a, text); }
 Expr operator&&(const Expr& a, const Expr& b);  // an empty side is left out
 Expr operator||(const Expr& a, const Expr& b);  // an empty side makes it empty (true)
 Expr operator!(const Expr& a);
