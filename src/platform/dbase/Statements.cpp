@@ -5,6 +5,7 @@
 #include "platform/text/Cp1251.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <numeric>
 
@@ -324,14 +325,31 @@ Table select(const RowSource& source, const std::vector<std::string>& columns, c
   const BoundExpr cond(where, source.fields(), source.name());
   std::vector<std::size_t> picked;
   std::vector<FieldDef> fields;
+  std::vector<std::string> renamed;  // output names given with "as"
   if (columns.empty()) {
     for (std::size_t i = 0; i < source.fields().size(); ++i) picked.push_back(i);
+    renamed.resize(picked.size());
   } else {
-    for (const auto& c : columns) picked.push_back(static_cast<std::size_t>(requireField(source.fields(), c, source.name())));
+    for (const auto& c : columns) {
+      std::string field = c, as;
+      std::string lower = c;
+      for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      const auto at = lower.find(" as ");
+      if (at != std::string::npos) {
+        field = c.substr(0, at);
+        as = c.substr(at + 4);
+        while (!as.empty() && as.front() == ' ') as.erase(as.begin());
+        while (!as.empty() && as.back() == ' ') as.pop_back();
+        while (!field.empty() && field.back() == ' ') field.pop_back();
+        if (as.empty()) throw TableError(source.name(), "Column \"" + c + "\" has no name after \"as\"");
+      }
+      picked.push_back(static_cast<std::size_t>(requireField(source.fields(), field, source.name())));
+      renamed.push_back(as);
+    }
   }
-  for (std::size_t p : picked) {
-    FieldDef f = source.fields()[p];
-    f.name = bareName(f.name);
+  for (std::size_t i = 0; i < picked.size(); ++i) {
+    FieldDef f = source.fields()[picked[i]];
+    f.name = renamed[i].empty() ? bareName(f.name) : renamed[i];
     fields.push_back(std::move(f));
   }
   std::vector<std::pair<std::size_t, bool>> keys;
@@ -361,7 +379,7 @@ Table select(const RowSource& source, const std::vector<std::string>& columns, c
   // the later ones keep their alias.
   for (std::size_t i = 0; i < fields.size(); ++i)
     for (std::size_t j = 0; j < i; ++j)
-      if (text::equalsIgnoreCase(fields[i].name, fields[j].name)) {
+      if (renamed[i].empty() && text::equalsIgnoreCase(fields[i].name, fields[j].name)) {
         fields[i].name = source.fields()[picked[i]].name;
         break;
       }

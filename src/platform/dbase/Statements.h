@@ -122,8 +122,9 @@ struct OrderKey {
   bool descending = false;
 };
 
-// The rows for which `where` holds, with the named columns (all stored
-// columns for an empty list) under their unqualified names, in source order
+// The rows for which `where` holds, with the named columns (all columns
+// of the source for an empty list) under their unqualified names or the
+// name given as in "m.Material as MatName", in source order
 // or stably sorted by the keys (texts compared ignoring letter case, then
 // exactly; nulls first). Keys may name columns that are not selected.
 Table select(const RowSource& source, const std::vector<std::string>& columns = {},

@@ -165,6 +165,11 @@ TEST_F(Stock, LeftJoinGivesEveryCatalogueMaterialAndSumsItsStock) {
   EXPECT_EQ(inner.rowCount(), 5u);  // the offcut of material 5 has no catalogue row
   Table printed = select(inner, {"a.Name", "a.Length", "m.Material"}, col("a.Code") == 3, {{"m.Material"}, {"a.Name"}});
   EXPECT_EQ(printed.field(2).name, "MATERIAL");  // the alias is dropped
+  Table named = select(inner, {"a.Name", "m.Code", "a.Code", "m.Material As MatName"});
+  EXPECT_EQ(named.field(1).name, "CODE");
+  EXPECT_EQ(named.field(2).name, "a.CODE");  // a second Code keeps its alias
+  EXPECT_EQ(named.field(3).name, "MatName");
+  EXPECT_THROW(select(inner, {"m.Material as "}), TableError);
   EXPECT_EQ(allRows(printed)[0][0], Value(""));
   EXPECT_THROW(join(materials, "m", offcuts, "m", "Code", "Code", JoinKind::Left), TableError);
 }

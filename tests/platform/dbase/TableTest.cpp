@@ -315,6 +315,26 @@ TEST_F(OffcutTable, RefreshSeesChangesOfOthersAndKeepsTheRow) {
   EXPECT_THROW(cached.refresh(), TableError);
 }
 
+TEST(ReadOnlyTable, AFieldTypeThisLayerCannotWriteOpensForReading) {
+  TempDir dir;
+  const auto p = dir / "Memo.dbf";
+  makeTable(p, {FieldDef::character("NAME", 10), FieldDef::character("NOTE", 10)}, {{Value("a"), Value("12")}});
+  std::string bytes = readBytes(p);
+  bytes[32 + 32 + 11] = 'M';  // NOTE becomes a memo field
+  writeBytes(p, bytes);
+  Table t = Table::open(p);
+  EXPECT_TRUE(t.isReadOnly());
+  EXPECT_EQ(t.asString("Name"), "a");
+  EXPECT_TRUE(t.isNull("Note"));
+  try {
+    t.edit();
+    FAIL();
+  } catch (const TableError& e) {
+    EXPECT_NE(std::string(e.what()).find("NOTE"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(readBytes(p), bytes);
+}
+
 TEST(MemoryTable, HoldsDeclaredFieldsForReports) {
   Table t = Table::inMemory({FieldDef::numeric("Code", 11), FieldDef::character("Material", 100),
                              FieldDef::numeric("ShSquare", 20, 6), FieldDef::numeric("ScSquare", 20, 6)});
