@@ -245,7 +245,7 @@ void PreviewWindow::saveAs(const QString& path)
         throw ReportError("Сохранение в файлы \"." + ext.toStdString() + "\" не поддерживается.");
 }
 
-void PreviewWindow::open(const QString& path)
+void PreviewWindow::openFile(const QString& path)
 {
     model_.setReport(PreparedReport::read(path));
     setWindowTitle(model_.report().title.isEmpty() ? QFileInfo(path).fileName() : model_.report().title);
@@ -279,7 +279,7 @@ void PreviewWindow::onOpen()
     if (path.isEmpty())
         return;
     try {
-        open(path);
+        openFile(path);
     } catch (const ReportError& e) {
         QMessageBox::critical(this, windowTitle(), QString::fromUtf8(e.what()));
     }

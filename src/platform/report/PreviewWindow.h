@@ -38,7 +38,7 @@ public:
     // Saves by the file's extension (.kpr prepared report, .pdf, and the
     // exports offered); ReportError on failure or an extension not offered.
     void saveAs(const QString& path);
-    void open(const QString& path);
+    void openFile(const QString& path);
 
     // File name filters of the save dialog, by the exports offered.
     QStringList saveFilters() const;

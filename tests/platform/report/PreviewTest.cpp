@@ -94,9 +94,9 @@ TEST_F(Preview, WindowSavesReopensAndOffersOnlyAskedExports)
     EXPECT_GT(QFileInfo(dir.filePath(QStringLiteral("r.pdf"))).size(), 1000);
 
     PreviewWindow other(PreparedReport{}, PreviewExport::None);
-    other.open(dir.filePath(QStringLiteral("r.kpr")));
+    other.openFile(dir.filePath(QStringLiteral("r.kpr")));
     EXPECT_EQ(other.model().report().toXml(), w.model().report().toXml());
-    EXPECT_THROW(other.open(dir.filePath(QStringLiteral("missing.kpr"))), ReportError);
+    EXPECT_THROW(other.openFile(dir.filePath(QStringLiteral("missing.kpr"))), ReportError);
     // A failed open keeps the report that was shown.
     EXPECT_EQ(other.model().report().pageCount(), w.model().report().pageCount());
 
