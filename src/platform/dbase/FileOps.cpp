@@ -168,4 +168,51 @@ void createFromTemplate(const fs::path& patternFolder, std::string_view template
   detail::writeFileAtomically(target, bytes);
 }
 
+RebuildResult rebuildFromTemplate(const fs::path& table, const fs::path& templateFile, const fs::path& backup) {
+  using Step = RebuildResult::Step;
+  try {
+    refuseIfOpen(table, "rebuild");
+    removeFile(backup);
+    moveFile(table, backup);
+  } catch (const TableError& e) {
+    return {Step::Backup, e.what()};
+  }
+  Step step = Step::Template;
+  try {
+    createFromTemplate(templateFile.parent_path(), templateFile.filename().string(), table);
+    step = Step::Rows;
+    const DbfTable old = readDbfFile(backup);
+    DbfTable fresh = readDbfFile(table);
+    if (old.fields.size() > fresh.fields.size())
+      throw TableError(table, "The template has fewer columns (" + std::to_string(fresh.fields.size()) +
+                                  ") than the table (" + std::to_string(old.fields.size()) + ")");
+    for (const auto& r : old.records) {
+      if (r.deleted) continue;
+      DbfRecord rec;
+      for (std::size_t i = 0; i < fresh.fields.size(); ++i) {
+        Value v = i < r.values.size() ? coerceForField(fresh.fields[i], r.values[i], table, true) : Value();
+        if (v.isNull() && fresh.fields[i].type == FieldType::Character) v = Value("");
+        rec.values.push_back(std::move(v));
+      }
+      fresh.records.push_back(std::move(rec));
+    }
+    fresh.lastUpdate = Date{};
+    writeDbfFile(table, fresh);
+  } catch (const TableError& e) {
+    RebuildResult result{step, e.what()};
+    try {
+      copyOver(backup, table);
+    } catch (const TableError& restore) {
+      result.message += "; the rows stay in " + backup.string() + ": " + restore.what();
+    }
+    return result;
+  }
+  try {
+    removeFile(backup);
+  } catch (const TableError&) {
+    // The table is rebuilt; a backup that cannot be deleted is harmless.
+  }
+  return {};
+}
+
 }  // namespace kroyna::dbase
