@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libgsf-1-dev libxlsxwriter-dev nlohmann-json3-dev
   xvfb xauth poppler-utils fonts-dejavu-core
-  python3 python3-dbf
+  python3 python3-dbf python3-openpyxl
 )
 missing=()
 for p in "${packages[@]}"; do
