@@ -1,0 +1,176 @@
+#include "catalogues/Catalogues.h"
+
+#include "catalogues/CatalogueTables.h"
+#include "platform/dbase/Statements.h"
+#include "platform/ini/IniFile.h"
+#include "shell/Messages.h"
+
+#include <cmath>
+
+namespace kroyna::catalogues {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+Catalogues* g_instance = nullptr;
+
+// Decimal text of a whole number held in a numeric cell; empty for a
+// blank cell.
+QString wholeText(const dbase::Value& v) {
+  if (v.isNumber()) return QString::number(static_cast<long long>(std::llround(v.number())));
+  if (v.isText()) return QString::fromStdString(v.text()).trimmed();
+  return {};
+}
+
+QString wholeTextOrZero(const dbase::Value& v) {
+  const QString t = wholeText(v);
+  return t.isEmpty() ? QStringLiteral("0") : t;
+}
+
+int toInt(const QString& text, int def) {
+  bool ok = false;
+  const int v = text.toInt(&ok);
+  return ok ? v : def;
+}
+
+}  // namespace
+
+int MaterialList::codeAt(int i) const {
+  if (i < 0 || i >= codes.size()) return -1;
+  return toInt(codes[i], -1);
+}
+
+int MaterialList::indexOfCode(int code) const {
+  return static_cast<int>(codes.indexOf(QString::number(code)));
+}
+
+int EdgeList::indexOfCode(int code) const {
+  return static_cast<int>(codes.indexOf(QString::number(code)));
+}
+
+Catalogues::Catalogues(QString dataRoot, ini::IniFile& settings, QObject* parent)
+    : QObject(parent), dataRoot_(std::move(dataRoot)), settings_(settings) {
+  edges_.codes = {QStringLiteral("0")};
+  edges_.colors = {QString::number(kNoEdgeColor)};
+  edges_.names = {QString::fromUtf8(kNoEdgeName)};
+  edges_.allowances = {QStringLiteral("0")};
+  g_instance = this;
+}
+
+Catalogues::~Catalogues() {
+  if (g_instance == this) g_instance = nullptr;
+}
+
+Catalogues* Catalogues::instance() { return g_instance; }
+
+QString Catalogues::materialsTablePath() const {
+  const CataloguePaths paths{fs::path(dataRoot_.toStdString())};
+  return QString::fromStdString((external_ ? paths.externalMaterials() : paths.localMaterials()).string());
+}
+
+QString Catalogues::edgesTablePath() const {
+  const CataloguePaths paths{fs::path(dataRoot_.toStdString())};
+  return QString::fromStdString((external_ ? paths.externalEdges() : paths.localEdges()).string());
+}
+
+bool Catalogues::ApplyCatalogueMode() {
+  const int baseType = settings_.readInt("MatBaseChange", "BaseType", 0);
+  const QString basePath = QString::fromStdString(settings_.readString("MatBaseChange", "BasePath"));
+  const ModeOutcome out = applyCatalogueMode(CataloguePaths{fs::path(dataRoot_.toStdString())}, baseType, basePath);
+  if (out.changed) external_ = out.external;
+  for (const QString& w : out.warnings) shell::showMessage(w, shell::MsgIcon::Warning);
+  for (const QString& e : out.errors) shell::showError(e);
+  return out.errors.empty();
+}
+
+MaterialList Catalogues::materialList(bool withAllMaterials) const {
+  MaterialList list;
+  if (withAllMaterials) {
+    list.names << QString::fromUtf8(kAllMaterialsName);
+    list.codes << QString::number(kAllMaterialsCode);
+  }
+  try {
+    const dbase::Table rows = dbase::select(dbase::RowSource(fs::path(materialsTablePath().toStdString())),
+                                            {"MATERIAL", "CODE"}, {}, {{"MATERIAL"}});
+    for (std::size_t i = 0; i < rows.rowCount(); ++i) {
+      const dbase::Row row = rows.rowAt(i);
+      list.names << QString::fromStdString(row[0].toString());
+      list.codes << wholeText(row[1]);
+    }
+  } catch (const std::exception&) {
+    // An unreadable table lists no materials; the windows show an empty
+    // list rather than failing.
+  }
+  return list;
+}
+
+QString Catalogues::materialName(int code) const {
+  try {
+    const dbase::RowSource source(fs::path(materialsTablePath().toStdString()));
+    const int nameField = dbase::findField(source.fields(), "MATERIAL");
+    const int codeField = dbase::findField(source.fields(), "CODE");
+    if (nameField < 0 || codeField < 0) return {};
+    const QString wanted = QString::number(code);
+    for (const dbase::Row& row : source.rows()) {
+      if (wholeText(row[codeField]) == wanted) return QString::fromStdString(row[nameField].toString());
+    }
+  } catch (const std::exception&) {
+  }
+  return {};
+}
+
+void Catalogues::ReloadEdgeList() {
+  EdgeList list;
+  list.codes << QStringLiteral("0");
+  list.colors << QString::number(kNoEdgeColor);
+  list.names << QString::fromUtf8(kNoEdgeName);
+  list.allowances << QStringLiteral("0");
+  try {
+    const dbase::Table rows = dbase::select(dbase::RowSource(fs::path(edgesTablePath().toStdString())),
+                                            {"CODE", "NAME", "COLOR", "PRIPUSK"}, {}, {{"NAME"}});
+    for (std::size_t i = 0; i < rows.rowCount(); ++i) {
+      const dbase::Row row = rows.rowAt(i);
+      list.codes << wholeText(row[0]);
+      list.names << QString::fromStdString(row[1].toString());
+      list.colors << wholeTextOrZero(row[2]);
+      list.allowances << wholeTextOrZero(row[3]);
+    }
+  } catch (const std::exception&) {
+    // An unreadable edge table leaves only "<нет>".
+  }
+  edges_ = std::move(list);
+}
+
+QString Catalogues::edgeName(int code) const {
+  const int i = edges_.indexOfCode(code);
+  return i < 0 ? QString() : edges_.names[i];
+}
+
+int Catalogues::edgeColor(int code, int defaultColor) const {
+  const int i = edges_.indexOfCode(code);
+  return i < 0 ? defaultColor : toInt(edges_.colors[i], defaultColor);
+}
+
+int Catalogues::edgeAllowance(int code) const {
+  const int i = edges_.indexOfCode(code);
+  return i < 0 ? 0 : toInt(edges_.allowances[i], 0);
+}
+
+int Catalogues::sideWithAllowance(int length, int code) const { return length + edgeAllowance(code); }
+
+void Catalogues::rereadDefaultEdge() { defaultEdge_ = settings_.readInt("Border", "DefBorder", 0); }
+
+void Catalogues::writeEdgeColours() const {
+  std::vector<EdgeColour> colours;
+  for (int i = 0; i < edges_.size(); ++i) {
+    bool okCode = false;
+    const int code = edges_.codes[i].toInt(&okCode);
+    if (!okCode) continue;  // a row still without a code has no colour to keep
+    colours.push_back({code, toInt(edges_.colors[i], 0)});
+  }
+  if (colours.empty() || colours.front().code != 0) colours.insert(colours.begin(), {0, kNoEdgeColor});
+  catalogues::writeEdgeColours(CataloguePaths{fs::path(dataRoot_.toStdString())}.edgeColours(), colours);
+}
+
+}  // namespace kroyna::catalogues
