@@ -1,5 +1,7 @@
 #include "shell/AppContext.h"
 
+#include "catalogues/Catalogues.h"
+
 // Each subsystem's install function connects it to the start-up and
 // shut-down steps and attaches its main-window commands. The order here is
 // the order in which they run at each step.
@@ -7,7 +9,7 @@
 namespace kroyna::shell {
 
 void installSubsystems(AppContext& context) {
-  (void)context;
+  catalogues::install(context);
 }
 
 }  // namespace kroyna::shell
