@@ -665,6 +665,31 @@ Expr parseCondition(const Table::Impl& d, std::string_view text) {
 
 }  // namespace
 
+std::vector<Row> Table::rowsWhere(const Expr& condition) const {
+  const Impl& d = *d_;
+  d.requireOpen();
+  const BoundExpr bound(condition, d.fields, d.name());
+  std::vector<Row> out;
+  const Row* saved = d.peek;
+  try {
+    for (const RowRec& r : d.rows) {
+      if (r.deleted) continue;
+      const bool editing = (d.state == State::Edit || d.state == State::Insert) && r.id == d.editId;
+      d.peek = editing ? &d.buffer : &r.values;
+      if (!bound.holds([&](int f) { return value(f); })) continue;
+      Row row;
+      row.reserve(d.fields.size());
+      for (int i = 0; i < fieldCount(); ++i) row.push_back(value(i));
+      out.push_back(std::move(row));
+    }
+  } catch (...) {
+    d.peek = saved;
+    throw;
+  }
+  d.peek = saved;
+  return out;
+}
+
 bool Table::findFirst(const Expr& condition) {
   d_->requireOpen();
   return findFrom(*this, *d_, condition, 0);

@@ -183,8 +183,10 @@ class Table {
   bool isFiltered() const;
 
   // Search by a condition, whether or not filtering is on: findFirst goes
-  // to the first visible row that matches, findNext to the next one after
-  // the current row. On no match they return false and leave the cursor.
+  // to the first visible row that matches, findNext to the next visible one
+  // after the current row. On no match they return false and leave the
+  // cursor. (Rows hidden by the filter cannot become current; rowsWhere()
+  // reads them.)
   bool findFirst(const Expr& condition);
   bool findNext(const Expr& condition);
   bool findFirst(std::string_view condition);
@@ -193,6 +195,12 @@ class Table {
   bool findNext(const char* condition) { return findNext(std::string_view(condition)); }
   bool findFirst(const std::string& condition) { return findFirst(std::string_view(condition)); }
   bool findNext(const std::string& condition) { return findNext(std::string_view(condition)); }
+
+  // Every row of the table (pending edits included, filter or not) for
+  // which the condition holds, in table order, with stored and calculated
+  // values; the cursor does not move. For reading the rows of one material
+  // whatever the window's own filter shows.
+  std::vector<Row> rowsWhere(const Expr& condition) const;
 
   // Cached updates (file tables only). Switching is allowed only with
   // nothing pending.

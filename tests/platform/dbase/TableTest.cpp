@@ -111,6 +111,20 @@ TEST_F(OffcutTable, FindFirstAndNextWithOrWithoutFiltering) {
   EXPECT_TRUE(t.findFirst(col("Many") > 3));
 }
 
+TEST_F(OffcutTable, RowsWhereReadsPastTheFilterWithPendingEdits) {
+  Table t = Table::open(file, {.cachedUpdates = true});
+  t.setFilter("Code=5");
+  t.setFiltered(true);
+  t.edit();
+  t.setDouble("Code", 3);  // not posted yet: still counts
+  const auto rows = t.rowsWhere(col("Code") == 3);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0][0], Value("A-1"));
+  EXPECT_EQ(rows[2][0], Value(""));
+  EXPECT_EQ(t.state(), Table::State::Edit);
+  EXPECT_EQ(t.rowsWhere({}).size(), 4u);
+}
+
 TEST_F(OffcutTable, PostedChangesGoToTheFileAtOnceWithoutCachedUpdates) {
   Table t = Table::open(file);
   t.findFirst(col("Name") == "Остаток");
