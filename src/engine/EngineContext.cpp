@@ -23,7 +23,6 @@ void EngineContext::Reset()
     LastOrientation = OrientationNone;
     Step = 0;
     State = PassState::Normal;
-    Abort = false;
     PlacedNothing = false;
 }
 

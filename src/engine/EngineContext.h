@@ -61,7 +61,10 @@ public:
     EngineContext();
 
     // Destroys the parts list, the current layout, the stock list and both
-    // layout lists and creates them empty again; parameters are kept.
+    // layout lists and creates them empty again, and clears the state of the
+    // passes. Parameters, the stock counter, the hooks and the abort flag are
+    // kept: the abort flag belongs to the whole cutting run, which resets the
+    // context around every material.
     void Reset();
 
     // The free rectangle of a whole standard sheet in search coordinates:
@@ -92,7 +95,10 @@ public:
     std::int32_t Step = 0;            // step counter C of the variant
     PassState State = PassState::Normal;
     std::int32_t StockCount = 0;      // S: standard sheets still available
-    bool Abort = false;               // ends the running pass after the current variant
+    // Set by the user interface (from ProcessEvents) to end the running pass
+    // after the current variant; no later pass or material runs then.
+    // Cleared only by the caller at the start of a cutting run.
+    bool Abort = false;
     // Set by a pass whose best variant placed no copy: such a pass makes no
     // map and the material must end (repeating it would never finish).
     bool PlacedNothing = false;

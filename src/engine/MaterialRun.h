@@ -58,7 +58,7 @@ std::string PartTooLargeMessage(const std::string& materialName);
 bool FitsStandardSheet(const CuttingParameters& params, std::int32_t length, std::int32_t width,
                        std::uint8_t rotate);
 
-// Resets the context and loads the material: parameters, stock counter, one
+// Resets the context (the abort flag stays as it is) and loads the material: parameters, stock counter, one
 // stock entry per physical offcut (when offered), and every part row with
 // Many > 0 (TDetal::Row is the row's index in input.Parts). Returns the
 // refusal message when no part is left or some part does not fit the

@@ -231,6 +231,12 @@ PassState LaterPass(EngineContext& ctx)
     }
 
     ++ctx.PassNumber;
+    // The search takes the parts largest first. The first pass sorts them;
+    // when it found no sheet in stock it returned before sorting, and the
+    // later passes must not then run on the list in table order. On a list
+    // already sorted the sort exchanges nothing, so the part indices of the
+    // maps made so far stay valid.
+    ctx.Parts.SortBySize();
     ctx.Parts.ApplyKerf(true, params.Kerf);
     ctx.InitialRegions.assign(1, ctx.StandardSheetRegion(1));
 

@@ -194,8 +194,10 @@ TEST(RunMaterial, AbortBeforeTheMaterialDoesNothing)
     EngineContext ctx;
     MaterialInput in = kitchenSheet();
     in.Parts.push_back(part("p", 500, 400, 1));
-    ASSERT_FALSE(LoadMaterial(ctx, in));
+    // The flag of the run outlives the reset that loading a material makes.
     ctx.Abort = true;
+    ASSERT_FALSE(LoadMaterial(ctx, in));
+    EXPECT_TRUE(ctx.Abort);
     EXPECT_EQ(RunMaterial(ctx, {}).End, MaterialEnd::Aborted);
     EXPECT_EQ(ctx.Results.Count(), 0);
 }

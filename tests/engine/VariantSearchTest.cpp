@@ -252,3 +252,26 @@ TEST(Passes, APassThatPlacesNothingEndsTheMaterial)
     EXPECT_EQ(ctx.Results.Count(), 1);
     EXPECT_EQ(ctx.Parts[0].Remaining, 1);
 }
+
+TEST(Passes, LaterPassesTakeThePartsLargestFirstAfterAFirstPassWithoutSheets)
+{
+    // Stock control found no sheet, so the first pass returned before
+    // sorting; the user then goes on without counting.
+    EngineContext ctx;
+    sheet(ctx, 1000, 500);
+    ctx.Params.StockControl = true;
+    ctx.StockCount = 0;
+    ctx.Parts.AddDetal("small", 100, 100, 1, RotateFree);
+    ctx.Parts.AddDetal("big", 900, 400, 1, RotateFree);
+    ASSERT_EQ(FirstPass(ctx), PassState::NoSheetLeft);
+    ctx.Params.StockControl = false;
+    ASSERT_EQ(LaterPass(ctx), PassState::Normal);
+    ASSERT_EQ(ctx.Results.Count(), 1);
+    const TSheetsList& map = *ctx.Results.Items(0);
+    std::string atCorner;
+    for (const TDetalHandle& p : map.Placements.All()) {
+        if (p.X == 0 && p.Y == 0)
+            atCorner = ctx.Parts[p.DetalIndex].Name;
+    }
+    EXPECT_EQ(atCorner, "big");
+}
