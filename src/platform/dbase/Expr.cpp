@@ -36,7 +36,7 @@ Expr make(ExprOp op, const Expr& a, const Expr& b = {}) {
   n->a = a.node();
   n->b = b.node();
   if (!n->a || ((op != ExprOp::Not && op != ExprOp::Neg) && !n->b))
-    throw std::invalid_argument("An operator is missing an operand");
+    throw TableError({}, "An operator is missing an operand");
   return Expr(std::shared_ptr<const Expr::Node>(std::move(n)));
 }
 
@@ -95,8 +95,8 @@ class Parser {
 
  private:
   [[noreturn]] void fail(const std::string& why) const {
-    throw std::invalid_argument("Condition \"" + std::string(s_) + "\": " + why + " at position " +
-                                std::to_string(pos_ + 1));
+    throw TableError({}, "Condition \"" + std::string(s_) + "\": " + why + " at position " +
+                             std::to_string(pos_ + 1));
   }
 
   void skip() {
@@ -414,7 +414,7 @@ Expr operator>(const Expr& a, const Expr& b) { return make(ExprOp::Gt, a, b); }
 Expr operator>=(const Expr& a, const Expr& b) { return make(ExprOp::Ge, a, b); }
 Expr detail::compareWithText(int op, const Expr& a, std::string_view text) {
   static constexpr ExprOp kOps[] = {ExprOp::Eq, ExprOp::Ne, ExprOp::Lt, ExprOp::Le, ExprOp::Gt, ExprOp::Ge};
-  if (op < 0 || op > 5) throw std::invalid_argument("Unknown comparison");
+  if (op < 0 || op > 5) throw TableError({}, "Unknown comparison");
   return make(kOps[op], a, Expr::constant(Value(text)));
 }
 Expr operator&&(const Expr& a, const Expr& b) {

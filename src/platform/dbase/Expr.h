@@ -26,6 +26,7 @@
 // by `<>`; arithmetic with a null gives null; division by zero gives null.
 // Comparing a number with a text or a date is an error.
 
+#include "platform/dbase/TableError.h"
 #include "platform/dbase/Value.h"
 
 #include <concepts>
@@ -56,7 +57,7 @@ class Expr {
   static Expr constant(Value value);
   static Expr field(std::string name);
   // Parses text; `?` marks take the parameters in order. Throws
-  // std::invalid_argument with the position of the fault.
+  // TableError with the position of the fault.
   static Expr parse(std::string_view text, const std::vector<Value>& params = {});
 
   bool isEmpty() const { return !node_; }

@@ -611,8 +611,8 @@ void Table::setFilter(std::string_view text) {
   Expr e;
   try {
     e = Expr::parse(text);
-  } catch (const std::invalid_argument& ex) {
-    d_->fail(ex.what());
+  } catch (const TableError& ex) {
+    d_->fail(ex.what());  // the same message, naming this table's file
   }
   setFilter(e);
 }
@@ -658,7 +658,7 @@ bool findFrom(Table& t, Table::Impl& d, const Expr& condition, int from) {
 Expr parseCondition(const Table::Impl& d, std::string_view text) {
   try {
     return Expr::parse(text);
-  } catch (const std::invalid_argument& ex) {
+  } catch (const TableError& ex) {
     d.fail(ex.what());
   }
 }

@@ -9,11 +9,11 @@ namespace kroyna::dbase {
 // The one error type of the table layer. Every failed operation throws it;
 // its message names the file concerned, so the calling command can show it
 // as it is when it has no message of its own. Tables in memory use the
-// name "<memory>".
+// name "<memory>"; a condition that does not parse names no file.
 class TableError : public std::runtime_error {
  public:
   TableError(const std::filesystem::path& file, const std::string& what)
-      : std::runtime_error(what + " (file: " + file.string() + ")"), file_(file) {}
+      : std::runtime_error(file.empty() ? what : what + " (file: " + file.string() + ")"), file_(file) {}
 
   const std::filesystem::path& file() const { return file_; }
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 
 using namespace kroyna::dbase;
 
@@ -75,13 +74,13 @@ TEST(Expr, BlankCellsMatchNoComparison) {
 TEST(Expr, BadTextIsRefusedWithItsPosition) {
   for (const char* bad : {"Code=", "Code=3 and", "(Code=3", "Code=3)", "Code='x", "[Code=3", "Code=3 Many>0",
                           "Date>=31.02.2005", "Code=?", "Code=1.2.3.4"}) {
-    EXPECT_THROW(Expr::parse(bad), std::invalid_argument) << bad;
+    EXPECT_THROW(Expr::parse(bad), TableError) << bad;
   }
-  EXPECT_THROW(Expr::parse("Code=1", {Value(1)}), std::invalid_argument);  // unused parameter
+  EXPECT_THROW(Expr::parse("Code=1", {Value(1)}), TableError);  // unused parameter
   try {
     Expr::parse("Code=3 )");
     FAIL();
-  } catch (const std::invalid_argument& e) {
+  } catch (const TableError& e) {
     EXPECT_NE(std::string(e.what()).find("position 8"), std::string::npos) << e.what();
   }
 }
