@@ -250,3 +250,13 @@ TEST_F(KroynaCut, RefusedJobsExitWithStatusTwo)
     EXPECT_EQ(cut("--fast job.json").status, 2);
     EXPECT_EQ(cut("a.json b.json").status, 2);
 }
+
+TEST_F(KroynaCut, ReadsTheJobFromStandardInput)
+{
+    const std::string path = std::string(KROYNA_BENCH_JOBS) + "/small.json";
+    const CutRun fromFile = cut("'" + path + "'");
+    const CutRun fromStdin = cut("- < '" + path + "'");
+    ASSERT_EQ(fromStdin.status, 0) << fromStdin.err;
+    EXPECT_EQ(fromStdin.out, fromFile.out);
+    EXPECT_EQ(cut("--help").status, 0);
+}
