@@ -1,5 +1,6 @@
 #include "catalogues/Catalogues.h"
 
+#include "catalogues/CatalogueEditors.h"
 #include "catalogues/CatalogueTables.h"
 #include "platform/dbase/Statements.h"
 #include "platform/ini/IniFile.h"
@@ -91,13 +92,9 @@ MaterialList Catalogues::materialList(bool withAllMaterials) const {
     list.codes << QString::number(kAllMaterialsCode);
   }
   try {
-    const dbase::Table rows = dbase::select(dbase::RowSource(fs::path(materialsTablePath().toStdString())),
-                                            {"MATERIAL", "CODE"}, {}, {{"MATERIAL"}});
-    for (std::size_t i = 0; i < rows.rowCount(); ++i) {
-      const dbase::Row row = rows.rowAt(i);
-      list.names << QString::fromStdString(row[0].toString());
-      list.codes << wholeText(row[1]);
-    }
+    const MaterialList rows = readMaterialList(fs::path(materialsTablePath().toStdString()));
+    list.names << rows.names;
+    list.codes << rows.codes;
   } catch (const std::exception&) {
     // An unreadable table lists no materials; the windows show an empty
     // list rather than failing.
