@@ -1,0 +1,184 @@
+#include "parts/GroupFiles.h"
+
+#include "platform/dbase/DbfFile.h"
+#include "platform/ini/IniFile.h"
+#include "platform/text/Cp1251.h"
+
+#include <QFileInfo>
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+
+namespace kroyna::parts {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path toPath(const QString& path) { return fs::path(path.toStdString()); }
+
+// The ten fields of a data table, in their physical order.
+const char* const kFieldNames[] = {"NAME",    "LENGTH",  "WIDTH",   "MANY",    "ROTATE",
+                                   "LBORDER", "RBORDER", "TBORDER", "BBORDER", "MATERIAL"};
+
+int wholeNumber(const dbase::Value& v) {
+  double d = 0;
+  if (v.isNumber()) {
+    d = v.number();
+  } else if (v.isText()) {
+    try {
+      d = std::stod(v.text());
+    } catch (const std::exception&) {
+      d = 0;
+    }
+  }
+  if (!std::isfinite(d)) return 0;
+  d = std::round(d);
+  if (d > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  if (d < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  return static_cast<int>(d);
+}
+
+// The value written into the model list: the name always in quotes, so
+// that a name holding a comma reads back whole.
+std::string modelValue(const ModelEntry& m) {
+  std::string name = m.name.toStdString();
+  std::string quoted;
+  for (char c : name) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return "\"" + quoted + "\"," + m.count.toStdString();
+}
+
+}  // namespace
+
+QString rotationName(int code) {
+  switch (code) {
+    case 0: return QStringLiteral("поворачивать");
+    case 1: return QStringLiteral("не поворачивать");
+    case 2: return QStringLiteral("один для всех");
+    default: return {};
+  }
+}
+
+GroupHeader readGroupHeader(const QString& path) {
+  try {
+    if (!QFileInfo(path).isFile()) throw GroupFileError(QStringLiteral("Файл не найден: %1").arg(path));
+    const ini::IniFile ini(toPath(path));
+    GroupHeader h;
+    QString fname = QString::fromStdString(ini.readString("Header", "FName")).trimmed();
+    // Only the file name counts: the table lives beside the header. The
+    // stored name may come from Windows, with backslashes.
+    fname.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    h.dataFileName = fname.section(QLatin1Char('/'), -1);
+    for (const auto& [key, value] : ini.readSectionValues("ModelsList")) {
+      (void)key;
+      const std::vector<std::string> items = ini::splitCommaList(value);
+      ModelEntry m;
+      if (!items.empty()) m.name = QString::fromStdString(items[0]);
+      if (items.size() > 1) m.count = QString::fromStdString(items[1]);
+      h.models.push_back(std::move(m));
+    }
+    return h;
+  } catch (const ini::IniError& e) {
+    throw GroupFileError(QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, QString::fromUtf8(e.what())));
+  }
+}
+
+void writeGroupHeader(const QString& path, const GroupHeader& header) {
+  try {
+    ini::IniFile ini(toPath(path));
+    ini.batch([&] {
+      ini.writeString("Header", "FName", header.dataFileName.toStdString());
+      ini.eraseSection("ModelsList");
+      for (std::size_t i = 0; i < header.models.size(); ++i)
+        ini.writeString("ModelsList", std::to_string(i), modelValue(header.models[i]));
+    });
+  } catch (const std::exception& e) {
+    throw GroupFileError(QStringLiteral("Не удалось записать файл %1: %2").arg(path, QString::fromUtf8(e.what())));
+  }
+}
+
+std::vector<PartRow> readPartRows(const QString& path) {
+  dbase::DbfTable table;
+  try {
+    table = dbase::readDbfFile(toPath(path));
+  } catch (const std::exception&) {
+    throw GroupFileError(
+        QStringLiteral("Файл данных повреждён или не является таблицей dBASE:\r%1").arg(path));
+  }
+  int index[10];
+  bool any = false;
+  for (int i = 0; i < 10; ++i) {
+    index[i] = dbase::findField(table.fields, kFieldNames[i]);
+    any = any || index[i] >= 0;
+  }
+  if (!any) throw GroupFileError(QStringLiteral("Файл данных не является таблицей базы деталей:\r%1").arg(path));
+  std::vector<PartRow> rows;
+  rows.reserve(table.records.size());
+  for (const dbase::DbfRecord& rec : table.records) {
+    if (rec.deleted) continue;
+    auto number = [&](int field) { return index[field] < 0 ? 0 : wholeNumber(rec.values[index[field]]); };
+    PartRow r;
+    if (index[0] >= 0) {
+      const dbase::Value& v = rec.values[index[0]];
+      r.name = v.isNull() ? std::string() : v.toString();
+    }
+    r.length = number(1);
+    r.width = number(2);
+    r.quantity = number(3);
+    r.rotation = number(4);
+    r.left = number(5);
+    r.right = number(6);
+    r.top = number(7);
+    r.bottom = number(8);
+    r.material = number(9);
+    rows.push_back(std::move(r));
+  }
+  return rows;
+}
+
+void writePartTable(const QString& templatePath, const QString& target, const std::vector<PartRow>& rows) {
+  dbase::DbfTable table;
+  try {
+    table = dbase::readDbfFile(toPath(templatePath));
+  } catch (const std::exception&) {
+    throw PartTableWriteError(QStringLiteral("Не удалось прочитать шаблон %1").arg(templatePath), true);
+  }
+  // The template gives the structure; the rows go in by position, as the
+  // fields are ordered in every parts table.
+  if (table.fields.size() < 10)
+    throw PartTableWriteError(QStringLiteral("Шаблон %1 не является таблицей базы деталей").arg(templatePath), true);
+  table.records.clear();
+  table.lastUpdate = {};
+  try {
+    for (const PartRow& r : rows) {
+      dbase::DbfRecord rec;
+      rec.values = {dbase::Value(r.name), dbase::Value(r.length), dbase::Value(r.width),
+                    dbase::Value(r.quantity), dbase::Value(r.rotation), dbase::Value(r.left),
+                    dbase::Value(r.right), dbase::Value(r.top), dbase::Value(r.bottom),
+                    dbase::Value(r.material)};
+      rec.values.resize(table.fields.size());
+      table.records.push_back(std::move(rec));
+    }
+    dbase::writeDbfFile(toPath(target), table);
+  } catch (const std::exception& e) {
+    throw PartTableWriteError(
+        QStringLiteral("Не удалось записать файл данных %1: %2").arg(target, QString::fromUtf8(e.what())), false);
+  }
+}
+
+QString checkName(const QString& name) {
+  if (name.size() > kNameLength)
+    return QStringLiteral("Шифр детали длиннее %1 символов.").arg(kNameLength);
+  const QByteArray utf8 = name.toUtf8();
+  if (!text::fitsCp1251(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))))
+    return QStringLiteral("Шифр детали содержит символы, которые нельзя сохранить в базе деталей.");
+  for (QChar c : name)
+    if (c.unicode() < 0x20) return QStringLiteral("Шифр детали содержит управляющие символы.");
+  return {};
+}
+
+}  // namespace kroyna::parts
