@@ -1,7 +1,9 @@
 #include "catalogues/Catalogues.h"
+#include "catalogues/CatalogueWindows.h"
 
 #include "shell/AppContext.h"
 #include "shell/DataRoot.h"
+#include "shell/MainWindow.h"
 #include "shell/Messages.h"
 #include "shell/Settings.h"
 
@@ -31,6 +33,14 @@ void install(shell::AppContext& context) {
       shell::showError(QString::fromUtf8(e.what()));
     }
   });
+
+  if (shell::MainWindow* window = context.mainWindow()) {
+    window->attachCommand(QStringLiteral("set.switchMaterials"),
+                          [catalogues, window] { runCatalogueSwitch(*catalogues, window); });
+    window->attachCommand(QStringLiteral("set.materials"),
+                          [catalogues, window] { runMaterialsWindow(*catalogues, window); });
+    window->attachCommand(QStringLiteral("set.borders"), [catalogues, window] { runEdgesWindow(*catalogues, window); });
+  }
 }
 
 }  // namespace kroyna::catalogues

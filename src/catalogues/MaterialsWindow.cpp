@@ -1,0 +1,206 @@
+#include "catalogues/CatalogueGrid.h"
+#include "catalogues/CatalogueWindows.h"
+
+#include "platform/ini/IniFile.h"
+#include "shell/Messages.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace kroyna::catalogues {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kSection = "Materials_Window";
+
+QString externalCaption(const QString& caption, bool external) {
+  return external ? QStringLiteral("%1 (%2)").arg(caption, QStringLiteral("внешняя база")) : caption;
+}
+
+}  // namespace
+
+// ---- MaterialsModel ----
+
+MaterialsModel::MaterialsModel(MaterialsEditor& editor, QObject* parent)
+    : QAbstractTableModel(parent), editor_(editor) {}
+
+int MaterialsModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : editor_.rowCount();
+}
+
+int MaterialsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+
+QVariant MaterialsModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
+  const MaterialsEditor::Row& row = editor_.row(index.row());
+  if (index.column() == 0) return row.name;
+  return row.code ? QVariant(*row.code) : QVariant();
+}
+
+bool MaterialsModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid() || role != Qt::EditRole || index.column() != 0) return false;
+  editor_.setName(index.row(), value.toString());
+  emit dataChanged(index, index);
+  return true;
+}
+
+QVariant MaterialsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  return section == 0 ? QStringLiteral("Материал") : QStringLiteral("Код");
+}
+
+Qt::ItemFlags MaterialsModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags f = QAbstractTableModel::flags(index);
+  if (index.column() == 0) f |= Qt::ItemIsEditable;
+  return f;
+}
+
+int MaterialsModel::addRow() {
+  const int row = editor_.rowCount();
+  beginInsertRows({}, row, row);
+  editor_.addRow();
+  endInsertRows();
+  return row;
+}
+
+void MaterialsModel::removeRow(int row) {
+  beginRemoveRows({}, row, row);
+  editor_.removeRow(row);
+  endRemoveRows();
+}
+
+// ---- MaterialsWindow ----
+
+MaterialsWindow::MaterialsWindow(Catalogues& catalogues, QWidget* parent)
+    : QDialog(parent), catalogues_(catalogues) {
+  const CataloguePaths paths{fs::path(catalogues.dataRoot().toStdString())};
+  editor_ = std::make_unique<MaterialsEditor>(paths, fs::path(catalogues.materialsTablePath().toStdString()));
+
+  setObjectName(QStringLiteral("MaterialsForm"));
+  setWindowTitle(externalCaption(QStringLiteral("Материалы"), catalogues.isExternal()));
+  setModal(true);
+
+  auto* toolBar = new QToolBar(this);
+  toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  const auto add = [&](const QString& text, const QString& hint) {
+    QAction* a = toolBar->addAction(text);
+    a->setToolTip(hint);
+    a->setStatusTip(hint);
+    return a;
+  };
+  save_ = add(QStringLiteral("&Сохранить"), QStringLiteral("Сохранить базу \r\nматериалов"));
+  delete_ = add(QStringLiteral("&Удалить"), QStringLiteral("Удалить запись"));
+  cancelEdit_ = add(QStringLiteral("О&тмена"), QStringLiteral("Отменить"));
+  toolBar->addSeparator();
+  ok_ = add(QStringLiteral("&Да"), QStringLiteral("Сохранить базу материалов и\r\nзакрыть окно"));
+  close_ = add(QStringLiteral("&Отмена"), QStringLiteral("Закрыть окно"));
+
+  model_ = new MaterialsModel(*editor_, this);
+  grid_ = new CatalogueGrid(-1, this);
+  grid_->setModel(model_);
+  grid_->setColumnHidden(1, true);
+  grid_->horizontalHeader()->setStretchLastSection(false);
+  grid_->setColumnWidth(0, catalogues.settings().readInt(kSection, "ColWidth", 120));
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(toolBar);
+  layout->addWidget(grid_);
+  resize(360, 420);
+  const QByteArray geometry =
+      QByteArray::fromBase64(QByteArray::fromStdString(catalogues.settings().readString(kSection, "Geometry")));
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
+  if (editor_->rowCount() > 0) grid_->goToRow(0);
+
+  connect(grid_, &CatalogueGrid::newRowRequested, this, &MaterialsWindow::addRow);
+  connect(model_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& index) {
+    if (index.row() == newRow_) newRow_ = -1;
+  });
+  connect(save_, &QAction::triggered, this, [this] { save(); });
+  connect(delete_, &QAction::triggered, this, [this] {
+    grid_->delegate().commitPending();
+    const int row = grid_->currentRow();
+    if (row < 0) return;
+    model_->removeRow(row);
+    newRow_ = -1;
+    grid_->goToRow(qMin(row, model_->rowCount() - 1));
+  });
+  connect(cancelEdit_, &QAction::triggered, this, [this] {
+    if (grid_->delegate().hasPending()) {
+      grid_->delegate().cancelPending();
+    } else if (newRow_ >= 0 && newRow_ == grid_->currentRow()) {
+      // A row added and never edited goes again, as an insert cancelled.
+      model_->removeRow(newRow_);
+      grid_->goToRow(qMin(newRow_, model_->rowCount() - 1));
+      newRow_ = -1;
+    }
+  });
+  connect(ok_, &QAction::triggered, this, [this] {
+    if (!save()) return;
+    catalogues_.refreshMaterialLists();
+    accept();
+  });
+  connect(close_, &QAction::triggered, this, [this] {
+    grid_->delegate().cancelPending();
+    reject();
+  });
+}
+
+MaterialsWindow::~MaterialsWindow() {
+  if (!closed_) saveLayout();
+}
+
+QTableView& MaterialsWindow::grid() { return *grid_; }
+
+void MaterialsWindow::addRow() {
+  grid_->delegate().commitPending();
+  newRow_ = model_->addRow();
+  grid_->goToRow(newRow_);
+}
+
+bool MaterialsWindow::save() {
+  grid_->delegate().commitPending();
+  try {
+    editor_->save();
+    return true;
+  } catch (const std::exception& e) {
+    shell::showError(QString::fromUtf8(e.what()), this);
+    return false;
+  }
+}
+
+void MaterialsWindow::saveLayout() {
+  try {
+    catalogues_.settings().batch([this] {
+      catalogues_.settings().writeInt(kSection, "ColWidth", grid_->columnWidth(0));
+      catalogues_.settings().writeString(kSection, "Geometry", saveGeometry().toBase64().toStdString());
+    });
+  } catch (const std::exception&) {
+    // The layout is a convenience; a settings file that cannot be written
+    // is reported by the commands that must write it.
+  }
+}
+
+void MaterialsWindow::done(int result) {
+  saveLayout();
+  closed_ = true;
+  QDialog::done(result);
+}
+
+void runMaterialsWindow(Catalogues& catalogues, QWidget* parent) {
+  std::unique_ptr<MaterialsWindow> window;
+  try {
+    window = std::make_unique<MaterialsWindow>(catalogues, parent);
+  } catch (const std::exception& e) {
+    shell::showError(QString::fromUtf8(e.what()), parent);
+    return;
+  }
+  window->exec();
+}
+
+}  // namespace kroyna::catalogues
