@@ -412,7 +412,7 @@ Table TModule::stockList(StockKind kind, int code) {
                "m.Material as MatName"};
   } else {
     columns = {"a.Name as NAME", "a.Length as LENGTH", "a.Width as WIDTH", "a.Many as MANY",
-               "a.Code as CODE",   "a.Date as DATE",     "m.Material as MatName"};
+               "a.Code as CODE",   "a.Date as EntryDate",     "m.Material as MatName"};
     order.push_back({"a.Name"});
   }
   return dbase::select(dbase::RowSource(joined), columns, where, order);

@@ -1,0 +1,132 @@
+#pragma once
+
+// Dialogs of the warehouse that other windows also use: the sheet choice
+// "Выбор из базы листов", the run-out question "Склад (стандартные
+// листы)", the material search "Поиск материала" and the add-sheet dialog
+// "Добавление листов".
+//
+// The choice and run-out dialogs are asked through replaceable handlers,
+// so that the cutting run can be driven without windows in tests.
+
+#include "platform/dbase/Table.h"
+#include "warehouse/WarehouseController.h"
+
+#include <QDialog>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <variant>
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QRadioButton;
+class QTableWidget;
+
+namespace kroyna::ini {
+class IniFile;
+}
+
+namespace kroyna::warehouse {
+
+// ---- Sheet choice ----
+struct SheetChoice {
+  std::int32_t length = 0;
+  std::int32_t width = 0;
+  std::int32_t quantity = 0;
+  bool operator==(const SheetChoice&) const = default;
+};
+
+// What "&Да" does on the sheet view: the current row's values (0 for a
+// value that cannot be read), or the message for an empty view.
+std::variant<SheetChoice, QString> pickSheet(dbase::Table& view, const QString& materialName);
+
+// Shows the dialog over module.tblSheets2() (the caller opens it with
+// openSheetView first); `materialName` empty shows "<нет данных>".
+// Returns the chosen row, or nothing when cancelled.
+std::optional<SheetChoice> chooseStandardSheet(TModule& module, const QString& materialName,
+                                               QWidget* parent = nullptr);
+using SheetChoiceHandler = std::function<std::optional<SheetChoice>(TModule&, const QString&)>;
+// Replaces the dialog (tests); an empty handler restores it.
+void setSheetChoiceHandler(SheetChoiceHandler handler);
+
+// ---- Run-out ----
+enum class RunOutChoice { Finish = 0, ContinueCurrentSize = 1, OtherSize = 2 };
+// Asks how to go on when standard sheets ran out. The first time "Завершить
+// разложение" is preselected, later the previous answer.
+RunOutChoice askRunOut(QWidget* parent = nullptr);
+using RunOutHandler = std::function<RunOutChoice(RunOutChoice preselected)>;
+void setRunOutHandler(RunOutHandler handler);
+
+// ---- Material search ----
+// The entry the search selects for `text`: for k = length down to 1, the
+// first entry whose first k characters equal those of the text, with only
+// the Latin letters a-z upper-cased on both sides; 0 when none matches or
+// the text is empty (and -1 for an empty list).
+int matchMaterialEntry(const QStringList& entries, const QString& text);
+// The dialog over the entries; returns the chosen index or -1.
+int findMaterial(const QList<BarEntry>& entries, int selected, QWidget* parent = nullptr);
+
+class MaterialSearchDialog : public QDialog {
+  Q_OBJECT
+ public:
+  MaterialSearchDialog(const QStringList& entries, int selected, QWidget* parent = nullptr);
+  int chosen() const;
+  QLineEdit* edit() const { return edit_; }
+
+ private:
+  QStringList entries_;
+  QLineEdit* edit_ = nullptr;
+  QListWidget* list_ = nullptr;
+};
+
+// ---- Add sheet ----
+class AddSheetDialog : public QDialog {
+  Q_OBJECT
+ public:
+  // `materials` in name order; `selected` preselected (none for the
+  // all-materials code).
+  AddSheetDialog(const QList<BarEntry>& materials, int selected, QWidget* parent = nullptr);
+  AddSheetInput input() const;
+  void setInput(const AddSheetInput& input);
+  // "&Да": checks the input; shows the first fault and focuses its field.
+  void accept() override;
+
+ private:
+  QLineEdit* length_ = nullptr;
+  QLineEdit* width_ = nullptr;
+  QLineEdit* quantity_ = nullptr;
+  QComboBox* material_ = nullptr;
+};
+
+// ---- Run-out dialog widget ----
+class RunOutDialog : public QDialog {
+  Q_OBJECT
+ public:
+  RunOutDialog(RunOutChoice preselected, QWidget* parent = nullptr);
+  RunOutChoice choice() const;
+
+ private:
+  QRadioButton* buttons_[3] = {};
+};
+
+// ---- Sheet choice dialog widget ----
+class SheetChoiceDialog : public QDialog {
+  Q_OBJECT
+ public:
+  SheetChoiceDialog(dbase::Table& view, const QString& materialName, ini::IniFile* settings,
+                    QWidget* parent = nullptr);
+  ~SheetChoiceDialog() override;
+  const SheetChoice& result() const { return result_; }
+  void accept() override;
+
+ private:
+  dbase::Table& view_;
+  QString materialName_;
+  ini::IniFile* settings_;
+  QTableWidget* grid_ = nullptr;
+  SheetChoice result_;
+};
+
+}  // namespace kroyna::warehouse
