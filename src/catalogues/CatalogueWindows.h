@@ -89,6 +89,7 @@ class MaterialsWindow : public QDialog {
   QAction *save_ = nullptr, *delete_ = nullptr, *cancelEdit_ = nullptr, *ok_ = nullptr, *close_ = nullptr;
   int newRow_ = -1;  // a row added and not yet edited; "О&тмена" drops it
   bool closed_ = false;
+  bool saved_ = false;  // the table was written since the window opened
 };
 
 // ---- Edges window ----
@@ -155,6 +156,7 @@ class EdgesWindow : public QDialog {
   QStatusBar* status_ = nullptr;
   QAction *save_ = nullptr, *delete_ = nullptr, *colour_ = nullptr, *ok_ = nullptr, *close_ = nullptr;
   ColourPicker picker_;
+  bool saved_ = false;  // the table was written since the window opened
 };
 
 // ---- Material choice, replace and search dialogs ----

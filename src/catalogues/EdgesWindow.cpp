@@ -150,7 +150,10 @@ EdgesWindow::EdgesWindow(Catalogues& catalogues, QWidget* parent) : QDialog(pare
   ok_ = add(QStringLiteral("&Да"), QStringLiteral("Сохранить изменения и\r\nзакрыть окно"));
   close_ = add(QStringLiteral("&Отмена"), QStringLiteral("Закрыть окно"));
   for (QAction* a : toolBar->actions()) {
-    connect(a, &QAction::hovered, this, [this, a] { status_->showMessage(a->statusTip().replace(QLatin1Char('\r'), QString())); });
+    connect(a, &QAction::hovered, this, [this, a] {
+      QString hint = a->statusTip();
+      status_->showMessage(hint.replace(QLatin1Char('\r'), QString()));
+    });
   }
 
   model_ = new EdgesModel(*editor_, this);
@@ -207,9 +210,6 @@ EdgesWindow::EdgesWindow(Catalogues& catalogues, QWidget* parent) : QDialog(pare
     grid_->delegate().commitPending();
     if (!save()) return;
     accept();
-    catalogues_.ReloadEdgeList();
-    catalogues_.rereadDefaultEdge();
-    emit catalogues_.edgesChanged();
   });
   connect(close_, &QAction::triggered, this, [this] { reject(); });
 }
@@ -232,6 +232,7 @@ void EdgesWindow::chooseColour(int row) {
 bool EdgesWindow::save() {
   try {
     editor_->save();
+    saved_ = true;
     model_->reset();
     return true;
   } catch (const std::exception& e) {
@@ -258,6 +259,15 @@ void EdgesWindow::done(int result) {
     }
   }
   QDialog::done(result);
+  // Whatever was saved, by "&Да", "&Сохранить" or the question on closing,
+  // reaches the edge list, so that lookups and the colours file written on
+  // exit do not go on with the old rows.
+  if (saved_) {
+    saved_ = false;
+    catalogues_.ReloadEdgeList();
+    catalogues_.rereadDefaultEdge();
+    emit catalogues_.edgesChanged();
+  }
 }
 
 void runEdgesWindow(Catalogues& catalogues, QWidget* parent) {

@@ -142,7 +142,6 @@ MaterialsWindow::MaterialsWindow(Catalogues& catalogues, QWidget* parent)
   });
   connect(ok_, &QAction::triggered, this, [this] {
     if (!save()) return;
-    catalogues_.refreshMaterialLists();
     accept();
   });
   connect(close_, &QAction::triggered, this, [this] {
@@ -167,6 +166,7 @@ bool MaterialsWindow::save() {
   grid_->delegate().commitPending();
   try {
     editor_->save();
+    saved_ = true;
     return true;
   } catch (const std::exception& e) {
     shell::showError(QString::fromUtf8(e.what()), this);
@@ -190,6 +190,11 @@ void MaterialsWindow::done(int result) {
   saveLayout();
   closed_ = true;
   QDialog::done(result);
+  // A save by "&Сохранить" before "&Отмена" changed the catalogue too.
+  if (saved_) {
+    saved_ = false;
+    catalogues_.refreshMaterialLists();
+  }
 }
 
 void runMaterialsWindow(Catalogues& catalogues, QWidget* parent) {
