@@ -1,6 +1,7 @@
 #include "shell/AppContext.h"
 
 #include "catalogues/Catalogues.h"
+#include "parts/Parts.h"
 
 // Each subsystem's install function connects it to the start-up and
 // shut-down steps and attaches its main-window commands. The order here is
@@ -10,6 +11,7 @@ namespace kroyna::shell {
 
 void installSubsystems(AppContext& context) {
   catalogues::install(context);
+  parts::install(context);
 }
 
 }  // namespace kroyna::shell
