@@ -371,6 +371,21 @@ void TModule::openSheetView(int code) {
   sheets2_.first();
 }
 
+std::optional<std::pair<std::int32_t, std::int32_t>> TModule::firstSheetSize(int code) {
+  postPending(StockKind::Sheets);
+  Table t = dbase::select(dbase::RowSource(workingCopy(StockKind::Sheets)), {}, col("Code") == code);
+  if (!t.first()) return std::nullopt;
+  return std::make_pair(rowInt(t, "LENGTH"), rowInt(t, "WIDTH"));
+}
+
+std::optional<std::int32_t> TModule::sheetStock(int code, std::int32_t length, std::int32_t width) {
+  postPending(StockKind::Sheets);
+  Table t = dbase::select(dbase::RowSource(workingCopy(StockKind::Sheets)), {},
+                          col("Code") == code && col("Length") == length && col("Width") == width);
+  if (!t.first()) return std::nullopt;
+  return rowInt(t, "MANY");
+}
+
 OffcutLabelRows TModule::offcutLabelRows() {
   OffcutLabelRows out;
   if (!scraps_.isOpen()) return out;

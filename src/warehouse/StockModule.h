@@ -176,6 +176,13 @@ class TModule : public QObject {
   // Points tblSheets2 at the working copy, filtered to `code` and Many>0.
   void openSheetView(int code);
 
+  // Length and width of the first standard-sheet row of the material in
+  // the working copy (table order); nothing when it has none.
+  std::optional<std::pair<std::int32_t, std::int32_t>> firstSheetSize(int code);
+  // MANY of the first standard-sheet row of that material and size in the
+  // working copy; nothing when there is no such row.
+  std::optional<std::int32_t> sheetStock(int code, std::int32_t length, std::int32_t width);
+
   // Every offcut of the view repeated MANY times. The view is back at its
   // first row afterwards. Throws on failure.
   OffcutLabelRows offcutLabelRows();

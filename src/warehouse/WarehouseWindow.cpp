@@ -1,0 +1,406 @@
+#include "warehouse/WarehouseWindow.h"
+
+#include "platform/ini/IniFile.h"
+#include "shell/Messages.h"
+#include "warehouse/OffcutDialogs.h"
+#include "warehouse/WarehouseDialogs.h"
+#include "warehouse/WarehouseReports.h"
+
+#include <QAbstractItemDelegate>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace kroyna::warehouse {
+
+namespace {
+
+// The "Дата" cell: typed as dd.mm.yyyy, or picked with the ellipsis button
+// in the date-picking dialog.
+class DateCellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
+    auto* box = new QWidget(parent);
+    box->setAutoFillBackground(true);
+    auto* h = new QHBoxLayout(box);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->setSpacing(0);
+    auto* edit = new QLineEdit(box);
+    edit->setObjectName(QStringLiteral("dateText"));
+    auto* button = new QToolButton(box);
+    button->setText(QStringLiteral("..."));
+    h->addWidget(edit, 1);
+    h->addWidget(button);
+    box->setFocusProxy(edit);
+    auto* self = const_cast<DateCellDelegate*>(this);
+    QObject::connect(button, &QToolButton::clicked, box, [self, box, edit] {
+      const auto d = dbase::Date::parse(edit->text().trimmed().toStdString());
+      const QDate start = d ? QDate(d->year, d->month, d->day) : QDate::currentDate();
+      if (const auto picked = pickDate(start, box->window())) {
+        edit->setText(picked->toString(QStringLiteral("dd.MM.yyyy")));
+        emit self->commitData(box);
+        emit self->closeEditor(box);
+      }
+    });
+    return box;
+  }
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+    if (auto* e = editor->findChild<QLineEdit*>(QStringLiteral("dateText")))
+      e->setText(index.data(Qt::EditRole).toString());
+  }
+  void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+    if (auto* e = editor->findChild<QLineEdit*>(QStringLiteral("dateText")))
+      model->setData(index, e->text(), Qt::EditRole);
+  }
+};
+
+QToolButton* toolButton(QToolBar* bar, const QString& caption, const QString& hint,
+                        std::function<void()> action) {
+  auto* b = new QToolButton(bar);
+  b->setText(caption);
+  b->setToolTip(hint);
+  b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  bar->addWidget(b);
+  QObject::connect(b, &QToolButton::clicked, bar, [action = std::move(action)] { action(); });
+  return b;
+}
+
+}  // namespace
+
+WarehouseWindow::WarehouseWindow(WarehouseController& controller, QWidget* parent)
+    : QWidget(parent), controller_(controller) {
+  setObjectName(QStringLiteral("WareHouse"));
+  setWindowTitle(QStringLiteral("Склад"));
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  splitter_ = new QSplitter(Qt::Horizontal, this);
+  auto* left = new QWidget(splitter_);
+  auto* lv = new QVBoxLayout(left);
+  lv->setContentsMargins(0, 0, 0, 0);
+  lv->setSpacing(0);
+  auto* header = new QPushButton(QStringLiteral("Материалы"), left);
+  header->setToolTip(QStringLiteral("Поиск материала"));
+  connect(header, &QPushButton::clicked, this, &WarehouseWindow::searchMaterial);
+  lv->addWidget(header);
+  bar_ = new QListWidget(left);
+  lv->addWidget(bar_, 1);
+  connect(bar_, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (fillingBar_ || row < 0 || row >= controller_.bar().size()) return;
+    selectCode(controller_.bar()[row].code);
+  });
+  splitter_->addWidget(left);
+  pages_ = new QTabWidget(splitter_);
+  pages_->addTab(buildSheetsPage(), QStringLiteral("Стандартные листы"));
+  pages_->addTab(buildScrapsPage(), QStringLiteral("Остатки"));
+  splitter_->addWidget(pages_);
+  splitter_->setStretchFactor(1, 1);
+  layout->addWidget(splitter_);
+  connect(&controller_.module(), &TModule::viewsReset, this, &WarehouseWindow::showMaterialColumns);
+  connect(&controller_.module(), &TModule::changedFlagsChanged, this, &WarehouseWindow::updateCaption);
+}
+
+WarehouseWindow::~WarehouseWindow() {
+  if (started_) saveLayout();
+}
+
+QTableView* WarehouseWindow::makeGrid(StockGridModel* model, QWidget* parent) {
+  auto* grid = new QTableView(parent);
+  grid->setModel(model);
+  grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                        QAbstractItemView::AnyKeyPressed);
+  grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+  grid->setColumnHidden(model->codeColumn(), true);
+  if (model->dateColumn() >= 0) grid->setItemDelegateForColumn(model->dateColumn(), new DateCellDelegate(grid));
+  grid->installEventFilter(this);
+  return grid;
+}
+
+QWidget* WarehouseWindow::buildSheetsPage() {
+  auto* page = new QWidget(this);
+  auto* v = new QVBoxLayout(page);
+  v->setContentsMargins(0, 0, 0, 0);
+  auto* bar = new QToolBar(page);
+  toolButton(bar, QStringLiteral("&Сохранить"), QStringLiteral("Сохранить базу\r\nстандартных листов"),
+             [this] { saveSheets(); });
+  toolButton(bar, QStringLiteral("&Печать"), QStringLiteral("Печать базы\r\nстандартных листов"),
+             [this] { printSheets(); });
+  toolButton(bar, QStringLiteral("&Удалить"), QStringLiteral("Удалить запись"), [this] { deleteSheet(); });
+  toolButton(bar, QStringLiteral("&Добавить"), QStringLiteral("Добавить лист на склад"), [this] { addSheet(); });
+  v->addWidget(bar);
+  sheetModel_ = new StockGridModel(
+      controller_.module(), StockKind::Sheets,
+      [this] {
+        const int code = controller_.selectedCode();
+        return code == kAllMaterials ? controller_.settings().readInt("Default", "DefMaterial", 0) : code;
+      },
+      this);
+  sheetGrid_ = makeGrid(sheetModel_, page);
+  v->addWidget(sheetGrid_, 1);
+  return page;
+}
+
+QWidget* WarehouseWindow::buildScrapsPage() {
+  auto* page = new QWidget(this);
+  auto* v = new QVBoxLayout(page);
+  v->setContentsMargins(0, 0, 0, 0);
+  auto* bar = new QToolBar(page);
+  toolButton(bar, QStringLiteral("&Сохранить"), QStringLiteral("Сохранить базу\r\nостатков"),
+             [this] { saveScraps(); });
+  toolButton(bar, QStringLiteral("Печать"), QStringLiteral("Печать базы\r\nостатков"), [this] { printScraps(); });
+  toolButton(bar, QStringLiteral("&Удалить"), QStringLiteral("Удалить запись"), [this] { deleteScrap(); });
+  toolButton(bar, QStringLiteral("Параметры"), QStringLiteral("Параметры остатков"), [this] { scrapParams(); });
+  toolButton(bar, QStringLiteral("Очистить"), QStringLiteral("Очистить базу остатков"), [this] { clearScraps(); });
+  toolButton(bar, QStringLiteral("Маркировать"), QStringLiteral("Маркировать остатки"), [this] { markScraps(); });
+  toolButton(bar, QStringLiteral("Фильтр"), QStringLiteral("Фильтрация остатков"), [this] { filterScraps(); });
+  v->addWidget(bar);
+  scrapModel_ = new StockGridModel(
+      controller_.module(), StockKind::Scraps,
+      [this] {
+        const int code = controller_.selectedCode();
+        return code == kAllMaterials ? controller_.settings().readInt("Default", "DefMaterial", 0) : code;
+      },
+      this);
+  scrapGrid_ = makeGrid(scrapModel_, page);
+  v->addWidget(scrapGrid_, 1);
+  status_ = new QLabel(page);
+  status_->setFrameShape(QFrame::StyledPanel);
+  v->addWidget(status_);
+  return page;
+}
+
+void WarehouseWindow::start() {
+  if (started_) return;
+  started_ = true;
+  controller_.makeWorkingCopies();
+  const int saved = controller_.settings().readInt("Scraps_Window", "Material", 0);
+  controller_.rebuildBar(saved);
+  fillBar();
+  restoreLayout();
+  showMaterialColumns();
+}
+
+void WarehouseWindow::fillBar() {
+  fillingBar_ = true;
+  bar_->clear();
+  for (const BarEntry& e : controller_.bar()) bar_->addItem(e.name);
+  bar_->setCurrentRow(controller_.selectedIndex());
+  fillingBar_ = false;
+}
+
+void WarehouseWindow::rebuildBar() {
+  postGrid(StockKind::Sheets);
+  postGrid(StockKind::Scraps);
+  controller_.rebuildBar();
+  fillBar();
+}
+
+void WarehouseWindow::selectCode(int code) {
+  postGrid(StockKind::Sheets);
+  postGrid(StockKind::Scraps);
+  controller_.select(code);
+  fillingBar_ = true;
+  bar_->setCurrentRow(controller_.selectedIndex());
+  fillingBar_ = false;
+}
+
+void WarehouseWindow::showMaterialColumns() {
+  const bool all = controller_.selectedCode() == kAllMaterials;
+  sheetGrid_->setColumnHidden(sheetModel_->matNameColumn(), !all);
+  scrapGrid_->setColumnHidden(scrapModel_->matNameColumn(), !all);
+  status_->setText(controller_.statusText());
+}
+
+void WarehouseWindow::updateCaption() {
+  // The caption stays "Склад"; a mark shows unsaved stock.
+  const bool changed = controller_.module().sheetsChanged() || controller_.module().scrapsChanged();
+  setWindowTitle(changed ? QStringLiteral("Склад *") : QStringLiteral("Склад"));
+}
+
+bool WarehouseWindow::postGrid(StockKind kind) {
+  QTableView* grid = this->grid(kind);
+  if (QWidget* editor = grid->indexWidget(grid->currentIndex())) {
+    QAbstractItemDelegate* d = grid->itemDelegateForIndex(grid->currentIndex());
+    QMetaObject::invokeMethod(d, "commitData", Qt::DirectConnection, Q_ARG(QWidget*, editor));
+    QMetaObject::invokeMethod(d, "closeEditor", Qt::DirectConnection, Q_ARG(QWidget*, editor),
+                              Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
+  }
+  try {
+    controller_.module().postPending(kind);
+    return true;
+  } catch (const std::exception& e) {
+    shell::showError(QString::fromUtf8(e.what()), this);
+    return false;
+  }
+}
+
+bool WarehouseWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && (watched == sheetGrid_ || watched == scrapGrid_)) {
+    auto* grid = static_cast<QTableView*>(watched);
+    auto* model = static_cast<StockGridModel*>(grid->model());
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool atLast = grid->currentIndex().row() == model->rowCount() - 1 || model->rowCount() == 0;
+    if (key->key() == Qt::Key_Insert || (key->key() == Qt::Key_Down && atLast)) {
+      const int row = model->appendRow();
+      if (row >= 0) grid->setCurrentIndex(model->index(row, model->kind() == StockKind::Sheets ? 0 : 1));
+      return true;
+    }
+    if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier) {
+      model->kind() == StockKind::Sheets ? deleteSheet() : deleteScrap();
+      return true;
+    }
+  }
+  if (event->type() == QEvent::FocusOut && (watched == sheetGrid_ || watched == scrapGrid_))
+    postGrid(watched == sheetGrid_ ? StockKind::Sheets : StockKind::Scraps);
+  return QWidget::eventFilter(watched, event);
+}
+
+void WarehouseWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && started_) {
+    postGrid(StockKind::Sheets);
+    postGrid(StockKind::Scraps);
+  }
+  QWidget::changeEvent(event);
+}
+
+void WarehouseWindow::closeEvent(QCloseEvent* event) {
+  postGrid(StockKind::Sheets);
+  postGrid(StockKind::Scraps);
+  if (controller_.queryClose()) {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->showMinimized();
+  }
+  event->ignore();
+}
+
+void WarehouseWindow::saveSheets() {
+  if (postGrid(StockKind::Sheets)) controller_.save(StockKind::Sheets);
+}
+
+void WarehouseWindow::printSheets() {
+  if (postGrid(StockKind::Sheets))
+    printStockList(controller_.module(), StockKind::Sheets, controller_.selectedCode(), this);
+}
+
+void WarehouseWindow::deleteSheet() {
+  if (!postGrid(StockKind::Sheets)) return;
+  sheetModel_->moveTo(sheetGrid_->currentIndex().row());
+  controller_.deleteRow(StockKind::Sheets);
+}
+
+void WarehouseWindow::addSheet() {
+  postGrid(StockKind::Sheets);
+  QList<BarEntry> materials;
+  for (const BarEntry& e : controller_.bar())
+    if (e.code != kAllMaterials) materials.append(e);
+  AddSheetDialog d(materials, controller_.selectedCode(), this);
+  if (d.exec() == QDialog::Accepted) controller_.addSheet(d.input());
+}
+
+void WarehouseWindow::saveScraps() {
+  if (postGrid(StockKind::Scraps)) controller_.save(StockKind::Scraps);
+}
+
+void WarehouseWindow::printScraps() {
+  if (postGrid(StockKind::Scraps))
+    printStockList(controller_.module(), StockKind::Scraps, controller_.selectedCode(), this);
+}
+
+void WarehouseWindow::deleteScrap() {
+  if (!postGrid(StockKind::Scraps)) return;
+  scrapModel_->moveTo(scrapGrid_->currentIndex().row());
+  controller_.deleteRow(StockKind::Scraps);
+}
+
+void WarehouseWindow::scrapParams() {
+  postGrid(StockKind::Scraps);
+  const ScrapCriteria stored = controller_.beginScrapParams();
+  ScrapParamsDialog d(controller_.materialNameOf(controller_.selectedCode()), stored, this);
+  if (d.exec() == QDialog::Accepted) controller_.applyScrapParams(d.criteria());
+}
+
+void WarehouseWindow::clearScraps() {
+  postGrid(StockKind::Scraps);
+  controller_.clearOffcuts();
+}
+
+void WarehouseWindow::markScraps() {
+  postGrid(StockKind::Scraps);
+  MarkDialog d(controller_.beginMarking(), this);
+  if (d.exec() == QDialog::Accepted) controller_.applyMarking(d.input());
+}
+
+void WarehouseWindow::filterScraps() {
+  postGrid(StockKind::Scraps);
+  DateFilterDialog d(controller_.filterFrom(), controller_.filterTo(), this);
+  if (d.exec() != QDialog::Accepted) return;
+  controller_.applyDateFilter(d.showAll(), d.from(), d.to());
+  showMaterialColumns();
+}
+
+void WarehouseWindow::searchMaterial() {
+  const int i = findMaterial(controller_.bar(), controller_.selectedIndex(), this);
+  if (i >= 0 && i < controller_.bar().size()) selectCode(controller_.bar()[i].code);
+}
+
+void WarehouseWindow::statistics() {
+  postGrid(StockKind::Sheets);
+  postGrid(StockKind::Scraps);
+  printWarehouseInfo(controller_.module(), this);
+}
+
+void WarehouseWindow::restoreLayout() {
+  ini::IniFile& s = controller_.settings();
+  for (int i = 0; i < sheetModel_->columnCount(); ++i)
+    sheetGrid_->setColumnWidth(i, s.readInt("Sheets_Window", "ColWidth" + std::to_string(i), 120));
+  for (int i = 0; i < scrapModel_->columnCount(); ++i)
+    scrapGrid_->setColumnWidth(i, s.readInt("Scraps_Window", "ColWidth" + std::to_string(i), 120));
+  const int panel = std::max(20, s.readInt("Scraps_Window", "PanelWidth", 100));
+  splitter_->setSizes({panel, std::max(100, s.readInt("Scraps_Window", "Width", 400) - panel)});
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+    sub->resize(std::max(200, s.readInt("Scraps_Window", "Width", 400)),
+                std::max(150, s.readInt("Scraps_Window", "Height", 300)));
+    const int state = s.readInt("Scraps_Window", "WinState", 0);
+    if (state == 2) sub->showMaximized();
+    if (state == 1) sub->showMinimized();
+  }
+}
+
+void WarehouseWindow::saveLayout() {
+  ini::IniFile& s = controller_.settings();
+  QWidget* frame = parentWidget() ? parentWidget() : this;
+  try {
+    s.batch([&] {
+      for (int i = 0; i <= 2; ++i)
+        s.writeInt("Sheets_Window", "ColWidth" + std::to_string(i), sheetGrid_->columnWidth(i));
+      for (int i = 0; i <= 5; ++i)
+        s.writeInt("Scraps_Window", "ColWidth" + std::to_string(i), scrapGrid_->columnWidth(i));
+      const QRect normal = frame->isMaximized() || frame->isMinimized() ? frame->normalGeometry() : frame->geometry();
+      s.writeInt("Scraps_Window", "Width", normal.width() > 0 ? normal.width() : frame->width());
+      s.writeInt("Scraps_Window", "Height", normal.height() > 0 ? normal.height() : frame->height());
+      s.writeInt("Scraps_Window", "WinState", frame->isMaximized() ? 2 : frame->isMinimized() ? 1 : 0);
+      s.writeInt("Scraps_Window", "Material", controller_.selectedCode());
+      const QList<int> sizes = splitter_->sizes();
+      s.writeInt("Scraps_Window", "PanelWidth", sizes.isEmpty() ? 100 : sizes.first());
+    });
+  } catch (const std::exception&) {
+    // Layout only; nothing of the stock depends on it.
+  }
+}
+
+}  // namespace kroyna::warehouse
