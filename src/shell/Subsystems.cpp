@@ -2,6 +2,7 @@
 
 #include "catalogues/Catalogues.h"
 #include "parts/Parts.h"
+#include "warehouse/Warehouse.h"
 
 // Each subsystem's install function connects it to the start-up and
 // shut-down steps and attaches its main-window commands. The order here is
@@ -11,6 +12,7 @@ namespace kroyna::shell {
 
 void installSubsystems(AppContext& context) {
   catalogues::install(context);
+  warehouse::install(context);
   parts::install(context);
 }
 
