@@ -1,0 +1,325 @@
+#include "maps/TFormSheets.h"
+#include "maps/MapDrawing.h"
+#include "maps/MapsTestSupport.h"
+#include "maps/StatisticsDialog.h"
+
+#include "platform/ini/IniFile.h"
+#include "platform/ini/TempDir.h"
+#include "shell/AppState.h"
+#include "shell/Messages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kroyna::maps {
+namespace {
+
+using testing::FakeEnvironment;
+using testing::LayoutBuilder;
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+class MapsWindowTest : public ::testing::Test {
+ protected:
+  MapsWindowTest()
+      : messages_([this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+          asked << text;
+          return answer;
+        }) {}
+
+  void SetUp() override {
+    env.materials = {{1, u("ДСП 16")}, {2, u("ДВП 4")}};
+    env.order = {2, 1};
+    env.criteria[1] = testing::minimumSize(100, 100);
+    window = std::make_unique<TFormSheets>(env, ini);
+    window->resize(800, 600);
+  }
+  void TearDown() override {
+    TFormSheets::commands() = {};
+    shell::setBusy(false);
+  }
+
+  engine::FinishedMap sheet(std::int32_t length, std::int32_t width, std::int32_t quantity = 1) {
+    LayoutBuilder b(length, width, 4);
+    b.layout.Quantity = quantity;
+    b.place(b.part("A", 600, 400, {0, 0, 0, 0}), 6, 6);
+    b.region(620, 6, 504, 404);
+    b.cut(6, 410, true, 604);
+    return b.finished();
+  }
+  void fill() {
+    window->addMap(u("1: Лист 1"), 1, sheet(2800, 2070), 4, {});
+    window->addMap(u("2: Листы 2 - 4"), 1, sheet(1830, 1830, 3), 4, {});
+    window->addMap(u("1: Лист 1"), 2, sheet(2440, 1220), 4, {});
+  }
+  bool closeWindow() {
+    window->show();
+    const bool closed = window->close();
+    return closed;
+  }
+
+  kroyna::testing::TempDir dir;
+  ini::IniFile ini{dir / "Kroyna.ini"};
+  FakeEnvironment env;
+  std::unique_ptr<TFormSheets> window;
+  QStringList asked;
+  shell::MsgResult answer = shell::MsgResult::Yes;
+
+ private:
+  shell::ScopedMessageHandler messages_;
+};
+
+TEST_F(MapsWindowTest, EachMapBecomesTheActiveTabWithItsStatusLines) {
+  fill();
+  ASSERT_EQ(window->pageCount(), 3);
+  EXPECT_EQ(window->tabs()->tabText(1), u("2: Листы 2 - 4"));
+  EXPECT_EQ(window->tabs()->currentIndex(), 2);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(window->page(i)->line1()->panels(), window->document().statusLine1(i));
+    EXPECT_EQ(window->page(i)->line2()->panels(), window->document().statusLine2(i));
+  }
+  EXPECT_EQ(window->page(1)->line2()->panels()[1], u("Количество: 3"));
+  EXPECT_TRUE(window->document().isModified());
+}
+
+TEST_F(MapsWindowTest, AllMapsAreDrawnToOneScaleThatFollowsTheWindowSize) {
+  fill();
+  window->show();
+  QApplication::processEvents();
+  const double r = window->ratio();
+  ASSERT_GT(r, 0);
+  auto* page = qobject_cast<MapPage*>(window->tabs()->currentWidget());
+  EXPECT_DOUBLE_EQ(r, mapsRatio(page->size(), page->statusHeight(), 2800, 2070));
+  for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(window->page(i)->sheet()->ratio(), r);
+  EXPECT_EQ(window->page(1)->sheet()->size(), QSize(toPixels(1830, r), toPixels(1830, r)));
+  EXPECT_EQ(window->page(0)->sheet()->pos(), QPoint(4, 4));
+
+  window->resize(1200, 900);
+  QApplication::processEvents();
+  EXPECT_GT(window->ratio(), r);
+  EXPECT_DOUBLE_EQ(window->page(2)->sheet()->ratio(), window->ratio());
+}
+
+TEST_F(MapsWindowTest, MaterialsPanelFiltersTheTabs) {
+  fill();
+  window->show();
+  QListWidget* panel = window->materialsPanel();
+  ASSERT_EQ(panel->count(), 3);
+  EXPECT_EQ(panel->item(0)->text(), u("<все материалы>"));
+  EXPECT_EQ(panel->item(1)->text(), u("ДВП 4"));  // catalogue order
+  EXPECT_EQ(panel->item(2)->text(), u("ДСП 16"));
+  EXPECT_EQ(panel->currentRow(), 0);
+
+  window->selectMaterialRow(1);
+  EXPECT_EQ(window->document().materialFilter(), 2);
+  EXPECT_FALSE(window->tabs()->isTabVisible(0));
+  EXPECT_TRUE(window->tabs()->isTabVisible(2));
+  EXPECT_EQ(window->selectedMaterialName(), u("ДВП 4"));
+  window->selectMaterialRow(0);
+  EXPECT_TRUE(window->tabs()->isTabVisible(0));
+}
+
+TEST_F(MapsWindowTest, ToolBarSwitchesReachEveryMap) {
+  fill();
+  window->action("edge")->trigger();
+  EXPECT_TRUE(window->document().showBorder());
+  EXPECT_TRUE(window->document().map(2).Parts[0].ShowBorder);
+  window->action("offcuts")->trigger();
+  EXPECT_TRUE(window->document().map(0).Offcuts[0].ShowText);
+  window->action("hints")->trigger();
+  EXPECT_TRUE(window->page(1)->sheet()->showAllHints());
+  window->setMillMode(MillLastSheet);
+  EXPECT_FALSE(window->document().map(0).Cuts[0].Visible);
+  EXPECT_TRUE(window->document().map(2).Cuts[0].Visible);
+}
+
+TEST_F(MapsWindowTest, CommandsOfLaterFeaturesStayDisabledUntilAttached) {
+  fill();
+  EXPECT_FALSE(window->action("save")->isEnabled());
+  EXPECT_FALSE(window->action("print")->isEnabled());
+  EXPECT_FALSE(window->action("apply")->isEnabled());
+  EXPECT_TRUE(window->action("statistics")->isEnabled());
+
+  int applied = 0;
+  TFormSheets::commands().apply = [&](TFormSheets&) { return ++applied > 0; };
+  TFormSheets::commands().save = [](TFormSheets&) { return true; };
+  TFormSheets other(env, ini);
+  EXPECT_TRUE(other.action("save")->isEnabled());
+  ASSERT_TRUE(other.action("apply")->isEnabled());
+  other.action("apply")->trigger();
+  EXPECT_EQ(applied, 1);
+  EXPECT_FALSE(other.action("apply")->isEnabled());
+  EXPECT_TRUE(other.isApplied());
+}
+
+TEST_F(MapsWindowTest, DuringARunTheWindowWaitsAbortsOnRequestAndRecordsCloseAttempts) {
+  int aborts = 0;
+  QObject::connect(window.get(), &TFormSheets::abortRequested, [&] { ++aborts; });
+  window->show();
+  window->beginRun();
+  EXPECT_EQ(window->windowTitle(), u("Пожалуйста подождите ..."));
+  EXPECT_FALSE(window->action("save")->isVisible());
+  EXPECT_TRUE(window->action("abort")->isEnabled());
+  EXPECT_FALSE(window->action("statistics")->isEnabled());
+  EXPECT_FALSE(window->progressBar()->isHidden());
+
+  answer = shell::MsgResult::No;
+  window->action("abort")->trigger();
+  EXPECT_EQ(asked.last(), u("Действительно прервать разложение?"));
+  EXPECT_EQ(aborts, 0);
+  answer = shell::MsgResult::Yes;
+  window->action("abort")->trigger();
+  EXPECT_EQ(aborts, 1);
+
+  fill();
+  EXPECT_FALSE(window->close());
+  EXPECT_TRUE(window->closeRequested());
+  EXPECT_EQ(asked.size(), 2);  // no save question while running
+
+  window->endRun();
+  window->setCaption(u("Вариант раскроя 1: \"Кухня\""));
+  EXPECT_EQ(window->windowTitle(), u("Вариант раскроя 1: \"Кухня\""));
+  EXPECT_TRUE(window->progressBar()->isHidden());
+  EXPECT_TRUE(window->action("statistics")->isEnabled());
+}
+
+TEST_F(MapsWindowTest, TheRunCanCloseTheWindowWithoutAQuestion) {
+  QMdiArea area;
+  auto* form = new TFormSheets(env, ini);
+  QMdiSubWindow* sub = area.addSubWindow(form);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  area.show();
+  sub->show();
+  form->beginRun();
+  form->addMap(u("1: Лист 1"), 1, sheet(2800, 2070), 4, {});
+  QPointer<QMdiSubWindow> guard(sub);
+  form->closeWithoutQuestion();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(asked.isEmpty());
+  EXPECT_TRUE(guard.isNull());
+}
+
+TEST_F(MapsWindowTest, ClosingAChangedResultClosesOnlyWhenSaved) {
+  fill();
+  answer = shell::MsgResult::Cancel;
+  EXPECT_FALSE(closeWindow());
+  EXPECT_EQ(asked.last(), u("Карты раскроя \"<без названия>\" были изменеы.\rСохранить?"));
+
+  // "Yes" with no way to save, or a save that fails, keeps the result.
+  answer = shell::MsgResult::Yes;
+  EXPECT_FALSE(closeWindow());
+  bool saveResult = false;
+  int saves = 0;
+  TFormSheets::commands().save = [&](TFormSheets&) {
+    ++saves;
+    return saveResult;
+  };
+  EXPECT_FALSE(closeWindow());
+  EXPECT_EQ(saves, 1);
+  saveResult = true;
+  EXPECT_TRUE(closeWindow());
+  EXPECT_EQ(saves, 2);
+}
+
+TEST_F(MapsWindowTest, ClosingWithNoOrUnchangedAsksNothingMoreAndKeepsThePanelWidth) {
+  fill();
+  answer = shell::MsgResult::No;
+  EXPECT_TRUE(closeWindow());
+  EXPECT_EQ(asked.size(), 1);
+  EXPECT_TRUE(ini.keyExists("SheetParams", "OutLook_Width"));
+
+  asked.clear();
+  TFormSheets saved(env, ini);
+  saved.document().setModified(false);
+  saved.show();
+  EXPECT_TRUE(saved.close());
+  EXPECT_TRUE(asked.isEmpty());
+}
+
+TEST_F(MapsWindowTest, MillModeAndPanelWidthAreReadFromTheSettings) {
+  ini.writeInt("SheetParams", "MillState", 2);
+  TFormSheets a(env, ini);
+  EXPECT_EQ(a.document().millMode(), MillLastSheet);
+  ini.writeInt("SheetParams", "MillState", 3);
+  TFormSheets b(env, ini);
+  EXPECT_EQ(b.document().millMode(), MillHidden);
+}
+
+TEST_F(MapsWindowTest, KindChangeAndRenameUpdateStatusLinesAndTheModifiedFlag) {
+  fill();
+  window->document().setModified(false);
+  const QString before = window->page(0)->line1()->panels()[2];
+  window->toggleOffcutKind(0, 0);
+  EXPECT_NE(window->page(0)->line1()->panels()[2], before);
+  EXPECT_TRUE(window->document().isModified());
+  window->toggleOffcutKind(0, 0);
+  EXPECT_EQ(window->page(0)->line1()->panels()[2], before);
+
+  window->document().setModified(false);
+  window->renameOffcut(0, 0, u("Б-7"));
+  EXPECT_EQ(window->document().map(0).Offcuts[0].Text, u("Б-7"));
+  EXPECT_TRUE(window->document().isModified());
+}
+
+TEST_F(MapsWindowTest, InfoCommandsShowTheInfoTexts) {
+  fill();
+  window->showPartInfo(0, 0);
+  EXPECT_EQ(asked.last(), window->document().partInfo(window->document().map(0).Parts[0]));
+  window->showOffcutInfo(0, 0);
+  EXPECT_TRUE(asked.last().startsWith(u("Остаток:\r\r")));
+  window->tabs()->setCurrentIndex(1);
+  window->showMapInfo();
+  EXPECT_EQ(asked.last(), window->document().mapInfo(1));
+
+  TFormSheets empty(env, ini);
+  asked.clear();
+  empty.showMapInfo();
+  EXPECT_TRUE(asked.isEmpty());
+}
+
+TEST_F(MapsWindowTest, StatisticsShowTheTotalsOfTheVisibleMaps) {
+  fill();
+  env.edges[5] = {0x00FF00, 0, u("ПВХ")};
+  window->show();
+  window->selectMaterialRow(2);  // ДСП 16: maps 1 and 2 (Quantity 1 and 3)
+  window->showStatistics();
+  auto* dialog = window->findChild<StatisticsDialog*>();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->windowTitle(), u("Статистика"));
+  const StatisticsFigures& f = dialog->figures();
+  EXPECT_EQ(f.materialName, u("ДСП 16"));
+  EXPECT_EQ(f.materialCode, 1);
+  ASSERT_EQ(f.rows.size(), 6u);
+  EXPECT_EQ(f.rows[3], (std::pair{u("Площадь деталей:"), u("0.960 кв м")}));  // 4 × 0.24
+  EXPECT_EQ(f.rows[4], (std::pair{u("Общее кол-во резов:"), u("4")}));
+  EXPECT_EQ(f.rows[5], (std::pair{u("Общая длина резов:"), u("2.42 м")}));
+  EXPECT_FALSE(dialog->printButton()->isEnabled());
+  EXPECT_FALSE(dialog->edgesButton()->isEnabled());  // no banding
+  dialog->close();
+}
+
+TEST(StatisticsFigures, EdgeRowsNameTheCatalogueEdgesAndDropCodeZero) {
+  FakeEnvironment env;
+  env.edges[5] = {0x00FF00, 2, u("ПВХ 2")};
+  MapTotals t;
+  t.edges = {{5, 1520}, {9, 300}};
+  const auto rows = edgeUseRows(t, env);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].name, u("ПВХ 2"));
+  EXPECT_EQ(rows[0].length, u("1.52"));
+  EXPECT_TRUE(rows[1].name.isEmpty());
+}
+
+}  // namespace
+}  // namespace kroyna::maps
