@@ -96,7 +96,9 @@ MaterialsEditor::MaterialsEditor(CataloguePaths paths, fs::path currentTable)
   }
 }
 
-MaterialsEditor::~MaterialsEditor() {
+MaterialsEditor::~MaterialsEditor() { discardWorkingCopy(); }
+
+void MaterialsEditor::discardWorkingCopy() {
   try {
     dbase::removeFile(workingCopy_);
   } catch (...) {

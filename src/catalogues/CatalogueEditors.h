@@ -56,6 +56,9 @@ class MaterialsEditor {
   // materials table (replacing the file as a whole). Throws CatalogueError;
   // the current table is then untouched and the rows stay.
   void save();
+  // Deletes the working copy (the window closes); a later save makes it
+  // again.
+  void discardWorkingCopy();
 
  private:
   CataloguePaths paths_;

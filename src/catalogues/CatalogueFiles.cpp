@@ -20,11 +20,18 @@ namespace {
 constexpr std::string_view kSection = "Materials";
 
 std::string readBytes(const fs::path& file) {
+  std::error_code ec;
+  if (fs::is_directory(file, ec)) throw CatalogueError("Не удалось прочитать файл " + file.string() + ": это папка");
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     throw CatalogueError("Не удалось открыть файл " + file.string() + ": " + std::strerror(errno));
   }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  try {
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::exception& e) {
+    throw CatalogueError("Не удалось прочитать файл " + file.string() + ": " + e.what());
+  }
   if (in.bad()) throw CatalogueError("Не удалось прочитать файл " + file.string());
   return bytes;
 }

@@ -189,6 +189,7 @@ void MaterialsWindow::saveLayout() {
 void MaterialsWindow::done(int result) {
   saveLayout();
   closed_ = true;
+  editor_->discardWorkingCopy();
   QDialog::done(result);
   // A save by "&Сохранить" before "&Отмена" changed the catalogue too.
   if (saved_) {

@@ -72,7 +72,13 @@ class CatalogueFixture {
   // Adds rows to a catalogue table (made from its template when missing).
   void addMaterials(const fs::path& table, const std::vector<std::pair<std::string, int>>& rows) {
     if (!fs::exists(table)) dbase::createFromTemplate(paths().pattern(), "Types.dbf", table);
-    for (const auto& [name, code] : rows) dbase::insertValues(table, {dbase::Value(name), dbase::Value(code)});
+    dbase::Table t = dbase::Table::open(table, {.cachedUpdates = true});
+    for (const auto& [name, code] : rows) {
+      t.append();
+      t.setRow({dbase::Value(name), dbase::Value(code)});
+      t.post();
+    }
+    t.applyUpdates();
   }
   struct Edge {
     int code;
@@ -82,10 +88,13 @@ class CatalogueFixture {
   };
   void addEdges(const fs::path& table, const std::vector<Edge>& rows) {
     if (!fs::exists(table)) dbase::createFromTemplate(paths().pattern(), "Borders.dbf", table);
+    dbase::Table t = dbase::Table::open(table, {.cachedUpdates = true});
     for (const auto& e : rows) {
-      dbase::insertValues(table, {dbase::Value(e.code), dbase::Value(e.name), dbase::Value(e.colour),
-                                  dbase::Value(e.allowance)});
+      t.append();
+      t.setRow({dbase::Value(e.code), dbase::Value(e.name), dbase::Value(e.colour), dbase::Value(e.allowance)});
+      t.post();
     }
+    t.applyUpdates();
   }
 
   QStringList shownTexts() const {
