@@ -1,6 +1,7 @@
 #include "shell/AppContext.h"
 
 #include "catalogues/Catalogues.h"
+#include "maps/Maps.h"
 #include "parts/Parts.h"
 #include "warehouse/Warehouse.h"
 
@@ -14,6 +15,7 @@ void installSubsystems(AppContext& context) {
   catalogues::install(context);
   warehouse::install(context);
   parts::install(context);
+  maps::install(context);
 }
 
 }  // namespace kroyna::shell
