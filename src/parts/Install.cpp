@@ -131,7 +131,7 @@ void PartsSubsystem::bringToFront(PartsWindow* window) const {
 
 PartsWindow* PartsSubsystem::activeWindow() const {
   if (!main_) return nullptr;
-  QMdiSubWindow* sub = main_->documentArea()->activeSubWindow();
+  QMdiSubWindow* sub = main_->documentArea()->currentSubWindow();
   return sub ? qobject_cast<PartsWindow*>(sub->widget()) : nullptr;
 }
 
@@ -259,7 +259,7 @@ void PartsSubsystem::attachCommands() {
   // "Все материалы" acts on the active parts, warehouse or maps window:
   // each offers the slot showAllMaterials().
   attach("group.allMaterials", [this] {
-    if (QMdiSubWindow* sub = main_->documentArea()->activeSubWindow(); sub && sub->widget())
+    if (QMdiSubWindow* sub = main_->documentArea()->currentSubWindow(); sub && sub->widget())
       QMetaObject::invokeMethod(sub->widget(), "showAllMaterials");
   });
   attach("set.detalNames", [this] {

@@ -142,7 +142,14 @@ PartsWindow::PartsWindow(const QString& dataRoot, ini::IniFile& settings, QWidge
   resize(820, 480);
 }
 
-PartsWindow::~PartsWindow() = default;
+PartsWindow::~PartsWindow() {
+  // The document and the model go first, while the window is whole: the
+  // document's last signals must not reach a half-destroyed window.
+  doc_->blockSignals(true);
+  grid_->setModel(nullptr);
+  delete model_;
+  delete doc_;
+}
 
 // ---- Building ----
 
@@ -293,8 +300,10 @@ QString PartsWindow::chooseSaveName(const QString& preset) {
 
 // ---- Materials ----
 
-void PartsWindow::refreshMaterialLists() {
-  const int filter = doc_->setCatalogue(currentCatalogueLists(settings_));
+void PartsWindow::refreshMaterialLists() { setCatalogue(currentCatalogueLists(settings_)); }
+
+void PartsWindow::setCatalogue(CatalogueLists lists) {
+  const int filter = doc_->setCatalogue(std::move(lists));
   fillMaterialBar();
   const int index = doc_->catalogue().materials.indexOfCode(filter);
   bar_->setCurrentRow(std::max(0, index));
@@ -639,7 +648,9 @@ void PartsWindow::saveLayout() {
   try {
     settings_.batch([&] {
       const QList<int> sizes = splitter_->sizes();
-      if (!sizes.isEmpty() && sizes[0] > 0) settings_.writeInt(kLayoutSection, "OutLook_Width", sizes[0]);
+      const int barWidth = !sizes.isEmpty() && sizes[0] > 0 ? sizes[0]
+                                                            : settings_.readInt(kLayoutSection, "OutLook_Width", 105);
+      settings_.writeInt(kLayoutSection, "OutLook_Width", barWidth);
       for (int c = 0; c < ColumnCount; ++c) {
         const int w = grid_->isColumnHidden(c) ? settings_.readInt(kLayoutSection, "ColWidth" + std::to_string(c), 120)
                                                : grid_->columnWidth(c);

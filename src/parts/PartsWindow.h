@@ -69,6 +69,8 @@ class PartsWindow : public QWidget {
   // Rebuilds the material list and the bar from the catalogues, keeping
   // the filter when its material is still there.
   void refreshMaterialLists();
+  // The same from lists given (tests, callers with lists of their own).
+  void setCatalogue(CatalogueLists lists);
   // Takes the edge list of the catalogues again.
   void refreshEdges();
   // Reloads the part names of the name drop-down (section `Detal_Name`).

@@ -1,0 +1,332 @@
+// The wiring of the parts window and of the main-window commands: closing
+// with the save question, grid edits, the side panel, the export's
+// columns, the already-open rule, the recent bases and the command line.
+#include "parts/PartsWindow.h"
+
+#include "parts/Parts.h"
+#include "parts/PartsGrid.h"
+#include "parts/PartsTestSupport.h"
+#include "shell/AppContext.h"
+#include "shell/DataRoot.h"
+#include "shell/MainWindow.h"
+#include "shell/Settings.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace kroyna;
+using namespace kroyna::parts;
+using namespace kroyna::parts::test;
+
+namespace {
+
+class PartsWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window = std::make_unique<PartsWindow>(folder.root(), folder.settings());
+    window->setCatalogue(sampleCatalogue());
+  }
+
+  void addRows() {
+    PartsDocument& doc = window->document();
+    ASSERT_TRUE(doc.AppendDetal(QStringLiteral("Боковина"), 720, 560, 2, 0, 10, 10, 11, 0, 1));
+    ASSERT_TRUE(doc.AppendDetal(QStringLiteral("Полка"), 564, 300, 4, 1, 0, 0, 10, 0, 2));
+    ASSERT_TRUE(doc.AppendDetal(QStringLiteral("Крышка"), 800, 560, 1, 2, 10, 10, 10, 10, 1));
+  }
+
+  PartsFolder folder;
+  MessageLog log;
+  std::unique_ptr<PartsWindow> window;
+};
+
+}  // namespace
+
+TEST_F(PartsWindowTest, ClosingAChangedBaseClosesOnlyAfterASuccessfulSave) {
+  ASSERT_TRUE(window->CreateGroup());
+  addRows();
+  const QString temp = window->document().dataPath();
+  QStringList closedWith;
+  QObject::connect(window.get(), &PartsWindow::closed, [&](const QString& h) { closedWith << h; });
+
+  // "Yes", then the save dialog is cancelled: the window stays.
+  window->document().setNameChooser([](const QString&) { return QString(); });
+  log.answer = shell::MsgResult::Yes;
+  EXPECT_FALSE(window->close());
+  ASSERT_EQ(log.texts.size(), 1);
+  EXPECT_EQ(log.texts[0], "Сохранить изменения в документе \rБаза деталей: <без названия> ?");
+  EXPECT_TRUE(QFileInfo::exists(temp));
+  EXPECT_TRUE(window->document().isOpen());
+
+  // "Cancel" keeps it too; "Yes" with a save that works closes it.
+  log.answer = shell::MsgResult::Cancel;
+  EXPECT_FALSE(window->close());
+  log.answer = shell::MsgResult::Yes;
+  const QString header = folder.path(QStringLiteral("Groups/Закрытая.krb"));
+  window->document().setNameChooser([&](const QString&) { return header; });
+  EXPECT_TRUE(window->close());
+  EXPECT_FALSE(QFileInfo::exists(temp));
+  EXPECT_EQ(readPartRows(folder.path(QStringLiteral("Groups/Закрытая.dbf"))).size(), 3u);
+  EXPECT_EQ(closedWith, QStringList{header});
+}
+
+TEST_F(PartsWindowTest, ClosingWithoutSavingDropsTheUntitledTable) {
+  ASSERT_TRUE(window->CreateGroup());
+  addRows();
+  const QString temp = window->document().dataPath();
+  QStringList closedWith;
+  QObject::connect(window.get(), &PartsWindow::closed, [&](const QString& h) { closedWith << h; });
+  log.answer = shell::MsgResult::No;
+  EXPECT_TRUE(window->close());
+  EXPECT_FALSE(QFileInfo::exists(temp));
+  EXPECT_EQ(closedWith, QStringList{QString()});  // nothing for the recent list
+  // The layout was kept.
+  EXPECT_TRUE(folder.settings().keyExists("Detals_Group", "ColWidth10"));
+  EXPECT_TRUE(folder.settings().keyExists("Detals_Group", "OutLook_Width"));
+}
+
+TEST_F(PartsWindowTest, GridEditsGoThroughTheDocumentAndBadValuesAreRefused) {
+  ASSERT_TRUE(window->CreateGroup());
+  addRows();
+  QAbstractItemModel* model = window->grid()->model();
+  EXPECT_FALSE(model->setData(model->index(0, ColLength), QStringLiteral("длинная")));
+  EXPECT_EQ(log.texts.size(), 1);
+  EXPECT_EQ(model->index(0, ColLength).data().toString(), "720");
+  EXPECT_TRUE(model->setData(model->index(0, ColLength), QStringLiteral("700")));
+  EXPECT_EQ(window->statusBar()->findChildren<QLabel*>().size(), 5);
+  EXPECT_EQ(window->document().totalsPanels()[1], "Площадь: 1.909 кв м");
+  EXPECT_EQ(model->index(1, ColMatName).data().toString(), "МДФ");
+  EXPECT_EQ(model->index(1, ColRotateName).data().toString(), "не поворачивать");
+  EXPECT_FALSE(model->flags(model->index(0, ColMatName)) & Qt::ItemIsEditable);
+  EXPECT_TRUE(window->grid()->isColumnHidden(ColLBorder));
+  EXPECT_FALSE(window->grid()->isColumnHidden(ColRotateName));
+
+  // The material bar filters; a new row takes the material shown.
+  QListWidget* bar = window->materialBar();
+  ASSERT_EQ(bar->count(), 4);
+  EXPECT_EQ(bar->item(0)->text(), "<все материалы>");
+  window->SetMaterialFilter(2);
+  EXPECT_EQ(model->rowCount(), 1);
+  window->appendRow();
+  window->postPendingEdit();
+  EXPECT_EQ(model->rowCount(), 2);
+  EXPECT_EQ(window->document().row(1).material, 2);
+  window->showAllMaterials();
+  EXPECT_EQ(bar->currentRow(), 0);
+  EXPECT_EQ(model->rowCount(), 4);
+}
+
+TEST_F(PartsWindowTest, SideButtonsSetTheDefaultEdgeOnlyWhenThereIsOne) {
+  ASSERT_TRUE(window->CreateGroup());
+  addRows();
+  window->document().setCurrentRow(1);  // "Полка": only the top edge
+  EdgePanel* panel = window->edgePanel();
+  EXPECT_FALSE(panel->button(SideLeft)->isChecked());
+  EXPECT_TRUE(panel->button(SideTop)->isChecked());
+  EXPECT_EQ(panel->button(SideTop)->toolTip(), "ПВХ 2 мм");
+
+  folder.settings().writeInt("Border", "DefBorder", 0);
+  panel->button(SideLeft)->click();
+  EXPECT_EQ(window->document().row(1).left, 0);
+  EXPECT_FALSE(panel->button(SideLeft)->isChecked());
+
+  folder.settings().writeInt("Border", "DefBorder", 11);
+  panel->button(SideLeft)->click();
+  EXPECT_EQ(window->document().row(1).left, 11);
+  EXPECT_TRUE(panel->button(SideLeft)->isChecked());
+  panel->button(SideTop)->click();  // pressed before: now up
+  EXPECT_EQ(window->document().row(1).top, 0);
+
+  window->rotationButton(2)->click();
+  EXPECT_EQ(window->document().row(1).rotation, 2);
+  window->setEdgesOfAllSides(false);
+  const PartRow& r = window->document().row(1);
+  EXPECT_EQ((SideCodes{r.left, r.right, r.top, r.bottom}), (SideCodes{0, 0, 0, 0}));
+  EXPECT_EQ(r.rotation, 2);
+}
+
+TEST_F(PartsWindowTest, AnEmptyBaseDisablesRowCommandsAndGetsARowFromTheSidePanel) {
+  ASSERT_TRUE(window->CreateGroup());
+  EXPECT_FALSE(window->copyAction()->isEnabled());
+  EXPECT_FALSE(window->deleteAction()->isEnabled());
+  EXPECT_FALSE(window->excelAction()->isEnabled());
+  EXPECT_FALSE(window->runAction()->isEnabled());
+  window->rotationButton(1)->click();
+  ASSERT_EQ(window->document().rowCount(), 1);
+  EXPECT_EQ(window->document().row(0).rotation, 1);
+  EXPECT_TRUE(window->copyAction()->isEnabled());
+
+  // Deleting asks first; "No" keeps the row.
+  log.answer = shell::MsgResult::No;
+  window->deleteRow();
+  EXPECT_EQ(log.texts.last(), "Действительно удалить запись?");
+  EXPECT_EQ(window->document().rowCount(), 1);
+  log.answer = shell::MsgResult::Yes;
+  window->deleteRow();
+  EXPECT_EQ(window->document().rowCount(), 0);
+}
+
+TEST_F(PartsWindowTest, SpreadsheetExportUsesTheColumnsInDisplayOrder) {
+  ASSERT_TRUE(window->CreateGroup());
+  addRows();
+  QHeaderView* header = window->grid()->horizontalHeader();
+  header->moveSection(header->visualIndex(ColMatName), 0);
+  window->grid()->setColumnHidden(ColRotateName, true);
+  EXPECT_EQ(window->visibleColumns(), (std::vector<int>{ColMatName, ColName, ColLength, ColWidth, ColMany}));
+
+  QString opened;
+  PartsWindow::setFileOpener([&](const QString& path) {
+    opened = path;
+    return false;
+  });
+  window->exportSpreadsheet();
+  PartsWindow::setFileOpener({});
+  ASSERT_FALSE(opened.isEmpty());
+  EXPECT_TRUE(QFileInfo::exists(opened));
+  EXPECT_EQ(QFileInfo(opened).absolutePath(), folder.path(QStringLiteral("Export")));
+  ASSERT_EQ(log.texts.size(), 1);
+  EXPECT_TRUE(log.texts[0].contains(QFileInfo(opened).fileName()));
+}
+
+TEST_F(PartsWindowTest, PictureOfAWindowWithTwoMaterialsAndEdges) {
+  ASSERT_TRUE(window->CreateGroup());
+  addRows();
+  window->resize(900, 420);
+  window->show();
+  window->document().setCurrentRow(0);
+  QCoreApplication::processEvents();
+  const QString png = QStringLiteral(KROYNA_BINARY_DIR "/parts_window.png");
+  EXPECT_TRUE(window->grab().save(png));
+  log.answer = shell::MsgResult::No;
+  window->close();
+}
+
+// ---- Main-window commands ----
+
+namespace {
+
+class PartsCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = std::make_unique<shell::DataRoot>(folder.root());
+    settings = std::make_unique<shell::Settings>(folder.path(QStringLiteral("Kroyna.ini")).toStdString());
+    context = std::make_unique<shell::AppContext>(*root, *settings);
+    main = std::make_unique<shell::MainWindow>(*root, *settings);
+    context->setMainWindow(main.get());
+    parts = new PartsSubsystem(*context);
+    main->show();
+  }
+  void TearDown() override {
+    log.answer = shell::MsgResult::No;
+    main->close();
+    main.reset();
+  }
+
+  // A saved base with one row.
+  QString makeBase(const QString& name) {
+    PartsDocument doc(folder.root(), folder.settings());
+    doc.CreateGroup();
+    doc.AppendDetal(QStringLiteral("Деталь"), 100, 50, 1, 0, 0, 0, 0, 0, 1);
+    const QString path = folder.path(QStringLiteral("Groups/") + name);
+    doc.setNameChooser([&](const QString&) { return path; });
+    doc.SaveGroup(false);
+    doc.closeDocument();
+    return path;
+  }
+
+  int partsWindows() const { return static_cast<int>(parts->windows().size()); }
+
+  PartsFolder folder;
+  MessageLog log;
+  std::unique_ptr<shell::DataRoot> root;
+  std::unique_ptr<shell::Settings> settings;
+  std::unique_ptr<shell::AppContext> context;
+  std::unique_ptr<shell::MainWindow> main;
+  PartsSubsystem* parts = nullptr;
+};
+
+}  // namespace
+
+TEST_F(PartsCommandsTest, OpeningAnOpenBaseOffersAnotherChoiceOrGoesToIt) {
+  const QString a = makeBase(QStringLiteral("А.krb"));
+  const QString b = makeBase(QStringLiteral("Б.krb"));
+  QStringList choices{a, a, b};
+  parts->setOpenChooser([&] { return choices.isEmpty() ? QString() : choices.takeFirst(); });
+  main->command("group.open")->trigger();
+  EXPECT_EQ(partsWindows(), 1);
+  EXPECT_TRUE(main->command("group.saveAs")->isEnabled());
+  EXPECT_FALSE(main->command("group.save")->isEnabled());
+
+  // Retry: the next choice is another base.
+  log.answer = shell::MsgResult::Retry;
+  main->command("group.open")->trigger();
+  EXPECT_EQ(partsWindows(), 2);
+  ASSERT_EQ(log.texts.size(), 1);
+  EXPECT_TRUE(log.texts[0].startsWith("База деталей \"" + a + "\" уже открыта!"));
+
+  // Cancel: the open window comes to the front.
+  main->command("group.new")->trigger();
+  EXPECT_EQ(partsWindows(), 3);
+  EXPECT_TRUE(main->command("group.save")->isEnabled());  // a new base counts as changed
+  choices = {a};
+  log.answer = shell::MsgResult::Cancel;
+  main->command("group.open")->trigger();
+  EXPECT_EQ(partsWindows(), 3);
+  EXPECT_EQ(parts->activeWindow(), parts->findWindow(a));
+}
+
+TEST_F(PartsCommandsTest, RecentBasesAreAddedOnCloseAndCheckedWhenChosen) {
+  const QString a = makeBase(QStringLiteral("Первая.krb"));
+  const QString b = makeBase(QStringLiteral("Вторая.krb"));
+  ASSERT_NE(parts->openBase(a), nullptr);
+  ASSERT_NE(parts->openBase(b), nullptr);
+  main->documentArea()->closeAllSubWindows();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(parts->recent().entries(), (QStringList{a, b}));
+  QMenu* menu = main->findChild<QMenu*>("menuGroup");
+  QStringList captions;
+  for (QAction* act : menu->actions())
+    if (act->data().toString() == a || act->data().toString() == b) captions << act->data().toString();
+  EXPECT_EQ(captions, (QStringList{a, b}));
+
+  parts->openRecent(a);
+  EXPECT_EQ(partsWindows(), 1);
+  parts->openRecent(a);
+  EXPECT_EQ(log.texts, QStringList{"База деталей \"" + a + "\" уже открыта!"});
+  EXPECT_EQ(partsWindows(), 1);
+
+  QFile::remove(b);
+  log.texts.clear();
+  parts->openRecent(b);
+  EXPECT_EQ(log.texts, QStringList{"База деталей не найдена."});
+  EXPECT_EQ(parts->recent().entries(), QStringList{a});
+
+  emit context->mainWindowClosed();
+  EXPECT_EQ(settings->ini().readString("Files", "1"), a.toStdString());
+}
+
+TEST_F(PartsCommandsTest, CommandLineOpensEachExistingKrbFileOnce) {
+  const QString a = makeBase(QStringLiteral("Из строки.krb"));
+  const QString upper = makeBase(QStringLiteral("ЗАГЛАВНЫЕ.KRB"));
+  parts->openCommandLineFiles({a, upper, a, folder.path(QStringLiteral("Groups/Нет.krb")), QStringLiteral("--flag")});
+  EXPECT_EQ(partsWindows(), 1);
+  EXPECT_TRUE(log.texts.isEmpty()) << log.texts.join("|").toStdString();
+
+  // A file that does not open is reported.
+  writeGroupHeader(folder.path(QStringLiteral("Groups/Без таблицы.krb")), GroupHeader{QStringLiteral("Нет.dbf"), {}});
+  parts->openCommandLineFiles({folder.path(QStringLiteral("Groups/Без таблицы.krb"))});
+  EXPECT_EQ(partsWindows(), 1);
+  EXPECT_EQ(log.texts.last(), "Ошибка импорта базы деталей.");
+}
