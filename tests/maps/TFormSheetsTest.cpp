@@ -323,3 +323,84 @@ TEST(StatisticsFigures, EdgeRowsNameTheCatalogueEdgesAndDropCodeZero) {
 
 }  // namespace
 }  // namespace kroyna::maps
+
+namespace kroyna::maps {
+namespace {
+
+// A window filled from a real cutting of two materials, one of them on an
+// offcut from stock, drawn with banding marks, offcut labels and cuts. The
+// picture is kept in the build folder for a look.
+TEST_F(MapsWindowTest, AWindowAfterARunShowsPartsEdgeMarksOffcutsAndCuts) {
+  env.edges[1] = {0x0000C0, 2, u("ПВХ 2 мм красная")};
+  env.edges[2] = {0x008000, 0, u("ПВХ 0,4 мм зелёная")};
+  env.colourValues.scrap = 0x00C0FF;  // useful offcuts orange
+  env.colourValues.lost = 0x404040;
+  env.criteria[1] = testing::minimumSize(150, 150);
+  env.criteria[2] = testing::minimumSize(150, 150);
+  env.font.name = "DejaVu Sans";
+  env.font.size = 7;
+  window->document().setShowBorder(true);
+  window->document().setShowScrapsText(true);
+  window->document().setMillMode(MillShown);
+
+  engine::MaterialInput chipboard;
+  chipboard.Params.SheetLength = 2800;
+  chipboard.Params.SheetWidth = 2070;
+  chipboard.Params.Variants = 30;
+  chipboard.Params.UseOffcuts = true;
+  chipboard.Offcuts = {{"О-15", 1200, 900, 1}};
+  chipboard.Parts = {{"Бок", 720, 560, 4, engine::RotateNever, 1, 0, 1, 0},
+                     {"Полка", 564, 540, 6, engine::RotateFree, 0, 0, 2, 0},
+                     {"Фасад", 716, 396, 6, engine::RotateOneForAll, 1, 1, 1, 1},
+                     {"Планка", 1200, 60, 4, engine::RotateFree, 0, 0, 2, 0}};
+  engine::MaterialInput fibre;
+  fibre.Params.SheetLength = 2745;
+  fibre.Params.SheetWidth = 1700;
+  fibre.Params.Variants = 10;
+  fibre.Parts = {{"Задняя стенка", 716, 560, 4, engine::RotateFree, 0, 0, 0, 0}};
+
+  window->show();
+  window->resize(1100, 760);
+  int sheets = 0;
+  for (const auto& [code, input] : {std::pair{1, chipboard}, std::pair{2, fibre}}) {
+    window->beginRun();
+    int k = 0;
+    for (const engine::FinishedMap& fm : testing::cutMaterial(input)) {
+      const int q = fm.Quantity;
+      QString text = q == 1 ? u("Лист %1").arg(k + 1) : u("Листы %1 - %2").arg(k + 1).arg(k + q);
+      if (!fm.Name.empty()) text += u(" (%1)").arg(QString::fromStdString(fm.Name));
+      window->addMap(QString::number(window->pageCount() + 1) + u(": ") + text, code, fm, 4, {});
+      k += q;
+      ++sheets;
+    }
+    window->endRun();
+  }
+  window->setCaption(u("Вариант раскроя 1: \"Пример\""));
+  ASSERT_GE(sheets, 3);
+  EXPECT_TRUE(window->document().map(0).IsScraps);
+  EXPECT_TRUE(window->tabs()->tabText(0).endsWith(u(" (О-15)")));
+  bool useful = false, useless = false;
+  for (const SheetMap& m : window->document().maps())
+    for (const MapOffcut& o : m.Offcuts) (o.useful() ? useful : useless) = true;
+  EXPECT_TRUE(useful);
+  EXPECT_TRUE(useless);
+
+  window->tabs()->setCurrentIndex(1);
+  QApplication::processEvents();
+  const QImage shot = window->grab().toImage();
+  const QImage sheetShot = window->page(1)->sheet()->grab().toImage();
+  // The drawn sheet holds the useful offcut colour and the parts' white.
+  bool orange = false, white = false;
+  for (int y = 0; y < sheetShot.height(); y += 2)
+    for (int x = 0; x < sheetShot.width(); x += 2) {
+      const QColor c(sheetShot.pixel(x, y));
+      orange = orange || c == shell::toQColor(0x00C0FF);
+      white = white || c == QColor(Qt::white);
+    }
+  EXPECT_TRUE(orange);
+  EXPECT_TRUE(white);
+  shot.save(QStringLiteral(KROYNA_BINARY_DIR "/maps-window.png"));
+}
+
+}  // namespace
+}  // namespace kroyna::maps
