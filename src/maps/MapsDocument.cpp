@@ -420,13 +420,13 @@ void MapsDocument::setOffcutUseful(int index, int offcut, bool useful) {
   modified_ = true;
 }
 
-bool MapsDocument::renameOffcut(int index, int offcut, const QString& name) {
+bool MapsDocument::renameOffcut(int index, int offcut, const QString& name, bool markModified) {
   MapOffcut& o = map(index).Offcuts[static_cast<std::size_t>(offcut)];
   if (!o.useful()) return false;
   o.ScrapName = name;
   o.Text = name.isEmpty() ? u(kUsefulOffcutText) : name;
   o.Hint = offcutInfo(o);
-  modified_ = true;
+  if (markModified) modified_ = true;
   return true;
 }
 

@@ -298,9 +298,10 @@ class MapsDocument {
   // nothing when the offcut has that kind already.
   void setOffcutUseful(int map, int offcut, bool useful);
   // Gives a useful offcut a new stock name (its label and tooltip follow)
-  // and sets the modified flag, so that the name is not lost on close.
-  // Useless offcuts are left as they are; returns whether it was renamed.
-  bool renameOffcut(int map, int offcut, const QString& name);
+  // and, unless `markModified` is false, sets the modified flag so that the
+  // name is not lost on close. Useless offcuts are left as they are;
+  // returns whether it was renamed.
+  bool renameOffcut(int map, int offcut, const QString& name, bool markModified = true);
 
  private:
   void classify(SheetMap& map, const warehouse::ScrapCriteria& criteria);

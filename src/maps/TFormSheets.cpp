@@ -32,6 +32,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
+#include <vector>
 #include <exception>
 
 namespace kroyna::maps {
@@ -337,9 +339,18 @@ void TFormSheets::addPage(int mapIndex) {
 
 int TFormSheets::addMap(const QString& tabCaption, int materialCode, const engine::FinishedMap& finished,
                         std::int32_t kerf, const QString& remark) {
+  std::vector<std::array<double, 4>> before;
+  before.reserve(static_cast<std::size_t>(document_->mapCount()));
+  for (const SheetMap& m : document_->maps())
+    before.push_back({m.DetalsSquare, m.ScrapSquare, m.LostSquare, m.TotalSquare});
   const int index = document_->addMap(tabCaption, materialCode, finished, kerf, remark);
-  // Earlier maps were recomputed too: their status lines follow.
-  for (int i = 0; i < pageCount(); ++i) refreshStatus(i);
+  // Earlier maps were recomputed too: the status lines of those whose
+  // figures changed (the settings changed meanwhile) follow.
+  for (int i = 0; i < pageCount() && i < static_cast<int>(before.size()); ++i) {
+    const SheetMap& m = document_->map(i);
+    if (before[static_cast<std::size_t>(i)] != std::array{m.DetalsSquare, m.ScrapSquare, m.LostSquare, m.TotalSquare})
+      refreshStatus(i);
+  }
   addPage(index);
   tabs_->setCurrentIndex(index);
   const auto [w, h] = document_->largestSheet();
@@ -377,6 +388,21 @@ void TFormSheets::rescale() {
   const auto [w, h] = document_->largestSheet();
   ratio_ = mapsRatio(current->size(), current->statusHeight(), w, h);
   for (int i = 0; i < pageCount(); ++i) page(i)->sheet()->setRatio(ratio_);
+}
+
+void TFormSheets::refreshMaps() {
+  for (int i = 0; i < pageCount(); ++i) refreshStatus(i);
+  repaintMaps();
+}
+
+void TFormSheets::setDisplayFlags(bool showName, bool showDim, bool showScrapsText, bool showHints,
+                                  bool showBorder) {
+  document_->setShowTitleForNew(showName);
+  document_->setShowDimForNew(showDim);
+  document_->setShowScrapsText(showScrapsText);
+  document_->setShowBorder(showBorder);
+  setShowHints(showHints);
+  repaintMaps();
 }
 
 void TFormSheets::repaintMaps() {

@@ -156,6 +156,11 @@ class TFormSheets : public QWidget {
   // request).
   void closeWithoutQuestion();
 
+  // The display flags of section [Default] the run starts with: ShowName
+  // and ShowDim for the parts it adds, ShowScrapsText, ShowHints,
+  // ShowBorder.
+  void setDisplayFlags(bool showName, bool showDim, bool showScrapsText, bool showHints, bool showBorder);
+
   // ---- Window state ----
   // Caption of the document and the window.
   void setCaption(const QString& caption);
@@ -164,6 +169,9 @@ class TFormSheets : public QWidget {
   void refreshFromDocument();
   // Recomputes the common ratio from the page size and applies it.
   void rescale();
+  // Status lines and drawings of every map again, after the document's
+  // elements were changed from outside (names given on acceptance).
+  void refreshMaps();
   double ratio() const { return ratio_; }
   int pageCount() const;
   MapPage* page(int index) const;

@@ -144,6 +144,27 @@ TEST_F(MapsWindowTest, ToolBarSwitchesReachEveryMap) {
   EXPECT_TRUE(window->document().map(2).Cuts[0].Visible);
 }
 
+TEST_F(MapsWindowTest, TheRunsDisplayFlagsReachTheToolBarAndTheMapsItAdds) {
+  window->setDisplayFlags(false, true, true, true, true);
+  EXPECT_TRUE(window->action("edge")->isChecked());
+  EXPECT_TRUE(window->action("offcuts")->isChecked());
+  EXPECT_TRUE(window->action("hints")->isChecked());
+  fill();
+  const MapPart& p = window->document().map(0).Parts[0];
+  EXPECT_FALSE(p.ShowTitle);
+  EXPECT_TRUE(p.ShowDim);
+  EXPECT_TRUE(p.ShowBorder);
+  EXPECT_TRUE(window->document().map(0).Offcuts[0].ShowText);
+  EXPECT_TRUE(window->page(2)->sheet()->showAllHints());
+
+  // Names given on acceptance into stock leave the modified flag alone.
+  window->document().setModified(false);
+  EXPECT_TRUE(window->document().renameOffcut(0, 0, u("17"), false));
+  window->refreshMaps();
+  EXPECT_EQ(window->document().map(0).Offcuts[0].Text, u("17"));
+  EXPECT_FALSE(window->document().isModified());
+}
+
 TEST_F(MapsWindowTest, CommandsOfLaterFeaturesStayDisabledUntilAttached) {
   fill();
   EXPECT_FALSE(window->action("save")->isEnabled());
