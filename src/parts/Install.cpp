@@ -29,18 +29,12 @@ PartsSubsystem::PartsSubsystem(shell::AppContext& context) : QObject(&context), 
   g_instance = this;
   main_ = context.mainWindow();
   if (main_) attachCommands();
+  connectCatalogues();
 
   connect(&context, &shell::AppContext::mainWindowShown, this, [this] {
     recent_.load(context_.settings().ini());
     rebuildRecentMenu();
-    if (auto* c = catalogues::Catalogues::instance()) {
-      connect(c, &catalogues::Catalogues::RefreshMaterialLists, this, [this] {
-        for (PartsWindow* w : windows()) w->refreshMaterialLists();
-      }, Qt::UniqueConnection);
-      connect(c, &catalogues::Catalogues::edgesChanged, this, [this] {
-        for (PartsWindow* w : windows()) w->refreshEdges();
-      }, Qt::UniqueConnection);
-    }
+    connectCatalogues();
     // The edge list is built when the main window is shown; windows opened
     // before take it now.
     for (PartsWindow* w : windows()) w->refreshEdges();
@@ -52,6 +46,18 @@ PartsSubsystem::PartsSubsystem(shell::AppContext& context) : QObject(&context), 
     } catch (const std::exception& e) {
       shell::showError(QString::fromUtf8(e.what()));
     }
+  });
+}
+
+void PartsSubsystem::connectCatalogues() {
+  catalogues::Catalogues* c = catalogues::Catalogues::instance();
+  if (!c || c == connectedCatalogues_) return;
+  connectedCatalogues_ = c;
+  connect(c, &catalogues::Catalogues::RefreshMaterialLists, this, [this] {
+    for (PartsWindow* w : windows()) w->refreshMaterialLists();
+  });
+  connect(c, &catalogues::Catalogues::edgesChanged, this, [this] {
+    for (PartsWindow* w : windows()) w->refreshEdges();
   });
 }
 

@@ -72,6 +72,8 @@ class PartsSubsystem : public QObject {
 
  private:
   void attachCommands();
+  // Follows the catalogues' changes (once they exist).
+  void connectCatalogues();
   QString chooseOpenFile();
   void forActive(const std::function<void(PartsWindow&)>& action);
 
@@ -80,6 +82,7 @@ class PartsSubsystem : public QObject {
   RecentFiles recent_;
   QList<QAction*> recentActions_;
   std::function<QString()> openChooser_;
+  QObject* connectedCatalogues_ = nullptr;
 };
 
 // Connects the parts databases to the running program.
