@@ -81,7 +81,9 @@ ExternalCatalogue parseExternalCatalogue(std::string_view bytes) {
   for (auto& [key, value] : doc.entries(kSection)) {
     int code = 0;
     if (parseCodeKey(key, code)) {
-      result.entries.push_back({code, value});
+      // The profile functions give a value up to its first zero byte.
+      std::string name = value.substr(0, value.find('\0'));
+      result.entries.push_back({code, std::move(name)});
     } else {
       result.skippedKeys.push_back(key);
     }

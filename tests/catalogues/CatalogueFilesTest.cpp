@@ -42,6 +42,9 @@ TEST(ExternalCatalogueFile, DamagedOrMissingInput) {
   EXPECT_TRUE(parseExternalCatalogue(std::string("\0\xff[Materials\n=\n\0=1", 15)).entries.empty());
   const ExternalCatalogue noSection = parseExternalCatalogue("1=a\r\n2=b\r\n");
   EXPECT_TRUE(noSection.entries.empty());
+  // A value ends at a zero byte, as the profile functions read it.
+  const ExternalCatalogue zero = parseExternalCatalogue(std::string("[Materials]\r\n5=ab\0cd\r\n", 22));
+  EXPECT_EQ(zero.entries, (std::vector<ExternalEntry>{{5, "ab"}}));
   TempDir dir;
   EXPECT_THROW(readExternalCatalogue(dir / "missing.ini"), CatalogueError);
 }
