@@ -78,7 +78,7 @@ TEST_F(PartsOutputTest, EdgeListsNameTheEdgesOfEachRowAndTheirUse) {
   // Top and bottom of "Стенка" are ПВХ, left ПВХ and right Меламин.
   at(text, "ПВХ 2 мм: ");
   at(text, "Меламин: 1.12 м");
-  at(text, "Кромка по длине");
+  at(text, "Кромка по");
 }
 
 TEST_F(PartsOutputTest, UnsortedListKeepsTheRowOrderAndEveryRow) {
