@@ -61,11 +61,13 @@ TSheetCtrl::TSheetCtrl(const MapsDocument& document, int mapIndex, QWidget* pare
 
 void TSheetCtrl::setRatio(double ratio) {
   ratio_ = ratio;
+  if (!valid()) return;
   resize(sheetSize(sheet(), ratio).expandedTo(QSize(1, 1)));
   update();
 }
 
 int TSheetCtrl::offcutAt(QPoint pos) const {
+  if (!valid()) return -1;
   const auto& offcuts = sheet().Offcuts;
   for (int i = static_cast<int>(offcuts.size()) - 1; i >= 0; --i)
     if (elementRect(offcuts[static_cast<std::size_t>(i)], ratio_).contains(pos)) return i;
@@ -73,6 +75,7 @@ int TSheetCtrl::offcutAt(QPoint pos) const {
 }
 
 int TSheetCtrl::partAt(QPoint pos) const {
+  if (!valid()) return -1;
   const auto& parts = sheet().Parts;
   for (int i = static_cast<int>(parts.size()) - 1; i >= 0; --i)
     if (elementRect(parts[static_cast<std::size_t>(i)], ratio_).contains(pos)) return i;
@@ -80,6 +83,7 @@ int TSheetCtrl::partAt(QPoint pos) const {
 }
 
 void TSheetCtrl::paintEvent(QPaintEvent*) {
+  if (!valid()) return;
   QPainter painter(this);
   paintSheet(painter, sheet(), ratio_);
 }

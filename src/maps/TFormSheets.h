@@ -65,6 +65,9 @@ class TSheetCtrl : public QWidget {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
+  // The document's maps can be replaced (a file read into the window)
+  // before the pages are rebuilt: a sheet whose map is gone draws nothing.
+  bool valid() const { return map_ >= 0 && map_ < document_.mapCount(); }
   const SheetMap& sheet() const { return document_.map(map_); }
 
   const MapsDocument& document_;
