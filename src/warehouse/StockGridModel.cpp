@@ -129,6 +129,10 @@ bool StockGridModel::setData(const QModelIndex& index, const QVariant& value, in
   if (!moveTo(index.row())) return false;
   dbase::Table& t = module_.view(kind_);
   try {
+    if (t.value(field) == stored) return true;  // nothing changed
+  } catch (const std::exception&) {
+  }
+  try {
     t.edit();
     t.setValue(field, stored);
     t.post();

@@ -251,6 +251,10 @@ bool WarehouseWindow::postGrid(StockKind kind) {
 }
 
 bool WarehouseWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize && watched == parentWidget()) {
+    const QWidget* frame = parentWidget();
+    if (!frame->isMinimized() && !frame->isMaximized()) normalSize_ = frame->size();
+  }
   if (event->type() == QEvent::KeyPress && (watched == sheetGrid_ || watched == scrapGrid_)) {
     auto* grid = static_cast<QTableView*>(watched);
     auto* model = static_cast<StockGridModel*>(grid->model());
@@ -373,11 +377,13 @@ void WarehouseWindow::restoreLayout() {
   const int panel = std::max(20, s.readInt("Scraps_Window", "PanelWidth", 100));
   splitter_->setSizes({panel, std::max(100, s.readInt("Scraps_Window", "Width", 400) - panel)});
   if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+    sub->installEventFilter(this);
     sub->resize(std::max(200, s.readInt("Scraps_Window", "Width", 400)),
                 std::max(150, s.readInt("Scraps_Window", "Height", 300)));
-    const int state = s.readInt("Scraps_Window", "WinState", 0);
-    if (state == 2) sub->showMaximized();
-    if (state == 1) sub->showMinimized();
+    normalSize_ = sub->size();
+    // A minimised state is not restored: closing the window minimises it,
+    // and the stock should be in sight when the program starts.
+    if (s.readInt("Scraps_Window", "WinState", 0) == 2) sub->showMaximized();
   }
 }
 
@@ -390,9 +396,9 @@ void WarehouseWindow::saveLayout() {
         s.writeInt("Sheets_Window", "ColWidth" + std::to_string(i), sheetGrid_->columnWidth(i));
       for (int i = 0; i <= 5; ++i)
         s.writeInt("Scraps_Window", "ColWidth" + std::to_string(i), scrapGrid_->columnWidth(i));
-      const QRect normal = frame->isMaximized() || frame->isMinimized() ? frame->normalGeometry() : frame->geometry();
-      s.writeInt("Scraps_Window", "Width", normal.width() > 0 ? normal.width() : frame->width());
-      s.writeInt("Scraps_Window", "Height", normal.height() > 0 ? normal.height() : frame->height());
+      if (!frame->isMaximized() && !frame->isMinimized()) normalSize_ = frame->size();
+      s.writeInt("Scraps_Window", "Width", normalSize_.width());
+      s.writeInt("Scraps_Window", "Height", normalSize_.height());
       s.writeInt("Scraps_Window", "WinState", frame->isMaximized() ? 2 : frame->isMinimized() ? 1 : 0);
       s.writeInt("Scraps_Window", "Material", controller_.selectedCode());
       const QList<int> sizes = splitter_->sizes();

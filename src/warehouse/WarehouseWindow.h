@@ -88,6 +88,7 @@ class WarehouseWindow : public QWidget {
   StockGridModel* sheetModel_ = nullptr;
   StockGridModel* scrapModel_ = nullptr;
   QLabel* status_ = nullptr;
+  QSize normalSize_{400, 300};  // of the frame, while neither minimised nor maximised
   bool started_ = false;
   bool fillingBar_ = false;
 };
