@@ -4,8 +4,8 @@
 // the same bytes; the INI export takes it too. Built as target mapfile_fuzz
 // with -DKROYNA_FUZZ=ON and clang (it needs no Qt, so -DKROYNA_GUI=OFF
 // works), or by hand from the source root:
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -Isrc \
-//     src/maps/MapFile_fuzz.cpp src/maps/MapFile.cpp src/maps/MapExport.cpp \
+//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -Isrc
+//     src/maps/MapFile_fuzz.cpp src/maps/MapFile.cpp src/maps/MapExport.cpp
 //     src/platform/ini/*.cpp src/platform/text/Cp1251.cpp -o mapfile_fuzz
 // Seeds: tests/data/maps/*.map.
 #include <cstddef>
