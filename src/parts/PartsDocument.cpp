@@ -2,6 +2,7 @@
 
 #include "platform/dbase/FileOps.h"
 #include "platform/ini/IniFile.h"
+#include "shell/DataRoot.h"
 #include "shell/Messages.h"
 #include "shell/SettingsUtils.h"
 
@@ -164,7 +165,11 @@ bool PartsDocument::LoadGroup(const QString& headerPathIn) {
   }
   models_ = header.models;
   const QString folder = QFileInfo(headerPath).absolutePath() + QLatin1Char('/');
-  const QString dataPath = folder + header.dataFileName;
+  QString dataPath = folder + header.dataFileName;
+  // A header written on Windows may spell the table's name in another
+  // letter case than the file has.
+  if (!header.dataFileName.isEmpty() && !QFileInfo(dataPath).isFile())
+    dataPath = shell::resolveStoredPath(dataPath);
   if (header.dataFileName.isEmpty() || !QFileInfo(dataPath).isFile()) {
     error(QStringLiteral("Ошибка чтения группы деталей!\rНе найден файл данных."));
     return false;
