@@ -3,6 +3,7 @@
 #include "catalogues/Catalogues.h"
 #include "maps/Maps.h"
 #include "parts/Parts.h"
+#include "run/CuttingRun.h"
 #include "warehouse/Warehouse.h"
 
 // Each subsystem's install function connects it to the start-up and
@@ -14,6 +15,7 @@ namespace kroyna::shell {
 void installSubsystems(AppContext& context) {
   catalogues::install(context);
   warehouse::install(context);
+  run::install(context);
   parts::install(context);
   maps::install(context);
 }
