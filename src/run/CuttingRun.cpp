@@ -2,6 +2,7 @@
 
 #include "catalogues/Catalogues.h"
 #include "engine/FinishedMap.h"
+#include "maps/Maps.h"
 #include "maps/ProgramEnvironment.h"
 #include "maps/TFormSheets.h"
 #include "parts/Parts.h"
@@ -220,6 +221,8 @@ CuttingRun::~CuttingRun() {
 }
 
 bool CuttingRun::isRunning() { return g_running; }
+
+parts::PartsWindow* CuttingRun::unplacedBase() const { return unplaced_.data(); }
 
 bool CuttingRun::windowGone() const { return window_.isNull() || closeRequested_; }
 
@@ -511,17 +514,14 @@ CuttingRunServices programServices(shell::AppContext& context) {
   shell::MainWindow* main = context.mainWindow();
   s.editOptions = [main](const std::vector<LayoutMaterial>& materials) { return editLayoutOptions(materials, main); };
   s.newMapsWindow = [&context, main]() -> maps::TFormSheets* {
+    if (main) return maps::openMapsWindow(*main);
+    // Without a main window (a run started from a tool): a window of its
+    // own, with an environment that goes with it.
     auto* environment = new maps::ProgramEnvironment(context.settings().ini(), catalogues::Catalogues::instance());
     auto* window = new maps::TFormSheets(*environment, context.settings().ini());
-    // The environment goes with the window (after the window's document).
     QObject::connect(window, &QObject::destroyed, [environment] { delete environment; });
-    window->setCaption(QString());
-    if (main) {
-      main->addDocument(window);
-    } else {
-      window->setAttribute(Qt::WA_DeleteOnClose);
-      window->show();
-    }
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
     return window;
   };
   s.newPartsBase = []() -> parts::PartsWindow* {

@@ -146,7 +146,7 @@ class CuttingRun {
   static bool isRunning();
 
   // The base of unplaced parts this run made, or nullptr.
-  parts::PartsWindow* unplacedBase() const { return unplaced_; }
+  parts::PartsWindow* unplacedBase() const;
   // Set by "Прервать" (confirmed) in the maps window.
   bool aborted() const { return ctx_.Abort; }
 
