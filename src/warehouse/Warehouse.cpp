@@ -116,7 +116,7 @@ void install(shell::AppContext& context) {
   QObject::connect(&context, &shell::AppContext::mainWindowClosing, &context, [](bool& cancel) {
     Warehouse* w = Warehouse::instance();
     if (cancel || !w || !w->window()) return;
-    if (!w->controller().queryClose()) cancel = true;
+    if (!w->window()->queryClose()) cancel = true;
   });
   QObject::connect(&context, &shell::AppContext::mainWindowClosed, &context, [] {
     if (Warehouse* w = Warehouse::instance()) delete w;

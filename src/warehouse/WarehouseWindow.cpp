@@ -283,10 +283,14 @@ void WarehouseWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
 }
 
-void WarehouseWindow::closeEvent(QCloseEvent* event) {
+bool WarehouseWindow::queryClose() {
   postGrid(StockKind::Sheets);
   postGrid(StockKind::Scraps);
-  if (controller_.queryClose()) {
+  return controller_.queryClose();
+}
+
+void WarehouseWindow::closeEvent(QCloseEvent* event) {
+  if (queryClose()) {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->showMinimized();
   }
   event->ignore();

@@ -60,6 +60,10 @@ class WarehouseWindow : public QWidget {
   void searchMaterial();
   void statistics();
 
+  // Finishes open edits and asks about unsaved stock (see
+  // WarehouseController::queryClose); true when the window may close.
+  bool queryClose();
+
   // Writes the layout to the settings file.
   void saveLayout();
 
