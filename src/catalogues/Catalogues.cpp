@@ -7,6 +7,8 @@
 #include "shell/Messages.h"
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 namespace kroyna::catalogues {
 
@@ -85,36 +87,74 @@ bool Catalogues::ApplyCatalogueMode() {
   return out.errors.empty();
 }
 
+struct Catalogues::MaterialRows {
+  fs::path path;
+  bool exists = false;
+  std::string bytes;    // the file as it was read
+  MaterialList byName;  // ordered by name
+  QStringList names;    // table order
+  QStringList codes;
+};
+
+const Catalogues::MaterialRows& Catalogues::materialRows() const {
+  // The file is read at every call, but parsed and sorted only when its
+  // bytes changed: saves within one tick of the file clock with the same
+  // size (fixed-width records) would fool a check of time and size.
+  auto rows = std::make_shared<MaterialRows>();
+  rows->path = fs::path(materialsTablePath().toStdString());
+  {
+    std::ifstream in(rows->path, std::ios::binary);
+    rows->exists = static_cast<bool>(in);
+    if (rows->exists) {
+      try {
+        rows->bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      } catch (const std::exception&) {
+        rows->exists = false;
+      }
+    }
+  }
+  if (materialRows_ && materialRows_->path == rows->path && materialRows_->exists == rows->exists &&
+      materialRows_->bytes == rows->bytes) {
+    return *materialRows_;
+  }
+  if (rows->exists) {
+    try {
+      rows->byName = readMaterialList(rows->path);
+      const dbase::RowSource source(rows->path);
+      const int nameField = dbase::findField(source.fields(), "MATERIAL");
+      const int codeField = dbase::findField(source.fields(), "CODE");
+      for (const dbase::Row& row : source.rows()) {
+        rows->names << QString::fromStdString(row[nameField].toString());
+        rows->codes << wholeText(row[codeField]);
+      }
+    } catch (const std::exception&) {
+      // An unreadable table lists no materials; the windows show an empty
+      // list rather than failing.
+      rows->byName = {};
+      rows->names.clear();
+      rows->codes.clear();
+    }
+  }
+  materialRows_ = std::move(rows);
+  return *materialRows_;
+}
+
 MaterialList Catalogues::materialList(bool withAllMaterials) const {
   MaterialList list;
   if (withAllMaterials) {
     list.names << QString::fromUtf8(kAllMaterialsName);
     list.codes << QString::number(kAllMaterialsCode);
   }
-  try {
-    const MaterialList rows = readMaterialList(fs::path(materialsTablePath().toStdString()));
-    list.names << rows.names;
-    list.codes << rows.codes;
-  } catch (const std::exception&) {
-    // An unreadable table lists no materials; the windows show an empty
-    // list rather than failing.
-  }
+  const MaterialRows& rows = materialRows();
+  list.names << rows.byName.names;
+  list.codes << rows.byName.codes;
   return list;
 }
 
 QString Catalogues::materialName(int code) const {
-  try {
-    const dbase::RowSource source(fs::path(materialsTablePath().toStdString()));
-    const int nameField = dbase::findField(source.fields(), "MATERIAL");
-    const int codeField = dbase::findField(source.fields(), "CODE");
-    if (nameField < 0 || codeField < 0) return {};
-    const QString wanted = QString::number(code);
-    for (const dbase::Row& row : source.rows()) {
-      if (wholeText(row[codeField]) == wanted) return QString::fromStdString(row[nameField].toString());
-    }
-  } catch (const std::exception&) {
-  }
-  return {};
+  const MaterialRows& rows = materialRows();
+  const int i = static_cast<int>(rows.codes.indexOf(QString::number(code)));
+  return i < 0 ? QString() : rows.names[i];
 }
 
 void Catalogues::ReloadEdgeList() {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class QWidget;
@@ -159,9 +160,15 @@ class Catalogues : public QObject {
  private:
   friend class CatalogueModeSwitch;
 
+  // The rows of the current materials table (MATERIAL, CODE in table
+  // order), read again whenever the file changed on disk.
+  struct MaterialRows;
+  const MaterialRows& materialRows() const;
+
   QString dataRoot_;
   ini::IniFile& settings_;
   bool external_ = false;
+  mutable std::shared_ptr<const MaterialRows> materialRows_;
   EdgeList edges_;
   int defaultEdge_ = 0;
 };
