@@ -143,7 +143,7 @@ class ByteReader {
   std::size_t pos_ = 0;
 };
 
-bool hasMagic(std::string_view bytes) {
+bool hasMagicBytes(std::string_view bytes) {
   return bytes.size() >= kMapHeaderSize && static_cast<unsigned char>(bytes[0]) == kMagic.size() &&
          bytes.substr(1, kMagic.size()) == kMagic;
 }
@@ -473,7 +473,11 @@ double fromFloat80(const std::uint8_t* bytes) {
 // ---- Reading ----
 
 MapFileData parseMapFile(std::string_view bytes) {
-  return hasMagic(bytes) ? parseBinary(bytes) : parseOldMapFile(bytes);
+  return hasMagicBytes(bytes) ? parseBinary(bytes) : parseOldMapFile(bytes);
+}
+
+bool hasMapMagic(std::string_view bytes) {
+  return hasMagicBytes(bytes);
 }
 
 MapFileData readMapFile(const std::filesystem::path& path) {

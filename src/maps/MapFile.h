@@ -175,6 +175,9 @@ inline constexpr std::int32_t kMaxCount = 65535;        // quantities, counts, k
 // or counts the file has no room for. A binary mill-lines mode above 2 reads
 // as 1.
 MapFileData parseMapFile(std::string_view bytes);
+// Whether the bytes are taken as the binary form (a whole header that
+// starts with the magic).
+bool hasMapMagic(std::string_view bytes);
 // Throws MapFileError also when the file cannot be read.
 MapFileData readMapFile(const std::filesystem::path& path);
 

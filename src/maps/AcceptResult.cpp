@@ -1,0 +1,250 @@
+#include "maps/AcceptResult.h"
+
+#include "maps/MapsDocument.h"
+#include "platform/dbase/Expr.h"
+#include "platform/dbase/FileOps.h"
+#include "platform/dbase/Statements.h"
+#include "platform/dbase/Table.h"
+#include "platform/ini/IniFile.h"
+#include "shell/Messages.h"
+#include "warehouse/StockModule.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace kroyna::maps {
+namespace {
+
+using dbase::col;
+using warehouse::StockKind;
+namespace fs = std::filesystem;
+
+QString u(const char* text) { return QString::fromUtf8(text); }
+
+// Character fields are padded with blanks in the table.
+std::string withoutTrailingBlanks(std::string s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
+  return s;
+}
+
+long long wholeMany(const dbase::Table& t) {
+  if (t.isNull("MANY")) return 0;
+  const double v = t.asDouble("MANY");
+  return std::isfinite(v) ? std::llround(v) : 0;
+}
+
+fs::path backupOf(const fs::path& workingCopy) {
+  fs::path p = workingCopy;
+  p.replace_filename(workingCopy.stem().string() + ".accept" + workingCopy.extension().string());
+  return p;
+}
+
+// What the command may change, as it was before, so that a failure can put
+// it back.
+struct Snapshot {
+  bool sheetsChanged = false;
+  bool scrapsChanged = false;
+  bool modified = false;
+  bool viewsOpen = false;
+  // Mark records of the document's materials: the value, or nothing when
+  // the key was missing.
+  std::map<int, std::optional<std::string>> marks;
+  struct Renamed {
+    int map = 0;
+    int offcut = 0;
+    QString name;
+  };
+  std::vector<Renamed> renamed;
+  std::vector<std::pair<fs::path, fs::path>> files;  // working copy, backup
+};
+
+std::string materialSection(int code) { return "Material" + std::to_string(code); }
+
+}  // namespace
+
+ResultAcceptance::ResultAcceptance(warehouse::TModule& stock, ini::IniFile& settings)
+    : stock_(stock), settings_(settings) {}
+
+void ResultAcceptance::takeOffcutSheets(const MapsDocument& document, int index) {
+  const SheetMap& m = document.map(index);
+  dbase::Table t = dbase::Table::open(stock_.workingCopy(StockKind::Scraps));
+  t.setFilter(col("Length") == m.RealWidth && col("Width") == m.RealHeight && col("Code") == m.MaterialCode);
+  t.setFiltered(true);
+  // The stock name must match exactly: an offcut without a name is taken
+  // only from rows without a name, never from named offcuts of that size.
+  const std::string name = withoutTrailingBlanks(m.SheetName.toStdString());
+  std::vector<dbase::Bookmark> rows;
+  for (bool ok = t.first(); ok; ok = t.next())
+    if (withoutTrailingBlanks(t.asString("NAME")) == name) rows.push_back(t.bookmark());
+  long long left = m.Quantity;
+  for (const dbase::Bookmark& row : rows) {
+    if (left <= 0) break;
+    if (!t.gotoBookmark(row)) continue;
+    const long long many = wholeMany(t);
+    if (many > left) {
+      t.edit();
+      t.setDouble("MANY", static_cast<double>(many - left));
+      t.post();
+      left = 0;
+    } else {
+      t.remove();
+      left -= std::max(0LL, many);
+    }
+  }
+  t.close();
+}
+
+QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
+  Snapshot snap;
+  const fs::path sheetsCopy = stock_.workingCopy(StockKind::Sheets);
+  const fs::path scrapsCopy = stock_.workingCopy(StockKind::Scraps);
+  try {
+    stock_.postPending();
+    snap.sheetsChanged = stock_.sheetsChanged();
+    snap.scrapsChanged = stock_.scrapsChanged();
+    snap.modified = doc.isModified();
+    snap.viewsOpen = stock_.tblSheets().isOpen() || stock_.tblScraps().isOpen();
+    for (int i = 0; i < doc.mapCount(); ++i) {
+      const int code = doc.map(i).MaterialCode;
+      if (snap.marks.count(code)) continue;
+      const std::string section = materialSection(code);
+      snap.marks[code] = settings_.keyExists(section, "Mark")
+                             ? std::optional<std::string>(settings_.readString(section, "Mark"))
+                             : std::nullopt;
+    }
+    for (const fs::path& copy : {sheetsCopy, scrapsCopy}) {
+      dbase::copyOver(copy, backupOf(copy));
+      snap.files.emplace_back(copy, backupOf(copy));
+    }
+  } catch (const std::exception& e) {
+    for (const auto& [copy, backup] : snap.files) {
+      try {
+        dbase::removeFile(backup);
+      } catch (const std::exception&) {
+      }
+    }
+    return QString::fromStdString(e.what());
+  }
+
+  enum class Step { Stock, Merge, Sheets, Refresh } step = Step::Stock;
+  QString failure;
+  try {
+    const bool autoMark = settings_.readBool("Default", "AutoScrapsMark", false);
+    // Maps in tab order: offcuts cut up leave the stock, useful offcuts
+    // come in.
+    for (int i = 0; i < doc.mapCount(); ++i) {
+      if (doc.map(i).IsScraps) takeOffcutSheets(doc, i);
+      for (int j = 0; j < static_cast<int>(doc.map(i).Offcuts.size()); ++j) {
+        const SheetMap& m = doc.map(i);
+        const MapOffcut& o = m.Offcuts[static_cast<std::size_t>(j)];
+        if (!o.useful()) continue;
+        QString name = o.ScrapName;
+        if (autoMark && name.trimmed().isEmpty()) {
+          const QString old = o.ScrapName;
+          name = QString::fromStdString(stock_.nextMark(settings_, m.MaterialCode));
+          snap.renamed.push_back({i, j, old});
+          doc.renameOffcut(i, j, name);
+        }
+        const SheetMap& after = doc.map(i);
+        const MapOffcut& booked = after.Offcuts[static_cast<std::size_t>(j)];
+        stock_.bookInOffcut(name.toStdString(), booked.RealWidth, booked.RealHeight, after.Quantity,
+                            after.MaterialCode, today);
+      }
+    }
+    step = Step::Merge;
+    stock_.setChanged(StockKind::Scraps, true);
+    stock_.mergeOffcuts();
+
+    step = Step::Sheets;
+    for (const UsedSheet& used : doc.usingSheets().entries()) {
+      dbase::updateSet(sheetsCopy, {{"Many", dbase::Expr(used.remaining)}},
+                       col("Length") == used.length && col("Width") == used.width &&
+                           col("Code") == used.materialCode);
+      stock_.setChanged(StockKind::Sheets, true);
+    }
+
+    step = Step::Refresh;
+    if (snap.viewsOpen) stock_.reselect();
+  } catch (const std::exception& e) {
+    switch (step) {
+      case Step::Stock:
+        failure = QString::fromStdString(e.what());
+        break;
+      case Step::Merge:
+        failure = u(kMergeFailed);
+        break;
+      case Step::Sheets:
+        failure = u(kSheetsFailed);
+        break;
+      case Step::Refresh:
+        failure = u(kRefreshFailed);
+        break;
+    }
+  }
+
+  if (failure.isEmpty()) {
+    for (const auto& [copy, backup] : snap.files) {
+      try {
+        dbase::removeFile(backup);
+      } catch (const std::exception&) {
+        // A stale backup beside the working copy harms nothing.
+      }
+    }
+    return {};
+  }
+
+  // Everything back as it was.
+  QStringList notRestored;
+  for (auto it = snap.renamed.rbegin(); it != snap.renamed.rend(); ++it) doc.renameOffcut(it->map, it->offcut, it->name);
+  doc.setModified(snap.modified);
+  try {
+    settings_.batch([&] {
+      for (const auto& [code, mark] : snap.marks) {
+        if (mark)
+          settings_.writeString(materialSection(code), "Mark", *mark);
+        else
+          settings_.eraseKey(materialSection(code), "Mark");
+      }
+    });
+  } catch (const std::exception& e) {
+    notRestored << QString::fromStdString(e.what());
+  }
+  try {
+    stock_.closeViews();
+    for (const auto& [copy, backup] : snap.files) dbase::copyOver(backup, copy);
+    for (const auto& [copy, backup] : snap.files) dbase::removeFile(backup);
+  } catch (const std::exception& e) {
+    notRestored << QString::fromStdString(e.what());
+  }
+  try {
+    if (snap.viewsOpen) stock_.reselect();
+  } catch (const std::exception& e) {
+    notRestored << QString::fromStdString(e.what());
+  }
+  stock_.setChanged(StockKind::Sheets, snap.sheetsChanged);
+  stock_.setChanged(StockKind::Scraps, snap.scrapsChanged);
+  if (!notRestored.isEmpty())
+    failure += u("\r\rСклад не удалось вернуть в прежнее состояние: ") + notRestored.join(u("; "));
+  return failure;
+}
+
+bool acceptResultCommand(MapsDocument& document, ResultAcceptance& acceptance, QWidget* parent) {
+  if (shell::showMessage(u(kAcceptQuestion), shell::MsgIcon::Confirmation, shell::MsgButtons::YesNo, parent) !=
+      shell::MsgResult::Yes)
+    return false;
+  const QString failure = acceptance.apply(document, dbase::Date::today());
+  if (!failure.isEmpty()) {
+    shell::showError(failure, parent);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kroyna::maps

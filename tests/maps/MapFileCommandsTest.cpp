@@ -1,0 +1,198 @@
+// The main-window commands of maps files and the maps window's save button,
+// with the file dialogs answered by the test.
+
+#include "maps/MapFileCommands.h"
+#include "maps/Maps.h"
+#include "maps/MapsTestSupport.h"
+#include "maps/TFormSheets.h"
+
+#include "platform/ini/TempDir.h"
+#include "shell/AppContext.h"
+#include "shell/DataRoot.h"
+#include "shell/MainWindow.h"
+#include "shell/Messages.h"
+#include "shell/Settings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+namespace kroyna::maps {
+namespace {
+
+using kroyna::testing::readBytes;
+using kroyna::testing::TempDir;
+using kroyna::testing::writeBytes;
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+QString qpath(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+
+// A main window with the maps subsystem and the file commands installed;
+// the dialogs answer from `answer` and record where they started.
+class MapFileCommandsTest : public ::testing::Test {
+ protected:
+  MapFileCommandsTest()
+      : root(qpath(dir.path())),
+        settings((dir / "Kroyna.ini")),
+        mainWindow(root, settings),
+        context(root, settings),
+        savedDialogs(mapFileDialogs()),
+        savedCommands(TFormSheets::commands()),
+        messages([this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+          shown << text;
+          return reply;
+        }) {
+    std::filesystem::create_directories(dir / "Maps");
+    std::filesystem::create_directories(dir / "Export");
+    context.setMainWindow(&mainWindow);
+    install(context);
+    installMapFileCommands(context);
+    auto dialog = [this](QWidget*, const QString& from) {
+      started << from;
+      return answer;
+    };
+    mapFileDialogs() = MapFileDialogs{dialog, dialog, dialog};
+    mainWindow.show();
+  }
+  ~MapFileCommandsTest() override {
+    for (QMdiSubWindow* w : mainWindow.documentArea()->subWindowList())
+      if (auto* maps = qobject_cast<TFormSheets*>(w->widget())) maps->document().setModified(false);
+    mainWindow.documentArea()->closeAllSubWindows();
+    QApplication::processEvents();
+    mapFileDialogs() = savedDialogs;
+    TFormSheets::commands() = savedCommands;
+  }
+
+  // A maps window holding one map of material 3.
+  TFormSheets* resultWindow() {
+    TFormSheets* w = openMapsWindow(mainWindow);
+    testing::LayoutBuilder b(2800, 2070);
+    b.place(b.part("Дверь", 600, 400), 8, 8);
+    b.region(612, 8, 2000, 1000);
+    w->addMap(u("1: Лист 1"), 3, b.finished(), 4, QString());
+    w->setCaption(u("Вариант раскроя 1: \"Кухня\""));
+    QApplication::processEvents();
+    return w;
+  }
+
+  QAction* command(const char* id) { return mainWindow.command(QString::fromLatin1(id)); }
+
+  TempDir dir;
+  shell::DataRoot root;
+  shell::Settings settings;
+  shell::MainWindow mainWindow;
+  shell::AppContext context;
+  MapFileDialogs savedDialogs;
+  MapsWindowCommands savedCommands;
+  QString answer;
+  QStringList started;
+  QStringList shown;
+  shell::MsgResult reply = shell::MsgResult::Ok;
+  shell::ScopedMessageHandler messages;
+};
+
+TEST_F(MapFileCommandsTest, SaveWritesTheFileAndRenamesTheWindow) {
+  TFormSheets* w = resultWindow();
+  ASSERT_TRUE(command("cut.saveMaps")->isEnabled());
+  ASSERT_TRUE(command("cut.exportIni")->isEnabled());
+  ASSERT_TRUE(w->action(u("save"))->isEnabled());
+
+  answer = qpath(dir / "Maps" / "kitchen");  // no extension typed
+  command("cut.saveMaps")->trigger();
+  ASSERT_EQ(started.size(), 1);
+  EXPECT_EQ(started[0], root.folder(u("Maps")));
+  EXPECT_TRUE(std::filesystem::exists(dir / "Maps" / "kitchen.map"));
+  EXPECT_EQ(w->windowTitle(), u("Карты раскроя: kitchen.map"));
+  EXPECT_FALSE(w->document().isModified());
+  EXPECT_TRUE(shown.isEmpty());
+
+  // The next save starts at the document's file; the window's own button
+  // does the same.
+  answer = qpath(dir / "Maps" / "second.map");
+  w->action(u("save"))->trigger();
+  ASSERT_EQ(started.size(), 2);
+  EXPECT_EQ(started[1], qpath(dir / "Maps" / "kitchen.map"));
+  EXPECT_EQ(w->windowTitle(), u("Карты раскроя: second.map"));
+
+  // Cancelled dialog: nothing happens.
+  w->document().setModified(true);
+  answer.clear();
+  w->action(u("save"))->trigger();
+  EXPECT_TRUE(w->document().isModified());
+  EXPECT_EQ(w->windowTitle(), u("Карты раскроя: second.map"));
+}
+
+TEST_F(MapFileCommandsTest, FailedSaveShowsWhyAndKeepsTheDocumentChanged) {
+  TFormSheets* w = resultWindow();
+  answer = qpath(dir / "no such folder" / "a.map");
+  command("cut.saveMaps")->trigger();
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_NE(shown[0].indexOf(u("Ошибка записи файла карт раскроя")), -1) << shown[0].toStdString();
+  EXPECT_TRUE(w->document().isModified());
+  EXPECT_EQ(w->windowTitle(), u("Вариант раскроя 1: \"Кухня\""));
+}
+
+TEST_F(MapFileCommandsTest, OpenMakesANewWindowFromTheFile) {
+  TFormSheets* w = resultWindow();
+  answer = qpath(dir / "Maps" / "a.map");
+  command("cut.saveMaps")->trigger();
+  ASSERT_TRUE(shown.isEmpty());
+
+  ASSERT_TRUE(command("cut.openMaps")->isEnabled());
+  command("cut.openMaps")->trigger();
+  QApplication::processEvents();
+  EXPECT_EQ(started.last(), root.folder(u("Maps")));
+  const auto windows = mainWindow.documentArea()->subWindowList();
+  ASSERT_EQ(windows.size(), 2);
+  TFormSheets* opened = activeMapsWindow(mainWindow);
+  ASSERT_NE(opened, nullptr);
+  ASSERT_NE(opened, w);
+  EXPECT_EQ(opened->windowTitle(), u("Карты раскроя: a.map"));
+  EXPECT_FALSE(opened->document().isModified());
+  ASSERT_EQ(opened->document().mapCount(), 1);
+  EXPECT_EQ(opened->tabs()->count(), 1);
+  EXPECT_EQ(opened->tabs()->tabText(0), u("1: Лист 1"));
+}
+
+TEST_F(MapFileCommandsTest, DamagedFileShowsTheOpenErrorAndLeavesNoWindow) {
+  writeBytes(dir / "Maps" / "bad.map", "[Global]\r\nSheetsCount=1\r\nMillState=9\r\n");
+  answer = qpath(dir / "Maps" / "bad.map");
+  command("cut.openMaps")->trigger();
+  QApplication::processEvents();
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_EQ(shown[0], u("Ошибка открытия карт раскроя\rиз файла \"%1\".").arg(answer));
+  EXPECT_TRUE(mainWindow.documentArea()->subWindowList().isEmpty());
+}
+
+TEST_F(MapFileCommandsTest, ExportWritesTheIniFileOrSaysItFailed) {
+  resultWindow();
+  answer = qpath(dir / "Export" / "maps");
+  command("cut.exportIni")->trigger();
+  EXPECT_EQ(started.last(), root.folder(u("Export")));
+  const std::string text = readBytes(dir / "Export" / "maps.ini");
+  EXPECT_EQ(text.rfind("[SHEET1]\r\n", 0), 0u);
+  EXPECT_NE(text.find("DCOUNT=1\r\nSCOUNT=1\r\nLSCOUNT=0\r\n"), std::string::npos);
+  EXPECT_TRUE(shown.isEmpty());
+
+  answer = qpath(dir / "no such folder" / "maps.ini");
+  command("cut.exportIni")->trigger();
+  EXPECT_EQ(shown, QStringList{u("Ошибка экспорта данных!")});
+}
+
+TEST_F(MapFileCommandsTest, ClosingAChangedResultWithYesSavesIt) {
+  TFormSheets* w = resultWindow();
+  answer = qpath(dir / "Maps" / "closing.map");
+  reply = shell::MsgResult::Yes;
+  mainWindow.documentArea()->closeAllSubWindows();
+  QApplication::processEvents();
+  EXPECT_TRUE(std::filesystem::exists(dir / "Maps" / "closing.map"));
+  EXPECT_TRUE(mainWindow.documentArea()->subWindowList().isEmpty());
+  (void)w;
+}
+
+}  // namespace
+}  // namespace kroyna::maps
