@@ -1,6 +1,7 @@
 #include "shell/AppContext.h"
 
 #include "catalogues/Catalogues.h"
+#include "maps/MapFileCommands.h"
 #include "maps/Maps.h"
 #include "parts/Parts.h"
 #include "run/CuttingRun.h"
@@ -18,6 +19,7 @@ void installSubsystems(AppContext& context) {
   run::install(context);
   parts::install(context);
   maps::install(context);
+  maps::installMapFileCommands(context);
 }
 
 }  // namespace kroyna::shell
