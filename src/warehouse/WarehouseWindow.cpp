@@ -382,8 +382,10 @@ void WarehouseWindow::restoreLayout() {
   splitter_->setSizes({panel, std::max(100, s.readInt("Scraps_Window", "Width", 400) - panel)});
   if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
     sub->installEventFilter(this);
-    sub->resize(std::max(200, s.readInt("Scraps_Window", "Width", 400)),
-                std::max(150, s.readInt("Scraps_Window", "Height", 300)));
+    // A size too small to use (a frame stored while minimised) takes the
+    // smallest useful one.
+    sub->resize(std::max(300, s.readInt("Scraps_Window", "Width", 400)),
+                std::max(200, s.readInt("Scraps_Window", "Height", 300)));
     normalSize_ = sub->size();
     // A minimised state is not restored: closing the window minimises it,
     // and the stock should be in sight when the program starts.
