@@ -149,17 +149,16 @@ class Catalogues : public QObject {
   void writeEdgeColours() const;
 
  signals:
-  // The materials catalogue changed (materials window closed with "&Да",
-  // catalogue switch): parts windows and the warehouse window rebuild their
-  // material lists and bars.
+  // The materials catalogue changed (the materials window saved its rows,
+  // a catalogue switch): parts windows and the warehouse window rebuild
+  // their material lists and bars.
   void RefreshMaterialLists();
-  // The edge list was rebuilt after the edges window closed with "&Да":
-  // parts windows refresh their side panel and totals.
+  // The edge list was rebuilt after the edges window saved its rows (or
+  // after a catalogue switch): parts windows refresh their side panel and
+  // totals.
   void edgesChanged();
 
  private:
-  friend class CatalogueModeSwitch;
-
   // The rows of the current materials table (MATERIAL, CODE in table
   // order), read again whenever the file changed on disk.
   struct MaterialRows;
