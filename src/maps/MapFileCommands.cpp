@@ -207,7 +207,7 @@ void installMapFileCommands(shell::AppContext& context) {
     ResultAcceptance acceptance(stock->module(), *settings);
     const bool accepted = acceptResultCommand(window.document(), acceptance, &window);
     // Names given to offcuts (or taken back) show on the maps.
-    window.refreshFromDocument();
+    window.refreshMaps();
     return accepted;
   };
 

@@ -1,6 +1,7 @@
 // The main-window commands of maps files and the maps window's save button,
 // with the file dialogs answered by the test.
 
+#include "maps/AcceptResult.h"
 #include "maps/MapFileCommands.h"
 #include "maps/Maps.h"
 #include "maps/MapsTestSupport.h"
@@ -12,6 +13,7 @@
 #include "shell/MainWindow.h"
 #include "shell/Messages.h"
 #include "shell/Settings.h"
+#include "warehouse/Warehouse.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,7 +21,11 @@
 #include <QMdiSubWindow>
 #include <QTabWidget>
 
+#include "platform/dbase/Statements.h"
+
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace kroyna::maps {
 namespace {
@@ -192,6 +198,47 @@ TEST_F(MapFileCommandsTest, ClosingAChangedResultWithYesSavesIt) {
   EXPECT_TRUE(std::filesystem::exists(dir / "Maps" / "closing.map"));
   EXPECT_TRUE(mainWindow.documentArea()->subWindowList().isEmpty());
   (void)w;
+}
+
+TEST_F(MapFileCommandsTest, AcceptOnTheWindowBooksOffcutsAndStaysDisabledOnlyWhenDone) {
+  ASSERT_FALSE(root.prepare(QString::fromUtf8(KROYNA_SOURCE_DATA_DIR)).has_value());
+  auto stock = std::make_unique<warehouse::Warehouse>(context);
+  const auto workingScraps = stock->module().workingCopy(warehouse::StockKind::Scraps);
+  const std::size_t before = dbase::RowSource(workingScraps).rows().size();
+
+  TFormSheets* w = resultWindow();
+  QAction* apply = w->action(u("apply"));
+  ASSERT_TRUE(apply->isEnabled());
+  reply = shell::MsgResult::No;
+  apply->trigger();
+  EXPECT_EQ(shown, QStringList{u(kAcceptQuestion)});
+  EXPECT_TRUE(apply->isEnabled());
+  EXPECT_EQ(dbase::RowSource(workingScraps).rows().size(), before);
+
+  reply = shell::MsgResult::Yes;
+  apply->trigger();
+  EXPECT_EQ(shown.size(), 2);
+  EXPECT_FALSE(apply->isEnabled());
+  EXPECT_TRUE(w->isApplied());
+  EXPECT_EQ(dbase::RowSource(workingScraps).rows().size(), before + 1);
+  EXPECT_TRUE(stock->module().scrapsChanged());
+
+  // A failing acceptance shows its message and leaves the command on.
+  TFormSheets* second = resultWindow();
+  std::filesystem::remove(dir / "Pattern" / "Scraps.dbf");
+  shown.clear();
+  second->action(u("apply"))->trigger();
+  EXPECT_EQ(shown, (QStringList{u(kAcceptQuestion), u(kMergeFailed)}));
+  EXPECT_TRUE(second->action(u("apply"))->isEnabled());
+  EXPECT_EQ(dbase::RowSource(workingScraps).rows().size(), before + 1);
+  // The maps windows go before the warehouse, as they do when the program
+  // ends.
+  for (QMdiSubWindow* sub : mainWindow.documentArea()->subWindowList())
+    if (auto* maps = qobject_cast<TFormSheets*>(sub->widget())) {
+      maps->document().setModified(false);
+      delete sub;
+    }
+  stock.reset();
 }
 
 }  // namespace
