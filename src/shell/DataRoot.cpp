@@ -1,5 +1,7 @@
 #include "shell/DataRoot.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -89,9 +91,57 @@ std::optional<QString> DataRoot::prepare(const QString& shippedData) const {
       return QStringLiteral("Не удалось создать рабочую папку %1.").arg(QDir::toNativeSeparators(p));
   }
   if (!shippedData.isEmpty()) {
+    if (auto err = installExample(shippedData + QStringLiteral("/Example"))) return err;
     for (const char* sub : {"Pattern", "Reports"}) {
       const QString name = QString::fromLatin1(sub);
       if (auto err = copyMissing(shippedData + QLatin1Char('/') + name, path(name))) return err;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<QString> DataRoot::installExample(const QString& exampleFolder) const {
+  // The stock and catalogue tables tell a data root that was used before.
+  static const char* const kUsed[] = {"Sheets/Types.dbf",  "Sheets/Borders.dbf",   "Sheets/Sheets.dbf",
+                                      "Sheets/Scraps.dbf", "Sheets/Materials.dbf", "Sheets/BrdsExt.dbf"};
+  for (const char* table : kUsed)
+    if (QFileInfo::exists(path(QString::fromLatin1(table)))) return std::nullopt;
+  QDir source(exampleFolder);
+  if (!source.exists()) return std::nullopt;
+
+  // Everything is copied under temporary names first and renamed only when
+  // all copies are complete, the tables of Sheets/ last: an interrupted
+  // first start leaves no table behind and copies the example again.
+  QStringList files;
+  QDirIterator it(exampleFolder, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+  while (it.hasNext()) files << source.relativeFilePath(it.next());
+  std::stable_sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
+    return !a.startsWith(QStringLiteral("Sheets/")) && b.startsWith(QStringLiteral("Sheets/"));
+  });
+  QStringList copied;
+  auto removeCopies = [&] {
+    for (const QString& f : copied) QFile::remove(path(f) + QStringLiteral(".part"));
+  };
+  for (const QString& f : files) {
+    const QString target = path(f);
+    if (QFileInfo::exists(target)) continue;
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    const QString partial = target + QStringLiteral(".part");
+    QFile::remove(partial);
+    if (!QFile::copy(source.filePath(f), partial)) {
+      removeCopies();
+      QFile::remove(partial);
+      return QStringLiteral("Не удалось скопировать файл %1 в папку %2.")
+          .arg(QDir::toNativeSeparators(source.filePath(f)), QDir::toNativeSeparators(QFileInfo(target).absolutePath()));
+    }
+    QFile::setPermissions(partial, QFile::permissions(partial) | QFileDevice::WriteOwner);
+    copied << f;
+  }
+  for (const QString& f : copied) {
+    if (!QFile::rename(path(f) + QStringLiteral(".part"), path(f))) {
+      removeCopies();
+      return QStringLiteral("Не удалось скопировать файл %1 в папку %2.")
+          .arg(QDir::toNativeSeparators(source.filePath(f)), QDir::toNativeSeparators(QFileInfo(path(f)).absolutePath()));
     }
   }
   return std::nullopt;

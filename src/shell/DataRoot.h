@@ -34,6 +34,14 @@ class DataRoot {
   // error text naming the folder and the reason, or nothing on success.
   std::optional<QString> prepare(const QString& shippedData) const;
 
+  // Copies the example of a first start (catalogues, stock, an order, the
+  // settings of its materials; prepare() takes it from shippedData's
+  // Example/) into a root that has none of the stock and catalogue tables
+  // yet. A root that has any of them, or a file the example also has, keeps
+  // its own: nothing is ever copied over a file. Returns an error text, or
+  // nothing on success (also when there was nothing to copy).
+  std::optional<QString> installExample(const QString& exampleFolder) const;
+
  private:
   QString root_;
 };

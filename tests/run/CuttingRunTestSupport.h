@@ -13,6 +13,7 @@
 #include "platform/ini/IniFile.h"
 #include "run/CuttingRun.h"
 #include "run/LayoutOptionsDialog.h"
+#include "shell/DataRoot.h"
 #include "shell/Messages.h"
 #include "warehouse/MaterialDirectory.h"
 #include "warehouse/StockModule.h"
@@ -87,11 +88,17 @@ inline parts::CatalogueLists testCatalogue() {
 
 class RunFolder {
  public:
-  RunFolder() {
+  // An empty program folder, or with `firstStart` one prepared as a first
+  // start prepares it (the shipped example included).
+  explicit RunFolder(bool firstStart = false) {
     const QString root = dir_.path();
-    for (const char* sub : {"Pattern", "Temp", "Sheets", "Groups"}) QDir(root).mkpath(QString::fromLatin1(sub));
-    for (const QString& name : QDir(QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Pattern")).entryList(QDir::Files))
-      QFile::copy(QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Pattern/") + name, root + QStringLiteral("/Pattern/") + name);
+    if (firstStart) {
+      prepareError = shell::DataRoot(root).prepare(QStringLiteral(KROYNA_SOURCE_DATA_DIR));
+    } else {
+      for (const char* sub : {"Pattern", "Temp", "Sheets", "Groups"}) QDir(root).mkpath(QString::fromLatin1(sub));
+      for (const QString& name : QDir(QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Pattern")).entryList(QDir::Files))
+        QFile::copy(QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Pattern/") + name, root + QStringLiteral("/Pattern/") + name);
+    }
     settings_ = std::make_unique<ini::IniFile>((root + QStringLiteral("/Kroyna.ini")).toStdString());
     module_ = std::make_unique<warehouse::TModule>(root.toStdString(), materials_);
     module_->makeWorkingCopy(warehouse::StockKind::Sheets);
@@ -176,7 +183,7 @@ class RunFolder {
     s.editOptions = [this](const std::vector<LayoutMaterial>& materials) {
       offered = materials;
       LayoutOptionsModel model(*settings_, path(QStringLiteral("Kroyna.tmp")).toStdString(), materials,
-                               [](int) { return std::string(); });
+                               [this](int code) { return settings_->readString("Remarks", std::to_string(code), ""); });
       model.open();
       for (const auto& [code, record] : options) model.write(code, record);
       if (cancelOptions) return false;
@@ -217,6 +224,15 @@ class RunFolder {
     return w;
   }
 
+  // The parts window of a stored base as the run's source.
+  bool openSource(const QString& headerPath) {
+    source_ = new parts::PartsWindow(root(), *settings_);
+    source_->document().setCatalogue(testCatalogue());
+    return source_->LoadGroup(headerPath);
+  }
+  void setCatalogue(parts::CatalogueLists lists) { source().document().setCatalogue(std::move(lists)); }
+
+  std::optional<QString> prepareError;
   // The run's recorded outputs and the test's answers.
   QStringList texts;
   std::function<void(const QString&)> onMessage;
