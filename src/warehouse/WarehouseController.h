@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogues/Catalogues.h"
+
 // What the warehouse window decides (`TfrmWareHouse` without its widgets):
 // the materials bar and the selected material, the date filter, the last
 // marking prefix and suffix, and every command of the window with its
@@ -22,10 +24,8 @@ class IniFile;
 
 namespace kroyna::warehouse {
 
-struct BarEntry {
-  QString name;
-  int code = 0;
-};
+// An entry of the materials bar: the same as the catalogues' own.
+using BarEntry = catalogues::MaterialBarEntry;
 
 // Values of the add-sheet dialog "Добавление листов" as typed.
 struct AddSheetInput {

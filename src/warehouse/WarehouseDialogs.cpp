@@ -53,13 +53,6 @@ std::int32_t cellInt(const dbase::Table& t, const char* field) {
   }
 }
 
-QString upperLatin(const QString& s) {
-  QString out = s;
-  for (QChar& c : out)
-    if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 32);
-  return out;
-}
-
 void addOkCancel(QDialog* d, QBoxLayout* layout) {
   auto* box = new QDialogButtonBox(d);
   box->addButton(QStringLiteral("&Да"), QDialogButtonBox::AcceptRole)->setDefault(true);
@@ -224,52 +217,6 @@ RunOutChoice RunOutDialog::choice() const {
   for (int i = 0; i < 3; ++i)
     if (buttons_[i]->isChecked()) return static_cast<RunOutChoice>(i);
   return RunOutChoice::Finish;
-}
-
-// ---- Material search ----
-
-int matchMaterialEntry(const QStringList& entries, const QString& text) {
-  if (entries.isEmpty()) return -1;
-  const QString t = upperLatin(text);
-  for (int k = static_cast<int>(t.size()); k >= 1; --k) {
-    const QString head = t.left(k);
-    for (int i = 0; i < entries.size(); ++i)
-      if (entries[i].size() >= k && upperLatin(entries[i].left(k)) == head) return i;
-  }
-  return 0;
-}
-
-MaterialSearchDialog::MaterialSearchDialog(const QStringList& entries, int selected, QWidget* parent)
-    : QDialog(parent), entries_(entries) {
-  setWindowTitle(QStringLiteral("Поиск материала"));
-  auto* layout = new QVBoxLayout(this);
-  list_ = new QListWidget(this);
-  list_->addItems(entries);
-  if (selected >= 0 && selected < entries.size()) list_->setCurrentRow(selected);
-  layout->addWidget(list_, 1);
-  layout->addWidget(new QLabel(QStringLiteral("Название материала"), this));
-  edit_ = new QLineEdit(this);
-  layout->addWidget(edit_);
-  connect(edit_, &QLineEdit::textChanged, this, [this](const QString& text) {
-    const int i = matchMaterialEntry(entries_, text);
-    if (i >= 0) list_->setCurrentRow(i);
-  });
-  connect(edit_, &QLineEdit::returnPressed, this, &QDialog::accept);
-  connect(list_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
-  connect(list_, &QListWidget::itemActivated, this, &QDialog::accept);
-  addOkCancel(this, layout);
-  edit_->setFocus();
-  resize(320, 400);
-}
-
-int MaterialSearchDialog::chosen() const { return list_->currentRow(); }
-
-int findMaterial(const QList<BarEntry>& entries, int selected, QWidget* parent) {
-  QStringList names;
-  for (const BarEntry& e : entries) names.append(e.name);
-  MaterialSearchDialog d(names, selected, parent);
-  if (d.exec() != QDialog::Accepted) return -1;
-  return d.chosen();
 }
 
 // ---- Add sheet ----

@@ -59,28 +59,6 @@ RunOutChoice askRunOut(QWidget* parent = nullptr);
 using RunOutHandler = std::function<RunOutChoice(RunOutChoice preselected)>;
 void setRunOutHandler(RunOutHandler handler);
 
-// ---- Material search ----
-// The entry the search selects for `text`: for k = length down to 1, the
-// first entry whose first k characters equal those of the text, with only
-// the Latin letters a-z upper-cased on both sides; 0 when none matches or
-// the text is empty (and -1 for an empty list).
-int matchMaterialEntry(const QStringList& entries, const QString& text);
-// The dialog over the entries; returns the chosen index or -1.
-int findMaterial(const QList<BarEntry>& entries, int selected, QWidget* parent = nullptr);
-
-class MaterialSearchDialog : public QDialog {
-  Q_OBJECT
- public:
-  MaterialSearchDialog(const QStringList& entries, int selected, QWidget* parent = nullptr);
-  int chosen() const;
-  QLineEdit* edit() const { return edit_; }
-
- private:
-  QStringList entries_;
-  QLineEdit* edit_ = nullptr;
-  QListWidget* list_ = nullptr;
-};
-
 // ---- Add sheet ----
 class AddSheetDialog : public QDialog {
   Q_OBJECT

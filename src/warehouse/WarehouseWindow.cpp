@@ -362,7 +362,7 @@ void WarehouseWindow::filterScraps() {
 }
 
 void WarehouseWindow::searchMaterial() {
-  const int i = findMaterial(controller_.bar(), controller_.selectedIndex(), this);
+  const int i = catalogues::findMaterialDialog(controller_.bar(), controller_.selectedIndex(), this);
   if (i >= 0 && i < controller_.bar().size()) selectCode(controller_.bar()[i].code);
 }
 

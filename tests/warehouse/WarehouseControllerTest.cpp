@@ -232,21 +232,5 @@ TEST(WarehouseDialogs, RunOutRemembersThePreviousChoice) {
   EXPECT_EQ(d.choice(), RunOutChoice::ContinueCurrentSize);
 }
 
-TEST(WarehouseDialogs, MaterialSearchTakesTheLongestMatchingPrefix) {
-  const QStringList entries{"<все материалы>", "MDF 10", "MDF 16", "ДСП белый"};
-  EXPECT_EQ(matchMaterialEntry(entries, "mdf 16"), 2);
-  EXPECT_EQ(matchMaterialEntry(entries, "MDF 1x"), 1);
-  EXPECT_EQ(matchMaterialEntry(entries, ""), 0);
-  EXPECT_EQ(matchMaterialEntry(entries, "zzz"), 0);
-  EXPECT_EQ(matchMaterialEntry(entries, "ДСП"), 3);
-  EXPECT_EQ(matchMaterialEntry(entries, "дсп"), 0);  // Cyrillic compared as typed
-  EXPECT_EQ(matchMaterialEntry({}, "a"), -1);
-
-  MaterialSearchDialog d(entries, 3);
-  EXPECT_EQ(d.chosen(), 3);
-  d.edit()->setText("mdf 16");
-  EXPECT_EQ(d.chosen(), 2);
-}
-
 }  // namespace
 }  // namespace kroyna::warehouse
