@@ -1,16 +1,24 @@
 // kroyna-cut: lays out one cutting job without a display.
 //
-//   kroyna-cut [--progress] JOB.json     (JOB.json "-" reads standard input)
+//   kroyna-cut [--progress] [--map OUT.map [--code N]] JOB.json
+//                                        (JOB.json "-" reads standard input)
 //
-// Prints the maps as JSON on standard output. Exit status 0 on success,
-// 2 when the job is refused (bad input, no parts, a part larger than the
-// sheet), 1 when the result could not be written.
+// Prints the maps as JSON on standard output; with --map it first writes
+// them as a maps file the program opens, with material code N (-1, no
+// material, when not given). Exit status 0 on success, 2 when the job is
+// refused (bad input, no parts, a part larger than the sheet) or an option
+// is wrong, 1 when the result could not be written.
 
 #include "CutJob.h"
+#include "CutMaps.h"
+
+#include "maps/MapFile.h"
 
 #include "engine/MaterialRun.h"
 
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -23,7 +31,7 @@ namespace {
 
 using namespace kroyna;
 
-constexpr const char* Usage = "usage: kroyna-cut [--progress] JOB.json";
+constexpr const char* Usage = "usage: kroyna-cut [--progress] [--map OUT.map [--code N]] JOB.json";
 
 // Messages of the cutting run break lines with "\r"; a terminal wants "\n".
 std::string forTerminal(std::string message)
@@ -66,10 +74,31 @@ int main(int argc, char** argv)
 {
     bool progress = false;
     std::string path;
+    std::string mapPath;
+    std::int32_t materialCode = cut::NoMaterialCode;
+    bool codeGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--progress") {
             progress = true;
+        } else if (arg == "--map" || arg == "--code") {
+            if (i + 1 >= argc || std::string(argv[i + 1]).empty()) {
+                std::cerr << "kroyna-cut: " << arg << " needs a value\n" << Usage << "\n";
+                return 2;
+            }
+            const std::string value = argv[++i];
+            if (arg == "--map") {
+                mapPath = value;
+            } else {
+                long long code = 0;
+                const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), code);
+                if (ec != std::errc() || end != value.data() + value.size() || code < INT32_MIN || code > INT32_MAX) {
+                    std::cerr << "kroyna-cut: --code needs a whole number, not " << value << "\n";
+                    return 2;
+                }
+                materialCode = static_cast<std::int32_t>(code);
+                codeGiven = true;
+            }
         } else if (arg == "--help" || arg == "-h") {
             std::cout << Usage << "\n";
             return 0;
@@ -85,6 +114,10 @@ int main(int argc, char** argv)
     }
     if (path.empty()) {
         std::cerr << Usage << "\n";
+        return 2;
+    }
+    if (codeGiven && mapPath.empty()) {
+        std::cerr << "kroyna-cut: --code is the material code of the maps file: it needs --map\n" << Usage << "\n";
         return 2;
     }
 
@@ -123,6 +156,15 @@ int main(int argc, char** argv)
 
     engine::MaterialHooks hooks; // standard sheets running out ends the run
     const engine::MaterialOutcome outcome = engine::RunMaterial(ctx, hooks);
+
+    if (!mapPath.empty()) {
+        try {
+            maps::writeMapFile(mapPath, cut::resultMaps(ctx, job, materialCode));
+        } catch (const maps::MapFileError& e) {
+            std::cerr << "kroyna-cut: " << mapPath << ": " << forTerminal(e.what()) << "\n";
+            return 1;
+        }
+    }
 
     const std::string result = cut::serializeResult(ctx, outcome);
     if (std::fwrite(result.data(), 1, result.size(), stdout) != result.size() || std::fflush(stdout) != 0) {
