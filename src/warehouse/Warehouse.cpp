@@ -101,7 +101,8 @@ void Warehouse::attachCommands() {
   auto updateStats = [this, stats](QMdiSubWindow* active) {
     stats->setEnabled(window_ && active && active->widget() == window_);
   };
-  connect(main->documentArea(), &QMdiArea::subWindowActivated, stats, updateStats);
+  // Tied to this object: the lambda uses it, so the connection must end with it.
+  connect(main->documentArea(), &QMdiArea::subWindowActivated, this, updateStats);
   updateStats(main->documentArea()->activeSubWindow());
 }
 
