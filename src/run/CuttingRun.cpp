@@ -537,11 +537,26 @@ CuttingRunServices programServices(shell::AppContext& context) {
   return s;
 }
 
+namespace {
+std::function<CuttingRunServices()>& servicesOverride() {
+  static std::function<CuttingRunServices()> make;
+  return make;
+}
+}  // namespace
+
+void setRunServices(std::function<CuttingRunServices()> make) { servicesOverride() = std::move(make); }
+
 void runCutting(parts::PartsWindow& source) {
   if (CuttingRun::isRunning() || shell::isBusy()) return;
-  shell::AppContext* context = shell::AppContext::current();
-  if (!context) return;
-  CuttingRun run(programServices(*context));
+  CuttingRunServices services;
+  if (servicesOverride()) {
+    services = servicesOverride()();
+  } else {
+    shell::AppContext* context = shell::AppContext::current();
+    if (!context) return;
+    services = programServices(*context);
+  }
+  CuttingRun run(std::move(services));
   run.start(source);
 }
 

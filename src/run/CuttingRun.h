@@ -175,6 +175,9 @@ class CuttingRun {
 // Starts a run on a parts window with the program's services, unless a run
 // is going on already.
 void runCutting(parts::PartsWindow& source);
+// Replaces the services runCutting() uses (tests drive the commands with
+// their own); an empty function gives back the program's.
+void setRunServices(std::function<CuttingRunServices()> make);
 
 // Gives a parts window's "&Разложить" to the cutting run (once per window).
 void attachToPartsWindow(parts::PartsWindow& window);

@@ -570,3 +570,39 @@ TEST(CuttingRun, MapsEqualThoseOfTheHeadlessCutter) {
 
 }  // namespace
 }  // namespace kroyna::run::test
+
+namespace kroyna::run::test {
+namespace {
+
+// ---- The commands ----
+
+TEST(CuttingRunCommand, RunButtonOfAPartsWindowStartsOneRunAtATime) {
+  RunFolder f;
+  f.addPart("Бок", 720, 560, 2, 0, 1);
+  f.setOptions(1, RunFolder::sheet(2800, 2070));
+  QAction* action = f.source().runAction();
+  EXPECT_FALSE(action->isEnabled());
+  attachToPartsWindow(f.source());
+  attachToPartsWindow(f.source());  // a window activated again is not wired twice
+  EXPECT_TRUE(action->isEnabled());
+
+  setRunServices([&f] { return f.services(); });
+  int nested = 0;
+  f.onEvents = [&] {
+    // A second press while the run goes on is ignored.
+    if (f.events == 1) {
+      action->trigger();
+      nested = static_cast<int>(f.mapsWindows.size());
+    }
+  };
+  action->trigger();
+  setRunServices({});
+  EXPECT_EQ(nested, 1);
+  ASSERT_EQ(f.mapsWindows.size(), 1u);
+  ASSERT_NE(f.mapsWindows[0], nullptr);
+  EXPECT_EQ(tabCaptions(f.mapsWindows[0]->document()), QStringList{u("1: Лист 1")});
+  EXPECT_EQ(f.source().document().runCounter(), 1);
+}
+
+}  // namespace
+}  // namespace kroyna::run::test
