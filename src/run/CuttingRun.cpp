@@ -581,12 +581,15 @@ void install(shell::AppContext& context) {
   // Parts windows are made by the parts subsystem; each gets its
   // "&Разложить" when it first becomes the active window (which a new
   // window does at once), and the main command follows the active window.
-  auto follow = [main](QMdiSubWindow* sub) {
+  // The main window may be half destroyed when its document area reports
+  // the last change of the active window: only the action is used then.
+  QPointer<QAction> command = main->command(QStringLiteral("cut.run"));
+  auto follow = [command](QMdiSubWindow* sub) {
     auto* parts = sub ? qobject_cast<parts::PartsWindow*>(sub->widget()) : nullptr;
     if (parts) attachToPartsWindow(*parts);
-    if (QAction* command = main->command(QStringLiteral("cut.run"))) command->setEnabled(parts != nullptr);
+    if (command) command->setEnabled(parts != nullptr);
   };
-  QObject::connect(main->documentArea(), &QMdiArea::subWindowActivated, main, follow);
+  QObject::connect(main->documentArea(), &QMdiArea::subWindowActivated, main->documentArea(), follow);
   follow(main->documentArea()->activeSubWindow());
 }
 

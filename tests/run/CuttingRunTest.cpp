@@ -6,10 +6,15 @@
 #include "CuttingRunTestSupport.h"
 
 #include "maps/StatisticsDialog.h"
+#include "shell/AppContext.h"
 #include "shell/AppState.h"
+#include "shell/MainWindow.h"
+#include "shell/Settings.h"
 
 #include <QFileInfo>
 #include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QTabWidget>
 
@@ -602,6 +607,43 @@ TEST(CuttingRunCommand, RunButtonOfAPartsWindowStartsOneRunAtATime) {
   ASSERT_NE(f.mapsWindows[0], nullptr);
   EXPECT_EQ(tabCaptions(f.mapsWindows[0]->document()), QStringList{u("1: Лист 1")});
   EXPECT_EQ(f.source().document().runCounter(), 1);
+}
+
+}  // namespace
+}  // namespace kroyna::run::test
+
+
+namespace kroyna::run::test {
+namespace {
+
+TEST(CuttingRunCommand, MainMenuCommandFollowsTheActiveWindow) {
+  RunFolder f;
+  const shell::DataRoot root(f.root());
+  shell::Settings settings(f.path(QStringLiteral("main.ini")).toStdString());
+  shell::MainWindow main(root, settings);
+  shell::AppContext context(root, settings);
+  context.setMainWindow(&main);
+  install(context);
+  main.show();
+  QAction* command = main.command(QStringLiteral("cut.run"));
+  ASSERT_NE(command, nullptr);
+  EXPECT_EQ(command->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
+  EXPECT_FALSE(command->isEnabled());
+
+  f.addPart("Бок", 720, 560, 2, 0, 1);
+  QMdiSubWindow* parts = main.addDocument(&f.source());
+  main.documentArea()->setActiveSubWindow(parts);
+  EXPECT_TRUE(command->isEnabled());
+  EXPECT_TRUE(f.source().runAction()->isEnabled());
+
+  auto* other = new QWidget;
+  QMdiSubWindow* sub = main.addDocument(other);
+  main.documentArea()->setActiveSubWindow(sub);
+  EXPECT_FALSE(command->isEnabled());
+
+  // The sub-window frame must not delete the source window the folder owns.
+  parts->setWidget(nullptr);
+  f.source().setParent(nullptr);
 }
 
 }  // namespace
