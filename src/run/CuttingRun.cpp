@@ -2,6 +2,7 @@
 
 #include "catalogues/Catalogues.h"
 #include "engine/FinishedMap.h"
+#include "maps/MapFileBuild.h"
 #include "maps/Maps.h"
 #include "maps/ProgramEnvironment.h"
 #include "maps/TFormSheets.h"
@@ -77,14 +78,8 @@ class RunningFlag {
 // ---- Texts ----
 
 QString sheetTabCaption(int tabsBefore, int sheetsBefore, int quantity, const QString& sheetName) {
-  QString text = QString::number(tabsBefore + 1) + QStringLiteral(": ");
-  if (quantity > 1)
-    text += u("Листы ") + QString::number(sheetsBefore + 1) + QStringLiteral(" - ") +
-            QString::number(sheetsBefore + quantity);
-  else
-    text += u("Лист ") + QString::number(sheetsBefore + 1);
-  if (!sheetName.isEmpty()) text += QStringLiteral(" (") + sheetName + QLatin1Char(')');
-  return text;
+  // One wording for the maps window and for the maps files of kroyna-cut.
+  return QString::fromStdString(maps::runTabCaption(tabsBefore, sheetsBefore, quantity, sheetName.toStdString()));
 }
 
 QString placedNothingQuestion(const QString& materialName, const QStringList& partsLeft) {
