@@ -615,7 +615,13 @@ void TFormSheets::showEvent(QShowEvent* event) {
   const QByteArray placement =
       QByteArray::fromBase64(QByteArray::fromStdString(settings_.readString(kSection, "Placement", "")));
   QWidget* frame = parentWidget() ? parentWidget() : this;
-  if (!placement.isEmpty()) frame->restoreGeometry(placement);
+  if (!placement.isEmpty()) {
+    frame->restoreGeometry(placement);
+  } else if (frame != this && frame->parentWidget()) {
+    // A first maps window fills the document area, so the maps are drawn at
+    // a scale that can be read.
+    frame->setGeometry(frame->parentWidget()->rect());
+  }
 }
 
 void TFormSheets::resizeEvent(QResizeEvent* event) {
