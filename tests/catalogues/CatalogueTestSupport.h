@@ -11,7 +11,7 @@
 #include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
-#include "platform/ini/TempDir.h"
+#include "common/TempDir.h"
 #include "shell/Messages.h"
 
 #include <QString>

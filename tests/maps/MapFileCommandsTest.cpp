@@ -7,7 +7,7 @@
 #include "maps/MapsTestSupport.h"
 #include "maps/TFormSheets.h"
 
-#include "platform/ini/TempDir.h"
+#include "common/TempDir.h"
 #include "shell/AppContext.h"
 #include "shell/DataRoot.h"
 #include "shell/MainWindow.h"

@@ -6,7 +6,7 @@
 #include "maps/MapFileDocument.h"
 #include "maps/MapsTestSupport.h"
 
-#include "platform/ini/TempDir.h"
+#include "common/TempDir.h"
 #include "platform/text/Cp1251.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "maps/MapExport.h"
 #include "maps/MapFile.h"
 
-#include "platform/ini/TempDir.h"
+#include "common/TempDir.h"
 #include "platform/text/Cp1251.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "maps/MapsTestSupport.h"
 
 #include "platform/ini/IniFile.h"
-#include "platform/ini/TempDir.h"
+#include "common/TempDir.h"
 
 #include <gtest/gtest.h>
 

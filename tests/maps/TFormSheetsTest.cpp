@@ -4,7 +4,7 @@
 #include "maps/StatisticsDialog.h"
 
 #include "platform/ini/IniFile.h"
-#include "platform/ini/TempDir.h"
+#include "common/TempDir.h"
 #include "shell/AppState.h"
 #include "shell/Messages.h"
 

@@ -1,5 +1,5 @@
 #include "platform/ini/IniFile.h"
-#include "platform/ini/TempDir.h"
+#include "common/TempDir.h"
 #include "run/CuttingParameters.h"
 #include "run/DefaultParamsDialog.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/ini/TempDir.h"
+#include "common/TempDir.h"
 #include "platform/text/Cp1251.h"
 
 using kroyna::shell::PageMargins;

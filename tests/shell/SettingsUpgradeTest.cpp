@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ini/IniFile.h"
-#include "platform/ini/TempDir.h"
+#include "common/TempDir.h"
 #include "platform/text/Cp1251.h"
 
 using kroyna::ini::IniError;

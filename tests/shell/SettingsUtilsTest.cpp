@@ -11,7 +11,7 @@
 #include <stdexcept>
 
 #include "platform/ini/IniFile.h"
-#include "platform/ini/TempDir.h"
+#include "common/TempDir.h"
 
 using namespace kroyna::shell;
 using kroyna::ini::IniFile;

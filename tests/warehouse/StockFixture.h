@@ -7,7 +7,7 @@
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
-#include "platform/ini/TempDir.h"
+#include "common/TempDir.h"
 #include "warehouse/MaterialDirectory.h"
 #include "warehouse/StockModule.h"
 

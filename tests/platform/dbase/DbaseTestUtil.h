@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/dbase/DbfFile.h"
-#include "platform/ini/TempDir.h"
+#include "common/TempDir.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -6,7 +6,7 @@
 
 #include <csignal>
 
-#include "platform/ini/TempDir.h"
+#include "common/TempDir.h"
 #include "platform/text/Cp1251.h"
 
 using kroyna::ini::IniError;
