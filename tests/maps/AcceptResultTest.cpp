@@ -35,7 +35,7 @@ const std::string kTodayText = "17.05.2024";
 // One map: a sheet of `length` x `width` (an offcut from stock when `name`
 // is given or `fromStock` is set), cut `quantity` times, with free
 // rectangles of the given true sizes. Offcuts below 100 x 100 are waste.
-struct MapSpec {
+struct MapShape {
   std::int32_t length = 2800;
   std::int32_t width = 2070;
   bool fromStock = false;
@@ -51,13 +51,13 @@ class AcceptResultTest : public ::testing::Test {
     env.criteria[4] = minimumSize(100, 100);
   }
 
-  void addMap(int code, const MapSpec& spec) {
-    LayoutBuilder b(spec.length, spec.width);
-    b.layout.IsScrap = spec.fromStock || !spec.name.empty();
-    b.layout.Name = spec.name;
-    b.layout.Quantity = spec.quantity;
+  void addMap(int code, const MapShape& shape) {
+    LayoutBuilder b(shape.length, shape.width);
+    b.layout.IsScrap = shape.fromStock || !shape.name.empty();
+    b.layout.Name = shape.name;
+    b.layout.Quantity = shape.quantity;
     std::int32_t y = -2;
-    for (const auto& [l, w] : spec.offcuts) {
+    for (const auto& [l, w] : shape.offcuts) {
       b.region(-2, y, l + 4, w + 4);
       y += w + 4;
     }
