@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the program and its tests need, when missing.
+# Installs the Debian packages the program (and, with "test", its tests)
+# needs, when missing.
 set -euo pipefail
+# Building and running the program.
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
   libgsf-1-dev libxlsxwriter-dev nlohmann-json3-dev
-  xvfb xauth poppler-utils fonts-dejavu-core
-  python3 python3-dbf python3-openpyxl
+  xvfb xauth fonts-dejavu-core
 )
+# Running the tests ("deps.sh test"): test frameworks, the fuzzing compiler,
+# and the tools the tests read their output back with.
+if [ "${1:-}" = "test" ]; then
+  packages+=(
+    libgtest-dev libgmock-dev libbenchmark-dev
+    clang libclang-rt-14-dev
+    poppler-utils python3 python3-dbf python3-openpyxl
+  )
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -18,5 +27,5 @@ if ((${#missing[@]})); then
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
 fi
