@@ -118,6 +118,8 @@ DefaultParamsDialog::DefaultParamsDialog(const DefaultParams& p, const QList<Mat
   fontCharset_ = p.fontCharset;
   auto* layout = new QVBoxLayout(this);
   tabs_ = new QTabWidget(this);
+  // Wide enough to show every tab caption without scroll arrows.
+  tabs_->setUsesScrollButtons(false);
   QWidget* general = buildGeneral();
   QWidget* edgesTab = buildEdges(materials, edges);
   if (!cuttingOnly) {
