@@ -103,6 +103,8 @@ void writeExample(const fs::path& patternFolder, const fs::path& target) {
   ini::IniFile settings(target / "Kroyna.ini");
   settings.batch([&] {
     settings.writeString("Default", "Version", "2");
+    // New rows of a parts database start with the white chipboard.
+    settings.writeString("Default", "DefMaterial", std::to_string(kWhite));
     for (int code : {kWhite, kOak, kHdf}) {
       const std::string section = "Material" + std::to_string(code);
       settings.writeString(section, "Optim", "1,2800,2070,1,1,200,0,0,0,,0");
