@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <system_error>
 
 namespace kroyna::dbase {
 namespace {
@@ -42,11 +43,20 @@ void putLe16(std::string& s, std::size_t at, std::uint16_t v) {
   s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
 }
 
+// A field as messages name it: "LENGTH (N 5,0)", with the decimal comma
+// the user reads.
 std::string typeText(const FieldDef& f) {
   const char t = f.type == FieldType::Other ? f.rawType : static_cast<char>(f.type);
   std::string s = f.name + " (" + std::string(1, t) + " " + std::to_string(f.width);
-  if (f.type == FieldType::Numeric || f.type == FieldType::Float) s += "." + std::to_string(f.decimals);
+  if (f.type == FieldType::Numeric || f.type == FieldType::Float) s += "," + std::to_string(f.decimals);
   return s + ")";
+}
+
+// "3 байта", "5 байт", "21 байт": a count of bytes as the user reads it.
+std::string bytesText(std::uint64_t n) {
+  const std::uint64_t last = n % 10, lastTwo = n % 100;
+  const bool few = last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14);
+  return std::to_string(n) + (few ? " байта" : " байт");
 }
 
 std::string_view trimBlanks(std::string_view s) {
@@ -81,7 +91,7 @@ struct Header {
 // (bytes may hold only the header).
 Header parseHeader(std::string_view bytes, std::uint64_t fileSize, const std::filesystem::path& name) {
   if (bytes.size() < kHeaderSize + 1)
-    throw TableError(name, "Not a dBASE table: the file is too short (" + std::to_string(fileSize) + " bytes)");
+    throw TableError(name, "Это не таблица dBASE: файл слишком короткий (" + bytesText(fileSize) + ")");
   const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
   Header h;
   h.version = b[0];
@@ -93,10 +103,11 @@ Header parseHeader(std::string_view bytes, std::uint64_t fileSize, const std::fi
   h.languageDriver = b[29];
 
   if (h.headerLength < kHeaderSize + kDescriptorSize + 1)
-    throw TableError(name, "Damaged dBASE table: header length " + std::to_string(h.headerLength) + " is too small");
+    throw TableError(name, "Таблица повреждена: длина заголовка " + std::to_string(h.headerLength) +
+                               " меньше допустимой");
   if (h.headerLength > fileSize || h.headerLength > bytes.size())
-    throw TableError(name, "Damaged dBASE table: header length " + std::to_string(h.headerLength) +
-                               " exceeds the file size " + std::to_string(fileSize));
+    throw TableError(name, "Таблица повреждена: длина заголовка " + std::to_string(h.headerLength) +
+                               " больше размера файла " + std::to_string(fileSize));
 
   std::size_t off = kHeaderSize;
   bool terminated = false;
@@ -106,7 +117,7 @@ Header parseHeader(std::string_view bytes, std::uint64_t fileSize, const std::fi
       break;
     }
     if (off + kDescriptorSize > h.headerLength)
-      throw TableError(name, "Damaged dBASE table: a field description runs past the header");
+      throw TableError(name, "Таблица повреждена: описание поля выходит за конец заголовка");
     const unsigned char* d = b + off;
     const std::size_t fieldNo = h.fields.size() + 1;
     std::size_t nameLen = 0;
@@ -114,7 +125,7 @@ Header parseHeader(std::string_view bytes, std::uint64_t fileSize, const std::fi
     std::string fieldName = text::cp1251ToUtf8(
         trimBlanks(std::string_view(reinterpret_cast<const char*>(d), nameLen)));
     if (fieldName.empty())
-      throw TableError(name, "Damaged dBASE table: field " + std::to_string(fieldNo) + " has no name");
+      throw TableError(name, "Таблица повреждена: у поля " + std::to_string(fieldNo) + " нет имени");
     FieldDef f;
     f.name = std::move(fieldName);
     f.rawType = static_cast<char>(d[11]);
@@ -131,52 +142,53 @@ Header parseHeader(std::string_view bytes, std::uint64_t fileSize, const std::fi
     std::string bad;
     switch (f.type) {
       case FieldType::Character:
-        if (f.width < 1) bad = "a zero width";
+        if (f.width < 1) bad = "нулевая длина";
         f.decimals = 0;  // some writers keep a high width byte here; not supported
         break;
       case FieldType::Numeric:
       case FieldType::Float:
-        if (f.width < 1 || f.width > kMaxNumericWidth) bad = "an impossible width";
-        else if (f.decimals > kMaxDecimals || (f.decimals > 0 && f.decimals >= f.width)) bad = "impossible decimals";
+        if (f.width < 1 || f.width > kMaxNumericWidth) bad = "недопустимая длина";
+        else if (f.decimals > kMaxDecimals || (f.decimals > 0 && f.decimals >= f.width))
+          bad = "недопустимое число знаков после запятой";
         break;
       case FieldType::Date:
-        if (f.width != 8) bad = "a width other than 8";
+        if (f.width != 8) bad = "длина не равна 8";
         break;
       case FieldType::Logical:
-        if (f.width != 1) bad = "a width other than 1";
+        if (f.width != 1) bad = "длина не равна 1";
         break;
       case FieldType::Other:
-        if (f.width < 1) bad = "a zero width";
+        if (f.width < 1) bad = "нулевая длина";
         if (h.readOnlyReason.empty())
-          h.readOnlyReason = "field " + f.name + " has the type '" + std::string(1, f.rawType) +
-                             "', which this program cannot write";
+          h.readOnlyReason = "у поля " + f.name + " тип '" + std::string(1, f.rawType) +
+                             "', который программа не умеет записывать";
         break;
     }
     if (!bad.empty())
-      throw TableError(name, "Damaged dBASE table: field " + typeText(f) + " has " + bad);
+      throw TableError(name, "Таблица повреждена: у поля " + typeText(f) + " " + bad);
     h.fields.push_back(std::move(f));
     off += kDescriptorSize;
   }
   if (!terminated)
-    throw TableError(name, "Damaged dBASE table: the list of fields has no end mark");
-  if (h.fields.empty()) throw TableError(name, "Damaged dBASE table: it has no fields");
+    throw TableError(name, "Таблица повреждена: нет признака конца списка полей");
+  if (h.fields.empty()) throw TableError(name, "Таблица повреждена: в ней нет полей");
 
   std::size_t sum = 1;
   for (const auto& f : h.fields) sum += static_cast<std::size_t>(f.width);
   if (sum != h.recordLength)
-    throw TableError(name, "Damaged dBASE table: the record length " + std::to_string(h.recordLength) +
-                               " does not match the fields (" + std::to_string(sum) + ")");
+    throw TableError(name, "Таблица повреждена: длина записи " + std::to_string(h.recordLength) +
+                               " не совпадает с суммой длин полей (" + std::to_string(sum) + ")");
   const std::uint64_t need = static_cast<std::uint64_t>(h.recordCount) * h.recordLength;
   if (need > fileSize - h.headerLength)
-    throw TableError(name, "Damaged dBASE table: the header counts " + std::to_string(h.recordCount) +
-                               " records, but the file holds only " +
+    throw TableError(name, "Таблица повреждена: число записей в заголовке " + std::to_string(h.recordCount) +
+                               ", а в файле помещается только " +
                                std::to_string((fileSize - h.headerLength) / h.recordLength));
 
   if (h.readOnlyReason.empty() && h.version != kVersionDbase3) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "0x%02X", h.version);
-    h.readOnlyReason = (h.version & 0x80) ? std::string("the table has a memo file (level ") + hex + ")"
-                                          : std::string("the table is of dBASE level ") + hex;
+    h.readOnlyReason = (h.version & 0x80) ? std::string("у таблицы есть мемо-файл (уровень ") + hex + ")"
+                                          : std::string("это таблица dBASE уровня ") + hex;
   }
   return h;
 }
@@ -193,7 +205,8 @@ std::string formatNumber(double v, int decimals) {
   return s;
 }
 
-std::string errnoText() { return std::strerror(errno); }
+// The system's reason for the last failed call, as the C library words it.
+std::string errnoText() { return std::generic_category().message(errno); }
 
 // Reads the header part of a file on disk for the in-place record writes,
 // and checks that it still has the structure the caller knows.
@@ -204,14 +217,14 @@ Header readHeaderOnDisk(std::fstream& file, const std::filesystem::path& path,
   file.seekg(0);
   std::string head(std::min<std::uint64_t>(size, 65536 + kHeaderSize), '\0');
   file.read(head.data(), static_cast<std::streamsize>(head.size()));
-  if (!file) throw TableError(path, "Cannot read the table: " + errnoText());
+  if (!file) throw TableError(path, "Не удалось прочитать таблицу: " + errnoText());
   Header h = parseHeader(head, size, path);
   bool same = h.fields.size() == fields.size();
   for (std::size_t i = 0; same && i < fields.size(); ++i)
     same = text::equalsIgnoreCase(h.fields[i].name, fields[i].name) && h.fields[i].type == fields[i].type &&
            h.fields[i].width == fields[i].width && h.fields[i].decimals == fields[i].decimals;
-  if (!same) throw TableError(path, "The table file was replaced by one of another structure; reopen it");
-  if (!h.readOnlyReason.empty()) throw TableError(path, "The table cannot be changed: " + h.readOnlyReason);
+  if (!same) throw TableError(path, "Файл таблицы заменён файлом другой структуры; откройте таблицу заново");
+  if (!h.readOnlyReason.empty()) throw TableError(path, "Таблицу нельзя изменить: " + h.readOnlyReason);
   return h;
 }
 
@@ -226,18 +239,19 @@ std::string encodeRecord(const std::vector<FieldDef>& fields, const DbfRecord& r
 }  // namespace
 
 void validateFields(const std::vector<FieldDef>& fields, const std::filesystem::path& name) {
-  if (fields.empty()) throw TableError(name, "A table needs at least one field");
-  if (fields.size() > 254) throw TableError(name, "A table can have at most 254 fields");
+  if (fields.empty()) throw TableError(name, "В таблице должно быть хотя бы одно поле");
+  if (fields.size() > 254) throw TableError(name, "В таблице может быть не больше 254 полей");
   for (std::size_t i = 0; i < fields.size(); ++i) {
     const FieldDef& f = fields[i];
     if (f.name.empty() || f.name.size() > 10)
-      throw TableError(name, "Field name \"" + f.name + "\" must have 1 to 10 characters");
+      throw TableError(name, "Имя поля \"" + f.name + "\" должно содержать от 1 до 10 символов");
     for (char ch : f.name)
       if (!(std::isalnum(static_cast<unsigned char>(ch)) && static_cast<unsigned char>(ch) < 0x80) && ch != '_')
-        throw TableError(name, "Field name \"" + f.name + "\" may hold only Latin letters, digits and _");
+        throw TableError(name,
+                         "Имя поля \"" + f.name + "\" может содержать только латинские буквы, цифры и _");
     for (std::size_t j = 0; j < i; ++j)
       if (text::equalsIgnoreCase(fields[j].name, f.name))
-        throw TableError(name, "Field name \"" + f.name + "\" appears twice");
+        throw TableError(name, "Имя поля \"" + f.name + "\" встречается дважды");
     bool ok = true;
     switch (f.type) {
       case FieldType::Character: ok = f.width >= 1 && f.width <= 254 && f.decimals == 0; break;
@@ -250,7 +264,9 @@ void validateFields(const std::vector<FieldDef>& fields, const std::filesystem::
       case FieldType::Logical: ok = f.width == 1; break;
       case FieldType::Other: ok = false; break;
     }
-    if (!ok) throw TableError(name, "Field " + typeText(f) + " cannot be written: bad type, width or decimals");
+    if (!ok)
+      throw TableError(name, "Поле " + typeText(f) +
+                                 " нельзя записать: неверный тип, длина или число знаков после запятой");
   }
 }
 
@@ -269,7 +285,7 @@ std::string encodeCell(const FieldDef& field, const Value& value, const std::fil
       if (v.isNull()) return std::string(width, ' ');
       const std::string s = formatNumber(v.number(), field.decimals);
       if (s.size() > width)
-        throw TableError(name, "The value " + Value(v.number()).toString() + " does not fit the field " +
+        throw TableError(name, "Значение " + Value(v.number()).toString() + " не помещается в поле " +
                                    typeText(field));
       return std::string(width - s.size(), ' ') + s;
     }
@@ -280,7 +296,7 @@ std::string encodeCell(const FieldDef& field, const Value& value, const std::fil
     case FieldType::Other:
       break;
   }
-  throw TableError(name, "Field " + typeText(field) + " cannot be written");
+  throw TableError(name, "Поле " + typeText(field) + " нельзя записать");
 }
 
 Value decodeCell(const FieldDef& field, std::string_view bytes) {
@@ -315,7 +331,7 @@ Value decodeCell(const FieldDef& field, std::string_view bytes) {
 Value coerceForField(const FieldDef& field, const Value& value, const std::filesystem::path& name,
                      bool cutText) {
   auto refuse = [&](const std::string& why) -> TableError {
-    return TableError(name, "Field " + typeText(field) + ": " + why);
+    return TableError(name, "Поле " + typeText(field) + ": " + why);
   };
   switch (field.type) {
     case FieldType::Character: {
@@ -337,28 +353,28 @@ Value coerceForField(const FieldDef& field, const Value& value, const std::files
     case FieldType::Float:
       if (value.isNull()) return value;
       if (value.isNumber()) {
-        if (!std::isfinite(value.number())) throw refuse("the value is not a finite number");
+        if (!std::isfinite(value.number())) throw refuse("значение не является конечным числом");
         return value;
       }
       if (value.isText()) {
         if (trimBlanks(value.text()).empty()) return {};
         if (auto n = parseNumber(value.text())) return Value(*n);
-        throw refuse("\"" + value.text() + "\" is not a number");
+        throw refuse("\"" + value.text() + "\" не является числом");
       }
       if (value.isBool()) return Value(value.truth() ? 1.0 : 0.0);
-      throw refuse("a date is not a number");
+      throw refuse("дата не является числом");
     case FieldType::Date:
       if (value.isNull()) return value;
       if (value.isDate()) {
-        if (!value.date().isValid()) throw refuse("the date is not valid");
+        if (!value.date().isValid()) throw refuse("неверная дата");
         return value;
       }
       if (value.isText()) {
         if (trimBlanks(value.text()).empty()) return {};
         if (auto d = Date::parse(value.text())) return Value(*d);
-        throw refuse("\"" + value.text() + "\" is not a date");
+        throw refuse("\"" + value.text() + "\" не является датой");
       }
-      throw refuse("the value is not a date");
+      throw refuse("значение не является датой");
     case FieldType::Logical:
       if (value.isNull() || value.isBool()) return value;
       if (value.isNumber()) return Value(value.number() != 0);
@@ -367,13 +383,13 @@ Value coerceForField(const FieldDef& field, const Value& value, const std::files
         if (t.empty()) return {};
         if (t == "T" || t == "t" || t == "Y" || t == "y" || t == "1") return Value(true);
         if (t == "F" || t == "f" || t == "N" || t == "n" || t == "0") return Value(false);
-        throw refuse("\"" + value.text() + "\" is not a truth value");
+        throw refuse("\"" + value.text() + "\" не является логическим значением");
       }
-      throw refuse("a date is not a truth value");
+      throw refuse("дата не является логическим значением");
     case FieldType::Other:
       break;
   }
-  throw refuse("this type cannot be written");
+  throw refuse("поле такого типа записать нельзя");
 }
 
 DbfTable parseDbf(std::string_view bytes, const std::filesystem::path& name) {
@@ -389,8 +405,8 @@ DbfTable parseDbf(std::string_view bytes, const std::filesystem::path& name) {
   for (std::uint32_t r = 0; r < h.recordCount; ++r) {
     const char flag = bytes[off];
     if (flag != ' ' && flag != '*')
-      throw TableError(name, "Damaged dBASE table: record " + std::to_string(r + 1) +
-                                 " does not start with a deletion mark");
+      throw TableError(name, "Таблица повреждена: запись " + std::to_string(r + 1) +
+                                 " не начинается с признака удаления");
     DbfRecord rec;
     rec.deleted = flag == '*';
     rec.values.reserve(t.fields.size());
@@ -406,11 +422,11 @@ DbfTable parseDbf(std::string_view bytes, const std::filesystem::path& name) {
 }
 
 std::string serializeDbf(const DbfTable& table, const std::filesystem::path& name) {
-  if (!table.readOnlyReason.empty()) throw TableError(name, "The table cannot be written: " + table.readOnlyReason);
+  if (!table.readOnlyReason.empty()) throw TableError(name, "Таблицу нельзя записать: " + table.readOnlyReason);
   validateFields(table.fields, name);
   std::size_t recordLength = 1;
   for (const auto& f : table.fields) recordLength += static_cast<std::size_t>(f.width);
-  if (table.records.size() > 0xFFFFFFFFu) throw TableError(name, "Too many records");
+  if (table.records.size() > 0xFFFFFFFFu) throw TableError(name, "Слишком много записей");
   const std::size_t headerLength = kHeaderSize + kDescriptorSize * table.fields.size() + 1;
 
   std::string out(headerLength, '\0');
@@ -443,12 +459,13 @@ std::string serializeDbf(const DbfTable& table, const std::filesystem::path& nam
 DbfTable readDbfFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
+    const std::string reason = errnoText();  // before the existence test can change errno
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) throw TableError(path, "The table file does not exist");
-    throw TableError(path, "Cannot open the table file: " + errnoText());
+    if (!std::filesystem::exists(path, ec)) throw TableError(path, "Файл таблицы не найден");
+    throw TableError(path, "Не удалось открыть файл таблицы: " + reason);
   }
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw TableError(path, "Cannot read the table file: " + errnoText());
+  if (in.bad()) throw TableError(path, "Не удалось прочитать файл таблицы: " + errnoText());
   return parseDbf(bytes, path);
 }
 
@@ -460,15 +477,16 @@ void writeRecordInPlace(const std::filesystem::path& path, const std::vector<Fie
                         std::uint32_t index, const DbfRecord& record) {
   const std::string bytes = encodeRecord(fields, record, path);  // may throw: nothing written yet
   std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
-  if (!file) throw TableError(path, "Cannot open the table file for writing: " + errnoText());
+  if (!file) throw TableError(path, "Не удалось открыть файл таблицы для записи: " + errnoText());
   const Header h = readHeaderOnDisk(file, path, fields);
   if (index >= h.recordCount)
-    throw TableError(path, "Record " + std::to_string(index + 1) + " is no longer in the table; reopen it");
+    throw TableError(path,
+                     "Записи " + std::to_string(index + 1) + " больше нет в таблице; откройте таблицу заново");
   file.clear();
   file.seekp(static_cast<std::streamoff>(h.headerLength + static_cast<std::uint64_t>(index) * h.recordLength));
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   file.flush();
-  if (!file) throw TableError(path, "Cannot write the table file: " + errnoText());
+  if (!file) throw TableError(path, "Не удалось записать файл таблицы: " + errnoText());
 }
 
 std::uint32_t appendRecordInPlace(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
@@ -476,9 +494,9 @@ std::uint32_t appendRecordInPlace(const std::filesystem::path& path, const std::
   std::string bytes = encodeRecord(fields, record, path);
   bytes += kEndOfFile;
   std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
-  if (!file) throw TableError(path, "Cannot open the table file for writing: " + errnoText());
+  if (!file) throw TableError(path, "Не удалось открыть файл таблицы для записи: " + errnoText());
   const Header h = readHeaderOnDisk(file, path, fields);
-  if (h.recordCount == 0xFFFFFFFFu) throw TableError(path, "The table is full");
+  if (h.recordCount == 0xFFFFFFFFu) throw TableError(path, "Таблица заполнена до предела");
   file.clear();
   file.seekp(static_cast<std::streamoff>(h.headerLength + static_cast<std::uint64_t>(h.recordCount) * h.recordLength));
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -494,7 +512,7 @@ std::uint32_t appendRecordInPlace(const std::filesystem::path& path, const std::
   file.seekp(1);
   file.write(head.data(), 7);
   file.flush();
-  if (!file) throw TableError(path, "Cannot write the table file: " + errnoText());
+  if (!file) throw TableError(path, "Не удалось записать файл таблицы: " + errnoText());
   return h.recordCount;
 }
 

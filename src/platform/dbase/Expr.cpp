@@ -36,7 +36,7 @@ Expr make(ExprOp op, const Expr& a, const Expr& b = {}) {
   n->a = a.node();
   n->b = b.node();
   if (!n->a || ((op != ExprOp::Not && op != ExprOp::Neg) && !n->b))
-    throw TableError({}, "An operator is missing an operand");
+    throw TableError({}, "У операции не хватает операнда");
   return Expr(std::shared_ptr<const Expr::Node>(std::move(n)));
 }
 
@@ -88,15 +88,15 @@ class Parser {
     if (pos_ >= s_.size()) return {};
     Expr e = parseOr();
     skip();
-    if (pos_ < s_.size()) fail("unexpected text");
-    if (nextParam_ != params_.size()) fail("more parameters than ? marks");
+    if (pos_ < s_.size()) fail("лишний текст");
+    if (nextParam_ != params_.size()) fail("параметров больше, чем знаков ?");
     return e;
   }
 
  private:
   [[noreturn]] void fail(const std::string& why) const {
-    throw TableError({}, "Condition \"" + std::string(s_) + "\": " + why + " at position " +
-                             std::to_string(pos_ + 1));
+    throw TableError({}, "Ошибка в условии \"" + std::string(s_) + "\": " + why + " (позиция " +
+                             std::to_string(pos_ + 1) + ")");
   }
 
   void skip() {
@@ -178,7 +178,7 @@ class Parser {
   std::string quoted(char close) {
     std::string out;
     for (;;) {
-      if (pos_ >= s_.size()) fail("missing closing " + std::string(1, close));
+      if (pos_ >= s_.size()) fail("нет закрывающего знака " + std::string(1, close));
       const char c = s_[pos_++];
       if (c == close) {
         if (close == '\'' && pos_ < s_.size() && s_[pos_] == '\'') {
@@ -194,7 +194,7 @@ class Parser {
 
   std::string identifier() {
     skip();
-    if (pos_ >= s_.size()) fail("a field name is missing");
+    if (pos_ >= s_.size()) fail("нет имени поля");
     if (s_[pos_] == '"') {
       ++pos_;
       return quoted('"');
@@ -207,23 +207,23 @@ class Parser {
     while (pos_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_' ||
                                 static_cast<unsigned char>(s_[pos_]) >= 0x80))
       ++pos_;
-    if (pos_ == start) fail("a field name is missing");
+    if (pos_ == start) fail("нет имени поля");
     return std::string(s_.substr(start, pos_ - start));
   }
 
   Expr parsePrimary() {
     skip();
-    if (pos_ >= s_.size()) fail("a value is missing");
+    if (pos_ >= s_.size()) fail("нет значения");
     const char c = s_[pos_];
     if (c == '(') {
       ++pos_;
       Expr e = parseOr();
-      if (!symbol(")")) fail("missing )");
+      if (!symbol(")")) fail("нет закрывающей скобки");
       return e;
     }
     if (c == '?') {
       ++pos_;
-      if (nextParam_ >= params_.size()) fail("more ? marks than parameters");
+      if (nextParam_ >= params_.size()) fail("знаков ? больше, чем параметров");
       return Expr::constant(params_[nextParam_++]);
     }
     if (c == '\'') {
@@ -251,13 +251,13 @@ class Parser {
     for (char ch : tok) dots += ch == '.';
     if (dots == 2) {
       if (auto d = Date::parse(tok)) return Expr::constant(Value(*d));
-      fail("\"" + std::string(tok) + "\" is not a valid date");
+      fail("неверная дата \"" + std::string(tok) + "\"");
     }
     double v = 0;
     const auto res = std::from_chars(tok.data(), tok.data() + tok.size(), v, std::chars_format::fixed);
     if (dots > 2 || res.ec != std::errc() || res.ptr != tok.data() + tok.size()) {
       pos_ = start;
-      fail("bad number");
+      fail("неверное число");
     }
     return Expr::constant(Value(v));
   }
@@ -289,7 +289,7 @@ int compareValues(const Value& x, const Value& y, const std::filesystem::path& f
     };
     const auto a = asDate(x), b = asDate(y);
     if (!a || !b)
-      throw TableError(file, "Cannot compare the date with \"" + (x.isDate() ? y : x).toString() + "\"");
+      throw TableError(file, "Нельзя сравнить дату с \"" + (x.isDate() ? y : x).toString() + "\"");
     return *a < *b ? -1 : (*a > *b ? 1 : 0);
   }
   if (x.isText() && y.isText()) {
@@ -305,7 +305,7 @@ int compareValues(const Value& x, const Value& y, const std::filesystem::path& f
     if (r.ec == std::errc() && r.ptr == t.data() + t.size()) return x.number() < v ? -1 : (x.number() > v ? 1 : 0);
   }
   if (x.isText() && y.isNumber()) return -compareValues(y, x, file);
-  throw TableError(file, "Cannot compare \"" + x.toString() + "\" with \"" + y.toString() + "\"");
+  throw TableError(file, "Нельзя сравнить \"" + x.toString() + "\" с \"" + y.toString() + "\"");
 }
 
 Value eval(const BoundPtr& n, const std::function<Value(int)>& cell, const std::filesystem::path& file) {
@@ -315,13 +315,13 @@ Value eval(const BoundPtr& n, const std::function<Value(int)>& cell, const std::
     case ExprOp::Not: {
       const Value v = eval(n->a, cell, file);
       if (v.isNull()) return Value(true);  // a failed comparison negated
-      if (!v.isBool()) throw TableError(file, "\"not\" needs a condition");
+      if (!v.isBool()) throw TableError(file, "После \"not\" должно стоять условие");
       return Value(!v.truth());
     }
     case ExprOp::Neg: {
       const Value v = eval(n->a, cell, file);
       if (v.isNull()) return v;
-      if (!v.isNumber()) throw TableError(file, "Cannot negate \"" + v.toString() + "\"");
+      if (!v.isNumber()) throw TableError(file, "Нельзя сменить знак у \"" + v.toString() + "\"");
       return Value(-v.number());
     }
     case ExprOp::And: {
@@ -355,7 +355,8 @@ Value eval(const BoundPtr& n, const std::function<Value(int)>& cell, const std::
       const Value b = eval(n->b, cell, file);
       if (a.isNull() || b.isNull()) return {};
       if (!a.isNumber() || !b.isNumber())
-        throw TableError(file, "Arithmetic needs numbers, not \"" + a.toString() + "\" and \"" + b.toString() + "\"");
+        throw TableError(file, "Арифметические действия возможны только с числами, а не с \"" + a.toString() +
+                                   "\" и \"" + b.toString() + "\"");
       const double x = a.number(), y = b.number();
       switch (n->op) {
         case ExprOp::Add: return Value(x + y);
@@ -375,7 +376,7 @@ BoundPtr bindNode(const NodePtr& n, const std::vector<FieldDef>& fields, const s
   b->value = n->value;
   if (n->op == ExprOp::Field) {
     b->field = findField(fields, n->name);
-    if (b->field < 0) throw TableError(file, "The table has no field \"" + n->name + "\"");
+    if (b->field < 0) throw TableError(file, "В таблице нет поля \"" + n->name + "\"");
   }
   b->a = bindNode(n->a, fields, file);
   b->b = bindNode(n->b, fields, file);
@@ -414,7 +415,7 @@ Expr operator>(const Expr& a, const Expr& b) { return make(ExprOp::Gt, a, b); }
 Expr operator>=(const Expr& a, const Expr& b) { return make(ExprOp::Ge, a, b); }
 Expr detail::compareWithText(int op, const Expr& a, std::string_view text) {
   static constexpr ExprOp kOps[] = {ExprOp::Eq, ExprOp::Ne, ExprOp::Lt, ExprOp::Le, ExprOp::Gt, ExprOp::Ge};
-  if (op < 0 || op > 5) throw TableError({}, "Unknown comparison");
+  if (op < 0 || op > 5) throw TableError({}, "Неизвестная операция сравнения");
   return make(kOps[op], a, Expr::constant(Value(text)));
 }
 Expr operator&&(const Expr& a, const Expr& b) {

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <random>
 #include <string>
+#include <system_error>
 
 namespace kroyna::dbase {
 namespace fs = std::filesystem;
@@ -30,11 +31,13 @@ std::map<fs::path, int>& registry() {
   return r;
 }
 
-std::string errnoText(int e) { return std::strerror(e); }
+// The system's reason for a failed call, as the C library words it.
+std::string errnoText(int e) { return std::generic_category().message(e); }
 
+// `action` completes "Нельзя ... таблицу": what the caller was about to do.
 void refuseIfOpen(const fs::path& path, const std::string& action) {
   if (isTableOpen(path))
-    throw TableError(path, "Cannot " + action + " the table: it is open in another window");
+    throw TableError(path, "Нельзя " + action + " таблицу: она открыта в другом окне");
 }
 
 std::string readWholeFile(const fs::path& path) {
@@ -42,11 +45,11 @@ std::string readWholeFile(const fs::path& path) {
   if (!in) {
     const int e = errno;
     std::error_code ec;
-    if (!fs::exists(path, ec)) throw TableError(path, "The file does not exist");
-    throw TableError(path, "Cannot open the file: " + errnoText(e));
+    if (!fs::exists(path, ec)) throw TableError(path, "Файл не найден");
+    throw TableError(path, "Не удалось открыть файл: " + errnoText(e));
   }
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw TableError(path, "Cannot read the file: " + errnoText(errno));
+  if (in.bad()) throw TableError(path, "Не удалось прочитать файл: " + errnoText(errno));
   return bytes;
 }
 
@@ -90,7 +93,7 @@ void writeFileAtomically(const fs::path& target, std::string_view bytes) {
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0 && errno != EEXIST) break;
   }
-  if (fd < 0) throw TableError(target, "Cannot create a new file in the folder: " + errnoText(errno));
+  if (fd < 0) throw TableError(target, "Не удалось создать новый файл в папке: " + errnoText(errno));
   std::size_t done = 0;
   int error = 0;
   while (done < bytes.size()) {
@@ -107,7 +110,7 @@ void writeFileAtomically(const fs::path& target, std::string_view bytes) {
   if (!error && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
   if (error) {
     ::unlink(temp.c_str());
-    throw TableError(target, "Cannot write the file: " + errnoText(error));
+    throw TableError(target, "Не удалось записать файл: " + errnoText(error));
   }
   syncFolder(folder);
 }
@@ -121,35 +124,36 @@ bool isTableOpen(const fs::path& path) {
 }
 
 void copyOver(const fs::path& source, const fs::path& target) {
-  refuseIfOpen(target, "replace");
+  refuseIfOpen(target, "заменить");
   if (detail::registryKey(source) == detail::registryKey(target)) return;  // copying a file onto itself
   detail::writeFileAtomically(target, readWholeFile(source));
 }
 
 void moveFile(const fs::path& source, const fs::path& target) {
-  refuseIfOpen(source, "move");
-  refuseIfOpen(target, "replace");
+  refuseIfOpen(source, "переместить");
+  refuseIfOpen(target, "заменить");
   std::error_code ec;
-  if (!fs::exists(source, ec)) throw TableError(source, "Cannot move the file: it does not exist");
-  if (fs::exists(target, ec)) throw TableError(target, "Cannot move a file here: the file already exists");
+  if (!fs::exists(source, ec)) throw TableError(source, "Не удалось переместить файл: он не найден");
+  if (fs::exists(target, ec)) throw TableError(target, "Нельзя переместить файл на это место: такой файл уже есть");
   if (::rename(source.c_str(), target.c_str()) == 0) {
     syncFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
     return;
   }
   const int e = errno;
-  if (e != EXDEV) throw TableError(source, "Cannot move the file to " + target.string() + ": " + errnoText(e));
+  if (e != EXDEV)
+    throw TableError(source, "Не удалось переместить файл в " + target.string() + ": " + errnoText(e));
   detail::writeFileAtomically(target, readWholeFile(source));
   if (::unlink(source.c_str()) != 0)
-    throw TableError(source, "The file was copied to " + target.string() + " but cannot be deleted: " +
+    throw TableError(source, "Файл скопирован в " + target.string() + ", но удалить его не удалось: " +
                                  errnoText(errno));
 }
 
 bool removeFile(const fs::path& path) {
-  refuseIfOpen(path, "delete");
+  refuseIfOpen(path, "удалить");
   if (::unlink(path.c_str()) == 0) return true;
   const int e = errno;
   if (e == ENOENT) return false;
-  throw TableError(path, "Cannot delete the file: " + errnoText(e));
+  throw TableError(path, "Не удалось удалить файл: " + errnoText(e));
 }
 
 bool fileExists(const fs::path& path) {
@@ -159,19 +163,19 @@ bool fileExists(const fs::path& path) {
 
 void createFromTemplate(const fs::path& patternFolder, std::string_view templateName, const fs::path& target) {
   const fs::path pattern = patternFolder / fs::path(std::string(templateName));
-  if (!fileExists(pattern)) throw TableError(pattern, "The template table is missing");
-  refuseIfOpen(target, "replace");
+  if (!fileExists(pattern)) throw TableError(pattern, "Таблица-шаблон не найдена");
+  refuseIfOpen(target, "заменить");
   const std::string bytes = readWholeFile(pattern);
   const DbfTable check = parseDbf(bytes, pattern);  // a damaged template is reported, not copied
   if (!check.readOnlyReason.empty())
-    throw TableError(pattern, "The template table cannot be used: " + check.readOnlyReason);
+    throw TableError(pattern, "Таблицу-шаблон нельзя использовать: " + check.readOnlyReason);
   detail::writeFileAtomically(target, bytes);
 }
 
 RebuildResult rebuildFromTemplate(const fs::path& table, const fs::path& templateFile, const fs::path& backup) {
   using Step = RebuildResult::Step;
   try {
-    refuseIfOpen(table, "rebuild");
+    refuseIfOpen(table, "пересоздать");
     removeFile(backup);
     moveFile(table, backup);
   } catch (const TableError& e) {
@@ -184,8 +188,8 @@ RebuildResult rebuildFromTemplate(const fs::path& table, const fs::path& templat
     const DbfTable old = readDbfFile(backup);
     DbfTable fresh = readDbfFile(table);
     if (old.fields.size() > fresh.fields.size())
-      throw TableError(table, "The template has fewer columns (" + std::to_string(fresh.fields.size()) +
-                                  ") than the table (" + std::to_string(old.fields.size()) + ")");
+      throw TableError(table, "В шаблоне меньше столбцов (" + std::to_string(fresh.fields.size()) +
+                                  "), чем в таблице (" + std::to_string(old.fields.size()) + ")");
     for (const auto& r : old.records) {
       if (r.deleted) continue;
       DbfRecord rec;
@@ -203,7 +207,7 @@ RebuildResult rebuildFromTemplate(const fs::path& table, const fs::path& templat
     try {
       copyOver(backup, table);
     } catch (const TableError& restore) {
-      result.message += "; the rows stay in " + backup.string() + ": " + restore.what();
+      result.message += "; строки остались в файле " + backup.string() + ": " + restore.what();
     }
     return result;
   }

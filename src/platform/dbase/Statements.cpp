@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kMemoryName("<memory>");
+const fs::path kMemoryName("<таблица в памяти>");
 
 // Kind rank for ordering values of different kinds: null, truth, number,
 // date, text.
@@ -64,7 +64,7 @@ std::string bareName(const std::string& name) {
 
 DbfTable readWritable(const fs::path& target) {
   DbfTable t = readDbfFile(target);
-  if (!t.readOnlyReason.empty()) throw TableError(target, "The table cannot be changed: " + t.readOnlyReason);
+  if (!t.readOnlyReason.empty()) throw TableError(target, "Таблицу нельзя изменить: " + t.readOnlyReason);
   return t;
 }
 
@@ -86,7 +86,7 @@ Row coerceRow(const std::vector<FieldDef>& fields, const Row& values, const fs::
 
 int requireField(const std::vector<FieldDef>& fields, const std::string& name, const fs::path& file) {
   const int i = findField(fields, name);
-  if (i < 0) throw TableError(file, "The table has no field \"" + name + "\"");
+  if (i < 0) throw TableError(file, "В таблице нет поля \"" + name + "\"");
   return i;
 }
 
@@ -103,7 +103,7 @@ RowSource::RowSource(const fs::path& file) : name_(fs::absolute(file)) {
 }
 
 RowSource::RowSource(const Table& table) : name_(table.isInMemory() ? kMemoryName : table.path()) {
-  if (!table.isOpen()) throw TableError(kMemoryName, "The source table is not open");
+  if (!table.isOpen()) throw TableError(kMemoryName, "Исходная таблица не открыта");
   fields_ = table.fields();
   rows_.reserve(table.rowCount());
   for (std::size_t p = 0; p < table.rowCount(); ++p) rows_.push_back(table.rowAt(p));
@@ -114,8 +114,8 @@ RowSource::RowSource(const Table& table) : name_(table.isInMemory() ? kMemoryNam
 std::size_t insertSelect(const fs::path& target, const RowSource& source) {
   DbfTable t = readWritable(target);
   if (source.fields().size() != t.fields.size())
-    throw TableError(target, "Cannot insert the rows of " + source.name().string() + ": it has " +
-                                 std::to_string(source.fields().size()) + " columns, the table has " +
+    throw TableError(target, "Нельзя добавить строки из " + source.name().string() + ": столбцов в ней " +
+                                 std::to_string(source.fields().size()) + ", а в таблице " +
                                  std::to_string(t.fields.size()));
   for (const Row& r : source.rows()) t.records.push_back(DbfRecord{false, coerceRow(t.fields, r, target)});
   if (!source.rows().empty()) writeBack(target, t);
@@ -125,8 +125,8 @@ std::size_t insertSelect(const fs::path& target, const RowSource& source) {
 void insertValues(const fs::path& target, const Row& values) {
   DbfTable t = readWritable(target);
   if (values.size() > t.fields.size())
-    throw TableError(target, std::to_string(values.size()) + " values for a table of " +
-                                 std::to_string(t.fields.size()) + " fields");
+    throw TableError(target, "Число значений (" + std::to_string(values.size()) +
+                                 ") больше числа полей таблицы (" + std::to_string(t.fields.size()) + ")");
   t.records.push_back(DbfRecord{false, coerceRow(t.fields, values, target)});
   writeBack(target, t);
 }
@@ -134,7 +134,8 @@ void insertValues(const fs::path& target, const Row& values) {
 void insertValues(const fs::path& target, const std::vector<std::string>& columns, const Row& values) {
   DbfTable t = readWritable(target);
   if (columns.size() != values.size())
-    throw TableError(target, std::to_string(values.size()) + " values for " + std::to_string(columns.size()) + " columns");
+    throw TableError(target, "Число значений (" + std::to_string(values.size()) +
+                                 ") не совпадает с числом столбцов (" + std::to_string(columns.size()) + ")");
   Row row(t.fields.size());
   for (std::size_t i = 0; i < columns.size(); ++i)
     row[static_cast<std::size_t>(requireField(t.fields, columns[i], target))] = values[i];
@@ -161,7 +162,7 @@ std::size_t updateSet(const fs::path& target, const std::vector<std::pair<std::s
   const BoundExpr cond(where, t.fields, target);
   std::vector<std::pair<std::size_t, BoundExpr>> sets;
   for (const auto& [name, expr] : assignments) {
-    if (expr.isEmpty()) throw TableError(target, "No value given for field " + name);
+    if (expr.isEmpty()) throw TableError(target, "Не задано значение для поля " + name);
     sets.emplace_back(static_cast<std::size_t>(requireField(t.fields, name, target)), BoundExpr(expr, t.fields, target));
   }
   std::size_t count = 0;
@@ -189,7 +190,7 @@ SelectItem key(std::string field) {
 SelectItem sum(Expr expr, std::string name) { return SelectItem{std::move(expr), std::move(name), true}; }
 
 Table groupBySum(const RowSource& source, const std::vector<SelectItem>& items, GroupOrder order) {
-  if (items.empty()) throw TableError(source.name(), "A grouped select needs columns");
+  if (items.empty()) throw TableError(source.name(), "В выборке с группировкой не указаны столбцы");
   std::vector<BoundExpr> bound;
   std::vector<FieldDef> outFields;
   std::vector<std::size_t> keyItems;
@@ -227,7 +228,7 @@ Table groupBySum(const RowSource& source, const std::vector<SelectItem>& items, 
       if (!items[i].isSum) continue;
       const Value v = bound[i].evaluate(cells(row));
       if (v.isNull()) continue;
-      if (!v.isNumber()) throw TableError(source.name(), "Cannot sum \"" + v.toString() + "\": it is not a number");
+      if (!v.isNumber()) throw TableError(source.name(), "Нельзя сложить \"" + v.toString() + "\": это не число");
       g.sums[i] += v.number();
       g.seen[i] = true;
     }
@@ -270,7 +271,7 @@ Table join(const RowSource& left, const std::string& leftAlias, const RowSource&
     f.name = rightAlias + "." + f.name;
     fields.push_back(std::move(f));
   }
-  if (leftAlias == rightAlias) throw TableError(left.name(), "The two tables of a join need different aliases");
+  if (leftAlias == rightAlias) throw TableError(left.name(), "У двух таблиц соединения должны быть разные псевдонимы");
 
   std::map<Row, std::vector<std::size_t>, RowLess> byKey;
   for (std::size_t i = 0; i < right.rows().size(); ++i) {
@@ -306,7 +307,7 @@ std::optional<double> selectMax(const RowSource& source, const std::string& fiel
   for (const Row& r : source.rows()) {
     const Value& v = r[f];
     if (v.isNull()) continue;
-    if (!v.isNumber()) throw TableError(source.name(), "Field " + field + " is not numeric");
+    if (!v.isNumber()) throw TableError(source.name(), "Поле " + field + " не числовое");
     if (!best || v.number() > *best) best = v.number();
   }
   return best;
@@ -341,7 +342,7 @@ Table select(const RowSource& source, const std::vector<std::string>& columns, c
         while (!as.empty() && as.front() == ' ') as.erase(as.begin());
         while (!as.empty() && as.back() == ' ') as.pop_back();
         while (!field.empty() && field.back() == ' ') field.pop_back();
-        if (as.empty()) throw TableError(source.name(), "Column \"" + c + "\" has no name after \"as\"");
+        if (as.empty()) throw TableError(source.name(), "У столбца \"" + c + "\" нет имени после \"as\"");
       }
       picked.push_back(static_cast<std::size_t>(requireField(source.fields(), field, source.name())));
       renamed.push_back(as);

@@ -49,7 +49,7 @@ class RowSource {
 
   const std::vector<FieldDef>& fields() const { return fields_; }
   const std::vector<Row>& rows() const { return rows_; }
-  // The file's path, or "<memory>".
+  // The file's path, or "<таблица в памяти>" for a table in memory.
   const std::filesystem::path& name() const { return name_; }
 
  private:

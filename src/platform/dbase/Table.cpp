@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kMemoryName("<memory>");
+const fs::path kMemoryName("<таблица в памяти>");
 constexpr std::uint64_t kFirstNewId = std::uint64_t{1} << 40;
 
 struct RowRec {
@@ -82,17 +82,18 @@ struct Table::Impl {
   }
 
   void requireOpen() const {
-    if (!open) throw TableError(kMemoryName, "The table is not open");
+    if (!open) throw TableError(kMemoryName, "Таблица не открыта");
   }
 
   void requireWritable() const {
     requireOpen();
-    if (!readOnlyReason.empty()) fail("The table is read-only: " + readOnlyReason);
+    if (!readOnlyReason.empty()) fail("Таблицу нельзя изменить: " + readOnlyReason);
   }
 
+  // `action` completes "Нельзя ...": what the caller was about to do.
   void requireBrowse(const char* action) const {
     requireOpen();
-    if (state != State::Browse) fail(std::string("Cannot ") + action + " while a row is being edited");
+    if (state != State::Browse) fail(std::string("Нельзя ") + action + ", пока строка редактируется");
   }
 };
 
@@ -141,7 +142,7 @@ Table Table::open(const fs::path& path, OpenOptions options) {
   d.fields = file.fields;
   d.stored = static_cast<int>(file.fields.size());
   d.readOnlyReason = file.readOnlyReason;
-  if (d.readOnlyReason.empty() && options.readOnly) d.readOnlyReason = "it was opened for reading only";
+  if (d.readOnlyReason.empty() && options.readOnly) d.readOnlyReason = "она открыта только для чтения";
   d.cached = options.cachedUpdates;
   loadRows(d, file, {});
   d.key = detail::registryKey(d.path);
@@ -155,14 +156,14 @@ Table Table::open(const fs::path& path, OpenOptions options) {
 }
 
 Table Table::inMemory(std::vector<FieldDef> fields) {
-  if (fields.empty()) throw TableError(kMemoryName, "A table needs at least one field");
+  if (fields.empty()) throw TableError(kMemoryName, "В таблице должно быть хотя бы одно поле");
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (fields[i].name.empty()) throw TableError(kMemoryName, "A field needs a name");
+    if (fields[i].name.empty()) throw TableError(kMemoryName, "У поля нет имени");
     if (fields[i].type == FieldType::Other)
-      throw TableError(kMemoryName, "Field " + fields[i].name + " has no usable type");
+      throw TableError(kMemoryName, "У поля " + fields[i].name + " недопустимый тип");
     for (std::size_t j = 0; j < i; ++j)
       if (findField({fields[j]}, fields[i].name) == 0 && fields[j].name.size() == fields[i].name.size())
-        throw TableError(kMemoryName, "Field name \"" + fields[i].name + "\" appears twice");
+        throw TableError(kMemoryName, "Имя поля \"" + fields[i].name + "\" встречается дважды");
   }
   Table t;
   Impl& d = *t.d_;
@@ -191,17 +192,17 @@ int Table::storedFieldCount() const { return d_->stored; }
 int Table::fieldIndex(std::string_view name) const { return findField(d_->fields, name); }
 
 const FieldDef& Table::field(int index) const {
-  if (index < 0 || index >= fieldCount()) d_->fail("Field number " + std::to_string(index) + " does not exist");
+  if (index < 0 || index >= fieldCount()) d_->fail("Поля с номером " + std::to_string(index) + " нет");
   return d_->fields[static_cast<std::size_t>(index)];
 }
 
 void Table::addCalculatedField(FieldDef def, Calculation calculation) {
-  d_->requireBrowse("add a calculated field");
-  if (!calculation) d_->fail("Calculated field " + def.name + " needs a calculation");
-  if (def.name.empty()) d_->fail("A calculated field needs a name");
+  d_->requireBrowse("добавить вычисляемое поле");
+  if (!calculation) d_->fail("Для вычисляемого поля " + def.name + " не задано вычисление");
+  if (def.name.empty()) d_->fail("У вычисляемого поля нет имени");
   for (const auto& f : d_->fields)
     if (findField({f}, def.name) == 0 && f.name.size() == def.name.size())
-      d_->fail("Field name \"" + def.name + "\" appears twice");
+      d_->fail("Имя поля \"" + def.name + "\" встречается дважды");
   d_->fields.push_back(std::move(def));
   d_->calcs.push_back(std::move(calculation));
 }
@@ -306,12 +307,12 @@ bool Table::hasCurrentRow() const { return d_->cur >= 0 && d_->cur < static_cast
 Value Table::value(int field) const {
   const Impl& d = *d_;
   d.requireOpen();
-  if (field < 0 || field >= fieldCount()) d.fail("Field number " + std::to_string(field) + " does not exist");
+  if (field < 0 || field >= fieldCount()) d.fail("Поля с номером " + std::to_string(field) + " нет");
   const Row* row = d.peek;
   if (!row) {
     if (d.state == State::Edit || d.state == State::Insert) row = &d.buffer;
     else if (hasCurrentRow()) row = &d.rows[d.view[static_cast<std::size_t>(d.cur)]].values;
-    else d.fail("The table has no current row");
+    else d.fail("В таблице нет текущей строки");
   }
   if (field < d.stored) return (*row)[static_cast<std::size_t>(field)];
   // A calculated field: computed with the cursor's view of `row`.
@@ -329,7 +330,7 @@ Value Table::value(int field) const {
 
 Value Table::value(std::string_view field) const {
   const int i = fieldIndex(field);
-  if (i < 0) d_->fail("The table has no field \"" + std::string(field) + "\"");
+  if (i < 0) d_->fail("В таблице нет поля \"" + std::string(field) + "\"");
   return value(i);
 }
 
@@ -347,12 +348,12 @@ double Table::asDouble(std::string_view field) const {
     const Value n = coerceForField(numeric, v, d_->name(), false);
     return n.isNull() ? 0 : n.number();
   }
-  d_->fail("Field " + std::string(field) + " holds a date, not a number");
+  d_->fail("В поле " + std::string(field) + " дата, а не число");
 }
 
 long long Table::asInteger(std::string_view field) const {
   const double v = std::round(asDouble(field));
-  if (!(v >= -9.2e18 && v <= 9.2e18)) d_->fail("Field " + std::string(field) + " holds a number too large");
+  if (!(v >= -9.2e18 && v <= 9.2e18)) d_->fail("В поле " + std::string(field) + " слишком большое число");
   return static_cast<long long>(v);
 }
 
@@ -364,7 +365,7 @@ std::optional<Date> Table::asDate(std::string_view field) const {
     if (v.text().empty()) return std::nullopt;
     if (auto d = Date::parse(v.text())) return d;
   }
-  d_->fail("Field " + std::string(field) + " does not hold a date");
+  d_->fail("В поле " + std::string(field) + " не дата");
 }
 
 bool Table::asBool(std::string_view field) const {
@@ -385,7 +386,7 @@ Row Table::currentRow() const {
 Row Table::rowAt(std::size_t position) const {
   const Impl& d = *d_;
   d.requireOpen();
-  if (position >= d.view.size()) d.fail("Row " + std::to_string(position + 1) + " does not exist");
+  if (position >= d.view.size()) d.fail("Строки " + std::to_string(position + 1) + " нет");
   const RowRec& r = d.rows[d.view[position]];
   const bool editing = (d.state == State::Edit || d.state == State::Insert) && r.id == d.editId;
   const Row* saved = d.peek;
@@ -440,7 +441,7 @@ void Table::insert() {
 void Table::edit() {
   d_->requireWritable();
   if (d_->state == State::Edit || d_->state == State::Insert) return;
-  if (!hasCurrentRow()) d_->fail("There is no row to edit");
+  if (!hasCurrentRow()) d_->fail("Нет строки для изменения");
   const RowRec& r = d_->rows[d_->view[static_cast<std::size_t>(d_->cur)]];
   d_->buffer = r.values;
   d_->editId = r.id;
@@ -452,7 +453,7 @@ void Table::post() {
   d.requireOpen();
   if (d.state != State::Edit && d.state != State::Insert) return;
   const std::size_t idx = d.rowIndexOf(d.editId);
-  if (idx >= d.rows.size()) d.fail("The row being edited is gone");
+  if (idx >= d.rows.size()) d.fail("Изменяемой строки больше нет");
   RowRec& r = d.rows[idx];
   DbfRecord rec{false, d.buffer};
   if (!d.memory) {
@@ -505,7 +506,7 @@ void Table::remove() {
     return;
   }
   if (d.state == State::Edit) cancel();
-  if (!hasCurrentRow()) d.fail("There is no row to delete");
+  if (!hasCurrentRow()) d.fail("Нет строки для удаления");
   const std::size_t idx = d.view[static_cast<std::size_t>(d.cur)];
   RowRec& r = d.rows[idx];
   const std::uint64_t nextId = idx + 1 < d.rows.size() ? d.rows[idx + 1].id : 0;
@@ -528,16 +529,17 @@ void Table::remove() {
 void Table::setValue(int field, const Value& value) {
   Impl& d = *d_;
   d.requireWritable();
-  if (d.state != State::Edit && d.state != State::Insert) d.fail("The table is not in edit or insert mode");
-  if (field < 0 || field >= fieldCount()) d.fail("Field number " + std::to_string(field) + " does not exist");
-  if (field >= d.stored) d.fail("Field " + d.fields[static_cast<std::size_t>(field)].name + " is calculated and cannot be set");
+  if (d.state != State::Edit && d.state != State::Insert) d.fail("Таблица не в режиме изменения или добавления строки");
+  if (field < 0 || field >= fieldCount()) d.fail("Поля с номером " + std::to_string(field) + " нет");
+  if (field >= d.stored)
+    d.fail("Поле " + d.fields[static_cast<std::size_t>(field)].name + " вычисляемое, его нельзя изменить");
   const FieldDef& f = d.fields[static_cast<std::size_t>(field)];
   d.buffer[static_cast<std::size_t>(field)] = coerceForField(f, value, d.name(), !d.memory);
 }
 
 void Table::setValue(std::string_view field, const Value& value) {
   const int i = fieldIndex(field);
-  if (i < 0) d_->fail("The table has no field \"" + std::string(field) + "\"");
+  if (i < 0) d_->fail("В таблице нет поля \"" + std::string(field) + "\"");
   setValue(i, value);
 }
 
@@ -549,7 +551,8 @@ void Table::setNull(std::string_view field) { setValue(field, Value()); }
 
 void Table::setRow(const Row& values) {
   if (static_cast<int>(values.size()) > d_->stored)
-    d_->fail("The row has " + std::to_string(values.size()) + " values for " + std::to_string(d_->stored) + " fields");
+    d_->fail("Число значений в строке (" + std::to_string(values.size()) + ") не совпадает с числом полей (" +
+             std::to_string(d_->stored) + ")");
   for (std::size_t i = 0; i < values.size(); ++i) setValue(static_cast<int>(i), values[i]);
 }
 
@@ -575,7 +578,8 @@ void Table::appendRows(const std::vector<Row>& rows) {
   added.reserve(rows.size());
   for (const Row& values : rows) {
     if (static_cast<int>(values.size()) > d.stored)
-      d.fail("The row has " + std::to_string(values.size()) + " values for " + std::to_string(d.stored) + " fields");
+      d.fail("Число значений в строке (" + std::to_string(values.size()) + ") не совпадает с числом полей (" +
+             std::to_string(d.stored) + ")");
     RowRec r;
     r.id = d.nextNewId++;
     r.values.assign(static_cast<std::size_t>(d.stored), Value());
@@ -709,9 +713,9 @@ bool Table::cachedUpdates() const { return d_->cached; }
 
 void Table::setCachedUpdates(bool on) {
   d_->requireOpen();
-  if (d_->memory && on) d_->fail("A table in memory has no cached updates");
+  if (d_->memory && on) d_->fail("У таблицы в памяти нет отложенных изменений");
   if (hasPendingUpdates() || d_->state != State::Browse)
-    d_->fail("Cannot switch cached updates with changes pending");
+    d_->fail("Нельзя переключить отложенные изменения, пока есть несохранённые изменения");
   d_->cached = on;
 }
 
@@ -735,13 +739,13 @@ void Table::applyUpdates() {
     same = file.fields[i].type == stored[i].type && file.fields[i].width == stored[i].width &&
            file.fields[i].decimals == stored[i].decimals;
   if (!same || !file.readOnlyReason.empty())
-    d.fail("The table file was replaced by one of another structure; the changes cannot be applied");
+    d.fail("Файл таблицы заменён файлом другой структуры; изменения сохранить нельзя");
   std::vector<std::int64_t> newRecnos(d.rows.size(), -1);
   for (std::size_t i = 0; i < d.rows.size(); ++i) {
     const RowRec& r = d.rows[i];
     if (r.recno >= 0) {
       if (static_cast<std::size_t>(r.recno) >= file.records.size())
-        d.fail("The table file lost records while the changes were pending");
+        d.fail("Из файла таблицы пропали записи, пока изменения ждали сохранения");
       if (r.deleted) file.records[static_cast<std::size_t>(r.recno)].deleted = true;
       else if (r.dirty) file.records[static_cast<std::size_t>(r.recno)].values = r.values;
     } else {
@@ -810,15 +814,15 @@ void Table::refresh() {
   d.requireOpen();
   if (d.memory) return;
   if (d.state != State::Browse) post();
-  if (hasPendingUpdates()) d.fail("Cannot reread the table with cached changes pending");
+  if (hasPendingUpdates()) d.fail("Нельзя перечитать таблицу, пока есть несохранённые изменения");
   const std::uint64_t at = d.currentId();
   const DbfTable file = readDbfFile(d.path);
   if (file.fields.size() != static_cast<std::size_t>(d.stored))
-    d.fail("The table file was replaced by one of another structure; reopen it");
+    d.fail("Файл таблицы заменён файлом другой структуры; откройте таблицу заново");
   for (std::size_t i = 0; i < file.fields.size(); ++i)
     if (file.fields[i].type != d.fields[i].type || file.fields[i].width != d.fields[i].width ||
         file.fields[i].decimals != d.fields[i].decimals)
-      d.fail("The table file was replaced by one of another structure; reopen it");
+      d.fail("Файл таблицы заменён файлом другой структуры; откройте таблицу заново");
   std::unordered_map<std::int64_t, std::uint64_t> oldIds;
   for (const auto& r : d.rows)
     if (r.recno >= 0) oldIds[r.recno] = r.id;

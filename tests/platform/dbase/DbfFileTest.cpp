@@ -31,7 +31,7 @@ void expectDamaged(const std::string& bytes, const std::string& fragment) {
   } catch (const TableError& e) {
     const std::string what = e.what();
     EXPECT_NE(what.find(fragment), std::string::npos) << "expected \"" << fragment << "\" in: " << what;
-    EXPECT_NE(what.find("/data/Sheets/Broken.dbf"), std::string::npos) << what;
+    EXPECT_NE(what.find(" (файл: /data/Sheets/Broken.dbf)"), std::string::npos) << what;
   }
 }
 
@@ -87,9 +87,11 @@ TEST(DbfFile, NumbersAreRoundedHalfAwayFromZeroAndMustFit) {
   EXPECT_THROW(encodeCell(n, Value(std::numeric_limits<double>::infinity()), "t.dbf"), TableError);
   try {
     encodeCell(FieldDef::numeric("LENGTH", 5), Value(123456), "/x/Sheets.dbf");
+    FAIL() << "a value wider than its field was accepted";
   } catch (const TableError& e) {
-    EXPECT_NE(std::string(e.what()).find("LENGTH"), std::string::npos);
-    EXPECT_NE(std::string(e.what()).find("/x/Sheets.dbf"), std::string::npos);
+    // The message names the value, the field with its size and the file.
+    EXPECT_EQ(std::string(e.what()),
+              "Значение 123456 не помещается в поле LENGTH (N 5,0) (файл: /x/Sheets.dbf)");
   }
 }
 
@@ -148,47 +150,48 @@ TEST(DbfFile, DamagedFilesAreRefusedWithTheFileName) {
   const std::size_t record = 47;
   ASSERT_NO_THROW(parseDbf(good, "t.dbf"));
 
-  expectDamaged("", "too short");
-  expectDamaged(good.substr(0, 20), "too short");
-  expectDamaged(good.substr(0, header - 5), "header length");
-  expectDamaged(good.substr(0, header + record + 10), "counts 2 records, but the file holds only 1");
+  expectDamaged("", "слишком короткий (0 байт)");
+  expectDamaged(good.substr(0, 20), "слишком короткий (20 байт)");
+  expectDamaged(good.substr(0, 23), "слишком короткий (23 байта)");
+  expectDamaged(good.substr(0, header - 5), "длина заголовка");
+  expectDamaged(good.substr(0, header + record + 10), "число записей в заголовке 2, а в файле помещается только 1");
 
   std::string s = good;
   s[4] = static_cast<char>(200);  // record count far beyond the file size
-  expectDamaged(s, "counts 200 records");
+  expectDamaged(s, "число записей в заголовке 200,");
   s = good;
   s[7] = static_cast<char>(0xFF);  // a count that overflows 32 bits times the record length
-  expectDamaged(s, "records");
+  expectDamaged(s, "число записей");
 
   s = good;
   s[32 + 16] = 0;  // zero width of the first field
-  expectDamaged(s, "zero width");
+  expectDamaged(s, "у поля NAME (C 0) нулевая длина");
   s = good;
   s[32 + 32 + 16] = static_cast<char>(200);  // numeric field 200 wide
-  expectDamaged(s, "impossible width");
+  expectDamaged(s, "у поля QTY (N 200,0) недопустимая длина");
   s = good;
   s[32 + 32 * 4 + 16] = 9;  // date field 9 wide
-  expectDamaged(s, "other than 8");
+  expectDamaged(s, "у поля DAY (D 9) длина не равна 8");
   s = good;
   s[32 + 32 * 2 + 17] = 12;  // 12 decimals in a 9-wide field
-  expectDamaged(s, "impossible decimals");
+  expectDamaged(s, "у поля PRICE (N 9,12) недопустимое число знаков");
 
   s = good;
   s[10] = 5;  // record length disagrees with the fields
-  expectDamaged(s, "record length");
+  expectDamaged(s, "длина записи 5");
   s = good;
   s[8] = static_cast<char>(33);  // header too small for one field
   s[9] = 0;
-  expectDamaged(s, "too small");
+  expectDamaged(s, "длина заголовка 33 меньше допустимой");
   s = good;
   s[header - 1] = 'X';  // no end mark of the field list
-  expectDamaged(s, "runs past the header");
+  expectDamaged(s, "выходит за конец заголовка");
   s = good;
   s[32] = 0;  // nameless field
-  expectDamaged(s, "no name");
+  expectDamaged(s, "у поля 1 нет имени");
   s = good;
   s[header + record] = 'Q';  // second record without deletion flag
-  expectDamaged(s, "record 2");
+  expectDamaged(s, "запись 2 не начинается");
 }
 
 TEST(DbfFile, ExtraBytesAfterTheRecordsAreIgnored) {
@@ -209,7 +212,7 @@ TEST(DbfFile, UnknownTypesAndLevelsOpenReadOnly) {
   s = serialize({});
   s[0] = static_cast<char>(0x83);
   t = parseDbf(s, "t.dbf");
-  EXPECT_NE(t.readOnlyReason.find("memo"), std::string::npos);
+  EXPECT_NE(t.readOnlyReason.find("мемо-файл (уровень 0x83)"), std::string::npos);
   EXPECT_THROW(serializeDbf(t, "t.dbf"), TableError);
 }
 

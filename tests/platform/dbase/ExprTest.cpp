@@ -81,7 +81,7 @@ TEST(Expr, BadTextIsRefusedWithItsPosition) {
     Expr::parse("Code=3 )");
     FAIL();
   } catch (const TableError& e) {
-    EXPECT_NE(std::string(e.what()).find("position 8"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("(позиция 8)"), std::string::npos) << e.what();
   }
 }
 

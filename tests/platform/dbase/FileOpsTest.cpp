@@ -66,9 +66,10 @@ TEST(FileOps, OpenTablesCannotBeReplacedMovedOrDeleted) {
     copyOver(dir / "Group.dbf", dir / "Copy.dbf");  // reading it is fine
     try {
       removeFile(dir / "Group.dbf");
+      FAIL() << "an open table was deleted";
     } catch (const TableError& e) {
       EXPECT_NE(std::string(e.what()).find("Group.dbf"), std::string::npos);
-      EXPECT_NE(std::string(e.what()).find("open"), std::string::npos);
+      EXPECT_NE(std::string(e.what()).find("открыта в другом окне"), std::string::npos) << e.what();
     }
   }
   EXPECT_TRUE(removeFile(dir / "Group.dbf"));
@@ -155,7 +156,7 @@ TEST(FileOps, RebuildFromTemplateKeepsRowsDropsDeletedOnesAndRestoresOnFailure) 
     Table open = Table::open(table);
     failed = rebuildFromTemplate(table, dir / "Group.dbf", backup);
     EXPECT_EQ(failed.failed, RebuildResult::Step::Backup);
-    EXPECT_NE(failed.message.find("open"), std::string::npos);
+    EXPECT_NE(failed.message.find("открыта в другом окне"), std::string::npos) << failed.message;
   }
   EXPECT_EQ(readBytes(table), before);
   EXPECT_EQ(rebuildFromTemplate(dir / "Missing.dbf", dir / "Group.dbf", backup).failed, RebuildResult::Step::Backup);
