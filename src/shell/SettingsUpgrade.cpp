@@ -84,8 +84,8 @@ bool upgradeSettings(ini::IniFile& ini) {
     std::string bytes;
     if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (!in && !in.eof())
-      throw ini::IniError("Settings file \"" + ini.path().string() +
-                          "\": cannot read it to make the backup copy");
+      throw ini::IniError("Файл настроек \"" + ini.path().string() +
+                          "\": не удалось прочитать его для резервной копии");
     ini::writeFileAtomically(settingsBackupPath(ini.path()), bytes);
   }
 

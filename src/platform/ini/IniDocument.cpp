@@ -58,16 +58,16 @@ std::string quoteForStorage(std::string_view value) {
 
 void checkName(std::string_view name, bool isKey) {
   const std::string_view t = trim(name);
-  const char* what = isKey ? "key" : "section";
-  if (t.empty()) throw IniError(std::string("empty ") + what + " name");
+  const std::string what = isKey ? "имя ключа" : "имя раздела";
+  if (t.empty()) throw IniError("пустое " + what);
   for (char c : t)
     if (c == '\r' || c == '\n' || c == '\0')
-      throw IniError(std::string(what) + " name \"" + std::string(t) + "\" has a line break");
+      throw IniError(what + " \"" + std::string(t) + "\" содержит перевод строки");
   if (isKey) {
     if (t.find('=') != std::string_view::npos || t.front() == '[' || t.front() == ';')
-      throw IniError("key name \"" + std::string(t) + "\" cannot be stored");
+      throw IniError(what + " \"" + std::string(t) + "\" нельзя записать в файл");
   } else if (t.find(']') != std::string_view::npos) {
-    throw IniError("section name \"" + std::string(t) + "\" cannot be stored");
+    throw IniError(what + " \"" + std::string(t) + "\" нельзя записать в файл");
   }
 }
 

@@ -9,14 +9,14 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <system_error>
 
 namespace kroyna::ini {
 namespace {
 
+// "Файл настроек "<path>": <what failed>: <the system's reason>".
 std::string describe(const std::filesystem::path& path, const std::string& what, int err) {
-  return "Settings file \"" + path.string() + "\": " + what + ": " + std::strerror(err);
+  return "Файл настроек \"" + path.string() + "\": " + what + ": " + std::generic_category().message(err);
 }
 
 // Reads the whole file. Returns false when it does not exist.
@@ -24,7 +24,7 @@ bool readWholeFile(const std::filesystem::path& path, std::string& out) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return false;
-    throw IniError(describe(path, "cannot open", errno));
+    throw IniError(describe(path, "не удалось открыть", errno));
   }
   std::string data;
   char buf[65536];
@@ -34,7 +34,7 @@ bool readWholeFile(const std::filesystem::path& path, std::string& out) {
       if (errno == EINTR) continue;
       const int err = errno;
       ::close(fd);
-      throw IniError(describe(path, "cannot read", err));
+      throw IniError(describe(path, "не удалось прочитать", err));
     }
     if (n == 0) break;
     data.append(buf, static_cast<std::size_t>(n));
@@ -77,7 +77,7 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
-  if (fd < 0) throw IniError(describe(path, "cannot create a new file in its folder", errno));
+  if (fd < 0) throw IniError(describe(path, "не удалось создать новый файл в его папке", errno));
 
   auto fail = [&](const char* what, int err) {
     if (fd >= 0) ::close(fd);
@@ -94,15 +94,15 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      fail("cannot write", errno);
+      fail("не удалось записать", errno);
     }
     done += static_cast<std::size_t>(n);
   }
-  if (::fsync(fd) != 0) fail("cannot write to disk", errno);
+  if (::fsync(fd) != 0) fail("не удалось записать на диск", errno);
   const int closed = ::close(fd);
   fd = -1;
-  if (closed != 0) fail("cannot write", errno);
-  if (::rename(temp.c_str(), target.c_str()) != 0) fail("cannot replace the file", errno);
+  if (closed != 0) fail("не удалось записать", errno);
+  if (::rename(temp.c_str(), target.c_str()) != 0) fail("не удалось заменить файл", errno);
   // Make the rename itself durable.
   const int dir = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -116,7 +116,7 @@ IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) { load(); 
 
 void IniFile::load() const {
   const Stamp stamp = stampOf(path_);
-  if (stamp.directory) throw IniError(describe(path_, "cannot read", EISDIR));
+  if (stamp.directory) throw IniError(describe(path_, "не удалось прочитать", EISDIR));
   std::string bytes;
   if (!stamp.exists || !readWholeFile(path_, bytes)) {
     doc_ = IniDocument();
@@ -143,7 +143,7 @@ void IniFile::refresh(bool strict) const {
 
 void IniFile::reload() {
   if (batchDepth_ > 0)
-    throw IniError("Settings file \"" + path_.string() + "\": cannot re-read it during a batch of changes");
+    throw IniError("Файл настроек \"" + path_.string() + "\": нельзя перечитать его, пока вносятся изменения");
   load();
 }
 
@@ -216,7 +216,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     change([&](IniDocument& d) { return d.setValue(section, key, value); });
   } catch (const IniError& e) {
     if (std::string_view(e.what()).find(path_.string()) != std::string_view::npos) throw;
-    throw IniError("Settings file \"" + path_.string() + "\": " + e.what());
+    throw IniError("Файл настроек \"" + path_.string() + "\": " + e.what());
   }
 }
 

@@ -167,6 +167,14 @@ TEST(IniFileWrite, LineBreaksInValuesAndBadNamesCannotCorruptTheFile) {
   EXPECT_THROW(ini.writeString("a]b", "k", "1"), IniError);
   EXPECT_THROW(ini.writeString(" ", "k", "1"), IniError);
   EXPECT_EQ(readBytes(path), before);
+  // The message names the file and the name it refused.
+  try {
+    ini.writeString("S", "a=b", "1");
+    FAIL() << "a key name with '=' was stored";
+  } catch (const IniError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Файл настроек \"" + path.string() + "\": имя ключа \"a=b\" нельзя записать в файл");
+  }
 }
 
 TEST(IniFileWrite, EraseSectionAndKeyRemoveEveryCopy) {
@@ -259,7 +267,7 @@ TEST(IniFileFile, AFailedWriteLeavesFileAndObjectAsTheyWere) {
   std::signal(SIGXFSZ, oldHandler);
 
   ASSERT_TRUE(threw);
-  EXPECT_NE(message.find(path.string()), std::string::npos) << message;
+  EXPECT_EQ(message.rfind("Файл настроек \"" + path.string() + "\": ", 0), 0u) << message;
   EXPECT_EQ(readBytes(path), original);
   EXPECT_EQ(ini.readInt("A", "x", 0), 1);
   // No half-written new file is left beside it.
