@@ -17,40 +17,36 @@ namespace {
 
 using namespace kroyna;
 
-cut::CutJob loadJob(const std::string& name)
-{
-    const std::string path = std::string(KROYNA_BENCH_JOBS) + "/" + name + ".json";
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot open " + path);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return cut::parseJob(bytes.str());
+cut::CutJob loadJob(const std::string& name) {
+  const std::string path = std::string(KROYNA_BENCH_JOBS) + "/" + name + ".json";
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot open " + path);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return cut::parseJob(bytes.str());
 }
 
-void runJob(benchmark::State& state, const std::string& name, engine::SearchMode mode)
-{
-    cut::CutJob job = loadJob(name);
-    job.Params.Variants = static_cast<std::int32_t>(state.range(0));
-    job.Params.Search = mode;
-    std::int64_t variants = 0;
-    std::int64_t maps = 0;
-    for (auto _ : state) {
-        engine::EngineContext ctx;
-        if (engine::LoadMaterial(ctx, job)) {
-            state.SkipWithError("the job is refused");
-            return;
-        }
-        ctx.Progress = [&variants](std::int64_t done, std::int64_t) {
-            if (done > 0)
-                ++variants;
-        };
-        const engine::MaterialOutcome outcome = engine::RunMaterial(ctx, {});
-        benchmark::DoNotOptimize(outcome);
-        maps += ctx.Results.Count();
+void runJob(benchmark::State& state, const std::string& name, engine::SearchMode mode) {
+  cut::CutJob job = loadJob(name);
+  job.Params.Variants = static_cast<std::int32_t>(state.range(0));
+  job.Params.Search = mode;
+  std::int64_t variants = 0;
+  std::int64_t maps = 0;
+  for (auto _ : state) {
+    engine::EngineContext ctx;
+    if (engine::LoadMaterial(ctx, job)) {
+      state.SkipWithError("the job is refused");
+      return;
     }
-    state.counters["variants/s"] = benchmark::Counter(static_cast<double>(variants), benchmark::Counter::kIsRate);
-    state.counters["maps"] = benchmark::Counter(static_cast<double>(maps), benchmark::Counter::kAvgIterations);
+    ctx.Progress = [&variants](std::int64_t done, std::int64_t) {
+      if (done > 0) ++variants;
+    };
+    const engine::MaterialOutcome outcome = engine::RunMaterial(ctx, {});
+    benchmark::DoNotOptimize(outcome);
+    maps += ctx.Results.Count();
+  }
+  state.counters["variants/s"] = benchmark::Counter(static_cast<double>(variants), benchmark::Counter::kIsRate);
+  state.counters["maps"] = benchmark::Counter(static_cast<double>(maps), benchmark::Counter::kAvgIterations);
 }
 
 void Small_Quick(benchmark::State& s) { runJob(s, "small", engine::SearchMode::Quick); }
@@ -60,7 +56,7 @@ void Kitchen_Full(benchmark::State& s) { runJob(s, "kitchen", engine::SearchMode
 void Large_Quick(benchmark::State& s) { runJob(s, "large", engine::SearchMode::Quick); }
 void Large_Full(benchmark::State& s) { runJob(s, "large", engine::SearchMode::Full); }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(Small_Quick)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Small_Full)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -123,7 +123,8 @@ void Kitchen_Abort(benchmark::State& state) {
     toEnd += std::chrono::duration<double, std::milli>(Clock::now() - confirmed).count();
     state.ResumeTiming();
   }
-  state.counters["variants_after_abort"] = benchmark::Counter(static_cast<double>(after), benchmark::Counter::kAvgIterations);
+  state.counters["variants_after_abort"] =
+      benchmark::Counter(static_cast<double>(after), benchmark::Counter::kAvgIterations);
   state.counters["abort_to_ready_ms"] = benchmark::Counter(toEnd, benchmark::Counter::kAvgIterations);
 }
 

@@ -251,8 +251,8 @@ void EdgesEditor::save() {
   std::vector<dbase::Row> out;
   out.reserve(rows.size());
   for (const Row& r : rows) {
-    out.push_back({valueOf(r.code), dbase::Value(r.name.toStdString()), dbase::Value(r.colour),
-                   dbase::Value(r.allowance)});
+    out.push_back(
+        {valueOf(r.code), dbase::Value(r.name.toStdString()), dbase::Value(r.colour), dbase::Value(r.allowance)});
   }
   const fs::path staging = paths_.temp() / "TempBrd.dbf";
   try {

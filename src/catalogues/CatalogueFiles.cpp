@@ -91,9 +91,7 @@ ExternalCatalogue parseExternalCatalogue(std::string_view bytes) {
   return result;
 }
 
-ExternalCatalogue readExternalCatalogue(const fs::path& file) {
-  return parseExternalCatalogue(readBytes(file));
-}
+ExternalCatalogue readExternalCatalogue(const fs::path& file) { return parseExternalCatalogue(readBytes(file)); }
 
 std::string serializeExternalCatalogue(const std::vector<ExternalEntry>& entries) {
   // A written file holds each code once: a later entry of a code replaces

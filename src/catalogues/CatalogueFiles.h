@@ -53,8 +53,7 @@ ExternalCatalogue parseExternalCatalogue(std::string_view bytes);
 ExternalCatalogue readExternalCatalogue(const std::filesystem::path& file);
 
 std::string serializeExternalCatalogue(const std::vector<ExternalEntry>& entries);
-void writeExternalCatalogue(const std::filesystem::path& file,
-                            const std::vector<ExternalEntry>& entries);
+void writeExternalCatalogue(const std::filesystem::path& file, const std::vector<ExternalEntry>& entries);
 
 // ---- Edge colours file (brdolors.ini) ----
 
@@ -81,7 +80,6 @@ void writeEdgeColours(const std::filesystem::path& file, const std::vector<EdgeC
 // The file `name` in `folder`, found without regard to letter case (files
 // kept by Windows programs are named LISTMAT.INI as often as listmat.ini).
 // Returns the exact-case path when nothing matches.
-std::filesystem::path findFileIgnoringCase(const std::filesystem::path& folder,
-                                           std::string_view name);
+std::filesystem::path findFileIgnoringCase(const std::filesystem::path& folder, std::string_view name);
 
 }  // namespace kroyna::catalogues

@@ -25,8 +25,7 @@ QRect CatalogueDelegate::buttonRect(const QRect& cell) {
   return QRect(cell.right() - w + 1, cell.top(), w, cell.height());
 }
 
-void CatalogueDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                              const QModelIndex& index) const {
+void CatalogueDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
   if (index.column() != colourColumn_) {
     QStyledItemDelegate::paint(painter, option, index);
     return;

@@ -16,8 +16,7 @@ class CatalogueDelegate : public QStyledItemDelegate {
   // The column painted as a colour with a button, or -1 for none.
   explicit CatalogueDelegate(int colourColumn = -1, QObject* parent = nullptr);
 
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                        const QModelIndex& index) const override;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
   bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                    const QModelIndex& index) override;

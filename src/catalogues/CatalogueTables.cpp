@@ -32,8 +32,8 @@ fs::path stagingPath(const CataloguePaths& paths, const std::string& fileName) {
 // Builds a table from the template in Temp/ with `fill`, then renames it
 // over `target`. Throws CatalogueError with `message` on failure.
 template <class Fill>
-fs::path buildStaged(const CataloguePaths& paths, const std::string& fileName,
-                     const std::string& templateName, Fill&& fill) {
+fs::path buildStaged(const CataloguePaths& paths, const std::string& fileName, const std::string& templateName,
+                     Fill&& fill) {
   std::error_code ec;
   fs::create_directories(paths.temp(), ec);
   const fs::path staging = stagingPath(paths, fileName);
@@ -57,8 +57,7 @@ QString templateFailedMessage(const QString& templateName) {
   return QStringLiteral("Ошибка получения шаблона ") + templateName + QStringLiteral(" базы");
 }
 
-void rebuildCatalogueTable(const CataloguePaths& paths, const std::string& fileName,
-                           const std::string& templateName) {
+void rebuildCatalogueTable(const CataloguePaths& paths, const std::string& fileName, const std::string& templateName) {
   const fs::path target = paths.sheets() / fileName;
   const fs::path backup = paths.temp() / ("~" + fileName);
   std::error_code ec;
@@ -102,8 +101,8 @@ void rebuildCatalogueTable(const CataloguePaths& paths, const std::string& fileN
 void ensureLocalTables(const CataloguePaths& paths) {
   std::error_code ec;
   fs::create_directories(paths.sheets(), ec);
-  const std::pair<fs::path, const char*> tables[] = {
-      {paths.localMaterials(), kMaterialsTemplate}, {paths.localEdges(), kEdgesTemplate}};
+  const std::pair<fs::path, const char*> tables[] = {{paths.localMaterials(), kMaterialsTemplate},
+                                                     {paths.localEdges(), kEdgesTemplate}};
   for (const auto& [table, templ] : tables) {
     if (dbase::fileExists(table)) continue;
     try {
@@ -139,10 +138,9 @@ ImportResult importExternalCatalogues(const CataloguePaths& paths, const fs::pat
       dbase::Table table = dbase::Table::open(file, {.cachedUpdates = true});
       for (const auto& e : materialFile.entries) {
         if (e.code == 999) {
-          result.warnings.push_back(
-              QStringLiteral("Код 999 зарезервирован для \"<все материалы>\": материал \"%1\" из "
-                             "listmat.ini пропущен.")
-                  .arg(QString::fromStdString(e.name)));
+          result.warnings.push_back(QStringLiteral("Код 999 зарезервирован для \"<все материалы>\": материал \"%1\" из "
+                                                   "listmat.ini пропущен.")
+                                        .arg(QString::fromStdString(e.name)));
           continue;
         }
         table.append();

@@ -49,8 +49,7 @@ QString templateFailedMessage(const QString& templateName);
 // recovered from it and the backup is removed only after the new table
 // holds them; otherwise an existing backup is left alone. Throws
 // CatalogueError with the message to show; the table is then untouched.
-void rebuildCatalogueTable(const CataloguePaths& paths, const std::string& fileName,
-                           const std::string& templateName);
+void rebuildCatalogueTable(const CataloguePaths& paths, const std::string& fileName, const std::string& templateName);
 
 // Makes the local tables from their templates when they are missing, so
 // that the fallback to local tables always has tables to show.
@@ -75,8 +74,7 @@ struct ImportResult {
 // first and replace the old ones only when both are complete. Throws
 // CatalogueError (message "Ошибка экспорта внешних данных.") on any
 // failure; the external tables are then as they were.
-ImportResult importExternalCatalogues(const CataloguePaths& paths,
-                                      const std::filesystem::path& folder);
+ImportResult importExternalCatalogues(const CataloguePaths& paths, const std::filesystem::path& folder);
 
 // What applying a catalogue mode came to.
 struct ModeOutcome {

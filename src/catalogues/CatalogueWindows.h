@@ -166,8 +166,7 @@ class EdgesWindow : public QDialog {
 class SelectMaterialDialog : public QDialog {
   Q_OBJECT
  public:
-  SelectMaterialDialog(const MaterialList& materials, int code, ini::IniFile& settings,
-                       QWidget* parent = nullptr);
+  SelectMaterialDialog(const MaterialList& materials, int code, ini::IniFile& settings, QWidget* parent = nullptr);
   ~SelectMaterialDialog() override;
 
   QListWidget& list() { return *list_; }

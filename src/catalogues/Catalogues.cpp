@@ -44,13 +44,9 @@ int MaterialList::codeAt(int i) const {
   return toInt(codes[i], -1);
 }
 
-int MaterialList::indexOfCode(int code) const {
-  return static_cast<int>(codes.indexOf(QString::number(code)));
-}
+int MaterialList::indexOfCode(int code) const { return static_cast<int>(codes.indexOf(QString::number(code))); }
 
-int EdgeList::indexOfCode(int code) const {
-  return static_cast<int>(codes.indexOf(QString::number(code)));
-}
+int EdgeList::indexOfCode(int code) const { return static_cast<int>(codes.indexOf(QString::number(code))); }
 
 Catalogues::Catalogues(QString dataRoot, ini::IniFile& settings, QObject* parent)
     : QObject(parent), dataRoot_(std::move(dataRoot)), settings_(settings) {

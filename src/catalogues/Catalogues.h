@@ -183,14 +183,12 @@ int selectMaterialDialog(int code, QWidget* parent = nullptr);
 // current material and lists the materials with `initialCode` selected.
 // Returns the chosen code, or nothing when the user cancelled (the caller
 // then abandons its operation without a message).
-std::optional<int> replaceMaterialDialog(const QString& currentText, int initialCode,
-                                         QWidget* parent = nullptr);
+std::optional<int> replaceMaterialDialog(const QString& currentText, int initialCode, QWidget* parent = nullptr);
 
 // Material search dialog "Поиск материала" over the entries of a material
 // bar, starting on entry `selected`. Returns the index of the chosen entry,
 // or -1 when cancelled.
-int findMaterialDialog(const QList<MaterialBarEntry>& entries, int selected,
-                       QWidget* parent = nullptr);
+int findMaterialDialog(const QList<MaterialBarEntry>& entries, int selected, QWidget* parent = nullptr);
 
 // Connects the catalogues to the running program: makes the Catalogues
 // object, applies the catalogue mode at the "Подключение внешних баз

@@ -33,14 +33,10 @@ QVariant EdgesModel::data(const QModelIndex& index, int role) const {
   }
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
   switch (index.column()) {
-    case CodeColumn:
-      return row.code ? QVariant(*row.code) : (role == Qt::EditRole ? QVariant(QString()) : QVariant());
-    case NameColumn:
-      return row.name;
-    case AllowanceColumn:
-      return row.allowance;
-    default:
-      return {};
+    case CodeColumn: return row.code ? QVariant(*row.code) : (role == Qt::EditRole ? QVariant(QString()) : QVariant());
+    case NameColumn: return row.name;
+    case AllowanceColumn: return row.allowance;
+    default: return {};
   }
 }
 
@@ -60,17 +56,14 @@ bool EdgesModel::setData(const QModelIndex& index, const QVariant& value, int ro
       }
       break;
     }
-    case NameColumn:
-      editor_.setName(row, value.toString());
-      break;
+    case NameColumn: editor_.setName(row, value.toString()); break;
     case AllowanceColumn: {
       bool isNumber = false;
       const int allowance = value.toString().trimmed().toInt(&isNumber);
       ok = isNumber && editor_.setAllowance(row, allowance);
       break;
     }
-    default:
-      return false;
+    default: return false;
   }
   if (ok) emit dataChanged(index, index);
   return ok;
@@ -79,16 +72,11 @@ bool EdgesModel::setData(const QModelIndex& index, const QVariant& value, int ro
 QVariant EdgesModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   switch (section) {
-    case CodeColumn:
-      return QStringLiteral("Код");
-    case NameColumn:
-      return QStringLiteral("Название");
-    case AllowanceColumn:
-      return QStringLiteral("Припуск (мм)");
-    case ColourColumn:
-      return QStringLiteral("Цвет");
-    default:
-      return {};
+    case CodeColumn: return QStringLiteral("Код");
+    case NameColumn: return QStringLiteral("Название");
+    case AllowanceColumn: return QStringLiteral("Припуск (мм)");
+    case ColourColumn: return QStringLiteral("Цвет");
+    default: return {};
   }
 }
 

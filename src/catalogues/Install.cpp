@@ -1,5 +1,5 @@
-#include "catalogues/Catalogues.h"
 #include "catalogues/CatalogueWindows.h"
+#include "catalogues/Catalogues.h"
 
 #include "shell/AppContext.h"
 #include "shell/DataRoot.h"

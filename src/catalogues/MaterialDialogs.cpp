@@ -126,8 +126,8 @@ int selectMaterialDialog(int code, QWidget* parent) {
 
 // ---- Material replace dialog ----
 
-ReplaceMaterialDialog::ReplaceMaterialDialog(const QString& currentText, const MaterialList& materials,
-                                             int initialCode, QWidget* parent)
+ReplaceMaterialDialog::ReplaceMaterialDialog(const QString& currentText, const MaterialList& materials, int initialCode,
+                                             QWidget* parent)
     : QDialog(parent), materials_(materials) {
   setWindowTitle(QStringLiteral("Выбор материала"));
   auto* caption = new QLabel(QStringLiteral("Текущий материал:"), this);
@@ -241,8 +241,7 @@ int findMaterialDialog(const QList<MaterialBarEntry>& entries, int selected, QWi
 
 // ---- Catalogue switch dialog ----
 
-CatalogueSwitchDialog::CatalogueSwitchDialog(ini::IniFile& settings, const QString& companionFolder,
-                                             QWidget* parent)
+CatalogueSwitchDialog::CatalogueSwitchDialog(ini::IniFile& settings, const QString& companionFolder, QWidget* parent)
     : QDialog(parent), settings_(settings) {
   const SwitchSettings loaded = loadSwitchSettings(settings, companionFolder);
   setWindowTitle(QStringLiteral("Базы материалов и кромок"));

@@ -28,9 +28,7 @@ QString externalCaption(const QString& caption, bool external) {
 MaterialsModel::MaterialsModel(MaterialsEditor& editor, QObject* parent)
     : QAbstractTableModel(parent), editor_(editor) {}
 
-int MaterialsModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : editor_.rowCount();
-}
+int MaterialsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : editor_.rowCount(); }
 
 int MaterialsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
 
@@ -75,8 +73,7 @@ void MaterialsModel::removeRow(int row) {
 
 // ---- MaterialsWindow ----
 
-MaterialsWindow::MaterialsWindow(Catalogues& catalogues, QWidget* parent)
-    : QDialog(parent), catalogues_(catalogues) {
+MaterialsWindow::MaterialsWindow(Catalogues& catalogues, QWidget* parent) : QDialog(parent), catalogues_(catalogues) {
   const CataloguePaths paths{fs::path(catalogues.dataRoot().toStdString())};
   editor_ = std::make_unique<MaterialsEditor>(paths, fs::path(catalogues.materialsTablePath().toStdString()));
 

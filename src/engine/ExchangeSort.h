@@ -16,37 +16,35 @@ namespace kroyna::engine {
 // `key(entry)` returns a value where a larger key ranks first; it is called
 // afresh for every comparison, so the sort allocates nothing.
 template <typename T, typename KeyFn>
-void ExchangeSort(std::vector<T>& items, KeyFn key)
-{
-    const std::size_t n = items.size();
-    if (n < 2)
-        return;
+void ExchangeSort(std::vector<T>& items, KeyFn key) {
+  const std::size_t n = items.size();
+  if (n < 2) return;
 
-    // Positions whose entry no later entry outranks are left alone by the
-    // scheme, and exchanges further on never reach back to them, so the
-    // work starts at the first position that some later entry outranks.
-    // Layouts re-sort after every step with only a few entries out of place,
-    // mostly near the end, which makes this the common case.
-    std::size_t start = n;
-    auto bestAfter = key(items[n - 1]);
-    for (std::size_t i = n - 1; i-- > 0;) {
-        const auto k = key(items[i]);
-        if (bestAfter > k)
-            start = i;
-        else
-            bestAfter = k;
-    }
+  // Positions whose entry no later entry outranks are left alone by the
+  // scheme, and exchanges further on never reach back to them, so the
+  // work starts at the first position that some later entry outranks.
+  // Layouts re-sort after every step with only a few entries out of place,
+  // mostly near the end, which makes this the common case.
+  std::size_t start = n;
+  auto bestAfter = key(items[n - 1]);
+  for (std::size_t i = n - 1; i-- > 0;) {
+    const auto k = key(items[i]);
+    if (bestAfter > k)
+      start = i;
+    else
+      bestAfter = k;
+  }
 
-    for (std::size_t i = start; i + 1 < n; ++i) {
-        auto atI = key(items[i]);
-        for (std::size_t j = i + 1; j < n; ++j) {
-            auto atJ = key(items[j]);
-            if (atJ > atI) {
-                std::swap(items[i], items[j]);
-                atI = atJ;
-            }
-        }
+  for (std::size_t i = start; i + 1 < n; ++i) {
+    auto atI = key(items[i]);
+    for (std::size_t j = i + 1; j < n; ++j) {
+      auto atJ = key(items[j]);
+      if (atJ > atI) {
+        std::swap(items[i], items[j]);
+        atI = atJ;
+      }
     }
+  }
 }
 
-} // namespace kroyna::engine
+}  // namespace kroyna::engine

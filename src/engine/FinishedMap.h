@@ -18,49 +18,49 @@ namespace kroyna::engine {
 using DrawnEdges = std::array<std::int32_t, 4>;
 
 struct MapPart {
-    std::int32_t DetalIndex = 0; // index in the parts list
-    std::int32_t Row = -1;       // the part's TDetal::Row
-    std::string Name;
-    std::int32_t X = 0;          // drawn top-left corner
-    std::int32_t Y = 0;
-    std::int32_t Length = 0;     // drawn size along X (true size)
-    std::int32_t Width = 0;      // drawn size along Y
-    bool Rotated = false;
-    DrawnEdges Edges{};          // edge codes on the drawn sides
+  std::int32_t DetalIndex = 0;  // index in the parts list
+  std::int32_t Row = -1;        // the part's TDetal::Row
+  std::string Name;
+  std::int32_t X = 0;  // drawn top-left corner
+  std::int32_t Y = 0;
+  std::int32_t Length = 0;  // drawn size along X (true size)
+  std::int32_t Width = 0;   // drawn size along Y
+  bool Rotated = false;
+  DrawnEdges Edges{};  // edge codes on the drawn sides
 };
 
 struct MapOffcut {
-    std::int32_t X = 0;
-    std::int32_t Y = 0;
-    std::int32_t Length = 0;
-    std::int32_t Width = 0;
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+  std::int32_t Length = 0;
+  std::int32_t Width = 0;
 };
 
 struct MapCut {
-    // The centre line as the cut list holds it.
-    std::int32_t X = 0;
-    std::int32_t Y = 0;
-    std::int32_t Length = 0;
-    bool AlongX = true;
-    // The band of width k the saw removes, centred on the line.
-    std::int32_t BandX = 0;
-    std::int32_t BandY = 0;
-    std::int32_t BandLength = 0; // along X
-    std::int32_t BandWidth = 0;  // along Y
+  // The centre line as the cut list holds it.
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+  std::int32_t Length = 0;
+  bool AlongX = true;
+  // The band of width k the saw removes, centred on the line.
+  std::int32_t BandX = 0;
+  std::int32_t BandY = 0;
+  std::int32_t BandLength = 0;  // along X
+  std::int32_t BandWidth = 0;   // along Y
 };
 
 struct FinishedMap {
-    std::int32_t SheetLength = 0;
-    std::int32_t SheetWidth = 0;
-    bool IsScrap = false;
-    std::string Name;
-    std::int32_t Quantity = 0;
-    std::int32_t Variant = -1;
-    std::vector<MapPart> Parts;     // in the map's placement order
-    std::vector<MapOffcut> Offcuts; // in the map's free-rectangle order
-    std::vector<MapCut> Cuts;       // in cut-list order
-    std::int32_t MillCount = 0;
-    std::int64_t MillLength = 0;
+  std::int32_t SheetLength = 0;
+  std::int32_t SheetWidth = 0;
+  bool IsScrap = false;
+  std::string Name;
+  std::int32_t Quantity = 0;
+  std::int32_t Variant = -1;
+  std::vector<MapPart> Parts;      // in the map's placement order
+  std::vector<MapOffcut> Offcuts;  // in the map's free-rectangle order
+  std::vector<MapCut> Cuts;        // in cut-list order
+  std::int32_t MillCount = 0;
+  std::int64_t MillLength = 0;
 };
 
 // Edge codes of a part as drawn: as given left, right, top, bottom are
@@ -74,4 +74,4 @@ DrawnEdges DrawnEdgeCodes(const TDetal& part, bool rotated);
 // parts list are left out.
 FinishedMap MakeFinishedMap(const TSheetsList& layout, const TDetalsList& parts, std::int32_t kerf);
 
-} // namespace kroyna::engine
+}  // namespace kroyna::engine

@@ -4,130 +4,110 @@
 
 namespace kroyna::engine {
 
-std::string NoPartsMessage(const std::string& materialName)
-{
-    return "Разложение невозможно!\r\rТекущая база не содержит деталей из материала <" + materialName + ">.";
+std::string NoPartsMessage(const std::string& materialName) {
+  return "Разложение невозможно!\r\rТекущая база не содержит деталей из материала <" + materialName + ">.";
 }
 
-std::string PartTooLargeMessage(const std::string& materialName)
-{
-    return "Разложение деталей материала <" + materialName
-           + "> невозможно!\r\rРазмер одной или более деталей больше размера листа.";
+std::string PartTooLargeMessage(const std::string& materialName) {
+  return "Разложение деталей материала <" + materialName +
+         "> невозможно!\r\rРазмер одной или более деталей больше размера листа.";
 }
 
-bool FitsStandardSheet(const CuttingParameters& params, std::int32_t length, std::int32_t width,
-                       std::uint8_t rotate)
-{
-    const std::int64_t usableL = static_cast<std::int64_t>(params.SheetLength) - params.TrimLeft - params.TrimRight;
-    const std::int64_t usableW = static_cast<std::int64_t>(params.SheetWidth) - params.TrimTop - params.TrimBottom;
-    const bool asGiven = length <= usableL && width <= usableW;
-    const bool turned = width <= usableL && length <= usableW;
-    return rotate == RotateNever ? asGiven : (asGiven || turned);
+bool FitsStandardSheet(const CuttingParameters& params, std::int32_t length, std::int32_t width, std::uint8_t rotate) {
+  const std::int64_t usableL = static_cast<std::int64_t>(params.SheetLength) - params.TrimLeft - params.TrimRight;
+  const std::int64_t usableW = static_cast<std::int64_t>(params.SheetWidth) - params.TrimTop - params.TrimBottom;
+  const bool asGiven = length <= usableL && width <= usableW;
+  const bool turned = width <= usableL && length <= usableW;
+  return rotate == RotateNever ? asGiven : (asGiven || turned);
 }
 
-std::optional<std::string> LoadMaterial(EngineContext& ctx, const MaterialInput& input)
-{
-    ctx.Reset();
-    ctx.Params = input.Params;
-    ctx.StockCount = input.StockCount;
+std::optional<std::string> LoadMaterial(EngineContext& ctx, const MaterialInput& input) {
+  ctx.Reset();
+  ctx.Params = input.Params;
+  ctx.StockCount = input.StockCount;
 
-    if (input.Params.UseOffcuts) {
-        for (const OffcutRow& row : input.Offcuts) {
-            for (std::int32_t i = 0; i < row.Many; ++i)
-                ctx.AddStockOffcut(row.Name, row.Length, row.Width);
-        }
+  if (input.Params.UseOffcuts) {
+    for (const OffcutRow& row : input.Offcuts) {
+      for (std::int32_t i = 0; i < row.Many; ++i) ctx.AddStockOffcut(row.Name, row.Length, row.Width);
     }
+  }
 
-    bool allFit = true;
-    for (std::size_t row = 0; row < input.Parts.size(); ++row) {
-        const PartRow& p = input.Parts[row];
-        if (p.Many <= 0)
-            continue;
-        TDetal& d = ctx.Parts.AddDetal(p.Name, p.Length, p.Width, p.Many, p.Rotate);
-        d.LBorder = p.LBorder;
-        d.RBorder = p.RBorder;
-        d.TBorder = p.TBorder;
-        d.BBorder = p.BBorder;
-        d.Row = static_cast<std::int32_t>(row);
-        if (!FitsStandardSheet(input.Params, p.Length, p.Width, p.Rotate))
-            allFit = false;
-    }
+  bool allFit = true;
+  for (std::size_t row = 0; row < input.Parts.size(); ++row) {
+    const PartRow& p = input.Parts[row];
+    if (p.Many <= 0) continue;
+    TDetal& d = ctx.Parts.AddDetal(p.Name, p.Length, p.Width, p.Many, p.Rotate);
+    d.LBorder = p.LBorder;
+    d.RBorder = p.RBorder;
+    d.TBorder = p.TBorder;
+    d.BBorder = p.BBorder;
+    d.Row = static_cast<std::int32_t>(row);
+    if (!FitsStandardSheet(input.Params, p.Length, p.Width, p.Rotate)) allFit = false;
+  }
 
-    if (ctx.Parts.Count() == 0)
-        return NoPartsMessage(input.MaterialName);
-    if (!allFit)
-        return PartTooLargeMessage(input.MaterialName);
-    return std::nullopt;
+  if (ctx.Parts.Count() == 0) return NoPartsMessage(input.MaterialName);
+  if (!allFit) return PartTooLargeMessage(input.MaterialName);
+  return std::nullopt;
 }
 
-MaterialOutcome RunMaterial(EngineContext& ctx, const MaterialHooks& hooks)
-{
-    MaterialOutcome outcome;
-    auto handOver = [&](int first) {
-        const int count = ctx.Results.Count() - first;
-        for (int i = 0; i < count; ++i)
-            outcome.MapPasses.push_back(ctx.PassNumber);
-        if (count > 0 && hooks.MapsReady)
-            hooks.MapsReady(ctx, first, count, ctx.PassNumber);
-        if (count > 0 && ctx.Params.StockControl && hooks.StockCountChanged)
-            hooks.StockCountChanged(ctx);
-    };
+MaterialOutcome RunMaterial(EngineContext& ctx, const MaterialHooks& hooks) {
+  MaterialOutcome outcome;
+  auto handOver = [&](int first) {
+    const int count = ctx.Results.Count() - first;
+    for (int i = 0; i < count; ++i) outcome.MapPasses.push_back(ctx.PassNumber);
+    if (count > 0 && hooks.MapsReady) hooks.MapsReady(ctx, first, count, ctx.PassNumber);
+    if (count > 0 && ctx.Params.StockControl && hooks.StockCountChanged) hooks.StockCountChanged(ctx);
+  };
 
+  if (ctx.Abort) {
+    outcome.End = MaterialEnd::Aborted;
+    return outcome;
+  }
+  if (hooks.BeforePass) hooks.BeforePass(ctx);
+  outcome.LastState = FirstPass(ctx);
+  handOver(0);
+  if (ctx.PlacedNothing && ctx.State != PassState::NoSheetLeft) {
+    outcome.End = MaterialEnd::PlacedNothing;
+    return outcome;
+  }
+
+  for (;;) {
+    if (ctx.Parts.AllPlaced()) {
+      outcome.LastState = LaterPass(ctx);
+      outcome.End = MaterialEnd::AllPlaced;
+      return outcome;
+    }
     if (ctx.Abort) {
-        outcome.End = MaterialEnd::Aborted;
-        return outcome;
+      outcome.End = MaterialEnd::Aborted;
+      return outcome;
     }
-    if (hooks.BeforePass)
-        hooks.BeforePass(ctx);
-    outcome.LastState = FirstPass(ctx);
-    handOver(0);
-    if (ctx.PlacedNothing && ctx.State != PassState::NoSheetLeft) {
+    if (ctx.State != PassState::NoSheetLeft) {
+      if (hooks.BeforePass) hooks.BeforePass(ctx);
+      const int first = ctx.Results.Count();
+      outcome.LastState = LaterPass(ctx);
+      if (ctx.PlacedNothing) {
         outcome.End = MaterialEnd::PlacedNothing;
         return outcome;
+      }
+      if (ctx.State != PassState::NoSheetLeft) {
+        handOver(first);
+        continue;
+      }
     }
 
-    for (;;) {
-        if (ctx.Parts.AllPlaced()) {
-            outcome.LastState = LaterPass(ctx);
-            outcome.End = MaterialEnd::AllPlaced;
-            return outcome;
-        }
-        if (ctx.Abort) {
-            outcome.End = MaterialEnd::Aborted;
-            return outcome;
-        }
-        if (ctx.State != PassState::NoSheetLeft) {
-            if (hooks.BeforePass)
-                hooks.BeforePass(ctx);
-            const int first = ctx.Results.Count();
-            outcome.LastState = LaterPass(ctx);
-            if (ctx.PlacedNothing) {
-                outcome.End = MaterialEnd::PlacedNothing;
-                return outcome;
-            }
-            if (ctx.State != PassState::NoSheetLeft) {
-                handOver(first);
-                continue;
-            }
-        }
-
-        // No standard sheet left, copies remain: ask how to go on.
-        const RunOutAnswer answer = hooks.SheetsRunOut ? hooks.SheetsRunOut(ctx) : RunOutAnswer{};
-        switch (answer.Action) {
-        case RunOutAnswer::Choice::Finish:
-            outcome.End = MaterialEnd::Finished;
-            return outcome;
-        case RunOutAnswer::Choice::ContinueUnlimited:
-            ctx.Params.StockControl = false;
-            break;
-        case RunOutAnswer::Choice::OtherSize:
-            ctx.Params.SheetLength = answer.SheetLength;
-            ctx.Params.SheetWidth = answer.SheetWidth;
-            ctx.StockCount = answer.StockCount;
-            break;
-        }
-        ctx.State = PassState::Normal;
+    // No standard sheet left, copies remain: ask how to go on.
+    const RunOutAnswer answer = hooks.SheetsRunOut ? hooks.SheetsRunOut(ctx) : RunOutAnswer{};
+    switch (answer.Action) {
+      case RunOutAnswer::Choice::Finish: outcome.End = MaterialEnd::Finished; return outcome;
+      case RunOutAnswer::Choice::ContinueUnlimited: ctx.Params.StockControl = false; break;
+      case RunOutAnswer::Choice::OtherSize:
+        ctx.Params.SheetLength = answer.SheetLength;
+        ctx.Params.SheetWidth = answer.SheetWidth;
+        ctx.StockCount = answer.StockCount;
+        break;
     }
+    ctx.State = PassState::Normal;
+  }
 }
 
-} // namespace kroyna::engine
+}  // namespace kroyna::engine

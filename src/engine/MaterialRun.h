@@ -20,31 +20,31 @@ namespace kroyna::engine {
 
 // One row of the parts database for the material.
 struct PartRow {
-    std::string Name; // UTF-8
-    std::int32_t Length = 0;
-    std::int32_t Width = 0;
-    std::int32_t Many = 0;
-    std::uint8_t Rotate = RotateFree;
-    std::int32_t LBorder = 0;
-    std::int32_t RBorder = 0;
-    std::int32_t TBorder = 0;
-    std::int32_t BBorder = 0;
+  std::string Name;  // UTF-8
+  std::int32_t Length = 0;
+  std::int32_t Width = 0;
+  std::int32_t Many = 0;
+  std::uint8_t Rotate = RotateFree;
+  std::int32_t LBorder = 0;
+  std::int32_t RBorder = 0;
+  std::int32_t TBorder = 0;
+  std::int32_t BBorder = 0;
 };
 
 // One row of the offcut stock for the material: Many physical offcuts.
 struct OffcutRow {
-    std::string Name;
-    std::int32_t Length = 0;
-    std::int32_t Width = 0;
-    std::int32_t Many = 1;
+  std::string Name;
+  std::int32_t Length = 0;
+  std::int32_t Width = 0;
+  std::int32_t Many = 1;
 };
 
 struct MaterialInput {
-    std::string MaterialName;     // for the messages
-    CuttingParameters Params;
-    std::int32_t StockCount = 0;  // S: standard sheets of L x W in stock
-    std::vector<PartRow> Parts;   // in table order
-    std::vector<OffcutRow> Offcuts; // offered when Params.UseOffcuts is set
+  std::string MaterialName;  // for the messages
+  CuttingParameters Params;
+  std::int32_t StockCount = 0;     // S: standard sheets of L x W in stock
+  std::vector<PartRow> Parts;      // in table order
+  std::vector<OffcutRow> Offcuts;  // offered when Params.UseOffcuts is set
 };
 
 // "Разложение невозможно!..." when no row has Many > 0.
@@ -55,8 +55,7 @@ std::string PartTooLargeMessage(const std::string& materialName);
 
 // Whether a part fits the usable area of the standard sheet (sheet less
 // trims, without kerf): as given, or turned unless its rule forbids turning.
-bool FitsStandardSheet(const CuttingParameters& params, std::int32_t length, std::int32_t width,
-                       std::uint8_t rotate);
+bool FitsStandardSheet(const CuttingParameters& params, std::int32_t length, std::int32_t width, std::uint8_t rotate);
 
 // Resets the context (the abort flag stays as it is) and loads the material: parameters, stock counter, one
 // stock entry per physical offcut (when offered), and every part row with
@@ -67,43 +66,43 @@ std::optional<std::string> LoadMaterial(EngineContext& ctx, const MaterialInput&
 
 // What the user answers when standard sheets run out.
 struct RunOutAnswer {
-    enum class Choice {
-        Finish,            // "Завершить разложение"
-        ContinueUnlimited, // "Продолжить разложение на листах текущего размера"
-        OtherSize,         // "Продолжить разложение на листах другого размера"
-    };
-    Choice Action = Choice::Finish;
-    std::int32_t SheetLength = 0; // for OtherSize
-    std::int32_t SheetWidth = 0;
-    std::int32_t StockCount = 0;
+  enum class Choice {
+    Finish,             // "Завершить разложение"
+    ContinueUnlimited,  // "Продолжить разложение на листах текущего размера"
+    OtherSize,          // "Продолжить разложение на листах другого размера"
+  };
+  Choice Action = Choice::Finish;
+  std::int32_t SheetLength = 0;  // for OtherSize
+  std::int32_t SheetWidth = 0;
+  std::int32_t StockCount = 0;
 };
 
 struct MaterialHooks {
-    // After each pass that made maps: ctx.Results[first, first + count) are
-    // new, made by pass number `pass`. The maps stay valid until the next
-    // reset of the context.
-    std::function<void(const EngineContext& ctx, int first, int count, std::int32_t pass)> MapsReady;
-    // Under stock control, after each pass that made maps, with the new S.
-    std::function<void(const EngineContext& ctx)> StockCountChanged;
-    // Called before each pass (the count of copies still to lay out can be
-    // shown from ctx.Parts.RemainingTotal()).
-    std::function<void(const EngineContext& ctx)> BeforePass;
-    // Standard sheets ran out with copies left; without a hook the run
-    // finishes.
-    std::function<RunOutAnswer(const EngineContext& ctx)> SheetsRunOut;
+  // After each pass that made maps: ctx.Results[first, first + count) are
+  // new, made by pass number `pass`. The maps stay valid until the next
+  // reset of the context.
+  std::function<void(const EngineContext& ctx, int first, int count, std::int32_t pass)> MapsReady;
+  // Under stock control, after each pass that made maps, with the new S.
+  std::function<void(const EngineContext& ctx)> StockCountChanged;
+  // Called before each pass (the count of copies still to lay out can be
+  // shown from ctx.Parts.RemainingTotal()).
+  std::function<void(const EngineContext& ctx)> BeforePass;
+  // Standard sheets ran out with copies left; without a hook the run
+  // finishes.
+  std::function<RunOutAnswer(const EngineContext& ctx)> SheetsRunOut;
 };
 
 enum class MaterialEnd {
-    AllPlaced,     // every copy is on a map
-    Aborted,       // the abort flag ended the run
-    Finished,      // standard sheets ran out and the user chose to stop
-    PlacedNothing, // a pass placed no copy; the copies left stay unplaced
+  AllPlaced,      // every copy is on a map
+  Aborted,        // the abort flag ended the run
+  Finished,       // standard sheets ran out and the user chose to stop
+  PlacedNothing,  // a pass placed no copy; the copies left stay unplaced
 };
 
 struct MaterialOutcome {
-    MaterialEnd End = MaterialEnd::AllPlaced;
-    PassState LastState = PassState::Normal; // state of the last pass call
-    std::vector<std::int32_t> MapPasses;     // pass number of each map of ctx.Results
+  MaterialEnd End = MaterialEnd::AllPlaced;
+  PassState LastState = PassState::Normal;  // state of the last pass call
+  std::vector<std::int32_t> MapPasses;      // pass number of each map of ctx.Results
 };
 
 // Runs the first pass and the later passes on a loaded context. When every
@@ -111,4 +110,4 @@ struct MaterialOutcome {
 // records the final state (2, or 1 when the stock counter is at 0).
 MaterialOutcome RunMaterial(EngineContext& ctx, const MaterialHooks& hooks);
 
-} // namespace kroyna::engine
+}  // namespace kroyna::engine

@@ -5,362 +5,309 @@ namespace kroyna::engine {
 namespace {
 
 struct Candidate {
-    int part = -1;
-    int region = -1;
-    bool turned = false;
+  int part = -1;
+  int region = -1;
+  bool turned = false;
 
-    explicit operator bool() const { return part >= 0; }
+  explicit operator bool() const { return part >= 0; }
 };
 
 // Extents of a part in an orientation (kerf-enlarged during a pass).
 std::int32_t extentX(const TDetal& d, bool turned) { return turned ? d.Width : d.Length; }
 std::int32_t extentY(const TDetal& d, bool turned) { return turned ? d.Length : d.Width; }
 
-bool fits(const TDetal& d, const TSheet& r, bool turned)
-{
-    return r.Length >= extentX(d, turned) && r.Width >= extentY(d, turned);
+bool fits(const TDetal& d, const TSheet& r, bool turned) {
+  return r.Length >= extentX(d, turned) && r.Width >= extentY(d, turned);
 }
 
-bool fitsExactly(const TDetal& d, const TSheet& r, bool turned)
-{
-    return fits(d, r, turned) && (extentX(d, turned) == r.Length || extentY(d, turned) == r.Width);
+bool fitsExactly(const TDetal& d, const TSheet& r, bool turned) {
+  return fits(d, r, turned) && (extentX(d, turned) == r.Length || extentY(d, turned) == r.Width);
 }
 
 // Orientations a part's rotation rule allows.
-bool allowed(const TDetal& d, bool turned)
-{
-    switch (d.Rotate) {
-    case RotateNever:
-        return !turned;
+bool allowed(const TDetal& d, bool turned) {
+  switch (d.Rotate) {
+    case RotateNever: return !turned;
     case RotateOneForAll:
-        if (d.Orientation == OrientationNone)
-            return true;
-        return d.Orientation == (turned ? OrientationTurned : OrientationAsGiven);
-    default:
-        return true;
-    }
+      if (d.Orientation == OrientationNone) return true;
+      return d.Orientation == (turned ? OrientationTurned : OrientationAsGiven);
+    default: return true;
+  }
 }
 
-bool isCandidate(const TDetal& d)
-{
-    return !d.Skipped && d.Pending > 0;
-}
+bool isCandidate(const TDetal& d) { return !d.Skipped && d.Pending > 0; }
 
 class VariantBuilder {
-public:
-    explicit VariantBuilder(EngineContext& ctx)
-        : ctx_(ctx), parts_(ctx.Parts), layout_(*ctx.Current), params_(ctx.Params)
-    {
+ public:
+  explicit VariantBuilder(EngineContext& ctx)
+      : ctx_(ctx), parts_(ctx.Parts), layout_(*ctx.Current), params_(ctx.Params) {}
+
+  void run() {
+    const bool full = params_.Search == SearchMode::Full;
+    for (;;) {
+      ++ctx_.Step;
+      Candidate c = find();
+      if (!c && full && parts_.AnySkipped()) {
+        parts_.ClearSkipped();
+        c = find();
+      }
+      if (!c) return;
+
+      TDetal& part = parts_[c.part];
+      const TSheet& r = layout_.Region(c.region);
+      const std::int32_t dx = extentX(part, c.turned);
+      const std::int32_t dy = extentY(part, c.turned);
+      const bool alongXFirst = cutAlongXFirst(r, dx, dy);
+
+      if (full && (ctx_.Step != 1 || !parts_.HasSmallerAhead(part)) && ctx_.NextBit()) {
+        part.Skipped = true;
+        continue;
+      }
+
+      --part.Pending;
+      part.Orientation = c.turned ? OrientationTurned : OrientationAsGiven;
+      part.Pass = ctx_.PassNumber;
+      layout_.Placements.AddPlacement(c.part, r.SheetIndex, TPoint{r.X, r.Y}, c.turned);
+
+      const int added = SplitRegion(layout_, c.region, dx, dy, alongXFirst);
+      if (!params_.MultiSaw && params_.MaxCutLength == 0) {
+        MergeRegion(layout_, c.region);
+        MergeRegion(layout_, added);
+      }
+      layout_.SortBySize();
     }
+  }
 
-    void run()
-    {
-        const bool full = params_.Search == SearchMode::Full;
-        for (;;) {
-            ++ctx_.Step;
-            Candidate c = find();
-            if (!c && full && parts_.AnySkipped()) {
-                parts_.ClearSkipped();
-                c = find();
-            }
-            if (!c)
-                return;
+ private:
+  // Choice between two orientations that both fit.
+  bool chooseTurned(const TDetal& d, const TSheet& r) {
+    if (d.Width == r.Width || d.Length == r.Length) return false;
+    if (d.Length == r.Width || d.Width == r.Length) return true;
+    if (ctx_.Bits > 0) return ctx_.NextBit();
+    return ctx_.LastOrientation == OrientationTurned;
+  }
 
-            TDetal& part = parts_[c.part];
-            const TSheet& r = layout_.Region(c.region);
-            const std::int32_t dx = extentX(part, c.turned);
-            const std::int32_t dy = extentY(part, c.turned);
-            const bool alongXFirst = cutAlongXFirst(r, dx, dy);
+  // Orientation of a part on a rectangle by the ordinary rules; false when
+  // it fits in no allowed orientation.
+  bool ordinaryFit(const TDetal& d, const TSheet& r, bool& turned) {
+    const bool asGiven = allowed(d, false) && fits(d, r, false);
+    const bool rotated = allowed(d, true) && fits(d, r, true);
+    if (asGiven && rotated)
+      turned = chooseTurned(d, r);
+    else if (asGiven || rotated)
+      turned = rotated;
+    else
+      return false;
+    ctx_.LastOrientation = turned ? OrientationTurned : OrientationAsGiven;
+    return true;
+  }
 
-            if (full && (ctx_.Step != 1 || !parts_.HasSmallerAhead(part)) && ctx_.NextBit()) {
-                part.Skipped = true;
-                continue;
-            }
-
-            --part.Pending;
-            part.Orientation = c.turned ? OrientationTurned : OrientationAsGiven;
-            part.Pass = ctx_.PassNumber;
-            layout_.Placements.AddPlacement(c.part, r.SheetIndex, TPoint{r.X, r.Y}, c.turned);
-
-            const int added = SplitRegion(layout_, c.region, dx, dy, alongXFirst);
-            if (!params_.MultiSaw && params_.MaxCutLength == 0) {
-                MergeRegion(layout_, c.region);
-                MergeRegion(layout_, added);
-            }
-            layout_.SortBySize();
-        }
+  // Search 1: the first part that fits the rectangle.
+  Candidate partForRegion(int region) {
+    const TSheet& r = layout_.Region(region);
+    for (int i = 0; i < parts_.Count(); ++i) {
+      const TDetal& d = parts_[i];
+      bool turned = false;
+      if (isCandidate(d) && ordinaryFit(d, r, turned)) return Candidate{i, region, turned};
     }
+    return {};
+  }
 
-private:
-    // Choice between two orientations that both fit.
-    bool chooseTurned(const TDetal& d, const TSheet& r)
-    {
-        if (d.Width == r.Width || d.Length == r.Length)
-            return false;
-        if (d.Length == r.Width || d.Width == r.Length)
-            return true;
-        if (ctx_.Bits > 0)
-            return ctx_.NextBit();
-        return ctx_.LastOrientation == OrientationTurned;
+  // Search 2: the first part that fits the rectangle exactly.
+  Candidate exactPartForRegion(int region) {
+    const TSheet& r = layout_.Region(region);
+    for (int i = 0; i < parts_.Count(); ++i) {
+      const TDetal& d = parts_[i];
+      if (!isCandidate(d)) continue;
+      const bool asGiven = allowed(d, false) && fitsExactly(d, r, false);
+      const bool rotated = allowed(d, true) && fitsExactly(d, r, true);
+      if (!asGiven && !rotated) continue;
+      const bool turned = !asGiven;
+      ctx_.LastOrientation = turned ? OrientationTurned : OrientationAsGiven;
+      return Candidate{i, region, turned};
     }
+    return {};
+  }
 
-    // Orientation of a part on a rectangle by the ordinary rules; false when
-    // it fits in no allowed orientation.
-    bool ordinaryFit(const TDetal& d, const TSheet& r, bool& turned)
-    {
-        const bool asGiven = allowed(d, false) && fits(d, r, false);
-        const bool rotated = allowed(d, true) && fits(d, r, true);
-        if (asGiven && rotated)
-            turned = chooseTurned(d, r);
-        else if (asGiven || rotated)
-            turned = rotated;
-        else
-            return false;
-        ctx_.LastOrientation = turned ? OrientationTurned : OrientationAsGiven;
-        return true;
+  // Search 3: the first rectangle, from the smallest, the part fits.
+  Candidate regionForPart(int part) {
+    const TDetal& d = parts_[part];
+    for (int j = layout_.RegionCount() - 1; j >= 0; --j) {
+      const TSheet& r = layout_.Region(j);
+      if (r.IsEmpty()) continue;
+      bool turned = false;
+      if (ordinaryFit(d, r, turned)) return Candidate{part, j, turned};
     }
+    return {};
+  }
 
-    // Search 1: the first part that fits the rectangle.
-    Candidate partForRegion(int region)
-    {
-        const TSheet& r = layout_.Region(region);
+  // Search 4: the first rectangle, from the smallest, that some part fits
+  // exactly, as given before turned.
+  Candidate exactPair() {
+    for (int j = layout_.RegionCount() - 1; j >= 0; --j) {
+      const TSheet& r = layout_.Region(j);
+      if (r.IsEmpty()) continue;
+      for (bool turned : {false, true}) {
         for (int i = 0; i < parts_.Count(); ++i) {
-            const TDetal& d = parts_[i];
-            bool turned = false;
-            if (isCandidate(d) && ordinaryFit(d, r, turned))
-                return Candidate{i, region, turned};
+          const TDetal& d = parts_[i];
+          if (isCandidate(d) && allowed(d, turned) && fitsExactly(d, r, turned)) return Candidate{i, j, turned};
         }
-        return {};
+      }
     }
+    return {};
+  }
 
-    // Search 2: the first part that fits the rectangle exactly.
-    Candidate exactPartForRegion(int region)
-    {
-        const TSheet& r = layout_.Region(region);
-        for (int i = 0; i < parts_.Count(); ++i) {
-            const TDetal& d = parts_[i];
-            if (!isCandidate(d))
-                continue;
-            const bool asGiven = allowed(d, false) && fitsExactly(d, r, false);
-            const bool rotated = allowed(d, true) && fitsExactly(d, r, true);
-            if (!asGiven && !rotated)
-                continue;
-            const bool turned = !asGiven;
-            ctx_.LastOrientation = turned ? OrientationTurned : OrientationAsGiven;
-            return Candidate{i, region, turned};
-        }
-        return {};
+  Candidate find() {
+    if (params_.Rule == SelectionRule::RegionFirst) {
+      for (int j = layout_.RegionCount() - 1; j >= 0; --j) {
+        if (layout_.Region(j).IsEmpty()) continue;
+        Candidate c;
+        if (params_.OneSize) c = exactPartForRegion(j);
+        if (!c) c = partForRegion(j);
+        if (c) return c;
+      }
+      return {};
     }
-
-    // Search 3: the first rectangle, from the smallest, the part fits.
-    Candidate regionForPart(int part)
-    {
-        const TDetal& d = parts_[part];
-        for (int j = layout_.RegionCount() - 1; j >= 0; --j) {
-            const TSheet& r = layout_.Region(j);
-            if (r.IsEmpty())
-                continue;
-            bool turned = false;
-            if (ordinaryFit(d, r, turned))
-                return Candidate{part, j, turned};
-        }
-        return {};
+    if (params_.OneSize) {
+      if (Candidate c = exactPair()) return c;
     }
-
-    // Search 4: the first rectangle, from the smallest, that some part fits
-    // exactly, as given before turned.
-    Candidate exactPair()
-    {
-        for (int j = layout_.RegionCount() - 1; j >= 0; --j) {
-            const TSheet& r = layout_.Region(j);
-            if (r.IsEmpty())
-                continue;
-            for (bool turned : {false, true}) {
-                for (int i = 0; i < parts_.Count(); ++i) {
-                    const TDetal& d = parts_[i];
-                    if (isCandidate(d) && allowed(d, turned) && fitsExactly(d, r, turned))
-                        return Candidate{i, j, turned};
-                }
-            }
-        }
-        return {};
+    for (int i = 0; i < parts_.Count(); ++i) {
+      const TDetal& d = parts_[i];
+      if (d.Skipped || d.Pending == 0) continue;
+      if (Candidate c = regionForPart(i)) return c;
     }
+    return {};
+  }
 
-    Candidate find()
-    {
-        if (params_.Rule == SelectionRule::RegionFirst) {
-            for (int j = layout_.RegionCount() - 1; j >= 0; --j) {
-                if (layout_.Region(j).IsEmpty())
-                    continue;
-                Candidate c;
-                if (params_.OneSize)
-                    c = exactPartForRegion(j);
-                if (!c)
-                    c = partForRegion(j);
-                if (c)
-                    return c;
-            }
-            return {};
-        }
-        if (params_.OneSize) {
-            if (Candidate c = exactPair())
-                return c;
-        }
-        for (int i = 0; i < parts_.Count(); ++i) {
-            const TDetal& d = parts_[i];
-            if (d.Skipped || d.Pending == 0)
-                continue;
-            if (Candidate c = regionForPart(i))
-                return c;
-        }
-        return {};
+  bool cutAlongXFirst(const TSheet& r, std::int32_t dx, std::int32_t dy) {
+    bool alongX;
+    const std::int32_t leftEdge = -params_.HalfKerf() + (r.IsScrap ? 0 : params_.TrimLeft);
+    if (params_.MultiSaw && r.X == leftEdge)
+      alongX = true;
+    else if (dy == r.Width)
+      alongX = false;
+    else if (dx == r.Length)
+      alongX = true;
+    else
+      alongX = !ctx_.NextBit();
+    const std::int32_t p = params_.MaxCutLength;
+    if (p > 0) {
+      if (r.Width > p) alongX = true;
+      if (r.Length > p) alongX = false;
     }
+    return alongX;
+  }
 
-    bool cutAlongXFirst(const TSheet& r, std::int32_t dx, std::int32_t dy)
-    {
-        bool alongX;
-        const std::int32_t leftEdge = -params_.HalfKerf() + (r.IsScrap ? 0 : params_.TrimLeft);
-        if (params_.MultiSaw && r.X == leftEdge)
-            alongX = true;
-        else if (dy == r.Width)
-            alongX = false;
-        else if (dx == r.Length)
-            alongX = true;
-        else
-            alongX = !ctx_.NextBit();
-        const std::int32_t p = params_.MaxCutLength;
-        if (p > 0) {
-            if (r.Width > p)
-                alongX = true;
-            if (r.Length > p)
-                alongX = false;
-        }
-        return alongX;
-    }
-
-    EngineContext& ctx_;
-    TDetalsList& parts_;
-    TSheetsList& layout_;
-    const CuttingParameters& params_;
+  EngineContext& ctx_;
+  TDetalsList& parts_;
+  TSheetsList& layout_;
+  const CuttingParameters& params_;
 };
 
-} // namespace
+}  // namespace
 
-void BuildVariant(EngineContext& ctx)
-{
-    if (!ctx.Current)
-        return;
-    VariantBuilder(ctx).run();
+void BuildVariant(EngineContext& ctx) {
+  if (!ctx.Current) return;
+  VariantBuilder(ctx).run();
 }
 
-int SplitRegion(TSheetsList& layout, int region, std::int32_t dx, std::int32_t dy, bool alongXFirst)
-{
-    TSheet& r = layout.Region(region);
-    const std::int32_t x = r.X, y = r.Y, l = r.Length, w = r.Width, s = r.SheetIndex;
-    const bool isScrap = r.IsScrap;
-    TSheet added;
-    added.SheetIndex = s;
-    added.IsScrap = isScrap;
-    if (alongXFirst) {
-        layout.MillLines.AddCut(x, y + dy, s, true, l);
-        layout.MillLines.AddCut(x + dx, y, s, false, dy);
-        added.X = x + dx;
-        added.Y = y;
-        added.Length = l - dx;
-        added.Width = dy;
-        r.Y = y + dy;
-        r.Width = w - dy;
+int SplitRegion(TSheetsList& layout, int region, std::int32_t dx, std::int32_t dy, bool alongXFirst) {
+  TSheet& r = layout.Region(region);
+  const std::int32_t x = r.X, y = r.Y, l = r.Length, w = r.Width, s = r.SheetIndex;
+  const bool isScrap = r.IsScrap;
+  TSheet added;
+  added.SheetIndex = s;
+  added.IsScrap = isScrap;
+  if (alongXFirst) {
+    layout.MillLines.AddCut(x, y + dy, s, true, l);
+    layout.MillLines.AddCut(x + dx, y, s, false, dy);
+    added.X = x + dx;
+    added.Y = y;
+    added.Length = l - dx;
+    added.Width = dy;
+    r.Y = y + dy;
+    r.Width = w - dy;
+  } else {
+    layout.MillLines.AddCut(x + dx, y, s, false, w);
+    layout.MillLines.AddCut(x, y + dy, s, true, dx);
+    added.X = x;
+    added.Y = y + dy;
+    added.Length = dx;
+    added.Width = w - dy;
+    r.X = x + dx;
+    r.Length = l - dx;
+  }
+  layout.Regions.push_back(std::move(added));
+  return layout.RegionCount() - 1;
+}
+
+bool MergeRegion(TSheetsList& layout, int region) {
+  if (layout.Region(region).IsEmpty()) return false;
+  const std::int32_t sheet = layout.Region(region).SheetIndex;
+  for (int j = 0; j < layout.RegionCount(); ++j) {
+    if (j == region) continue;
+    TSheet& s = layout.Region(j);
+    if (s.SheetIndex != sheet || s.IsEmpty()) continue;
+    TSheet& m = layout.Region(region);
+    const std::int32_t x = m.X, y = m.Y, l = m.Length, w = m.Width;
+    if (s.X + s.Length == x && s.Y == y && s.Y + s.Width == y + w) {
+      // S lies directly left of M.
+      layout.MillLines.ShortenCut(sheet, {x, y}, {x, y + w});
+      layout.MillLines.ExtendCut(sheet, {x, y}, {x + l, y});
+      layout.MillLines.DeleteCut(sheet, {x, y}, {x + l, y});
+      m.X = s.X;
+      m.Length = l + s.Length;
+      s.Length = 0;
+      return true;
+    }
+    if (s.X == x && s.Y + s.Width == y && s.X + s.Length == x + l) {
+      // S lies directly above M.
+      layout.MillLines.ShortenCut(sheet, {x, y}, {x + l, y});
+      layout.MillLines.ExtendCut(sheet, {x, y}, {x, y + w});
+      layout.MillLines.DeleteCut(sheet, {x, y}, {x, y + w});
+      m.Y = s.Y;
+      m.Width = w + s.Width;
+      s.Width = 0;
+      return true;
+    }
+  }
+  return false;
+}
+
+void FinishStandardSheet(TSheetsList& map, const CuttingParameters& params) {
+  const std::int32_t sheetL = map.SheetLength;
+  const std::int32_t sheetW = map.SheetWidth;
+  const std::int32_t k = params.Kerf;
+  const std::int32_t h = params.HalfKerf();
+  TMillList& cuts = map.MillLines;
+
+  // Cuts that do not meet the sheet at all (along a zero trim the last cut
+  // lies beyond the sheet edge).
+  for (int i = cuts.Count() - 1; i >= 0; --i) {
+    const TMillLine& c = cuts.Items(i);
+    const bool keep = c.Orient ? (c.Y >= 0 && c.Y <= sheetW && c.X + c.Length >= 0 && c.X <= sheetL)
+                               : (c.X >= 0 && c.X <= sheetL && c.Y + c.Length >= 0 && c.Y <= sheetW);
+    if (!keep) cuts.Delete(i);
+  }
+
+  // Cuts running into the right trim are carried through it; cuts running
+  // into the bottom trim lose the kerf overhang.
+  const std::int32_t usableL = sheetL - params.TrimLeft - params.TrimRight;
+  const std::int32_t usableW = sheetW - params.TrimTop - params.TrimBottom;
+  for (int i = 0; i < cuts.Count(); ++i) {
+    TMillLine& c = cuts.Items(i);
+    if (c.Orient) {
+      if (c.X + c.Length > usableL) c.Length = c.Length - k + params.TrimRight;
     } else {
-        layout.MillLines.AddCut(x + dx, y, s, false, w);
-        layout.MillLines.AddCut(x, y + dy, s, true, dx);
-        added.X = x;
-        added.Y = y + dy;
-        added.Length = dx;
-        added.Width = w - dy;
-        r.X = x + dx;
-        r.Length = l - dx;
+      if (c.Y + c.Length > usableW) c.Length = c.Length - k;
     }
-    layout.Regions.push_back(std::move(added));
-    return layout.RegionCount() - 1;
+  }
+
+  if (params.TrimTop > 0) cuts.AddCut(0, params.TrimTop - h, map.Variant, true, sheetL);
+  if (params.TrimLeft > 0) {
+    const std::int32_t top = params.TrimTop > 0 ? params.TrimTop : 0;
+    cuts.AddCut(params.TrimLeft - h, top, map.Variant, false, sheetW - top);
+  }
 }
 
-bool MergeRegion(TSheetsList& layout, int region)
-{
-    if (layout.Region(region).IsEmpty())
-        return false;
-    const std::int32_t sheet = layout.Region(region).SheetIndex;
-    for (int j = 0; j < layout.RegionCount(); ++j) {
-        if (j == region)
-            continue;
-        TSheet& s = layout.Region(j);
-        if (s.SheetIndex != sheet || s.IsEmpty())
-            continue;
-        TSheet& m = layout.Region(region);
-        const std::int32_t x = m.X, y = m.Y, l = m.Length, w = m.Width;
-        if (s.X + s.Length == x && s.Y == y && s.Y + s.Width == y + w) {
-            // S lies directly left of M.
-            layout.MillLines.ShortenCut(sheet, {x, y}, {x, y + w});
-            layout.MillLines.ExtendCut(sheet, {x, y}, {x + l, y});
-            layout.MillLines.DeleteCut(sheet, {x, y}, {x + l, y});
-            m.X = s.X;
-            m.Length = l + s.Length;
-            s.Length = 0;
-            return true;
-        }
-        if (s.X == x && s.Y + s.Width == y && s.X + s.Length == x + l) {
-            // S lies directly above M.
-            layout.MillLines.ShortenCut(sheet, {x, y}, {x + l, y});
-            layout.MillLines.ExtendCut(sheet, {x, y}, {x, y + w});
-            layout.MillLines.DeleteCut(sheet, {x, y}, {x, y + w});
-            m.Y = s.Y;
-            m.Width = w + s.Width;
-            s.Width = 0;
-            return true;
-        }
-    }
-    return false;
-}
-
-void FinishStandardSheet(TSheetsList& map, const CuttingParameters& params)
-{
-    const std::int32_t sheetL = map.SheetLength;
-    const std::int32_t sheetW = map.SheetWidth;
-    const std::int32_t k = params.Kerf;
-    const std::int32_t h = params.HalfKerf();
-    TMillList& cuts = map.MillLines;
-
-    // Cuts that do not meet the sheet at all (along a zero trim the last cut
-    // lies beyond the sheet edge).
-    for (int i = cuts.Count() - 1; i >= 0; --i) {
-        const TMillLine& c = cuts.Items(i);
-        const bool keep = c.Orient
-            ? (c.Y >= 0 && c.Y <= sheetW && c.X + c.Length >= 0 && c.X <= sheetL)
-            : (c.X >= 0 && c.X <= sheetL && c.Y + c.Length >= 0 && c.Y <= sheetW);
-        if (!keep)
-            cuts.Delete(i);
-    }
-
-    // Cuts running into the right trim are carried through it; cuts running
-    // into the bottom trim lose the kerf overhang.
-    const std::int32_t usableL = sheetL - params.TrimLeft - params.TrimRight;
-    const std::int32_t usableW = sheetW - params.TrimTop - params.TrimBottom;
-    for (int i = 0; i < cuts.Count(); ++i) {
-        TMillLine& c = cuts.Items(i);
-        if (c.Orient) {
-            if (c.X + c.Length > usableL)
-                c.Length = c.Length - k + params.TrimRight;
-        } else {
-            if (c.Y + c.Length > usableW)
-                c.Length = c.Length - k;
-        }
-    }
-
-    if (params.TrimTop > 0)
-        cuts.AddCut(0, params.TrimTop - h, map.Variant, true, sheetL);
-    if (params.TrimLeft > 0) {
-        const std::int32_t top = params.TrimTop > 0 ? params.TrimTop : 0;
-        cuts.AddCut(params.TrimLeft - h, top, map.Variant, false, sheetW - top);
-    }
-}
-
-} // namespace kroyna::engine
+}  // namespace kroyna::engine

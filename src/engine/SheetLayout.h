@@ -31,4 +31,4 @@ bool MergeRegion(TSheetsList& layout, int region);
 // of the top and left trims are added (keyed by the map's Variant).
 void FinishStandardSheet(TSheetsList& map, const CuttingParameters& params);
 
-} // namespace kroyna::engine
+}  // namespace kroyna::engine

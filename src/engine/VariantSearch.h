@@ -43,4 +43,4 @@ PassState FirstPass(EngineContext& ctx);
 // Returns ctx.State.
 PassState LaterPass(EngineContext& ctx);
 
-} // namespace kroyna::engine
+}  // namespace kroyna::engine

@@ -154,8 +154,8 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
         }
         const SheetMap& after = doc.map(i);
         const MapOffcut& booked = after.Offcuts[static_cast<std::size_t>(j)];
-        stock_.bookInOffcut(name.toStdString(), booked.RealWidth, booked.RealHeight, after.Quantity,
-                            after.MaterialCode, today);
+        stock_.bookInOffcut(name.toStdString(), booked.RealWidth, booked.RealHeight, after.Quantity, after.MaterialCode,
+                            today);
       }
     }
     step = Step::Merge;
@@ -165,8 +165,7 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
     step = Step::Sheets;
     for (const UsedSheet& used : doc.usingSheets().entries()) {
       dbase::updateSet(sheetsCopy, {{"Many", dbase::Expr(used.remaining)}},
-                       col("Length") == used.length && col("Width") == used.width &&
-                           col("Code") == used.materialCode);
+                       col("Length") == used.length && col("Width") == used.width && col("Code") == used.materialCode);
       stock_.setChanged(StockKind::Sheets, true);
     }
 
@@ -174,18 +173,10 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
     if (snap.viewsOpen) stock_.reselect();
   } catch (const std::exception& e) {
     switch (step) {
-      case Step::Stock:
-        failure = QString::fromStdString(e.what());
-        break;
-      case Step::Merge:
-        failure = u(kMergeFailed);
-        break;
-      case Step::Sheets:
-        failure = u(kSheetsFailed);
-        break;
-      case Step::Refresh:
-        failure = u(kRefreshFailed);
-        break;
+      case Step::Stock: failure = QString::fromStdString(e.what()); break;
+      case Step::Merge: failure = u(kMergeFailed); break;
+      case Step::Sheets: failure = u(kSheetsFailed); break;
+      case Step::Refresh: failure = u(kRefreshFailed); break;
     }
   }
 
@@ -202,7 +193,8 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
 
   // Everything back as it was.
   QStringList notRestored;
-  for (auto it = snap.renamed.rbegin(); it != snap.renamed.rend(); ++it) doc.renameOffcut(it->map, it->offcut, it->name);
+  for (auto it = snap.renamed.rbegin(); it != snap.renamed.rend(); ++it)
+    doc.renameOffcut(it->map, it->offcut, it->name);
   doc.setModified(snap.modified);
   try {
     settings_.batch([&] {

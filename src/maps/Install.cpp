@@ -91,8 +91,7 @@ TFormSheets* activeMapsWindow(const shell::MainWindow& mainWindow) {
   return sub ? qobject_cast<TFormSheets*>(sub->widget()) : nullptr;
 }
 
-void attachMapsCommand(shell::MainWindow& mainWindow, const QString& id,
-                       std::function<void(TFormSheets&)> handler) {
+void attachMapsCommand(shell::MainWindow& mainWindow, const QString& id, std::function<void(TFormSheets&)> handler) {
   shell::MainWindow* window = &mainWindow;
   mainWindow.attachCommand(id, [window, handler = std::move(handler)] {
     if (TFormSheets* maps = activeMapsWindow(*window)) handler(*maps);

@@ -17,8 +17,7 @@ double mapsRatio(QSize page, int statusHeight, std::int32_t maxWidth, std::int32
 
 int toPixels(std::int32_t mm, double ratio) { return static_cast<int>(std::lround(double(mm) * ratio)); }
 
-QRect elementRect(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
-                  double ratio) {
+QRect elementRect(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height, double ratio) {
   return QRect(toPixels(left, ratio), toPixels(top, ratio), toPixels(width, ratio), toPixels(height, ratio));
 }
 
@@ -127,8 +126,7 @@ void drawLabels(QPainter& painter, const ElementLabels& labels, const QFont& fon
 
 }  // namespace
 
-void paintPart(QPainter& painter, const MapPart& p, const QRect& rect, const QFont& font,
-               std::int32_t fontColour) {
+void paintPart(QPainter& painter, const MapPart& p, const QRect& rect, const QFont& font, std::int32_t fontColour) {
   const int w = rect.width();
   const int h = rect.height();
   if (w <= 0 || h <= 0) return;
@@ -159,8 +157,7 @@ void paintPart(QPainter& painter, const MapPart& p, const QRect& rect, const QFo
   painter.restore();
 }
 
-void paintOffcut(QPainter& painter, const MapOffcut& o, const QRect& rect, const QFont& font,
-                 std::int32_t fontColour) {
+void paintOffcut(QPainter& painter, const MapOffcut& o, const QRect& rect, const QFont& font, std::int32_t fontColour) {
   const int w = rect.width();
   const int h = rect.height();
   if (w <= 0 || h <= 0) return;

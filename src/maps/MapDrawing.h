@@ -30,8 +30,7 @@ double mapsRatio(QSize page, int statusHeight, std::int32_t maxWidth, std::int32
 // round(v × ratio), to the nearest pixel.
 int toPixels(std::int32_t mm, double ratio);
 // Pixel rectangle of an element relative to its sheet.
-QRect elementRect(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
-                  double ratio);
+QRect elementRect(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height, double ratio);
 inline QRect elementRect(const MapPart& p, double r) {
   return elementRect(p.RealLeft, p.RealTop, p.RealWidth, p.RealHeight, r);
 }
@@ -41,9 +40,7 @@ inline QRect elementRect(const MapOffcut& o, double r) {
 inline QRect elementRect(const MapCut& c, double r) {
   return elementRect(c.RealLeft, c.RealTop, c.RealWidth, c.RealHeight, r);
 }
-inline QSize sheetSize(const SheetMap& m, double r) {
-  return {toPixels(m.RealWidth, r), toPixels(m.RealHeight, r)};
-}
+inline QSize sheetSize(const SheetMap& m, double r) { return {toPixels(m.RealWidth, r), toPixels(m.RealHeight, r)}; }
 
 // Where the labels of a part or an offcut go, in the element's own pixels.
 struct ElementLabels {
@@ -73,8 +70,7 @@ QFont mapQFont(const shell::FontKeys& font);
 // sheet's top-left corner: the sheet, all parts, all offcuts, the visible
 // cuts, in that order, each clipped to its own rectangle.
 void paintSheet(QPainter& painter, const SheetMap& map, double ratio);
-void paintPart(QPainter& painter, const MapPart& part, const QRect& rect, const QFont& font,
-               std::int32_t fontColour);
+void paintPart(QPainter& painter, const MapPart& part, const QRect& rect, const QFont& font, std::int32_t fontColour);
 void paintOffcut(QPainter& painter, const MapOffcut& offcut, const QRect& rect, const QFont& font,
                  std::int32_t fontColour);
 

@@ -62,8 +62,7 @@ std::string serializeMapExport(const MapFileData& data, const MaterialNames& mat
   return out.take();
 }
 
-void writeMapExport(const std::filesystem::path& path, const MapFileData& data,
-                    const MaterialNames& materialName) {
+void writeMapExport(const std::filesystem::path& path, const MapFileData& data, const MaterialNames& materialName) {
   const std::string bytes = serializeMapExport(data, materialName);
   try {
     ini::writeFileAtomically(path, bytes);

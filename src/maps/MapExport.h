@@ -25,7 +25,6 @@ namespace kroyna::maps {
 using MaterialNames = std::function<std::string(std::int32_t code)>;
 
 std::string serializeMapExport(const MapFileData& data, const MaterialNames& materialName);
-void writeMapExport(const std::filesystem::path& path, const MapFileData& data,
-                    const MaterialNames& materialName);
+void writeMapExport(const std::filesystem::path& path, const MapFileData& data, const MaterialNames& materialName);
 
 }  // namespace kroyna::maps

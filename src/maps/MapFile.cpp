@@ -27,7 +27,9 @@ class ByteWriter {
     u8(static_cast<std::uint8_t>(v & 0xFF));
     u8(static_cast<std::uint8_t>((v >> 8) & 0xFF));
   }
-  void i16(std::int32_t v) { u16(static_cast<std::uint32_t>(static_cast<std::uint16_t>(static_cast<std::int16_t>(v)))); }
+  void i16(std::int32_t v) {
+    u16(static_cast<std::uint32_t>(static_cast<std::uint16_t>(static_cast<std::int16_t>(v))));
+  }
   void i32(std::int32_t v) {
     const auto u = static_cast<std::uint32_t>(v);
     for (int i = 0; i < 4; ++i) u8(static_cast<std::uint8_t>((u >> (8 * i)) & 0xFF));
@@ -102,8 +104,7 @@ class ByteReader {
   std::string str(std::size_t n) {
     need(n + 1);
     const std::size_t len = u8();
-    if (len > n)
-      damaged("длина строки " + std::to_string(len) + " больше её поля (" + std::to_string(n) + ")");
+    if (len > n) damaged("длина строки " + std::to_string(len) + " больше её поля (" + std::to_string(n) + ")");
     std::string text = text::cp1251ToUtf8(bytes_.substr(pos_, len));
     pos_ += n;
     return text;
@@ -160,11 +161,11 @@ MapFileData parseBinary(std::string_view bytes) {
   h.showBorder = in.boolean();
   h.showScrapsText = in.boolean();
   h.showHints = in.boolean();
-  in.pen();                   // parts
-  in.pen();                   // useful offcuts
-  in.pen();                   // useless offcuts
-  h.millColour = in.pen();    // cuts
-  in.pen();                   // sheets
+  in.pen();                 // parts
+  in.pen();                 // useful offcuts
+  in.pen();                 // useless offcuts
+  h.millColour = in.pen();  // cuts
+  in.pen();                 // sheets
   h.detalColour = in.brush();
   h.scrapColour = in.brush();
   h.lostColour = in.brush();
@@ -267,8 +268,7 @@ MapFileData parseBinary(std::string_view bytes) {
         data.usedSheets.push_back(u);
         break;
       }
-      default:
-        break;  // an unknown tag byte is passed over; the next byte is read as a tag
+      default: break;  // an unknown tag byte is passed over; the next byte is read as a tag
     }
   }
   return data;
@@ -284,12 +284,11 @@ std::string mapName(std::size_t index, const MapSheetRecord& s) {
 
 // Adds a text to `fault` (only the first fault is kept) when `value` is
 // outside [lo, hi].
-void checkRange(std::string& fault, const std::string& where, const char* what, std::int32_t value,
-                std::int32_t lo, std::int32_t hi) {
+void checkRange(std::string& fault, const std::string& where, const char* what, std::int32_t value, std::int32_t lo,
+                std::int32_t hi) {
   if (!fault.empty() || (value >= lo && value <= hi)) return;
   fault = "Карты раскроя нельзя сохранить: " + where + ": " + what + " " + std::to_string(value) +
-          " не помещается в файл карт раскроя (допустимо от " + std::to_string(lo) + " до " +
-          std::to_string(hi) + ").";
+          " не помещается в файл карт раскроя (допустимо от " + std::to_string(lo) + " до " + std::to_string(hi) + ").";
 }
 
 void checkFinite(std::string& fault, const std::string& where, const char* what, double value) {
@@ -461,8 +460,7 @@ double fromFloat80(const std::uint8_t* bytes) {
   int exp = signExp & 0x7FFF;
   double value = 0;
   if (exp == 0x7FFF) {
-    value = (mantissa << 1) == 0 ? std::numeric_limits<double>::infinity()
-                                 : std::numeric_limits<double>::quiet_NaN();
+    value = (mantissa << 1) == 0 ? std::numeric_limits<double>::infinity() : std::numeric_limits<double>::quiet_NaN();
   } else {
     if (exp == 0) exp = 1;  // denormals share the smallest exponent
     value = std::ldexp(static_cast<double>(mantissa), exp - 16383 - 63);
@@ -476,9 +474,7 @@ MapFileData parseMapFile(std::string_view bytes) {
   return hasMagicBytes(bytes) ? parseBinary(bytes) : parseOldMapFile(bytes);
 }
 
-bool hasMapMagic(std::string_view bytes) {
-  return hasMagicBytes(bytes);
-}
+bool hasMapMagic(std::string_view bytes) { return hasMagicBytes(bytes); }
 
 MapFileData readMapFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -631,8 +627,7 @@ std::string checkMapFile(const MapFileData& data) {
       checkRange(fault, where + ", " + element, "ширина, мм,", height, kMinElementValue, kMaxElementValue);
     };
     for (std::size_t j = 0; j < s.parts.size() && fault.empty(); ++j)
-      checkBox("деталь " + std::to_string(j + 1), s.parts[j].left, s.parts[j].top, s.parts[j].width,
-               s.parts[j].height);
+      checkBox("деталь " + std::to_string(j + 1), s.parts[j].left, s.parts[j].top, s.parts[j].width, s.parts[j].height);
     for (std::size_t j = 0; j < s.offcuts.size() && fault.empty(); ++j)
       checkBox("остаток " + std::to_string(j + 1), s.offcuts[j].left, s.offcuts[j].top, s.offcuts[j].width,
                s.offcuts[j].height);

@@ -62,8 +62,8 @@ struct MapFont {
   std::string name = "MS Sans Serif";  // at most 30 characters are stored
   std::int32_t size = 8;               // points, 0..255
   std::int32_t colour = 0;
-  std::uint8_t style = 0;              // kFontBold | kFontItalic | ...
-  std::int32_t charset = 204;          // 0..255
+  std::uint8_t style = 0;      // kFontBold | kFontItalic | ...
+  std::int32_t charset = 204;  // 0..255
   friend bool operator==(const MapFont&, const MapFont&) = default;
 };
 
@@ -84,7 +84,7 @@ struct MapFileHeader {
 };
 
 struct MapPartRecord {
-  std::string title;  // at most 50 characters are stored
+  std::string title;                                      // at most 50 characters are stored
   std::int32_t left = 0, top = 0, width = 0, height = 0;  // mm, 16-bit signed in the file
   std::int32_t brushColour = 0xFFFFFF;
   bool showTitle = true;
@@ -123,11 +123,11 @@ struct MapSheetRecord {
   std::int32_t height = 0;  // RealHeight: sheet width along Y, 0..65535
   std::int32_t colour = kSystemWorkspaceColour;
   MapFont font;
-  std::int32_t millSize = 0;   // kerf, 0..65535
-  std::int32_t quantity = 1;   // 0..65535
+  std::int32_t millSize = 0;  // kerf, 0..65535
+  std::int32_t quantity = 1;  // 0..65535
   bool isScraps = false;
-  bool visible = true;         // shown under the material filter when saved
-  double scrapSquare = 0;      // mm²
+  bool visible = true;     // shown under the material filter when saved
+  double scrapSquare = 0;  // mm²
   double lostSquare = 0;
   double detalsSquare = 0;
   std::int32_t millCount = 0;  // 0..65535
@@ -140,7 +140,7 @@ struct MapSheetRecord {
 
 struct MapUsedSheetRecord {
   std::int32_t material = 0;
-  std::int32_t length = 0;     // 16-bit signed in the file
+  std::int32_t length = 0;  // 16-bit signed in the file
   std::int32_t width = 0;
   std::int32_t remaining = 0;  // 0..65535
   std::int32_t initial = 0;    // 0..65535
@@ -162,10 +162,10 @@ struct MapFileData {
 };
 
 // Limits of the 16-bit fields of the binary file.
-inline constexpr std::int32_t kMaxSheetSize = 65535;    // sheet length and width
-inline constexpr std::int32_t kMaxElementValue = 32767; // element positions and sizes
+inline constexpr std::int32_t kMaxSheetSize = 65535;     // sheet length and width
+inline constexpr std::int32_t kMaxElementValue = 32767;  // element positions and sizes
 inline constexpr std::int32_t kMinElementValue = -32768;
-inline constexpr std::int32_t kMaxCount = 65535;        // quantities, counts, kerf
+inline constexpr std::int32_t kMaxCount = 65535;  // quantities, counts, kerf
 
 // Reads either form: the binary one when the bytes start with the magic and
 // hold a whole header, the old text form otherwise. Throws MapFileError for

@@ -56,8 +56,8 @@ MapFileDialogs standardDialogs() {
     return askFile(parent, u("Сохранение карт раскроя"), start, u("Файл карт раскроя (*.map)"), u("map"), true);
   };
   d.open = [](QWidget* parent, const QString& start) {
-    return askFile(parent, u("Открытие карт раскроя"), start, u("Файл карт раскроя (*.map);;Все файлы (*)"),
-                   u("map"), false);
+    return askFile(parent, u("Открытие карт раскроя"), start, u("Файл карт раскроя (*.map);;Все файлы (*)"), u("map"),
+                   false);
   };
   d.exportIni = [](QWidget* parent, const QString& start) {
     return askFile(parent, u("Экспорт карт раскроя в INI - файл"), start, u("INI - файлы (*.ini);;Все файлы (*)"),
@@ -215,8 +215,7 @@ void installMapFileCommands(shell::AppContext& context) {
                     [mapsFolder](TFormSheets& window) { saveMapsCommand(window, mapsFolder); });
   attachMapsCommand(*mainWindow, u("cut.exportIni"),
                     [exportFolder](TFormSheets& window) { exportMapsCommand(window, exportFolder); });
-  mainWindow->attachCommand(u("cut.openMaps"),
-                            [mainWindow, mapsFolder] { openMapsCommand(*mainWindow, mapsFolder); });
+  mainWindow->attachCommand(u("cut.openMaps"), [mainWindow, mapsFolder] { openMapsCommand(*mainWindow, mapsFolder); });
 }
 
 }  // namespace kroyna::maps

@@ -102,8 +102,8 @@ MapFileData mapFileData(const MapsDocument& doc) {
     }
     s.cuts.reserve(m.Cuts.size());
     for (const MapCut& cut : m.Cuts)
-      s.cuts.push_back({cut.RealLeft, cut.RealTop, cut.RealWidth, cut.RealHeight, cut.Color, cut.MillOrient,
-                        cut.Visible});
+      s.cuts.push_back(
+          {cut.RealLeft, cut.RealTop, cut.RealWidth, cut.RealHeight, cut.Color, cut.MillOrient, cut.Visible});
     data.sheets.push_back(std::move(s));
   }
   for (const UsedSheet& u : doc.usingSheets().entries())

@@ -30,8 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!checkMapFile(doc).empty()) return 0;
   const std::string once = serializeMapFile(doc);
   const MapFileData back = parseMapFile(once);  // must not throw
-  if (back.sheets.size() != doc.sheets.size() || back.usedSheets.size() != doc.usedSheets.size())
-    std::abort();
+  if (back.sheets.size() != doc.sheets.size() || back.usedSheets.size() != doc.usedSheets.size()) std::abort();
   if (serializeMapFile(back) != once) std::abort();
   return 0;
 }

@@ -30,8 +30,7 @@ TFormSheets* activeMapsWindow(const shell::MainWindow& mainWindow);
 
 // Attaches a main-window command that acts on the active maps window: it
 // is enabled only while the active document window is a maps window.
-void attachMapsCommand(shell::MainWindow& mainWindow, const QString& id,
-                       std::function<void(TFormSheets&)> handler);
+void attachMapsCommand(shell::MainWindow& mainWindow, const QString& id, std::function<void(TFormSheets&)> handler);
 
 // Connects the maps to the running program: the environment of the maps
 // windows and the enabling of the maps commands as document windows are

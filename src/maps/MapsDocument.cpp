@@ -22,12 +22,9 @@ QString u(const char* text) { return QString::fromUtf8(text); }
 
 QString millModeName(int mode) {
   switch (mode) {
-    case MillShown:
-      return u("Рисовать");
-    case MillLastSheet:
-      return u("Последний лист");
-    default:
-      return u("Не рисовать");
+    case MillShown: return u("Рисовать");
+    case MillLastSheet: return u("Последний лист");
+    default: return u("Не рисовать");
   }
 }
 
@@ -44,13 +41,12 @@ QString formatPercent(double part, double base) {
 
 // ---- TUsingSheets ----
 
-void TUsingSheets::add(int materialCode, std::int32_t length, std::int32_t width,
-                       std::int32_t initial, std::int32_t remaining) {
+void TUsingSheets::add(int materialCode, std::int32_t length, std::int32_t width, std::int32_t initial,
+                       std::int32_t remaining) {
   entries_.push_back(UsedSheet{materialCode, length, width, remaining, initial});
 }
 
-bool TUsingSheets::setRemaining(int materialCode, std::int32_t length, std::int32_t width,
-                                std::int32_t remaining) {
+bool TUsingSheets::setRemaining(int materialCode, std::int32_t length, std::int32_t width, std::int32_t remaining) {
   bool found = false;
   for (UsedSheet& e : entries_) {
     if (e.materialCode == materialCode && e.length == length && e.width == width) {
@@ -66,13 +62,10 @@ bool TUsingSheets::setRemaining(int materialCode, std::int32_t length, std::int3
 MapsDocument::MapsDocument(const MapsEnvironment& env)
     : env_(env), caption_(u(kUntitledCaption)), colours_(env.colours()), font_(env.mapFont()) {}
 
-void MapsDocument::setCaption(const QString& text) {
-  caption_ = text.isEmpty() ? u(kUntitledCaption) : text;
-}
+void MapsDocument::setCaption(const QString& text) { caption_ = text.isEmpty() ? u(kUntitledCaption) : text; }
 
-int MapsDocument::addMap(const QString& tabCaption, int materialCode,
-                         const engine::FinishedMap& finished, std::int32_t kerf,
-                         const QString& remark) {
+int MapsDocument::addMap(const QString& tabCaption, int materialCode, const engine::FinishedMap& finished,
+                         std::int32_t kerf, const QString& remark) {
   SheetMap m;
   m.MaterialCode = materialCode;
   m.Caption = tabCaption;
@@ -223,9 +216,7 @@ bool MapsDocument::setMaterialFilter(int code) {
   return true;
 }
 
-bool MapsDocument::isVisible(int index) const {
-  return filter_ == kAllMaterials || map(index).MaterialCode == filter_;
-}
+bool MapsDocument::isVisible(int index) const { return filter_ == kAllMaterials || map(index).MaterialCode == filter_; }
 
 int MapsDocument::lastVisibleMap() const {
   for (int i = mapCount() - 1; i >= 0; --i)
@@ -327,8 +318,7 @@ MapTotals MapsDocument::totals() const {
 std::vector<TMaterialData> MapsDocument::materialSummary() const {
   std::vector<TMaterialData> rows;
   for (const SheetMap& m : maps_) {
-    auto it = std::find_if(rows.begin(), rows.end(),
-                           [&](const TMaterialData& r) { return r.code == m.MaterialCode; });
+    auto it = std::find_if(rows.begin(), rows.end(), [&](const TMaterialData& r) { return r.code == m.MaterialCode; });
     if (it == rows.end()) {
       rows.push_back(TMaterialData{m.MaterialCode, env_.materialName(m.MaterialCode), 0, 0});
       it = rows.end() - 1;
@@ -353,9 +343,7 @@ std::pair<std::int32_t, std::int32_t> MapsDocument::largestSheet() const {
   return {w, h};
 }
 
-QString MapsDocument::areaText(double mm2) const {
-  return formatArea(mm2, env_.sqrDigits()) + u(" кв м");
-}
+QString MapsDocument::areaText(double mm2) const { return formatArea(mm2, env_.sqrDigits()) + u(" кв м"); }
 
 QStringList MapsDocument::statusLine1(int index) const {
   const SheetMap& m = map(index);
@@ -371,8 +359,7 @@ QStringList MapsDocument::statusLine2(int index) const {
   const SheetMap& m = map(index);
   return {u("Лист: ") + QString::number(m.RealWidth) + u("x") + QString::number(m.RealHeight),
           u("Количество: ") + QString::number(m.Quantity),
-          u("Детали: ") + areaText(m.DetalsSquare) + u(" (") + formatPercent(m.DetalsSquare, m.sheetArea()) +
-              u(" %)"),
+          u("Детали: ") + areaText(m.DetalsSquare) + u(" (") + formatPercent(m.DetalsSquare, m.sheetArea()) + u(" %)"),
           u("Резов: ") + QString::number(m.MillLinesCount),
           u("Длина резов: ") + formatLength(m.MillLinesLength, env_.lenDigits()) + u(" м")};
 }
@@ -380,24 +367,24 @@ QStringList MapsDocument::statusLine2(int index) const {
 // ---- Info texts ----
 
 QString MapsDocument::partInfo(const MapPart& p) const {
-  return u("Деталь: ") + kCr + kCr + u("Шифр: ") + p.Title + kCr + u("Длина: ") +
-         QString::number(p.RealWidth) + u(" мм") + kCr + u("Ширина: ") + QString::number(p.RealHeight) +
-         u(" мм") + kCr + u("Площадь: ") + areaText(double(p.RealWidth) * double(p.RealHeight));
+  return u("Деталь: ") + kCr + kCr + u("Шифр: ") + p.Title + kCr + u("Длина: ") + QString::number(p.RealWidth) +
+         u(" мм") + kCr + u("Ширина: ") + QString::number(p.RealHeight) + u(" мм") + kCr + u("Площадь: ") +
+         areaText(double(p.RealWidth) * double(p.RealHeight));
 }
 
 QString MapsDocument::offcutInfo(const MapOffcut& o) const {
   QString text = (o.useful() ? u(kUsefulOffcutText) : u(kUselessOffcutText)) + u(":") + kCr + kCr;
   if (o.useful() && !o.ScrapName.isEmpty()) text += u("Шифр: ") + o.ScrapName + kCr;
-  text += u("Длина: ") + QString::number(o.RealWidth) + u(" мм") + kCr + u("Ширина: ") +
-          QString::number(o.RealHeight) + u(" мм") + kCr + u("Площадь: ") + areaText(o.area());
+  text += u("Длина: ") + QString::number(o.RealWidth) + u(" мм") + kCr + u("Ширина: ") + QString::number(o.RealHeight) +
+          u(" мм") + kCr + u("Площадь: ") + areaText(o.area());
   return text;
 }
 
 QString MapsDocument::mapInfo(int index) const {
   const QStringList l1 = statusLine1(index);
   const QStringList l2 = statusLine2(index);
-  return u("Информация") + kCr + kCr + l2[0] + kCr + l1[0] + kCr + l2[1] + kCr + kCr + l2[2] + kCr + kCr +
-         l2[3] + kCr + l2[4] + kCr + kCr + l1[1] + kCr + l1[2] + kCr + l1[3];
+  return u("Информация") + kCr + kCr + l2[0] + kCr + l1[0] + kCr + l2[1] + kCr + kCr + l2[2] + kCr + kCr + l2[3] + kCr +
+         l2[4] + kCr + kCr + l1[1] + kCr + l1[2] + kCr + l1[3];
 }
 
 // ---- Offcuts by hand ----

@@ -56,8 +56,8 @@ struct MapPart {
   QString Title;
   std::int32_t LeftBorder = 0, RightBorder = 0, TopBorder = 0, BottomBorder = 0;
   std::int32_t BrushColor = 0xFFFFFF;
-  std::int32_t LeftBorderColor = 0xFF0000, RightBorderColor = 0xFF0000,
-               TopBorderColor = 0xFF0000, BottomBorderColor = 0xFF0000;
+  std::int32_t LeftBorderColor = 0xFF0000, RightBorderColor = 0xFF0000, TopBorderColor = 0xFF0000,
+               BottomBorderColor = 0xFF0000;
   bool ShowTitle = true;
   bool ShowDim = true;
   bool ShowBorder = false;
@@ -90,21 +90,21 @@ struct MapCut {
 // One map: one tab of the window, one sheet layout.
 struct SheetMap {
   int MaterialCode = 0;
-  QString Caption;                // tab caption
-  std::int32_t RealWidth = 0;     // sheet length (X), mm
-  std::int32_t RealHeight = 0;    // sheet width (Y), mm
-  std::int32_t MillSize = 0;      // kerf, mm
-  std::int32_t Quantity = 1;      // identical sheets cut with this map
-  bool IsScraps = false;          // the sheet is an offcut from stock
-  QString SheetName;              // its stock name
-  QString Remark;                 // comment of the material for the run
+  QString Caption;                                  // tab caption
+  std::int32_t RealWidth = 0;                       // sheet length (X), mm
+  std::int32_t RealHeight = 0;                      // sheet width (Y), mm
+  std::int32_t MillSize = 0;                        // kerf, mm
+  std::int32_t Quantity = 1;                        // identical sheets cut with this map
+  bool IsScraps = false;                            // the sheet is an offcut from stock
+  QString SheetName;                                // its stock name
+  QString Remark;                                   // comment of the material for the run
   std::int32_t Color = shell::kAppWorkspaceColour;  // sheet background
   shell::FontKeys Font;
-  std::vector<MapPart> Parts;     // in placement order
-  std::vector<MapOffcut> Offcuts; // in engine order
-  std::vector<MapCut> Cuts;       // in engine order
+  std::vector<MapPart> Parts;      // in placement order
+  std::vector<MapOffcut> Offcuts;  // in engine order
+  std::vector<MapCut> Cuts;        // in engine order
   std::int32_t MillLinesCount = 0;
-  double MillLinesLength = 0;     // mm
+  double MillLinesLength = 0;                                                 // mm
   double DetalsSquare = 0, ScrapSquare = 0, LostSquare = 0, TotalSquare = 0;  // mm²
 
   double sheetArea() const { return double(RealWidth) * double(RealHeight); }
@@ -124,12 +124,10 @@ struct UsedSheet {
 
 class TUsingSheets {
  public:
-  void add(int materialCode, std::int32_t length, std::int32_t width, std::int32_t initial,
-           std::int32_t remaining);
+  void add(int materialCode, std::int32_t length, std::int32_t width, std::int32_t initial, std::int32_t remaining);
   // Sets the remaining count of every entry of that material and size;
   // false when there is none.
-  bool setRemaining(int materialCode, std::int32_t length, std::int32_t width,
-                    std::int32_t remaining);
+  bool setRemaining(int materialCode, std::int32_t length, std::int32_t width, std::int32_t remaining);
   int count() const { return static_cast<int>(entries_.size()); }
   const UsedSheet& at(int i) const { return entries_[static_cast<std::size_t>(i)]; }
   const std::vector<UsedSheet>& entries() const { return entries_; }
@@ -186,9 +184,9 @@ class MapsEnvironment {
 };
 
 // Number formats shared by the maps and their reports.
-QString formatArea(double mm2, int sqrDigits);       // m², no unit
-QString formatLength(double mm, int lenDigits);      // m, no unit
-QString formatPercent(double part, double base);     // 2 decimals; 0 for a base of 0
+QString formatArea(double mm2, int sqrDigits);    // m², no unit
+QString formatLength(double mm, int lenDigits);   // m, no unit
+QString formatPercent(double part, double base);  // 2 decimals; 0 for a base of 0
 
 class MapsDocument {
  public:
@@ -215,8 +213,8 @@ class MapsDocument {
   // the run's kerf and the material's remark, appends it, sets the
   // modified flag, recomputes every map and applies the mill-lines mode
   // again. Returns the index of the new map.
-  int addMap(const QString& tabCaption, int materialCode, const engine::FinishedMap& finished,
-             std::int32_t kerf, const QString& remark);
+  int addMap(const QString& tabCaption, int materialCode, const engine::FinishedMap& finished, std::int32_t kerf,
+             const QString& remark);
   // A map as stored (map files): appended as it is, with no recompute and
   // no change of the modified flag. Returns its index.
   int appendStoredMap(SheetMap map);

@@ -11,8 +11,7 @@ namespace {
 constexpr const char* kDefault = "Default";
 }
 
-ProgramEnvironment::ProgramEnvironment(const ini::IniFile& settings,
-                                       const catalogues::Catalogues* catalogues)
+ProgramEnvironment::ProgramEnvironment(const ini::IniFile& settings, const catalogues::Catalogues* catalogues)
     : settings_(settings), catalogues_(catalogues) {}
 
 MapColours ProgramEnvironment::colours() const {
@@ -26,8 +25,7 @@ MapColours ProgramEnvironment::colours() const {
 }
 
 warehouse::ScrapCriteria ProgramEnvironment::scrapCriteria(int materialCode) const {
-  return warehouse::parseScrapCriteria(
-      settings_.readString("Material" + std::to_string(materialCode), "Scrap", ""));
+  return warehouse::parseScrapCriteria(settings_.readString("Material" + std::to_string(materialCode), "Scrap", ""));
 }
 
 QString ProgramEnvironment::materialName(int materialCode) const {
@@ -56,13 +54,9 @@ QString ProgramEnvironment::edgeName(int edgeCode) const {
 
 shell::FontKeys ProgramEnvironment::mapFont() const { return readSheetFont(settings_); }
 
-int ProgramEnvironment::sqrDigits() const {
-  return std::clamp(settings_.readInt(kDefault, "SqrDigits", 3), 0, 10);
-}
+int ProgramEnvironment::sqrDigits() const { return std::clamp(settings_.readInt(kDefault, "SqrDigits", 3), 0, 10); }
 
-int ProgramEnvironment::lenDigits() const {
-  return std::clamp(settings_.readInt(kDefault, "LenDigits", 2), 0, 10);
-}
+int ProgramEnvironment::lenDigits() const { return std::clamp(settings_.readInt(kDefault, "LenDigits", 2), 0, 10); }
 
 shell::FontKeys readSheetFont(const ini::IniFile& s) {
   shell::FontKeys f;

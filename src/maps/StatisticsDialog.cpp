@@ -99,8 +99,7 @@ void StatisticsDialog::showEdges() {
   dialog->open();
 }
 
-EdgeStatisticsDialog::EdgeStatisticsDialog(const std::vector<EdgeUseRow>& rows, ini::IniFile& settings,
-                                           QWidget* parent)
+EdgeStatisticsDialog::EdgeStatisticsDialog(const std::vector<EdgeUseRow>& rows, ini::IniFile& settings, QWidget* parent)
     : QDialog(parent), settings_(settings) {
   setObjectName(QStringLiteral("EdgeStatisticsDialog"));
   setWindowTitle(u("Статиска кромок"));

@@ -33,8 +33,8 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
 #include <exception>
+#include <vector>
 
 namespace kroyna::maps {
 
@@ -232,12 +232,11 @@ void TFormSheets::buildToolBar() {
     if (hint) a->setToolTip(tooltipText(u(hint)));
     return a;
   };
-  connect(add(QStringLiteral("save"), "&Сохранить", "Сохранить карты\r\nраскроя"), &QAction::triggered, this,
-          [this] {
-            if (auto& save = commands().save) {
-              if (save(*this)) emit documentChanged();
-            }
-          });
+  connect(add(QStringLiteral("save"), "&Сохранить", "Сохранить карты\r\nраскроя"), &QAction::triggered, this, [this] {
+    if (auto& save = commands().save) {
+      if (save(*this)) emit documentChanged();
+    }
+  });
   connect(add(QStringLiteral("abort"), "Прервать", nullptr), &QAction::triggered, this, &TFormSheets::askAbort);
   connect(add(QStringLiteral("print"), "&Печать", "Печать карт раскроя"), &QAction::triggered, this, [this] {
     if (auto& print = commands().print) print(*this);
@@ -307,9 +306,7 @@ void TFormSheets::updateCommands() {
   action(QStringLiteral("hints"))->setChecked(document_->showHints());
 }
 
-void TFormSheets::updateTitle() {
-  setWindowTitle(running_ ? u("Пожалуйста подождите ...") : document_->caption());
-}
+void TFormSheets::updateTitle() { setWindowTitle(running_ ? u("Пожалуйста подождите ...") : document_->caption()); }
 
 void TFormSheets::setCaption(const QString& caption) {
   document_->setCaption(caption);
@@ -399,8 +396,7 @@ void TFormSheets::refreshMaps() {
   repaintMaps();
 }
 
-void TFormSheets::setDisplayFlags(bool showName, bool showDim, bool showScrapsText, bool showHints,
-                                  bool showBorder) {
+void TFormSheets::setDisplayFlags(bool showName, bool showDim, bool showScrapsText, bool showHints, bool showBorder) {
   document_->setShowTitleForNew(showName);
   document_->setShowDimForNew(showDim);
   document_->setShowScrapsText(showScrapsText);
@@ -491,8 +487,7 @@ void TFormSheets::setMapFont(const shell::FontKeys& font) {
 void TFormSheets::chooseFont() {
   bool ok = false;
   const shell::FontKeys current = document_->font();
-  const QFont chosen = QFontDialog::getFont(&ok, mapQFont(current), this, u("Шрифт"),
-                                            QFontDialog::ScalableFonts);
+  const QFont chosen = QFontDialog::getFont(&ok, mapQFont(current), this, u("Шрифт"), QFontDialog::ScalableFonts);
   if (ok) setMapFont(shell::fromQFont(chosen, current.colour, current.charset));
 }
 
@@ -539,8 +534,8 @@ void TFormSheets::findMaterial() {
 // ---- Statistics, info, offcuts ----
 
 void TFormSheets::showStatistics() {
-  auto* dialog = new StatisticsDialog(statisticsFigures(*document_, selectedMaterialName()),
-                                      document_->environment(), settings_, this);
+  auto* dialog = new StatisticsDialog(statisticsFigures(*document_, selectedMaterialName()), document_->environment(),
+                                      settings_, this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   if (auto& print = commands().printStatistics) {
     dialog->enablePrint([this, print] { print(*this); });
@@ -650,9 +645,9 @@ void TFormSheets::closeEvent(QCloseEvent* event) {
       return;
     }
   } else if (!closeWithoutQuestion_ && document_->isModified()) {
-    const shell::MsgResult answer = shell::showMessage(
-        u("Карты раскроя \"%1\" были изменеы.\rСохранить?").arg(document_->caption()), shell::MsgIcon::Warning,
-        shell::MsgButtons::YesNoCancel, this);
+    const shell::MsgResult answer =
+        shell::showMessage(u("Карты раскроя \"%1\" были изменеы.\rСохранить?").arg(document_->caption()),
+                           shell::MsgIcon::Warning, shell::MsgButtons::YesNoCancel, this);
     if (answer == shell::MsgResult::Cancel) {
       event->ignore();
       return;

@@ -141,8 +141,8 @@ class TFormSheets : public QWidget {
   // ---- For the cutting run ----
   // Adds the map built from a finished map as a new, active tab drawn at
   // the window's current ratio.
-  int addMap(const QString& tabCaption, int materialCode, const engine::FinishedMap& finished,
-             std::int32_t kerf, const QString& remark);
+  int addMap(const QString& tabCaption, int materialCode, const engine::FinishedMap& finished, std::int32_t kerf,
+             const QString& remark);
   // While a material is laid out: caption "Пожалуйста подождите ...", tool
   // bar disabled, the save button turned into "Прервать", progress shown.
   void beginRun();

@@ -106,8 +106,7 @@ std::vector<PartRow> readPartRows(const QString& path) {
   try {
     table = dbase::readDbfFile(toPath(path));
   } catch (const std::exception&) {
-    throw GroupFileError(
-        QStringLiteral("Файл данных повреждён или не является таблицей dBASE:\r%1").arg(path));
+    throw GroupFileError(QStringLiteral("Файл данных повреждён или не является таблицей dBASE:\r%1").arg(path));
   }
   int index[10];
   bool any = false;
@@ -156,10 +155,9 @@ void writePartTable(const QString& templatePath, const QString& target, const st
   try {
     for (const PartRow& r : rows) {
       dbase::DbfRecord rec;
-      rec.values = {dbase::Value(r.name), dbase::Value(r.length), dbase::Value(r.width),
-                    dbase::Value(r.quantity), dbase::Value(r.rotation), dbase::Value(r.left),
-                    dbase::Value(r.right), dbase::Value(r.top), dbase::Value(r.bottom),
-                    dbase::Value(r.material)};
+      rec.values = {dbase::Value(r.name),     dbase::Value(r.length),  dbase::Value(r.width), dbase::Value(r.quantity),
+                    dbase::Value(r.rotation), dbase::Value(r.left),    dbase::Value(r.right), dbase::Value(r.top),
+                    dbase::Value(r.bottom),   dbase::Value(r.material)};
       rec.values.resize(table.fields.size());
       table.records.push_back(std::move(rec));
     }
@@ -171,8 +169,7 @@ void writePartTable(const QString& templatePath, const QString& target, const st
 }
 
 QString checkName(const QString& name) {
-  if (name.size() > kNameLength)
-    return QStringLiteral("Шифр детали длиннее %1 символов.").arg(kNameLength);
+  if (name.size() > kNameLength) return QStringLiteral("Шифр детали длиннее %1 символов.").arg(kNameLength);
   const QByteArray utf8 = name.toUtf8();
   if (!text::fitsCp1251(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))))
     return QStringLiteral("Шифр детали содержит символы, которые нельзя сохранить в базе деталей.");

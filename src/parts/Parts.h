@@ -14,7 +14,7 @@ class QAction;
 namespace kroyna::shell {
 class AppContext;
 class MainWindow;
-}
+}  // namespace kroyna::shell
 
 namespace kroyna::parts {
 

@@ -28,8 +28,8 @@ int g_newBaseCounter = 0;
 
 fs::path toPath(const QString& path) { return fs::path(path.toStdString()); }
 
-const QString kSaveFailed = QStringLiteral(
-    "Ошибка сохранения группы деталей!\r\rПопробуйте изменить название файла\rи сохранить ещё раз.");
+const QString kSaveFailed =
+    QStringLiteral("Ошибка сохранения группы деталей!\r\rПопробуйте изменить название файла\rи сохранить ещё раз.");
 const QString kReadFailed = QStringLiteral("Ошибка чтения группы деталей!");
 
 void error(const QString& text) { shell::showMessage(text, shell::MsgIcon::Error); }
@@ -168,8 +168,7 @@ bool PartsDocument::LoadGroup(const QString& headerPathIn) {
   QString dataPath = folder + header.dataFileName;
   // A header written on Windows may spell the table's name in another
   // letter case than the file has.
-  if (!header.dataFileName.isEmpty() && !QFileInfo(dataPath).isFile())
-    dataPath = shell::resolveStoredPath(dataPath);
+  if (!header.dataFileName.isEmpty() && !QFileInfo(dataPath).isFile()) dataPath = shell::resolveStoredPath(dataPath);
   if (header.dataFileName.isEmpty() || !QFileInfo(dataPath).isFile()) {
     error(QStringLiteral("Ошибка чтения группы деталей!\rНе найден файл данных."));
     return false;
@@ -632,7 +631,8 @@ Totals PartsDocument::totals() const {
     t.quantity += r.quantity;
     t.area += static_cast<double>(r.length) * r.width * many;
     t.perimeter += 2.0 * (static_cast<double>(r.length) + r.width) * many;
-    const std::pair<int, int> sides[] = {{r.left, r.width}, {r.right, r.width}, {r.top, r.length}, {r.bottom, r.length}};
+    const std::pair<int, int> sides[] = {
+        {r.left, r.width}, {r.right, r.width}, {r.top, r.length}, {r.bottom, r.length}};
     for (auto [code, length] : sides)
       if (catalogue_.edgeIndex(code) >= 0)
         t.edge += (static_cast<double>(length) + catalogue_.edgeAllowance(code)) * many;
@@ -700,8 +700,8 @@ bool PartsDocument::labelRows(std::vector<LabelRow>& out) const {
     label.name = QString::fromStdString(r.name);
     label.size = QStringLiteral("%1 x %2").arg(r.length).arg(r.width);
     label.material = catalogue_.materialName(r.material);
-    const std::pair<int, const char*> sides[] = {{r.left, "л: %1\r"}, {r.right, "пр: %1\r"},
-                                                 {r.top, "в: %1\r"}, {r.bottom, "н: %1\r"}};
+    const std::pair<int, const char*> sides[] = {
+        {r.left, "л: %1\r"}, {r.right, "пр: %1\r"}, {r.top, "в: %1\r"}, {r.bottom, "н: %1\r"}};
     for (auto [code, pattern] : sides)
       if (code > 0) label.edges += QString::fromUtf8(pattern).arg(catalogue_.edgeName(code));
     for (int k = 0; k < r.quantity; ++k) out.push_back(label);

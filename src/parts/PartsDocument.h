@@ -167,7 +167,9 @@ class PartsDocument : public QObject {
 
   // Rows shown (under the filter), by position from 0.
   int rowCount() const { return static_cast<int>(visible_.size()); }
-  const PartRow& row(int position) const { return rows_[static_cast<std::size_t>(visible_[static_cast<std::size_t>(position)])]; }
+  const PartRow& row(int position) const {
+    return rows_[static_cast<std::size_t>(visible_[static_cast<std::size_t>(position)])];
+  }
   // Every row, whatever the filter.
   const std::vector<PartRow>& allRows() const { return rows_; }
   // The rows shown, as values.
@@ -195,8 +197,8 @@ class PartsDocument : public QObject {
   // Returns false, adding nothing, when a value cannot be stored (a name
   // too long or not writable, a negative size or quantity, a rotation
   // outside 0..2, the all-materials code); `why` then says which.
-  bool AppendDetal(const QString& name, int length, int width, int quantity, int rotation, int left,
-                   int right, int top, int bottom, int material, QString* why = nullptr);
+  bool AppendDetal(const QString& name, int length, int width, int quantity, int rotation, int left, int right, int top,
+                   int bottom, int material, QString* why = nullptr);
   // Copies the row behind it; returns the position of the copy (which
   // becomes current), or -1.
   int copyRow(int position);

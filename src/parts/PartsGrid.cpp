@@ -37,8 +37,7 @@ QVariant PartsTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= doc_.rowCount()) return {};
   switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
-      return doc_.cellText(index.row(), index.column());
+    case Qt::EditRole: return doc_.cellText(index.row(), index.column());
     case Qt::TextAlignmentRole:
       if (index.column() >= ColLength && index.column() <= ColBBorder)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
@@ -47,8 +46,7 @@ QVariant PartsTableModel::data(const QModelIndex& index, int role) const {
       // The material column is read-only and tinted.
       if (index.column() == ColMatName) return QColor(0xFF, 0xFF, 0xE1);
       return {};
-    default:
-      return {};
+    default: return {};
   }
 }
 

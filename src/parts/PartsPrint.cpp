@@ -52,9 +52,9 @@ std::unique_ptr<report::RowsRecordSource> partsListRecords(const PartsDocument& 
       return a.row.name < b.row.name;
     });
   }
-  auto source = std::make_unique<report::RowsRecordSource>(std::vector<std::string>{
-      "NAME", "LENGTH", "WIDTH", "MANY", "ROTATE", "LBORDER", "RBORDER", "TBORDER", "BBORDER", "MATERIAL", "MATNAME",
-      "ROTATENAME", "DETAL_BORDERS1", "DETAL_BORDERS2"});
+  auto source = std::make_unique<report::RowsRecordSource>(
+      std::vector<std::string>{"NAME", "LENGTH", "WIDTH", "MANY", "ROTATE", "LBORDER", "RBORDER", "TBORDER", "BBORDER",
+                               "MATERIAL", "MATNAME", "ROTATENAME", "DETAL_BORDERS1", "DETAL_BORDERS2"});
   using report::Value;
   for (const Item& it : items) {
     const PartRow& r = it.row;
@@ -67,9 +67,8 @@ std::unique_ptr<report::RowsRecordSource> partsListRecords(const PartsDocument& 
   return source;
 }
 
-report::PreparedReport preparePartsList(const PartsDocument& doc, PartsListKind kind,
-                                        const PartsListOptions& options, const QString& reportsFolder,
-                                        const PageSetupMm& page) {
+report::PreparedReport preparePartsList(const PartsDocument& doc, PartsListKind kind, const PartsListOptions& options,
+                                        const QString& reportsFolder, const PageSetupMm& page) {
   report::Report r;
   r.loadTemplate(reportsFolder + QLatin1Char('/') + partsListTemplate(kind, options.borders));
   setupPage(r, page);
@@ -83,8 +82,7 @@ report::PreparedReport preparePartsList(const PartsDocument& doc, PartsListKind 
   const QStringList lines = doc.edgeUseLines();
   r.setVariable("BORDERS",
                 text(lines.isEmpty() ? QString() : QStringLiteral("\rКромки: ") + lines.join(QLatin1Char('\r'))));
-  for (int i = 0; i <= kMaxRotation; ++i)
-    r.setVariable("Arr_RotateArray_" + std::to_string(i), text(rotationName(i)));
+  for (int i = 0; i <= kMaxRotation; ++i) r.setVariable("Arr_RotateArray_" + std::to_string(i), text(rotationName(i)));
   return r.prepare();
 }
 

@@ -50,9 +50,8 @@ std::unique_ptr<report::RowsRecordSource> partsListRecords(const PartsDocument& 
 // Loads the template from `reportsFolder` and lays the list out, with the
 // values BASENAME, QUANTITY, SQUARE, PERIMETR, BORDERLEN, BORDERS and
 // Arr_RotateArray_0..2. Throws report::ReportError.
-report::PreparedReport preparePartsList(const PartsDocument& doc, PartsListKind kind,
-                                        const PartsListOptions& options, const QString& reportsFolder,
-                                        const PageSetupMm& page);
+report::PreparedReport preparePartsList(const PartsDocument& doc, PartsListKind kind, const PartsListOptions& options,
+                                        const QString& reportsFolder, const PageSetupMm& page);
 
 // The models list of a base (`ModelsList.frf`): one record per entry with
 // MODELNAME and MODELCOUNT.

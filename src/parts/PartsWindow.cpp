@@ -176,8 +176,8 @@ void PartsWindow::buildToolBar() {
         merge->trigger();
   });
   toolBar_->addSeparator();
-  copyAction_ = add(QStringLiteral("&Копировать"), QStringLiteral("Копировать запись"), QStyle::SP_FileLinkIcon,
-                    "actCopy");
+  copyAction_ =
+      add(QStringLiteral("&Копировать"), QStringLiteral("Копировать запись"), QStyle::SP_FileLinkIcon, "actCopy");
   connect(copyAction_, &QAction::triggered, this, &PartsWindow::copyRow);
   deleteAction_ = add(QStringLiteral("&Удалить"), QStringLiteral("Удалить запись"), QStyle::SP_TrashIcon, "actDelete");
   connect(deleteAction_, &QAction::triggered, this, &PartsWindow::deleteRow);
@@ -535,9 +535,8 @@ void PartsWindow::printList(PartsListKind kind) {
   postPendingEdit();
   if (!canPrint()) return;
   try {
-    report::PreparedReport prepared =
-        preparePartsList(*doc_, kind, PartsListOptions::read(settings_), dataRoot_ + QStringLiteral("/Reports"),
-                         pageSetup());
+    report::PreparedReport prepared = preparePartsList(*doc_, kind, PartsListOptions::read(settings_),
+                                                       dataRoot_ + QStringLiteral("/Reports"), pageSetup());
     report::PreviewWindow preview(std::move(prepared), report::PreviewExport::All, this);
     preview.exec();
   } catch (const std::exception& e) {
@@ -594,8 +593,7 @@ void PartsWindow::updateTotals() {
   const QStringList texts = doc_->totalsPanels();
   for (int i = 0; i < 4; ++i) {
     panels_[i]->setText(texts[i]);
-    panels_[i]->setFixedWidth(panels_[i]->fontMetrics().horizontalAdvance(texts[i]) + 8 +
-                              2 * panels_[i]->frameWidth());
+    panels_[i]->setFixedWidth(panels_[i]->fontMetrics().horizontalAdvance(texts[i]) + 8 + 2 * panels_[i]->frameWidth());
   }
 }
 
@@ -648,8 +646,8 @@ void PartsWindow::saveLayout() {
   try {
     settings_.batch([&] {
       const QList<int> sizes = splitter_->sizes();
-      const int barWidth = !sizes.isEmpty() && sizes[0] > 0 ? sizes[0]
-                                                            : settings_.readInt(kLayoutSection, "OutLook_Width", 105);
+      const int barWidth =
+          !sizes.isEmpty() && sizes[0] > 0 ? sizes[0] : settings_.readInt(kLayoutSection, "OutLook_Width", 105);
       settings_.writeInt(kLayoutSection, "OutLook_Width", barWidth);
       for (int c = 0; c < ColumnCount; ++c) {
         const int w = grid_->isColumnHidden(c) ? settings_.readInt(kLayoutSection, "ColWidth" + std::to_string(c), 120)
@@ -701,9 +699,9 @@ void PartsWindow::closeEvent(QCloseEvent* event) {
   }
   postPendingEdit();
   if (doc_->isOpen() && doc_->isModified()) {
-    const shell::MsgResult answer =
-        shell::showMessage(QStringLiteral("Сохранить изменения в документе \r") + doc_->caption() + QStringLiteral(" ?"),
-                           shell::MsgIcon::Warning, shell::MsgButtons::YesNoCancel, this);
+    const shell::MsgResult answer = shell::showMessage(
+        QStringLiteral("Сохранить изменения в документе \r") + doc_->caption() + QStringLiteral(" ?"),
+        shell::MsgIcon::Warning, shell::MsgButtons::YesNoCancel, this);
     if (answer == shell::MsgResult::Cancel) {
       event->ignore();
       return;

@@ -55,8 +55,8 @@ class PartsWindow : public QWidget {
   bool LoadGroup(const QString& headerPath);
   SaveResult SaveGroup(bool askName);
   void SetCaptionOverride(const QString& text);
-  bool AppendDetal(const QString& name, int length, int width, int quantity, int rotation, int left, int right,
-                   int top, int bottom, int material, QString* why = nullptr);
+  bool AppendDetal(const QString& name, int length, int width, int quantity, int rotation, int left, int right, int top,
+                   int bottom, int material, QString* why = nullptr);
   void ListGroupMaterials(QList<int>& codes, QStringList& names) const;
 
   // The material filter, shown as the selected entry of the material bar.

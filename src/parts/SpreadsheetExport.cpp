@@ -33,8 +33,7 @@ std::vector<SheetCell> spreadsheetCells(const PartsDocument& doc, const std::vec
   put(7, 3, QStringLiteral("м"));
   for (std::size_t c = 0; c < columns.size(); ++c) put(9, static_cast<int>(c) + 1, columnTitle(columns[c]));
   for (int r = 0; r < doc.rowCount(); ++r)
-    for (std::size_t c = 0; c < columns.size(); ++c)
-      put(10 + r, static_cast<int>(c) + 1, doc.cellText(r, columns[c]));
+    for (std::size_t c = 0; c < columns.size(); ++c) put(10 + r, static_cast<int>(c) + 1, doc.cellText(r, columns[c]));
   return cells;
 }
 
@@ -72,8 +71,8 @@ void writeSpreadsheet(const QString& path, const std::vector<SheetCell>& cells) 
 }
 
 QString spreadsheetPath(const QString& folder, const PartsDocument& doc) {
-  QString base = doc.displayName().isEmpty() ? QStringLiteral("База деталей")
-                                             : QFileInfo(doc.displayName()).completeBaseName();
+  QString base =
+      doc.displayName().isEmpty() ? QStringLiteral("База деталей") : QFileInfo(doc.displayName()).completeBaseName();
   if (base.isEmpty()) base = QStringLiteral("База деталей");
   const QDir dir(folder);
   QString candidate = dir.filePath(base + QStringLiteral(".xlsx"));

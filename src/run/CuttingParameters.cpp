@@ -17,8 +17,8 @@ using warehouse::listText;
 namespace {
 
 std::int32_t clamp32(std::int64_t v) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-      v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+  return static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 std::string flag(bool b) { return b ? "1" : "0"; }
@@ -50,10 +50,9 @@ OptimRecord parseOptim(std::string_view text) {
 }
 
 std::string formatOptim(const OptimRecord& r) {
-  return ini::joinCommaList({flag(r.enabled), std::to_string(r.length), std::to_string(r.width),
-                             flag(r.useScraps), flag(r.stockControl), std::to_string(r.depth),
-                             std::to_string(r.algorithm), std::to_string(r.stock),
-                             std::to_string(r.fullSearch), r.remark, flag(r.oneDimOpt)});
+  return ini::joinCommaList({flag(r.enabled), std::to_string(r.length), std::to_string(r.width), flag(r.useScraps),
+                             flag(r.stockControl), std::to_string(r.depth), std::to_string(r.algorithm),
+                             std::to_string(r.stock), std::to_string(r.fullSearch), r.remark, flag(r.oneDimOpt)});
 }
 
 OptimRecord readOptim(const ini::IniFile& ini, int materialCode) {

@@ -95,8 +95,7 @@ QString placedNothingQuestion(const QString& materialName, const QStringList& pa
 }
 
 QString runCaption(int runNumber, const QString& partsCaption) {
-  return u("Вариант раскроя ") + QString::number(runNumber) + QStringLiteral(": \"") + partsCaption +
-         QLatin1Char('"');
+  return u("Вариант раскроя ") + QString::number(runNumber) + QStringLiteral(": \"") + partsCaption + QLatin1Char('"');
 }
 
 // ---- Inputs ----
@@ -108,8 +107,7 @@ std::vector<RunMaterialOptions> runMaterials(ini::IniFile& workFile) {
   for (const std::string& section : workFile.sections()) {
     if (section.size() <= prefix.size() || section.compare(0, prefix.size(), prefix) != 0) continue;
     const std::string digits = section.substr(prefix.size());
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
-        digits.size() > 9)
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) || digits.size() > 9)
       continue;
     const int code = std::stoi(digits);
     if (materialSection(code) != section) continue;  // "Material007" is not a material's section
@@ -139,7 +137,8 @@ engine::CuttingParameters cuttingParameters(const OptimRecord& optim, const Defa
   // A stored criterion outside 0..2 leaves the first one.
   if (defaults.optimization >= 0 && defaults.optimization <= 2)
     p.Optimization = static_cast<engine::Criterion>(defaults.optimization);
-  p.MaxCutLength = defaults.technics == static_cast<int>(Technics::MaxCutLength) ? propilLenValue(defaults.propilLen) : 0;
+  p.MaxCutLength =
+      defaults.technics == static_cast<int>(Technics::MaxCutLength) ? propilLenValue(defaults.propilLen) : 0;
   p.MultiSaw = defaults.technics == static_cast<int>(Technics::MultiSaw);
   p.Search = optim.fullSearch == 1 ? engine::SearchMode::Full : engine::SearchMode::Quick;
   p.Variants = std::max<std::int32_t>(0, optim.depth);
@@ -160,7 +159,8 @@ std::vector<engine::PartRow> partsOfMaterial(const std::vector<parts::PartRow>& 
     p.Length = r.length;
     p.Width = r.width;
     p.Many = r.quantity;
-    p.Rotate = r.rotation >= 0 && r.rotation <= 2 ? static_cast<std::uint8_t>(r.rotation) : std::uint8_t{engine::RotateFree};
+    p.Rotate =
+        r.rotation >= 0 && r.rotation <= 2 ? static_cast<std::uint8_t>(r.rotation) : std::uint8_t{engine::RotateFree};
     p.LBorder = r.left;
     p.RBorder = r.right;
     p.TBorder = r.top;
@@ -336,8 +336,7 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
 
   if (const auto refusal = engine::LoadMaterial(ctx_, input)) {
     ctx_.Reset();
-    shell::showMessage(QString::fromStdString(*refusal), shell::MsgIcon::Error, shell::MsgButtons::Ok,
-                       window_.data());
+    shell::showMessage(QString::fromStdString(*refusal), shell::MsgIcon::Error, shell::MsgButtons::Ok, window_.data());
     return;
   }
 
@@ -441,15 +440,13 @@ engine::RunOutAnswer CuttingRun::askRunOut(Material& m) {
         writeUnplaced(m);
       answer.Action = Choice::Finish;
       return answer;
-    case warehouse::RunOutChoice::ContinueCurrentSize:
-      answer.Action = Choice::ContinueUnlimited;
-      return answer;
-    case warehouse::RunOutChoice::OtherSize:
-      break;
+    case warehouse::RunOutChoice::ContinueCurrentSize: answer.Action = Choice::ContinueUnlimited; return answer;
+    case warehouse::RunOutChoice::OtherSize: break;
   }
   answer.Action = Choice::Finish;
   if (!services_.stock) return answer;
-  const std::optional<warehouse::SheetChoice> chosen = warehouse::chooseStandardSheet(*services_.stock, m.name, window_.data());
+  const std::optional<warehouse::SheetChoice> chosen =
+      warehouse::chooseStandardSheet(*services_.stock, m.name, window_.data());
   if (!chosen) return answer;
   answer.Action = Choice::OtherSize;
   answer.SheetLength = chosen->length;

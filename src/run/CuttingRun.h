@@ -40,7 +40,7 @@ class TFormSheets;
 namespace kroyna::parts {
 class PartsWindow;
 struct PartRow;
-}
+}  // namespace kroyna::parts
 namespace kroyna::shell {
 class AppContext;
 }

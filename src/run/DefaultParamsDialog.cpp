@@ -37,8 +37,10 @@ void EdgeButtons::load(const std::array<int, 4>& codes, int currentEdge) {
 void EdgeButtons::setCurrentEdge(int code) {
   current_ = code;
   for (int& c : codes_) {
-    if (code == 0) c = 0;
-    else if (c != 0) c = code;
+    if (code == 0)
+      c = 0;
+    else if (c != 0)
+      c = code;
   }
 }
 
@@ -49,8 +51,7 @@ void EdgeButtons::setPressed(int side, bool pressed) {
 
 // ---- Colours ----
 
-ColoursDialog::ColoursDialog(const MapColours& colours, QWidget* parent)
-    : QDialog(parent), colours_(colours) {
+ColoursDialog::ColoursDialog(const MapColours& colours, QWidget* parent) : QDialog(parent), colours_(colours) {
   setWindowTitle(QStringLiteral("Дополнительные настройки"));
   auto* layout = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
@@ -77,8 +78,8 @@ ColoursDialog::ColoursDialog(const MapColours& colours, QWidget* parent)
 void ColoursDialog::paintSwatches() {
   const std::int32_t values[5] = {colours_.sheet, colours_.detal, colours_.lost, colours_.scrap, colours_.mill};
   for (int i = 0; i < 5; ++i)
-    swatches_[i]->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid black;")
-                                    .arg(shell::toQColor(values[i]).name()));
+    swatches_[i]->setStyleSheet(
+        QStringLiteral("background-color: %1; border: 1px solid black;").arg(shell::toQColor(values[i]).name()));
 }
 
 void ColoursDialog::pickColour(int swatch) {
@@ -199,8 +200,7 @@ QWidget* DefaultParamsDialog::buildEdges(const QList<MaterialChoice>& materials,
   edgeList_->setCurrentIndex(current);
   g->addWidget(edgeList_, 3, 1, 1, 2);
   v->addWidget(edgeBox);
-  edgeButtons_.load({base_.lBorder, base_.rBorder, base_.tBorder, base_.bBorder},
-                    edgeList_->currentData().toInt());
+  edgeButtons_.load({base_.lBorder, base_.rBorder, base_.tBorder, base_.bBorder}, edgeList_->currentData().toInt());
   syncSideButtons();
   connect(edgeList_, &QComboBox::currentIndexChanged, this, [this] {
     edgeButtons_.setCurrentEdge(edgeList_->currentData().toInt());
@@ -264,8 +264,8 @@ QWidget* DefaultParamsDialog::buildResults() {
   fh->addWidget(fontSample_, 1);
   auto* change = new QPushButton(QStringLiteral("Изменить"), font);
   connect(change, &QPushButton::clicked, this, [this] {
-    shell::FontKeys k{fontName_.toStdString(), fontColor_, fontSize_, fontCharset_,
-                      fontBold_, fontItalic_, fontUnderline_, fontStrikeOut_};
+    shell::FontKeys k{fontName_.toStdString(), fontColor_,    fontSize_, fontCharset_, fontBold_, fontItalic_,
+                      fontUnderline_,          fontStrikeOut_};
     bool ok = false;
     const QFont f = QFontDialog::getFont(&ok, shell::toQFont(k), this);
     if (!ok) return;
@@ -285,8 +285,8 @@ QWidget* DefaultParamsDialog::buildResults() {
 }
 
 void DefaultParamsDialog::updateFontSample() {
-  shell::FontKeys k{fontName_.toStdString(), fontColor_, fontSize_, fontCharset_,
-                    fontBold_, fontItalic_, fontUnderline_, fontStrikeOut_};
+  shell::FontKeys k{fontName_.toStdString(), fontColor_,    fontSize_, fontCharset_, fontBold_, fontItalic_,
+                    fontUnderline_,          fontStrikeOut_};
   fontSample_->setFont(shell::toQFont(k));
   QPalette pal = fontSample_->palette();
   pal.setColor(QPalette::WindowText, shell::toQColor(fontColor_));

@@ -56,9 +56,10 @@ SheetStockLookup stockOf(warehouse::TModule& module) {
 // ---- Model ----
 
 LayoutOptionsModel::LayoutOptionsModel(ini::IniFile& settings, std::filesystem::path workFile,
-                                       std::vector<LayoutMaterial> materials,
-                                       std::function<std::string(int)> remarkOf)
-    : settings_(settings), workPath_(std::move(workFile)), materials_(std::move(materials)),
+                                       std::vector<LayoutMaterial> materials, std::function<std::string(int)> remarkOf)
+    : settings_(settings),
+      workPath_(std::move(workFile)),
+      materials_(std::move(materials)),
       remarkOf_(std::move(remarkOf)) {}
 
 LayoutOptionsModel::~LayoutOptionsModel() = default;
@@ -66,8 +67,7 @@ LayoutOptionsModel::~LayoutOptionsModel() = default;
 void LayoutOptionsModel::open() {
   std::error_code ec;
   std::filesystem::remove(workPath_, ec);
-  if (std::filesystem::exists(workPath_))
-    throw ini::IniError("не удалось удалить файл " + workPath_.string());
+  if (std::filesystem::exists(workPath_)) throw ini::IniError("не удалось удалить файл " + workPath_.string());
   work_ = std::make_unique<ini::IniFile>(workPath_);
   work_->batch([&] {
     for (const LayoutMaterial& m : materials_) {
@@ -79,9 +79,7 @@ void LayoutOptionsModel::open() {
   });
 }
 
-OptimRecord LayoutOptionsModel::read(int code) const {
-  return work_ ? readOptim(*work_, code) : OptimRecord{};
-}
+OptimRecord LayoutOptionsModel::read(int code) const { return work_ ? readOptim(*work_, code) : OptimRecord{}; }
 
 void LayoutOptionsModel::write(int code, OptimRecord record) {
   record.stock = 0;
@@ -136,8 +134,7 @@ void LayoutOptionsModel::autoSize(const SheetStockLookup& stock) {
 std::optional<QString> LayoutOptionsModel::accept(const SheetStockLookup& stock) {
   settings_.batch([&] {
     for (const std::string& section : work_->sections())
-      for (const auto& [key, value] : work_->readSectionValues(section))
-        settings_.writeString(section, key, value);
+      for (const auto& [key, value] : work_->readSectionValues(section)) settings_.writeString(section, key, value);
   });
   std::optional<QString> missing;
   work_->batch([&] {
@@ -146,10 +143,11 @@ std::optional<QString> LayoutOptionsModel::accept(const SheetStockLookup& stock)
       if (!r.enabled || !r.stockControl) continue;
       const auto many = stock.stock ? stock.stock(m.code, r.length, r.width) : std::nullopt;
       if (!many || *many == 0) {
-        missing = QStringLiteral("ВНИМАНИЕ!\rРазложение невозможно!\r\rЛисты <%1> размером %2x%3 на складе отсутствуют.")
-                      .arg(m.name)
-                      .arg(r.length)
-                      .arg(r.width);
+        missing =
+            QStringLiteral("ВНИМАНИЕ!\rРазложение невозможно!\r\rЛисты <%1> размером %2x%3 на складе отсутствуют.")
+                .arg(m.name)
+                .arg(r.length)
+                .arg(r.width);
         return;
       }
       r.stock = *many;
@@ -273,8 +271,8 @@ LayoutOptionsDialog::LayoutOptionsDialog(LayoutOptionsModel& model, SheetStockLo
   body->addWidget(right_, 1);
   layout->addLayout(body, 1);
 
-  dependents_ = {sheet, length_, width_, useScraps_, stockControl_, depth_, search, alg, remark_,
-                 depthAll, searchAll, algAll, remarkAll};
+  dependents_ = {sheet, length_, width_,   useScraps_, stockControl_, depth_,   search,
+                 alg,   remark_, depthAll, searchAll,  algAll,        remarkAll};
   connect(enabled_, &QCheckBox::toggled, this, [this] {
     updateEnabled();
     updateIcon(shownRow_);
@@ -446,8 +444,8 @@ bool editLayoutOptions(const std::vector<LayoutMaterial>& materials, QWidget* pa
   shell::AppContext* c = shell::AppContext::current();
   if (!c) return false;
   shell::Settings& settings = c->settings();
-  LayoutOptionsModel model(settings.ini(), c->root().path(QStringLiteral("Kroyna.tmp")).toStdString(),
-                           materials, [&settings](int code) { return settings.remark(code); });
+  LayoutOptionsModel model(settings.ini(), c->root().path(QStringLiteral("Kroyna.tmp")).toStdString(), materials,
+                           [&settings](int code) { return settings.remark(code); });
   try {
     model.open();
   } catch (const std::exception& e) {

@@ -54,8 +54,8 @@ class LayoutOptionsModel {
  public:
   // `settings` is Kroyna.ini, `workFile` the path of Kroyna.tmp, `remarkOf`
   // the remark of a material's maps (empty when none).
-  LayoutOptionsModel(ini::IniFile& settings, std::filesystem::path workFile,
-                     std::vector<LayoutMaterial> materials, std::function<std::string(int)> remarkOf);
+  LayoutOptionsModel(ini::IniFile& settings, std::filesystem::path workFile, std::vector<LayoutMaterial> materials,
+                     std::function<std::string(int)> remarkOf);
   ~LayoutOptionsModel();
 
   // Deletes the work file and writes every material's options into it
@@ -105,10 +105,10 @@ class LayoutOptionsDialog : public QDialog {
   int shownCode() const { return shownCode_; }
 
   // Buttons.
-  void chooseFromStock();   // "&База листов"
-  void autoSize();          // "&Авто - размер листов"
-  void openDefaults();      // "&Параметры"
-  void accept() override;   // "&Да"
+  void chooseFromStock();  // "&База листов"
+  void autoSize();         // "&Авто - размер листов"
+  void openDefaults();     // "&Параметры"
+  void accept() override;  // "&Да"
 
   // For tests and the run driver: how "&База листов" chooses a sheet and
   // how "&Параметры" opens the defaults (the program's dialogs by default).

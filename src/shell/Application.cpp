@@ -106,8 +106,7 @@ int runApplication(int argc, char** argv) {
   window.setStartupFiles(args);
   context.setMainWindow(&window);
   installSubsystems(context);
-  QObject::connect(&window, &MainWindow::firstShown, &context, &AppContext::mainWindowShown,
-                   Qt::QueuedConnection);
+  QObject::connect(&window, &MainWindow::firstShown, &context, &AppContext::mainWindowShown, Qt::QueuedConnection);
   QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
     if (window.isMinimized()) window.showNormal();
     window.show();

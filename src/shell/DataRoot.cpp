@@ -12,10 +12,9 @@ namespace kroyna::shell {
 
 const QStringList& DataRoot::workingFolders() {
   static const QStringList folders = {
-      QStringLiteral("Pattern"),     QStringLiteral("Catalog"), QStringLiteral("Sheets"),
-      QStringLiteral("Detals"),      QStringLiteral("Groups"),  QStringLiteral("Maps"),
-      QStringLiteral("Export"),      QStringLiteral("Temp"),    QStringLiteral("Constructor"),
-      QStringLiteral("Warehouse"),   QStringLiteral("AutoRun"), QStringLiteral("Reports"),
+      QStringLiteral("Pattern"),     QStringLiteral("Catalog"),   QStringLiteral("Sheets"),  QStringLiteral("Detals"),
+      QStringLiteral("Groups"),      QStringLiteral("Maps"),      QStringLiteral("Export"),  QStringLiteral("Temp"),
+      QStringLiteral("Constructor"), QStringLiteral("Warehouse"), QStringLiteral("AutoRun"), QStringLiteral("Reports"),
   };
   return folders;
 }
@@ -76,14 +75,13 @@ std::optional<QString> DataRoot::prepare(const QString& shippedData) const {
   const QString shown = QDir::toNativeSeparators(root_);
   QDir dir;
   if (!dir.mkpath(root_))
-    return QStringLiteral("Не удалось создать папку данных программы %1: нет доступа или путь занят файлом.").arg(shown);
-  if (!QFileInfo(root_).isDir())
-    return QStringLiteral("Папка данных программы %1 не является папкой.").arg(shown);
+    return QStringLiteral("Не удалось создать папку данных программы %1: нет доступа или путь занят файлом.")
+        .arg(shown);
+  if (!QFileInfo(root_).isDir()) return QStringLiteral("Папка данных программы %1 не является папкой.").arg(shown);
   {
     QTemporaryFile probe(root_ + QStringLiteral("/.write-test-XXXXXX"));
     if (!probe.open())
-      return QStringLiteral("Нет доступа на запись в папку данных программы %1: %2")
-          .arg(shown, probe.errorString());
+      return QStringLiteral("Нет доступа на запись в папку данных программы %1: %2").arg(shown, probe.errorString());
   }
   for (const QString& name : workingFolders()) {
     const QString p = path(name);
@@ -132,7 +130,8 @@ std::optional<QString> DataRoot::installExample(const QString& exampleFolder) co
       removeCopies();
       QFile::remove(partial);
       return QStringLiteral("Не удалось скопировать файл %1 в папку %2.")
-          .arg(QDir::toNativeSeparators(source.filePath(f)), QDir::toNativeSeparators(QFileInfo(target).absolutePath()));
+          .arg(QDir::toNativeSeparators(source.filePath(f)),
+               QDir::toNativeSeparators(QFileInfo(target).absolutePath()));
     }
     QFile::setPermissions(partial, QFile::permissions(partial) | QFileDevice::WriteOwner);
     copied << f;
@@ -141,7 +140,8 @@ std::optional<QString> DataRoot::installExample(const QString& exampleFolder) co
     if (!QFile::rename(path(f) + QStringLiteral(".part"), path(f))) {
       removeCopies();
       return QStringLiteral("Не удалось скопировать файл %1 в папку %2.")
-          .arg(QDir::toNativeSeparators(source.filePath(f)), QDir::toNativeSeparators(QFileInfo(path(f)).absolutePath()));
+          .arg(QDir::toNativeSeparators(source.filePath(f)),
+               QDir::toNativeSeparators(QFileInfo(path(f)).absolutePath()));
     }
   }
   return std::nullopt;
@@ -174,8 +174,14 @@ QString resolveStoredPath(const QString& stored) {
       const QStringList entries = QDir(current).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
       QString match;
       for (const QString& e : entries)
-        if (e.compare(name, Qt::CaseInsensitive) == 0) { match = e; break; }
-      if (match.isEmpty()) lost = true; else name = match;
+        if (e.compare(name, Qt::CaseInsensitive) == 0) {
+          match = e;
+          break;
+        }
+      if (match.isEmpty())
+        lost = true;
+      else
+        name = match;
     }
     current += QLatin1Char('/') + name;
     if (!result.isEmpty() && !result.endsWith(QLatin1Char('/'))) result += QLatin1Char('/');

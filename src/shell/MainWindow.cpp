@@ -5,9 +5,9 @@
 #include "shell/DataRoot.h"
 #include "shell/Messages.h"
 #include "shell/PageParamsDialog.h"
-#include "shell/WindowPlacement.h"
 #include "shell/Settings.h"
 #include "shell/WindowList.h"
+#include "shell/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,8 +42,10 @@ const CommandDef kCommands[] = {
     {"group.save", "Сохранить", "Ctrl+S", "Сохранить базу деталей", false},
     {"group.saveAs", "Сохранить как ...", "Shift+Ctrl+S", "Сохранить базу деталей под другим именем", false},
     {"group.replaceMaterial", "Заменить материал", nullptr, "Заменить материал деталей базы", false},
-    {"group.importTab", "... из файла с разделителями табуляциями", nullptr, "Импорт деталей из текстового файла", false},
-    {"group.importConstructor", "... из конструкторского модуля", nullptr, "Импорт деталей из конструкторского модуля", false},
+    {"group.importTab", "... из файла с разделителями табуляциями", nullptr, "Импорт деталей из текстового файла",
+     false},
+    {"group.importConstructor", "... из конструкторского модуля", nullptr, "Импорт деталей из конструкторского модуля",
+     false},
     {"group.import1x", "... баз деталей версий 1.x", nullptr, "Импорт баз деталей версий 1.x", false},
     {"group.import2x", "... баз деталей версий 2.x", nullptr, "Импорт баз деталей версий 2.x", false},
     {"group.exportTab", "... в файл с разделителями табуляциями", nullptr, "Экспорт деталей в текстовый файл", false},
@@ -86,8 +88,8 @@ const CommandDef kCommands[] = {
     {"set.detalNames", "Названия деталей", nullptr, "Список названий деталей", false},
     {"set.autoCheckSheets", "Автопроверка наличия листов", nullptr,
      "Проверять количество стандартных листов при запуске и выходе", true},
-    {"set.autoScrapsMark", "Автоматическая маркировка остатков", nullptr,
-     "Давать новым остаткам имена автоматически", true},
+    {"set.autoScrapsMark", "Автоматическая маркировка остатков", nullptr, "Давать новым остаткам имена автоматически",
+     true},
     {"set.page", "Параметры страницы", nullptr, "Поля страницы отчетов", false},
     {"set.printer", "Параметры принтера", nullptr, "Настройка принтера", false},
     {"set.toolbar", "Стандартная", nullptr, "Показать или скрыть панель инструментов", true},
@@ -306,8 +308,9 @@ void MainWindow::attachOwnCommands() {
   QAction* check = command(QStringLiteral("set.autoCheckSheets"));
   check->setChecked(settings_.ini().readBool("Default", "CheckStdSheetsQuantity", false));
   check->setEnabled(true);
-  connect(check, &QAction::toggled, this,
-          [this](bool on) { writeSetting([&] { settings_.ini().writeBool("Default", "CheckStdSheetsQuantity", on); }); });
+  connect(check, &QAction::toggled, this, [this](bool on) {
+    writeSetting([&] { settings_.ini().writeBool("Default", "CheckStdSheetsQuantity", on); });
+  });
 
   QAction* mark = command(QStringLiteral("set.autoScrapsMark"));
   mark->setChecked(settings_.ini().readBool("Default", "AutoScrapsMark", false));

@@ -73,9 +73,7 @@ MsgResult showMessage(const QString& text, MsgIcon icon, MsgButtons buttons, QWi
   }
 }
 
-void showError(const QString& text, QWidget* parent) {
-  showMessage(text, MsgIcon::Error, MsgButtons::Ok, parent);
-}
+void showError(const QString& text, QWidget* parent) { showMessage(text, MsgIcon::Error, MsgButtons::Ok, parent); }
 
 void showInformation(const QString& text, QWidget* parent) {
   showMessage(text, MsgIcon::Information, MsgButtons::Ok, parent);

@@ -19,8 +19,7 @@ int clampDigits(int d) { return std::clamp(d, 0, 10); }
 Settings::Settings(std::filesystem::path file) : ini_(std::move(file)) {
   upgradeSettings(ini_);
   reread();
-  ini_.writeBool(kDefault, "CheckStdSheetsQuantity",
-                 ini_.readBool(kDefault, "CheckStdSheetsQuantity", false));
+  ini_.writeBool(kDefault, "CheckStdSheetsQuantity", ini_.readBool(kDefault, "CheckStdSheetsQuantity", false));
 }
 
 void Settings::reread() {

@@ -14,16 +14,13 @@ namespace {
 
 // Keys of the per-material sections of layout version 1.
 constexpr std::array<const char*, 27> kOldKeys = {
-    "MarkNumbering", "MarkPrefix",   "MarkSuffix",       "MarkMaxNumber",  "CheckLogicSumma",
-    "CheckLength",   "Length",       "CheckHeight",      "Height",         "CheckSquare",
-    "Square",        "CheckSquareWidth", "SquareWidth",  "CheckSquareHeight", "SquareHeight",
-    "Enabled",       "SheetWidth",   "SheetHeight",      "UseScraps",      "Standart",
-    "ExSearch",      "AlgorithmNumber", "DefQuantity",   "Algorithm",      "Remark",
-    "OneDimOpt",     "MinSheetsQuantity"};
+    "MarkNumbering", "MarkPrefix",        "MarkSuffix",       "MarkMaxNumber",   "CheckLogicSumma", "CheckLength",
+    "Length",        "CheckHeight",       "Height",           "CheckSquare",     "Square",          "CheckSquareWidth",
+    "SquareWidth",   "CheckSquareHeight", "SquareHeight",     "Enabled",         "SheetWidth",      "SheetHeight",
+    "UseScraps",     "Standart",          "ExSearch",         "AlgorithmNumber", "DefQuantity",     "Algorithm",
+    "Remark",        "OneDimOpt",         "MinSheetsQuantity"};
 
-bool isMaterialSection(const std::string& name) {
-  return text::toUpperUtf8(name).rfind("MATERIAL", 0) == 0;
-}
+bool isMaterialSection(const std::string& name) { return text::toUpperUtf8(name).rfind("MATERIAL", 0) == 0; }
 
 bool hasOldKeys(const ini::IniFile& ini, const std::string& section) {
   for (const char* k : kOldKeys)
@@ -41,19 +38,30 @@ void convertMaterialSection(ini::IniFile& ini, const std::string& s) {
 
   ini::CommaList scrap;
   scrap.add(b("CheckLogicSumma"))
-      .add(b("CheckLength")).add(i("Length"))
-      .add(b("CheckHeight")).add(i("Height"))
-      .add(b("CheckSquare")).add(i("Square"))
-      .add(b("CheckSquareWidth")).add(i("SquareWidth"))
-      .add(b("CheckSquareHeight")).add(i("SquareHeight"))
+      .add(b("CheckLength"))
+      .add(i("Length"))
+      .add(b("CheckHeight"))
+      .add(i("Height"))
+      .add(b("CheckSquare"))
+      .add(i("Square"))
+      .add(b("CheckSquareWidth"))
+      .add(i("SquareWidth"))
+      .add(b("CheckSquareHeight"))
+      .add(i("SquareHeight"))
       .add(1);
 
   ini::CommaList optim;
   optim.add(b("Enabled", true))
-      .add(i("SheetWidth")).add(i("SheetHeight"))
-      .add(b("UseScraps")).add(b("Standart"))
-      .add(i("ExSearch")).add(i("AlgorithmNumber")).add(i("DefQuantity")).add(i("Algorithm"))
-      .add(str("Remark")).add(b("OneDimOpt"));
+      .add(i("SheetWidth"))
+      .add(i("SheetHeight"))
+      .add(b("UseScraps"))
+      .add(b("Standart"))
+      .add(i("ExSearch"))
+      .add(i("AlgorithmNumber"))
+      .add(i("DefQuantity"))
+      .add(i("Algorithm"))
+      .add(str("Remark"))
+      .add(b("OneDimOpt"));
 
   ini::CommaList wh;
   wh.add(i("MinSheetsQuantity"));

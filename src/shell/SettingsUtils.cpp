@@ -26,36 +26,36 @@ std::string key(std::string_view prefix, std::string_view suffix) {
 QColor paletteColour(int index) {
   const QPalette pal = QGuiApplication::palette();
   switch (index) {
-    case 0: return pal.color(QPalette::Mid);                     // scroll bar
-    case 1: return pal.color(QPalette::Dark);                    // desktop
-    case 2: return pal.color(QPalette::Highlight);               // active caption
+    case 0: return pal.color(QPalette::Mid);        // scroll bar
+    case 1: return pal.color(QPalette::Dark);       // desktop
+    case 2: return pal.color(QPalette::Highlight);  // active caption
     case 3: return pal.color(QPalette::Inactive, QPalette::Highlight);
-    case 4: return pal.color(QPalette::Window);                  // menu
-    case 5: return pal.color(QPalette::Base);                    // window background
-    case 6: return pal.color(QPalette::Shadow);                  // window frame
-    case 7: return pal.color(QPalette::WindowText);              // menu text
-    case 8: return pal.color(QPalette::Text);                    // window text
-    case 9: return pal.color(QPalette::HighlightedText);         // caption text
-    case 10: return pal.color(QPalette::Window);                 // active border
-    case 11: return pal.color(QPalette::Window);                 // inactive border
-    case 12: return pal.color(QPalette::Dark);                   // workspace behind documents
+    case 4: return pal.color(QPalette::Window);           // menu
+    case 5: return pal.color(QPalette::Base);             // window background
+    case 6: return pal.color(QPalette::Shadow);           // window frame
+    case 7: return pal.color(QPalette::WindowText);       // menu text
+    case 8: return pal.color(QPalette::Text);             // window text
+    case 9: return pal.color(QPalette::HighlightedText);  // caption text
+    case 10: return pal.color(QPalette::Window);          // active border
+    case 11: return pal.color(QPalette::Window);          // inactive border
+    case 12: return pal.color(QPalette::Dark);            // workspace behind documents
     case 13: return pal.color(QPalette::Highlight);
     case 14: return pal.color(QPalette::HighlightedText);
-    case 15: return pal.color(QPalette::Button);                 // button face
-    case 16: return pal.color(QPalette::Mid);                    // button shadow
+    case 15: return pal.color(QPalette::Button);                    // button face
+    case 16: return pal.color(QPalette::Mid);                       // button shadow
     case 17: return pal.color(QPalette::Disabled, QPalette::Text);  // grey text
     case 18: return pal.color(QPalette::ButtonText);
     case 19: return pal.color(QPalette::Inactive, QPalette::HighlightedText);
-    case 20: return pal.color(QPalette::Light);                  // button highlight
-    case 21: return pal.color(QPalette::Shadow);                 // 3D dark shadow
-    case 22: return pal.color(QPalette::Midlight);               // 3D light
+    case 20: return pal.color(QPalette::Light);     // button highlight
+    case 21: return pal.color(QPalette::Shadow);    // 3D dark shadow
+    case 22: return pal.color(QPalette::Midlight);  // 3D light
     case 23: return pal.color(QPalette::ToolTipText);
     case 24: return pal.color(QPalette::ToolTipBase);
-    case 26: return pal.color(QPalette::Link);                   // hot-tracked item
+    case 26: return pal.color(QPalette::Link);  // hot-tracked item
     case 27: return pal.color(QPalette::Highlight);
     case 28: return pal.color(QPalette::Inactive, QPalette::Highlight);
-    case 29: return pal.color(QPalette::Highlight);              // menu highlight
-    case 30: return pal.color(QPalette::Window);                 // menu bar
+    case 29: return pal.color(QPalette::Highlight);  // menu highlight
+    case 30: return pal.color(QPalette::Window);     // menu bar
     default: return pal.color(QPalette::Window);
   }
 }
@@ -65,19 +65,16 @@ QColor paletteColour(int index) {
 QColor toQColor(int32_t colour) {
   const auto u = static_cast<uint32_t>(colour);
   if ((u & 0xFF000000u) == 0x80000000u) return paletteColour(static_cast<int>(u & 0xFF));
-  return QColor(static_cast<int>(u & 0xFF), static_cast<int>((u >> 8) & 0xFF),
-                static_cast<int>((u >> 16) & 0xFF));
+  return QColor(static_cast<int>(u & 0xFF), static_cast<int>((u >> 8) & 0xFF), static_cast<int>((u >> 16) & 0xFF));
 }
 
 int32_t fromQColor(const QColor& colour) {
   const QColor c = colour.toRgb();
-  return static_cast<int32_t>(static_cast<uint32_t>(c.red()) |
-                              (static_cast<uint32_t>(c.green()) << 8) |
+  return static_cast<int32_t>(static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
                               (static_cast<uint32_t>(c.blue()) << 16));
 }
 
-int32_t readColour(const ini::IniFile& ini, std::string_view section, std::string_view key,
-                   int32_t def) {
+int32_t readColour(const ini::IniFile& ini, std::string_view section, std::string_view key, int32_t def) {
   if (!ini.keyExists(section, key)) return def;
   std::string s = ini.readString(section, key);
   std::string_view v(s);
@@ -90,13 +87,11 @@ int32_t readColour(const ini::IniFile& ini, std::string_view section, std::strin
   return static_cast<int32_t>(static_cast<uint32_t>(n));
 }
 
-void writeColour(ini::IniFile& ini, std::string_view section, std::string_view key,
-                 int32_t colour) {
+void writeColour(ini::IniFile& ini, std::string_view section, std::string_view key, int32_t colour) {
   ini.writeInt(section, key, colour);
 }
 
-FontKeys readFont(const ini::IniFile& ini, std::string_view section, std::string_view prefix,
-                  const FontKeys& def) {
+FontKeys readFont(const ini::IniFile& ini, std::string_view section, std::string_view prefix, const FontKeys& def) {
   FontKeys f;
   f.name = ini.readString(section, key(prefix, "_Name"), def.name);
   f.colour = readColour(ini, section, key(prefix, "_Color"), def.colour);
@@ -109,8 +104,7 @@ FontKeys readFont(const ini::IniFile& ini, std::string_view section, std::string
   return f;
 }
 
-void writeFont(ini::IniFile& ini, std::string_view section, std::string_view prefix,
-               const FontKeys& f) {
+void writeFont(ini::IniFile& ini, std::string_view section, std::string_view prefix, const FontKeys& f) {
   ini.batch([&] {
     ini.writeString(section, key(prefix, "_Name"), f.name);
     writeColour(ini, section, key(prefix, "_Color"), f.colour);
@@ -138,8 +132,7 @@ FontKeys fromQFont(const QFont& font, int32_t colour, int charset) {
   FontKeys f;
   f.name = font.family().toStdString();
   f.colour = colour;
-  f.size = font.pointSize() > 0 ? font.pointSize()
-                                : std::max(1, static_cast<int>(std::lround(font.pointSizeF())));
+  f.size = font.pointSize() > 0 ? font.pointSize() : std::max(1, static_cast<int>(std::lround(font.pointSizeF())));
   f.charset = charset;
   f.bold = font.bold();
   f.italic = font.italic();
@@ -148,14 +141,12 @@ FontKeys fromQFont(const QFont& font, int32_t colour, int charset) {
   return f;
 }
 
-BrushKeys readBrush(const ini::IniFile& ini, std::string_view section, std::string_view prefix,
-                    const BrushKeys& def) {
+BrushKeys readBrush(const ini::IniFile& ini, std::string_view section, std::string_view prefix, const BrushKeys& def) {
   return {readColour(ini, section, key(prefix, "_Color"), def.colour),
           ini.readInt(section, key(prefix, "_Style"), def.style)};
 }
 
-void writeBrush(ini::IniFile& ini, std::string_view section, std::string_view prefix,
-                const BrushKeys& b) {
+void writeBrush(ini::IniFile& ini, std::string_view section, std::string_view prefix, const BrushKeys& b) {
   ini.batch([&] {
     writeColour(ini, section, key(prefix, "_Color"), b.colour);
     ini.writeInt(section, key(prefix, "_Style"), b.style);
@@ -177,15 +168,13 @@ Qt::BrushStyle brushStyle(int code) {
 
 QBrush toQBrush(const BrushKeys& b) { return QBrush(toQColor(b.colour), brushStyle(b.style)); }
 
-PenKeys readPen(const ini::IniFile& ini, std::string_view section, std::string_view prefix,
-                const PenKeys& def) {
+PenKeys readPen(const ini::IniFile& ini, std::string_view section, std::string_view prefix, const PenKeys& def) {
   return {readColour(ini, section, key(prefix, "_Color"), def.colour),
           ini.readInt(section, key(prefix, "_Style"), def.style),
           ini.readInt(section, key(prefix, "_Width"), def.width)};
 }
 
-void writePen(ini::IniFile& ini, std::string_view section, std::string_view prefix,
-              const PenKeys& p) {
+void writePen(ini::IniFile& ini, std::string_view section, std::string_view prefix, const PenKeys& p) {
   ini.batch([&] {
     writeColour(ini, section, key(prefix, "_Color"), p.colour);
     ini.writeInt(section, key(prefix, "_Style"), p.style);
@@ -211,8 +200,8 @@ QPen toQPen(const PenKeys& p) {
   return pen;
 }
 
-std::vector<int> readColumnWidths(const ini::IniFile& ini, std::string_view section,
-                                  std::string_view viewName, std::vector<int> current) {
+std::vector<int> readColumnWidths(const ini::IniFile& ini, std::string_view section, std::string_view viewName,
+                                  std::vector<int> current) {
   const std::string prefix = key(viewName, "_Width");
   for (std::size_t i = 0; i < current.size(); ++i) {
     const int w = ini.readInt(section, prefix + std::to_string(i), current[i]);
@@ -225,13 +214,12 @@ void writeColumnWidths(ini::IniFile& ini, std::string_view section, std::string_
                        const std::vector<int>& widths) {
   const std::string prefix = key(viewName, "_Width");
   ini.batch([&] {
-    for (std::size_t i = 0; i < widths.size(); ++i)
-      ini.writeInt(section, prefix + std::to_string(i), widths[i]);
+    for (std::size_t i = 0; i < widths.size(); ++i) ini.writeInt(section, prefix + std::to_string(i), widths[i]);
   });
 }
 
-void readColumnWidths(const ini::IniFile& ini, std::string_view section,
-                      std::string_view viewName, QHeaderView& header) {
+void readColumnWidths(const ini::IniFile& ini, std::string_view section, std::string_view viewName,
+                      QHeaderView& header) {
   std::vector<int> widths;
   for (int i = 0; i < header.count(); ++i) widths.push_back(header.sectionSize(i));
   widths = readColumnWidths(ini, section, viewName, std::move(widths));
@@ -283,8 +271,7 @@ std::string formatScaled(double value, int divExp, int digits) {
     return buf;
   }
   const long long q = std::llround(rounded);
-  const unsigned long long mag = q < 0 ? 0ULL - static_cast<unsigned long long>(q)
-                                       : static_cast<unsigned long long>(q);
+  const unsigned long long mag = q < 0 ? 0ULL - static_cast<unsigned long long>(q) : static_cast<unsigned long long>(q);
   unsigned long long pow = 1;
   for (int i = 0; i < digits; ++i) pow *= 10;
   std::string out = q < 0 ? "-" : "";
@@ -302,13 +289,9 @@ std::string formatScaled(double value, int divExp, int digits) {
 
 std::string formatFixed(double value, int digits) { return formatScaled(value, 0, digits); }
 
-QString formatLength(double mm, int lenDigits) {
-  return QString::fromStdString(formatScaled(mm, 3, lenDigits));
-}
+QString formatLength(double mm, int lenDigits) { return QString::fromStdString(formatScaled(mm, 3, lenDigits)); }
 
-QString formatArea(double mm2, int sqrDigits) {
-  return QString::fromStdString(formatScaled(mm2, 6, sqrDigits));
-}
+QString formatArea(double mm2, int sqrDigits) { return QString::fromStdString(formatScaled(mm2, 6, sqrDigits)); }
 
 double textToFloat(std::string_view text) { return ini::parseFloat(text, 0.0); }
 
@@ -323,8 +306,7 @@ QString normalizeFolder(const QString& text) {
 }
 
 std::string normalizeFolder(std::string_view text) {
-  return normalizeFolder(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())))
-      .toStdString();
+  return normalizeFolder(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))).toStdString();
 }
 
 int randomUnusedCode(int limit, const std::function<bool(int)>& isUsed) {
@@ -343,8 +325,7 @@ int randomUnusedCode(int limit, const std::function<bool(int)>& isUsed) {
     const int code = 1 + (start - 1 + i) % range;
     if (!isUsed(code)) return code;
   }
-  throw std::runtime_error("Нет свободного кода: заняты все коды от 1 до " +
-                           std::to_string(limit - 1) + ".");
+  throw std::runtime_error("Нет свободного кода: заняты все коды от 1 до " + std::to_string(limit - 1) + ".");
 }
 
 }  // namespace kroyna::shell

@@ -37,10 +37,8 @@ int32_t fromQColor(const QColor& colour);
 
 // Also accepts a colour written unsigned (0..4294967295); otherwise as
 // IniFile::readInt.
-int32_t readColour(const ini::IniFile& ini, std::string_view section, std::string_view key,
-                   int32_t def);
-void writeColour(ini::IniFile& ini, std::string_view section, std::string_view key,
-                 int32_t colour);
+int32_t readColour(const ini::IniFile& ini, std::string_view section, std::string_view key, int32_t def);
+void writeColour(ini::IniFile& ini, std::string_view section, std::string_view key, int32_t colour);
 
 // ---- Font, brush and pen keys under a prefix -------------------------
 // Font: prefix + "_Name", "_Color", "_Size" (points), "_Charset",
@@ -53,10 +51,8 @@ struct FontKeys {
   bool bold = false, italic = false, underline = false, strikeOut = false;
   bool operator==(const FontKeys&) const = default;
 };
-FontKeys readFont(const ini::IniFile& ini, std::string_view section, std::string_view prefix,
-                  const FontKeys& def = {});
-void writeFont(ini::IniFile& ini, std::string_view section, std::string_view prefix,
-               const FontKeys& font);
+FontKeys readFont(const ini::IniFile& ini, std::string_view section, std::string_view prefix, const FontKeys& def = {});
+void writeFont(ini::IniFile& ini, std::string_view section, std::string_view prefix, const FontKeys& font);
 QFont toQFont(const FontKeys& font);
 // Colour and character set are not part of a QFont: they are given.
 FontKeys fromQFont(const QFont& font, int32_t colour, int charset = 204);
@@ -71,8 +67,7 @@ struct BrushKeys {
 };
 BrushKeys readBrush(const ini::IniFile& ini, std::string_view section, std::string_view prefix,
                     const BrushKeys& def = {});
-void writeBrush(ini::IniFile& ini, std::string_view section, std::string_view prefix,
-                const BrushKeys& brush);
+void writeBrush(ini::IniFile& ini, std::string_view section, std::string_view prefix, const BrushKeys& brush);
 // An unknown style code draws solid.
 QBrush toQBrush(const BrushKeys& brush);
 Qt::BrushStyle brushStyle(int code);
@@ -85,10 +80,8 @@ struct PenKeys {
   int width = 1;
   bool operator==(const PenKeys&) const = default;
 };
-PenKeys readPen(const ini::IniFile& ini, std::string_view section, std::string_view prefix,
-                const PenKeys& def = {});
-void writePen(ini::IniFile& ini, std::string_view section, std::string_view prefix,
-              const PenKeys& pen);
+PenKeys readPen(const ini::IniFile& ini, std::string_view section, std::string_view prefix, const PenKeys& def = {});
+void writePen(ini::IniFile& ini, std::string_view section, std::string_view prefix, const PenKeys& pen);
 // An unknown style code draws solid; a width below 1 draws 1 pixel wide.
 QPen toQPen(const PenKeys& pen);
 Qt::PenStyle penStyle(int code);
@@ -96,12 +89,12 @@ Qt::PenStyle penStyle(int code);
 // ---- List-view column widths -----------------------------------------
 // Key: view name + "_Width" + column number from 0. A missing or negative
 // width keeps the column's current width.
-std::vector<int> readColumnWidths(const ini::IniFile& ini, std::string_view section,
-                                  std::string_view viewName, std::vector<int> current);
+std::vector<int> readColumnWidths(const ini::IniFile& ini, std::string_view section, std::string_view viewName,
+                                  std::vector<int> current);
 void writeColumnWidths(ini::IniFile& ini, std::string_view section, std::string_view viewName,
                        const std::vector<int>& widths);
-void readColumnWidths(const ini::IniFile& ini, std::string_view section,
-                      std::string_view viewName, QHeaderView& header);
+void readColumnWidths(const ini::IniFile& ini, std::string_view section, std::string_view viewName,
+                      QHeaderView& header);
 void writeColumnWidths(ini::IniFile& ini, std::string_view section, std::string_view viewName,
                        const QHeaderView& header);
 

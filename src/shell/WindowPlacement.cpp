@@ -14,9 +14,7 @@ namespace {
 constexpr const char* kForm = "Main_Form";
 constexpr const char* kToolBar = "tbar97Standart";
 
-QByteArray decode(const std::string& text) {
-  return QByteArray::fromBase64(QByteArray::fromStdString(text));
-}
+QByteArray decode(const std::string& text) { return QByteArray::fromBase64(QByteArray::fromStdString(text)); }
 
 std::string encode(const QByteArray& bytes) { return bytes.toBase64().toStdString(); }
 

@@ -123,8 +123,7 @@ ScrapCriteria ScrapParamsDialog::criteria() const {
 
 // ---- Date filter ----
 
-DateFilterDialog::DateFilterDialog(const QString& from, const QString& to, QWidget* parent)
-    : QDialog(parent) {
+DateFilterDialog::DateFilterDialog(const QString& from, const QString& to, QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Фильтр"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("Показывать отходы, внесённые в базу отходов"), this));
@@ -143,8 +142,8 @@ DateFilterDialog::DateFilterDialog(const QString& from, const QString& to, QWidg
   showAll_ = new QCheckBox(QStringLiteral("Показать все отходы"), this);
   layout->addWidget(showAll_);
   connect(showAll_, &QCheckBox::toggled, this, [this](bool on) {
-    for (QWidget* w : {static_cast<QWidget*>(from_), static_cast<QWidget*>(to_),
-                       static_cast<QWidget*>(fromLabel_), static_cast<QWidget*>(toLabel_)})
+    for (QWidget* w : {static_cast<QWidget*>(from_), static_cast<QWidget*>(to_), static_cast<QWidget*>(fromLabel_),
+                       static_cast<QWidget*>(toLabel_)})
       w->setEnabled(!on);
   });
   addOkCancel(this, layout);
@@ -166,8 +165,8 @@ DatePickDialog::DatePickDialog(const QDate& date, QWidget* parent) : QDialog(par
   top->addWidget(year_);
   top->addWidget(new QLabel(QStringLiteral("месяц"), this));
   month_ = new QComboBox(this);
-  for (const char* m : {"январь", "февраль", "март", "апрель", "май", "июнь", "июль", "август",
-                        "сентябрь", "октябрь", "ноябрь", "декабрь"})
+  for (const char* m : {"январь", "февраль", "март", "апрель", "май", "июнь", "июль", "август", "сентябрь", "октябрь",
+                        "ноябрь", "декабрь"})
     month_->addItem(QString::fromUtf8(m));
   top->addWidget(month_);
   layout->addLayout(top);

@@ -26,8 +26,7 @@ namespace kroyna::warehouse {
 class ScrapParamsDialog : public QDialog {
   Q_OBJECT
  public:
-  ScrapParamsDialog(const QString& materialName, const ScrapCriteria& criteria,
-                    QWidget* parent = nullptr);
+  ScrapParamsDialog(const QString& materialName, const ScrapCriteria& criteria, QWidget* parent = nullptr);
   // The values as "&Да" stores them: mm fields cut to whole numbers, the
   // area m² × 1 000 000 cut, joint mode off.
   ScrapCriteria criteria() const;

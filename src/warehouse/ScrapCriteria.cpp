@@ -65,9 +65,8 @@ ScrapCriteria parseScrapCriteria(std::string_view text) {
 
 std::string formatScrapCriteria(const ScrapCriteria& c) {
   return ini::joinCommaList({flag(c.joint), flag(c.lengthOn), std::to_string(c.p1), flag(c.widthOn),
-                             std::to_string(c.p2), flag(c.areaOn), std::to_string(c.area),
-                             flag(c.lengthLimitOn), std::to_string(c.p3), flag(c.widthLimitOn),
-                             std::to_string(c.p4), flag(c.cleanUp)});
+                             std::to_string(c.p2), flag(c.areaOn), std::to_string(c.area), flag(c.lengthLimitOn),
+                             std::to_string(c.p3), flag(c.widthLimitOn), std::to_string(c.p4), flag(c.cleanUp)});
 }
 
 bool isWaste(const ScrapCriteria& c, std::int32_t length, std::int32_t width) {

@@ -15,8 +15,7 @@ const char* const kScrapTitles[] = {"Шифр", "Длина", "Ширина", "�
 
 }  // namespace
 
-StockGridModel::StockGridModel(TModule& module, StockKind kind, std::function<int()> newRowCode,
-                               QObject* parent)
+StockGridModel::StockGridModel(TModule& module, StockKind kind, std::function<int()> newRowCode, QObject* parent)
     : QAbstractTableModel(parent), module_(module), kind_(kind), newRowCode_(std::move(newRowCode)) {
   connect(&module_, &TModule::viewsReset, this, &StockGridModel::reload);
   reload();
@@ -64,10 +63,10 @@ QVariant StockGridModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::TextAlignmentRole) {
     const int c = index.column();
     const bool number = c != 0 && c != matNameColumn() && c != dateColumn();
-    return kind_ == StockKind::Sheets ? QVariant(c == matNameColumn() ? int(Qt::AlignLeft | Qt::AlignVCenter)
-                                                                      : int(Qt::AlignRight | Qt::AlignVCenter))
-                                      : QVariant(number ? int(Qt::AlignRight | Qt::AlignVCenter)
-                                                        : int(Qt::AlignLeft | Qt::AlignVCenter));
+    return kind_ == StockKind::Sheets
+               ? QVariant(c == matNameColumn() ? int(Qt::AlignLeft | Qt::AlignVCenter)
+                                               : int(Qt::AlignRight | Qt::AlignVCenter))
+               : QVariant(number ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignLeft | Qt::AlignVCenter));
   }
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
   const dbase::Table& t = module_.view(kind_);
@@ -93,8 +92,7 @@ QVariant StockGridModel::headerData(int section, Qt::Orientation orientation, in
 
 Qt::ItemFlags StockGridModel::flags(const QModelIndex& index) const {
   Qt::ItemFlags f = QAbstractTableModel::flags(index);
-  if (index.isValid() && index.column() != matNameColumn() && index.column() != codeColumn())
-    f |= Qt::ItemIsEditable;
+  if (index.isValid() && index.column() != matNameColumn() && index.column() != codeColumn()) f |= Qt::ItemIsEditable;
   return f;
 }
 

@@ -20,8 +20,7 @@ class StockGridModel : public QAbstractTableModel {
  public:
   // `newRowCode` gives the material of a row typed in (the selected
   // material, or `DefMaterial` while all materials are shown).
-  StockGridModel(TModule& module, StockKind kind, std::function<int()> newRowCode,
-                 QObject* parent = nullptr);
+  StockGridModel(TModule& module, StockKind kind, std::function<int()> newRowCode, QObject* parent = nullptr);
 
   StockKind kind() const { return kind_; }
   // Columns: sheets "Длина", "Ширина", "Количество", CODE (hidden),

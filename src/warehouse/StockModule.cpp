@@ -37,9 +37,7 @@ std::int32_t wholeOf(double v) {
   return static_cast<std::int32_t>(r);
 }
 
-std::int32_t rowInt(const Table& t, const char* field) {
-  return t.isNull(field) ? 0 : wholeOf(t.asDouble(field));
-}
+std::int32_t rowInt(const Table& t, const char* field) { return t.isNull(field) ? 0 : wholeOf(t.asDouble(field)); }
 
 }  // namespace
 
@@ -155,8 +153,7 @@ void TModule::save(StockKind kind) {
   Table& v = view(kind);
   if (v.isOpen()) v.flush();
   const fs::path work = workingCopy(kind);
-  if (!dbase::fileExists(work))
-    throw std::runtime_error("нет рабочей копии " + work.string());
+  if (!dbase::fileExists(work)) throw std::runtime_error("нет рабочей копии " + work.string());
   // copyOver writes a new file beside the stored table and renames it over
   // the old one: the stored stock is either the old one or the new one.
   dbase::copyOver(work, storedTable(kind));
@@ -241,10 +238,9 @@ void TModule::mergeOffcuts() {
   const fs::path scratch = scratchTable();
   try {
     dbase::createFromTemplate(patternFolder(), "Scraps.dbf", scratch);
-    Table grouped = dbase::groupBySum(
-        dbase::RowSource(work),
-        {dbase::key("Name"), dbase::key("Length"), dbase::key("Width"),
-         dbase::sum(col("Many"), "NewMany"), dbase::key("Code"), dbase::key("Date")});
+    Table grouped = dbase::groupBySum(dbase::RowSource(work),
+                                      {dbase::key("Name"), dbase::key("Length"), dbase::key("Width"),
+                                       dbase::sum(col("Many"), "NewMany"), dbase::key("Code"), dbase::key("Date")});
     dbase::insertSelect(scratch, dbase::RowSource(grouped));
     dbase::copyOver(scratch, work);
   } catch (...) {
@@ -292,8 +288,7 @@ CleanUpResult TModule::cleanUp(int code, const ScrapCriteria& c) {
   return result;
 }
 
-std::int32_t TModule::markOffcuts(const std::string& prefix, const std::string& suffix,
-                                  std::int32_t counter) {
+std::int32_t TModule::markOffcuts(const std::string& prefix, const std::string& suffix, std::int32_t counter) {
   if (!scraps_.isOpen()) return counter;
   postPending(StockKind::Scraps);
   // Codes in use per material, over the whole working copy (not only the
@@ -339,8 +334,7 @@ std::string TModule::nextMark(ini::IniFile& ini, int code) {
   MarkRecord mark = parseMarkRecord(ini.readString(section, "Mark"));
   std::set<std::string> used;
   {
-    Table names = dbase::select(dbase::RowSource(workingCopy(StockKind::Scraps)), {"NAME"},
-                                col("Code") == code);
+    Table names = dbase::select(dbase::RowSource(workingCopy(StockKind::Scraps)), {"NAME"}, col("Code") == code);
     for (bool ok = names.first(); ok; ok = names.next()) used.insert(trimmed(names.asString("NAME")));
   }
   const NextMark next = warehouse::nextMark(mark, [&](const std::string& n) { return used.count(n) > 0; });
@@ -352,12 +346,11 @@ std::string TModule::nextMark(ini::IniFile& ini, int code) {
   return next.name;
 }
 
-void TModule::bookInOffcut(const std::string& name, std::int32_t length, std::int32_t width,
-                           std::int32_t many, int code, const dbase::Date& date) {
+void TModule::bookInOffcut(const std::string& name, std::int32_t length, std::int32_t width, std::int32_t many,
+                           int code, const dbase::Date& date) {
   postPending(StockKind::Scraps);
-  dbase::insertValues(workingCopy(StockKind::Scraps),
-                      {dbase::Value(name), dbase::Value(length), dbase::Value(width), dbase::Value(many),
-                       dbase::Value(code), dbase::Value(date)});
+  dbase::insertValues(workingCopy(StockKind::Scraps), {dbase::Value(name), dbase::Value(length), dbase::Value(width),
+                                                       dbase::Value(many), dbase::Value(code), dbase::Value(date)});
   if (scraps_.isOpen()) scraps_.refresh();
   setChanged(StockKind::Scraps, true);
   emit viewsReset();
@@ -416,18 +409,17 @@ OffcutLabelRows TModule::offcutLabelRows() {
 Table TModule::stockList(StockKind kind, int code) {
   postPending(kind);
   const fs::path work = workingCopy(kind);
-  Table joined = dbase::join(dbase::RowSource(work), "a", dbase::RowSource(materials_.tablePath()), "m",
-                             "Code", "Code", dbase::JoinKind::Inner);
+  Table joined = dbase::join(dbase::RowSource(work), "a", dbase::RowSource(materials_.tablePath()), "m", "Code", "Code",
+                             dbase::JoinKind::Inner);
   Expr where;
   if (code != kAllMaterials) where = col("a.Code") == code;
   std::vector<std::string> columns;
   std::vector<dbase::OrderKey> order{{"m.Material"}};
   if (kind == StockKind::Sheets) {
-    columns = {"a.Length as LENGTH", "a.Width as WIDTH", "a.Many as MANY", "a.Code as CODE",
-               "m.Material as MatName"};
+    columns = {"a.Length as LENGTH", "a.Width as WIDTH", "a.Many as MANY", "a.Code as CODE", "m.Material as MatName"};
   } else {
-    columns = {"a.Name as NAME", "a.Length as LENGTH", "a.Width as WIDTH", "a.Many as MANY",
-               "a.Code as CODE",   "a.Date as EntryDate",     "m.Material as MatName"};
+    columns = {"a.Name as NAME", "a.Length as LENGTH",  "a.Width as WIDTH",     "a.Many as MANY",
+               "a.Code as CODE", "a.Date as EntryDate", "m.Material as MatName"};
     order.push_back({"a.Name"});
   }
   return dbase::select(dbase::RowSource(joined), columns, where, order);

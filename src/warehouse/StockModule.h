@@ -72,8 +72,7 @@ class TModule : public QObject {
  public:
   // `dataRoot` holds Pattern/, Sheets/ and Temp/. `materials` gives the
   // names of the `MatName` column and of messages; it must outlive this.
-  TModule(std::filesystem::path dataRoot, const MaterialDirectory& materials,
-          QObject* parent = nullptr);
+  TModule(std::filesystem::path dataRoot, const MaterialDirectory& materials, QObject* parent = nullptr);
   ~TModule() override;
 
   const MaterialDirectory& materials() const { return materials_; }
@@ -85,9 +84,9 @@ class TModule : public QObject {
 
   // ---- Files ----
   std::filesystem::path patternFolder() const;
-  std::filesystem::path storedTable(StockKind kind) const;   // Sheets/Sheets.dbf, Sheets/Scraps.dbf
-  std::filesystem::path workingCopy(StockKind kind) const;   // Temp/TempSh.dbf, Temp/TempSc.dbf
-  std::filesystem::path scratchTable() const;                // Temp/$$$.dbf
+  std::filesystem::path storedTable(StockKind kind) const;  // Sheets/Sheets.dbf, Sheets/Scraps.dbf
+  std::filesystem::path workingCopy(StockKind kind) const;  // Temp/TempSh.dbf, Temp/TempSc.dbf
+  std::filesystem::path scratchTable() const;               // Temp/$$$.dbf
 
   // ---- Views ----
   dbase::Table& tblSheets() { return sheets_; }
@@ -159,8 +158,7 @@ class TModule : public QObject {
   // used by an offcut of the same material. Returns the last counter
   // value; does nothing when the view is closed. Sets the flag when some
   // offcut got a code.
-  std::int32_t markOffcuts(const std::string& prefix, const std::string& suffix,
-                           std::int32_t counter);
+  std::int32_t markOffcuts(const std::string& prefix, const std::string& suffix, std::int32_t counter);
 
   // The next automatic mark of material `code` from its `Mark` record in
   // `ini`; writes the record back when it numbers continuously. Sets the
@@ -170,8 +168,8 @@ class TModule : public QObject {
 
   // Books an offcut into the working copy (acceptance of a cutting
   // result) and sets the flag. Throws when it cannot be stored.
-  void bookInOffcut(const std::string& name, std::int32_t length, std::int32_t width,
-                    std::int32_t many, int code, const dbase::Date& date);
+  void bookInOffcut(const std::string& name, std::int32_t length, std::int32_t width, std::int32_t many, int code,
+                    const dbase::Date& date);
 
   // Points tblSheets2 at the working copy, filtered to `code` and Many>0.
   void openSheetView(int code);

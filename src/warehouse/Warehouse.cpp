@@ -20,8 +20,7 @@ Warehouse* g_instance = nullptr;
 
 Warehouse* Warehouse::instance() { return g_instance; }
 
-Warehouse::Warehouse(shell::AppContext& context, QObject* parent)
-    : QObject(parent), context_(context) {
+Warehouse::Warehouse(shell::AppContext& context, QObject* parent) : QObject(parent), context_(context) {
   materials_ = std::make_unique<CatalogueMaterials>();
   module_ = std::make_unique<TModule>(context.root().root().toStdString(), *materials_);
   controller_ = std::make_unique<WarehouseController>(*module_, context.settings().ini());

@@ -20,13 +20,10 @@ QString reasonOf(const std::exception& e) { return QString::fromUtf8(e.what()); 
 
 // A whole number typed in a dialog field: digits only (blanks around
 // allowed), up to 2147483647.
-std::optional<std::int32_t> fieldNumber(const QString& text) {
-  return parseWholeNumber(text.toStdString());
-}
+std::optional<std::int32_t> fieldNumber(const QString& text) { return parseWholeNumber(text.toStdString()); }
 
 QString storedName(StockKind kind) {
-  return kind == StockKind::Sheets ? QStringLiteral("базы стандартных листов")
-                                   : QStringLiteral("базы остатков");
+  return kind == StockKind::Sheets ? QStringLiteral("базы стандартных листов") : QStringLiteral("базы остатков");
 }
 
 }  // namespace
@@ -38,8 +35,7 @@ std::optional<AddSheetFault> checkAddSheet(const AddSheetInput& in) {
   };
   if (!positive(in.length)) return AddSheetFault{QStringLiteral("Длина листа должна быть больше 0."), 0};
   if (!positive(in.width)) return AddSheetFault{QStringLiteral("Ширина листа должна быть больше 0."), 1};
-  if (!positive(in.quantity))
-    return AddSheetFault{QStringLiteral("Количество листов должно быть больше 0."), 2};
+  if (!positive(in.quantity)) return AddSheetFault{QStringLiteral("Количество листов должно быть больше 0."), 2};
   if (!in.material || *in.material == kAllMaterials)
     return AddSheetFault{QStringLiteral("Необходимо указать название материала листа."), 3};
   return std::nullopt;
@@ -66,8 +62,7 @@ void WarehouseController::makeWorkingCopies() {
 void WarehouseController::rebuildBar(int code) {
   bar_.clear();
   bar_.append({QString::fromUtf8("<все материалы>"), kAllMaterials});
-  for (const MaterialEntry& m : module_.materials().materials())
-    bar_.append({QString::fromStdString(m.name), m.code});
+  for (const MaterialEntry& m : module_.materials().materials()) bar_.append({QString::fromStdString(m.name), m.code});
   bool found = false;
   for (const BarEntry& e : bar_) found = found || e.code == code;
   select(found ? code : kAllMaterials);
@@ -135,8 +130,7 @@ bool WarehouseController::addSheet(const AddSheetInput& in) {
     return false;
   }
   try {
-    module_.addSheets(*fieldNumber(in.length), *fieldNumber(in.width), *fieldNumber(in.quantity),
-                      *in.material);
+    module_.addSheets(*fieldNumber(in.length), *fieldNumber(in.width), *fieldNumber(in.quantity), *in.material);
     return true;
   } catch (const std::exception& e) {
     shell::showError(QStringLiteral("Лист не добавлен на склад:\r%1").arg(reasonOf(e)));
@@ -159,8 +153,8 @@ void WarehouseController::clearOffcuts() {
   try {
     module_.clearOffcuts(selected_);
   } catch (const std::exception& e) {
-    shell::showError(QStringLiteral("Ошибка очистки базы остатков:\r%1\r\rБаза остатков не изменилась.")
-                         .arg(reasonOf(e)));
+    shell::showError(
+        QStringLiteral("Ошибка очистки базы остатков:\r%1\r\rБаза остатков не изменилась.").arg(reasonOf(e)));
   }
 }
 
@@ -254,11 +248,11 @@ MarkInput WarehouseController::beginMarking() {
 bool WarehouseController::applyMarking(const MarkInput& in) {
   const double start = shell::textToFloat(in.startWith);
   if (in.continuous && (start < 1 || start > 2147483647.0)) {
-    shell::showError(QStringLiteral("Номер, с которого начинается нумерация, должен быть целым числом от 1 до 2147483647."));
+    shell::showError(
+        QStringLiteral("Номер, с которого начинается нумерация, должен быть целым числом от 1 до 2147483647."));
     return false;
   }
-  const std::int32_t first =
-      (start >= 1 && start <= 2147483647.0) ? static_cast<std::int32_t>(std::trunc(start)) : 1;
+  const std::int32_t first = (start >= 1 && start <= 2147483647.0) ? static_cast<std::int32_t>(std::trunc(start)) : 1;
   MarkRecord rec{in.continuous, in.prefix.toStdString(), in.suffix.toStdString(), first - 1};
   try {
     settings_.writeString(run::materialSection(selected_), "Mark", formatMarkRecord(rec));

@@ -73,23 +73,21 @@ ini::IniFile* programSettings() {
 
 std::variant<SheetChoice, QString> pickSheet(dbase::Table& view, const QString& materialName) {
   if (!view.isOpen() || view.isEmpty() || !view.hasCurrentRow())
-    return QStringLiteral("Выбрать стандартный лист невозможно.\rБаза листов материала <%1> пустая.")
-        .arg(materialName);
+    return QStringLiteral("Выбрать стандартный лист невозможно.\rБаза листов материала <%1> пустая.").arg(materialName);
   return SheetChoice{cellInt(view, "LENGTH"), cellInt(view, "WIDTH"), cellInt(view, "MANY")};
 }
 
 void setSheetChoiceHandler(SheetChoiceHandler handler) { sheetChoiceHandler() = std::move(handler); }
 
-std::optional<SheetChoice> chooseStandardSheet(TModule& module, const QString& materialName,
-                                               QWidget* parent) {
+std::optional<SheetChoice> chooseStandardSheet(TModule& module, const QString& materialName, QWidget* parent) {
   if (sheetChoiceHandler()) return sheetChoiceHandler()(module, materialName);
   SheetChoiceDialog d(module.tblSheets2(), materialName, programSettings(), parent);
   if (d.exec() != QDialog::Accepted) return std::nullopt;
   return d.result();
 }
 
-SheetChoiceDialog::SheetChoiceDialog(dbase::Table& view, const QString& materialName,
-                                     ini::IniFile* settings, QWidget* parent)
+SheetChoiceDialog::SheetChoiceDialog(dbase::Table& view, const QString& materialName, ini::IniFile* settings,
+                                     QWidget* parent)
     : QDialog(parent), view_(view), materialName_(materialName), settings_(settings) {
   setWindowTitle(QStringLiteral("Выбор из базы листов"));
   auto* layout = new QVBoxLayout(this);
@@ -103,8 +101,7 @@ SheetChoiceDialog::SheetChoiceDialog(dbase::Table& view, const QString& material
   layout->addLayout(top);
   grid_ = new QTableWidget(this);
   grid_->setColumnCount(3);
-  grid_->setHorizontalHeaderLabels(
-      {QStringLiteral("Длина"), QStringLiteral("Ширина"), QStringLiteral("Количество")});
+  grid_->setHorizontalHeaderLabels({QStringLiteral("Длина"), QStringLiteral("Ширина"), QStringLiteral("Количество")});
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->setSelectionMode(QAbstractItemView::SingleSelection);
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -119,8 +116,7 @@ SheetChoiceDialog::SheetChoiceDialog(dbase::Table& view, const QString& material
         const char* field = c == 0 ? "LENGTH" : c == 1 ? "WIDTH" : "MANY";
         const int idx = view_.fieldIndex(field);
         const dbase::Value& v = row[static_cast<std::size_t>(idx)];
-        auto* item = new QTableWidgetItem(
-            v.isNumber() ? QString::number(std::llround(v.number())) : QString());
+        auto* item = new QTableWidgetItem(v.isNumber() ? QString::number(std::llround(v.number())) : QString());
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid_->setItem(r, c, item);
       }
@@ -221,8 +217,7 @@ RunOutChoice RunOutDialog::choice() const {
 
 // ---- Add sheet ----
 
-AddSheetDialog::AddSheetDialog(const QList<BarEntry>& materials, int selected, QWidget* parent)
-    : QDialog(parent) {
+AddSheetDialog::AddSheetDialog(const QList<BarEntry>& materials, int selected, QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Добавление листов"));
   auto* layout = new QVBoxLayout(this);
   auto* size = new QGroupBox(QStringLiteral("Размер листа"), this);

@@ -45,8 +45,7 @@ std::variant<SheetChoice, QString> pickSheet(dbase::Table& view, const QString& 
 // Shows the dialog over module.tblSheets2() (the caller opens it with
 // openSheetView first); `materialName` empty shows "<нет данных>".
 // Returns the chosen row, or nothing when cancelled.
-std::optional<SheetChoice> chooseStandardSheet(TModule& module, const QString& materialName,
-                                               QWidget* parent = nullptr);
+std::optional<SheetChoice> chooseStandardSheet(TModule& module, const QString& materialName, QWidget* parent = nullptr);
 using SheetChoiceHandler = std::function<std::optional<SheetChoice>(TModule&, const QString&)>;
 // Replaces the dialog (tests); an empty handler restores it.
 void setSheetChoiceHandler(SheetChoiceHandler handler);
@@ -93,8 +92,7 @@ class RunOutDialog : public QDialog {
 class SheetChoiceDialog : public QDialog {
   Q_OBJECT
  public:
-  SheetChoiceDialog(dbase::Table& view, const QString& materialName, ini::IniFile* settings,
-                    QWidget* parent = nullptr);
+  SheetChoiceDialog(dbase::Table& view, const QString& materialName, ini::IniFile* settings, QWidget* parent = nullptr);
   ~SheetChoiceDialog() override;
   const SheetChoice& result() const { return result_; }
   void accept() override;

@@ -49,8 +49,8 @@ void preview(report::PreparedReport prepared, QWidget* parent) {
 
 }  // namespace
 
-report::PreparedReport prepareStockList(TModule& module, StockKind kind, int code,
-                                        const QString& reportsFolder, const ReportPageSetup& page) {
+report::PreparedReport prepareStockList(TModule& module, StockKind kind, int code, const QString& reportsFolder,
+                                        const ReportPageSetup& page) {
   dbase::Table data = module.stockList(kind, code);
   report::Report r;
   setUp(r, reportsFolder + (kind == StockKind::Sheets ? "/StdSheets.frf" : "/Scraps.frf"), page);
@@ -66,8 +66,8 @@ report::PreparedReport prepareWarehouseInfo(TModule& module, const QString& repo
        dbase::FieldDef::numeric("ShSquare", 20, 6), dbase::FieldDef::numeric("ScSquare", 20, 6)});
   std::vector<dbase::Row> rows;
   for (const WarehouseInfoRow& w : module.warehouseInfo())
-    rows.push_back({dbase::Value(w.code), dbase::Value(w.material), dbase::Value(w.sheetSquare),
-                    dbase::Value(w.scrapSquare)});
+    rows.push_back(
+        {dbase::Value(w.code), dbase::Value(w.material), dbase::Value(w.sheetSquare), dbase::Value(w.scrapSquare)});
   info.appendRows(rows);
   report::Report r;
   setUp(r, reportsFolder + "/WareHouseInfo.frf", page);
@@ -83,8 +83,7 @@ void printStockList(TModule& module, StockKind kind, int code, QWidget* parent) 
   try {
     preview(prepareStockList(module, kind, code, p.reports, p.page), p.parent);
   } catch (const std::exception& e) {
-    shell::showError(QStringLiteral("Ошибка создания отчета.\r%1").arg(QString::fromUtf8(e.what())),
-                     p.parent);
+    shell::showError(QStringLiteral("Ошибка создания отчета.\r%1").arg(QString::fromUtf8(e.what())), p.parent);
   }
 }
 

@@ -16,16 +16,15 @@ class QPrinter;
 namespace kroyna::warehouse {
 
 struct ReportPageSetup {
-  bool landscape = false;           // the printer is set to landscape
-  shell::PageMargins margins;       // mm, from `PageParams`
+  bool landscape = false;      // the printer is set to landscape
+  shell::PageMargins margins;  // mm, from `PageParams`
 };
 
 // Throws report::ReportError or dbase errors when the data or the template
 // cannot be read.
-report::PreparedReport prepareStockList(TModule& module, StockKind kind, int code,
-                                        const QString& reportsFolder, const ReportPageSetup& page);
-report::PreparedReport prepareWarehouseInfo(TModule& module, const QString& reportsFolder,
-                                            const ReportPageSetup& page);
+report::PreparedReport prepareStockList(TModule& module, StockKind kind, int code, const QString& reportsFolder,
+                                        const ReportPageSetup& page);
+report::PreparedReport prepareWarehouseInfo(TModule& module, const QString& reportsFolder, const ReportPageSetup& page);
 
 // The commands: prepare and show the preview; failures are shown as
 // messages ("Ошибка создания отчета." for the statistics).

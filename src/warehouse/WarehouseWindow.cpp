@@ -69,8 +69,7 @@ class DateCellDelegate : public QStyledItemDelegate {
   }
 };
 
-QToolButton* toolButton(QToolBar* bar, const QString& caption, const QString& hint,
-                        std::function<void()> action) {
+QToolButton* toolButton(QToolBar* bar, const QString& caption, const QString& hint, std::function<void()> action) {
   auto* b = new QToolButton(bar);
   b->setText(caption);
   b->setToolTip(hint);
@@ -161,8 +160,7 @@ QWidget* WarehouseWindow::buildScrapsPage() {
   auto* v = new QVBoxLayout(page);
   v->setContentsMargins(0, 0, 0, 0);
   auto* bar = new QToolBar(page);
-  toolButton(bar, QStringLiteral("&Сохранить"), QStringLiteral("Сохранить базу\r\nостатков"),
-             [this] { saveScraps(); });
+  toolButton(bar, QStringLiteral("&Сохранить"), QStringLiteral("Сохранить базу\r\nостатков"), [this] { saveScraps(); });
   toolButton(bar, QStringLiteral("Печать"), QStringLiteral("Печать базы\r\nостатков"), [this] { printScraps(); });
   toolButton(bar, QStringLiteral("&Удалить"), QStringLiteral("Удалить запись"), [this] { deleteScrap(); });
   toolButton(bar, QStringLiteral("Параметры"), QStringLiteral("Параметры остатков"), [this] { scrapParams(); });

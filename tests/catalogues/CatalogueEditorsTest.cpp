@@ -16,7 +16,8 @@ class EditorsTest : public ::testing::Test, public CatalogueFixture {
   std::vector<std::pair<std::string, long long>> materialRows(const fs::path& table) {
     std::vector<std::pair<std::string, long long>> out;
     const dbase::RowSource source(table);
-    for (const auto& r : source.rows()) out.emplace_back(r[0].toString(), r[1].isNull() ? -1 : (long long)r[1].number());
+    for (const auto& r : source.rows())
+      out.emplace_back(r[0].toString(), r[1].isNull() ? -1 : (long long)r[1].number());
     return out;
   }
 };
@@ -206,7 +207,8 @@ TEST_F(EditorsTest, SwitchSettingsLoadProposeAndAccept) {
 
   // Accepting the external mode needs listmat.ini in the folder.
   const QString folder = QString::fromStdString(ext().string());
-  EXPECT_EQ(acceptSwitchSettings(*ini, {true, folder}), QString("По указанному пути базы материалов и кромок не найдены!"));
+  EXPECT_EQ(acceptSwitchSettings(*ini, {true, folder}),
+            QString("По указанному пути базы материалов и кромок не найдены!"));
   EXPECT_EQ(ini->readInt("MatBaseChange", "BaseType", 0), 0);
   writeCp1251(ext() / "listmat.ini", "[Materials]\n");
   EXPECT_FALSE(folderHoldsCatalogues(folder));  // the browser wants both files

@@ -79,11 +79,11 @@ TEST(EdgeColoursFile, DamagedLinesAreSkipped) {
       "=5\n"
       "4=\n"
       "5=abc\n"
-      "6=4294967295\n"     // written unsigned: the same colour as -1
+      "6=4294967295\n"  // written unsigned: the same colour as -1
       "7 = 42 \r\n"
-      "8=99999999999\n"    // does not fit a colour
+      "8=99999999999\n"  // does not fit a colour
       "x9=1\n"
-      "10=-2147483633";   // last line without a line end
+      "10=-2147483633";  // last line without a line end
   EXPECT_EQ(parseEdgeColours(bytes), (std::vector<EdgeColour>{{6, -1}, {7, 42}, {10, -2147483633}}));
   EXPECT_TRUE(parseEdgeColours(std::string("\0\0=\0", 4)).empty());
   TempDir dir;

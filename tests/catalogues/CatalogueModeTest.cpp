@@ -175,7 +175,8 @@ TEST_F(CatalogueModeTest, LongAndOddNamesAreStoredAsData) {
               "[Materials]\n"
               "1=\"в кавычках\"\n"
               "2=a'b\"c;d\n"
-              "3=" + longName + "\n");
+              "3=" +
+                  longName + "\n");
   writeCp1251(ext() / "borders.ini", "[Materials]\n");
   setExternal(ext());
   ASSERT_TRUE(catalogues->ApplyCatalogueMode());

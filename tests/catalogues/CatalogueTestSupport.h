@@ -4,14 +4,14 @@
 // templates, Sheets/ and Temp/, a Kroyna.ini, and a Catalogues object on
 // them. Message boxes are recorded instead of shown.
 
-#include "catalogues/Catalogues.h"
 #include "catalogues/CatalogueTables.h"
+#include "catalogues/Catalogues.h"
+#include "common/TempDir.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
-#include "common/TempDir.h"
 #include "shell/Messages.h"
 
 #include <QString>

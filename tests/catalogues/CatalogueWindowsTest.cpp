@@ -6,14 +6,14 @@
 #include "catalogues/CatalogueWindows.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableView>
-#include <QApplication>
-#include <QKeyEvent>
 #include <QToolButton>
 
 #include <gtest/gtest.h>

@@ -154,8 +154,8 @@ class SheetPaint : public ::testing::Test {
     doc.setMillMode(MillShown);
     testing::LayoutBuilder b(1000, 500, 4);
     b.place(b.part("A", 396, 296, {5, 0, 0, 0}), 0, 0);  // 400 x 300 box: part at 2,2
-    b.region(400, 0, 604, 304);                           // useful 600 x 300 at 402,2
-    b.region(0, 300, 54, 204);                            // useless 50 x 200 at 2,302
+    b.region(400, 0, 604, 304);                          // useful 600 x 300 at 402,2
+    b.region(0, 300, 54, 204);                           // useless 50 x 200 at 2,302
     b.cut(400, 0, false, 300);
     doc.addMap(u("1"), 1, b.finished(), 4, {});
   }
@@ -181,11 +181,11 @@ TEST_F(SheetPaint, PaintsSheetPartsOffcutsEdgeMarksAndCuts) {
   const QRect part = elementRect(doc.map(0).Parts[0], 0.5);
   EXPECT_EQ(at(part.right(), 80), QColor(0x80, 0x80, 0x80));
   EXPECT_EQ(at(part.left() + 2, part.top() + part.height() / 2), QColor(Qt::green));  // left edge mark
-  EXPECT_EQ(at(part.left() + 2, part.top() + 5), QColor(Qt::white));  // only the middle third
-  EXPECT_EQ(at(300, 80), QColor(Qt::red));                          // useful offcut (ScrapColor 255)
-  EXPECT_EQ(at(10, 200), QColor(Qt::black));                        // useless offcut
-  EXPECT_EQ(at(200, 50), QColor(Qt::blue));                         // the cut along Y at x = 398..401 mm
-  EXPECT_EQ(at(450, 220), QColor(0x80, 0x80, 0x80));                // bare sheet
+  EXPECT_EQ(at(part.left() + 2, part.top() + 5), QColor(Qt::white));                  // only the middle third
+  EXPECT_EQ(at(300, 80), QColor(Qt::red));                                            // useful offcut (ScrapColor 255)
+  EXPECT_EQ(at(10, 200), QColor(Qt::black));                                          // useless offcut
+  EXPECT_EQ(at(200, 50), QColor(Qt::blue));           // the cut along Y at x = 398..401 mm
+  EXPECT_EQ(at(450, 220), QColor(0x80, 0x80, 0x80));  // bare sheet
 
   doc.setMillMode(MillHidden);
   EXPECT_EQ(QColor(render(0.5).pixel(200, 50)), QColor(0x80, 0x80, 0x80));

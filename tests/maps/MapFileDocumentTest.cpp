@@ -136,8 +136,8 @@ struct Result {
     b.layout.Quantity = 2;
     const int p = b.part("Ящик", 500, 300);
     b.place(p, -2, -2);
-    b.region(502, -2, 702, 604);   // a useful offcut 698 x 600
-    b.region(-2, 302, 504, 84);    // too narrow: useless (500 x 80)
+    b.region(502, -2, 702, 604);  // a useful offcut 698 x 600
+    b.region(-2, 302, 504, 84);   // too narrow: useless (500 x 80)
     b.cut(500, -2, false, 604);
     doc.addMap(u("%1: Листы 2 - 3 (A-7)").arg(++n), 4, b.finished(), 4, QString());
 

@@ -92,8 +92,7 @@ TEST(MapFileBinary, RoundTripKeepsEveryStoredField) {
   const MapFileData d = sampleDocument();
   const std::string bytes = serializeMapFile(d);
   EXPECT_EQ(bytes.size(), kMapHeaderSize + 2 * (1 + kSheetRecordSize) + 2 * (1 + kPartRecordSize) +
-                              2 * (1 + kOffcutRecordSize) + 2 * (1 + kCutRecordSize) +
-                              2 * (1 + kUsedSheetRecordSize));
+                              2 * (1 + kOffcutRecordSize) + 2 * (1 + kCutRecordSize) + 2 * (1 + kUsedSheetRecordSize));
   const MapFileData back = parseMapFile(bytes);
   EXPECT_EQ(back.format, MapFileFormat::Binary);
   EXPECT_EQ(back, d);
@@ -130,10 +129,10 @@ TEST(MapFileBinary, HeaderBytesFollowTheLayout) {
   const std::string caption = text::utf8ToCp1251(d.header.caption);
   EXPECT_EQ(u8(11), caption.size());
   EXPECT_EQ(b.substr(12, caption.size()), caption);
-  EXPECT_EQ(u8(112), 2);  // mill-lines mode
-  EXPECT_EQ(u8(113), 1);  // ShowBorder
-  EXPECT_EQ(u8(114), 0);  // ShowScrapsText
-  EXPECT_EQ(u8(115), 1);  // ShowHints
+  EXPECT_EQ(u8(112), 2);          // mill-lines mode
+  EXPECT_EQ(u8(113), 1);          // ShowBorder
+  EXPECT_EQ(u8(114), 0);          // ShowScrapsText
+  EXPECT_EQ(u8(115), 1);          // ShowHints
   EXPECT_EQ(i32(134), 0xFF0000);  // cut pen: MillColor
   EXPECT_EQ(u8(139), 1);          // its width
   EXPECT_EQ(i32(146), 0xE0E0E0);  // parts brush: DetalColor
@@ -153,8 +152,8 @@ TEST(MapFileBinary, HeaderBytesFollowTheLayout) {
   EXPECT_EQ(u8(319 + 209), 0xFF);
   EXPECT_EQ(u8(319 + 210), 0xFF);
   // The second sheet record carries index 1.
-  const std::size_t second = 318 + 1 + kSheetRecordSize + 2 * (1 + kPartRecordSize) +
-                             2 * (1 + kOffcutRecordSize) + 2 * (1 + kCutRecordSize);
+  const std::size_t second =
+      318 + 1 + kSheetRecordSize + 2 * (1 + kPartRecordSize) + 2 * (1 + kOffcutRecordSize) + 2 * (1 + kCutRecordSize);
   EXPECT_EQ(u8(second), 1);
   EXPECT_EQ(u8(second + 1), 1);
 }
@@ -207,11 +206,11 @@ TEST(MapFileBinary, ReadsAFileWrittenByHandFromTheLayout) {
   h.raw(16, "garbage after the text");  // meaningless bytes after a str
   h.u8(112, 7);                         // mode out of range: read as 1
   h.u8(113, 1);
-  h.i32(134, 0x00FF00);                 // MillColor
-  h.i32(146, 0x0000FF);                 // DetalColor
-  h.i32(151, 0x00FFFF);                 // ScrapColor
-  h.i32(156, 0x101010);                 // LostColor
-  h.i32(161, 0x202020);                 // SheetColor
+  h.i32(134, 0x00FF00);  // MillColor
+  h.i32(146, 0x0000FF);  // DetalColor
+  h.i32(151, 0x00FFFF);  // ScrapColor
+  h.i32(156, 0x101010);  // LostColor
+  h.i32(161, 0x202020);  // SheetColor
   // Font at 280, the one the document takes: "Arial" in a str30 whose
   // remaining 25 bytes hold leftovers of a longer name.
   h.u8(280, 5);
@@ -226,14 +225,14 @@ TEST(MapFileBinary, ReadsAFileWrittenByHandFromTheLayout) {
   s.u16(1, 0);
   s.u8(1 + 53, 7);
   s.raw(1 + 54, text::utf8ToCp1251("1: Лист"));
-  s.i32(1 + 205, 12);              // material
-  s.u16(1 + 209, 60000);           // above 32767: unsigned
+  s.i32(1 + 205, 12);     // material
+  s.u16(1 + 209, 60000);  // above 32767: unsigned
   s.u16(1 + 211, 2070);
-  s.i32(1 + 219, 0x00C0C0);        // sheet colour (brush)
-  s.u8(1 + 224, 30);               // a str30 holding a name cut to 30 characters
+  s.i32(1 + 219, 0x00C0C0);  // sheet colour (brush)
+  s.u8(1 + 224, 30);         // a str30 holding a name cut to 30 characters
   s.raw(1 + 225, std::string(30, 'N'));
-  s.u16(1 + 262, 5);               // kerf
-  s.u16(1 + 264, 2);               // quantity
+  s.u16(1 + 262, 5);  // kerf
+  s.u16(1 + 264, 2);  // quantity
   s.u8(1 + 266, 0);
   // ScrapSquare = 1.5 as an x87 extended float: significand 0xC000...,
   // exponent 16383.
@@ -252,8 +251,8 @@ TEST(MapFileBinary, ReadsAFileWrittenByHandFromTheLayout) {
   p.u16(1 + 55, 20);
   p.u16(1 + 57, 600);
   p.u16(1 + 59, 400);
-  p.raw(1 + 61, "junk");           // reserved
-  p.i32(1 + 71, 0xABCDEF);         // BrushColor
+  p.raw(1 + 61, "junk");    // reserved
+  p.i32(1 + 71, 0xABCDEF);  // BrushColor
   p.u8(1 + 114, 1);
   p.u8(1 + 115, 0);
   p.u8(1 + 116, 1);
@@ -637,9 +636,8 @@ TEST(MapExport, SectionsKeysAndCountsInOrder) {
   empty.material = 99;
   d.sheets.push_back(empty);
 
-  const std::string text = text::cp1251ToUtf8(serializeMapExport(d, [](std::int32_t code) {
-    return code == 3 ? std::string("ДСП 16") : std::string();
-  }));
+  const std::string text = text::cp1251ToUtf8(
+      serializeMapExport(d, [](std::int32_t code) { return code == 3 ? std::string("ДСП 16") : std::string(); }));
   EXPECT_EQ(text,
             "[SHEET1]\r\nSNAME=1: Лист 1\r\nSMATERIAL=ДСП 16\r\nSWIDTH=2800\r\nSHEIGHT=2070\r\n"
             "SQUANTITY=2\r\nD1=\"Дверь\",600,400\r\nS1=\"Б-1\",1000,500\r\nLS1=\"\",30,500\r\n"

@@ -1,9 +1,9 @@
 #include "maps/MapsDocument.h"
-#include "maps/ProgramEnvironment.h"
 #include "maps/MapsTestSupport.h"
+#include "maps/ProgramEnvironment.h"
 
-#include "platform/ini/IniFile.h"
 #include "common/TempDir.h"
+#include "platform/ini/IniFile.h"
 
 #include <gtest/gtest.h>
 
@@ -100,9 +100,9 @@ TEST(MapsDocumentBuild, FreeRectangleOfOneKerfGivesNoOffcutAndKerfPlusOneGivesOn
   env.criteria[1] = minimumSize(100, 100);
   MapsDocument doc(env);
   LayoutBuilder b(1000, 1000, 4);
-  b.region(0, 0, 4, 500);    // one kerf wide
-  b.region(10, 0, 500, 4);   // one kerf long
-  b.region(20, 0, 5, 500);   // kerf + 1
+  b.region(0, 0, 4, 500);   // one kerf wide
+  b.region(10, 0, 500, 4);  // one kerf long
+  b.region(20, 0, 5, 500);  // kerf + 1
   doc.addMap(u("1"), 1, b.finished(), 4, {});
   const SheetMap& m = doc.map(0);
   ASSERT_EQ(m.Offcuts.size(), 1u);
@@ -381,14 +381,13 @@ TEST_F(TotalsTest, StatusLinesAndInfoTextsHaveTheirExactWording) {
   // Sheet 2 m²: parts 0.15 m², useful 0.15 m², waste the rest.
   EXPECT_EQ(l1, (QStringList{u("Материал: ДСП 16 мм"), u("Отход: 1.700 кв м (85.00 %)"),
                              u("Остаток: 0.150 кв м (7.50 %)"), u("Всего: 1.850 кв м (92.50 %)")}));
-  EXPECT_EQ(l2, (QStringList{u("Лист: 2000x1000"), u("Количество: 3"), u("Детали: 0.150 кв м (7.50 %)"),
-                             u("Резов: 2"), u("Длина резов: 0.80 м")}));
+  EXPECT_EQ(l2, (QStringList{u("Лист: 2000x1000"), u("Количество: 3"), u("Детали: 0.150 кв м (7.50 %)"), u("Резов: 2"),
+                             u("Длина резов: 0.80 м")}));
   EXPECT_EQ(doc.mapInfo(0),
             u("Информация\r\rЛист: 2000x1000\rМатериал: ДСП 16 мм\rКоличество: 3\r\r"
               "Детали: 0.150 кв м (7.50 %)\r\rРезов: 2\rДлина резов: 0.80 м\r\r"
               "Отход: 1.700 кв м (85.00 %)\rОстаток: 0.150 кв м (7.50 %)\rВсего: 1.850 кв м (92.50 %)"));
-  EXPECT_EQ(doc.map(0).Parts[0].Hint,
-            u("Деталь: \r\rШифр: A\rДлина: 500 мм\rШирина: 300 мм\rПлощадь: 0.150 кв м"));
+  EXPECT_EQ(doc.map(0).Parts[0].Hint, u("Деталь: \r\rШифр: A\rДлина: 500 мм\rШирина: 300 мм\rПлощадь: 0.150 кв м"));
   EXPECT_EQ(doc.map(0).Offcuts[0].Hint, u("Остаток:\r\rДлина: 500 мм\rШирина: 300 мм\rПлощадь: 0.150 кв м"));
   EXPECT_EQ(doc.map(0).Offcuts[1].Hint, u("Отход:\r\rДлина: 50 мм\rШирина: 300 мм\rПлощадь: 0.015 кв м"));
   // A material the catalogue does not know shows an empty name.
@@ -493,8 +492,7 @@ TEST(MapsDocumentEngine, MapsOfARealCuttingAccountForEveryPartAndSquareMetre) {
   EXPECT_DOUBLE_EQ(t.detals + t.total, t.sheetArea);
   for (const SheetMap& m : doc.maps()) {
     EXPECT_DOUBLE_EQ(m.DetalsSquare + m.ScrapSquare + m.LostSquare, m.sheetArea());
-    for (const MapOffcut& o : m.Offcuts)
-      EXPECT_EQ(o.useful(), o.RealWidth >= 200 && o.RealHeight >= 100);
+    for (const MapOffcut& o : m.Offcuts) EXPECT_EQ(o.useful(), o.RealWidth >= 200 && o.RealHeight >= 100);
   }
 }
 

@@ -54,9 +54,8 @@ TEST(MapsInstall, MapsCommandsActOnTheActiveMapsWindowOnly) {
   EXPECT_FALSE(save->isEnabled());
 
   // Closing the untouched-but-new result asks; "No" closes it.
-  shell::ScopedMessageHandler answers([](const QString&, shell::MsgIcon, shell::MsgButtons) {
-    return shell::MsgResult::No;
-  });
+  shell::ScopedMessageHandler answers(
+      [](const QString&, shell::MsgIcon, shell::MsgButtons) { return shell::MsgResult::No; });
   mainWindow.documentArea()->closeAllSubWindows();
   QApplication::processEvents();
   EXPECT_TRUE(mainWindow.documentArea()->subWindowList().isEmpty());

@@ -1,10 +1,10 @@
-#include "maps/TFormSheets.h"
 #include "maps/MapDrawing.h"
 #include "maps/MapsTestSupport.h"
 #include "maps/StatisticsDialog.h"
+#include "maps/TFormSheets.h"
 
-#include "platform/ini/IniFile.h"
 #include "common/TempDir.h"
+#include "platform/ini/IniFile.h"
 #include "shell/AppState.h"
 #include "shell/Messages.h"
 

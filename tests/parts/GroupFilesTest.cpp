@@ -57,8 +57,10 @@ TEST(GroupHeaderFile, DamagedOrForeignHeadersAreReadSafely) {
   PartsFolder folder;
   const QString path = folder.path(QStringLiteral("Groups/Старая.krb"));
   // Written on Windows: a folder in FName, CRLF, a line that is no key.
-  writeAll(path, QByteArray::fromStdString(text::utf8ToCp1251(
-                     "[Header]\r\nFName=..\\..\\Система\\Старая.dbf\r\nмусор без знака\r\n[ModelsList]\r\n0=Безкавычек\r\n1=\r\n")));
+  writeAll(
+      path,
+      QByteArray::fromStdString(text::utf8ToCp1251(
+          "[Header]\r\nFName=..\\..\\Система\\Старая.dbf\r\nмусор без знака\r\n[ModelsList]\r\n0=Безкавычек\r\n1=\r\n")));
   const GroupHeader h = readGroupHeader(path);
   EXPECT_EQ(h.dataFileName, "Старая.dbf");
   ASSERT_EQ(h.models.size(), 2u);

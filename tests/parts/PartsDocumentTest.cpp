@@ -46,7 +46,8 @@ TEST_F(PartsDocumentTest, NewBaseSavedAndReopenedKeepsEveryField) {
   EXPECT_TRUE(doc->isModified());
   EXPECT_EQ(doc->caption(), "База деталей: <без названия>");
   addSampleRows(*doc);
-  doc->setModels({{QStringLiteral("Шкаф \"Купе\", 2 двери"), QStringLiteral("3")}, {QStringLiteral("Стол"), QStringLiteral("1")}});
+  doc->setModels(
+      {{QStringLiteral("Шкаф \"Купе\", 2 двери"), QStringLiteral("3")}, {QStringLiteral("Стол"), QStringLiteral("1")}});
   const QString temp = doc->dataPath();
 
   QString preset = QStringLiteral("unset");
@@ -137,7 +138,7 @@ TEST_F(PartsDocumentTest, OpeningCompactsDeletedRowsAndKeepsTheOrder) {
     dbase::DbfRecord rec;
     rec.deleted = i == 1 || i == 3;
     rec.values = {dbase::Value(names[i]), dbase::Value(100 + i), dbase::Value(50), dbase::Value(1), dbase::Value(0),
-                  dbase::Value(0), dbase::Value(0), dbase::Value(0), dbase::Value(0), dbase::Value(1)};
+                  dbase::Value(0),        dbase::Value(0),       dbase::Value(0),  dbase::Value(0), dbase::Value(1)};
     table.records.push_back(rec);
   }
   const QString data = folder.path(QStringLiteral("Groups/Старьё.dbf"));
@@ -214,7 +215,9 @@ TEST_F(PartsDocumentTest, AFailedOrCancelledSaveKeepsTheRowsAndTheTemporaryTable
   EXPECT_EQ(doc->SaveGroup(false), SaveResult::Cancelled);
   doc->setNameChooser([&](const QString&) { return folder.path(QStringLiteral("Нет такой папки/База.krb")); });
   EXPECT_EQ(doc->SaveGroup(false), SaveResult::Failed);
-  EXPECT_EQ(log.texts, QStringList{"Ошибка сохранения группы деталей!\r\rПопробуйте изменить название файла\rи сохранить ещё раз."});
+  EXPECT_EQ(
+      log.texts,
+      QStringList{"Ошибка сохранения группы деталей!\r\rПопробуйте изменить название файла\rи сохранить ещё раз."});
   EXPECT_TRUE(doc->isUntitled());
   EXPECT_TRUE(doc->isModified());
   EXPECT_TRUE(QFileInfo::exists(temp));
@@ -229,7 +232,8 @@ TEST_F(PartsDocumentTest, AFailedOrCancelledSaveKeepsTheRowsAndTheTemporaryTable
 
 TEST_F(PartsDocumentTest, ATableOfAnotherBaseIsReplacedOnlyWhenTheUserAgrees) {
   const QString foreign = folder.path(QStringLiteral("Groups/Шкаф.dbf"));
-  writePartTable(folder.path(QStringLiteral("Pattern/Group.dbf")), foreign, {PartRow{"Чужая", 1, 1, 1, 0, 0, 0, 0, 0, 1}});
+  writePartTable(folder.path(QStringLiteral("Pattern/Group.dbf")), foreign,
+                 {PartRow{"Чужая", 1, 1, 1, 0, 0, 0, 0, 0, 1}});
   writeGroupHeader(folder.path(QStringLiteral("Groups/Другая.krb")), GroupHeader{QStringLiteral("Шкаф.dbf"), {}});
   const QByteArray before = fileBytes(foreign);
 
@@ -256,7 +260,8 @@ TEST_F(PartsDocumentTest, ATableOfAnotherBaseIsReplacedOnlyWhenTheUserAgrees) {
   ASSERT_TRUE(third->CreateGroup());
   third->setNameChooser([&](const QString&) { return folder.path(QStringLiteral("Groups/Шкаф.krb")); });
   EXPECT_EQ(third->SaveGroup(false), SaveResult::Failed);
-  EXPECT_EQ(log.texts, QStringList{"База деталей \"" + folder.path(QStringLiteral("Groups/Шкаф.krb")) + "\" уже открыта!"});
+  EXPECT_EQ(log.texts,
+            QStringList{"База деталей \"" + folder.path(QStringLiteral("Groups/Шкаф.krb")) + "\" уже открыта!"});
 }
 
 TEST_F(PartsDocumentTest, AnOpenBaseIsFoundByItsHeaderPath) {
@@ -283,8 +288,8 @@ TEST_F(PartsDocumentTest, TotalsCoverTheRowsShownWithEdgeAllowances) {
   EXPECT_DOUBLE_EQ(t.area, 720.0 * 560 * 2 + 564.0 * 540 * 3 + 800.0 * 500);
   EXPECT_DOUBLE_EQ(t.perimeter, 2.0 * (720 + 560) * 2 + 2.0 * (564 + 540) * 3 + 2.0 * 1300);
   EXPECT_DOUBLE_EQ(t.edge, 2 * 565 + 2 * 720 + 6 * 569);
-  EXPECT_EQ(doc->totalsPanels(), (QStringList{"Количество: 6 шт", "Площадь: 2.120 кв м", "Периметр: 14.34 м",
-                                              "Кромка: 5.98 м"}));
+  EXPECT_EQ(doc->totalsPanels(),
+            (QStringList{"Количество: 6 шт", "Площадь: 2.120 кв м", "Периметр: 14.34 м", "Кромка: 5.98 м"}));
   // Edge use lines: top, bottom, left, right in order of first appearance;
   // the unknown code is listed with an empty name.
   EXPECT_EQ(doc->edgeUseLines(), (QStringList{"Меламин: 1.44 м", "ПВХ 2 мм: 4.54 м", ": 0.50 м"}));

@@ -47,8 +47,10 @@ class PartsFolder {
  public:
   PartsFolder() {
     const QString root = dir_.path();
-    for (const char* sub : {"Pattern", "Temp", "Groups", "Reports", "Export"}) QDir(root).mkpath(QString::fromLatin1(sub));
-    QFile::copy(QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Pattern/Group.dbf"), root + QStringLiteral("/Pattern/Group.dbf"));
+    for (const char* sub : {"Pattern", "Temp", "Groups", "Reports", "Export"})
+      QDir(root).mkpath(QString::fromLatin1(sub));
+    QFile::copy(QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Pattern/Group.dbf"),
+                root + QStringLiteral("/Pattern/Group.dbf"));
     for (const QString& name : QDir(QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Reports")).entryList(QDir::Files))
       QFile::copy(QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Reports/") + name, root + QStringLiteral("/Reports/") + name);
     settings_ = std::make_unique<ini::IniFile>((root + QStringLiteral("/Kroyna.ini")).toStdString());

@@ -14,9 +14,9 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
-#include <QLabel>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>

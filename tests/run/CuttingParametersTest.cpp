@@ -1,5 +1,5 @@
-#include "platform/ini/IniFile.h"
 #include "common/TempDir.h"
+#include "platform/ini/IniFile.h"
 #include "run/CuttingParameters.h"
 #include "run/DefaultParamsDialog.h"
 

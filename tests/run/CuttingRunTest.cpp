@@ -11,8 +11,8 @@
 #include "shell/MainWindow.h"
 #include "shell/Settings.h"
 
-#include <QFileInfo>
 #include <QAction>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
@@ -400,8 +400,7 @@ TEST(CuttingRun, OnlyTheMaterialsTheWindowShows) {
 void threeMaterialJob(RunFolder& f) {
   for (int code : {1, 2, 3}) {
     for (int i = 0; i < 6; ++i)
-      f.addPart(QStringLiteral("P%1-%2").arg(code).arg(i).toUtf8().constData(), 300 + 97 * i, 200 + 41 * i, 5, 0,
-                code);
+      f.addPart(QStringLiteral("P%1-%2").arg(code).arg(i).toUtf8().constData(), 300 + 97 * i, 200 + 41 * i, 5, 0, code);
     f.setOptions(code, RunFolder::sheet(2800, 2070, false, false, 40));
   }
 }
@@ -471,7 +470,8 @@ TEST(CuttingRun, ClosingTheMapsWindowEndsTheRun) {
 // ---- The same maps as kroyna-cut ----
 
 nlohmann::json jobOf(const RunFolder&, const QString& material, const std::vector<parts::PartRow>& rows, int code,
-                     const OptimRecord& optim, const std::vector<std::pair<std::string, std::pair<int, int>>>& offcuts) {
+                     const OptimRecord& optim,
+                     const std::vector<std::pair<std::string, std::pair<int, int>>>& offcuts) {
   nlohmann::json job;
   job["material"] = material.toStdString();
   job["sheet"] = {{"length", optim.length}, {"width", optim.width}};
@@ -611,7 +611,6 @@ TEST(CuttingRunCommand, RunButtonOfAPartsWindowStartsOneRunAtATime) {
 
 }  // namespace
 }  // namespace kroyna::run::test
-
 
 namespace kroyna::run::test {
 namespace {

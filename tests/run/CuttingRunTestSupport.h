@@ -97,7 +97,8 @@ class RunFolder {
     } else {
       for (const char* sub : {"Pattern", "Temp", "Sheets", "Groups"}) QDir(root).mkpath(QString::fromLatin1(sub));
       for (const QString& name : QDir(QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Pattern")).entryList(QDir::Files))
-        QFile::copy(QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Pattern/") + name, root + QStringLiteral("/Pattern/") + name);
+        QFile::copy(QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Pattern/") + name,
+                    root + QStringLiteral("/Pattern/") + name);
     }
     settings_ = std::make_unique<ini::IniFile>((root + QStringLiteral("/Kroyna.ini")).toStdString());
     module_ = std::make_unique<warehouse::TModule>(root.toStdString(), materials_);
@@ -115,17 +116,18 @@ class RunFolder {
       ++runOuts;
       return runOutChoice;
     });
-    warehouse::setSheetChoiceHandler([this](warehouse::TModule& m, const QString&) -> std::optional<warehouse::SheetChoice> {
-      ++sheetChoices;
-      sheetViewSizes.clear();
-      dbase::Table& view = m.tblSheets2();
-      for (bool on = view.first(); on && !view.eof(); view.next())
-        sheetViewSizes << QStringLiteral("%1x%2:%3")
-                              .arg(view.asInteger("LENGTH"))
-                              .arg(view.asInteger("WIDTH"))
-                              .arg(view.asInteger("MANY"));
-      return sheetChoice;
-    });
+    warehouse::setSheetChoiceHandler(
+        [this](warehouse::TModule& m, const QString&) -> std::optional<warehouse::SheetChoice> {
+          ++sheetChoices;
+          sheetViewSizes.clear();
+          dbase::Table& view = m.tblSheets2();
+          for (bool on = view.first(); on && !view.eof(); view.next())
+            sheetViewSizes << QStringLiteral("%1x%2:%3")
+                                  .arg(view.asInteger("LENGTH"))
+                                  .arg(view.asInteger("WIDTH"))
+                                  .arg(view.asInteger("MANY"));
+          return sheetChoice;
+        });
   }
 
   ~RunFolder() {
@@ -157,8 +159,8 @@ class RunFolder {
     }
     return *source_;
   }
-  void addPart(const char* name, int length, int width, int many, int rotate, int material, int left = 0,
-               int right = 0, int top = 0, int bottom = 0) {
+  void addPart(const char* name, int length, int width, int many, int rotate, int material, int left = 0, int right = 0,
+               int top = 0, int bottom = 0) {
     source().AppendDetal(u(name), length, width, many, rotate, left, right, top, bottom, material);
   }
 

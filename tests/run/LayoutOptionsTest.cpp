@@ -1,5 +1,5 @@
-#include "platform/ini/IniFile.h"
 #include "common/TempDir.h"
+#include "platform/ini/IniFile.h"
 #include "run/LayoutOptionsDialog.h"
 #include "shell/Messages.h"
 
@@ -87,8 +87,7 @@ TEST(LayoutOptions, AutoSizeWithoutSheetsGivesZeroAndTheStockCheckRefuses) {
   EXPECT_TRUE(r4.stockControl);
   const auto message = m.accept(f.stock);
   ASSERT_TRUE(message);
-  EXPECT_EQ(*message,
-            "ВНИМАНИЕ!\rРазложение невозможно!\r\rЛисты <МДФ 10> размером 0x0 на складе отсутствуют.");
+  EXPECT_EQ(*message, "ВНИМАНИЕ!\rРазложение невозможно!\r\rЛисты <МДФ 10> размером 0x0 на складе отсутствуют.");
   // Sections were copied into Kroyna.ini before the check.
   EXPECT_EQ(readOptim(f.ini, 4).stockControl, true);
   // The material checked before the missing one got its stock.

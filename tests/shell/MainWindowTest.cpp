@@ -49,7 +49,10 @@ QStringList windowListItems(QMenu* menu) {
   QStringList items;
   bool afterSeparator = false;
   for (QAction* a : menu->actions()) {
-    if (a->isSeparator()) { afterSeparator = true; continue; }
+    if (a->isSeparator()) {
+      afterSeparator = true;
+      continue;
+    }
     if (afterSeparator) items << (a->isChecked() ? "*" : "") + a->text();
   }
   return items;
@@ -59,12 +62,17 @@ QStringList windowListItems(QMenu* menu) {
 
 TEST_F(MainWindowTest, MenusAndShortcutsAreThoseOfTheCommandTable) {
   EXPECT_EQ(window_->windowTitle(), "Раскрой листового материала");
-  EXPECT_EQ(menuTitles(), (QStringList{"&База деталей", "&Модели", "&Склад", "&Раскрой", "&Установки",
-                                       "&Окно", "&Помощь"}));
+  EXPECT_EQ(menuTitles(),
+            (QStringList{"&База деталей", "&Модели", "&Склад", "&Раскрой", "&Установки", "&Окно", "&Помощь"}));
   const std::pair<const char*, const char*> shortcuts[] = {
-      {"group.new", "Ctrl+N"},        {"group.open", "Ctrl+O"},       {"group.save", "Ctrl+S"},
-      {"group.saveAs", "Shift+Ctrl+S"}, {"group.printGrouped", "Ctrl+P"}, {"group.printExcel", "Ctrl+E"},
-      {"cut.run", "Ctrl+R"},          {"models.base", "Ctrl+M"},
+      {"group.new", "Ctrl+N"},
+      {"group.open", "Ctrl+O"},
+      {"group.save", "Ctrl+S"},
+      {"group.saveAs", "Shift+Ctrl+S"},
+      {"group.printGrouped", "Ctrl+P"},
+      {"group.printExcel", "Ctrl+E"},
+      {"cut.run", "Ctrl+R"},
+      {"models.base", "Ctrl+M"},
   };
   for (auto [id, keys] : shortcuts)
     EXPECT_EQ(window_->command(id)->shortcut(), QKeySequence(QString::fromLatin1(keys))) << id;

@@ -14,8 +14,7 @@ using kroyna::testing::writeBytes;
 TEST(Settings, FirstStartWritesVersionAndCheckStdSheetsQuantity) {
   TempDir dir;
   const Settings settings(dir / "Kroyna.ini");
-  EXPECT_EQ(readBytes(dir / "Kroyna.ini"),
-            "[Default]\r\nVersion=2\r\nCheckStdSheetsQuantity=0\r\n");
+  EXPECT_EQ(readBytes(dir / "Kroyna.ini"), "[Default]\r\nVersion=2\r\nCheckStdSheetsQuantity=0\r\n");
   EXPECT_EQ(settings.lenDigits(), 2);
   EXPECT_EQ(settings.sqrDigits(), 3);
   EXPECT_EQ(settings.pageMargins(), PageMargins{});
@@ -31,11 +30,10 @@ TEST(Settings, FirstStartWritesVersionAndCheckStdSheetsQuantity) {
 TEST(Settings, ReadsAndKeepsValuesInMemory) {
   TempDir dir;
   writeBytes(dir / "Kroyna.ini",
-             kroyna::text::utf8ToCp1251(
-                 "[Default]\r\nVersion=2\r\nLenDigits=15\r\nSqrDigits=1\r\n"
-                 "CheckStdSheetsQuantity=1\r\n"
-                 "[PageParams]\r\nLeft=10\r\nRight=250\r\nTop=-4\r\nBottom=7\r\n"
-                 "[Remarks]\r\n3=Белый\r\nnote=not a code\r\n12=Дуб, 16 мм\r\n"));
+             kroyna::text::utf8ToCp1251("[Default]\r\nVersion=2\r\nLenDigits=15\r\nSqrDigits=1\r\n"
+                                        "CheckStdSheetsQuantity=1\r\n"
+                                        "[PageParams]\r\nLeft=10\r\nRight=250\r\nTop=-4\r\nBottom=7\r\n"
+                                        "[Remarks]\r\n3=Белый\r\nnote=not a code\r\n12=Дуб, 16 мм\r\n"));
   Settings settings(dir / "Kroyna.ini");
   EXPECT_EQ(settings.lenDigits(), 10);
   EXPECT_EQ(settings.sqrDigits(), 1);
@@ -46,8 +44,7 @@ TEST(Settings, ReadsAndKeepsValuesInMemory) {
   expected.top = 0;
   expected.bottom = 7;
   EXPECT_EQ(settings.pageMargins(), expected);
-  EXPECT_EQ(settings.remarks(),
-            (std::vector<std::pair<int, std::string>>{{3, "Белый"}, {12, "Дуб, 16 мм"}}));
+  EXPECT_EQ(settings.remarks(), (std::vector<std::pair<int, std::string>>{{3, "Белый"}, {12, "Дуб, 16 мм"}}));
 
   settings.setRemark(12, "Дуб");
   settings.setRemark(40, "Новый");

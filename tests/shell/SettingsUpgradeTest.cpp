@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/ini/IniFile.h"
 #include "common/TempDir.h"
+#include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
 
 using kroyna::ini::IniError;
@@ -59,15 +59,13 @@ TEST(SettingsUpgrade, VersionOneIsUpgradedOnceWithABackup) {
 
   const IniFile after(path);
   EXPECT_EQ(after.readInt("Default", "Version", 0), 2);
-  EXPECT_EQ(after.readSectionKeys("Material5"),
-            (std::vector<std::string>{"Mark", "Scrap", "Optim", "WH"}));
+  EXPECT_EQ(after.readSectionKeys("Material5"), (std::vector<std::string>{"Mark", "Scrap", "Optim", "WH"}));
   EXPECT_EQ(after.readString("Material5", "Mark"), "1,ОСТ,\"-A b\",17");
   EXPECT_EQ(after.readString("Material5", "Scrap"), "1,1,300,0,200,1,90000,0,100,1,150,1");
   EXPECT_EQ(after.readString("Material5", "Optim"), "0,2750,1830,1,1,3,2,10,1,\"Заказ, срочно\",1");
   EXPECT_EQ(after.readString("Material5", "WH"), "5");
   // Missing old keys take their defaults; `Enabled` defaults to true.
-  EXPECT_EQ(after.readSectionKeys("Material12"),
-            (std::vector<std::string>{"Mark", "Scrap", "Optim", "WH"}));
+  EXPECT_EQ(after.readSectionKeys("Material12"), (std::vector<std::string>{"Mark", "Scrap", "Optim", "WH"}));
   EXPECT_EQ(after.readString("Material12", "Mark"), "0,,,0");
   EXPECT_EQ(after.readString("Material12", "Scrap"), "0,0,250,0,0,0,0,0,0,0,0,1");
   EXPECT_EQ(after.readString("Material12", "Optim"), "1,0,0,0,0,0,0,0,0,,0");

@@ -10,8 +10,8 @@
 #include <set>
 #include <stdexcept>
 
-#include "platform/ini/IniFile.h"
 #include "common/TempDir.h"
+#include "platform/ini/IniFile.h"
 
 using namespace kroyna::shell;
 using kroyna::ini::IniFile;
@@ -96,8 +96,7 @@ TEST(SettingsColumnWidths, VectorAndHeaderView) {
   writeBytes(dir / "w.ini", "[ModelsBase]\r\nlvw_Width0=80\r\nlvw_Width2=-5\r\nlvw_Width3=x\r\n");
   IniFile ini(dir / "w.ini");
   // Missing, negative or damaged widths keep the current width.
-  EXPECT_EQ(readColumnWidths(ini, "ModelsBase", "lvw", {65, 65, 65, 65}),
-            (std::vector<int>{80, 65, 65, 65}));
+  EXPECT_EQ(readColumnWidths(ini, "ModelsBase", "lvw", {65, 65, 65, 65}), (std::vector<int>{80, 65, 65, 65}));
   writeColumnWidths(ini, "ModelsBase", "lvw", {10, 20, 30});
   EXPECT_EQ(readBytes(dir / "w.ini"),
             "[ModelsBase]\r\nlvw_Width0=10\r\nlvw_Width2=30\r\nlvw_Width3=x\r\nlvw_Width1=20\r\n");
@@ -133,7 +132,7 @@ TEST(SettingsNumbers, LengthAndAreaFormats) {
   EXPECT_EQ(formatLength(1005, 2), "1.01");  // a decimal half rounds up
   EXPECT_EQ(formatLength(1004, 2), "1.00");
   EXPECT_EQ(formatLength(-1005, 2), "-1.01");
-  EXPECT_EQ(formatLength(-1, 2), "0.00");    // no "-0.00"
+  EXPECT_EQ(formatLength(-1, 2), "0.00");  // no "-0.00"
   EXPECT_EQ(formatLength(0, 2), "0.00");
   EXPECT_EQ(formatLength(45, 2), "0.05");
   EXPECT_EQ(formatLength(1500, 0), "2");
@@ -141,7 +140,7 @@ TEST(SettingsNumbers, LengthAndAreaFormats) {
   EXPECT_EQ(formatLength(1234, 25), "1.2340000000");  // at most 10 decimals
   EXPECT_EQ(formatArea(2500000, 3), "2.500");
   EXPECT_EQ(formatArea(1500, 3), "0.002");
-  EXPECT_EQ(formatArea(2745 * 1830.0, 3), "5.023");   // 5.02335
+  EXPECT_EQ(formatArea(2745 * 1830.0, 3), "5.023");  // 5.02335
   EXPECT_EQ(formatArea(5.0e13, 2), "50000000.00");
   EXPECT_EQ(formatFixed(2.345, 1), "2.3");
   EXPECT_EQ(formatFixed(99.96, 1), "100.0");
@@ -183,7 +182,12 @@ TEST(SettingsCodes, RandomUnusedCode) {
   EXPECT_GT(seen.size(), 50u);  // random, not always the same code
 
   int calls = 0;
-  EXPECT_THROW(randomUnusedCode(100000, [&](int) { ++calls; return true; }), std::runtime_error);
+  EXPECT_THROW(randomUnusedCode(100000,
+                                [&](int) {
+                                  ++calls;
+                                  return true;
+                                }),
+               std::runtime_error);
   EXPECT_LE(calls, 100000 + 256);
   EXPECT_THROW(randomUnusedCode(1, [](int) { return false; }), std::invalid_argument);
 }

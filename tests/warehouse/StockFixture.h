@@ -4,10 +4,10 @@
 // empty Sheets/ and Temp/, a materials table with a few materials, and a
 // data module over it.
 
+#include "common/TempDir.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
-#include "common/TempDir.h"
 #include "warehouse/MaterialDirectory.h"
 #include "warehouse/StockModule.h"
 
@@ -60,8 +60,8 @@ class StockFolder {
   void storeOffcut(const OffcutSpec& o) {
     ensureStored(warehouse::StockKind::Scraps);
     dbase::insertValues(stored(warehouse::StockKind::Scraps),
-                        {dbase::Value(o.name), dbase::Value(o.length), dbase::Value(o.width),
-                         dbase::Value(o.many), dbase::Value(o.code), dbase::Value(o.date)});
+                        {dbase::Value(o.name), dbase::Value(o.length), dbase::Value(o.width), dbase::Value(o.many),
+                         dbase::Value(o.code), dbase::Value(o.date)});
   }
 
   // A data module with both working copies made and every material shown.
@@ -79,8 +79,8 @@ class StockFolder {
  private:
   void ensureStored(warehouse::StockKind k) {
     if (!dbase::fileExists(stored(k)))
-      dbase::createFromTemplate(dir.path() / "Pattern",
-                                k == warehouse::StockKind::Sheets ? "Sheets.dbf" : "Scraps.dbf", stored(k));
+      dbase::createFromTemplate(dir.path() / "Pattern", k == warehouse::StockKind::Sheets ? "Sheets.dbf" : "Scraps.dbf",
+                                stored(k));
   }
 };
 

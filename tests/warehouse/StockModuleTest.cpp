@@ -119,8 +119,8 @@ TEST(StockModule, MergeSumsEqualRowsAndKeepsDifferentOnes) {
   StockFolder f;
   f.storeOffcut({"", 600, 400, 1, 3});
   f.storeOffcut({"", 600, 400, 2, 3});
-  f.storeOffcut({"X", 600, 400, 1, 3});        // other name
-  f.storeOffcut({"", 600, 400, 1, 4});         // other material
+  f.storeOffcut({"X", 600, 400, 1, 3});               // other name
+  f.storeOffcut({"", 600, 400, 1, 4});                // other material
   f.storeOffcut({"", 600, 400, 1, 3, {2005, 3, 2}});  // other date
   f.storeOffcut({"X", 600, 400, 4, 3});
   auto m = f.openModule();

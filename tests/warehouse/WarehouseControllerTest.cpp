@@ -24,8 +24,7 @@ using testing::StockFolder;
 // Answers the questions in order and records every message.
 struct Answers {
   explicit Answers(std::deque<MsgResult> replies = {})
-      : replies(std::move(replies)),
-        handler([this](const QString& text, MsgIcon, MsgButtons) {
+      : replies(std::move(replies)), handler([this](const QString& text, MsgIcon, MsgButtons) {
           shown << text;
           if (this->replies.empty()) return MsgResult::Ok;
           const MsgResult r = this->replies.front();
@@ -57,7 +56,7 @@ TEST(WarehouseController, BarStartsWithAllMaterialsAndKeepsOrFallsBack) {
   ASSERT_EQ(s.controller->bar().size(), 4);
   EXPECT_EQ(s.controller->bar()[0].code, kAllMaterials);
   EXPECT_EQ(s.controller->bar()[0].name, "<все материалы>");
-  EXPECT_EQ(s.controller->bar()[1].name, "ДВП 3");  // name order
+  EXPECT_EQ(s.controller->bar()[1].name, "ДВП 3");         // name order
   EXPECT_EQ(s.controller->selectedCode(), kAllMaterials);  // 0 is not a material
   s.controller->select(4);
   s.controller->rebuildBar();
@@ -70,8 +69,8 @@ TEST(WarehouseController, CancelOnSheetsThenYesOnOffcutsSavesOffcutsAndStaysOpen
   s.module->bookInOffcut("", 700, 300, 1, 3, {2005, 3, 1});
   Answers a({MsgResult::Cancel, MsgResult::Yes});
   EXPECT_FALSE(s.controller->queryClose());
-  EXPECT_EQ(a.shown, (QStringList{"Сохранить изменения в базе стандартных листов?",
-                                  "Сохранить изменения в базе остатков?"}));
+  EXPECT_EQ(a.shown,
+            (QStringList{"Сохранить изменения в базе стандартных листов?", "Сохранить изменения в базе остатков?"}));
   EXPECT_EQ(rowsOf(s.f.stored(StockKind::Scraps)).size(), 2u);
   EXPECT_EQ(rowsOf(s.f.stored(StockKind::Sheets)).size(), 1u);
   EXPECT_TRUE(s.module->sheetsChanged());
@@ -98,8 +97,7 @@ TEST(WarehouseController, AddSheetChecksTheInputInOrder) {
   EXPECT_EQ(checkAddSheet({"0", "1", "1", 3})->field, 0);
   EXPECT_EQ(checkAddSheet({"10", "-1", "1", 3})->message, "Ширина листа должна быть больше 0.");
   EXPECT_EQ(checkAddSheet({"10", "10", "0", 3})->message, "Количество листов должно быть больше 0.");
-  EXPECT_EQ(checkAddSheet({"10", "10", "1", std::nullopt})->message,
-            "Необходимо указать название материала листа.");
+  EXPECT_EQ(checkAddSheet({"10", "10", "1", std::nullopt})->message, "Необходимо указать название материала листа.");
   EXPECT_EQ(checkAddSheet({"10", "10", "1", kAllMaterials})->field, 3);
   EXPECT_FALSE(checkAddSheet({"2800", "2070", "5", 3}));
 

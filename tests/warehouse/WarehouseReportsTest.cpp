@@ -39,9 +39,9 @@ TEST(WarehouseReports, StockListsShowTheRowsOfTheCatalogueMaterials) {
 
   const report::PreparedReport info = prepareWarehouseInfo(*m, kReports, {});
   EXPECT_EQ(info.title, "Статистика склада");
-  EXPECT_TRUE(shows(info, "ДВП 3"));          // a material without stock has its row
-  EXPECT_TRUE(shows(info, "69.552 кв м"));    // 2.8 x 2.07 x 12
-  EXPECT_TRUE(shows(info, "0.480 кв м"));     // offcuts of material 3
+  EXPECT_TRUE(shows(info, "ДВП 3"));        // a material without stock has its row
+  EXPECT_TRUE(shows(info, "69.552 кв м"));  // 2.8 x 2.07 x 12
+  EXPECT_TRUE(shows(info, "0.480 кв м"));   // offcuts of material 3
 }
 
 TEST(WarehouseReports, AMissingTemplateThrows) {

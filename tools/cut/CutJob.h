@@ -15,13 +15,13 @@
 namespace kroyna::cut {
 
 struct JobError : std::runtime_error {
-    using runtime_error::runtime_error;
+  using runtime_error::runtime_error;
 };
 
 // Limits of the job fields.
 inline constexpr std::int32_t MaxKerf = 1000;
-inline constexpr std::int32_t MaxSize = 1000000;     // mm, any length, width, trim or cut length
-inline constexpr std::int32_t MaxQuantity = 1000000; // copies, offcuts, sheets in stock
+inline constexpr std::int32_t MaxSize = 1000000;      // mm, any length, width, trim or cut length
+inline constexpr std::int32_t MaxQuantity = 1000000;  // copies, offcuts, sheets in stock
 
 // A job is one material's input; the program's defaults apply to every field
 // the file leaves out (kerf 4, trims 10, variants 0, quick search,
@@ -41,4 +41,4 @@ std::string serializeJob(const CutJob& job);
 // copies left in job order.
 std::string serializeResult(const engine::EngineContext& ctx, const engine::MaterialOutcome& outcome);
 
-} // namespace kroyna::cut
+}  // namespace kroyna::cut

@@ -9,24 +9,22 @@
 #include <cstdlib>
 #include <string_view>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    using namespace kroyna::cut;
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    CutJob job;
-    try {
-        job = parseJob(bytes);
-    } catch (const JobError&) {
-        return 0;
-    }
-    const std::string once = serializeJob(job);
-    CutJob again;
-    try {
-        again = parseJob(once);
-    } catch (const JobError&) {
-        std::abort();
-    }
-    if (serializeJob(again) != once)
-        std::abort();
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace kroyna::cut;
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  CutJob job;
+  try {
+    job = parseJob(bytes);
+  } catch (const JobError&) {
     return 0;
+  }
+  const std::string once = serializeJob(job);
+  CutJob again;
+  try {
+    again = parseJob(once);
+  } catch (const JobError&) {
+    std::abort();
+  }
+  if (serializeJob(again) != once) std::abort();
+  return 0;
 }

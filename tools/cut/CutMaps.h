@@ -24,4 +24,4 @@ inline constexpr std::int32_t NoMaterialCode = -1;
 // with and the count left.
 maps::MapFileData resultMaps(const engine::EngineContext& ctx, const CutJob& job, std::int32_t materialCode);
 
-} // namespace kroyna::cut
+}  // namespace kroyna::cut

@@ -34,142 +34,137 @@ using namespace kroyna;
 constexpr const char* Usage = "usage: kroyna-cut [--progress] [--map OUT.map [--code N]] JOB.json";
 
 // Messages of the cutting run break lines with "\r"; a terminal wants "\n".
-std::string forTerminal(std::string message)
-{
-    for (char& c : message) {
-        if (c == '\r')
-            c = '\n';
-    }
-    return message;
+std::string forTerminal(std::string message) {
+  for (char& c : message) {
+    if (c == '\r') c = '\n';
+  }
+  return message;
 }
 
-bool readAll(const std::string& path, std::string& out, std::string& error)
-{
-    if (path == "-") {
-        out.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        if (std::cin.bad()) {
-            error = "cannot read standard input";
-            return false;
-        }
-        return true;
+bool readAll(const std::string& path, std::string& out, std::string& error) {
+  if (path == "-") {
+    out.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    if (std::cin.bad()) {
+      error = "cannot read standard input";
+      return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open: " + std::string(std::strerror(errno));
-        return false;
-    }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
-        error = "cannot read";
-        return false;
-    }
-    out = buffer.str();
     return true;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open: " + std::string(std::strerror(errno));
+    return false;
+  }
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  if (in.bad()) {
+    error = "cannot read";
+    return false;
+  }
+  out = buffer.str();
+  return true;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
-    bool progress = false;
-    std::string path;
-    std::string mapPath;
-    std::int32_t materialCode = cut::NoMaterialCode;
-    bool codeGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--progress") {
-            progress = true;
-        } else if (arg == "--map" || arg == "--code") {
-            if (i + 1 >= argc || std::string(argv[i + 1]).empty()) {
-                std::cerr << "kroyna-cut: " << arg << " needs a value\n" << Usage << "\n";
-                return 2;
-            }
-            const std::string value = argv[++i];
-            if (arg == "--map") {
-                mapPath = value;
-            } else {
-                long long code = 0;
-                const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), code);
-                if (ec != std::errc() || end != value.data() + value.size() || code < INT32_MIN || code > INT32_MAX) {
-                    std::cerr << "kroyna-cut: --code needs a whole number, not " << value << "\n";
-                    return 2;
-                }
-                materialCode = static_cast<std::int32_t>(code);
-                codeGiven = true;
-            }
-        } else if (arg == "--help" || arg == "-h") {
-            std::cout << Usage << "\n";
-            return 0;
-        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
-            std::cerr << "kroyna-cut: unknown option " << arg << "\n" << Usage << "\n";
-            return 2;
-        } else if (path.empty()) {
-            path = arg;
-        } else {
-            std::cerr << "kroyna-cut: only one job can be cut at a time\n" << Usage << "\n";
-            return 2;
+int main(int argc, char** argv) {
+  bool progress = false;
+  std::string path;
+  std::string mapPath;
+  std::int32_t materialCode = cut::NoMaterialCode;
+  bool codeGiven = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--progress") {
+      progress = true;
+    } else if (arg == "--map" || arg == "--code") {
+      if (i + 1 >= argc || std::string(argv[i + 1]).empty()) {
+        std::cerr << "kroyna-cut: " << arg << " needs a value\n" << Usage << "\n";
+        return 2;
+      }
+      const std::string value = argv[++i];
+      if (arg == "--map") {
+        mapPath = value;
+      } else {
+        long long code = 0;
+        const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), code);
+        if (ec != std::errc() || end != value.data() + value.size() || code < INT32_MIN || code > INT32_MAX) {
+          std::cerr << "kroyna-cut: --code needs a whole number, not " << value << "\n";
+          return 2;
         }
+        materialCode = static_cast<std::int32_t>(code);
+        codeGiven = true;
+      }
+    } else if (arg == "--help" || arg == "-h") {
+      std::cout << Usage << "\n";
+      return 0;
+    } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+      std::cerr << "kroyna-cut: unknown option " << arg << "\n" << Usage << "\n";
+      return 2;
+    } else if (path.empty()) {
+      path = arg;
+    } else {
+      std::cerr << "kroyna-cut: only one job can be cut at a time\n" << Usage << "\n";
+      return 2;
     }
-    if (path.empty()) {
-        std::cerr << Usage << "\n";
-        return 2;
-    }
-    if (codeGiven && mapPath.empty()) {
-        std::cerr << "kroyna-cut: --code is the material code of the maps file: it needs --map\n" << Usage << "\n";
-        return 2;
-    }
+  }
+  if (path.empty()) {
+    std::cerr << Usage << "\n";
+    return 2;
+  }
+  if (codeGiven && mapPath.empty()) {
+    std::cerr << "kroyna-cut: --code is the material code of the maps file: it needs --map\n" << Usage << "\n";
+    return 2;
+  }
 
-    std::string bytes;
-    std::string error;
-    if (!readAll(path, bytes, error)) {
-        std::cerr << path << ": " << error << "\n";
-        return 2;
-    }
+  std::string bytes;
+  std::string error;
+  if (!readAll(path, bytes, error)) {
+    std::cerr << path << ": " << error << "\n";
+    return 2;
+  }
 
-    cut::CutJob job;
+  cut::CutJob job;
+  try {
+    job = cut::parseJob(bytes);
+  } catch (const cut::JobError& e) {
+    std::cerr << path << ": " << e.what() << "\n";
+    return 2;
+  }
+
+  engine::EngineContext ctx;
+  if (const auto refusal = engine::LoadMaterial(ctx, job)) {
+    std::cerr << forTerminal(*refusal) << "\n";
+    return 2;
+  }
+
+  if (progress) {
+    ctx.Progress = [&ctx, last = std::int64_t{-1}](std::int64_t done, std::int64_t total) mutable {
+      // About a hundred lines a pass at most.
+      const std::int64_t step = total / 100 + 1;
+      if (done != total && done / step == last) return;
+      last = done / step;
+      std::cerr << "pass " << ctx.PassNumber << ": variant " << done << " of " << total << ", "
+                << ctx.Parts.RemainingTotal() << " copies to place\n";
+    };
+  }
+
+  engine::MaterialHooks hooks;  // standard sheets running out ends the run
+  const engine::MaterialOutcome outcome = engine::RunMaterial(ctx, hooks);
+
+  if (!mapPath.empty()) {
     try {
-        job = cut::parseJob(bytes);
-    } catch (const cut::JobError& e) {
-        std::cerr << path << ": " << e.what() << "\n";
-        return 2;
+      maps::writeMapFile(mapPath, cut::resultMaps(ctx, job, materialCode));
+    } catch (const maps::MapFileError& e) {
+      std::cerr << "kroyna-cut: " << mapPath << ": " << forTerminal(e.what()) << "\n";
+      return 1;
     }
+  }
 
-    engine::EngineContext ctx;
-    if (const auto refusal = engine::LoadMaterial(ctx, job)) {
-        std::cerr << forTerminal(*refusal) << "\n";
-        return 2;
-    }
-
-    if (progress) {
-        ctx.Progress = [&ctx, last = std::int64_t{-1}](std::int64_t done, std::int64_t total) mutable {
-            // About a hundred lines a pass at most.
-            const std::int64_t step = total / 100 + 1;
-            if (done != total && done / step == last)
-                return;
-            last = done / step;
-            std::cerr << "pass " << ctx.PassNumber << ": variant " << done << " of " << total << ", "
-                      << ctx.Parts.RemainingTotal() << " copies to place\n";
-        };
-    }
-
-    engine::MaterialHooks hooks; // standard sheets running out ends the run
-    const engine::MaterialOutcome outcome = engine::RunMaterial(ctx, hooks);
-
-    if (!mapPath.empty()) {
-        try {
-            maps::writeMapFile(mapPath, cut::resultMaps(ctx, job, materialCode));
-        } catch (const maps::MapFileError& e) {
-            std::cerr << "kroyna-cut: " << mapPath << ": " << forTerminal(e.what()) << "\n";
-            return 1;
-        }
-    }
-
-    const std::string result = cut::serializeResult(ctx, outcome);
-    if (std::fwrite(result.data(), 1, result.size(), stdout) != result.size() || std::fflush(stdout) != 0) {
-        std::cerr << "kroyna-cut: cannot write the result: " << std::strerror(errno) << "\n";
-        return 1;
-    }
-    return 0;
+  const std::string result = cut::serializeResult(ctx, outcome);
+  if (std::fwrite(result.data(), 1, result.size(), stdout) != result.size() || std::fflush(stdout) != 0) {
+    std::cerr << "kroyna-cut: cannot write the result: " << std::strerror(errno) << "\n";
+    return 1;
+  }
+  return 0;
 }

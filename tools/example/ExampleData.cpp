@@ -44,8 +44,8 @@ void writeTable(const fs::path& patternFolder, const std::string& templateName, 
 
 // One row of the order: name, length, width, copies, rotation rule, edges
 // left, right, top, bottom, material.
-Row part(const char* name, int length, int width, int many, int rotate, int left, int right, int top,
-         int bottom, int material) {
+Row part(const char* name, int length, int width, int many, int rotate, int left, int right, int top, int bottom,
+         int material) {
   return {name, length, width, many, rotate, left, right, top, bottom, material};
 }
 
@@ -74,21 +74,21 @@ void writeExample(const fs::path& patternFolder, const fs::path& target) {
   // A kitchen: wall and base cabinets and a tall unit in white, fronts in
   // oak. Body parts may be turned; shelves take one orientation for all
   // copies; oak fronts and the tall sides keep their grain (never turned).
-  writeTable(patternFolder, "Group.dbf", target / "Groups" / "Пример.dbf",
-             {part("Бок навесной", 720, 300, 8, 0, 0, 0, kThin, 0, kWhite),
-              part("Дно навесное", 564, 300, 4, 0, 0, 0, kThin, 0, kWhite),
-              part("Полка навесная", 560, 280, 8, 2, 0, 0, kThin, 0, kWhite),
-              part("Бок напольный", 820, 560, 6, 0, 0, 0, kThin, 0, kWhite),
-              part("Дно напольное", 568, 560, 3, 0, 0, 0, kThin, 0, kWhite),
-              part("Царга", 568, 100, 6, 0, 0, 0, 0, 0, kWhite),
-              part("Полка напольная", 564, 500, 3, 2, 0, 0, kThin, 0, kWhite),
-              part("Бок пенала", 2100, 560, 2, 1, 0, 0, kThin, 0, kWhite),
-              part("Полка пенала", 564, 540, 5, 2, 0, 0, kThin, 0, kWhite),
-              part("Фасад навесной", 716, 396, 8, 1, kThick, kThick, kThick, kThick, kOak),
-              part("Фасад напольный", 716, 396, 4, 1, kThick, kThick, kThick, kThick, kOak),
-              part("Фасад ящика", 396, 176, 6, 1, kThick, kThick, kThick, kThick, kOak),
-              part("Фасад пенала", 2096, 446, 2, 1, kThick, kThick, kThick, kThick, kOak),
-              part("Планка цоколя", 2400, 100, 1, 0, 0, 0, kThick, 0, kOak)});
+  writeTable(
+      patternFolder, "Group.dbf", target / "Groups" / "Пример.dbf",
+      {part("Бок навесной", 720, 300, 8, 0, 0, 0, kThin, 0, kWhite),
+       part("Дно навесное", 564, 300, 4, 0, 0, 0, kThin, 0, kWhite),
+       part("Полка навесная", 560, 280, 8, 2, 0, 0, kThin, 0, kWhite),
+       part("Бок напольный", 820, 560, 6, 0, 0, 0, kThin, 0, kWhite),
+       part("Дно напольное", 568, 560, 3, 0, 0, 0, kThin, 0, kWhite), part("Царга", 568, 100, 6, 0, 0, 0, 0, 0, kWhite),
+       part("Полка напольная", 564, 500, 3, 2, 0, 0, kThin, 0, kWhite),
+       part("Бок пенала", 2100, 560, 2, 1, 0, 0, kThin, 0, kWhite),
+       part("Полка пенала", 564, 540, 5, 2, 0, 0, kThin, 0, kWhite),
+       part("Фасад навесной", 716, 396, 8, 1, kThick, kThick, kThick, kThick, kOak),
+       part("Фасад напольный", 716, 396, 4, 1, kThick, kThick, kThick, kThick, kOak),
+       part("Фасад ящика", 396, 176, 6, 1, kThick, kThick, kThick, kThick, kOak),
+       part("Фасад пенала", 2096, 446, 2, 1, kThick, kThick, kThick, kThick, kOak),
+       part("Планка цоколя", 2400, 100, 1, 0, 0, 0, kThick, 0, kOak)});
 
   ini::IniFile header(target / "Groups" / "Пример.krb");
   header.batch([&] {

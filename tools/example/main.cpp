@@ -38,8 +38,7 @@ int main(int argc, char** argv) {
       for (const std::string& f : kroyna::example::exampleFiles()) std::cout << (target / f).string() << "\n";
       return 0;
     }
-    const fs::path scratch =
-        fs::temp_directory_path() / ("kroyna-example-" + std::to_string(std::random_device{}()));
+    const fs::path scratch = fs::temp_directory_path() / ("kroyna-example-" + std::to_string(std::random_device{}()));
     kroyna::example::writeExample(pattern, scratch);
     int differing = 0;
     for (const std::string& f : kroyna::example::exampleFiles()) {

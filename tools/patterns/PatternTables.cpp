@@ -18,8 +18,8 @@ std::vector<PatternTable> patternTables() {
       // Parts database data table, also the model parts tables.
       {"Group.dbf",
        {FieldDef::character("NAME", 100), whole("LENGTH"), whole("WIDTH"), whole("MANY"),
-        FieldDef::numeric("ROTATE", 2, 0), whole("LBORDER"), whole("RBORDER"), whole("TBORDER"),
-        whole("BBORDER"), whole("MATERIAL")}},
+        FieldDef::numeric("ROTATE", 2, 0), whole("LBORDER"), whole("RBORDER"), whole("TBORDER"), whole("BBORDER"),
+        whole("MATERIAL")}},
       // Materials catalogue (local and external).
       {"Types.dbf", {FieldDef::character("MATERIAL", 100), whole("CODE")}},
       // Edge-banding catalogue (local and external).

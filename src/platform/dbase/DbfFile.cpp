@@ -30,9 +30,7 @@ std::uint32_t le32(const unsigned char* p) {
          (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-std::uint16_t le16(const unsigned char* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
+std::uint16_t le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
 void putLe32(std::string& s, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) s[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -103,8 +101,8 @@ Header parseHeader(std::string_view bytes, std::uint64_t fileSize, const std::fi
   h.languageDriver = b[29];
 
   if (h.headerLength < kHeaderSize + kDescriptorSize + 1)
-    throw TableError(name, "Таблица повреждена: длина заголовка " + std::to_string(h.headerLength) +
-                               " меньше допустимой");
+    throw TableError(name,
+                     "Таблица повреждена: длина заголовка " + std::to_string(h.headerLength) + " меньше допустимой");
   if (h.headerLength > fileSize || h.headerLength > bytes.size())
     throw TableError(name, "Таблица повреждена: длина заголовка " + std::to_string(h.headerLength) +
                                " больше размера файла " + std::to_string(fileSize));
@@ -122,8 +120,7 @@ Header parseHeader(std::string_view bytes, std::uint64_t fileSize, const std::fi
     const std::size_t fieldNo = h.fields.size() + 1;
     std::size_t nameLen = 0;
     while (nameLen < 11 && d[nameLen] != 0) ++nameLen;
-    std::string fieldName = text::cp1251ToUtf8(
-        trimBlanks(std::string_view(reinterpret_cast<const char*>(d), nameLen)));
+    std::string fieldName = text::cp1251ToUtf8(trimBlanks(std::string_view(reinterpret_cast<const char*>(d), nameLen)));
     if (fieldName.empty())
       throw TableError(name, "Таблица повреждена: у поля " + std::to_string(fieldNo) + " нет имени");
     FieldDef f;
@@ -147,7 +144,8 @@ Header parseHeader(std::string_view bytes, std::uint64_t fileSize, const std::fi
         break;
       case FieldType::Numeric:
       case FieldType::Float:
-        if (f.width < 1 || f.width > kMaxNumericWidth) bad = "недопустимая длина";
+        if (f.width < 1 || f.width > kMaxNumericWidth)
+          bad = "недопустимая длина";
         else if (f.decimals > kMaxDecimals || (f.decimals > 0 && f.decimals >= f.width))
           bad = "недопустимое число знаков после запятой";
         break;
@@ -160,17 +158,15 @@ Header parseHeader(std::string_view bytes, std::uint64_t fileSize, const std::fi
       case FieldType::Other:
         if (f.width < 1) bad = "нулевая длина";
         if (h.readOnlyReason.empty())
-          h.readOnlyReason = "у поля " + f.name + " тип '" + std::string(1, f.rawType) +
-                             "', который программа не умеет записывать";
+          h.readOnlyReason =
+              "у поля " + f.name + " тип '" + std::string(1, f.rawType) + "', который программа не умеет записывать";
         break;
     }
-    if (!bad.empty())
-      throw TableError(name, "Таблица повреждена: у поля " + typeText(f) + " " + bad);
+    if (!bad.empty()) throw TableError(name, "Таблица повреждена: у поля " + typeText(f) + " " + bad);
     h.fields.push_back(std::move(f));
     off += kDescriptorSize;
   }
-  if (!terminated)
-    throw TableError(name, "Таблица повреждена: нет признака конца списка полей");
+  if (!terminated) throw TableError(name, "Таблица повреждена: нет признака конца списка полей");
   if (h.fields.empty()) throw TableError(name, "Таблица повреждена: в ней нет полей");
 
   std::size_t sum = 1;
@@ -210,8 +206,7 @@ std::string errnoText() { return std::generic_category().message(errno); }
 
 // Reads the header part of a file on disk for the in-place record writes,
 // and checks that it still has the structure the caller knows.
-Header readHeaderOnDisk(std::fstream& file, const std::filesystem::path& path,
-                        const std::vector<FieldDef>& fields) {
+Header readHeaderOnDisk(std::fstream& file, const std::filesystem::path& path, const std::vector<FieldDef>& fields) {
   file.seekg(0, std::ios::end);
   const auto size = static_cast<std::uint64_t>(file.tellg());
   file.seekg(0);
@@ -247,8 +242,7 @@ void validateFields(const std::vector<FieldDef>& fields, const std::filesystem::
       throw TableError(name, "Имя поля \"" + f.name + "\" должно содержать от 1 до 10 символов");
     for (char ch : f.name)
       if (!(std::isalnum(static_cast<unsigned char>(ch)) && static_cast<unsigned char>(ch) < 0x80) && ch != '_')
-        throw TableError(name,
-                         "Имя поля \"" + f.name + "\" может содержать только латинские буквы, цифры и _");
+        throw TableError(name, "Имя поля \"" + f.name + "\" может содержать только латинские буквы, цифры и _");
     for (std::size_t j = 0; j < i; ++j)
       if (text::equalsIgnoreCase(fields[j].name, f.name))
         throw TableError(name, "Имя поля \"" + f.name + "\" встречается дважды");
@@ -265,8 +259,8 @@ void validateFields(const std::vector<FieldDef>& fields, const std::filesystem::
       case FieldType::Other: ok = false; break;
     }
     if (!ok)
-      throw TableError(name, "Поле " + typeText(f) +
-                                 " нельзя записать: неверный тип, длина или число знаков после запятой");
+      throw TableError(name,
+                       "Поле " + typeText(f) + " нельзя записать: неверный тип, длина или число знаков после запятой");
   }
 }
 
@@ -285,16 +279,12 @@ std::string encodeCell(const FieldDef& field, const Value& value, const std::fil
       if (v.isNull()) return std::string(width, ' ');
       const std::string s = formatNumber(v.number(), field.decimals);
       if (s.size() > width)
-        throw TableError(name, "Значение " + Value(v.number()).toString() + " не помещается в поле " +
-                                   typeText(field));
+        throw TableError(name, "Значение " + Value(v.number()).toString() + " не помещается в поле " + typeText(field));
       return std::string(width - s.size(), ' ') + s;
     }
-    case FieldType::Date:
-      return v.isNull() ? std::string(8, ' ') : v.date().toDbf();
-    case FieldType::Logical:
-      return v.isNull() ? std::string("?") : std::string(v.truth() ? "T" : "F");
-    case FieldType::Other:
-      break;
+    case FieldType::Date: return v.isNull() ? std::string(8, ' ') : v.date().toDbf();
+    case FieldType::Logical: return v.isNull() ? std::string("?") : std::string(v.truth() ? "T" : "F");
+    case FieldType::Other: break;
   }
   throw TableError(name, "Поле " + typeText(field) + " нельзя записать");
 }
@@ -317,19 +307,23 @@ Value decodeCell(const FieldDef& field, std::string_view bytes) {
     case FieldType::Logical: {
       if (bytes.empty()) return {};
       switch (bytes[0]) {
-        case 'T': case 't': case 'Y': case 'y': return Value(true);
-        case 'F': case 'f': case 'N': case 'n': return Value(false);
+        case 'T':
+        case 't':
+        case 'Y':
+        case 'y': return Value(true);
+        case 'F':
+        case 'f':
+        case 'N':
+        case 'n': return Value(false);
         default: return {};
       }
     }
-    case FieldType::Other:
-      break;
+    case FieldType::Other: break;
   }
   return {};
 }
 
-Value coerceForField(const FieldDef& field, const Value& value, const std::filesystem::path& name,
-                     bool cutText) {
+Value coerceForField(const FieldDef& field, const Value& value, const std::filesystem::path& name, bool cutText) {
   auto refuse = [&](const std::string& why) -> TableError {
     return TableError(name, "Поле " + typeText(field) + ": " + why);
   };
@@ -386,8 +380,7 @@ Value coerceForField(const FieldDef& field, const Value& value, const std::files
         throw refuse("\"" + value.text() + "\" не является логическим значением");
       }
       throw refuse("дата не является логическим значением");
-    case FieldType::Other:
-      break;
+    case FieldType::Other: break;
   }
   throw refuse("поле такого типа записать нельзя");
 }
@@ -405,8 +398,8 @@ DbfTable parseDbf(std::string_view bytes, const std::filesystem::path& name) {
   for (std::uint32_t r = 0; r < h.recordCount; ++r) {
     const char flag = bytes[off];
     if (flag != ' ' && flag != '*')
-      throw TableError(name, "Таблица повреждена: запись " + std::to_string(r + 1) +
-                                 " не начинается с признака удаления");
+      throw TableError(name,
+                       "Таблица повреждена: запись " + std::to_string(r + 1) + " не начинается с признака удаления");
     DbfRecord rec;
     rec.deleted = flag == '*';
     rec.values.reserve(t.fields.size());
@@ -473,15 +466,14 @@ void writeDbfFile(const std::filesystem::path& path, const DbfTable& table) {
   detail::writeFileAtomically(path, serializeDbf(table, path));
 }
 
-void writeRecordInPlace(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
-                        std::uint32_t index, const DbfRecord& record) {
+void writeRecordInPlace(const std::filesystem::path& path, const std::vector<FieldDef>& fields, std::uint32_t index,
+                        const DbfRecord& record) {
   const std::string bytes = encodeRecord(fields, record, path);  // may throw: nothing written yet
   std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
   if (!file) throw TableError(path, "Не удалось открыть файл таблицы для записи: " + errnoText());
   const Header h = readHeaderOnDisk(file, path, fields);
   if (index >= h.recordCount)
-    throw TableError(path,
-                     "Записи " + std::to_string(index + 1) + " больше нет в таблице; откройте таблицу заново");
+    throw TableError(path, "Записи " + std::to_string(index + 1) + " больше нет в таблице; откройте таблицу заново");
   file.clear();
   file.seekp(static_cast<std::streamoff>(h.headerLength + static_cast<std::uint64_t>(index) * h.recordLength));
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

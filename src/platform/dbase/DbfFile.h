@@ -71,19 +71,18 @@ Value decodeCell(const FieldDef& field, std::string_view bytes);
 // a character field becomes its text, digits in a numeric field become the
 // number, and so on); throws when it cannot. Character text is cut to the
 // width when `cutText` is set and the width is known.
-Value coerceForField(const FieldDef& field, const Value& value, const std::filesystem::path& name,
-                     bool cutText = true);
+Value coerceForField(const FieldDef& field, const Value& value, const std::filesystem::path& name, bool cutText = true);
 
 // Record-level changes made in place, as a dBASE engine makes them, for rows
 // posted one at a time through an open table: they keep the physical
 // position of every other record, so several table objects on one file stay
 // consistent. Both first check that the file still has the structure
 // `fields` (else they throw and change nothing). `index` is 0-based.
-void writeRecordInPlace(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
-                        std::uint32_t index, const DbfRecord& record);
+void writeRecordInPlace(const std::filesystem::path& path, const std::vector<FieldDef>& fields, std::uint32_t index,
+                        const DbfRecord& record);
 // Appends after the last record, updates the record count and the date of
 // the header, and returns the new record's index.
-std::uint32_t appendRecordInPlace(const std::filesystem::path& path,
-                                  const std::vector<FieldDef>& fields, const DbfRecord& record);
+std::uint32_t appendRecordInPlace(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
+                                  const DbfRecord& record);
 
 }  // namespace kroyna::dbase

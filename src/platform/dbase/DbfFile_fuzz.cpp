@@ -23,8 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Conditions over the fields must evaluate or fail cleanly.
   try {
     const BoundExpr cond(col(table.fields.front().name) > 0, table.fields, "fuzz.dbf");
-    for (const auto& r : table.records)
-      (void)cond.holds([&](int i) { return r.values[static_cast<std::size_t>(i)]; });
+    for (const auto& r : table.records) (void)cond.holds([&](int i) { return r.values[static_cast<std::size_t>(i)]; });
   } catch (const TableError&) {
   }
   if (!table.readOnlyReason.empty()) return 0;

@@ -14,8 +14,8 @@ enum class ExprOp { Const, Field, Not, Neg, And, Or, Eq, Ne, Lt, Le, Gt, Ge, Add
 
 struct Expr::Node {
   ExprOp op = ExprOp::Const;
-  Value value;        // Const
-  std::string name;   // Field
+  Value value;       // Const
+  std::string name;  // Field
   std::shared_ptr<const Node> a, b;
 };
 
@@ -95,8 +95,8 @@ class Parser {
 
  private:
   [[noreturn]] void fail(const std::string& why) const {
-    throw TableError({}, "Ошибка в условии \"" + std::string(s_) + "\": " + why + " (позиция " +
-                             std::to_string(pos_ + 1) + ")");
+    throw TableError(
+        {}, "Ошибка в условии \"" + std::string(s_) + "\": " + why + " (позиция " + std::to_string(pos_ + 1) + ")");
   }
 
   void skip() {
@@ -141,31 +141,44 @@ class Parser {
   Expr parseComparison() {
     Expr e = parseSum();
     ExprOp op;
-    if (symbol("<=")) op = ExprOp::Le;
-    else if (symbol(">=")) op = ExprOp::Ge;
-    else if (symbol("<>") || symbol("!=")) op = ExprOp::Ne;
-    else if (symbol("=")) op = ExprOp::Eq;
-    else if (symbol("<")) op = ExprOp::Lt;
-    else if (symbol(">")) op = ExprOp::Gt;
-    else return e;
+    if (symbol("<="))
+      op = ExprOp::Le;
+    else if (symbol(">="))
+      op = ExprOp::Ge;
+    else if (symbol("<>") || symbol("!="))
+      op = ExprOp::Ne;
+    else if (symbol("="))
+      op = ExprOp::Eq;
+    else if (symbol("<"))
+      op = ExprOp::Lt;
+    else if (symbol(">"))
+      op = ExprOp::Gt;
+    else
+      return e;
     return make(op, e, parseSum());
   }
 
   Expr parseSum() {
     Expr e = parseProduct();
     for (;;) {
-      if (symbol("+")) e = make(ExprOp::Add, e, parseProduct());
-      else if (symbol("-")) e = make(ExprOp::Sub, e, parseProduct());
-      else return e;
+      if (symbol("+"))
+        e = make(ExprOp::Add, e, parseProduct());
+      else if (symbol("-"))
+        e = make(ExprOp::Sub, e, parseProduct());
+      else
+        return e;
     }
   }
 
   Expr parseProduct() {
     Expr e = parseUnary();
     for (;;) {
-      if (symbol("*")) e = make(ExprOp::Mul, e, parseUnary());
-      else if (symbol("/")) e = make(ExprOp::Div, e, parseUnary());
-      else return e;
+      if (symbol("*"))
+        e = make(ExprOp::Mul, e, parseUnary());
+      else if (symbol("/"))
+        e = make(ExprOp::Div, e, parseUnary());
+      else
+        return e;
     }
   }
 
@@ -288,8 +301,7 @@ int compareValues(const Value& x, const Value& y, const std::filesystem::path& f
       return std::nullopt;
     };
     const auto a = asDate(x), b = asDate(y);
-    if (!a || !b)
-      throw TableError(file, "Нельзя сравнить дату с \"" + (x.isDate() ? y : x).toString() + "\"");
+    if (!a || !b) throw TableError(file, "Нельзя сравнить дату с \"" + (x.isDate() ? y : x).toString() + "\"");
     return *a < *b ? -1 : (*a > *b ? 1 : 0);
   }
   if (x.isText() && y.isText()) {
@@ -336,7 +348,12 @@ Value eval(const BoundPtr& n, const std::function<Value(int)>& cell, const std::
       const Value b = eval(n->b, cell, file);
       return Value(b.isBool() && b.truth());
     }
-    case ExprOp::Eq: case ExprOp::Ne: case ExprOp::Lt: case ExprOp::Le: case ExprOp::Gt: case ExprOp::Ge: {
+    case ExprOp::Eq:
+    case ExprOp::Ne:
+    case ExprOp::Lt:
+    case ExprOp::Le:
+    case ExprOp::Gt:
+    case ExprOp::Ge: {
       const Value a = eval(n->a, cell, file);
       const Value b = eval(n->b, cell, file);
       if (a.isNull() || b.isNull()) return Value(false);
@@ -350,7 +367,10 @@ Value eval(const BoundPtr& n, const std::function<Value(int)>& cell, const std::
         default: return Value(c >= 0);
       }
     }
-    case ExprOp::Add: case ExprOp::Sub: case ExprOp::Mul: case ExprOp::Div: {
+    case ExprOp::Add:
+    case ExprOp::Sub:
+    case ExprOp::Mul:
+    case ExprOp::Div: {
       const Value a = eval(n->a, cell, file);
       const Value b = eval(n->b, cell, file);
       if (a.isNull() || b.isNull()) return {};
@@ -399,9 +419,7 @@ Expr Expr::field(std::string name) {
   return Expr(std::shared_ptr<const Node>(std::move(n)));
 }
 
-Expr Expr::parse(std::string_view text, const std::vector<Value>& params) {
-  return Parser(text, params).parseAll();
-}
+Expr Expr::parse(std::string_view text, const std::vector<Value>& params) { return Parser(text, params).parseAll(); }
 
 std::string Expr::toString() const { return toText(node_); }
 

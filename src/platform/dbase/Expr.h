@@ -33,9 +33,9 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <type_traits>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace kroyna::dbase {
@@ -51,8 +51,8 @@ class Expr {
   // by mistake: use Expr::parse for conditions, and Expr::constant or a
   // comparison such as col("Name") == text for text values.
   template <typename T>
-    requires(std::constructible_from<Value, T> && !std::is_convertible_v<T, std::string_view>)
-  Expr(T value) : Expr(constant(Value(value))) {}
+  requires(std::constructible_from<Value, T> && !std::is_convertible_v<T, std::string_view>) Expr(T value)
+      : Expr(constant(Value(value))) {}
 
   static Expr constant(Value value);
   static Expr field(std::string name);
@@ -90,17 +90,29 @@ template <typename T>
 concept TextLike = std::is_convertible_v<const T&, std::string_view> && !std::is_arithmetic_v<T>;
 }  // namespace detail
 template <detail::TextLike T>
-Expr operator==(const Expr& a, const T& text) { return detail::compareWithText(0, a, text); }
+Expr operator==(const Expr& a, const T& text) {
+  return detail::compareWithText(0, a, text);
+}
 template <detail::TextLike T>
-Expr operator!=(const Expr& a, const T& text) { return detail::compareWithText(1, a, text); }
+Expr operator!=(const Expr& a, const T& text) {
+  return detail::compareWithText(1, a, text);
+}
 template <detail::TextLike T>
-Expr operator<(const Expr& a, const T& text) { return detail::compareWithText(2, a, text); }
+Expr operator<(const Expr& a, const T& text) {
+  return detail::compareWithText(2, a, text);
+}
 template <detail::TextLike T>
-Expr operator<=(const Expr& a, const T& text) { return detail::compareWithText(3, a, text); }
+Expr operator<=(const Expr& a, const T& text) {
+  return detail::compareWithText(3, a, text);
+}
 template <detail::TextLike T>
-Expr operator>(const Expr& a, const T& text) { return detail::compareWithText(4, a, text); }
+Expr operator>(const Expr& a, const T& text) {
+  return detail::compareWithText(4, a, text);
+}
 template <detail::TextLike T>
-Expr operator>=(const Expr& a, const T& text) { return detail::compareWithText(5, a, text); }
+Expr operator>=(const Expr& a, const T& text) {
+  return detail::compareWithText(5, a, text);
+}
 Expr operator&&(const Expr& a, const Expr& b);  // an empty side is left out
 Expr operator||(const Expr& a, const Expr& b);  // an empty side makes it empty (true)
 Expr operator!(const Expr& a);

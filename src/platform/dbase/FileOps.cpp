@@ -36,8 +36,7 @@ std::string errnoText(int e) { return std::generic_category().message(e); }
 
 // `action` completes "Нельзя ... таблицу": what the caller was about to do.
 void refuseIfOpen(const fs::path& path, const std::string& action) {
-  if (isTableOpen(path))
-    throw TableError(path, "Нельзя " + action + " таблицу: она открыта в другом окне");
+  if (isTableOpen(path)) throw TableError(path, "Нельзя " + action + " таблицу: она открыта в другом окне");
 }
 
 std::string readWholeFile(const fs::path& path) {
@@ -140,12 +139,11 @@ void moveFile(const fs::path& source, const fs::path& target) {
     return;
   }
   const int e = errno;
-  if (e != EXDEV)
-    throw TableError(source, "Не удалось переместить файл в " + target.string() + ": " + errnoText(e));
+  if (e != EXDEV) throw TableError(source, "Не удалось переместить файл в " + target.string() + ": " + errnoText(e));
   detail::writeFileAtomically(target, readWholeFile(source));
   if (::unlink(source.c_str()) != 0)
-    throw TableError(source, "Файл скопирован в " + target.string() + ", но удалить его не удалось: " +
-                                 errnoText(errno));
+    throw TableError(source,
+                     "Файл скопирован в " + target.string() + ", но удалить его не удалось: " + errnoText(errno));
 }
 
 bool removeFile(const fs::path& path) {

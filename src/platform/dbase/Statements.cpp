@@ -125,8 +125,8 @@ std::size_t insertSelect(const fs::path& target, const RowSource& source) {
 void insertValues(const fs::path& target, const Row& values) {
   DbfTable t = readWritable(target);
   if (values.size() > t.fields.size())
-    throw TableError(target, "Число значений (" + std::to_string(values.size()) +
-                                 ") больше числа полей таблицы (" + std::to_string(t.fields.size()) + ")");
+    throw TableError(target, "Число значений (" + std::to_string(values.size()) + ") больше числа полей таблицы (" +
+                                 std::to_string(t.fields.size()) + ")");
   t.records.push_back(DbfRecord{false, coerceRow(t.fields, values, target)});
   writeBack(target, t);
 }
@@ -134,8 +134,8 @@ void insertValues(const fs::path& target, const Row& values) {
 void insertValues(const fs::path& target, const std::vector<std::string>& columns, const Row& values) {
   DbfTable t = readWritable(target);
   if (columns.size() != values.size())
-    throw TableError(target, "Число значений (" + std::to_string(values.size()) +
-                                 ") не совпадает с числом столбцов (" + std::to_string(columns.size()) + ")");
+    throw TableError(target, "Число значений (" + std::to_string(values.size()) + ") не совпадает с числом столбцов (" +
+                                 std::to_string(columns.size()) + ")");
   Row row(t.fields.size());
   for (std::size_t i = 0; i < columns.size(); ++i)
     row[static_cast<std::size_t>(requireField(t.fields, columns[i], target))] = values[i];
@@ -163,7 +163,8 @@ std::size_t updateSet(const fs::path& target, const std::vector<std::pair<std::s
   std::vector<std::pair<std::size_t, BoundExpr>> sets;
   for (const auto& [name, expr] : assignments) {
     if (expr.isEmpty()) throw TableError(target, "Не задано значение для поля " + name);
-    sets.emplace_back(static_cast<std::size_t>(requireField(t.fields, name, target)), BoundExpr(expr, t.fields, target));
+    sets.emplace_back(static_cast<std::size_t>(requireField(t.fields, name, target)),
+                      BoundExpr(expr, t.fields, target));
   }
   std::size_t count = 0;
   for (auto& r : t.records) {
@@ -222,7 +223,8 @@ Table groupBySum(const RowSource& source, const std::vector<SelectItem>& items, 
     keys.reserve(keyItems.size());
     for (std::size_t k : keyItems) keys.push_back(bound[k].evaluate(cells(row)));
     auto [it, fresh] = index.try_emplace(keys, groups.size());
-    if (fresh) groups.push_back(Group{keys, std::vector<double>(items.size(), 0.0), std::vector<bool>(items.size(), false)});
+    if (fresh)
+      groups.push_back(Group{keys, std::vector<double>(items.size(), 0.0), std::vector<bool>(items.size(), false)});
     Group& g = groups[it->second];
     for (std::size_t i = 0; i < items.size(); ++i) {
       if (!items[i].isSum) continue;
@@ -248,8 +250,10 @@ Table groupBySum(const RowSource& source, const std::vector<SelectItem>& items, 
     Row r;
     std::size_t k = 0;
     for (std::size_t i = 0; i < items.size(); ++i) {
-      if (items[i].isSum) r.push_back(g.seen[i] ? Value(g.sums[i]) : Value());
-      else r.push_back(g.keys[k++]);
+      if (items[i].isSum)
+        r.push_back(g.seen[i] ? Value(g.sums[i]) : Value());
+      else
+        r.push_back(g.keys[k++]);
     }
     out.push_back(std::move(r));
   }
@@ -258,8 +262,8 @@ Table groupBySum(const RowSource& source, const std::vector<SelectItem>& items, 
   return result;
 }
 
-Table join(const RowSource& left, const std::string& leftAlias, const RowSource& right,
-           const std::string& rightAlias, const std::string& leftKey, const std::string& rightKey, JoinKind kind) {
+Table join(const RowSource& left, const std::string& leftAlias, const RowSource& right, const std::string& rightAlias,
+           const std::string& leftKey, const std::string& rightKey, JoinKind kind) {
   const auto lk = static_cast<std::size_t>(requireField(left.fields(), leftKey, left.name()));
   const auto rk = static_cast<std::size_t>(requireField(right.fields(), rightKey, right.name()));
   std::vector<FieldDef> fields;

@@ -65,8 +65,7 @@ std::size_t insertSelect(const std::filesystem::path& target, const RowSource& s
 // Appends one row: values by position (missing trailing ones stay blank),
 // or into the named columns (the others stay blank).
 void insertValues(const std::filesystem::path& target, const Row& values);
-void insertValues(const std::filesystem::path& target, const std::vector<std::string>& columns,
-                  const Row& values);
+void insertValues(const std::filesystem::path& target, const std::vector<std::string>& columns, const Row& values);
 
 // Marks deleted every row for which `where` holds (every row for an empty
 // condition). Returns the number of rows deleted.
@@ -75,8 +74,7 @@ std::size_t deleteWhere(const std::filesystem::path& target, const Expr& where =
 // Sets fields of every row for which `where` holds; each value is an
 // expression over the row's old values (a constant most often). Returns the
 // number of rows changed.
-std::size_t updateSet(const std::filesystem::path& target,
-                      const std::vector<std::pair<std::string, Expr>>& assignments,
+std::size_t updateSet(const std::filesystem::path& target, const std::vector<std::pair<std::string, Expr>>& assignments,
                       const Expr& where = {});
 
 // One column of a select: a field (or an expression) under a name.
@@ -110,9 +108,8 @@ enum class JoinKind { Inner, Left };
 // row without partner is kept once, with the right columns null. The
 // result's fields are named by alias and field ("m.Code", "s.Many"), so
 // that conditions, keys and sums can name them as m."Code" or m.Code.
-Table join(const RowSource& left, const std::string& leftAlias, const RowSource& right,
-           const std::string& rightAlias, const std::string& leftKey, const std::string& rightKey,
-           JoinKind kind);
+Table join(const RowSource& left, const std::string& leftAlias, const RowSource& right, const std::string& rightAlias,
+           const std::string& leftKey, const std::string& rightKey, JoinKind kind);
 
 // The largest value of a numeric field; nothing when no row holds a value.
 std::optional<double> selectMax(const RowSource& source, const std::string& field);
@@ -127,8 +124,8 @@ struct OrderKey {
 // name given as in "m.Material as MatName", in source order
 // or stably sorted by the keys (texts compared ignoring letter case, then
 // exactly; nulls first). Keys may name columns that are not selected.
-Table select(const RowSource& source, const std::vector<std::string>& columns = {},
-             const Expr& where = {}, const std::vector<OrderKey>& orderBy = {});
+Table select(const RowSource& source, const std::vector<std::string>& columns = {}, const Expr& where = {},
+             const std::vector<OrderKey>& orderBy = {});
 
 // Compares two values as the order of select() does: <0, 0 or >0.
 int compareForOrder(const Value& a, const Value& b);

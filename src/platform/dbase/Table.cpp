@@ -38,15 +38,15 @@ struct Table::Impl {
   int stored = 0;
   std::vector<Calculation> calcs;
 
-  std::vector<RowRec> rows;        // table order, cached-deleted included
-  std::vector<std::size_t> view;   // indices into rows of the visible rows
-  int cur = -1;                    // position in view
+  std::vector<RowRec> rows;       // table order, cached-deleted included
+  std::vector<std::size_t> view;  // indices into rows of the visible rows
+  int cur = -1;                   // position in view
   bool eof = true;
   bool bof = true;
 
   State state = State::Closed;
-  Row buffer;                       // values of the row being edited or inserted
-  std::uint64_t editId = 0;         // id of that row
+  Row buffer;                // values of the row being edited or inserted
+  std::uint64_t editId = 0;  // id of that row
   std::uint64_t nextNewId = kFirstNewId;
 
   Expr filter;
@@ -310,9 +310,12 @@ Value Table::value(int field) const {
   if (field < 0 || field >= fieldCount()) d.fail("Поля с номером " + std::to_string(field) + " нет");
   const Row* row = d.peek;
   if (!row) {
-    if (d.state == State::Edit || d.state == State::Insert) row = &d.buffer;
-    else if (hasCurrentRow()) row = &d.rows[d.view[static_cast<std::size_t>(d.cur)]].values;
-    else d.fail("В таблице нет текущей строки");
+    if (d.state == State::Edit || d.state == State::Insert)
+      row = &d.buffer;
+    else if (hasCurrentRow())
+      row = &d.rows[d.view[static_cast<std::size_t>(d.cur)]].values;
+    else
+      d.fail("В таблице нет текущей строки");
   }
   if (field < d.stored) return (*row)[static_cast<std::size_t>(field)];
   // A calculated field: computed with the cursor's view of `row`.
@@ -414,7 +417,8 @@ void startNewRow(Table& t, Table::Impl& d, bool atEnd) {
   r.values.assign(static_cast<std::size_t>(d.stored), Value());
   // Character fields are never null.
   for (int i = 0; i < d.stored; ++i)
-    if (d.fields[static_cast<std::size_t>(i)].type == FieldType::Character) r.values[static_cast<std::size_t>(i)] = Value("");
+    if (d.fields[static_cast<std::size_t>(i)].type == FieldType::Character)
+      r.values[static_cast<std::size_t>(i)] = Value("");
   d.buffer = r.values;
   d.editId = r.id;
   d.rows.insert(d.rows.begin() + static_cast<std::ptrdiff_t>(at), std::move(r));
@@ -461,9 +465,12 @@ void Table::post() {
     for (int i = 0; i < d.stored; ++i)
       encodeCell(d.fields[static_cast<std::size_t>(i)], d.buffer[static_cast<std::size_t>(i)], d.path);
     if (!d.cached) {
-      if (r.recno < 0) r.recno = appendRecordInPlace(d.path, std::vector<FieldDef>(d.fields.begin(), d.fields.begin() + d.stored), rec);
-      else writeRecordInPlace(d.path, std::vector<FieldDef>(d.fields.begin(), d.fields.begin() + d.stored),
-                              static_cast<std::uint32_t>(r.recno), rec);
+      if (r.recno < 0)
+        r.recno =
+            appendRecordInPlace(d.path, std::vector<FieldDef>(d.fields.begin(), d.fields.begin() + d.stored), rec);
+      else
+        writeRecordInPlace(d.path, std::vector<FieldDef>(d.fields.begin(), d.fields.begin() + d.stored),
+                           static_cast<std::uint32_t>(r.recno), rec);
     } else if (r.recno >= 0) {
       r.dirty = true;
     }
@@ -586,8 +593,9 @@ void Table::appendRows(const std::vector<Row>& rows) {
     for (int i = 0; i < d.stored; ++i) {
       const auto k = static_cast<std::size_t>(i);
       const FieldDef& f = d.fields[k];
-      r.values[k] = coerceForField(f, k < values.size() ? values[k] : Value(f.type == FieldType::Character ? Value("") : Value()),
-                                   d.name(), false);
+      r.values[k] =
+          coerceForField(f, k < values.size() ? values[k] : Value(f.type == FieldType::Character ? Value("") : Value()),
+                         d.name(), false);
     }
     added.push_back(std::move(r));
   }
@@ -746,8 +754,10 @@ void Table::applyUpdates() {
     if (r.recno >= 0) {
       if (static_cast<std::size_t>(r.recno) >= file.records.size())
         d.fail("Из файла таблицы пропали записи, пока изменения ждали сохранения");
-      if (r.deleted) file.records[static_cast<std::size_t>(r.recno)].deleted = true;
-      else if (r.dirty) file.records[static_cast<std::size_t>(r.recno)].values = r.values;
+      if (r.deleted)
+        file.records[static_cast<std::size_t>(r.recno)].deleted = true;
+      else if (r.dirty)
+        file.records[static_cast<std::size_t>(r.recno)].values = r.values;
     } else {
       newRecnos[i] = static_cast<std::int64_t>(file.records.size());
       file.records.push_back(DbfRecord{false, r.values});

@@ -80,8 +80,7 @@ class Table {
   Table& operator=(const Table&) = delete;
 
   // Opens the file `fileName` in `folder`, or the file at `path`.
-  static Table open(const std::filesystem::path& folder, const std::string& fileName,
-                    OpenOptions options = {});
+  static Table open(const std::filesystem::path& folder, const std::string& fileName, OpenOptions options = {});
   static Table open(const std::filesystem::path& path, OpenOptions options = {});
   // An empty table in memory with these fields (report data, results of
   // selects). Widths are not enforced in memory; types are.

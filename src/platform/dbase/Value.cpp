@@ -39,8 +39,7 @@ std::string_view trim(std::string_view s) {
 }  // namespace
 
 bool Date::isValid() const {
-  return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-         day <= daysInMonth(year, month);
+  return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= daysInMonth(year, month);
 }
 
 std::optional<Date> Date::parse(std::string_view text) {
@@ -62,8 +61,10 @@ std::optional<Date> Date::parse(std::string_view text) {
   } else {  // dd.mm.yyyy or dd.mm.yy
     if (da > 2) return std::nullopt;
     int year = c;
-    if (dc == 2) year = c >= 50 ? 1900 + c : 2000 + c;
-    else if (dc != 4) return std::nullopt;
+    if (dc == 2)
+      year = c >= 50 ? 1900 + c : 2000 + c;
+    else if (dc != 4)
+      return std::nullopt;
     d = {year, b, a};
   }
   if (!d.isValid()) return std::nullopt;
@@ -116,9 +117,7 @@ FieldDef FieldDef::numeric(std::string name, int width, int decimals) {
 
 FieldDef FieldDef::date(std::string name) { return FieldDef{std::move(name), FieldType::Date, 8, 0, 'D'}; }
 
-FieldDef FieldDef::logical(std::string name) {
-  return FieldDef{std::move(name), FieldType::Logical, 1, 0, 'L'};
-}
+FieldDef FieldDef::logical(std::string name) { return FieldDef{std::move(name), FieldType::Logical, 1, 0, 'L'}; }
 
 std::string Value::toString() const {
   if (isNull()) return {};

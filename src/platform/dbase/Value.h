@@ -31,7 +31,7 @@ struct Date {
   static Date today();
 
   std::string toString() const;  // "dd.mm.yyyy"
-  std::string toDbf() const;      // "yyyymmdd"
+  std::string toDbf() const;     // "yyyymmdd"
 
   friend auto operator<=>(const Date&, const Date&) = default;
   friend bool operator==(const Date&, const Date&) = default;

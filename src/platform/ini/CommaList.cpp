@@ -45,7 +45,7 @@ std::vector<std::string> splitCommaList(std::string_view text) {
       }
     } else {
       const std::size_t start = p;
-      while (p < n && static_cast<unsigned char>(text[p]) > ' ' && text[p] != ',') ++p;
+      while (p<n&& static_cast<unsigned char>(text[p])> ' ' && text[p] != ',') ++p;
       item.assign(text.substr(start, p - start));
     }
     items.push_back(std::move(item));

@@ -5,9 +5,7 @@
 namespace kroyna::ini {
 namespace {
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n'; }
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
@@ -50,9 +48,8 @@ std::string quoteForStorage(std::string_view value) {
       v += c;
     }
   }
-  const bool needs =
-      !v.empty() && (isBlank(v.front()) || isBlank(v.back()) ||
-                     (v.size() >= 2 && isQuote(v.front()) && v.back() == v.front()));
+  const bool needs = !v.empty() && (isBlank(v.front()) || isBlank(v.back()) ||
+                                    (v.size() >= 2 && isQuote(v.front()) && v.back() == v.front()));
   return needs ? '"' + v + '"' : v;
 }
 
@@ -136,8 +133,7 @@ std::size_t IniDocument::sectionEnd(std::size_t begin) const {
 
 std::pair<std::size_t, std::size_t> IniDocument::findSection(const std::string& upperName) const {
   for (std::size_t i = 0; i < lines_.size(); ++i)
-    if (lines_[i].kind == Kind::Section && lines_[i].upper == upperName)
-      return {i + 1, sectionEnd(i + 1)};
+    if (lines_[i].kind == Kind::Section && lines_[i].upper == upperName) return {i + 1, sectionEnd(i + 1)};
   return {std::string::npos, std::string::npos};
 }
 
@@ -241,8 +237,7 @@ bool IniDocument::eraseSection(std::string_view section) {
   for (std::size_t i = 0; i < lines_.size();) {
     if (lines_[i].kind == Kind::Section && lines_[i].upper == secUpper) {
       const std::size_t e = sectionEnd(i + 1);
-      lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i),
-                   lines_.begin() + static_cast<std::ptrdiff_t>(e));
+      lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i), lines_.begin() + static_cast<std::ptrdiff_t>(e));
       changed = true;
     } else {
       ++i;

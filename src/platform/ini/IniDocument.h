@@ -53,10 +53,10 @@ class IniDocument {
  private:
   enum class Kind { Other, Section, Key };
   struct Line {
-    std::string raw;   // bytes as in the file, code page 1251, no line end
+    std::string raw;  // bytes as in the file, code page 1251, no line end
     Kind kind = Kind::Other;
-    std::string name;  // UTF-8, trimmed: section name or key
-    std::string upper; // `name` in upper case, for comparisons
+    std::string name;   // UTF-8, trimmed: section name or key
+    std::string upper;  // `name` in upper case, for comparisons
   };
   static Line parseLine(std::string raw);
   // [begin, end) of the lines of the first section of that name (the

@@ -20,10 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string once = doc.serialize();
   if (kroyna::ini::IniDocument::parse(once).serialize() != once) std::abort();
   for (const std::string& section : doc.sections())
-    for (const auto& [key, value] : doc.entries(section))
-      (void)kroyna::ini::splitCommaList(value);
+    for (const auto& [key, value] : doc.entries(section)) (void)kroyna::ini::splitCommaList(value);
   doc.setValue("Default", "Version", "2");
-  if (kroyna::ini::IniDocument::parse(doc.serialize()).value("default", "version") != "2")
-    std::abort();
+  if (kroyna::ini::IniDocument::parse(doc.serialize()).value("default", "version") != "2") std::abort();
   return 0;
 }

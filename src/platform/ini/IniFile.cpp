@@ -86,8 +86,7 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
   };
 
   struct stat old {};
-  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-    ::fchmod(fd, old.st_mode & 07777);
+  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
 
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -104,8 +103,8 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
   if (closed != 0) fail("не удалось записать", errno);
   if (::rename(temp.c_str(), target.c_str()) != 0) fail("не удалось заменить файл", errno);
   // Make the rename itself durable.
-  const int dir = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
-                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dir =
+      ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
@@ -188,8 +187,7 @@ void IniFile::batch(const std::function<void()>& changes) {
   commit(std::move(result));
 }
 
-std::string IniFile::readString(std::string_view section, std::string_view key,
-                                std::string_view def) const {
+std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view def) const {
   refresh(false);
   if (auto v = doc_.value(section, key)) return std::move(*v);
   return std::string(def);
@@ -259,8 +257,7 @@ std::vector<std::string> IniFile::readSectionKeys(std::string_view section) cons
   return doc_.keys(section);
 }
 
-std::vector<std::pair<std::string, std::string>> IniFile::readSectionValues(
-    std::string_view section) const {
+std::vector<std::pair<std::string, std::string>> IniFile::readSectionValues(std::string_view section) const {
   refresh(false);
   return doc_.entries(section);
 }

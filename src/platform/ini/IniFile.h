@@ -38,8 +38,7 @@ class IniFile {
 
   const std::filesystem::path& path() const { return path_; }
 
-  std::string readString(std::string_view section, std::string_view key,
-                         std::string_view def = {}) const;
+  std::string readString(std::string_view section, std::string_view key, std::string_view def = {}) const;
   // The leading decimal number of the value (after blanks, with an
   // optional sign); the default when the key is missing, the value does
   // not start with a number, or the number is out of range.
@@ -62,8 +61,7 @@ class IniFile {
   // Keys of the section in file order, as spelled in the file.
   std::vector<std::string> readSectionKeys(std::string_view section) const;
   // Key and value of every key line of the section, in file order.
-  std::vector<std::pair<std::string, std::string>> readSectionValues(
-      std::string_view section) const;
+  std::vector<std::pair<std::string, std::string>> readSectionValues(std::string_view section) const;
 
   // Removes every section of that name with all its lines.
   void eraseSection(std::string_view section);

@@ -23,42 +23,42 @@ class PageCanvas;
 // prepared report, save as PDF and the exports, print, close. Show it
 // with exec() (modal) or show().
 class PreviewWindow : public QDialog {
-    Q_OBJECT
-public:
-    PreviewWindow(PreparedReport report, PreviewExports exports, QWidget* parent = nullptr);
+  Q_OBJECT
+ public:
+  PreviewWindow(PreparedReport report, PreviewExports exports, QWidget* parent = nullptr);
 
-    PreviewModel& model() { return model_; }
-    // Zoom presets of the zoom box: fit width, whole page, or a factor.
-    void fitWidth();
-    void fitPage();
-    void setZoom(double zoom);
-    // Finds the next occurrence and scrolls to it; false when there is none.
-    bool findNext(const QString& text);
-    void goToPage(int page);  // 0-based
-    // Saves by the file's extension (.kpr prepared report, .pdf, and the
-    // exports offered); ReportError on failure or an extension not offered.
-    void saveAs(const QString& path);
-    void openFile(const QString& path);
+  PreviewModel& model() { return model_; }
+  // Zoom presets of the zoom box: fit width, whole page, or a factor.
+  void fitWidth();
+  void fitPage();
+  void setZoom(double zoom);
+  // Finds the next occurrence and scrolls to it; false when there is none.
+  bool findNext(const QString& text);
+  void goToPage(int page);  // 0-based
+  // Saves by the file's extension (.kpr prepared report, .pdf, and the
+  // exports offered); ReportError on failure or an extension not offered.
+  void saveAs(const QString& path);
+  void openFile(const QString& path);
 
-    // File name filters of the save dialog, by the exports offered.
-    QStringList saveFilters() const;
+  // File name filters of the save dialog, by the exports offered.
+  QStringList saveFilters() const;
 
-private:
-    void refresh();
-    void updatePageLabel();
-    void onSave();
-    void onOpen();
-    void onPrint();
-    void onFind();
-    void onZoomChosen(int index);
+ private:
+  void refresh();
+  void updatePageLabel();
+  void onSave();
+  void onOpen();
+  void onPrint();
+  void onFind();
+  void onZoomChosen(int index);
 
-    PreviewModel model_;
-    PreviewExports exports_;
-    QScrollArea* scroll_ = nullptr;
-    PageCanvas* canvas_ = nullptr;
-    QComboBox* zoomBox_ = nullptr;
-    QLineEdit* findEdit_ = nullptr;
-    QLabel* pageLabel_ = nullptr;
+  PreviewModel model_;
+  PreviewExports exports_;
+  QScrollArea* scroll_ = nullptr;
+  PageCanvas* canvas_ = nullptr;
+  QComboBox* zoomBox_ = nullptr;
+  QLineEdit* findEdit_ = nullptr;
+  QLabel* pageLabel_ = nullptr;
 };
 
 }  // namespace kroyna::report

@@ -34,53 +34,53 @@ using BeforePrintHook = std::function<void(ReportObject& object)>;
 // callback gets the name as written. A name that nothing answers shows as
 // nothing.
 class Report {
-public:
-    Report() = default;
+ public:
+  Report() = default;
 
-    // Throws ReportError for a missing or malformed template.
-    void loadTemplate(const QString& path);
-    void setTemplate(Template t) { template_ = std::move(t); }
-    Template& reportTemplate() { return template_; }
-    const Template& reportTemplate() const { return template_; }
-    ReportObject* findObject(std::string_view name) const { return template_.findObject(name); }
+  // Throws ReportError for a missing or malformed template.
+  void loadTemplate(const QString& path);
+  void setTemplate(Template t) { template_ = std::move(t); }
+  Template& reportTemplate() { return template_; }
+  const Template& reportTemplate() const { return template_; }
+  ReportObject* findObject(std::string_view name) const { return template_.findObject(name); }
 
-    // The records of the master data band; not owned. Without a source the
-    // master data band is not printed.
-    void setDataSource(RecordSource* source) { source_ = source; }
-    void setVariableCallback(VariableCallback cb) { callback_ = std::move(cb); }
-    void setBeforePrint(BeforePrintHook hook) { hook_ = std::move(hook); }
+  // The records of the master data band; not owned. Without a source the
+  // master data band is not printed.
+  void setDataSource(RecordSource* source) { source_ = source; }
+  void setVariableCallback(VariableCallback cb) { callback_ = std::move(cb); }
+  void setBeforePrint(BeforePrintHook hook) { hook_ = std::move(hook); }
 
-    void setVariable(std::string_view name, Value v);
-    // A variable set by the program; nothing when it was not set.
-    Value variable(std::string_view name) const;
-    // A value the template defines (such as MAP_W), evaluated with the
-    // variables set so far; nothing when the template does not define it.
-    Value templateValue(std::string_view name) const;
+  void setVariable(std::string_view name, Value v);
+  // A variable set by the program; nothing when it was not set.
+  Value variable(std::string_view name) const;
+  // A value the template defines (such as MAP_W), evaluated with the
+  // variables set so far; nothing when the template does not define it.
+  Value templateValue(std::string_view name) const;
 
-    // Page setup of the first page. Landscape turns the page, keeping its
-    // paper size; margins in report units or in millimetres (× 18/5, rounded).
-    void setLandscape(bool landscape) { template_.page.landscape = landscape; }
-    // Turns the page to landscape when the printer is set to landscape.
-    void applyPrinterOrientation(const QPrinter& printer);
-    void setMargins(double left, double top, double right, double bottom);
-    void setMarginsMm(double left, double top, double right, double bottom);
+  // Page setup of the first page. Landscape turns the page, keeping its
+  // paper size; margins in report units or in millimetres (× 18/5, rounded).
+  void setLandscape(bool landscape) { template_.page.landscape = landscape; }
+  // Turns the page to landscape when the printer is set to landscape.
+  void applyPrinterOrientation(const QPrinter& printer);
+  void setMargins(double left, double top, double right, double bottom);
+  void setMarginsMm(double left, double top, double right, double bottom);
 
-    // Lays the report out. Throws ReportError when it cannot (an expression
-    // set by the hook that does not parse, or a runaway data source).
-    PreparedReport prepare();
+  // Lays the report out. Throws ReportError when it cannot (an expression
+  // set by the hook that does not parse, or a runaway data source).
+  PreparedReport prepare();
 
-    // Upper bound on pages, against a record source that never ends.
-    void setMaxPages(int pages) { maxPages_ = pages > 0 ? pages : 1; }
-    static constexpr int kDefaultMaxPages = 20000;
+  // Upper bound on pages, against a record source that never ends.
+  void setMaxPages(int pages) { maxPages_ = pages > 0 ? pages : 1; }
+  static constexpr int kDefaultMaxPages = 20000;
 
-private:
-    friend class Preparer;
-    Template template_;
-    RecordSource* source_ = nullptr;
-    VariableCallback callback_;
-    BeforePrintHook hook_;
-    std::map<std::string, Value> variables_;  // keys upper-cased
-    int maxPages_ = kDefaultMaxPages;
+ private:
+  friend class Preparer;
+  Template template_;
+  RecordSource* source_ = nullptr;
+  VariableCallback callback_;
+  BeforePrintHook hook_;
+  std::map<std::string, Value> variables_;  // keys upper-cased
+  int maxPages_ = kDefaultMaxPages;
 };
 
 }  // namespace kroyna::report

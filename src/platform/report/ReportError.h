@@ -9,8 +9,8 @@ namespace kroyna::report {
 // expression that does not parse, a file that cannot be written. The text
 // (UTF-8, Russian like all the program's messages) is meant for the user.
 class ReportError : public std::runtime_error {
-public:
-    explicit ReportError(const std::string& message) : std::runtime_error(message) {}
+ public:
+  explicit ReportError(const std::string& message) : std::runtime_error(message) {}
 };
 
 }  // namespace kroyna::report

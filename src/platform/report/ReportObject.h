@@ -36,26 +36,26 @@ int mmToUnits(double mm);
 // device position of the page's top-left corner, and the factor for font
 // point sizes that makes text keep its size relative to the page.
 struct RenderContext {
-    QPainter* painter = nullptr;
-    double scale = 1;
-    double fontScale = 1;
-    QPointF origin;
+  QPainter* painter = nullptr;
+  double scale = 1;
+  double fontScale = 1;
+  QPointF origin;
 
-    // For a painter on `device` drawing at `scale` device units per report unit.
-    static RenderContext forDevice(QPainter* painter, double scale, QPointF origin = {});
-    QRectF toDevice(const QRectF& units) const;
-    QPointF toDevice(QPointF units) const;
-    double toDevice(double units) const { return units * scale; }
+  // For a painter on `device` drawing at `scale` device units per report unit.
+  static RenderContext forDevice(QPainter* painter, double scale, QPointF origin = {});
+  QRectF toDevice(const QRectF& units) const;
+  QPointF toDevice(QPointF units) const;
+  double toDevice(double units) const { return units * scale; }
 };
 
 struct FontSpec {
-    QString family = QStringLiteral("Arial");
-    double size = 10;  // points
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
+  QString family = QStringLiteral("Arial");
+  double size = 10;  // points
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
 
-    QFont toQFont(double fontScale = 1) const;
+  QFont toQFont(double fontScale = 1) const;
 };
 
 // Frame lines of an object: a bit per side.
@@ -66,51 +66,51 @@ enum FrameLine : int { FrameLeft = 1, FrameTop = 2, FrameRight = 4, FrameBottom 
 // visibility. Numeric attributes may be expressions ("bindings") that the
 // engine evaluates each time the object is printed.
 class ReportObject {
-public:
-    ReportObject() = default;
-    ReportObject(const ReportObject&) = default;
-    ReportObject& operator=(const ReportObject&) = default;
-    virtual ~ReportObject() = default;
+ public:
+  ReportObject() = default;
+  ReportObject(const ReportObject&) = default;
+  ReportObject& operator=(const ReportObject&) = default;
+  virtual ~ReportObject() = default;
 
-    // "text", "line", "rect", or the name a custom class was registered under.
-    virtual std::string className() const = 0;
-    virtual std::unique_ptr<ReportObject> clone() const = 0;
+  // "text", "line", "rect", or the name a custom class was registered under.
+  virtual std::string className() const = 0;
+  virtual std::unique_ptr<ReportObject> clone() const = 0;
 
-    // Draws the object in a prepared page. The default fills and frames it.
-    virtual void draw(const RenderContext& rc) const;
+  // Draws the object in a prepared page. The default fills and frames it.
+  virtual void draw(const RenderContext& rc) const;
 
-    // Attributes and child elements of the class beyond the common ones.
-    // readAttribute returns false for a name it does not know; it throws
-    // ReportError for a value it cannot use. loadProperties starts inside
-    // the object's element and must read up to its end element.
-    virtual bool readAttribute(const QString& name, const QString& value);
-    virtual void writeAttributes(QXmlStreamWriter& w) const;
-    virtual void saveProperties(QXmlStreamWriter& w) const;
-    virtual void loadProperties(QXmlStreamReader& r);
+  // Attributes and child elements of the class beyond the common ones.
+  // readAttribute returns false for a name it does not know; it throws
+  // ReportError for a value it cannot use. loadProperties starts inside
+  // the object's element and must read up to its end element.
+  virtual bool readAttribute(const QString& name, const QString& value);
+  virtual void writeAttributes(QXmlStreamWriter& w) const;
+  virtual void saveProperties(QXmlStreamWriter& w) const;
+  virtual void loadProperties(QXmlStreamReader& r);
 
-    // Applies the evaluated value of a binding; false for an unknown name.
-    virtual bool applyBinding(const std::string& attribute, const Value& v);
+  // Applies the evaluated value of a binding; false for an unknown name.
+  virtual bool applyBinding(const std::string& attribute, const Value& v);
 
-    // The texts the object shows (for find and the text exports).
-    virtual QStringList texts() const { return {}; }
+  // The texts the object shows (for find and the text exports).
+  virtual QStringList texts() const { return {}; }
 
-    void readCommonAttributes(const QXmlStreamAttributes& attrs);
-    void writeCommonAttributes(QXmlStreamWriter& w) const;
+  void readCommonAttributes(const QXmlStreamAttributes& attrs);
+  void writeCommonAttributes(QXmlStreamWriter& w) const;
 
-    std::string name;
-    double x = 0, y = 0, width = 0, height = 0;
-    int frameLines = 0;
-    double frameWidth = 1;
-    QColor frameColor = Qt::black;
-    QColor fill;  // invalid: not filled
-    bool visible = true;
-    std::map<std::string, Expression> bindings;
+  std::string name;
+  double x = 0, y = 0, width = 0, height = 0;
+  int frameLines = 0;
+  double frameWidth = 1;
+  QColor frameColor = Qt::black;
+  QColor fill;  // invalid: not filled
+  bool visible = true;
+  std::map<std::string, Expression> bindings;
 
-protected:
-    // Reads a number, or keeps the text as a binding expression.
-    void readNumber(const QString& attr, const QString& value, double& target);
-    void drawFill(const RenderContext& rc) const;
-    void drawFrame(const RenderContext& rc) const;
+ protected:
+  // Reads a number, or keeps the text as a binding expression.
+  void readNumber(const QString& attr, const QString& value, double& target);
+  void drawFill(const RenderContext& rc) const;
+  void drawFrame(const RenderContext& rc) const;
 };
 
 enum class HAlign { Left = 0, Right = 1, Center = 2 };
@@ -118,46 +118,46 @@ enum class VAlign { Top = 0, Center = 1, Bottom = 2 };
 
 // Text with embedded [expressions], wrapped or clipped to its frame.
 class TextObject : public ReportObject {
-public:
-    std::string className() const override { return "text"; }
-    std::unique_ptr<ReportObject> clone() const override { return std::make_unique<TextObject>(*this); }
-    void draw(const RenderContext& rc) const override;
-    bool readAttribute(const QString& name, const QString& value) override;
-    void writeAttributes(QXmlStreamWriter& w) const override;
-    void saveProperties(QXmlStreamWriter& w) const override;
-    void loadProperties(QXmlStreamReader& r) override;
-    bool applyBinding(const std::string& attribute, const Value& v) override;
-    QStringList texts() const override;
+ public:
+  std::string className() const override { return "text"; }
+  std::unique_ptr<ReportObject> clone() const override { return std::make_unique<TextObject>(*this); }
+  void draw(const RenderContext& rc) const override;
+  bool readAttribute(const QString& name, const QString& value) override;
+  void writeAttributes(QXmlStreamWriter& w) const override;
+  void saveProperties(QXmlStreamWriter& w) const override;
+  void loadProperties(QXmlStreamReader& r) override;
+  bool applyBinding(const std::string& attribute, const Value& v) override;
+  QStringList texts() const override;
 
-    // Breaks `shown` into lines for the object's width and font; with
-    // stretch on, grows the height to hold them all.
-    void layout();
+  // Breaks `shown` into lines for the object's width and font; with
+  // stretch on, grows the height to hold them all.
+  void layout();
 
-    std::string text;   // as written in the template, with [expressions]
-    QString shown;      // after expansion (prepared reports)
-    std::vector<QString> lines;
-    FontSpec font;
-    QColor color = Qt::black;
-    HAlign align = HAlign::Left;
-    VAlign valign = VAlign::Top;
-    bool wordWrap = false;
-    bool stretch = false;
+  std::string text;  // as written in the template, with [expressions]
+  QString shown;     // after expansion (prepared reports)
+  std::vector<QString> lines;
+  FontSpec font;
+  QColor color = Qt::black;
+  HAlign align = HAlign::Left;
+  VAlign valign = VAlign::Top;
+  bool wordWrap = false;
+  bool stretch = false;
 };
 
 // A straight line from (x, y) to (x + width, y + height), drawn with the frame pen.
 class LineObject : public ReportObject {
-public:
-    std::string className() const override { return "line"; }
-    std::unique_ptr<ReportObject> clone() const override { return std::make_unique<LineObject>(*this); }
-    void draw(const RenderContext& rc) const override;
+ public:
+  std::string className() const override { return "line"; }
+  std::unique_ptr<ReportObject> clone() const override { return std::make_unique<LineObject>(*this); }
+  void draw(const RenderContext& rc) const override;
 };
 
 // A filled rectangle with a frame on all four sides.
 class RectObject : public ReportObject {
-public:
-    RectObject() { frameLines = FrameAll; }
-    std::string className() const override { return "rect"; }
-    std::unique_ptr<ReportObject> clone() const override { return std::make_unique<RectObject>(*this); }
+ public:
+  RectObject() { frameLines = FrameAll; }
+  std::string className() const override { return "rect"; }
+  std::unique_ptr<ReportObject> clone() const override { return std::make_unique<RectObject>(*this); }
 };
 
 // Text measurement in report units, the same on every device, so that a
@@ -172,24 +172,24 @@ inline constexpr double kTextPadding = 2.0;
 
 // Object classes the program adds to the engine, such as a cutting map.
 struct ObjectClass {
-    std::string name;      // stored in templates as the object's class
-    QString caption;       // shown to the user
-    QImage bitmap;         // designer picture
-    std::function<std::unique_ptr<ReportObject>()> create;
+  std::string name;  // stored in templates as the object's class
+  QString caption;   // shown to the user
+  QImage bitmap;     // designer picture
+  std::function<std::unique_ptr<ReportObject>()> create;
 };
 
 class ObjectRegistry {
-public:
-    static ObjectRegistry& instance();
-    // False when the name is taken (by a built-in or an earlier class).
-    bool add(ObjectClass cls);
-    const ObjectClass* find(const std::string& name) const;
-    std::vector<const ObjectClass*> classes() const;
-    // The built-in classes and the registered ones; nullptr for an unknown name.
-    std::unique_ptr<ReportObject> create(const std::string& name) const;
+ public:
+  static ObjectRegistry& instance();
+  // False when the name is taken (by a built-in or an earlier class).
+  bool add(ObjectClass cls);
+  const ObjectClass* find(const std::string& name) const;
+  std::vector<const ObjectClass*> classes() const;
+  // The built-in classes and the registered ones; nullptr for an unknown name.
+  std::unique_ptr<ReportObject> create(const std::string& name) const;
 
-private:
-    std::vector<ObjectClass> classes_;
+ private:
+  std::vector<ObjectClass> classes_;
 };
 
 // QColor as "#rrggbb" and back; an empty text is no colour. Throws

@@ -14,16 +14,16 @@ namespace kroyna::report {
 // Field values: numbers stay numbers, logical fields read 1 or 0, dates
 // read as "dd.mm.yyyy", blank fields as nothing; names ignore letter case.
 class TableRecordSource : public RecordSource {
-public:
-    explicit TableRecordSource(dbase::Table& table) : table_(table) {}
+ public:
+  explicit TableRecordSource(dbase::Table& table) : table_(table) {}
 
-    void first() override { table_.first(); }
-    void next() override { table_.next(); }
-    bool eof() const override { return table_.isEmpty() || table_.eof(); }
-    std::optional<Value> field(std::string_view name) const override;
+  void first() override { table_.first(); }
+  void next() override { table_.next(); }
+  bool eof() const override { return table_.isEmpty() || table_.eof(); }
+  std::optional<Value> field(std::string_view name) const override;
 
-private:
-    dbase::Table& table_;
+ private:
+  dbase::Table& table_;
 };
 
 }  // namespace kroyna::report

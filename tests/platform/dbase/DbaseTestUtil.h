@@ -1,21 +1,21 @@
 #pragma once
 
-#include "platform/dbase/DbfFile.h"
 #include "common/TempDir.h"
+#include "platform/dbase/DbfFile.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <ostream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kroyna::dbase::testing {
 
-using kroyna::testing::TempDir;
 using kroyna::testing::readBytes;
+using kroyna::testing::TempDir;
 using kroyna::testing::writeBytes;
 
 // Writes a table file with these fields and live rows.
@@ -48,8 +48,11 @@ inline std::vector<DbfRecord> records(const std::filesystem::path& p) { return r
 namespace kroyna::dbase {
 // Readable values in test failure messages.
 inline void PrintTo(const Value& v, std::ostream* os) {
-  if (v.isNull()) *os << "null";
-  else if (v.isText()) *os << '"' << v.text() << '"';
-  else *os << v.toString();
+  if (v.isNull())
+    *os << "null";
+  else if (v.isText())
+    *os << '"' << v.text() << '"';
+  else
+    *os << v.toString();
 }
 }  // namespace kroyna::dbase

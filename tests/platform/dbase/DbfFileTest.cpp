@@ -12,9 +12,12 @@ using namespace kroyna::dbase::testing;
 
 namespace {
 
-const std::vector<FieldDef> kAllTypes = {
-    FieldDef::character("NAME", 12), FieldDef::numeric("QTY", 6),  FieldDef::numeric("PRICE", 9, 2),
-    FieldDef{"RATIO", FieldType::Float, 10, 4, 'F'}, FieldDef::date("DAY"), FieldDef::logical("OK")};
+const std::vector<FieldDef> kAllTypes = {FieldDef::character("NAME", 12),
+                                         FieldDef::numeric("QTY", 6),
+                                         FieldDef::numeric("PRICE", 9, 2),
+                                         FieldDef{"RATIO", FieldType::Float, 10, 4, 'F'},
+                                         FieldDef::date("DAY"),
+                                         FieldDef::logical("OK")};
 
 std::string serialize(const std::vector<Row>& rows, const std::vector<bool>& deleted = {}) {
   DbfTable t;
@@ -56,7 +59,8 @@ TEST(DbfFile, EveryFieldTypeRoundTrips) {
 }
 
 TEST(DbfFile, LayoutOfWrittenFile) {
-  const std::string bytes = serialize({{Value("Дверь"), Value(7), Value(3.456), Value(2.0), Value(Date{2024, 2, 29}), Value(true)}});
+  const std::string bytes =
+      serialize({{Value("Дверь"), Value(7), Value(3.456), Value(2.0), Value(Date{2024, 2, 29}), Value(true)}});
   const std::size_t header = 32 + 32 * kAllTypes.size() + 1;
   const std::size_t record = 1 + 12 + 6 + 9 + 10 + 8 + 1;
   ASSERT_EQ(bytes.size(), header + record + 1);
@@ -90,8 +94,7 @@ TEST(DbfFile, NumbersAreRoundedHalfAwayFromZeroAndMustFit) {
     FAIL() << "a value wider than its field was accepted";
   } catch (const TableError& e) {
     // The message names the value, the field with its size and the file.
-    EXPECT_EQ(std::string(e.what()),
-              "Значение 123456 не помещается в поле LENGTH (N 5,0) (файл: /x/Sheets.dbf)");
+    EXPECT_EQ(std::string(e.what()), "Значение 123456 не помещается в поле LENGTH (N 5,0) (файл: /x/Sheets.dbf)");
   }
 }
 

@@ -5,13 +5,12 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace kroyna::dbase;
 
 namespace {
 
 const std::vector<FieldDef> kFields = {FieldDef::character("NAME", 20), FieldDef::numeric("LENGTH", 11),
-                                       FieldDef::numeric("WIDTH", 11),  FieldDef::numeric("CODE", 11),
+                                       FieldDef::numeric("WIDTH", 11), FieldDef::numeric("CODE", 11),
                                        FieldDef::date("DATE")};
 
 bool holds(const Expr& e, const Row& row) {
@@ -100,7 +99,8 @@ TEST(Date, ParsesTheFormsUsersType) {
   EXPECT_EQ(Date::parse("01.03.99"), (Date{1999, 3, 1}));
   EXPECT_EQ(Date::parse("2005-03-01"), (Date{2005, 3, 1}));
   EXPECT_EQ(Date::parse("29.02.2004"), (Date{2004, 2, 29}));
-  for (const char* bad : {"", "29.02.2005", "32.01.2005", "01.13.2005", "1.3", "01/03/2005", "01.03.2005x", "01.03.123"})
+  for (const char* bad :
+       {"", "29.02.2005", "32.01.2005", "01.13.2005", "1.3", "01/03/2005", "01.03.2005x", "01.03.123"})
     EXPECT_FALSE(Date::parse(bad)) << bad;
   EXPECT_EQ((Date{2005, 3, 1}).toString(), "01.03.2005");
   EXPECT_EQ((Date{2005, 3, 1}).toDbf(), "20050301");

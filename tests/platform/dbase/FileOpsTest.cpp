@@ -116,8 +116,8 @@ TEST(FileOps, ShippedTemplatesOpenAsEmptyTables) {
   Table group = Table::open(dir / "Group.dbf");
   EXPECT_EQ(group.field(0).width, 100);
   group.append();
-  group.setRow({Value(std::string(100, 'x')), Value(99999), Value(99999), Value(9999999), Value(2), Value(1),
-                Value(2), Value(3), Value(4), Value(998)});
+  group.setRow({Value(std::string(100, 'x')), Value(99999), Value(99999), Value(9999999), Value(2), Value(1), Value(2),
+                Value(3), Value(4), Value(998)});
   EXPECT_NO_THROW(group.post());
   Table borders = Table::open(dir / "Borders.dbf");
   borders.append();
@@ -132,8 +132,10 @@ TEST(FileOps, RebuildFromTemplateKeepsRowsDropsDeletedOnesAndRestoresOnFailure) 
   const auto backup = dir / "Temp" / "~Kitchen.dbf";
   // An old, narrower layout without the last column; the template is wider.
   makeTable(table, {FieldDef::character("NAME", 10), FieldDef::numeric("LENGTH", 5)},
-            {{Value("Бок"), Value(720)}, {Value("gone"), Value(1)}, {Value("Полка"), Value(564)}}, {false, true, false});
-  makeTable(dir / "Group.dbf", {FieldDef::character("NAME", 100), FieldDef::numeric("LENGTH", 11), FieldDef::numeric("MANY", 11)}, {});
+            {{Value("Бок"), Value(720)}, {Value("gone"), Value(1)}, {Value("Полка"), Value(564)}},
+            {false, true, false});
+  makeTable(dir / "Group.dbf",
+            {FieldDef::character("NAME", 100), FieldDef::numeric("LENGTH", 11), FieldDef::numeric("MANY", 11)}, {});
   writeBytes(backup, "an old backup");
   const RebuildResult ok = rebuildFromTemplate(table, dir / "Group.dbf", backup);
   ASSERT_TRUE(ok.ok()) << ok.message;
@@ -144,7 +146,8 @@ TEST(FileOps, RebuildFromTemplateKeepsRowsDropsDeletedOnesAndRestoresOnFailure) 
   EXPECT_FALSE(fileExists(backup));
 
   // A template that cannot hold the rows: the table comes back as it was.
-  makeTable(dir / "Narrow.dbf", {FieldDef::character("NAME", 100), FieldDef::numeric("LENGTH", 2), FieldDef::numeric("MANY", 11)}, {});
+  makeTable(dir / "Narrow.dbf",
+            {FieldDef::character("NAME", 100), FieldDef::numeric("LENGTH", 2), FieldDef::numeric("MANY", 11)}, {});
   const std::string before = readBytes(table);
   RebuildResult failed = rebuildFromTemplate(table, dir / "Narrow.dbf", backup);
   EXPECT_EQ(failed.failed, RebuildResult::Step::Rows);

@@ -23,8 +23,8 @@ TEST(PatternTemplates, FieldsInTheOrderTheirOwnersGive) {
   };
   const auto tables = kroyna::patterns::patternTables();
   using V = std::vector<std::string>;
-  EXPECT_EQ(names(tables[0]), (V{"NAME", "LENGTH", "WIDTH", "MANY", "ROTATE", "LBORDER", "RBORDER", "TBORDER",
-                                 "BBORDER", "MATERIAL"}));
+  EXPECT_EQ(names(tables[0]),
+            (V{"NAME", "LENGTH", "WIDTH", "MANY", "ROTATE", "LBORDER", "RBORDER", "TBORDER", "BBORDER", "MATERIAL"}));
   EXPECT_EQ(names(tables[1]), (V{"MATERIAL", "CODE"}));
   EXPECT_EQ(names(tables[2]), (V{"CODE", "NAME", "COLOR", "PRIPUSK"}));
   EXPECT_EQ(names(tables[3]), (V{"LENGTH", "WIDTH", "MANY", "CODE"}));

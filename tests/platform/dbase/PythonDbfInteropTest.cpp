@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <sys/wait.h>
+#include <cstdio>
 
 using namespace kroyna::dbase;
 using namespace kroyna::dbase::testing;

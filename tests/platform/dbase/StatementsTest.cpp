@@ -69,10 +69,12 @@ TEST_F(Stock, InsertSelectCopiesLiveRowsByPosition) {
 
 TEST_F(Stock, InsertSelectFailsWholeWhenARowDoesNotFit) {
   const auto narrow = dir / "Narrow.dbf";
-  makeTable(narrow, {FieldDef::numeric("LENGTH", 4), FieldDef::numeric("WIDTH", 4), FieldDef::numeric("MANY", 4),
-                     FieldDef::numeric("CODE", 4)},
+  makeTable(narrow,
+            {FieldDef::numeric("LENGTH", 4), FieldDef::numeric("WIDTH", 4), FieldDef::numeric("MANY", 4),
+             FieldDef::numeric("CODE", 4)},
             {});
-  makeTable(stored, sheetFields(), {{Value(2800), Value(2070), Value(5), Value(3)}, {Value(12000), Value(1), Value(1), Value(1)}});
+  makeTable(stored, sheetFields(),
+            {{Value(2800), Value(2070), Value(5), Value(3)}, {Value(12000), Value(1), Value(1), Value(1)}});
   const std::string before = readBytes(narrow);
   EXPECT_THROW(insertSelect(narrow, stored), TableError);
   EXPECT_EQ(readBytes(narrow), before);
@@ -112,7 +114,9 @@ TEST_F(Stock, DeleteWhereMarksRowsAndKeepsTheirPlaces) {
 
 TEST_F(Stock, UpdateSetChangesTheMatchingRows) {
   // A used offcut: rows of that size, material and name get the remainder.
-  EXPECT_EQ(updateSet(offcuts, {{"Many", 1}}, col("Length") == 600 && col("Width") == 400 && col("Code") == 3 && col("Name") == "A"), 2u);
+  EXPECT_EQ(updateSet(offcuts, {{"Many", 1}},
+                      col("Length") == 600 && col("Width") == 400 && col("Code") == 3 && col("Name") == "A"),
+            2u);
   EXPECT_EQ(updateSet(offcuts, {{"Many", col("Many") * 10}, {"Name", Expr::constant("Z")}}, col("Code") == 5), 1u);
   const auto rows = liveRows(offcuts);
   EXPECT_EQ(rows[0][3], Value(1));
@@ -143,7 +147,8 @@ TEST_F(Stock, GroupBySumMergesEqualOffcuts) {
   EXPECT_EQ(liveRows(scratch)[0][3], Value(5));
 
   Table sorted = groupBySum(offcuts, {key("Name"), sum(col("Many"), "Total")}, GroupOrder::ByKeys);
-  EXPECT_EQ(allRows(sorted), (std::vector<Row>{{Value(""), Value(5)}, {Value("A"), Value(12)}, {Value("B"), Value(1)}}));
+  EXPECT_EQ(allRows(sorted),
+            (std::vector<Row>{{Value(""), Value(5)}, {Value("A"), Value(12)}, {Value("B"), Value(1)}}));
 }
 
 TEST_F(Stock, LeftJoinGivesEveryCatalogueMaterialAndSumsItsStock) {
@@ -181,7 +186,8 @@ TEST_F(Stock, SelectMaxAndSelectWhere) {
   Table some = select(stored, {}, Expr::parse("a.\"Code\"=?", {3}));
   EXPECT_EQ(allRows(some), (std::vector<Row>{{Value(2800), Value(2070), Value(5), Value(3)}}));
   Table byName = select(materials, {"b.Code", "b.Material"}, {}, {{"b.Material"}});
-  EXPECT_EQ(allRows(byName), (std::vector<Row>{{Value(4), Value("ДВП")}, {Value(3), Value("ЛДСП белая")}, {Value(7), Value("МДФ")}}));
+  EXPECT_EQ(allRows(byName),
+            (std::vector<Row>{{Value(4), Value("ДВП")}, {Value(3), Value("ЛДСП белая")}, {Value(7), Value("МДФ")}}));
   Table desc = select(materials, {"Code"}, {}, {{"Code", true}});
   EXPECT_EQ(allRows(desc)[0][0], Value(7));
 }

@@ -279,9 +279,8 @@ TEST_F(OffcutTable, BookmarksComeBackToTheirRow) {
 
 TEST_F(OffcutTable, CalculatedColumnsAreComputedPerRowAndReadOnly) {
   Table t = Table::open(file);
-  t.addCalculatedField(FieldDef::character("MatName", 35), [](const Table& row) {
-    return Value(row.asInteger("Code") == 3 ? "ДСП 16" : "");
-  });
+  t.addCalculatedField(FieldDef::character("MatName", 35),
+                       [](const Table& row) { return Value(row.asInteger("Code") == 3 ? "ДСП 16" : ""); });
   t.addCalculatedField(FieldDef::numeric("Area", 20, 0),
                        [](const Table& row) { return Value(row.asDouble("Length") * row.asDouble("Width")); });
   t.last();

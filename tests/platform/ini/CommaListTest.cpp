@@ -14,17 +14,15 @@ TEST(CommaList, SplitsQuotedEmptyAndBlankSeparatedItems) {
   EXPECT_EQ(splitCommaList("1,,3"), (Items{"1", "", "3"}));
   EXPECT_EQ(splitCommaList("1,"), (Items{"1", ""}));
   EXPECT_EQ(splitCommaList(",1"), (Items{"", "1"}));
-  EXPECT_EQ(splitCommaList("0,\"Ост, №\",\"a \"\"b\"\"\",7"),
-            (Items{"0", "Ост, №", "a \"b\"", "7"}));
+  EXPECT_EQ(splitCommaList("0,\"Ост, №\",\"a \"\"b\"\"\",7"), (Items{"0", "Ост, №", "a \"b\"", "7"}));
   EXPECT_EQ(splitCommaList("a b,c"), (Items{"a", "b", "c"}));  // blanks separate unquoted items
   EXPECT_EQ(splitCommaList("\"\""), (Items{""}));
-  EXPECT_EQ(splitCommaList("1,\"open"), (Items{"1", "open"}));  // damaged: quote never closed
+  EXPECT_EQ(splitCommaList("1,\"open"), (Items{"1", "open"}));                   // damaged: quote never closed
   EXPECT_EQ(splitCommaList(std::string("1,\0\0,2", 6)), (Items{"1", "", "2"}));  // zero bytes are blanks
 }
 
 TEST(CommaList, JoinQuotesOnlyWhatNeedsItAndRoundTrips) {
-  EXPECT_EQ(joinCommaList({"1", "ДСП", "2 мм", "a,b", "x\"y", "", "0"}),
-            "1,ДСП,\"2 мм\",\"a,b\",\"x\"\"y\",,0");
+  EXPECT_EQ(joinCommaList({"1", "ДСП", "2 мм", "a,b", "x\"y", "", "0"}), "1,ДСП,\"2 мм\",\"a,b\",\"x\"\"y\",,0");
   EXPECT_EQ(joinCommaList({}), "");
   const std::vector<Items> lists = {
       {""}, {"", ""}, {"a", ""}, {" lead", "trail ", "\"", "\"\"", ",", "Остаток №1"}, {"\t"}};

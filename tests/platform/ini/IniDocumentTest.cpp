@@ -22,8 +22,8 @@ TEST(IniDocument, DamagedInputIsKeptByteForByteAndStaysStable) {
   const std::string once = doc.serialize();
   EXPECT_EQ(once,
             "[Unclosed\r\n=no name\r\nx\0y=zero\r\nlone\rcarriage=1\r\n"
-                        "\x98\xFF\x80 bytes without a character\r\n[]\r\n[ A ] trailing text\r\n"
-                        "k = v \r\nno line end at all\r\n"s);
+            "\x98\xFF\x80 bytes without a character\r\n[]\r\n[ A ] trailing text\r\n"
+            "k = v \r\nno line end at all\r\n"s);
   EXPECT_EQ(IniDocument::parse(once).serialize(), once);
   EXPECT_EQ(doc.value("a", "K"), "v");
   EXPECT_EQ(doc.value("a", "no line end at all"), std::nullopt);

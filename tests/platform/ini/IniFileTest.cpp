@@ -60,8 +60,7 @@ TEST(IniFileRead, ProfileSemanticsOnALegacyFile) {
   EXPECT_TRUE(ini.readBool("Default", "ShowName", true));
   // Garbage and comments are neither keys nor sections.
   EXPECT_EQ(ini.sections(), (std::vector<std::string>{"Default", "SheetParams", "Материал"}));
-  EXPECT_EQ(ini.readSectionKeys("default"),
-            (std::vector<std::string>{"Version", "LenDigits", "SheetColor"}));
+  EXPECT_EQ(ini.readSectionKeys("default"), (std::vector<std::string>{"Version", "LenDigits", "SheetColor"}));
   EXPECT_TRUE(ini.keyExists("SHEETPARAMS", "fontcharset"));
   EXPECT_FALSE(ini.keyExists("Default", "this line means nothing"));
 }
@@ -99,10 +98,10 @@ TEST(IniFileWrite, UpdatesInPlaceKeepingSpellingLayoutAndUnknownLines) {
   writeBytes(path, legacyFile());
   IniFile ini(path);
 
-  ini.writeInt("SheetParams", "FontCharSet", 0);   // existing key, other spelling
+  ini.writeInt("SheetParams", "FontCharSet", 0);    // existing key, other spelling
   ini.writeString("sheetparams", "FontSize", "8");  // new key, before the blank line
   ini.writeBool("Default", "CheckStdSheetsQuantity", false);
-  ini.writeString("Remarks", "12", "Заказ №5");     // new section at the end
+  ini.writeString("Remarks", "12", "Заказ №5");  // new section at the end
 
   const std::string expected = utf8ToCp1251(
       "; settings\r\n"
@@ -133,10 +132,9 @@ TEST(IniFileWrite, EveryValueReadsBackAsWritten) {
   IniFile ini(path);
   EXPECT_FALSE(std::filesystem::exists(path));  // a missing file is an empty profile
   const std::vector<std::string> values = {
-      "", "plain", "  leading and trailing  ", "\"quoted\"", "'single'", "\"",
-      "a=b=c", "[not a section]", "; not a comment", "Кромка «ПВХ» 2 мм", "x\"y"};
-  for (std::size_t i = 0; i < values.size(); ++i)
-    ini.writeString("Values", "k" + std::to_string(i), values[i]);
+      "",      "plain",           "  leading and trailing  ", "\"quoted\"",        "'single'", "\"",
+      "a=b=c", "[not a section]", "; not a comment",          "Кромка «ПВХ» 2 мм", "x\"y"};
+  for (std::size_t i = 0; i < values.size(); ++i) ini.writeString("Values", "k" + std::to_string(i), values[i]);
   ini.writeFloat("Values", "f1", 0.1);
   ini.writeFloat("Values", "f2", 1e6);
   ini.writeFloat("Values", "f3", -2.5);
@@ -180,8 +178,7 @@ TEST(IniFileWrite, LineBreaksInValuesAndBadNamesCannotCorruptTheFile) {
 TEST(IniFileWrite, EraseSectionAndKeyRemoveEveryCopy) {
   TempDir dir;
   const auto path = dir / "e.ini";
-  writeBytes(path,
-             "[Material5]\r\nMark=1\r\n[Other]\r\nk=1\r\nk=2\r\nj=3\r\n[MATERIAL5]\r\nScrap=2\r\n");
+  writeBytes(path, "[Material5]\r\nMark=1\r\n[Other]\r\nk=1\r\nk=2\r\nj=3\r\n[MATERIAL5]\r\nScrap=2\r\n");
   IniFile ini(path);
   // Duplicates: the first copy is the one read.
   EXPECT_EQ(ini.readInt("Other", "k", 0), 1);
@@ -271,9 +268,7 @@ TEST(IniFileFile, AFailedWriteLeavesFileAndObjectAsTheyWere) {
   EXPECT_EQ(readBytes(path), original);
   EXPECT_EQ(ini.readInt("A", "x", 0), 1);
   // No half-written new file is left beside it.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                          std::filesystem::directory_iterator()),
-            1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
 
   // The file name is taken by a folder: the rename fails.
   IniFile blocked(dir / "sub" / "x.ini");  // missing folder: an empty profile
@@ -292,7 +287,8 @@ TEST(IniFileFile, BatchWritesOnceAndRollsBackOnFailure) {
     ini.writeInt("A", "x", 2);
     ini.eraseSection("A");
     throw std::runtime_error("stop");
-  }), std::runtime_error);
+  }),
+               std::runtime_error);
   EXPECT_EQ(readBytes(path), "[A]\r\nx=1\r\n");
   EXPECT_EQ(ini.readInt("A", "x", 0), 1);
 

@@ -16,127 +16,127 @@ using namespace kroyna::report;
 namespace {
 
 class TemplateFile : public ::testing::Test {
-protected:
-    void SetUp() override { test::ensureApp(); }
+ protected:
+  void SetUp() override { test::ensureApp(); }
 
-    std::string errorOf(const QByteArray& xml)
-    {
-        try {
-            Template::parse(xml, QStringLiteral("broken.frf"));
-        } catch (const ReportError& e) {
-            return e.what();
-        }
-        return {};
+  std::string errorOf(const QByteArray& xml) {
+    try {
+      Template::parse(xml, QStringLiteral("broken.frf"));
+    } catch (const ReportError& e) {
+      return e.what();
     }
+    return {};
+  }
 };
 
 const char* kHead = "<report><page paper=\"A4\"/>";
 
 }  // namespace
 
-TEST_F(TemplateFile, RoundTripKeepsEverything)
-{
-    Template t = Template::read(test::testData("AllBands.frf"));
-    ASSERT_EQ(t.bands.size(), 7u);
-    const QByteArray first = t.toXml();
-    Template again = Template::parse(first, QStringLiteral("again"));
-    EXPECT_EQ(again.toXml(), first);
+TEST_F(TemplateFile, RoundTripKeepsEverything) {
+  Template t = Template::read(test::testData("AllBands.frf"));
+  ASSERT_EQ(t.bands.size(), 7u);
+  const QByteArray first = t.toXml();
+  Template again = Template::parse(first, QStringLiteral("again"));
+  EXPECT_EQ(again.toXml(), first);
 
-    auto* memo = dynamic_cast<TextObject*>(again.findObject("mmTitle"));
-    ASSERT_NE(memo, nullptr);
-    EXPECT_EQ(memo->text, "СПИСОК ДЕТАЛЕЙ: [BASENAME]");
-    EXPECT_EQ(memo->align, HAlign::Center);
-    EXPECT_TRUE(memo->font.bold);
-    EXPECT_DOUBLE_EQ(memo->font.size, 16);
-    EXPECT_EQ(again.bands[2].condition->source(), "MATNAME");
+  auto* memo = dynamic_cast<TextObject*>(again.findObject("mmTitle"));
+  ASSERT_NE(memo, nullptr);
+  EXPECT_EQ(memo->text, "СПИСОК ДЕТАЛЕЙ: [BASENAME]");
+  EXPECT_EQ(memo->align, HAlign::Center);
+  EXPECT_TRUE(memo->font.bold);
+  EXPECT_DOUBLE_EQ(memo->font.size, 16);
+  EXPECT_EQ(again.bands[2].condition->source(), "MATNAME");
 
-    // Bindings survive as expressions.
-    Template labels = Template::read(test::testData("Labels.frf"));
-    Template labels2 = Template::parse(labels.toXml(), QStringLiteral("labels"));
-    ASSERT_TRUE(labels2.findObject("Memo1"));
-    EXPECT_EQ(labels2.findObject("Memo1")->bindings.at("frame").source(), "FRAMETYPE");
-    EXPECT_EQ(labels2.bands[0].columnWidthExpr->source(), "CELLWIDTH");
+  // Bindings survive as expressions.
+  Template labels = Template::read(test::testData("Labels.frf"));
+  Template labels2 = Template::parse(labels.toXml(), QStringLiteral("labels"));
+  ASSERT_TRUE(labels2.findObject("Memo1"));
+  EXPECT_EQ(labels2.findObject("Memo1")->bindings.at("frame").source(), "FRAMETYPE");
+  EXPECT_EQ(labels2.bands[0].columnWidthExpr->source(), "CELLWIDTH");
 
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("copy.frf"));
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("copy.frf"));
+  t.write(path);
+  EXPECT_EQ(Template::read(path).toXml(), first);
+}
+
+TEST_F(TemplateFile, MissingOrMalformedTemplatesGiveClearErrors) {
+  try {
+    Template::read(QStringLiteral("/nonexistent/Reports/Group.frf"));
+    FAIL();
+  } catch (const ReportError& e) {
+    EXPECT_NE(std::string(e.what()).find("Не найден файл шаблона отчета"), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("Group.frf"), std::string::npos);
+  }
+  EXPECT_NE(errorOf("<report><page").find("broken.frf"), std::string::npos);
+  EXPECT_NE(errorOf("<html/>").find("нет элемента report"), std::string::npos);
+  EXPECT_NE(errorOf(QByteArray(kHead) + "<band kind=\"footer\"/></report>").find("Неизвестный вид полосы"),
+            std::string::npos);
+  EXPECT_NE(errorOf(QByteArray(kHead) + "<band kind=\"title\"><object class=\"Chart\"/></band></report>")
+                .find("Неизвестный класс"),
+            std::string::npos);
+  EXPECT_NE(errorOf(QByteArray(kHead) +
+                    "<band kind=\"title\"><object class=\"text\"><text>[1 +]</text></object></band></report>")
+                .find("Ошибка в выражении"),
+            std::string::npos);
+  EXPECT_NE(errorOf("<report><page paper=\"A4\" left=\"500\" right=\"500\"/></report>").find("Поля"),
+            std::string::npos);
+  EXPECT_NE(errorOf(QByteArray(kHead) + "<band kind=\"groupHeader\"/></report>").find("условия"), std::string::npos);
+  EXPECT_NE(errorOf(QByteArray(kHead) + "<band kind=\"title\"><object class=\"text\" size=\"3\"/></band></report>")
+                .find("Неизвестный атрибут"),
+            std::string::npos);
+  const std::string withLine = errorOf("<report>\n<page paper=\"A4\"/>\n<band kind=\"title\" height=\"-5\"/></report>");
+  EXPECT_NE(withLine.find("строка 3"), std::string::npos) << withLine;
+}
+
+TEST_F(TemplateFile, PreparedReportRoundTripsAndRejectsDamage) {
+  Report report;
+  report.loadTemplate(test::testData("AllBands.frf"));
+  RowsRecordSource rows({"NAME", "LENGTH", "WIDTH", "MANY", "MATNAME"});
+  for (int i = 0; i < 60; ++i)
+    rows.addRow({Value::text("Деталь " + std::to_string(i)), Value::number(600), Value::number(400), Value::number(2),
+                 Value::text("ДСП")});
+  report.setDataSource(&rows);
+  PreparedReport prepared = report.prepare();
+  ASSERT_GT(prepared.pageCount(), 1);
+
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("report.kpr"));
+  prepared.write(path);
+  PreparedReport back = PreparedReport::read(path);
+  EXPECT_EQ(back.toXml(), prepared.toXml());
+  EXPECT_EQ(back.pageCount(), prepared.pageCount());
+  EXPECT_EQ(back.find(QStringLiteral("деталь 59")).size(), 1u);
+
+  QByteArray xml = prepared.toXml();
+  // Cut short, the file is refused with its name; the old copy is not touched.
+  EXPECT_THROW(PreparedReport::parse(xml.left(xml.size() / 2), QStringLiteral("cut.kpr")), ReportError);
+  QByteArray badSize = xml;
+  badSize.replace("width=\"756\"", "width=\"-1\"");
+  EXPECT_THROW(PreparedReport::parse(badSize, QStringLiteral("size.kpr")), ReportError);
+  EXPECT_THROW(PreparedReport::read(dir.filePath(QStringLiteral("none.kpr"))), ReportError);
+  EXPECT_EQ(PreparedReport::read(path).toXml(), xml);
+}
+
+TEST_F(TemplateFile, FailedWriteLeavesTheOldFile) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("keep.frf"));
+  Template t = Template::read(test::testData("Labels.frf"));
+  t.write(path);
+  const QByteArray before = Template::read(path).toXml();
+  QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+  t.title = QStringLiteral("changed");
+  bool threw = false;
+  try {
     t.write(path);
-    EXPECT_EQ(Template::read(path).toXml(), first);
-}
-
-TEST_F(TemplateFile, MissingOrMalformedTemplatesGiveClearErrors)
-{
-    try {
-        Template::read(QStringLiteral("/nonexistent/Reports/Group.frf"));
-        FAIL();
-    } catch (const ReportError& e) {
-        EXPECT_NE(std::string(e.what()).find("Не найден файл шаблона отчета"), std::string::npos);
-        EXPECT_NE(std::string(e.what()).find("Group.frf"), std::string::npos);
-    }
-    EXPECT_NE(errorOf("<report><page").find("broken.frf"), std::string::npos);
-    EXPECT_NE(errorOf("<html/>").find("нет элемента report"), std::string::npos);
-    EXPECT_NE(errorOf(QByteArray(kHead) + "<band kind=\"footer\"/></report>").find("Неизвестный вид полосы"), std::string::npos);
-    EXPECT_NE(errorOf(QByteArray(kHead) + "<band kind=\"title\"><object class=\"Chart\"/></band></report>").find("Неизвестный класс"),
-              std::string::npos);
-    EXPECT_NE(errorOf(QByteArray(kHead) + "<band kind=\"title\"><object class=\"text\"><text>[1 +]</text></object></band></report>")
-                  .find("Ошибка в выражении"),
-              std::string::npos);
-    EXPECT_NE(errorOf("<report><page paper=\"A4\" left=\"500\" right=\"500\"/></report>").find("Поля"), std::string::npos);
-    EXPECT_NE(errorOf(QByteArray(kHead) + "<band kind=\"groupHeader\"/></report>").find("условия"), std::string::npos);
-    EXPECT_NE(errorOf(QByteArray(kHead) + "<band kind=\"title\"><object class=\"text\" size=\"3\"/></band></report>")
-                  .find("Неизвестный атрибут"),
-              std::string::npos);
-    const std::string withLine = errorOf("<report>\n<page paper=\"A4\"/>\n<band kind=\"title\" height=\"-5\"/></report>");
-    EXPECT_NE(withLine.find("строка 3"), std::string::npos) << withLine;
-}
-
-TEST_F(TemplateFile, PreparedReportRoundTripsAndRejectsDamage)
-{
-    Report report;
-    report.loadTemplate(test::testData("AllBands.frf"));
-    RowsRecordSource rows({"NAME", "LENGTH", "WIDTH", "MANY", "MATNAME"});
-    for (int i = 0; i < 60; ++i)
-        rows.addRow({Value::text("Деталь " + std::to_string(i)), Value::number(600), Value::number(400), Value::number(2), Value::text("ДСП")});
-    report.setDataSource(&rows);
-    PreparedReport prepared = report.prepare();
-    ASSERT_GT(prepared.pageCount(), 1);
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("report.kpr"));
-    prepared.write(path);
-    PreparedReport back = PreparedReport::read(path);
-    EXPECT_EQ(back.toXml(), prepared.toXml());
-    EXPECT_EQ(back.pageCount(), prepared.pageCount());
-    EXPECT_EQ(back.find(QStringLiteral("деталь 59")).size(), 1u);
-
-    QByteArray xml = prepared.toXml();
-    // Cut short, the file is refused with its name; the old copy is not touched.
-    EXPECT_THROW(PreparedReport::parse(xml.left(xml.size() / 2), QStringLiteral("cut.kpr")), ReportError);
-    QByteArray badSize = xml;
-    badSize.replace("width=\"756\"", "width=\"-1\"");
-    EXPECT_THROW(PreparedReport::parse(badSize, QStringLiteral("size.kpr")), ReportError);
-    EXPECT_THROW(PreparedReport::read(dir.filePath(QStringLiteral("none.kpr"))), ReportError);
-    EXPECT_EQ(PreparedReport::read(path).toXml(), xml);
-}
-
-TEST_F(TemplateFile, FailedWriteLeavesTheOldFile)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("keep.frf"));
-    Template t = Template::read(test::testData("Labels.frf"));
-    t.write(path);
-    const QByteArray before = Template::read(path).toXml();
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    t.title = QStringLiteral("changed");
-    bool threw = false;
-    try {
-        t.write(path);
-    } catch (const ReportError&) {
-        threw = true;
-    }
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    // Root may write anyway; then the write must simply be complete.
-    if (threw)
-        EXPECT_EQ(Template::read(path).toXml(), before);
-    else
-        EXPECT_EQ(Template::read(path).title, QStringLiteral("changed"));
+  } catch (const ReportError&) {
+    threw = true;
+  }
+  QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  // Root may write anyway; then the write must simply be complete.
+  if (threw)
+    EXPECT_EQ(Template::read(path).toXml(), before);
+  else
+    EXPECT_EQ(Template::read(path).title, QStringLiteral("changed"));
 }

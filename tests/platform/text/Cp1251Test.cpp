@@ -7,7 +7,7 @@ using namespace kroyna::text;
 TEST(Cp1251, RoundTripsCyrillicAndPunctuation) {
   const std::string utf8 = "Раскрой листового материала ёЁ №1 «ДСП» — 16мм";
   const std::string bytes = utf8ToCp1251(utf8);
-  EXPECT_EQ(bytes.size(), 46u);  // one byte a character
+  EXPECT_EQ(bytes.size(), 46u);                           // one byte a character
   EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xD0);  // Р
   EXPECT_EQ(cp1251ToUtf8(bytes), utf8);
 }
@@ -21,7 +21,9 @@ TEST(Cp1251, EveryDefinedByteSurvivesARoundTrip) {
 }
 
 TEST(Cp1251, UnrepresentableAndMalformedInputDoNotFail) {
-  EXPECT_EQ(utf8ToCp1251("a\xE4\xB8\xAD" "b"), "a?b");  // a CJK character
+  EXPECT_EQ(utf8ToCp1251("a\xE4\xB8\xAD"
+                         "b"),
+            "a?b");  // a CJK character
   EXPECT_FALSE(fitsCp1251("\xE4\xB8\xAD"));
   EXPECT_TRUE(fitsCp1251("Кромка"));
   EXPECT_EQ(utf8ToCp1251("x\xFFy"), "x?y");
