@@ -1,6 +1,7 @@
 #include "catalogues/CatalogueFiles.h"
 
 #include "platform/ini/IniDocument.h"
+#include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
 
@@ -105,7 +106,7 @@ std::string serializeExternalCatalogue(const std::vector<ExternalEntry>& entries
 
 void writeExternalCatalogue(const fs::path& file, const std::vector<ExternalEntry>& entries) {
   try {
-    ini::writeFileAtomically(file, serializeExternalCatalogue(entries));
+    platform::writeFileAtomically(file, serializeExternalCatalogue(entries));
   } catch (const std::exception& e) {
     throw CatalogueError(e.what());
   }
@@ -156,7 +157,7 @@ std::string serializeEdgeColours(const std::vector<EdgeColour>& colours) {
 
 void writeEdgeColours(const fs::path& file, const std::vector<EdgeColour>& colours) {
   try {
-    ini::writeFileAtomically(file, serializeEdgeColours(colours));
+    platform::writeFileAtomically(file, serializeEdgeColours(colours));
   } catch (const std::exception& e) {
     throw CatalogueError(e.what());
   }

@@ -1,5 +1,6 @@
 #include "maps/MapExport.h"
 
+#include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
 
@@ -65,8 +66,8 @@ std::string serializeMapExport(const MapFileData& data, const MaterialNames& mat
 void writeMapExport(const std::filesystem::path& path, const MapFileData& data, const MaterialNames& materialName) {
   const std::string bytes = serializeMapExport(data, materialName);
   try {
-    ini::writeFileAtomically(path, bytes);
-  } catch (const ini::IniError& e) {
+    platform::writeFileAtomically(path, bytes);
+  } catch (const platform::FileError& e) {
     throw MapFileError(std::string("Ошибка записи файла экспорта: ") + e.what());
   }
 }

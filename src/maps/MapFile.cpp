@@ -1,5 +1,6 @@
 #include "maps/MapFile.h"
 
+#include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
 
@@ -752,8 +753,8 @@ std::string serializeMapFile(const MapFileData& data) {
 void writeMapFile(const std::filesystem::path& path, const MapFileData& data) {
   const std::string bytes = serializeMapFile(data);
   try {
-    ini::writeFileAtomically(path, bytes);
-  } catch (const ini::IniError& e) {
+    platform::writeFileAtomically(path, bytes);
+  } catch (const platform::FileError& e) {
     throw MapFileError(std::string("Ошибка записи файла карт раскроя: ") + e.what());
   }
 }

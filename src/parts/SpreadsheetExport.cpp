@@ -1,15 +1,15 @@
 #include "parts/SpreadsheetExport.h"
 
 #include "parts/PartsDocument.h"
+#include "platform/file/SafeFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <xlsxwriter.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <system_error>
 
 namespace kroyna::parts {
 
@@ -38,36 +38,36 @@ std::vector<SheetCell> spreadsheetCells(const PartsDocument& doc, const std::vec
 }
 
 void writeSpreadsheet(const QString& path, const std::vector<SheetCell>& cells) {
-  const QFileInfo target(path);
-  const QString temporary = target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".new");
-  const QByteArray tmpName = QFile::encodeName(temporary);
   auto fail = [&](const QString& why) {
-    std::remove(tmpName.constData());
     throw GroupFileError(QStringLiteral("Не удалось записать файл %1: %2").arg(path, why));
   };
-  lxw_workbook* book = workbook_new(tmpName.constData());
-  if (!book) fail(QStringLiteral("файл не создаётся"));
-  lxw_worksheet* sheet = workbook_add_worksheet(book, "Детали");
-  if (!sheet) {
-    workbook_close(book);
-    fail(QStringLiteral("лист не создаётся"));
-  }
-  for (const SheetCell& c : cells) {
-    if (c.text.isEmpty()) continue;
-    const QByteArray utf8 = c.text.toUtf8();
-    const lxw_error e = worksheet_write_string(sheet, static_cast<lxw_row_t>(c.row - 1),
-                                               static_cast<lxw_col_t>(c.column - 1), utf8.constData(), nullptr);
-    if (e != LXW_NO_ERROR) {
+  try {
+    // The spreadsheet library writes the new file by name; the safe writer
+    // puts it in place only when it is complete.
+    platform::SafeFileWriter out{std::filesystem::path(QFile::encodeName(path).toStdString())};
+    lxw_workbook* book = workbook_new(out.newPath().c_str());
+    if (!book) fail(QStringLiteral("файл не создаётся"));
+    lxw_worksheet* sheet = workbook_add_worksheet(book, "Детали");
+    if (!sheet) {
       workbook_close(book);
-      fail(QString::fromUtf8(lxw_strerror(e)));
+      fail(QStringLiteral("лист не создаётся"));
     }
+    for (const SheetCell& c : cells) {
+      if (c.text.isEmpty()) continue;
+      const QByteArray utf8 = c.text.toUtf8();
+      const lxw_error e = worksheet_write_string(sheet, static_cast<lxw_row_t>(c.row - 1),
+                                                 static_cast<lxw_col_t>(c.column - 1), utf8.constData(), nullptr);
+      if (e != LXW_NO_ERROR) {
+        workbook_close(book);
+        fail(QString::fromUtf8(lxw_strerror(e)));
+      }
+    }
+    const lxw_error closed = workbook_close(book);
+    if (closed != LXW_NO_ERROR) fail(QString::fromUtf8(lxw_strerror(closed)));
+    out.commit();
+  } catch (const platform::FileError& e) {
+    fail(QString::fromStdString(e.reason()));
   }
-  const lxw_error closed = workbook_close(book);
-  if (closed != LXW_NO_ERROR) fail(QString::fromUtf8(lxw_strerror(closed)));
-  std::error_code ec;
-  std::filesystem::rename(std::filesystem::path(tmpName.toStdString()),
-                          std::filesystem::path(QFile::encodeName(target.absoluteFilePath()).toStdString()), ec);
-  if (ec) fail(QString::fromStdString(ec.message()));
 }
 
 QString spreadsheetPath(const QString& folder, const PartsDocument& doc) {

@@ -1,5 +1,6 @@
 #include "shell/Application.h"
 
+#include "platform/file/SafeFile.h"
 #include "shell/AppContext.h"
 #include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
@@ -58,7 +59,12 @@ void setStatus(QSplashScreen& splash, const QString& text) {
 void prepareModelsFile(const DataRoot& root) {
   const QString models = root.path(QStringLiteral("Models.dat"));
   const QString pattern = root.path(QStringLiteral("Pattern/Models.dat"));
-  if (!QFileInfo::exists(models) && QFileInfo::exists(pattern)) QFile::copy(pattern, models);
+  if (QFileInfo::exists(models) || !QFileInfo::exists(pattern)) return;
+  try {
+    platform::copyFileAtomically(QFile::encodeName(pattern).toStdString(), QFile::encodeName(models).toStdString());
+  } catch (const platform::FileError& e) {
+    showMessage(QString::fromStdString(e.what()), MsgIcon::Error);
+  }
 }
 
 }  // namespace

@@ -1,6 +1,12 @@
 #include "shell/DataRoot.h"
 
+#include "platform/file/SafeFile.h"
+
 #include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include <QDir>
 #include <QDirIterator>
@@ -9,6 +15,12 @@
 #include <QTemporaryFile>
 
 namespace kroyna::shell {
+
+namespace {
+std::filesystem::path toPath(const QString& path) {
+  return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+}  // namespace
 
 const QStringList& DataRoot::workingFolders() {
   static const QStringList folders = {
@@ -55,16 +67,14 @@ std::optional<QString> copyMissing(const QString& from, const QString& to) {
     const QString target = to + QLatin1Char('/') + source.relativeFilePath(file);
     if (QFileInfo::exists(target)) continue;
     QDir().mkpath(QFileInfo(target).absolutePath());
-    // Copy under a temporary name and rename, so that an interrupted start
-    // never leaves a half-copied template in place of a good one.
-    const QString partial = target + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (!QFile::copy(file, partial) || !QFile::rename(partial, target)) {
-      QFile::remove(partial);
+    // An interrupted start never leaves a half-copied template in place of
+    // a good one.
+    try {
+      platform::copyFileAtomically(toPath(file), toPath(target));
+    } catch (const platform::FileError&) {
       return QStringLiteral("Не удалось скопировать файл %1 в папку %2.")
           .arg(QDir::toNativeSeparators(file), QDir::toNativeSeparators(QFileInfo(target).absolutePath()));
     }
-    QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
   }
   return std::nullopt;
 }
@@ -116,32 +126,33 @@ std::optional<QString> DataRoot::installExample(const QString& exampleFolder) co
   std::stable_sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
     return !a.startsWith(QStringLiteral("Sheets/")) && b.startsWith(QStringLiteral("Sheets/"));
   });
-  QStringList copied;
-  auto removeCopies = [&] {
-    for (const QString& f : copied) QFile::remove(path(f) + QStringLiteral(".part"));
+  auto failed = [&](const QString& f) {
+    return QStringLiteral("Не удалось скопировать файл %1 в папку %2.")
+        .arg(QDir::toNativeSeparators(source.filePath(f)), QDir::toNativeSeparators(QFileInfo(path(f)).absolutePath()));
   };
+  // Every copy is written first; the writers that are not committed remove
+  // their new files when they go.
+  std::vector<std::pair<QString, std::unique_ptr<platform::SafeFileWriter>>> copies;
   for (const QString& f : files) {
     const QString target = path(f);
     if (QFileInfo::exists(target)) continue;
     QDir().mkpath(QFileInfo(target).absolutePath());
-    const QString partial = target + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (!QFile::copy(source.filePath(f), partial)) {
-      removeCopies();
-      QFile::remove(partial);
-      return QStringLiteral("Не удалось скопировать файл %1 в папку %2.")
-          .arg(QDir::toNativeSeparators(source.filePath(f)),
-               QDir::toNativeSeparators(QFileInfo(target).absolutePath()));
+    QFile in(source.filePath(f));
+    if (!in.open(QIODevice::ReadOnly)) return failed(f);
+    const QByteArray bytes = in.readAll();
+    try {
+      auto writer = std::make_unique<platform::SafeFileWriter>(toPath(target));
+      writer->write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+      copies.emplace_back(f, std::move(writer));
+    } catch (const platform::FileError&) {
+      return failed(f);
     }
-    QFile::setPermissions(partial, QFile::permissions(partial) | QFileDevice::WriteOwner);
-    copied << f;
   }
-  for (const QString& f : copied) {
-    if (!QFile::rename(path(f) + QStringLiteral(".part"), path(f))) {
-      removeCopies();
-      return QStringLiteral("Не удалось скопировать файл %1 в папку %2.")
-          .arg(QDir::toNativeSeparators(source.filePath(f)),
-               QDir::toNativeSeparators(QFileInfo(path(f)).absolutePath()));
+  for (auto& [f, writer] : copies) {
+    try {
+      writer->commit();
+    } catch (const platform::FileError&) {
+      return failed(f);
     }
   }
   return std::nullopt;

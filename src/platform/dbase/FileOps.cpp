@@ -2,6 +2,7 @@
 
 #include "platform/dbase/DbfFile.h"
 #include "platform/dbase/TableError.h"
+#include "platform/file/SafeFile.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,7 +13,6 @@
 #include <iterator>
 #include <map>
 #include <mutex>
-#include <random>
 #include <string>
 #include <system_error>
 
@@ -83,35 +83,11 @@ void unregisterOpen(const fs::path& key) {
 }
 
 void writeFileAtomically(const fs::path& target, std::string_view bytes) {
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  static std::mt19937_64 rng{std::random_device{}()};
-  fs::path temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = folder / ("." + target.filename().string() + ".new" + std::to_string(rng() % 1000000));
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0 && errno != EEXIST) break;
+  try {
+    platform::writeFileAtomically(target, bytes);
+  } catch (const platform::FileError& e) {
+    throw TableError(target, "Не удалось записать файл: " + e.reason());
   }
-  if (fd < 0) throw TableError(target, "Не удалось создать новый файл в папке: " + errnoText(errno));
-  std::size_t done = 0;
-  int error = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      error = errno;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (!error && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && !error) error = errno;
-  if (!error && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
-  if (error) {
-    ::unlink(temp.c_str());
-    throw TableError(target, "Не удалось записать файл: " + errnoText(error));
-  }
-  syncFolder(folder);
 }
 
 }  // namespace detail

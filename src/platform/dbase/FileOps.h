@@ -65,8 +65,8 @@ namespace detail {
 std::filesystem::path registryKey(const std::filesystem::path& path);
 void registerOpen(const std::filesystem::path& key);
 void unregisterOpen(const std::filesystem::path& key);
-// Writes `bytes` to a new file beside `target`, flushes it and renames it
-// over `target`.
+// Writes a table file through the program's safe writer
+// (platform/file/SafeFile.h); throws TableError.
 void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 }  // namespace detail
 

@@ -1,12 +1,12 @@
 #include "platform/ini/IniFile.h"
 
+#include "platform/file/SafeFile.h"
 #include "platform/ini/CommaList.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <system_error>
@@ -61,53 +61,10 @@ IniFile::Stamp IniFile::stampOf(const std::filesystem::path& path) {
 }
 
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-  // Write through a symbolic link to the file it names, not over the link.
-  std::filesystem::path target = path;
-  std::error_code ec;
-  if (std::filesystem::is_symlink(path, ec)) {
-    const auto resolved = std::filesystem::weakly_canonical(path, ec);
-    if (!ec) target = resolved;
-  }
-  static std::atomic<unsigned> counter{0};
-  std::filesystem::path temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target;
-    temp += "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) throw IniError(describe(path, "не удалось создать новый файл в его папке", errno));
-
-  auto fail = [&](const char* what, int err) {
-    if (fd >= 0) ::close(fd);
-    ::unlink(temp.c_str());
-    throw IniError(describe(path, what, err));
-  };
-
-  struct stat old {};
-  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
-
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("не удалось записать", errno);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd) != 0) fail("не удалось записать на диск", errno);
-  const int closed = ::close(fd);
-  fd = -1;
-  if (closed != 0) fail("не удалось записать", errno);
-  if (::rename(temp.c_str(), target.c_str()) != 0) fail("не удалось заменить файл", errno);
-  // Make the rename itself durable.
-  const int dir =
-      ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
+  try {
+    platform::writeFileAtomically(path, bytes);
+  } catch (const platform::FileError& e) {
+    throw IniError("Файл настроек \"" + path.string() + "\": " + e.reason());
   }
 }
 

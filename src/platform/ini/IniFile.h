@@ -111,9 +111,9 @@ class IniFile {
 std::vector<std::string> splitCommaList(std::string_view text);
 std::string joinCommaList(const std::vector<std::string>& items);
 
-// Writes `bytes` to `path` as a new file in the same folder, syncs it and
-// renames it over the old file (whose permissions it keeps). Throws
-// IniError naming the file and the reason; the old file is then untouched.
+// Writes a settings file through the program's safe writer
+// (platform/file/SafeFile.h). Throws IniError naming the file and the
+// reason; the old file is then untouched.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace kroyna::ini

@@ -1,6 +1,7 @@
 #include "platform/report/Render.h"
 
 #include "platform/report/ReportError.h"
+#include "platform/report/Template.h"
 
 #include <QBuffer>
 #include <QPageLayout>
@@ -9,7 +10,6 @@
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSaveFile>
 
 namespace kroyna::report {
 
@@ -39,9 +39,8 @@ static void setPage(QPagedPaintDevice& device, const PreparedPage& p) {
 }
 
 void writePdf(const PreparedReport& report, const QString& path) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly))
-    throw ReportError("Не удается записать файл \"" + path.toStdString() + "\": " + file.errorString().toStdString());
+  QBuffer file;
+  file.open(QIODevice::WriteOnly);
   {
     QPdfWriter pdf(&file);
     pdf.setResolution(600);
@@ -60,8 +59,7 @@ void writePdf(const PreparedReport& report, const QString& path) {
     }
     painter.end();
   }
-  if (!file.commit())
-    throw ReportError("Не удается записать файл \"" + path.toStdString() + "\": " + file.errorString().toStdString());
+  saveFileAtomically(path, file.data());
 }
 
 void printPages(const PreparedReport& report, QPrinter& printer, int from, int to) {

@@ -1,10 +1,11 @@
 #include "platform/report/Template.h"
 
+#include "platform/file/SafeFile.h"
+
 #include "platform/report/ReportError.h"
 #include "platform/text/Cp1251.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -294,9 +295,12 @@ QByteArray Template::toXml() const {
 void Template::write(const QString& path) const { saveFileAtomically(path, toXml()); }
 
 void saveFileAtomically(const QString& path, const QByteArray& bytes) {
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-    throw ReportError("Не удается записать файл \"" + path.toStdString() + "\": " + f.errorString().toStdString());
+  try {
+    platform::writeFileAtomically(std::filesystem::path(path.toStdString()),
+                                  std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  } catch (const platform::FileError& e) {
+    throw ReportError("Не удается записать файл \"" + path.toStdString() + "\": " + e.reason());
+  }
 }
 
 }  // namespace kroyna::report
