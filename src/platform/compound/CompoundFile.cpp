@@ -44,6 +44,21 @@ void initLibrary() {
   });
 }
 
+// libgsf's generic reader logs a child it cannot open in glib's default
+// domain; that domain is quietened only while a file is read.
+class QuietDefaultDomain {
+ public:
+  QuietDefaultDomain()
+      : id_(g_log_set_handler(nullptr, static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
+                              ignoreLog, nullptr)) {}
+  ~QuietDefaultDomain() { g_log_remove_handler(nullptr, id_); }
+  QuietDefaultDomain(const QuietDefaultDomain&) = delete;
+  QuietDefaultDomain& operator=(const QuietDefaultDomain&) = delete;
+
+ private:
+  guint id_;
+};
+
 // Owns one reference of a GObject.
 template <class T>
 class Ref {
@@ -96,6 +111,7 @@ struct Reader {
       const char* rawName = gsf_infile_name_by_index(storage, i);
       const std::string name = rawName ? rawName : "";
       const std::string path = where.empty() ? name : where + "/" + name;
+      if (std::string why = checkName(name); !why.empty()) damaged("имя элемента \"" + path + "\": " + why);
       Ref<GsfInput> child(gsf_infile_child_by_index(storage, i));
       if (!child) damaged("элемент \"" + path + "\" не читается");
       for (const Element& seen : into.children)
@@ -220,6 +236,7 @@ std::string checkName(std::string_view name) {
 
 Element readBytes(std::string_view bytes, const std::string& shownName, const ReadLimits& limits) {
   initLibrary();
+  QuietDefaultDomain quiet;
   Ref<GsfInput> input(
       gsf_input_memory_new(reinterpret_cast<const guint8*>(bytes.data()), static_cast<gsf_off_t>(bytes.size()), FALSE));
   if (!input) throw CompoundError(shownName, "не удалось прочитать файл");
