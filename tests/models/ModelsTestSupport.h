@@ -1,14 +1,29 @@
 #pragma once
 
 #include "common/TempDir.h"
+#include "models/ModelsBase.h"
+#include "parts/GroupFiles.h"
+#include "parts/PartsDocument.h"
+#include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
+#include "shell/Messages.h"
+
+#include <QString>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
+#include <memory>
+#include <ostream>
 #include <string>
+#include <vector>
+
+// Texts in test failures as text.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace kroyna::models::testing {
 
@@ -58,6 +73,87 @@ inline std::string hex(const std::string& bytes) {
   }
   return out;
 }
+
+// Records every message; questions take the queued answers, then Yes.
+struct Messages {
+  QStringList texts;
+  std::deque<shell::MsgResult> answers;
+  shell::ScopedMessageHandler handler{[this](const QString& text, shell::MsgIcon, shell::MsgButtons buttons) {
+    texts << text;
+    if (buttons == shell::MsgButtons::Ok) return shell::MsgResult::Ok;
+    if (answers.empty()) return shell::MsgResult::Yes;
+    const shell::MsgResult a = answers.front();
+    answers.pop_front();
+    return a;
+  }};
+};
+
+// Parts windows as bare documents: the shown ones are kept for the test.
+class TestPartsHost : public PartsHost {
+ public:
+  TestPartsHost(QString root, ini::IniFile& settings) : root_(std::move(root)), settings_(settings) {}
+  parts::PartsDocument* newDocument() override {
+    pending_.push_back(std::make_unique<parts::PartsDocument>(root_, settings_));
+    return pending_.back().get();
+  }
+  void show(parts::PartsDocument* doc) override { shown.push_back(take(doc)); }
+  void discard(parts::PartsDocument* doc) override {
+    take(doc).reset();
+    ++discarded;
+  }
+  std::vector<std::unique_ptr<parts::PartsDocument>> shown;
+  int discarded = 0;
+
+ private:
+  std::unique_ptr<parts::PartsDocument> take(parts::PartsDocument* doc) {
+    for (auto it = pending_.begin(); it != pending_.end(); ++it)
+      if (it->get() == doc) {
+        std::unique_ptr<parts::PartsDocument> d = std::move(*it);
+        pending_.erase(it);
+        return d;
+      }
+    return nullptr;
+  }
+  QString root_;
+  ini::IniFile& settings_;
+  std::vector<std::unique_ptr<parts::PartsDocument>> pending_;
+};
+
+inline parts::PartRow part(const std::string& name, int length, int width, int quantity, int material = 1) {
+  return parts::PartRow{name, length, width, quantity, 0, 0, 0, 0, 0, material};
+}
+
+// A program folder with a models base open on it: sections and models are
+// made straight in the files, the base is then (re)opened.
+struct ModelsFixture {
+  ModelsRoot root;
+  ini::IniFile settings{root / "Kroyna.ini"};
+  QString rootText = QString::fromStdString(root.path().string());
+  ModelsPaths paths{rootText};
+  TestPartsHost host{rootText, settings};
+  ModelsFile file{root.modelsFile()};
+  ModelsBase base{paths};
+
+  ModelsFixture() {
+    parts::PartsDocument::resetNewBaseCounter();
+    base.ui().parts = &host;
+  }
+  // A model with its parts table Catalog/<table>.dbf.
+  ModelInfo addModel(const std::string& storage, const std::string& name, const std::string& table,
+                     const std::vector<parts::PartRow>& rows) {
+    parts::writePartTable(paths.groupTemplate(), QString::fromStdString((root / "Catalog" / (table + ".dbf")).string()),
+                          rows);
+    return file.addModel(storage, ModelInfo{name, 0, table, 0, ""});
+  }
+  // The row of the list shown holding that model, or -1.
+  int rowOf(const std::string& name) const {
+    for (int r = 0; r < base.rowCount(); ++r)
+      if (base.rowModel(r).name == name) return r;
+    return -1;
+  }
+  // Shows the bar entry of that name.
+  void show(const QString& entry) { base.showEntry(static_cast<int>(base.entryNames().indexOf(entry))); }
+};
 
 // Runs tests/models/olefile_interop.py with Debian's interpreter.
 struct PythonRun {
