@@ -93,6 +93,8 @@ ModelsWindow::ModelsWindow(const QString& dataRoot, ini::IniFile& settings, QWid
   model_ = new ModelsListModel(*base_, this);
   list_->setModel(model_);
   list_->installEventFilter(this);
+  // The columns keep the widths the user gave them.
+  list_->header()->setStretchLastSection(false);
   for (int c = 0; c < ModelsListModel::ColumnCount; ++c) list_->setColumnWidth(c, 65);
   splitter_->addWidget(list_);
   splitter_->setStretchFactor(1, 1);
