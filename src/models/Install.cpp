@@ -13,6 +13,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include <algorithm>
 #include <map>
 
 namespace kroyna::models {
@@ -90,7 +91,13 @@ ModelsWindow* ModelsSubsystem::openWindow() {
     return nullptr;
   }
   window_ = w;
-  main_->addDocument(w);
+  QMdiSubWindow* sub = main_->addDocument(w);
+  // Wholly inside the document area where it fits.
+  const QSize area = main_->documentArea()->viewport()->size();
+  QRect g(sub->pos(), QSize(760, 480));
+  if (g.bottom() > area.height()) g.moveTop(std::max(0, area.height() - g.height()));
+  if (g.right() > area.width()) g.moveLeft(std::max(0, area.width() - g.width()));
+  sub->setGeometry(g);
   return w;
 }
 
