@@ -226,20 +226,29 @@ std::optional<std::pair<std::string, ModelInfo>> addModelFromParts(const ModelsP
     error(kAddModelFailed);
     return std::nullopt;
   }
+  const std::string storage = sections[static_cast<std::size_t>(target)].storageName;
+  try {
+    return std::make_pair(storage, addModelWithTable(paths, *file, storage, s(chosen->name), rows));
+  } catch (const std::exception& e) {
+    error(kAddModelFailed, e);
+    return std::nullopt;
+  }
+}
+
+ModelInfo addModelWithTable(const ModelsPaths& paths, ModelsFile& file, const std::string& storageName,
+                            const std::string& name, const std::vector<parts::PartRow>& rows, NameOrigin origin) {
   QDir().mkpath(paths.catalogFolder());
-  const std::string tableName = newTableName(paths, sections);
+  const std::string tableName = newTableName(paths, file.load());
   const QString table = paths.catalogFolder() + QLatin1Char('/') + q(tableName) + QStringLiteral(".dbf");
   try {
     parts::writePartTable(paths.groupTemplate(), table, rows);
     ModelInfo model;
-    model.name = s(chosen->name);
+    model.name = name;
     model.tableName = tableName;
-    const ModelInfo stored = file->addModel(sections[static_cast<std::size_t>(target)].storageName, model);
-    return std::make_pair(sections[static_cast<std::size_t>(target)].storageName, stored);
-  } catch (const std::exception& e) {
+    return file.addModel(storageName, model, origin);
+  } catch (...) {
     if (QFileInfo::exists(table)) removeQuietly(table);
-    error(kAddModelFailed, e);
-    return std::nullopt;
+    throw;
   }
 }
 

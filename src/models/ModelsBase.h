@@ -109,6 +109,14 @@ struct ModelsUi {
   PartsHost* parts = nullptr;
 };
 
+// A new model of the section `storageName`: the rows go into a new model
+// parts table (named by newTableName, a copy of Pattern/Group.dbf) and the
+// model's record into the models file. On failure no new table is left
+// behind and the error goes on (ModelsFileError, parts::GroupFileError).
+ModelInfo addModelWithTable(const ModelsPaths& paths, ModelsFile& file, const std::string& storageName,
+                            const std::string& name, const std::vector<parts::PartRow>& rows,
+                            NameOrigin origin = NameOrigin::User);
+
 // "Добавить модель": the rows a parts window shows become a new model.
 // Asks for the section and the name (add mode, `section` preselected),
 // writes the model parts table and the model's record. Reports a failure

@@ -148,7 +148,12 @@ void ModelsFile::update(const std::function<void(Element&, const ModelSectionLis
     Element root = readTree(before, shown());
     const ModelSectionList sections = parse(root, shown());
     change(topOf(root, shown()), sections);
-    const std::string after = encodeOrRefuse(shown(), [&] { return compound::toBytes(root, shown()); });
+    std::string after;
+    try {
+      after = compound::toBytes(root, shown());
+    } catch (const compound::CompoundError& e) {
+      throw ModelsFileError(Kind::Refused, prefix(shown()) + e.reason());
+    }
     try {
       platform::SafeFileWriter writer(path_);
       writer.write(after);

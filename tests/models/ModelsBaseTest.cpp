@@ -267,6 +267,7 @@ TEST(ModelsCounts, PopupTextLimits) {
   EXPECT_EQ(countFromText("7"), 7);
   EXPECT_EQ(countFromText("2,5"), 3);
   EXPECT_EQ(countFromText("2.4"), 2);
+  EXPECT_EQ(countFromText("7."), 7);
   EXPECT_EQ(countFromText("0.4"), 0);
   EXPECT_EQ(countFromText("2147483647"), 2147483647);
   EXPECT_EQ(countFromText("2147483647.9"), 2147483647);
@@ -469,12 +470,19 @@ TEST(ModelsModels, AddingAModelFromAPartsWindow) {
             (std::vector<PartRow>{part("Бок", 720, 560, 2, 1)}));
   EXPECT_EQ(f.file.load()[findSection(f.file.load(), "Кухни")].models.back().name, "Тумба ");
 
-  // A models file that cannot take the record: the new table goes again.
-  writeBytes(f.root.modelsFile(), readBytes(f.root.modelsFile()).substr(0, 700));
-  const auto failed = addModelFromParts(f.paths, doc.shownRows(), ui);
+  // The table is written but the models file cannot take the record (a
+  // disk that fills up in between): the new table goes again.
+  const std::string before = readBytes(f.root.modelsFile());
+  std::optional<std::pair<std::string, ModelInfo>> failed;
+  {
+    kroyna::testing::FailingWrites full(1200);
+    failed = addModelFromParts(f.paths, doc.shownRows(), ui);
+  }
   EXPECT_FALSE(failed);
+  EXPECT_EQ(readBytes(f.root.modelsFile()), before);
   ASSERT_EQ(messages.texts.size(), 1);
   EXPECT_TRUE(messages.texts[0].startsWith("Ошибка добавления в базу элементов!"));
+  EXPECT_TRUE(messages.texts[0].contains("Models.dat")) << messages.texts[0].toStdString();
   EXPECT_FALSE(QFileInfo::exists(f.rootText + "/Catalog/mdl2.dbf"));
 }
 
