@@ -1,5 +1,7 @@
 #include "catalogues/CatalogueEditors.h"
 
+#include "catalogues/AllMaterials.h"
+
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
@@ -68,7 +70,7 @@ int nextMaterialCode(const std::vector<std::optional<int>>& codes) {
   }
   if (!largest) return 1;
   int next = *largest + 1;
-  if (next == kAllMaterialsCode) ++next;
+  if (next == kAllMaterials) ++next;
   return next;
 }
 
@@ -239,7 +241,7 @@ void EdgesEditor::save() {
   for (Row& r : rows) {
     if (r.code) continue;
     try {
-      const int code = shell::randomUnusedCode(999, [&](int c) { return taken.count(c) > 0; });
+      const int code = shell::randomUnusedCode(kAllMaterials, [&](int c) { return taken.count(c) > 0; });
       r.code = code;
       taken.insert(code);
     } catch (const std::runtime_error&) {

@@ -1,5 +1,7 @@
 #include "catalogues/CatalogueTables.h"
 
+#include "catalogues/AllMaterials.h"
+
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
@@ -137,10 +139,11 @@ ImportResult importExternalCatalogues(const CataloguePaths& paths, const fs::pat
     materials = buildStaged(paths, "Materials.dbf", kMaterialsTemplate, [&](const fs::path& file) {
       dbase::Table table = dbase::Table::open(file, {.cachedUpdates = true});
       for (const auto& e : materialFile.entries) {
-        if (e.code == 999) {
-          result.warnings.push_back(QStringLiteral("Код 999 зарезервирован для \"<все материалы>\": материал \"%1\" из "
+        if (e.code == kAllMaterials) {
+          result.warnings.push_back(QStringLiteral("Код %2 зарезервирован для \"<все материалы>\": материал \"%1\" из "
                                                    "listmat.ini пропущен.")
-                                        .arg(QString::fromStdString(e.name)));
+                                        .arg(QString::fromStdString(e.name))
+                                        .arg(kAllMaterials));
           continue;
         }
         table.append();

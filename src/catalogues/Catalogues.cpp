@@ -1,5 +1,6 @@
 #include "catalogues/Catalogues.h"
 
+#include "shell/SettingsKeys.h"
 #include "catalogues/CatalogueEditors.h"
 #include "catalogues/CatalogueTables.h"
 #include "platform/dbase/Statements.h"
@@ -139,7 +140,7 @@ MaterialList Catalogues::materialList(bool withAllMaterials) const {
   MaterialList list;
   if (withAllMaterials) {
     list.names << QString::fromUtf8(kAllMaterialsName);
-    list.codes << QString::number(kAllMaterialsCode);
+    list.codes << QString::number(kAllMaterials);
   }
   const MaterialRows& rows = materialRows();
   list.names << rows.byName.names;
@@ -192,7 +193,7 @@ int Catalogues::edgeAllowance(int code) const {
 
 int Catalogues::sideWithAllowance(int length, int code) const { return length + edgeAllowance(code); }
 
-void Catalogues::rereadDefaultEdge() { defaultEdge_ = settings_.readInt("Border", "DefBorder", 0); }
+void Catalogues::rereadDefaultEdge() { defaultEdge_ = shell::read(settings_, shell::keys::DefBorder); }
 
 void Catalogues::writeEdgeColours() const {
   std::vector<EdgeColour> colours;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogues/AllMaterials.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -19,9 +21,6 @@ class AppContext;
 
 namespace kroyna::catalogues {
 
-// The reserved code of "<все материалы>" in material lists and filters; it
-// is never a catalogue code and never stored in a row.
-inline constexpr int kAllMaterialsCode = 999;
 inline const char* const kAllMaterialsName = "<все материалы>";
 
 // Name and colour of the "no edge-banding" entry (code 0) that heads every
@@ -109,7 +108,7 @@ class Catalogues : public QObject {
   // ---- Materials ----
 
   // Every row of the current materials table ordered by name, with
-  // "<все материалы>" / "999" first when `withAllMaterials`. Read from the
+  // "<все материалы>" / kAllMaterials first when `withAllMaterials`. Read from the
   // table at each call; an unreadable table gives an empty list (plus the
   // all-materials entry when requested).
   MaterialList materialList(bool withAllMaterials) const;

@@ -7,6 +7,7 @@
 #include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
 #include "shell/Messages.h"
+#include "shell/SettingsKeys.h"
 #include "warehouse/StockModule.h"
 
 #include <algorithm>
@@ -79,7 +80,7 @@ void ResultAcceptance::takeOffcutSheets(const MapsDocument& document, int index)
   t.setFiltered(true);
   // The stock name must match exactly: an offcut without a name is taken
   // only from rows without a name, never from named offcuts of that size.
-  const std::string name = withoutTrailingBlanks(m.SheetName.toStdString());
+  const std::string name = withoutTrailingBlanks(m.SheetName);
   std::vector<dbase::Bookmark> rows;
   for (bool ok = t.first(); ok; ok = t.next())
     if (withoutTrailingBlanks(t.asString("NAME")) == name) rows.push_back(t.bookmark());
@@ -136,7 +137,7 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
   enum class Step { Stock, Merge, Sheets, Refresh } step = Step::Stock;
   QString failure;
   try {
-    const bool autoMark = settings_.readBool("Default", "AutoScrapsMark", false);
+    const bool autoMark = shell::read(settings_, shell::keys::AutoOffcutMarks);
     // Maps in tab order: offcuts cut up leave the stock, useful offcuts
     // come in.
     for (int i = 0; i < doc.mapCount(); ++i) {
@@ -145,9 +146,9 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
         const SheetMap& m = doc.map(i);
         const MapOffcut& o = m.Offcuts[static_cast<std::size_t>(j)];
         if (!o.useful()) continue;
-        QString name = o.ScrapName;
+        QString name = QString::fromStdString(o.ScrapName);
         if (autoMark && name.trimmed().isEmpty()) {
-          const QString old = o.ScrapName;
+          const QString old = QString::fromStdString(o.ScrapName);
           name = QString::fromStdString(stock_.nextMark(settings_, m.MaterialCode));
           snap.renamed.push_back({i, j, old});
           doc.renameOffcut(i, j, name);

@@ -47,7 +47,7 @@ ElementLabels partLabels(const MapPart& p, int w, int h, const QFontMetrics& fm)
   }
   if (p.ShowTitle || inlineDims) {
     out.line = true;
-    if (p.ShowTitle) out.lineText = p.Title + QStringLiteral(" ");
+    if (p.ShowTitle) out.lineText = QString::fromStdString(p.Title) + QStringLiteral(" ");
     if (inlineDims) out.lineText += sizeText(p.RealWidth, p.RealHeight);
     out.lineClip = QRect(x0, y0, std::max(0, right - x0), th);
   }
@@ -65,7 +65,7 @@ ElementLabels offcutLabels(const MapOffcut& o, int w, int h, const QFontMetrics&
   ElementLabels out;
   if (!o.ShowText && !o.ShowDim) return out;
   const int th = fm.height();
-  const bool hasText = o.ShowText && !o.Text.isEmpty();
+  const bool hasText = o.ShowText && !o.Text.empty();
   bool inlineDims = false;
   int heightWidth = 0;
   const QString heightText = QString::number(o.RealHeight);
@@ -75,7 +75,7 @@ ElementLabels offcutLabels(const MapOffcut& o, int w, int h, const QFontMetrics&
   }
   if (hasText || inlineDims) {
     out.line = true;
-    if (hasText) out.lineText = o.Text + QStringLiteral(" ");
+    if (hasText) out.lineText = QString::fromStdString(o.Text) + QStringLiteral(" ");
     if (inlineDims) out.lineText += sizeText(o.RealWidth, o.RealHeight);
     out.lineClip = QRect(1, 1, std::max(0, w - 3), th);
   }

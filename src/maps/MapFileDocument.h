@@ -8,9 +8,6 @@
 
 namespace kroyna::maps {
 
-MapFont toMapFont(const shell::FontKeys& font);
-shell::FontKeys fromMapFont(const MapFont& font);
-
 // Everything the binary file stores of the document: the caption, the
 // mill-lines mode and display flags, the document's colours and map font,
 // every map in tab order with its elements and statistics, whether its tab

@@ -13,7 +13,6 @@ namespace kroyna::maps {
 
 namespace {
 
-constexpr int kAllMaterials = 999;
 const QString kCr = QStringLiteral("\r");
 
 QString u(const char* text) { return QString::fromUtf8(text); }
@@ -32,30 +31,7 @@ QString formatArea(double mm2, int sqrDigits) { return shell::formatArea(mm2, sq
 
 QString formatLength(double mm, int lenDigits) { return shell::formatLength(mm, lenDigits); }
 
-QString formatPercent(double part, double base) {
-  // A sheet or total of no area has no share to show: 0 rather than a
-  // division by zero.
-  if (base == 0 || !std::isfinite(part / base)) return QString::fromStdString(shell::formatFixed(0, 2));
-  return QString::fromStdString(shell::formatFixed(part / base * 100.0, 2));
-}
-
-// ---- TUsingSheets ----
-
-void TUsingSheets::add(int materialCode, std::int32_t length, std::int32_t width, std::int32_t initial,
-                       std::int32_t remaining) {
-  entries_.push_back(UsedSheet{materialCode, length, width, remaining, initial});
-}
-
-bool TUsingSheets::setRemaining(int materialCode, std::int32_t length, std::int32_t width, std::int32_t remaining) {
-  bool found = false;
-  for (UsedSheet& e : entries_) {
-    if (e.materialCode == materialCode && e.length == length && e.width == width) {
-      e.remaining = remaining;
-      found = true;
-    }
-  }
-  return found;
-}
+QString formatPercent(double part, double base) { return QString::fromStdString(shell::percentText(part, base)); }
 
 // ---- MapsDocument ----
 
@@ -66,58 +42,16 @@ void MapsDocument::setCaption(const QString& text) { caption_ = text.isEmpty() ?
 
 int MapsDocument::addMap(const QString& tabCaption, int materialCode, const engine::FinishedMap& finished,
                          std::int32_t kerf, const QString& remark) {
-  SheetMap m;
-  m.MaterialCode = materialCode;
-  m.Caption = tabCaption;
-  m.RealWidth = finished.SheetLength;
-  m.RealHeight = finished.SheetWidth;
-  m.Quantity = finished.Quantity;
-  m.IsScraps = finished.IsScrap;
-  m.SheetName = QString::fromStdString(finished.Name);
-  m.MillSize = kerf;
-  m.Remark = remark;
-  m.Font = font_;
-  m.Color = colours_.sheet;
-  m.MillLinesCount = finished.MillCount;
-  m.MillLinesLength = static_cast<double>(finished.MillLength);
-
-  m.Parts.reserve(finished.Parts.size());
-  for (const engine::MapPart& p : finished.Parts) {
-    MapPart part;
-    part.RealLeft = p.X;
-    part.RealTop = p.Y;
-    part.RealWidth = p.Length;
-    part.RealHeight = p.Width;
-    part.LeftBorder = p.Edges[0];
-    part.RightBorder = p.Edges[1];
-    part.TopBorder = p.Edges[2];
-    part.BottomBorder = p.Edges[3];
-    part.Title = QString::fromStdString(p.Name);
-    part.ShowTitle = showTitleForNew_;
-    part.ShowDim = showDimForNew_;
-    part.ShowBorder = showBorder_;
-    m.Parts.push_back(std::move(part));
-  }
-  m.Offcuts.reserve(finished.Offcuts.size());
-  for (const engine::MapOffcut& o : finished.Offcuts) {
-    MapOffcut offcut;
-    offcut.RealLeft = o.X;
-    offcut.RealTop = o.Y;
-    offcut.RealWidth = o.Length;
-    offcut.RealHeight = o.Width;
-    m.Offcuts.push_back(std::move(offcut));
-  }
-  m.Cuts.reserve(finished.Cuts.size());
-  for (const engine::MapCut& c : finished.Cuts) {
-    MapCut cut;
-    cut.RealLeft = c.BandX;
-    cut.RealTop = c.BandY;
-    cut.RealWidth = c.BandLength;
-    cut.RealHeight = c.BandWidth;
-    cut.MillOrient = c.AlongX;
-    m.Cuts.push_back(cut);
-  }
-  maps_.push_back(std::move(m));
+  NewMap settings;
+  settings.caption = tabCaption.toStdString();
+  settings.materialCode = materialCode;
+  settings.kerf = kerf;
+  settings.remark = remark.toStdString();
+  settings.font = font_;
+  settings.showTitle = showTitleForNew_;
+  settings.showDim = showDimForNew_;
+  settings.showBorder = showBorder_;
+  maps_.push_back(makeMap(finished, settings));
   modified_ = true;
   // A failure to read the settings or criteria must not lose the map: it
   // stays with what the recompute managed to set.
@@ -136,76 +70,9 @@ int MapsDocument::appendStoredMap(SheetMap map) {
 
 void MapsDocument::clearMaps() { maps_.clear(); }
 
-void MapsDocument::makeUseful(MapOffcut& o) const {
-  o.ScrapType = stNormalScrap;
-  o.Color = colours_.scrap;
-  o.ShowDim = showScrapsText_;
-  o.Text = o.ScrapName.isEmpty() ? u(kUsefulOffcutText) : o.ScrapName;
-  o.ShowText = o.ShowDim;
-}
+void MapsDocument::recompute() { colours_ = classifyMaps(maps_, env_, showScrapsText_); }
 
-void MapsDocument::makeUseless(MapOffcut& o) const {
-  o.ScrapType = stLostScrap;
-  o.Color = colours_.lost;
-  o.Text = u(kUselessOffcutText);
-  o.ShowText = false;
-  o.ShowDim = false;
-}
-
-void MapsDocument::classify(SheetMap& m, const warehouse::ScrapCriteria& criteria) {
-  m.Color = colours_.sheet;
-  for (MapCut& c : m.Cuts) c.Color = colours_.mill;
-  m.DetalsSquare = 0;
-  m.ScrapSquare = 0;
-  for (MapPart& p : m.Parts) {
-    p.BrushColor = colours_.detal;
-    p.LeftBorderColor = env_.edgeColour(p.LeftBorder, colours_.detal);
-    p.RightBorderColor = env_.edgeColour(p.RightBorder, colours_.detal);
-    p.TopBorderColor = env_.edgeColour(p.TopBorder, colours_.detal);
-    p.BottomBorderColor = env_.edgeColour(p.BottomBorder, colours_.detal);
-    p.Hint = partInfo(p);
-    m.DetalsSquare += double(p.RealWidth) * double(p.RealHeight);
-  }
-  for (MapOffcut& o : m.Offcuts) {
-    if (warehouse::isWaste(criteria, o.RealWidth, o.RealHeight)) {
-      makeUseless(o);
-    } else {
-      makeUseful(o);
-      m.ScrapSquare += o.area();
-    }
-    o.Hint = offcutInfo(o);
-  }
-  m.LostSquare = m.sheetArea() - (m.DetalsSquare + m.ScrapSquare);
-  m.TotalSquare = m.ScrapSquare + m.LostSquare;
-}
-
-void MapsDocument::recompute() {
-  colours_ = env_.colours();
-  std::map<int, warehouse::ScrapCriteria> criteria;
-  for (SheetMap& m : maps_) {
-    auto it = criteria.find(m.MaterialCode);
-    if (it == criteria.end()) it = criteria.emplace(m.MaterialCode, env_.scrapCriteria(m.MaterialCode)).first;
-    classify(m, it->second);
-  }
-}
-
-void MapsDocument::recomputeSquares(int index) {
-  SheetMap& m = map(index);
-  m.DetalsSquare = 0;
-  m.ScrapSquare = 0;
-  for (const MapPart& p : m.Parts) m.DetalsSquare += double(p.RealWidth) * double(p.RealHeight);
-  for (const MapOffcut& o : m.Offcuts)
-    if (o.useful()) m.ScrapSquare += o.area();
-  m.LostSquare = m.sheetArea() - (m.DetalsSquare + m.ScrapSquare);
-  m.TotalSquare = m.ScrapSquare + m.LostSquare;
-}
-
-void MapsDocument::rebuildHints() {
-  for (SheetMap& m : maps_) {
-    for (MapPart& p : m.Parts) p.Hint = partInfo(p);
-    for (MapOffcut& o : m.Offcuts) o.Hint = offcutInfo(o);
-  }
-}
+void MapsDocument::recomputeSquares(int index) { maps::recomputeSquares(map(index)); }
 
 // ---- Display ----
 
@@ -216,26 +83,16 @@ bool MapsDocument::setMaterialFilter(int code) {
   return true;
 }
 
-bool MapsDocument::isVisible(int index) const { return filter_ == kAllMaterials || map(index).MaterialCode == filter_; }
+bool MapsDocument::isVisible(int index) const { return isMapShown(map(index), filter_); }
 
-int MapsDocument::lastVisibleMap() const {
-  for (int i = mapCount() - 1; i >= 0; --i)
-    if (isVisible(i)) return i;
-  return -1;
-}
+int MapsDocument::lastVisibleMap() const { return lastMapForCuts(maps_, filter_); }
 
 void MapsDocument::setMillMode(int mode) {
   millMode_ = (mode >= MillHidden && mode <= MillLastSheet) ? mode : MillHidden;
   applyMillMode();
 }
 
-void MapsDocument::applyMillMode() {
-  const int last = lastVisibleMap();
-  for (int i = 0; i < mapCount(); ++i) {
-    const bool shown = millMode_ == MillShown || (millMode_ == MillLastSheet && i == last);
-    for (MapCut& c : map(i).Cuts) c.Visible = shown;
-  }
-}
+void MapsDocument::applyMillMode() { maps::applyMillMode(maps_, millMode_, filter_); }
 
 void MapsDocument::setShowBorder(bool on) {
   showBorder_ = on;
@@ -367,14 +224,14 @@ QStringList MapsDocument::statusLine2(int index) const {
 // ---- Info texts ----
 
 QString MapsDocument::partInfo(const MapPart& p) const {
-  return u("Деталь: ") + kCr + kCr + u("Шифр: ") + p.Title + kCr + u("Длина: ") + QString::number(p.RealWidth) +
+  return u("Деталь: ") + kCr + kCr + u("Шифр: ") + QString::fromStdString(p.Title) + kCr + u("Длина: ") + QString::number(p.RealWidth) +
          u(" мм") + kCr + u("Ширина: ") + QString::number(p.RealHeight) + u(" мм") + kCr + u("Площадь: ") +
          areaText(double(p.RealWidth) * double(p.RealHeight));
 }
 
 QString MapsDocument::offcutInfo(const MapOffcut& o) const {
   QString text = (o.useful() ? u(kUsefulOffcutText) : u(kUselessOffcutText)) + u(":") + kCr + kCr;
-  if (o.useful() && !o.ScrapName.isEmpty()) text += u("Шифр: ") + o.ScrapName + kCr;
+  if (o.useful() && !o.ScrapName.empty()) text += u("Шифр: ") + QString::fromStdString(o.ScrapName) + kCr;
   text += u("Длина: ") + QString::number(o.RealWidth) + u(" мм") + kCr + u("Ширина: ") + QString::number(o.RealHeight) +
           u(" мм") + kCr + u("Площадь: ") + areaText(o.area());
   return text;
@@ -394,25 +251,19 @@ void MapsDocument::setOffcutUseful(int index, int offcut, bool useful) {
   MapOffcut& o = m.Offcuts[static_cast<std::size_t>(offcut)];
   if (o.useful() == useful) return;
   colours_ = env_.colours();
-  if (useful) {
-    makeUseful(o);
-    m.LostSquare -= o.area();
-    m.ScrapSquare += o.area();
-  } else {
-    makeUseless(o);
-    m.LostSquare += o.area();
-    m.ScrapSquare -= o.area();
-  }
-  o.Hint = offcutInfo(o);
+  setOffcutKind(o, useful, colours_, showScrapsText_);
+  // The area moves between the useful and the useless total; the total
+  // waste stays.
+  m.LostSquare += useful ? -o.area() : o.area();
+  m.ScrapSquare += useful ? o.area() : -o.area();
   modified_ = true;
 }
 
 bool MapsDocument::renameOffcut(int index, int offcut, const QString& name, bool markModified) {
   MapOffcut& o = map(index).Offcuts[static_cast<std::size_t>(offcut)];
   if (!o.useful()) return false;
-  o.ScrapName = name;
-  o.Text = name.isEmpty() ? u(kUsefulOffcutText) : name;
-  o.Hint = offcutInfo(o);
+  o.ScrapName = name.toStdString();
+  o.Text = o.ScrapName.empty() ? kUsefulOffcutText : o.ScrapName;
   if (markModified) modified_ = true;
   return true;
 }

@@ -9,8 +9,9 @@
 // every stored field, and the acceptance into stock reads the sheets used
 // and the useful offcuts.
 
+#include "maps/MapModel.h"
+#include "maps/MapRules.h"
 #include "shell/SettingsUtils.h"
-#include "warehouse/ScrapCriteria.h"
 
 #include <QList>
 #include <QString>
@@ -26,116 +27,8 @@ struct FinishedMap;
 
 namespace kroyna::maps {
 
-// The texts of the document (shown exactly like this).
-inline const char* const kUntitledCaption = "<без названия>";
-inline const char* const kUselessOffcutText = "Отход";
-inline const char* const kUsefulOffcutText = "Остаток";
-
-// Kind of an offcut.
-enum TScrapType { stLostScrap = 0, stNormalScrap = 1 };
-
-// Modes of drawing the saw cuts.
-enum MillMode { MillHidden = 0, MillShown = 1, MillLastSheet = 2 };
 // "Не рисовать", "Рисовать", "Последний лист".
 QString millModeName(int mode);
-
-// The five colours of a document, Windows colour values.
-struct MapColours {
-  std::int32_t sheet = shell::kAppWorkspaceColour;  // SheetColor
-  std::int32_t detal = 0xFFFFFF;                    // DetalColor
-  std::int32_t lost = 0;                            // LostColor
-  std::int32_t scrap = 255;                         // ScrapColor
-  std::int32_t mill = 0xFF0000;                     // MillColor
-  bool operator==(const MapColours&) const = default;
-};
-
-// One placed part. Real* are millimetres on the sheet: RealWidth runs along
-// X (shown as "Длина"), RealHeight along Y ("Ширина").
-struct MapPart {
-  std::int32_t RealLeft = 0, RealTop = 0, RealWidth = 0, RealHeight = 0;
-  QString Title;
-  std::int32_t LeftBorder = 0, RightBorder = 0, TopBorder = 0, BottomBorder = 0;
-  std::int32_t BrushColor = 0xFFFFFF;
-  std::int32_t LeftBorderColor = 0xFF0000, RightBorderColor = 0xFF0000, TopBorderColor = 0xFF0000,
-               BottomBorderColor = 0xFF0000;
-  bool ShowTitle = true;
-  bool ShowDim = true;
-  bool ShowBorder = false;
-  QString Hint;  // tooltip: the part's info text
-};
-
-// One offcut (free rectangle) of a map.
-struct MapOffcut {
-  std::int32_t RealLeft = 0, RealTop = 0, RealWidth = 0, RealHeight = 0;
-  TScrapType ScrapType = stLostScrap;
-  QString ScrapName;  // stock name, may be empty
-  QString Text;       // the label drawn
-  std::int32_t Color = 0;
-  bool ShowText = false;
-  bool ShowDim = false;
-  QString Hint;
-
-  bool useful() const { return ScrapType == stNormalScrap; }
-  double area() const { return double(RealWidth) * double(RealHeight); }
-};
-
-// One saw cut: the band of one kerf the saw removes.
-struct MapCut {
-  std::int32_t RealLeft = 0, RealTop = 0, RealWidth = 0, RealHeight = 0;
-  bool MillOrient = true;  // runs along X
-  std::int32_t Color = 0;
-  bool Visible = true;
-};
-
-// One map: one tab of the window, one sheet layout.
-struct SheetMap {
-  int MaterialCode = 0;
-  QString Caption;                                  // tab caption
-  std::int32_t RealWidth = 0;                       // sheet length (X), mm
-  std::int32_t RealHeight = 0;                      // sheet width (Y), mm
-  std::int32_t MillSize = 0;                        // kerf, mm
-  std::int32_t Quantity = 1;                        // identical sheets cut with this map
-  bool IsScraps = false;                            // the sheet is an offcut from stock
-  QString SheetName;                                // its stock name
-  QString Remark;                                   // comment of the material for the run
-  std::int32_t Color = shell::kAppWorkspaceColour;  // sheet background
-  shell::FontKeys Font;
-  std::vector<MapPart> Parts;      // in placement order
-  std::vector<MapOffcut> Offcuts;  // in engine order
-  std::vector<MapCut> Cuts;        // in engine order
-  std::int32_t MillLinesCount = 0;
-  double MillLinesLength = 0;                                                 // mm
-  double DetalsSquare = 0, ScrapSquare = 0, LostSquare = 0, TotalSquare = 0;  // mm²
-
-  double sheetArea() const { return double(RealWidth) * double(RealHeight); }
-};
-
-// Standard sheets consumed by the run under stock control: one entry per
-// material and sheet size, with the stock count at the start and what is
-// left.
-struct UsedSheet {
-  int materialCode = 0;
-  std::int32_t length = 0;
-  std::int32_t width = 0;
-  std::int32_t remaining = 0;
-  std::int32_t initial = 0;
-  bool operator==(const UsedSheet&) const = default;
-};
-
-class TUsingSheets {
- public:
-  void add(int materialCode, std::int32_t length, std::int32_t width, std::int32_t initial, std::int32_t remaining);
-  // Sets the remaining count of every entry of that material and size;
-  // false when there is none.
-  bool setRemaining(int materialCode, std::int32_t length, std::int32_t width, std::int32_t remaining);
-  int count() const { return static_cast<int>(entries_.size()); }
-  const UsedSheet& at(int i) const { return entries_[static_cast<std::size_t>(i)]; }
-  const std::vector<UsedSheet>& entries() const { return entries_; }
-  void clear() { entries_.clear(); }
-
- private:
-  std::vector<UsedSheet> entries_;
-};
 
 // One row of the material summary (waste per material over all maps).
 struct TMaterialData {
@@ -162,18 +55,12 @@ struct MapTotals {
 // What the document takes from the running program: settings, offcut
 // criteria and the catalogues. Read at every use, so that a change of the
 // settings or catalogues shows at the next recompute.
-class MapsEnvironment {
+class MapsEnvironment : public MapLook {
  public:
-  virtual ~MapsEnvironment() = default;
-  // [Default] SheetColor, DetalColor, LostColor, ScrapColor, MillColor.
-  virtual MapColours colours() const = 0;
-  // Key Scrap of the material's section.
-  virtual warehouse::ScrapCriteria scrapCriteria(int materialCode) const = 0;
   // Empty when the material is not in the catalogue.
   virtual QString materialName(int materialCode) const = 0;
   // Codes of the catalogue's materials in its order (by name).
   virtual QList<int> materialOrder() const = 0;
-  virtual std::int32_t edgeColour(int edgeCode, std::int32_t def) const = 0;
   virtual int edgeAllowance(int edgeCode) const = 0;
   virtual QString edgeName(int edgeCode) const = 0;
   // The map font of section [SheetParams].
@@ -225,8 +112,6 @@ class MapsDocument {
   void recompute();
   // Statistics of one map from its parts and the kinds of its offcuts.
   void recomputeSquares(int map);
-  // Tooltips of every element of every map (after reading a stored file).
-  void rebuildHints();
 
   // ---- Display ----
   const MapColours& colours() const { return colours_; }
@@ -238,8 +123,7 @@ class MapsDocument {
   // Returns false (and changes nothing) when `code` is the filter already.
   bool setMaterialFilter(int code);
   bool isVisible(int map) const;
-  // The map cuts are shown on in mode "Последний лист": the last map when
-  // the filter shows all, else the last visible map; -1 when none.
+  // The map cuts are shown on in mode "Последний лист" (lastMapForCuts).
   int lastVisibleMap() const;
 
   int millMode() const { return millMode_; }
@@ -285,7 +169,8 @@ class MapsDocument {
   QStringList statusLine1(int map) const;
   QStringList statusLine2(int map) const;
 
-  // ---- Info texts (lines separated by "\r") ----
+  // ---- Info texts (lines separated by "\r"); the part and offcut texts
+  // are also their tooltips ----
   QString partInfo(const MapPart& part) const;
   QString offcutInfo(const MapOffcut& offcut) const;
   QString mapInfo(int map) const;
@@ -302,9 +187,6 @@ class MapsDocument {
   bool renameOffcut(int map, int offcut, const QString& name, bool markModified = true);
 
  private:
-  void classify(SheetMap& map, const warehouse::ScrapCriteria& criteria);
-  void makeUseful(MapOffcut& offcut) const;
-  void makeUseless(MapOffcut& offcut) const;
   QString areaText(double mm2) const;
 
   const MapsEnvironment& env_;
@@ -312,7 +194,7 @@ class MapsDocument {
   QString fileName_;
   bool modified_ = true;
   std::vector<SheetMap> maps_;
-  int filter_ = 999;
+  int filter_ = kAllMaterials;
   int millMode_ = MillHidden;
   bool showBorder_ = false;
   bool showScrapsText_ = false;

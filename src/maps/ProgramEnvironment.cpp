@@ -2,27 +2,15 @@
 
 #include "catalogues/Catalogues.h"
 #include "platform/ini/IniFile.h"
+#include "shell/SettingsKeys.h"
 
-#include <algorithm>
 
 namespace kroyna::maps {
-
-namespace {
-constexpr const char* kDefault = "Default";
-}
 
 ProgramEnvironment::ProgramEnvironment(const ini::IniFile& settings, const catalogues::Catalogues* catalogues)
     : settings_(settings), catalogues_(catalogues) {}
 
-MapColours ProgramEnvironment::colours() const {
-  MapColours c;
-  c.sheet = shell::readColour(settings_, kDefault, "SheetColor", shell::kAppWorkspaceColour);
-  c.detal = shell::readColour(settings_, kDefault, "DetalColor", 0xFFFFFF);
-  c.lost = shell::readColour(settings_, kDefault, "LostColor", 0);
-  c.scrap = shell::readColour(settings_, kDefault, "ScrapColor", 255);
-  c.mill = shell::readColour(settings_, kDefault, "MillColor", 0xFF0000);
-  return c;
-}
+MapColours ProgramEnvironment::colours() const { return readMapColours(settings_); }
 
 warehouse::ScrapCriteria ProgramEnvironment::scrapCriteria(int materialCode) const {
   return warehouse::parseScrapCriteria(settings_.readString("Material" + std::to_string(materialCode), "Scrap", ""));
@@ -52,23 +40,30 @@ QString ProgramEnvironment::edgeName(int edgeCode) const {
   return catalogues_ ? catalogues_->edgeName(edgeCode) : QString();
 }
 
-shell::FontKeys ProgramEnvironment::mapFont() const { return readSheetFont(settings_); }
+shell::FontKeys ProgramEnvironment::mapFont() const { return shell::readMapFont(settings_); }
 
-int ProgramEnvironment::sqrDigits() const { return std::clamp(settings_.readInt(kDefault, "SqrDigits", 3), 0, 10); }
+int ProgramEnvironment::sqrDigits() const { return shell::read(settings_, shell::keys::SqrDigits); }
 
-int ProgramEnvironment::lenDigits() const { return std::clamp(settings_.readInt(kDefault, "LenDigits", 2), 0, 10); }
+int ProgramEnvironment::lenDigits() const { return shell::read(settings_, shell::keys::LenDigits); }
 
-shell::FontKeys readSheetFont(const ini::IniFile& s) {
-  shell::FontKeys f;
-  f.name = s.readString(kSheetParamsSection, "FontName", "MS Sans Serif");
-  f.bold = s.readBool(kSheetParamsSection, "FontBold", false);
-  f.italic = s.readBool(kSheetParamsSection, "FontItalic", false);
-  f.underline = s.readBool(kSheetParamsSection, "FontUnderline", false);
-  f.strikeOut = s.readBool(kSheetParamsSection, "FontStrikeOut", false);
-  f.size = s.readInt(kSheetParamsSection, "FontSize", 8);
-  f.colour = shell::readColour(s, kSheetParamsSection, "FontColor", 0);
-  f.charset = s.readInt(kSheetParamsSection, "FontCharSet", 204);
-  return f;
+MapColours readMapColours(const ini::IniFile& settings) {
+  MapColours c;
+  c.sheet = shell::read(settings, shell::keys::SheetColour);
+  c.detal = shell::read(settings, shell::keys::PartColour);
+  c.lost = shell::read(settings, shell::keys::WasteColour);
+  c.scrap = shell::read(settings, shell::keys::OffcutColour);
+  c.mill = shell::read(settings, shell::keys::CutColour);
+  return c;
+}
+
+void writeMapColours(ini::IniFile& settings, const MapColours& c) {
+  settings.batch([&] {
+    shell::write(settings, shell::keys::SheetColour, c.sheet);
+    shell::write(settings, shell::keys::PartColour, c.detal);
+    shell::write(settings, shell::keys::WasteColour, c.lost);
+    shell::write(settings, shell::keys::OffcutColour, c.scrap);
+    shell::write(settings, shell::keys::CutColour, c.mill);
+  });
 }
 
 }  // namespace kroyna::maps

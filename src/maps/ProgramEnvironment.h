@@ -36,7 +36,9 @@ class ProgramEnvironment : public MapsEnvironment {
 
 // Section [SheetParams] of the maps window.
 inline const char* const kSheetParamsSection = "SheetParams";
-// The map font of that section (FontName, FontBold, ..., FontCharSet).
-shell::FontKeys readSheetFont(const ini::IniFile& settings);
+
+// The five map colours of [Default].
+MapColours readMapColours(const ini::IniFile& settings);
+void writeMapColours(ini::IniFile& settings, const MapColours& colours);
 
 }  // namespace kroyna::maps

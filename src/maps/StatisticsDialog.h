@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogues/AllMaterials.h"
+
 // The statistics of a maps document as the statistics command shows them:
 // the totals over the maps the material filter shows and their edge use.
 
@@ -22,7 +24,7 @@ namespace kroyna::maps {
 
 struct StatisticsFigures {
   QString materialName;  // the selected materials panel entry
-  int materialCode = 999;
+  int materialCode = kAllMaterials;
   // Six label/value rows: "Бесполезный отход:" ... "Общая длина резов:".
   std::vector<std::pair<QString, QString>> rows;
   MapTotals totals;

@@ -1,3 +1,4 @@
+#include "shell/SettingsKeys.h"
 #include "maps/TFormSheets.h"
 
 #include "catalogues/Catalogues.h"
@@ -94,9 +95,9 @@ bool TSheetCtrl::event(QEvent* e) {
     QString text;
     if (hints_) {
       if (int o = offcutAt(help->pos()); o >= 0)
-        text = sheet().Offcuts[static_cast<std::size_t>(o)].Hint;
+        text = document_.offcutInfo(sheet().Offcuts[static_cast<std::size_t>(o)]);
       else if (int p = partAt(help->pos()); p >= 0)
-        text = sheet().Parts[static_cast<std::size_t>(p)].Hint;
+        text = document_.partInfo(sheet().Parts[static_cast<std::size_t>(p)]);
     }
     if (text.isEmpty()) {
       QToolTip::hideText();
@@ -210,11 +211,8 @@ TFormSheets::TFormSheets(const MapsEnvironment& environment, ini::IniFile& setti
   body->addWidget(progress_);
   layout->addLayout(body, 1);
 
-  const int panelWidth = settings_.readInt(kSection, "OutLook_Width", 105);
-  splitter_->setSizes({std::max(0, panelWidth), 600});
-  int mode = settings_.readInt(kSection, "MillState", 0);
-  if (mode < 0 || mode > 2) mode = 0;
-  document_->setMillMode(mode);
+  splitter_->setSizes({shell::read(settings_, shell::keys::MapsMaterialsPanelWidth), 600});
+  document_->setMillMode(shell::read(settings_, shell::keys::CutsShown));
   resize(760, 560);
   refreshMaterialsPanel();
   updateCommands();
@@ -332,7 +330,7 @@ void TFormSheets::addPage(int mapIndex) {
     menu.addAction(u("Информация"), this, &TFormSheets::showMapInfo);
     menu.exec(at);
   });
-  const int tab = tabs_->addTab(page, document_->map(mapIndex).Caption);
+  const int tab = tabs_->addTab(page, QString::fromStdString(document_->map(mapIndex).Caption));
   tabs_->setTabVisible(tab, document_->isVisible(mapIndex));
   refreshStatus(mapIndex);
   sheet->setRatio(ratio_);
@@ -495,10 +493,10 @@ void TFormSheets::chooseFont() {
 
 void TFormSheets::refreshMaterialsPanel() {
   const int code = document_->materialFilter();
-  panelCodes_ = QList<int>{catalogues::kAllMaterialsCode} + document_->materialPanelCodes();
+  panelCodes_ = QList<int>{kAllMaterials} + document_->materialPanelCodes();
   materials_->clear();
   for (int c : panelCodes_) {
-    QString name = c == catalogues::kAllMaterialsCode ? u(catalogues::kAllMaterialsName)
+    QString name = c == kAllMaterials ? u(catalogues::kAllMaterialsName)
                                                       : document_->environment().materialName(c);
     // A material the catalogue no longer has still gets an entry to click.
     if (name.isEmpty()) name = QStringLiteral("<%1>").arg(c);
@@ -584,7 +582,8 @@ void TFormSheets::openOffcutMenu(int map, int offcut, QPoint globalPos) {
   QMenu menu;
   menu.addAction(u("Информация"), this, [this, map, offcut] { showOffcutInfo(map, offcut); });
   QAction* rename = menu.addAction(u("Изменить шифр"), this, [this, map, offcut] {
-    const QString current = document_->map(map).Offcuts.at(static_cast<std::size_t>(offcut)).ScrapName;
+    const QString current =
+        QString::fromStdString(document_->map(map).Offcuts.at(static_cast<std::size_t>(offcut)).ScrapName);
     if (auto name = askOffcutCode(current, this)) renameOffcut(map, offcut, *name);
   });
   rename->setVisible(o.useful());
@@ -629,7 +628,7 @@ void TFormSheets::saveWindowSettings() {
     const QList<int> sizes = splitter_->sizes();
     QWidget* frame = parentWidget() ? parentWidget() : this;
     settings_.batch([&] {
-      if (!sizes.isEmpty()) settings_.writeInt(kSection, "OutLook_Width", sizes.first());
+      if (!sizes.isEmpty()) shell::write(settings_, shell::keys::MapsMaterialsPanelWidth, sizes.first());
       settings_.writeString(kSection, "Placement", frame->saveGeometry().toBase64().toStdString());
     });
   } catch (const std::exception&) {

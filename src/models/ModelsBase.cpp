@@ -1,6 +1,6 @@
 #include "models/ModelsBase.h"
 
-#include "catalogues/Catalogues.h"
+#include "catalogues/AllMaterials.h"
 #include "parts/GroupFiles.h"
 #include "parts/PartsDocument.h"
 #include "platform/dbase/FileOps.h"
@@ -73,7 +73,7 @@ QString unstorable(const parts::PartRow& r) {
   for (long long v : {r.length, r.width, r.quantity, r.left, r.right, r.top, r.bottom, r.material})
     if (v < 0 || v > parts::kMaxNumber) return QStringLiteral("число %1 вне допустимых значений").arg(v);
   if (r.rotation < 0 || r.rotation > parts::kMaxRotation) return QStringLiteral("недопустимый код поворота");
-  if (r.material == catalogues::kAllMaterialsCode) return QStringLiteral("недопустимый код материала");
+  if (r.material == kAllMaterials) return QStringLiteral("недопустимый код материала");
   return {};
 }
 

@@ -42,7 +42,7 @@ struct PartRow {
 
 // Limits of what a row may hold, so that everything stored reads back.
 inline constexpr int kNameLength = 100;
-inline constexpr int kMaxNumber = 999999999;
+inline constexpr int kMaxNumber = 1'000'000'000 - 1;
 inline constexpr int kMaxRotation = 2;
 
 // The display names of the rotation codes; empty for a code outside 0..2.

@@ -2,6 +2,7 @@
 
 #include "platform/dbase/FileOps.h"
 #include "platform/ini/IniFile.h"
+#include "shell/SettingsKeys.h"
 #include "shell/DataRoot.h"
 #include "shell/Messages.h"
 #include "shell/SettingsUtils.h"
@@ -57,13 +58,13 @@ const std::vector<int>& visibleColumnsByDefault() {
 // ---- CatalogueLists ----
 
 QString CatalogueLists::materialName(int code) const {
-  if (code == catalogues::kAllMaterialsCode) return {};
+  if (code == kAllMaterials) return {};
   const int i = materials.indexOfCode(code);
   return i < 0 ? QString() : materials.names[i];
 }
 
 bool CatalogueLists::hasMaterial(int code) const {
-  return code != catalogues::kAllMaterialsCode && materials.indexOfCode(code) >= 0;
+  return code != kAllMaterials && materials.indexOfCode(code) >= 0;
 }
 
 int CatalogueLists::edgeIndex(int code) const { return code > 0 ? edges.indexOfCode(code) : -1; }
@@ -83,7 +84,7 @@ QString CatalogueLists::edgeName(int code) const {
 PartsDocument::PartsDocument(QString dataRoot, ini::IniFile& settings, QObject* parent)
     : QObject(parent), dataRoot_(std::move(dataRoot)), settings_(settings) {
   catalogue_.materials.names << QString::fromUtf8(catalogues::kAllMaterialsName);
-  catalogue_.materials.codes << QString::number(catalogues::kAllMaterialsCode);
+  catalogue_.materials.codes << QString::number(kAllMaterials);
   registry().append(this);
 }
 
@@ -115,8 +116,8 @@ void PartsDocument::resetNewBaseCounter() { g_newBaseCounter = 0; }
 QString PartsDocument::templatePath() const { return dataRoot_ + QStringLiteral("/Pattern/Group.dbf"); }
 QString PartsDocument::tempFolder() const { return dataRoot_ + QStringLiteral("/Temp/"); }
 
-int PartsDocument::lenDigits() const { return std::clamp(settings_.readInt("Default", "LenDigits", 2), 0, 10); }
-int PartsDocument::sqrDigits() const { return std::clamp(settings_.readInt("Default", "SqrDigits", 3), 0, 10); }
+int PartsDocument::lenDigits() const { return shell::read(settings_, shell::keys::LenDigits); }
+int PartsDocument::sqrDigits() const { return shell::read(settings_, shell::keys::SqrDigits); }
 
 void PartsDocument::openHolder() {
   holder_.close();
@@ -367,8 +368,8 @@ int PartsDocument::setCatalogue(CatalogueLists lists) {
   catalogue_ = std::move(lists);
   int filter = filter_;
   if (catalogue_.materials.indexOfCode(filter) < 0)
-    filter = catalogue_.materials.size() > 0 ? catalogue_.materials.codeAt(0) : catalogues::kAllMaterialsCode;
-  if (catalogue_.materials.size() < 2) filter = catalogues::kAllMaterialsCode;
+    filter = catalogue_.materials.size() > 0 ? catalogue_.materials.codeAt(0) : kAllMaterials;
+  if (catalogue_.materials.size() < 2) filter = kAllMaterials;
   filter_ = -1;  // the names shown change in any case
   SetMaterialFilter(filter);
   return filter_;
@@ -382,7 +383,7 @@ void PartsDocument::setEdges(catalogues::EdgeList edges, int defaultEdge) {
 }
 
 bool PartsDocument::matchesFilter(const PartRow& r) const {
-  return filter_ == catalogues::kAllMaterialsCode || r.material == filter_;
+  return filter_ == kAllMaterials || r.material == filter_;
 }
 
 void PartsDocument::rebuildVisible() {
@@ -476,13 +477,12 @@ void PartsDocument::rowEdited(std::size_t index) {
 
 PartRow PartsDocument::newRowDefaults() const {
   PartRow r;
-  r.left = settings_.readInt("Border", "LBorder", 0);
-  r.right = settings_.readInt("Border", "RBorder", 0);
-  r.top = settings_.readInt("Border", "TBorder", 0);
-  r.bottom = settings_.readInt("Border", "BBorder", 0);
-  r.rotation = std::clamp(settings_.readInt("Rotate", "Default", 0), 0, kMaxRotation);
-  r.material = filter_ == catalogues::kAllMaterialsCode ? settings_.readInt("Default", "DefMaterial", 0) : filter_;
-  if (r.material == catalogues::kAllMaterialsCode || r.material < 0) r.material = 0;
+  r.left = shell::read(settings_, shell::keys::LeftBorder);
+  r.right = shell::read(settings_, shell::keys::RightBorder);
+  r.top = shell::read(settings_, shell::keys::TopBorder);
+  r.bottom = shell::read(settings_, shell::keys::BottomBorder);
+  r.rotation = shell::read(settings_, shell::keys::DefRotation);
+  r.material = shell::newRowMaterial(settings_, filter_);
   for (int* code : {&r.left, &r.right, &r.top, &r.bottom})
     if (*code < 0) *code = 0;
   return r;
@@ -513,7 +513,7 @@ bool PartsDocument::AppendDetal(const QString& name, int length, int width, int 
     reason = QStringLiteral("Код поворота %1 вне допустимых значений 0..2.").arg(rotation);
   if (reason.isEmpty() && (!inRange(left) || !inRange(right) || !inRange(top) || !inRange(bottom)))
     reason = QStringLiteral("Код кромки должен быть целым числом от 0 до %1.").arg(kMaxNumber);
-  if (reason.isEmpty() && (!inRange(material) || material == catalogues::kAllMaterialsCode))
+  if (reason.isEmpty() && (!inRange(material) || material == kAllMaterials))
     reason = QStringLiteral("Недопустимый код материала %1.").arg(material);
   if (!reason.isEmpty()) {
     if (why) *why = QStringLiteral("Деталь \"%1\": %2").arg(name, reason);
@@ -582,7 +582,7 @@ int PartsDocument::StoreRowSettings(const SideCodes& sides, int rotation) {
 }
 
 void PartsDocument::setRowMaterial(int position, int code) {
-  if (position < 0 || position >= rowCount() || code < 0 || code == catalogues::kAllMaterialsCode) return;
+  if (position < 0 || position >= rowCount() || code < 0 || code == kAllMaterials) return;
   const std::size_t source = static_cast<std::size_t>(visible_[static_cast<std::size_t>(position)]);
   if (rows_[source].material == code) return;
   if (matchesFilter(PartRow{{}, 0, 0, 0, 0, 0, 0, 0, 0, code})) {
@@ -602,11 +602,11 @@ void PartsDocument::setRowMaterial(int position, int code) {
 }
 
 int PartsDocument::replaceMaterial(int fromCode, int toCode) {
-  if (fromCode == toCode || toCode < 0 || toCode == catalogues::kAllMaterialsCode) return 0;
+  if (fromCode == toCode || toCode < 0 || toCode == kAllMaterials) return 0;
   emit aboutToResetRows();
   int changed = 0;
   for (PartRow& r : rows_) {
-    if (fromCode != catalogues::kAllMaterialsCode && r.material != fromCode) continue;
+    if (fromCode != kAllMaterials && r.material != fromCode) continue;
     if (r.material == toCode) continue;
     r.material = toCode;
     ++changed;

@@ -54,7 +54,7 @@ struct CatalogueLists {
 
   // Name of a material code; empty when the list has not got it.
   QString materialName(int code) const;
-  // True when the code is a material of the catalogue (not 999).
+  // True when the code is a material of the catalogue (not kAllMaterials).
   bool hasMaterial(int code) const;
   // Index in the edge list of an edge code above 0, or -1.
   int edgeIndex(int code) const;
@@ -209,7 +209,7 @@ class PartsDocument : public QObject {
   // position of the row changed.
   int StoreRowSettings(const SideCodes& sides, int rotation);
   void setRowMaterial(int position, int code);
-  // Gives every row of material `fromCode` (every row when it is 999) the
+  // Gives every row of material `fromCode` (every row when it is kAllMaterials) the
   // material `toCode`, whatever the filter. Returns the number of rows
   // changed.
   int replaceMaterial(int fromCode, int toCode);
@@ -286,7 +286,7 @@ class PartsDocument : public QObject {
   CatalogueLists catalogue_;
   std::vector<PartRow> rows_;
   std::vector<int> visible_;  // indices into rows_
-  int filter_ = catalogues::kAllMaterialsCode;
+  int filter_ = kAllMaterials;
   int current_ = -1;
 };
 

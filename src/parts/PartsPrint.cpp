@@ -1,5 +1,6 @@
 #include "parts/PartsPrint.h"
 
+#include "shell/SettingsKeys.h"
 #include "parts/PartsDocument.h"
 #include "platform/ini/IniFile.h"
 #include "platform/report/Report.h"
@@ -21,8 +22,8 @@ void setupPage(report::Report& r, const PageSetupMm& page) {
 
 PartsListOptions PartsListOptions::read(const ini::IniFile& settings) {
   PartsListOptions o;
-  o.borders = settings.readBool("Default", "PrintDetalBorders", false);
-  o.sortByName = settings.readBool("Default", "PrintDetalSort", true);
+  o.borders = shell::read(settings, shell::keys::PrintPartEdges);
+  o.sortByName = shell::read(settings, shell::keys::PrintPartsSorted);
   return o;
 }
 

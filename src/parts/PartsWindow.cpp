@@ -7,6 +7,7 @@
 #include "platform/ini/IniFile.h"
 #include "platform/report/PreviewWindow.h"
 #include "platform/report/ReportError.h"
+#include "shell/SettingsKeys.h"
 #include "shell/AppContext.h"
 #include "shell/AppState.h"
 #include "shell/MainWindow.h"
@@ -62,13 +63,13 @@ CatalogueLists currentCatalogueLists(const ini::IniFile& settings) {
     lists.edges = c->edgeList();
   } else {
     lists.materials.names << QString::fromUtf8(catalogues::kAllMaterialsName);
-    lists.materials.codes << QString::number(catalogues::kAllMaterialsCode);
+    lists.materials.codes << QString::number(kAllMaterials);
     lists.edges.codes << QStringLiteral("0");
     lists.edges.names << QString::fromUtf8(catalogues::kNoEdgeName);
     lists.edges.colors << QString::number(catalogues::kNoEdgeColor);
     lists.edges.allowances << QStringLiteral("0");
   }
-  lists.defaultEdge = settings.readInt("Border", "DefBorder", 0);
+  lists.defaultEdge = shell::read(settings, shell::keys::DefBorder);
   return lists;
 }
 
@@ -328,7 +329,7 @@ void PartsWindow::fillMaterialBar() {
 
 int PartsWindow::selectedBarCode() const {
   const QListWidgetItem* item = bar_->currentItem();
-  return item ? item->data(Qt::UserRole).toInt() : catalogues::kAllMaterialsCode;
+  return item ? item->data(Qt::UserRole).toInt() : kAllMaterials;
 }
 
 void PartsWindow::onBarClicked(int row) {
@@ -438,7 +439,7 @@ void PartsWindow::StoreRowSettings() {
   ShowRowSettings();
 }
 
-int PartsWindow::defaultEdge() const { return settings_.readInt("Border", "DefBorder", 0); }
+int PartsWindow::defaultEdge() const { return shell::read(settings_, shell::keys::DefBorder); }
 
 void PartsWindow::onSideClicked(int side, bool pressed) {
   const int def = defaultEdge();

@@ -1,6 +1,7 @@
 #include "run/CuttingParameters.h"
 
 #include "platform/ini/IniFile.h"
+#include "shell/SettingsKeys.h"
 #include "shell/SettingsUtils.h"
 #include "warehouse/ScrapCriteria.h"
 
@@ -22,11 +23,6 @@ std::int32_t clamp32(std::int64_t v) {
 }
 
 std::string flag(bool b) { return b ? "1" : "0"; }
-
-constexpr const char* kDefault = "Default";
-constexpr const char* kSheetParams = "SheetParams";
-constexpr const char* kBorder = "Border";
-constexpr const char* kRotate = "Rotate";
 
 }  // namespace
 
@@ -75,91 +71,90 @@ int propilLenValue(const std::string& text) {
 }
 
 DefaultParams readDefaultParams(const ini::IniFile& ini) {
+  using namespace shell::keys;
+  using shell::read;
   DefaultParams p;
-  p.mill = ini.readInt(kDefault, "Mill", 4);
-  p.lIndent = ini.readInt(kDefault, "LIndent", 10);
-  p.rIndent = ini.readInt(kDefault, "RIndent", 10);
-  p.tIndent = ini.readInt(kDefault, "TIndent", 10);
-  p.bIndent = ini.readInt(kDefault, "BIndent", 10);
-  p.technics = std::clamp(ini.readInt(kDefault, "Technics", 0), 0, 2);
-  p.propilLen = ini.readString(kDefault, "PropilLen", "0");
-  p.optimization = ini.readInt(kDefault, "Optimization", 0);
-  if (p.optimization < 0 || p.optimization > 2) p.optimization = 0;
-  p.showName = ini.readBool(kDefault, "ShowName", true);
-  p.showDim = ini.readBool(kDefault, "ShowDim", true);
-  p.showBorder = ini.readBool(kDefault, "ShowBorder", true);
-  p.showScrapsText = ini.readBool(kDefault, "ShowScrapsText", true);
-  p.showHints = ini.readBool(kDefault, "ShowHints", true);
-  p.sheetColor = shell::readColour(ini, kDefault, "SheetColor", static_cast<std::int32_t>(0x8000000C));
-  p.detalColor = shell::readColour(ini, kDefault, "DetalColor", 0xFFFFFF);
-  p.millColor = shell::readColour(ini, kDefault, "MillColor", 0xFF0000);
-  p.lostColor = shell::readColour(ini, kDefault, "LostColor", 0);
-  p.scrapColor = shell::readColour(ini, kDefault, "ScrapColor", 255);
-  p.borderColor = shell::readColour(ini, kDefault, "BorderColor", 0xFF00FF);
-  p.millState = std::clamp(ini.readInt(kSheetParams, "MillState", 0), 0, 2);
-  p.fontName = ini.readString(kSheetParams, "FontName", "MS Sans Serif");
-  p.fontBold = ini.readBool(kSheetParams, "FontBold", false);
-  p.fontItalic = ini.readBool(kSheetParams, "FontItalic", false);
-  p.fontUnderline = ini.readBool(kSheetParams, "FontUnderline", false);
-  p.fontStrikeOut = ini.readBool(kSheetParams, "FontStrikeOut", false);
-  p.fontSize = ini.readInt(kSheetParams, "FontSize", 8);
-  p.fontColor = shell::readColour(ini, kSheetParams, "FontColor", 0);
-  p.fontCharset = ini.readInt(kSheetParams, "FontCharset", 204);
-  p.lenDigits = std::clamp(ini.readInt(kDefault, "LenDigits", 2), 0, 10);
-  p.sqrDigits = std::clamp(ini.readInt(kDefault, "SqrDigits", 3), 0, 10);
-  p.printDetalBorders = ini.readBool(kDefault, "PrintDetalBorders", false);
-  p.printDetalSort = ini.readBool(kDefault, "PrintDetalSort", true);
-  p.defMaterial = ini.readInt(kDefault, "DefMaterial", 0);
-  p.lBorder = ini.readInt(kBorder, "LBorder", 0);
-  p.rBorder = ini.readInt(kBorder, "RBorder", 0);
-  p.tBorder = ini.readInt(kBorder, "TBorder", 0);
-  p.bBorder = ini.readInt(kBorder, "BBorder", 0);
-  p.defBorder = ini.readInt(kBorder, "DefBorder", 0);
-  p.rotate = std::clamp(ini.readInt(kRotate, "Default", 0), 0, 2);
+  p.mill = read(ini, Kerf);
+  p.lIndent = read(ini, TrimLeft);
+  p.rIndent = read(ini, TrimRight);
+  p.tIndent = read(ini, TrimTop);
+  p.bIndent = read(ini, TrimBottom);
+  p.technics = read(ini, shell::keys::Technics);
+  p.propilLen = read(ini, MaxCutLength);
+  p.optimization = read(ini, Criterion);
+  p.showName = read(ini, ShowName);
+  p.showDim = read(ini, ShowDim);
+  p.showBorder = read(ini, ShowBorder);
+  p.showScrapsText = read(ini, ShowScrapsText);
+  p.showHints = read(ini, ShowHints);
+  p.sheetColor = read(ini, SheetColour);
+  p.detalColor = read(ini, PartColour);
+  p.millColor = read(ini, CutColour);
+  p.lostColor = read(ini, WasteColour);
+  p.scrapColor = read(ini, OffcutColour);
+  p.borderColor = read(ini, EdgeBandingColour);
+  p.millState = read(ini, CutsShown);
+  const shell::FontKeys font = shell::readMapFont(ini);
+  p.fontName = font.name;
+  p.fontBold = font.bold;
+  p.fontItalic = font.italic;
+  p.fontUnderline = font.underline;
+  p.fontStrikeOut = font.strikeOut;
+  p.fontSize = font.size;
+  p.fontColor = font.colour;
+  p.fontCharset = font.charset;
+  p.lenDigits = read(ini, LenDigits);
+  p.sqrDigits = read(ini, SqrDigits);
+  p.printDetalBorders = read(ini, PrintPartEdges);
+  p.printDetalSort = read(ini, PrintPartsSorted);
+  p.defMaterial = read(ini, DefMaterial);
+  p.lBorder = read(ini, LeftBorder);
+  p.rBorder = read(ini, RightBorder);
+  p.tBorder = read(ini, TopBorder);
+  p.bBorder = read(ini, BottomBorder);
+  p.defBorder = read(ini, DefBorder);
+  p.rotate = read(ini, DefRotation);
   return p;
 }
 
 void writeDefaultParams(ini::IniFile& ini, const DefaultParams& p) {
+  using namespace shell::keys;
+  using shell::write;
   ini.batch([&] {
-    ini.writeInt(kDefault, "Mill", p.mill);
-    ini.writeInt(kDefault, "LIndent", p.lIndent);
-    ini.writeInt(kDefault, "RIndent", p.rIndent);
-    ini.writeInt(kDefault, "TIndent", p.tIndent);
-    ini.writeInt(kDefault, "BIndent", p.bIndent);
-    ini.writeInt(kDefault, "Technics", p.technics);
-    ini.writeString(kDefault, "PropilLen", p.propilLen);
-    ini.writeInt(kDefault, "Optimization", p.optimization);
-    ini.writeBool(kDefault, "ShowName", p.showName);
-    ini.writeBool(kDefault, "ShowDim", p.showDim);
-    ini.writeBool(kDefault, "ShowBorder", p.showBorder);
-    ini.writeBool(kDefault, "ShowScrapsText", p.showScrapsText);
-    ini.writeBool(kDefault, "ShowHints", p.showHints);
-    shell::writeColour(ini, kDefault, "SheetColor", p.sheetColor);
-    shell::writeColour(ini, kDefault, "DetalColor", p.detalColor);
-    shell::writeColour(ini, kDefault, "MillColor", p.millColor);
-    shell::writeColour(ini, kDefault, "LostColor", p.lostColor);
-    shell::writeColour(ini, kDefault, "ScrapColor", p.scrapColor);
-    shell::writeColour(ini, kDefault, "BorderColor", p.borderColor);
-    ini.writeInt(kSheetParams, "MillState", p.millState);
-    ini.writeString(kSheetParams, "FontName", p.fontName);
-    ini.writeBool(kSheetParams, "FontBold", p.fontBold);
-    ini.writeBool(kSheetParams, "FontItalic", p.fontItalic);
-    ini.writeBool(kSheetParams, "FontUnderline", p.fontUnderline);
-    ini.writeBool(kSheetParams, "FontStrikeOut", p.fontStrikeOut);
-    ini.writeInt(kSheetParams, "FontSize", p.fontSize);
-    shell::writeColour(ini, kSheetParams, "FontColor", p.fontColor);
-    ini.writeInt(kSheetParams, "FontCharset", p.fontCharset);
-    ini.writeInt(kDefault, "LenDigits", p.lenDigits);
-    ini.writeInt(kDefault, "SqrDigits", p.sqrDigits);
-    ini.writeBool(kDefault, "PrintDetalBorders", p.printDetalBorders);
-    ini.writeBool(kDefault, "PrintDetalSort", p.printDetalSort);
-    ini.writeString(kDefault, "DefMaterial", std::to_string(p.defMaterial));
-    ini.writeInt(kBorder, "LBorder", p.lBorder);
-    ini.writeInt(kBorder, "RBorder", p.rBorder);
-    ini.writeInt(kBorder, "TBorder", p.tBorder);
-    ini.writeInt(kBorder, "BBorder", p.bBorder);
-    ini.writeInt(kBorder, "DefBorder", p.defBorder);
-    ini.writeInt(kRotate, "Default", p.rotate);
+    write(ini, Kerf, p.mill);
+    write(ini, TrimLeft, p.lIndent);
+    write(ini, TrimRight, p.rIndent);
+    write(ini, TrimTop, p.tIndent);
+    write(ini, TrimBottom, p.bIndent);
+    write(ini, shell::keys::Technics, p.technics);
+    write(ini, MaxCutLength, p.propilLen);
+    write(ini, Criterion, p.optimization);
+    write(ini, ShowName, p.showName);
+    write(ini, ShowDim, p.showDim);
+    write(ini, ShowBorder, p.showBorder);
+    write(ini, ShowScrapsText, p.showScrapsText);
+    write(ini, ShowHints, p.showHints);
+    write(ini, SheetColour, p.sheetColor);
+    write(ini, PartColour, p.detalColor);
+    write(ini, CutColour, p.millColor);
+    write(ini, WasteColour, p.lostColor);
+    write(ini, OffcutColour, p.scrapColor);
+    write(ini, EdgeBandingColour, p.borderColor);
+    write(ini, CutsShown, p.millState);
+    shell::writeMapFont(ini, {p.fontName, p.fontColor, p.fontSize, p.fontCharset, p.fontBold, p.fontItalic,
+                              p.fontUnderline, p.fontStrikeOut});
+    write(ini, LenDigits, p.lenDigits);
+    write(ini, SqrDigits, p.sqrDigits);
+    write(ini, PrintPartEdges, p.printDetalBorders);
+    write(ini, PrintPartsSorted, p.printDetalSort);
+    // Stored as text, as the key has always been written.
+    ini.writeString(DefMaterial.section, DefMaterial.name, std::to_string(p.defMaterial));
+    write(ini, LeftBorder, p.lBorder);
+    write(ini, RightBorder, p.rBorder);
+    write(ini, TopBorder, p.tBorder);
+    write(ini, BottomBorder, p.bBorder);
+    write(ini, DefBorder, p.defBorder);
+    write(ini, DefRotation, p.rotate);
   });
 }
 

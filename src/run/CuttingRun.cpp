@@ -2,7 +2,7 @@
 
 #include "catalogues/Catalogues.h"
 #include "engine/FinishedMap.h"
-#include "maps/MapFileBuild.h"
+#include "maps/MapRules.h"
 #include "maps/Maps.h"
 #include "maps/ProgramEnvironment.h"
 #include "maps/TFormSheets.h"
@@ -76,11 +76,6 @@ class RunningFlag {
 }  // namespace
 
 // ---- Texts ----
-
-QString sheetTabCaption(int tabsBefore, int sheetsBefore, int quantity, const QString& sheetName) {
-  // One wording for the maps window and for the maps files of kroyna-cut.
-  return QString::fromStdString(maps::runTabCaption(tabsBefore, sheetsBefore, quantity, sheetName.toStdString()));
-}
 
 QString placedNothingQuestion(const QString& materialName, const QStringList& partsLeft) {
   constexpr int kNamesShown = 10;
@@ -204,7 +199,7 @@ struct CuttingRun::Material {
   int code = 0;
   QString name;
   QString remark;
-  int sheetsCaptioned = 0;  // k
+  maps::TabCaptions captions;  // counts the material's sheets
 };
 
 CuttingRun::CuttingRun(CuttingRunServices services) : services_(std::move(services)) {}
@@ -398,10 +393,8 @@ void CuttingRun::handOver(const engine::EngineContext& ctx, int first, int count
   window_->progressBar()->hide();
   for (int i = first; i < first + count; ++i) {
     const engine::FinishedMap map = engine::MakeFinishedMap(*ctx.Results.Items(i), ctx.Parts, ctx.Params.Kerf);
-    const QString name = map.IsScrap ? QString::fromStdString(map.Name) : QString();
-    const QString caption = sheetTabCaption(window_->document().mapCount(), m.sheetsCaptioned, map.Quantity, name);
-    m.sheetsCaptioned += std::max(1, map.Quantity);
-    window_->addMap(caption, m.code, map, ctx.Params.Kerf, m.remark);
+    const std::string caption = m.captions.next(window_->document().mapCount(), map);
+    window_->addMap(QString::fromStdString(caption), m.code, map, ctx.Params.Kerf, m.remark);
   }
 }
 

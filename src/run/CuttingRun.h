@@ -59,12 +59,6 @@ inline const char* const kCreateUnplacedQuestion =
 inline const char* const kRemainingStatus = "Осталось неразложено деталей: ";
 inline const char* const kUnplacedCaption = "Неразложенные детали базы ";
 
-// The caption of a map's tab: "3: Лист 3", "4: Листы 4 - 6 (A)". `tabsBefore`
-// counts the tabs of the window before it, `sheetsBefore` (k) the sheets of
-// its material captioned before it, `sheetName` the stock name of an offcut
-// (empty for a standard sheet).
-QString sheetTabCaption(int tabsBefore, int sheetsBefore, int quantity, const QString& sheetName);
-
 // The message that ends a material whose pass could place no copy (a sheet
 // chosen after a run-out that is too small for what is left, a cut-length
 // limit no part can meet): it names the parts left and asks whether they go

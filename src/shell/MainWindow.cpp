@@ -1,3 +1,4 @@
+#include "shell/SettingsKeys.h"
 #include "shell/MainWindow.h"
 
 #include "shell/AppContext.h"
@@ -306,17 +307,17 @@ void MainWindow::attachOwnCommands() {
   attachCommand(QStringLiteral("win.minimize"), [this] { minimizeAll(); });
 
   QAction* check = command(QStringLiteral("set.autoCheckSheets"));
-  check->setChecked(settings_.ini().readBool("Default", "CheckStdSheetsQuantity", false));
+  check->setChecked(read(settings_.ini(), keys::CheckSheetStock));
   check->setEnabled(true);
   connect(check, &QAction::toggled, this, [this](bool on) {
-    writeSetting([&] { settings_.ini().writeBool("Default", "CheckStdSheetsQuantity", on); });
+    writeSetting([&] { write(settings_.ini(), keys::CheckSheetStock, on); });
   });
 
   QAction* mark = command(QStringLiteral("set.autoScrapsMark"));
-  mark->setChecked(settings_.ini().readBool("Default", "AutoScrapsMark", false));
+  mark->setChecked(read(settings_.ini(), keys::AutoOffcutMarks));
   mark->setEnabled(true);
   connect(mark, &QAction::toggled, this,
-          [this](bool on) { writeSetting([&] { settings_.ini().writeBool("Default", "AutoScrapsMark", on); }); });
+          [this](bool on) { writeSetting([&] { write(settings_.ini(), keys::AutoOffcutMarks, on); }); });
 }
 
 QMdiSubWindow* MainWindow::addDocument(QWidget* widget) {

@@ -3,29 +3,27 @@
 #include <algorithm>
 
 #include "platform/ini/CommaList.h"
+#include "shell/SettingsKeys.h"
 #include "shell/SettingsUpgrade.h"
 #include "shell/SettingsUtils.h"
 
 namespace kroyna::shell {
 namespace {
 
-constexpr const char* kDefault = "Default";
 constexpr const char* kRemarks = "Remarks";
-
-int clampDigits(int d) { return std::clamp(d, 0, 10); }
 
 }  // namespace
 
 Settings::Settings(std::filesystem::path file) : ini_(std::move(file)) {
   upgradeSettings(ini_);
   reread();
-  ini_.writeBool(kDefault, "CheckStdSheetsQuantity", ini_.readBool(kDefault, "CheckStdSheetsQuantity", false));
+  write(ini_, keys::CheckSheetStock, read(ini_, keys::CheckSheetStock));
 }
 
 void Settings::reread() {
   margins_ = readPageMargins(ini_);
-  lenDigits_ = clampDigits(ini_.readInt(kDefault, "LenDigits", 2));
-  sqrDigits_ = clampDigits(ini_.readInt(kDefault, "SqrDigits", 3));
+  lenDigits_ = read(ini_, keys::LenDigits);
+  sqrDigits_ = read(ini_, keys::SqrDigits);
   remarks_.clear();
   for (auto& [key, value] : ini_.readSectionValues(kRemarks)) {
     const int code = ini::parseLeadingInt(key, -1);
@@ -41,13 +39,13 @@ void Settings::setPageMargins(const PageMargins& margins) {
 }
 
 void Settings::setLenDigits(int digits) {
-  ini_.writeInt(kDefault, "LenDigits", clampDigits(digits));
-  lenDigits_ = clampDigits(digits);
+  write(ini_, keys::LenDigits, digits);
+  lenDigits_ = read(ini_, keys::LenDigits);
 }
 
 void Settings::setSqrDigits(int digits) {
-  ini_.writeInt(kDefault, "SqrDigits", clampDigits(digits));
-  sqrDigits_ = clampDigits(digits);
+  write(ini_, keys::SqrDigits, digits);
+  sqrDigits_ = read(ini_, keys::SqrDigits);
 }
 
 QString Settings::formatLength(double mm) const { return shell::formatLength(mm, lenDigits_); }

@@ -40,21 +40,21 @@ void restoreMainWindow(const ini::IniFile& ini, QMainWindow& window, QToolBar& t
   toolBar.setVisible(ini.readBool(kToolBar, "Visible", true));
 }
 
-PageMargins readPageMargins(const ini::IniFile& ini) {
+PageMargins readPageMargins(const ini::IniFile& ini, std::string_view section) {
   PageMargins m;
-  m.top = clampMargin(ini.readInt("PageParams", "Top", 0));
-  m.left = clampMargin(ini.readInt("PageParams", "Left", 0));
-  m.right = clampMargin(ini.readInt("PageParams", "Right", 0));
-  m.bottom = clampMargin(ini.readInt("PageParams", "Bottom", 0));
+  m.top = clampMargin(ini.readInt(section, "Top", 0));
+  m.left = clampMargin(ini.readInt(section, "Left", 0));
+  m.right = clampMargin(ini.readInt(section, "Right", 0));
+  m.bottom = clampMargin(ini.readInt(section, "Bottom", 0));
   return m;
 }
 
-void writePageMargins(ini::IniFile& ini, const PageMargins& m) {
+void writePageMargins(ini::IniFile& ini, const PageMargins& m, std::string_view section) {
   ini.batch([&] {
-    ini.writeInt("PageParams", "Top", clampMargin(m.top));
-    ini.writeInt("PageParams", "Left", clampMargin(m.left));
-    ini.writeInt("PageParams", "Right", clampMargin(m.right));
-    ini.writeInt("PageParams", "Bottom", clampMargin(m.bottom));
+    ini.writeInt(section, "Top", clampMargin(m.top));
+    ini.writeInt(section, "Left", clampMargin(m.left));
+    ini.writeInt(section, "Right", clampMargin(m.right));
+    ini.writeInt(section, "Bottom", clampMargin(m.bottom));
   });
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 class QMainWindow;
 class QToolBar;
 
@@ -26,7 +28,10 @@ struct PageMargins {
   bool operator==(const PageMargins&) const = default;
 };
 // Values outside 0..100 mm are brought into that range.
-PageMargins readPageMargins(const ini::IniFile& ini);
-void writePageMargins(ini::IniFile& ini, const PageMargins& margins);
+// Section `PageParams` of the reports, or another section with the same
+// keys (`Lbl_PageParams` of the labels).
+inline constexpr const char* kPageParamsSection = "PageParams";
+PageMargins readPageMargins(const ini::IniFile& ini, std::string_view section = kPageParamsSection);
+void writePageMargins(ini::IniFile& ini, const PageMargins& margins, std::string_view section = kPageParamsSection);
 
 }  // namespace kroyna::shell

@@ -123,6 +123,11 @@ ScrapCriteria ScrapParamsDialog::criteria() const {
 
 // ---- Date filter ----
 
+namespace {
+// dd.mm.yyyy, every digit required.
+const QString kDateMask = QStringLiteral("99.99.") + QString(4, QLatin1Char('9'));
+}  // namespace
+
 DateFilterDialog::DateFilterDialog(const QString& from, const QString& to, QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Фильтр"));
   auto* layout = new QVBoxLayout(this);
@@ -132,8 +137,8 @@ DateFilterDialog::DateFilterDialog(const QString& from, const QString& to, QWidg
   toLabel_ = new QLabel(QStringLiteral("по"), this);
   from_ = new QLineEdit(from, this);
   to_ = new QLineEdit(to, this);
-  from_->setInputMask(QStringLiteral("99.99.9999"));
-  to_->setInputMask(QStringLiteral("99.99.9999"));
+  from_->setInputMask(kDateMask);
+  to_->setInputMask(kDateMask);
   row->addWidget(fromLabel_);
   row->addWidget(from_);
   row->addWidget(toLabel_);

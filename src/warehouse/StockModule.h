@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogues/AllMaterials.h"
+
 // The data module of the warehouse (`TModule`): the stored stock tables
 // `Sheets/Sheets.dbf` and `Sheets/Scraps.dbf`, their working copies
 // `Temp/TempSh.dbf` and `Temp/TempSc.dbf`, the table views the warehouse
@@ -32,9 +34,6 @@ class IniFile;
 }
 
 namespace kroyna::warehouse {
-
-// The all-materials code of material lists and filters.
-inline constexpr int kAllMaterials = 999;
 
 enum class StockKind { Sheets, Scraps };
 

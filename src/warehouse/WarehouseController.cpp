@@ -2,6 +2,7 @@
 
 #include "platform/ini/IniFile.h"
 #include "run/CuttingParameters.h"
+#include "shell/SettingsKeys.h"
 #include "shell/Messages.h"
 #include "shell/SettingsUtils.h"
 
@@ -305,5 +306,7 @@ OffcutLabelRows WarehouseController::offcutLabelRows() {
     return {};
   }
 }
+
+int WarehouseController::newRowMaterial() const { return shell::newRowMaterial(settings_, selected_); }
 
 }  // namespace kroyna::warehouse

@@ -67,6 +67,9 @@ class WarehouseController {
   void rebuildBar() { rebuildBar(selected_); }
   const QList<BarEntry>& bar() const { return bar_; }
   int selectedCode() const { return selected_; }
+  // The material of a row added to either grid: the selected material, or
+  // `DefMaterial` under "<все материалы>".
+  int newRowMaterial() const;
   int selectedIndex() const;
   QString materialNameOf(int code) const;
   // Shows the stock of one bar entry; "Ошибка при обращении к складу!" on
@@ -104,7 +107,7 @@ class WarehouseController {
 
   // ---- Marking ----
   // The dialog's starting values from the `Mark` record of the selected
-  // material (Material999 for all): "начать с" is the stored number + 1.
+  // material ("Material" + kAllMaterials for all): "начать с" is the stored number + 1.
   MarkInput beginMarking();
   // "&Да": writes the record and marks the shown offcuts. Returns false
   // when "начать с" is not a number (after a message).

@@ -145,10 +145,7 @@ QWidget* WarehouseWindow::buildSheetsPage() {
   v->addWidget(bar);
   sheetModel_ = new StockGridModel(
       controller_.module(), StockKind::Sheets,
-      [this] {
-        const int code = controller_.selectedCode();
-        return code == kAllMaterials ? controller_.settings().readInt("Default", "DefMaterial", 0) : code;
-      },
+      [this] { return controller_.newRowMaterial(); },
       this);
   sheetGrid_ = makeGrid(sheetModel_, page);
   v->addWidget(sheetGrid_, 1);
@@ -170,10 +167,7 @@ QWidget* WarehouseWindow::buildScrapsPage() {
   v->addWidget(bar);
   scrapModel_ = new StockGridModel(
       controller_.module(), StockKind::Scraps,
-      [this] {
-        const int code = controller_.selectedCode();
-        return code == kAllMaterials ? controller_.settings().readInt("Default", "DefMaterial", 0) : code;
-      },
+      [this] { return controller_.newRowMaterial(); },
       this);
   scrapGrid_ = makeGrid(scrapModel_, page);
   v->addWidget(scrapGrid_, 1);

@@ -135,11 +135,11 @@ TEST_F(AcceptResultTest, AutomaticMarksNameUnnamedOffcutsOnTheMapsToo) {
   doc.renameOffcut(1, 0, u("named"));
   doc.setModified(false);
   ASSERT_EQ(accept(), QString());
-  EXPECT_EQ(doc.map(0).Offcuts[0].ScrapName, u("K-2"));
-  EXPECT_EQ(doc.map(0).Offcuts[0].Text, u("K-2"));
-  EXPECT_EQ(doc.map(0).Offcuts[1].ScrapName, u("K-3"));
-  EXPECT_EQ(doc.map(0).Offcuts[2].ScrapName, QString());  // waste gets no mark
-  EXPECT_EQ(doc.map(1).Offcuts[0].ScrapName, u("named"));
+  EXPECT_EQ(doc.map(0).Offcuts[0].ScrapName, "K-2");
+  EXPECT_EQ(doc.map(0).Offcuts[0].Text, "K-2");
+  EXPECT_EQ(doc.map(0).Offcuts[1].ScrapName, "K-3");
+  EXPECT_EQ(doc.map(0).Offcuts[2].ScrapName, std::string());  // waste gets no mark
+  EXPECT_EQ(doc.map(1).Offcuts[0].ScrapName, "named");
   EXPECT_TRUE(doc.isModified());  // the names must not be lost on close
   EXPECT_EQ(scraps(), (Rows{{"K-1", "300", "300", "1", "3", "01.03.2005"},
                             {"K-2", "1000", "500", "1", "3", kTodayText},
@@ -153,8 +153,8 @@ TEST_F(AcceptResultTest, ContinuousMarksMoveTheStoredNumberOn) {
   ini.writeString("Material3", "Mark", "1,,/A,10");
   addMap(3, {2800, 2070, false, "", 1, {{1000, 500}, {900, 500}}});
   ASSERT_EQ(accept(), QString());
-  EXPECT_EQ(doc.map(0).Offcuts[0].ScrapName, u("11/A"));
-  EXPECT_EQ(doc.map(0).Offcuts[1].ScrapName, u("12/A"));
+  EXPECT_EQ(doc.map(0).Offcuts[0].ScrapName, "11/A");
+  EXPECT_EQ(doc.map(0).Offcuts[1].ScrapName, "12/A");
   EXPECT_EQ(ini.readString("Material3", "Mark"), "1,,/A,12");
 }
 
@@ -162,7 +162,7 @@ TEST_F(AcceptResultTest, WithoutAutomaticMarksUnnamedOffcutsStayUnnamed) {
   addMap(3, {2800, 2070, false, "", 1, {{1000, 500}}});
   ASSERT_EQ(accept(), QString());
   EXPECT_EQ(scraps(), (Rows{{"", "1000", "500", "1", "3", kTodayText}}));
-  EXPECT_EQ(doc.map(0).Offcuts[0].ScrapName, QString());
+  EXPECT_EQ(doc.map(0).Offcuts[0].ScrapName, std::string());
   EXPECT_FALSE(doc.isModified());
 }
 
@@ -208,8 +208,8 @@ TEST_F(AcceptResultTest, AFailingStepPutsEverythingBack) {
   EXPECT_FALSE(module->sheetsChanged());
   EXPECT_FALSE(module->scrapsChanged());
   EXPECT_EQ(ini.readString("Material3", "Mark"), "1,M,,5");
-  EXPECT_EQ(doc.map(0).Offcuts[0].ScrapName, QString());
-  EXPECT_EQ(doc.map(1).Offcuts[0].ScrapName, QString());
+  EXPECT_EQ(doc.map(0).Offcuts[0].ScrapName, std::string());
+  EXPECT_EQ(doc.map(1).Offcuts[0].ScrapName, std::string());
   EXPECT_FALSE(doc.isModified());
   // The views show the working copies again; no backup is left behind.
   EXPECT_TRUE(module->tblScraps().isOpen());

@@ -57,7 +57,7 @@ TEST(MapLabels, AFlatPartShowsTitleAndSizeOnOneLine) {
   const QFont font = testFont();
   const QFontMetrics fm(font);
   MapPart p;
-  p.Title = u("Планка");
+  p.Title = "Планка";
   p.RealWidth = 600;
   p.RealHeight = 45;
   const int h = fm.height() + 4;  // too low for the turned "45" beside a title
@@ -71,7 +71,7 @@ TEST(MapLabels, AFlatPartShowsTitleAndSizeOnOneLine) {
 TEST(MapLabels, ATallPartShowsItsSizesAtTheSides) {
   const QFontMetrics fm(testFont());
   MapPart p;
-  p.Title = u("Бок");
+  p.Title = "Бок";
   p.RealWidth = 720;
   p.RealHeight = 560;
   const ElementLabels l = partLabels(p, 150, 120, fm);
@@ -98,7 +98,7 @@ TEST(MapLabels, ATallPartShowsItsSizesAtTheSides) {
 TEST(MapLabels, BandedSidesMoveTheFrameInwards) {
   const QFontMetrics fm(testFont());
   MapPart p;
-  p.Title = u("Фасад");
+  p.Title = "Фасад";
   p.RealWidth = 716;
   p.RealHeight = 396;
   p.LeftBorder = 3;

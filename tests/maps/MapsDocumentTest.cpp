@@ -45,15 +45,15 @@ TEST(MapsDocumentBuild, CarriesPartsOffcutsAndCutsIntoSheetCoordinates) {
   const int index = doc.addMap(u("1: Лист 1"), 7, b.finished(), 4, u("срочно"));
   ASSERT_EQ(index, 0);
   const SheetMap& m = doc.map(0);
-  EXPECT_EQ(m.Caption, u("1: Лист 1"));
+  EXPECT_EQ(m.Caption, "1: Лист 1");
   EXPECT_EQ(m.MaterialCode, 7);
   EXPECT_EQ(m.RealWidth, 2800);
   EXPECT_EQ(m.RealHeight, 2070);
   EXPECT_EQ(m.Quantity, 2);
   EXPECT_TRUE(m.IsScraps);
-  EXPECT_EQ(m.SheetName, u("A-17"));
+  EXPECT_EQ(m.SheetName, "A-17");
   EXPECT_EQ(m.MillSize, 4);
-  EXPECT_EQ(m.Remark, u("срочно"));
+  EXPECT_EQ(m.Remark, "срочно");
 
   ASSERT_EQ(m.Parts.size(), 2u);
   const MapPart& given = m.Parts[0];
@@ -61,7 +61,7 @@ TEST(MapsDocumentBuild, CarriesPartsOffcutsAndCutsIntoSheetCoordinates) {
   EXPECT_EQ(given.RealTop, 10);
   EXPECT_EQ(given.RealWidth, 600);
   EXPECT_EQ(given.RealHeight, 400);
-  EXPECT_EQ(given.Title, u("Дверь"));
+  EXPECT_EQ(given.Title, "Дверь");
   EXPECT_EQ((std::array{given.LeftBorder, given.RightBorder, given.TopBorder, given.BottomBorder}),
             (std::array{1, 2, 3, 4}));
   EXPECT_FALSE(given.ShowTitle);
@@ -81,7 +81,7 @@ TEST(MapsDocumentBuild, CarriesPartsOffcutsAndCutsIntoSheetCoordinates) {
   EXPECT_EQ(m.Offcuts[0].RealTop, 10);
   EXPECT_EQ(m.Offcuts[0].RealWidth, 996);
   EXPECT_EQ(m.Offcuts[0].RealHeight, 496);
-  EXPECT_TRUE(m.Offcuts[0].ScrapName.isEmpty());
+  EXPECT_TRUE(m.Offcuts[0].ScrapName.empty());
 
   ASSERT_EQ(m.Cuts.size(), 2u);
   EXPECT_EQ((std::array{m.Cuts[0].RealLeft, m.Cuts[0].RealTop, m.Cuts[0].RealWidth, m.Cuts[0].RealHeight}),
@@ -110,7 +110,7 @@ TEST(MapsDocumentBuild, FreeRectangleOfOneKerfGivesNoOffcutAndKerfPlusOneGivesOn
   EXPECT_EQ(m.Offcuts[0].RealHeight, 496);
   // The 1 mm offcut is classified like any other: too short here.
   EXPECT_EQ(m.Offcuts[0].ScrapType, stLostScrap);
-  EXPECT_EQ(m.Offcuts[0].Text, u("Отход"));
+  EXPECT_EQ(m.Offcuts[0].Text, "Отход");
 }
 
 // ---- Classification ----
@@ -321,11 +321,11 @@ TEST_F(TotalsTest, UsefulToUselessAndBackLeavesTheAreasAsTheyWere) {
   EXPECT_DOUBLE_EQ(m.ScrapSquare, before.ScrapSquare - 150000.0);
   EXPECT_DOUBLE_EQ(m.LostSquare, before.LostSquare + 150000.0);
   EXPECT_DOUBLE_EQ(m.TotalSquare, before.TotalSquare);
-  EXPECT_TRUE(m.Offcuts[0].Hint.startsWith(u("Отход:")));
+  EXPECT_TRUE(doc.offcutInfo(m.Offcuts[0]).startsWith(u("Отход:")));
 
   doc.setOffcutUseful(0, 0, true);
   EXPECT_EQ(m.Offcuts[0].ScrapType, stNormalScrap);
-  EXPECT_EQ(m.Offcuts[0].Text, u("Остаток"));
+  EXPECT_EQ(m.Offcuts[0].Text, "Остаток");
   EXPECT_DOUBLE_EQ(m.ScrapSquare, before.ScrapSquare);
   EXPECT_DOUBLE_EQ(m.LostSquare, before.LostSquare);
   EXPECT_DOUBLE_EQ(m.TotalSquare, before.TotalSquare);
@@ -340,14 +340,14 @@ TEST_F(TotalsTest, RenamingAUsefulOffcutChangesItsLabelAndMarksTheDocumentChange
   EXPECT_TRUE(doc.renameOffcut(0, 0, u("О-12")));
   EXPECT_TRUE(doc.isModified());
   const MapOffcut& o = doc.map(0).Offcuts[0];
-  EXPECT_EQ(o.ScrapName, u("О-12"));
-  EXPECT_EQ(o.Text, u("О-12"));
-  EXPECT_TRUE(o.Hint.contains(u("Шифр: О-12\r")));
+  EXPECT_EQ(o.ScrapName, "О-12");
+  EXPECT_EQ(o.Text, "О-12");
+  EXPECT_TRUE(doc.offcutInfo(o).contains(u("Шифр: О-12\r")));
 
   doc.setModified(false);
   EXPECT_FALSE(doc.renameOffcut(0, 1, u("нельзя")));  // useless
   EXPECT_FALSE(doc.isModified());
-  EXPECT_TRUE(doc.map(0).Offcuts[1].ScrapName.isEmpty());
+  EXPECT_TRUE(doc.map(0).Offcuts[1].ScrapName.empty());
 }
 
 // ---- Mill-lines modes ----
@@ -387,9 +387,9 @@ TEST_F(TotalsTest, StatusLinesAndInfoTextsHaveTheirExactWording) {
             u("Информация\r\rЛист: 2000x1000\rМатериал: ДСП 16 мм\rКоличество: 3\r\r"
               "Детали: 0.150 кв м (7.50 %)\r\rРезов: 2\rДлина резов: 0.80 м\r\r"
               "Отход: 1.700 кв м (85.00 %)\rОстаток: 0.150 кв м (7.50 %)\rВсего: 1.850 кв м (92.50 %)"));
-  EXPECT_EQ(doc.map(0).Parts[0].Hint, u("Деталь: \r\rШифр: A\rДлина: 500 мм\rШирина: 300 мм\rПлощадь: 0.150 кв м"));
-  EXPECT_EQ(doc.map(0).Offcuts[0].Hint, u("Остаток:\r\rДлина: 500 мм\rШирина: 300 мм\rПлощадь: 0.150 кв м"));
-  EXPECT_EQ(doc.map(0).Offcuts[1].Hint, u("Отход:\r\rДлина: 50 мм\rШирина: 300 мм\rПлощадь: 0.015 кв м"));
+  EXPECT_EQ(doc.partInfo(doc.map(0).Parts[0]), u("Деталь: \r\rШифр: A\rДлина: 500 мм\rШирина: 300 мм\rПлощадь: 0.150 кв м"));
+  EXPECT_EQ(doc.offcutInfo(doc.map(0).Offcuts[0]), u("Остаток:\r\rДлина: 500 мм\rШирина: 300 мм\rПлощадь: 0.150 кв м"));
+  EXPECT_EQ(doc.offcutInfo(doc.map(0).Offcuts[1]), u("Отход:\r\rДлина: 50 мм\rШирина: 300 мм\rПлощадь: 0.015 кв м"));
   // A material the catalogue does not know shows an empty name.
   EXPECT_EQ(doc.statusLine1(1)[0], u("Материал: "));
 

@@ -161,7 +161,7 @@ TEST_F(MapsWindowTest, TheRunsDisplayFlagsReachTheToolBarAndTheMapsItAdds) {
   window->document().setModified(false);
   EXPECT_TRUE(window->document().renameOffcut(0, 0, u("17"), false));
   window->refreshMaps();
-  EXPECT_EQ(window->document().map(0).Offcuts[0].Text, u("17"));
+  EXPECT_EQ(window->document().map(0).Offcuts[0].Text, "17");
   EXPECT_FALSE(window->document().isModified());
 }
 
@@ -289,7 +289,7 @@ TEST_F(MapsWindowTest, KindChangeAndRenameUpdateStatusLinesAndTheModifiedFlag) {
 
   window->document().setModified(false);
   window->renameOffcut(0, 0, u("Б-7"));
-  EXPECT_EQ(window->document().map(0).Offcuts[0].Text, u("Б-7"));
+  EXPECT_EQ(window->document().map(0).Offcuts[0].Text, "Б-7");
   EXPECT_TRUE(window->document().isModified());
 }
 

@@ -27,10 +27,6 @@ namespace {
 // ---- Texts and inputs ----
 
 TEST(CuttingRunTexts, TabCaptions) {
-  EXPECT_EQ(sheetTabCaption(0, 0, 1, QString()), u("1: Лист 1"));
-  EXPECT_EQ(sheetTabCaption(0, 0, 2, u("A")), u("1: Листы 1 - 2 (A)"));
-  EXPECT_EQ(sheetTabCaption(1, 2, 3, QString()), u("2: Листы 3 - 5"));
-  EXPECT_EQ(sheetTabCaption(7, 4, 1, u("Ост-5")), u("8: Лист 5 (Ост-5)"));
   EXPECT_EQ(runCaption(2, u("База деталей: Кухня.krb")), u("Вариант раскроя 2: \"База деталей: Кухня.krb\""));
 }
 
@@ -179,13 +175,13 @@ TEST(CuttingRun, TwoMaterialsWithOffcutsStockControlAndRunOut) {
   ASSERT_EQ(doc.mapCount(), 3);
   EXPECT_EQ(doc.map(0).Quantity, 2);
   EXPECT_TRUE(doc.map(0).IsScraps);
-  EXPECT_EQ(doc.map(0).SheetName, u("A"));
+  EXPECT_EQ(doc.map(0).SheetName, "A");
   EXPECT_EQ(doc.map(1).Quantity, 3);
   EXPECT_EQ(doc.map(2).Quantity, 1);
   EXPECT_EQ(doc.map(0).MaterialCode, 1);
   EXPECT_EQ(doc.map(2).MaterialCode, 2);
-  EXPECT_EQ(doc.map(1).Remark, u("Заказ 17"));
-  EXPECT_EQ(doc.map(2).Remark, QString());
+  EXPECT_EQ(doc.map(1).Remark, "Заказ 17");
+  EXPECT_EQ(doc.map(2).Remark, std::string());
   EXPECT_EQ(w->pageCount(), 3);
   EXPECT_EQ(w->tabs()->tabText(1), u("2: Листы 3 - 5"));
 
@@ -520,12 +516,12 @@ void expectSameMaps(const maps::MapsDocument& doc, int code, const nlohmann::jso
     EXPECT_EQ(m.RealWidth, j["sheet"]["length"].get<int>());
     EXPECT_EQ(m.RealHeight, j["sheet"]["width"].get<int>());
     EXPECT_EQ(m.IsScraps, j["offcut"].get<bool>());
-    EXPECT_EQ(m.SheetName.toStdString(), j["name"].get<std::string>());
+    EXPECT_EQ(m.SheetName, j["name"].get<std::string>());
     EXPECT_EQ(m.Quantity, j["quantity"].get<int>());
     ASSERT_EQ(m.Parts.size(), j["parts"].size());
     for (std::size_t p = 0; p < m.Parts.size(); ++p) {
       const auto& jp = j["parts"][p];
-      EXPECT_EQ(m.Parts[p].Title.toStdString(), jp["name"].get<std::string>());
+      EXPECT_EQ(m.Parts[p].Title, jp["name"].get<std::string>());
       EXPECT_EQ(m.Parts[p].RealLeft, jp["x"].get<int>());
       EXPECT_EQ(m.Parts[p].RealTop, jp["y"].get<int>());
       EXPECT_EQ(m.Parts[p].RealWidth, jp["length"].get<int>());

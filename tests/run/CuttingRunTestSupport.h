@@ -104,7 +104,7 @@ class RunFolder {
     module_ = std::make_unique<warehouse::TModule>(root.toStdString(), materials_);
     module_->makeWorkingCopy(warehouse::StockKind::Sheets);
     module_->makeWorkingCopy(warehouse::StockKind::Scraps);
-    module_->selectMaterial(warehouse::kAllMaterials, {});
+    module_->selectMaterial(kAllMaterials, {});
     messages_ = std::make_unique<shell::ScopedMessageHandler>(
         [this](const QString& text, shell::MsgIcon, shell::MsgButtons buttons) {
           texts << text;
@@ -269,7 +269,7 @@ class RunFolder {
 // The captions of a maps window's tabs.
 inline QStringList tabCaptions(const maps::MapsDocument& doc) {
   QStringList out;
-  for (int i = 0; i < doc.mapCount(); ++i) out << doc.map(i).Caption;
+  for (int i = 0; i < doc.mapCount(); ++i) out << QString::fromStdString(doc.map(i).Caption);
   return out;
 }
 

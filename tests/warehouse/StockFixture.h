@@ -69,7 +69,7 @@ class StockFolder {
     auto m = std::make_unique<warehouse::TModule>(root(), *materials);
     m->makeWorkingCopy(warehouse::StockKind::Sheets);
     m->makeWorkingCopy(warehouse::StockKind::Scraps);
-    m->selectMaterial(warehouse::kAllMaterials, {});
+    m->selectMaterial(kAllMaterials, {});
     return m;
   }
 

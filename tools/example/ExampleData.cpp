@@ -2,6 +2,7 @@
 
 #include "platform/dbase/DbfFile.h"
 #include "platform/ini/IniFile.h"
+#include "shell/SettingsKeys.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -104,7 +105,8 @@ void writeExample(const fs::path& patternFolder, const fs::path& target) {
   settings.batch([&] {
     settings.writeString("Default", "Version", "2");
     // New rows of a parts database start with the white chipboard.
-    settings.writeString("Default", "DefMaterial", std::to_string(kWhite));
+    settings.writeString(kroyna::shell::keys::DefMaterial.section, kroyna::shell::keys::DefMaterial.name,
+                         std::to_string(kWhite));
     for (int code : {kWhite, kOak, kHdf}) {
       const std::string section = "Material" + std::to_string(code);
       settings.writeString(section, "Optim", "1,2800,2070,1,1,200,0,0,0,,0");

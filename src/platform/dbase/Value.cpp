@@ -39,7 +39,7 @@ std::string_view trim(std::string_view s) {
 }  // namespace
 
 bool Date::isValid() const {
-  return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= daysInMonth(year, month);
+  return year >= 1 && year < 10000 && month >= 1 && month <= 12 && day >= 1 && day <= daysInMonth(year, month);
 }
 
 std::optional<Date> Date::parse(std::string_view text) {

@@ -13,7 +13,7 @@
 namespace kroyna::dbase {
 
 // A calendar date as stored in a dBASE date field. Only the proleptic
-// Gregorian calendar from year 1 to 9999 is valid.
+// Gregorian calendar from year 1 up to (not including) 10000 is valid.
 struct Date {
   int year = 0;
   int month = 0;

@@ -41,8 +41,8 @@ namespace {
 // Stands for the page count until the last page is known.
 const std::string kTotalPagesMark =
     "\xEE\x80\x80"
-    "999"
-    "\xEE\x80\x80";  // U+E000 999 U+E000
+    "888"
+    "\xEE\x80\x80";  // U+E000 888 U+E000
 }  // namespace
 
 class Preparer {
