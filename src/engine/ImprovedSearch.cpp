@@ -380,7 +380,10 @@ PassState ImprovedPass(EngineContext& ctx, bool firstPass, ImprovedPassInfo& inf
     }
   }
   if (ctx.Progress) ctx.Progress(total, total);
-  info.Stopped = result.stopped || stop.load();
+  // A time limit that passed while the last work was ending, or that cut
+  // short the search it is compared with, counts as well.
+  ctx.CheckDeadline();
+  info.Stopped = result.stopped || stop.load() || doc.Abort || ctx.Abort;
   info.LowerBound = result.lowerBound;
 
   std::vector<LayoutPtr> mine = mapsOf(ctx, problem, result, offcuts);
