@@ -189,7 +189,15 @@ class Search {
     Solution best = cur;
     auto finished = [&] { return best.poolArea == 0 && best.standardUsed() <= sh_.lowerBound; };
     if (finished()) return best;
-    if (cur.poolArea == 0) dropWeakest(cur);
+    // Since the last sheet was emptied, the state that left the least area
+    // unplaced: its copies on one more sheet make a layout with as many
+    // sheets as the best one, the waste gathered on that last sheet (a
+    // larger offcut, which the criterion of the material prefers).
+    std::optional<Solution> tail;
+    if (cur.poolArea == 0) {
+      dropWeakest(cur);
+      tail = cur;
+    }
     // Late acceptance: a move is kept when it leaves no more unplaced area
     // than now or than kHistory iterations ago.
     constexpr std::int64_t kHistory = 50;
@@ -220,16 +228,55 @@ class Search {
       history[v] = cost;
       if (cost == 0) {
         best = cur;
+        tail.reset();
         if (finished()) break;
         dropWeakest(cur);
+        tail = cur;
         cost = cur.poolArea;
         std::fill(history.begin(), history.end(), cost);
       } else if (best.poolArea > 0 && cost < best.poolArea) {
         best = cur;
+      } else if (tail && cost < tail->poolArea) {
+        tail = cur;
       }
     }
     if (done) done->fetch_add(iterations - reported, std::memory_order_relaxed);
+    if (best.poolArea == 0 && tail && tail->poolArea > 0) {
+      Solution gathered = std::move(*tail);
+      if (poolOnNewSheet(gathered) && (better(gathered, best) || (gathered.standardUsed() == best.standardUsed() &&
+                                                                  weakestUsed(gathered) < weakestUsed(best))))
+        best = std::move(gathered);
+    }
     return best;
+  }
+
+  // Puts the copies of the pool on one new standard sheet; false when they
+  // do not all fit or no sheet is left in stock.
+  bool poolOnNewSheet(Solution& s) {
+    const PackProblem& p = sh_.p;
+    if (p.maxStandard >= 0 && s.standardBins() >= p.maxStandard) return false;
+    s.bins.emplace_back(p.standard.x, p.standard.y, p.standard.w, p.standard.h);
+    s.binOffcut.push_back(-1);
+    const std::int32_t bin = static_cast<std::int32_t>(s.bins.size()) - 1;
+    std::vector<std::int32_t> order;
+    order.swap(s.pool);
+    sortBy(order, 0);
+    for (std::int32_t item : order) {
+      Option o;
+      bestIn(s.bins.back(), bin, sh_.item(item), allowedNow(s, item), o);
+      if (o.bin < 0) return false;
+      o.way = chooseWay(s.bins.back().node(o.leaf), o.a, o.b);
+      place(s, item, o, nullptr);
+    }
+    s.poolArea = 0;
+    return true;
+  }
+
+  static std::int64_t weakestUsed(const Solution& s) {
+    std::int64_t least = std::numeric_limits<std::int64_t>::max();
+    for (std::size_t b = 0; b < s.bins.size(); ++b)
+      if (s.binOffcut[b] < 0 && !s.bins[b].empty()) least = std::min(least, s.bins[b].usedArea());
+    return least;
   }
 
   bool stopped() const { return stopped_; }
@@ -760,18 +807,41 @@ bool SheetReshaper::pack(const std::vector<std::int32_t>& items, const std::vect
   s.binOffcut.push_back(-1);
   std::vector<std::int32_t> order = items;
   search.sortBy(order, variant % kSortKeys);
+  // Where each copy goes: the best fit of the search, or as far left, or as
+  // far up as it can, which keeps the room left in one piece.
+  const int rule = variant / kSortKeys % 3;
+  const bool flip = variant / (kSortKeys * 3) % 2 == 1;
   for (std::int32_t item : order) {
     Option o;
-    if (!search.bestOption(s, item, o)) return false;
-    if (variant / kSortKeys % 2 == 1)
-      o.way = o.way == SplitWay::RightFirst ? SplitWay::BelowFirst : SplitWay::RightFirst;
+    if (rule == 0) {
+      if (!search.bestOption(s, item, o)) return false;
+    } else {
+      const PackItem& it = sh.item(item);
+      const std::uint8_t allowed = search.allowedNow(s, item);
+      const GuillotineBin& g = s.bins.front();
+      for (std::uint8_t turn : {AllowAsGiven, AllowTurned}) {
+        if (!(allowed & turn)) continue;
+        const std::int32_t a = turn == AllowAsGiven ? it.w : it.h;
+        const std::int32_t b = turn == AllowAsGiven ? it.h : it.w;
+        for (const FreeRect& f : g.freeLeaves()) {
+          if (f.w < a || f.h < b) continue;
+          const TreeNode& n = g.node(f.node);
+          const std::int64_t k1 = rule == 1 ? n.x + a : n.y + b;
+          const std::int64_t k2 = rule == 1 ? n.y + b : n.x + a;
+          if (o.bin < 0 || k1 < o.k1 || (k1 == o.k1 && k2 < o.k2)) o = Option{0, f.node, a, b, k1, k2};
+        }
+      }
+      if (o.bin < 0) return false;
+      o.way = rule == 1 ? SplitWay::BelowFirst : SplitWay::RightFirst;
+    }
+    if (flip) o.way = o.way == SplitWay::RightFirst ? SplitWay::BelowFirst : SplitWay::RightFirst;
     search.place(s, item, o, nullptr);
   }
   out = std::move(s.bins.front());
   return true;
 }
 
-int SheetReshaper::variants() { return 2 * kSortKeys; }
+int SheetReshaper::variants() { return 6 * kSortKeys; }
 
 PackResult Pack(const PackProblem& problem, const PackOptions& options) {
   const Shared sh(problem);
