@@ -27,6 +27,8 @@ constexpr const char* kDefault = "Default";
 constexpr const char* kSheetParams = "SheetParams";
 constexpr const char* kBorder = "Border";
 constexpr const char* kRotate = "Rotate";
+// The improved search, in a material's section and in `Default`.
+constexpr const char* kImproved = "Improved";
 
 }  // namespace
 
@@ -55,12 +57,35 @@ std::string formatOptim(const OptimRecord& r) {
                              std::to_string(r.stock), std::to_string(r.fullSearch), r.remark, flag(r.oneDimOpt)});
 }
 
+ImprovedChoice parseImproved(std::string_view text, ImprovedChoice fallback) {
+  const std::vector<std::string> items = ini::splitCommaList(text);
+  if (items.empty() || (items.size() == 1 && items[0].empty())) return fallback;
+  ImprovedChoice c;
+  c.on = listBool(items, 0, fallback.on);
+  c.effort = items.size() > 1 ? std::clamp(clamp32(listInt(items, 1, fallback.effort)), 1, 10) : fallback.effort;
+  return c;
+}
+
+std::string formatImproved(const ImprovedChoice& c) {
+  return ini::joinCommaList({flag(c.on), std::to_string(std::clamp(c.effort, 1, 10))});
+}
+
 OptimRecord readOptim(const ini::IniFile& ini, int materialCode) {
-  return parseOptim(ini.readString(materialSection(materialCode), "Optim"));
+  const std::string section = materialSection(materialCode);
+  OptimRecord r = parseOptim(ini.readString(section, "Optim"));
+  const ImprovedChoice fallback = parseImproved(ini.readString(kDefault, kImproved));
+  const ImprovedChoice c = parseImproved(ini.readString(section, kImproved), fallback);
+  r.improved = c.on;
+  r.effort = c.effort;
+  return r;
 }
 
 void writeOptim(ini::IniFile& ini, int materialCode, const OptimRecord& record) {
-  ini.writeString(materialSection(materialCode), "Optim", formatOptim(record));
+  const std::string section = materialSection(materialCode);
+  ini.batch([&] {
+    ini.writeString(section, "Optim", formatOptim(record));
+    ini.writeString(section, kImproved, formatImproved({record.improved, record.effort}));
+  });
 }
 
 int roundKerf(double mm) {
@@ -85,6 +110,7 @@ DefaultParams readDefaultParams(const ini::IniFile& ini) {
   p.propilLen = ini.readString(kDefault, "PropilLen", "0");
   p.optimization = ini.readInt(kDefault, "Optimization", 0);
   if (p.optimization < 0 || p.optimization > 2) p.optimization = 0;
+  p.improved = parseImproved(ini.readString(kDefault, kImproved));
   p.showName = ini.readBool(kDefault, "ShowName", true);
   p.showDim = ini.readBool(kDefault, "ShowDim", true);
   p.showBorder = ini.readBool(kDefault, "ShowBorder", true);
@@ -129,6 +155,7 @@ void writeDefaultParams(ini::IniFile& ini, const DefaultParams& p) {
     ini.writeInt(kDefault, "Technics", p.technics);
     ini.writeString(kDefault, "PropilLen", p.propilLen);
     ini.writeInt(kDefault, "Optimization", p.optimization);
+    ini.writeString(kDefault, kImproved, formatImproved(p.improved));
     ini.writeBool(kDefault, "ShowName", p.showName);
     ini.writeBool(kDefault, "ShowDim", p.showDim);
     ini.writeBool(kDefault, "ShowBorder", p.showBorder);

@@ -71,7 +71,9 @@ class LayoutOptionsModel {
   // The buttons for all materials.
   void setRemarkForAll(const std::string& remark);
   void setDepthForAll(std::int32_t depth);
-  void setSearchForAll(int fullSearch);
+  // "Способ перебора": quick or full (item 8), or the improved search
+  // with its effort (key `Improved`, item 8 kept as it was).
+  void setSearchForAll(int fullSearch, bool improved = false, std::int32_t effort = 5);
   void setAlgorithmForAll(int algorithm, bool oneDimOpt);
 
   // "&Авто - размер листов": each material takes the size of its first
@@ -120,6 +122,11 @@ class LayoutOptionsDialog : public QDialog {
   QLineEdit* lengthEdit() const { return length_; }
   QLineEdit* widthEdit() const { return width_; }
   QCheckBox* stockControlBox() const { return stockControl_; }
+  QRadioButton* quickButton() const { return quick_; }
+  QRadioButton* fullButton() const { return full_; }
+  QRadioButton* improvedButton() const { return improved_; }
+  QSpinBox* effortBox() const { return effort_; }
+  QSpinBox* depthBox() const { return depth_; }
 
  private:
   void updateEnabled();
@@ -140,6 +147,8 @@ class LayoutOptionsDialog : public QDialog {
   QSpinBox* depth_ = nullptr;
   QRadioButton* quick_ = nullptr;
   QRadioButton* full_ = nullptr;
+  QRadioButton* improved_ = nullptr;
+  QSpinBox* effort_ = nullptr;
   QRadioButton* alg1_ = nullptr;
   QRadioButton* alg2_ = nullptr;
   QCheckBox* oneDim_ = nullptr;
