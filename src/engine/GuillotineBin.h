@@ -12,7 +12,7 @@
 // that merges with the free slices beside it, so that later copies can use
 // the joined room.
 //
-// All sizes are kerf-enlarged, as in the document's search, so that copies
+// All sizes are kerf-enlarged, as in the quick and full search, so that copies
 // side by side are one kerf apart once the kerf is taken off again.
 
 #include <cstdint>
