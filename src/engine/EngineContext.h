@@ -8,8 +8,10 @@
 
 #include "engine/CuttingModel.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,12 @@ struct CuttingParameters {
   bool MultiSaw = false;
   SearchMode Search = SearchMode::Quick;
   std::int32_t Variants = 0;  // N: variants 0..N are built per pass
+  // The improved search (ImprovedSearch.h) lays the material out instead;
+  // Search, Variants and the selection options then give the search it is
+  // compared with (and falls back to under a machine limit).
+  bool Improved = false;
+  std::int32_t Effort = 5;   // work of the improved search, 1..10
+  std::int32_t Threads = 0;  // its worker threads; 0 as many as the machine has
   SelectionRule Rule = SelectionRule::PartFirst;
   bool OneSize = false;       // one-size optimisation
   bool StockControl = false;  // count down standard sheets
@@ -99,6 +107,15 @@ class EngineContext {
   // after the current variant; no later pass or material runs then.
   // Cleared only by the caller at the start of a cutting run.
   bool Abort = false;
+  // A time limit for the whole run: once it has passed, the search stops
+  // the way Abort stops it (checked between variants and every few
+  // thousand steps of a variant, so that a single huge variant ends too).
+  std::optional<std::chrono::steady_clock::time_point> Deadline;
+  // Sets Abort when the time limit has passed; returns Abort.
+  bool CheckDeadline() {
+    if (Deadline && !Abort && std::chrono::steady_clock::now() >= *Deadline) Abort = true;
+    return Abort;
+  }
   // Set by a pass whose best variant placed no copy: such a pass makes no
   // map and the material must end (repeating it would never finish).
   bool PlacedNothing = false;

@@ -2,6 +2,8 @@
 
 #include "engine/VariantSearch.h"
 
+#include <algorithm>
+
 namespace kroyna::engine {
 
 std::string NoPartsMessage(const std::string& materialName) {
@@ -50,11 +52,91 @@ std::optional<std::string> LoadMaterial(EngineContext& ctx, const MaterialInput&
   return std::nullopt;
 }
 
+namespace {
+
+// Applies the user's answer when standard sheets ran out; false when the
+// material ends.
+bool goOnAfterRunOut(EngineContext& ctx, const MaterialHooks& hooks, MaterialOutcome& outcome) {
+  const RunOutAnswer answer = hooks.SheetsRunOut ? hooks.SheetsRunOut(ctx) : RunOutAnswer{};
+  switch (answer.Action) {
+    case RunOutAnswer::Choice::Finish: outcome.End = MaterialEnd::Finished; return false;
+    case RunOutAnswer::Choice::ContinueUnlimited: ctx.Params.StockControl = false; break;
+    case RunOutAnswer::Choice::OtherSize:
+      ctx.Params.SheetLength = answer.SheetLength;
+      ctx.Params.SheetWidth = answer.SheetWidth;
+      ctx.StockCount = answer.StockCount;
+      break;
+  }
+  ctx.State = PassState::Normal;
+  return true;
+}
+
+SearchUsed summary(const std::vector<SearchUsed>& maps, SearchUsed fallback) {
+  if (std::find(maps.begin(), maps.end(), SearchUsed::Improved) != maps.end()) return SearchUsed::Improved;
+  return maps.empty() ? fallback : maps.front();
+}
+
+MaterialOutcome runImproved(EngineContext& ctx, const MaterialHooks& hooks, MaterialOutcome outcome) {
+  const SearchUsed document = DocumentSearchOf(ctx.Params);
+  for (bool first = true;; first = false) {
+    if (ctx.Abort) {
+      outcome.End = MaterialEnd::Aborted;
+      break;
+    }
+    if (hooks.BeforePass) hooks.BeforePass(ctx);
+    const int firstMap = ctx.Results.Count();
+    ImprovedPassInfo info;
+    outcome.LastState = ImprovedPass(ctx, first, info);
+    outcome.Stopped = outcome.Stopped || info.Stopped;
+    // Hands the new maps over, one call per pass that made them.
+    for (int i = firstMap; i < ctx.Results.Count();) {
+      const std::int32_t pass = info.MapPasses[static_cast<std::size_t>(i - firstMap)];
+      int end = i;
+      while (end < ctx.Results.Count() && info.MapPasses[static_cast<std::size_t>(end - firstMap)] == pass) {
+        outcome.MapPasses.push_back(pass);
+        outcome.MapSearch.push_back(info.UsedImproved ? SearchUsed::Improved : document);
+        ++end;
+      }
+      if (hooks.MapsReady) hooks.MapsReady(ctx, i, end - i, pass);
+      i = end;
+    }
+    if (ctx.Results.Count() > firstMap && ctx.Params.StockControl && hooks.StockCountChanged)
+      hooks.StockCountChanged(ctx);
+    if (ctx.Parts.AllPlaced()) {
+      outcome.End = MaterialEnd::AllPlaced;
+      break;
+    }
+    if (ctx.Abort || info.Stopped) {
+      outcome.End = MaterialEnd::Aborted;
+      break;
+    }
+    if (!(ctx.Params.StockControl && ctx.StockCount <= 0)) {
+      // Copies are left although sheets are not: they fit no sheet offered.
+      outcome.End = MaterialEnd::PlacedNothing;
+      break;
+    }
+    if (!goOnAfterRunOut(ctx, hooks, outcome)) break;
+  }
+  outcome.Search = summary(outcome.MapSearch, document);
+  return outcome;
+}
+
+}  // namespace
+
 MaterialOutcome RunMaterial(EngineContext& ctx, const MaterialHooks& hooks) {
   MaterialOutcome outcome;
+  outcome.Search = DocumentSearchOf(ctx.Params);
+  if (ctx.Params.Improved) {
+    outcome.Fallback = ImprovedFallbackFor(ctx);
+    if (outcome.Fallback == ImprovedFallback::None) return runImproved(ctx, hooks, outcome);
+  }
+
   auto handOver = [&](int first) {
     const int count = ctx.Results.Count() - first;
-    for (int i = 0; i < count; ++i) outcome.MapPasses.push_back(ctx.PassNumber);
+    for (int i = 0; i < count; ++i) {
+      outcome.MapPasses.push_back(ctx.PassNumber);
+      outcome.MapSearch.push_back(outcome.Search);
+    }
     if (count > 0 && hooks.MapsReady) hooks.MapsReady(ctx, first, count, ctx.PassNumber);
     if (count > 0 && ctx.Params.StockControl && hooks.StockCountChanged) hooks.StockCountChanged(ctx);
   };
@@ -73,7 +155,7 @@ MaterialOutcome RunMaterial(EngineContext& ctx, const MaterialHooks& hooks) {
 
   for (;;) {
     if (ctx.Parts.AllPlaced()) {
-      outcome.LastState = LaterPass(ctx);
+      // The state stays that of the pass that placed the last copy.
       outcome.End = MaterialEnd::AllPlaced;
       return outcome;
     }
@@ -96,17 +178,7 @@ MaterialOutcome RunMaterial(EngineContext& ctx, const MaterialHooks& hooks) {
     }
 
     // No standard sheet left, copies remain: ask how to go on.
-    const RunOutAnswer answer = hooks.SheetsRunOut ? hooks.SheetsRunOut(ctx) : RunOutAnswer{};
-    switch (answer.Action) {
-      case RunOutAnswer::Choice::Finish: outcome.End = MaterialEnd::Finished; return outcome;
-      case RunOutAnswer::Choice::ContinueUnlimited: ctx.Params.StockControl = false; break;
-      case RunOutAnswer::Choice::OtherSize:
-        ctx.Params.SheetLength = answer.SheetLength;
-        ctx.Params.SheetWidth = answer.SheetWidth;
-        ctx.StockCount = answer.StockCount;
-        break;
-    }
-    ctx.State = PassState::Normal;
+    if (!goOnAfterRunOut(ctx, hooks, outcome)) return outcome;
   }
 }
 

@@ -9,6 +9,7 @@
 // how to go on) comes in through MaterialHooks.
 
 #include "engine/EngineContext.h"
+#include "engine/ImprovedSearch.h"
 
 #include <cstdint>
 #include <functional>
@@ -101,13 +102,23 @@ enum class MaterialEnd {
 
 struct MaterialOutcome {
   MaterialEnd End = MaterialEnd::AllPlaced;
-  PassState LastState = PassState::Normal;  // state of the last pass call
-  std::vector<std::int32_t> MapPasses;      // pass number of each map of ctx.Results
+  // State of the last pass call; once every copy is placed, that of the
+  // last pass that made a map (0, or 3 when it used up the sheets in stock).
+  PassState LastState = PassState::Normal;
+  std::vector<std::int32_t> MapPasses;  // pass number of each map of ctx.Results
+  std::vector<SearchUsed> MapSearch;    // what made each map of ctx.Results
+  // What made the maps: the improved search when it made any of them.
+  SearchUsed Search = SearchUsed::Quick;
+  // Why the quick or full search laid the material out although the
+  // improved search was asked for.
+  ImprovedFallback Fallback = ImprovedFallback::None;
+  // The improved search was cut short (abort or its safety time cap).
+  bool Stopped = false;
 };
 
-// Runs the first pass and the later passes on a loaded context. When every
-// copy is placed one more later pass is called, which makes no map and only
-// records the final state (2, or 1 when the stock counter is at 0).
+// Runs the first pass and the later passes on a loaded context (or the
+// passes of the improved search when the parameters ask for it and no
+// machine limit or size keeps it out).
 MaterialOutcome RunMaterial(EngineContext& ctx, const MaterialHooks& hooks);
 
 }  // namespace kroyna::engine

@@ -46,6 +46,9 @@ class VariantBuilder {
     const bool full = params_.Search == SearchMode::Full;
     for (;;) {
       ++ctx_.Step;
+      // A time limit also ends a variant that would take too long; what is
+      // placed so far stays.
+      if (ctx_.Deadline && (ctx_.Step & 1023) == 0 && ctx_.CheckDeadline()) return;
       Candidate c = find();
       if (!c && full && parts_.AnySkipped()) {
         parts_.ClearSkipped();

@@ -54,7 +54,7 @@ void BuildVariants(EngineContext& ctx, bool firstPass) {
     ctx.Current.reset();
     if (ctx.Progress) ctx.Progress(v + 1, total);
     if (ctx.ProcessEvents) ctx.ProcessEvents();
-    if (ctx.Abort || v + 1 == total) break;
+    if (ctx.CheckDeadline() || v + 1 == total) break;
     ctx.Current = ctx.NewPassLayout();
   }
   ctx.Parts.ApplyKerf(false, ctx.Params.Kerf);

@@ -24,6 +24,10 @@ std::int32_t clamp32(std::int64_t v) {
 
 std::string flag(bool b) { return b ? "1" : "0"; }
 
+// The improved search, in a material's section (its own key, so that the
+// eleven items of `Optim` keep their meanings).
+constexpr const char* kImproved = "Improved";
+
 }  // namespace
 
 std::string materialSection(int code) { return "Material" + std::to_string(code); }
@@ -51,12 +55,35 @@ std::string formatOptim(const OptimRecord& r) {
                              std::to_string(r.stock), std::to_string(r.fullSearch), r.remark, flag(r.oneDimOpt)});
 }
 
+ImprovedChoice parseImproved(std::string_view text, ImprovedChoice fallback) {
+  const std::vector<std::string> items = ini::splitCommaList(text);
+  if (items.empty() || (items.size() == 1 && items[0].empty())) return fallback;
+  ImprovedChoice c;
+  c.on = listBool(items, 0, fallback.on);
+  c.effort = items.size() > 1 ? std::clamp(clamp32(listInt(items, 1, fallback.effort)), 1, 10) : fallback.effort;
+  return c;
+}
+
+std::string formatImproved(const ImprovedChoice& c) {
+  return ini::joinCommaList({flag(c.on), std::to_string(std::clamp(c.effort, 1, 10))});
+}
+
 OptimRecord readOptim(const ini::IniFile& ini, int materialCode) {
-  return parseOptim(ini.readString(materialSection(materialCode), "Optim"));
+  const std::string section = materialSection(materialCode);
+  OptimRecord r = parseOptim(ini.readString(section, "Optim"));
+  const ImprovedChoice fallback = parseImproved(shell::read(ini, shell::keys::DefaultImproved));
+  const ImprovedChoice c = parseImproved(ini.readString(section, kImproved), fallback);
+  r.improved = c.on;
+  r.effort = c.effort;
+  return r;
 }
 
 void writeOptim(ini::IniFile& ini, int materialCode, const OptimRecord& record) {
-  ini.writeString(materialSection(materialCode), "Optim", formatOptim(record));
+  const std::string section = materialSection(materialCode);
+  ini.batch([&] {
+    ini.writeString(section, "Optim", formatOptim(record));
+    ini.writeString(section, kImproved, formatImproved({record.improved, record.effort}));
+  });
 }
 
 int roundKerf(double mm) {
@@ -82,6 +109,7 @@ DefaultParams readDefaultParams(const ini::IniFile& ini) {
   p.technics = read(ini, shell::keys::Technics);
   p.propilLen = read(ini, MaxCutLength);
   p.optimization = read(ini, Criterion);
+  p.improved = parseImproved(read(ini, shell::keys::DefaultImproved));
   p.showName = read(ini, ShowName);
   p.showDim = read(ini, ShowDim);
   p.showBorder = read(ini, ShowBorder);
@@ -129,6 +157,7 @@ void writeDefaultParams(ini::IniFile& ini, const DefaultParams& p) {
     write(ini, shell::keys::Technics, p.technics);
     write(ini, MaxCutLength, p.propilLen);
     write(ini, Criterion, p.optimization);
+    write(ini, shell::keys::DefaultImproved, formatImproved(p.improved));
     write(ini, ShowName, p.showName);
     write(ini, ShowDim, p.showDim);
     write(ini, ShowBorder, p.showBorder);

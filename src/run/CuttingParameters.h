@@ -31,13 +31,34 @@ struct OptimRecord {
   int fullSearch = 0;         // 8 "Быстрый" (0) / "Полный" (1)
   std::string remark;         // 9 "Комментарий"
   bool oneDimOpt = false;     // 10 "Оптимизировать одноразмерные"
+  // Not items of `Optim` (whose eleven items keep their meanings): the key
+  // `Improved` of the same section, see ImprovedChoice.
+  bool improved = false;    // "Улучшенный" (item 8 stays the quick or full choice)
+  std::int32_t effort = 5;  // "Усилие", 1..10
   bool operator==(const OptimRecord&) const = default;
 };
 
+// The improved search of a material: key `Improved` of its section, "1,5"
+// (on, effort 1..10). A section without the key takes the key of section
+// `Default` ("Параметры по умолчанию"), and without that it is off with
+// effort 5, so settings files from before the improved search read as
+// before.
+struct ImprovedChoice {
+  bool on = false;
+  std::int32_t effort = 5;
+  bool operator==(const ImprovedChoice&) const = default;
+};
+// Missing or empty text gives `fallback`; a missing effort that of
+// `fallback`; an effort outside 1..10 is brought into it.
+ImprovedChoice parseImproved(std::string_view text, ImprovedChoice fallback = {});
+std::string formatImproved(const ImprovedChoice& choice);
+
 // Missing trailing items take their defaults (item 0 is 1, numbers 0,
 // the remark empty); an item that is not a number reads as its default.
+// Parsing and formatting cover the eleven items of `Optim` only.
 OptimRecord parseOptim(std::string_view text);
 std::string formatOptim(const OptimRecord& record);
+// Read and write both `Optim` and `Improved` of the material's section.
 OptimRecord readOptim(const ini::IniFile& ini, int materialCode);
 void writeOptim(ini::IniFile& ini, int materialCode, const OptimRecord& record);
 
@@ -52,6 +73,9 @@ struct DefaultParams {
   int technics = 0;
   std::string propilLen = "0";  // stored as typed
   int optimization = 0;
+  // "Улучшенный перебор" for materials without a choice of their own (key
+  // `Improved` of section `Default`).
+  ImprovedChoice improved;
   // "Результаты раскроя"
   bool showName = true, showDim = true, showBorder = true, showScrapsText = true, showHints = true;
   std::int32_t sheetColor = static_cast<std::int32_t>(0x8000000C);

@@ -104,6 +104,25 @@ std::vector<RunMaterialOptions> runMaterials(ini::IniFile& workFile) {
   return out;
 }
 
+QString improvedFallbackMessage(const QString& materialName, engine::ImprovedFallback why, engine::SearchUsed search) {
+  const QString used = search == engine::SearchUsed::Full ? QStringLiteral("полным") : QStringLiteral("быстрым");
+  switch (why) {
+    case engine::ImprovedFallback::MachineLimit:
+      return QStringLiteral(
+                 "Улучшенный перебор не учитывает ограничения станка\r(максимальная длина пропила, многопильный "
+                 "станок).\r\rМатериал <%1> разложен %2 перебором.")
+          .arg(materialName, used);
+    case engine::ImprovedFallback::TooManyCopies:
+      return QStringLiteral(
+                 "Улучшенный перебор раскладывает не более %1 деталей сразу.\r\rМатериал <%2> разложен %3 "
+                 "перебором.")
+          .arg(engine::kImprovedMaxCopies)
+          .arg(materialName, used);
+    case engine::ImprovedFallback::None: break;
+  }
+  return QString();
+}
+
 engine::CuttingParameters cuttingParameters(const OptimRecord& optim, const DefaultParams& defaults) {
   engine::CuttingParameters p;
   p.Kerf = defaults.mill;
@@ -120,6 +139,8 @@ engine::CuttingParameters cuttingParameters(const OptimRecord& optim, const Defa
       defaults.technics == static_cast<int>(Technics::MaxCutLength) ? propilLenValue(defaults.propilLen) : 0;
   p.MultiSaw = defaults.technics == static_cast<int>(Technics::MultiSaw);
   p.Search = optim.fullSearch == 1 ? engine::SearchMode::Full : engine::SearchMode::Quick;
+  p.Improved = optim.improved;
+  p.Effort = std::clamp(optim.effort, 1, 10);
   p.Variants = std::max<std::int32_t>(0, optim.depth);
   p.Rule = optim.algorithm == 1 ? engine::SelectionRule::RegionFirst : engine::SelectionRule::PartFirst;
   p.OneSize = optim.oneDimOpt;
@@ -367,6 +388,10 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
     ctx_.Reset();
     return;
   }
+  // The improved search was asked for but could not be used: say so.
+  const QString fallback = improvedFallbackMessage(m.name, outcome.Fallback, outcome.Search);
+  if (!fallback.isEmpty())
+    shell::showMessage(fallback, shell::MsgIcon::Information, shell::MsgButtons::Ok, parentWidget());
   if (outcome.End == engine::MaterialEnd::PlacedNothing) {
     QStringList left;
     for (int i = 0; i < ctx_.Parts.Count(); ++i)

@@ -68,6 +68,10 @@ inline const char* const kUnplacedCaption = "Неразложенные дета
 // to the base of unplaced parts.
 QString placedNothingQuestion(const QString& materialName, const QStringList& partsLeft);
 
+// Why a material asked for the improved search was laid out by the quick or
+// full search (`search`) instead; empty when nothing is to be said.
+QString improvedFallbackMessage(const QString& materialName, engine::ImprovedFallback why, engine::SearchUsed search);
+
 // "Вариант раскроя 2: \"База деталей: Кухня.krb\"".
 QString runCaption(int runNumber, const QString& partsCaption);
 

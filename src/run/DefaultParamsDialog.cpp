@@ -337,6 +337,17 @@ QWidget* DefaultParamsDialog::buildTechnology() {
   }
   optimization_[(base_.optimization >= 0 && base_.optimization <= 2) ? base_.optimization : 0]->setChecked(true);
   v->addWidget(opt);
+  // The improved search for materials whose options do not choose a way of
+  // their own ("Способ перебора" of "Параметры разложения").
+  auto* improved = new QGroupBox(QStringLiteral("Улучшенный перебор"), page);
+  auto* imf = new QFormLayout(improved);
+  improved_ = new QCheckBox(QStringLiteral("Для материалов без своего способа перебора"), improved);
+  improved_->setChecked(base_.improved.on);
+  effort_ = spin(improved, 1, 10, std::clamp(base_.improved.effort, 1, 10));
+  effort_->setToolTip(QStringLiteral("Усилие улучшенного перебора: 1 быстрее, 10 тщательнее"));
+  imf->addRow(improved_);
+  imf->addRow(QStringLiteral("Усилие"), effort_);
+  v->addWidget(improved);
   v->addStretch();
   return page;
 }
@@ -385,6 +396,7 @@ DefaultParams DefaultParamsDialog::params() const {
     if (optimization_[i]->isChecked()) p.optimization = i;
   }
   p.propilLen = propilLen_->text().toStdString();
+  p.improved = {improved_->isChecked(), effort_->value()};
   return p;
 }
 

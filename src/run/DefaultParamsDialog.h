@@ -100,6 +100,8 @@ class DefaultParamsDialog : public QDialog {
   QLineEdit* propilLenEdit() const { return propilLen_; }
   QRadioButton* technicsButton(int i) const { return technics_[i]; }
   QRadioButton* optimizationButton(int i) const { return optimization_[i]; }
+  QCheckBox* improvedBox() const { return improved_; }
+  QSpinBox* effortBox() const { return effort_; }
   void setColours(const MapColours& c) { colours_ = c; }
 
  private:
@@ -138,6 +140,8 @@ class DefaultParamsDialog : public QDialog {
   QRadioButton* technics_[3] = {};
   QLineEdit* propilLen_ = nullptr;
   QRadioButton* optimization_[3] = {};
+  QCheckBox* improved_ = nullptr;
+  QSpinBox* effort_ = nullptr;
 };
 
 // Shows "Параметры по умолчанию" over the settings file (materials and

@@ -83,8 +83,14 @@ void LayoutOptionsModel::setDepthForAll(std::int32_t depth) {
   forAll(*work_, materials_, [&](OptimRecord& r) { r.depth = depth; });
 }
 
-void LayoutOptionsModel::setSearchForAll(int fullSearch) {
-  forAll(*work_, materials_, [&](OptimRecord& r) { r.fullSearch = fullSearch ? 1 : 0; });
+void LayoutOptionsModel::setSearchForAll(int fullSearch, bool improved, std::int32_t effort) {
+  forAll(*work_, materials_, [&](OptimRecord& r) {
+    r.improved = improved;
+    if (improved)
+      r.effort = effort;
+    else
+      r.fullSearch = fullSearch ? 1 : 0;
+  });
 }
 
 void LayoutOptionsModel::setAlgorithmForAll(int algorithm, bool oneDimOpt) {

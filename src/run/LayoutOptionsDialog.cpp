@@ -27,6 +27,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <system_error>
 
@@ -105,16 +106,30 @@ LayoutOptionsDialog::LayoutOptionsDialog(LayoutOptionsModel& model, SheetStockLo
   rv->addLayout(depthRow);
 
   auto* search = new QGroupBox(QStringLiteral("Способ перебора"), right_);
-  auto* sh = new QHBoxLayout(search);
+  auto* sh = new QGridLayout(search);
   quick_ = new QRadioButton(QStringLiteral("Быстрый"), search);
   full_ = new QRadioButton(QStringLiteral("Полный"), search);
-  sh->addWidget(quick_);
-  sh->addWidget(full_);
+  improved_ = new QRadioButton(QStringLiteral("Улучшенный"), search);
+  improved_->setToolTip(
+      QStringLiteral("Раскладывает все детали сразу на наименьшее число листов;\r\n"
+                     "быстрый или полный перебор с той же глубиной считается рядом,\r\n"
+                     "и остаётся его результат, если он лучше"));
+  effort_ = new QSpinBox(search);
+  effort_->setRange(1, 10);
+  effort_->setToolTip(QStringLiteral("Усилие улучшенного перебора: 1 быстрее, 10 тщательнее"));
+  sh->addWidget(quick_, 0, 0);
+  sh->addWidget(full_, 0, 1);
+  sh->addWidget(improved_, 1, 0);
+  auto* effortRow = new QHBoxLayout;
+  effortRow->addWidget(new QLabel(QStringLiteral("Усилие"), search));
+  effortRow->addWidget(effort_);
+  sh->addLayout(effortRow, 1, 1);
   auto* searchAll = allButton(search, QStringLiteral("Способ перебора установить\r\nдля всех материалов"), [this] {
     storeShown();
-    model_.setSearchForAll(full_->isChecked() ? 1 : 0);
+    model_.setSearchForAll(full_->isChecked() ? 1 : 0, improved_->isChecked(), effort_->value());
   });
-  sh->addWidget(searchAll);
+  sh->addWidget(searchAll, 0, 2);
+  connect(improved_, &QRadioButton::toggled, this, [this] { updateEnabled(); });
   rv->addWidget(search);
 
   auto* alg = new QGroupBox(QStringLiteral("Выбор алгоритма"), right_);
@@ -188,6 +203,7 @@ LayoutOptionsDialog::LayoutOptionsDialog(LayoutOptionsModel& model, SheetStockLo
 
 void LayoutOptionsDialog::updateEnabled() {
   for (QWidget* w : dependents_) w->setEnabled(enabled_->isChecked());
+  effort_->setEnabled(enabled_->isChecked() && improved_->isChecked());
 }
 
 void LayoutOptionsDialog::updateIcon(int row) {
@@ -207,7 +223,11 @@ OptimRecord LayoutOptionsDialog::page() const {
   r.depth = depth_->value();
   r.algorithm = alg2_->isChecked() ? 1 : 0;
   r.stock = 0;
-  r.fullSearch = full_->isChecked() ? 1 : 0;
+  // With the improved search item 8 keeps the quick or full choice, which
+  // the improved search is compared with.
+  r.improved = improved_->isChecked();
+  if (!r.improved) r.fullSearch = full_->isChecked() ? 1 : 0;
+  r.effort = effort_->value();
   r.remark = remark_->text().toStdString();
   r.oneDimOpt = oneDim_->isChecked();
   return r;
@@ -221,7 +241,8 @@ void LayoutOptionsDialog::showPage(const OptimRecord& r) {
   useScraps_->setChecked(r.useScraps);
   stockControl_->setChecked(r.stockControl);
   depth_->setValue(std::max(0, r.depth));
-  (r.fullSearch ? full_ : quick_)->setChecked(true);
+  (r.improved ? improved_ : r.fullSearch ? full_ : quick_)->setChecked(true);
+  effort_->setValue(std::clamp(r.effort, 1, 10));
   (r.algorithm ? alg2_ : alg1_)->setChecked(true);
   oneDim_->setChecked(r.oneDimOpt);
   remark_->setText(QString::fromStdString(r.remark));

@@ -61,6 +61,11 @@ class LayoutOptionsDialog : public QDialog {
   QLineEdit* lengthEdit() const { return length_; }
   QLineEdit* widthEdit() const { return width_; }
   QCheckBox* stockControlBox() const { return stockControl_; }
+  QRadioButton* quickButton() const { return quick_; }
+  QRadioButton* fullButton() const { return full_; }
+  QRadioButton* improvedButton() const { return improved_; }
+  QSpinBox* effortBox() const { return effort_; }
+  QSpinBox* depthBox() const { return depth_; }
 
  private:
   void updateEnabled();
@@ -81,6 +86,8 @@ class LayoutOptionsDialog : public QDialog {
   QSpinBox* depth_ = nullptr;
   QRadioButton* quick_ = nullptr;
   QRadioButton* full_ = nullptr;
+  QRadioButton* improved_ = nullptr;
+  QSpinBox* effort_ = nullptr;
   QRadioButton* alg1_ = nullptr;
   QRadioButton* alg2_ = nullptr;
   QCheckBox* oneDim_ = nullptr;

@@ -106,6 +106,9 @@ inline constexpr IntKey Technics{"Default", "Technics", 0, 0, 2};
 inline constexpr StringKey MaxCutLength{"Default", "PropilLen", "0"};
 // 0 largest waste area, 1 longest waste, 2 shortest cuts.
 inline constexpr IntKey Criterion{"Default", "Optimization", 0, 0, 2, OutOfRange::Default};
+// The improved search for materials without a choice of their own:
+// "on,effort" ("1,5"); empty means off.
+inline constexpr StringKey DefaultImproved{"Default", "Improved", ""};
 
 // ---- [Default]: printing and stock ----
 inline constexpr BoolKey PrintPartEdges{"Default", "PrintDetalBorders", false};

@@ -3,9 +3,11 @@
 #include "run/CuttingParameters.h"
 #include "run/DefaultParamsDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -55,6 +57,40 @@ TEST(OptimRecord, StoredUnderTheMaterialSection) {
   EXPECT_EQ(readOptim(ini, 4), OptimRecord{});
 }
 
+TEST(OptimRecord, ImprovedSearchUnderItsOwnKeyWithTheDefaultsFallback) {
+  testing::TempDir dir;
+  ini::IniFile ini(dir / "Kroyna.ini");
+  // A file from before the improved search: off, effort 5.
+  ini.writeString("Material3", "Optim", "1,2800,2070,0,0,5,0,0,1,,0");
+  OptimRecord old = readOptim(ini, 3);
+  EXPECT_FALSE(old.improved);
+  EXPECT_EQ(old.effort, 5);
+  EXPECT_EQ(old.fullSearch, 1);
+  // "Параметры по умолчанию" choose it for materials without a choice of their own.
+  ini.writeString("Default", "Improved", "1,7");
+  EXPECT_TRUE(readOptim(ini, 3).improved);
+  EXPECT_EQ(readOptim(ini, 3).effort, 7);
+  EXPECT_TRUE(readOptim(ini, 9).improved);  // a material never laid out
+  // A material's own choice wins.
+  ini.writeString("Material3", "Improved", "0,2");
+  EXPECT_FALSE(readOptim(ini, 3).improved);
+  EXPECT_EQ(readOptim(ini, 3).effort, 2);
+  // Written back, `Optim` keeps its eleven items.
+  OptimRecord r = readOptim(ini, 3);
+  r.improved = true;
+  r.effort = 10;
+  writeOptim(ini, 3, r);
+  EXPECT_EQ(ini.readString("Material3", "Optim"), "1,2800,2070,0,0,5,0,0,1,,0");
+  EXPECT_EQ(ini.readString("Material3", "Improved"), "1,10");
+  EXPECT_EQ(readOptim(ini, 3), r);
+
+  EXPECT_EQ(parseImproved(""), ImprovedChoice{});
+  EXPECT_EQ(parseImproved("1"), (ImprovedChoice{true, 5}));
+  EXPECT_EQ(parseImproved("1,99"), (ImprovedChoice{true, 10}));
+  EXPECT_EQ(parseImproved("x,0"), (ImprovedChoice{false, 1}));
+  EXPECT_EQ(parseImproved("", {true, 3}), (ImprovedChoice{true, 3}));
+}
+
 TEST(DefaultParams, ReadDefaultsWriteAndReadBack) {
   testing::TempDir dir;
   ini::IniFile ini(dir / "Kroyna.ini");
@@ -77,8 +113,10 @@ TEST(DefaultParams, ReadDefaultsWriteAndReadBack) {
   p.defBorder = 3;
   p.rotate = 2;
   p.lenDigits = 1;
+  p.improved = {true, 9};
   writeDefaultParams(ini, p);
   EXPECT_EQ(readDefaultParams(ini), p);
+  EXPECT_EQ(ini.readString("Default", "Improved"), "1,9");
   EXPECT_EQ(ini.readString("Default", "DefMaterial"), "7");
   EXPECT_EQ(ini.readString("Default", "SheetColor"), std::to_string(0x123456));
   EXPECT_EQ(ini.readInt("Border", "LBorder", -1), 3);
@@ -149,6 +187,11 @@ TEST(DefaultParamsDialog, LoadsEditsAndHidesGeneralTabsFromTheRun) {
   EXPECT_EQ(out.defBorder, 6);
   EXPECT_EQ(out.defMaterial, 4);
   EXPECT_EQ(out.optimization, 1);
+  // "Улучшенный перебор" for materials without a choice of their own.
+  EXPECT_FALSE(full.improvedBox()->isChecked());
+  full.improvedBox()->setChecked(true);
+  full.effortBox()->setValue(7);
+  EXPECT_EQ(full.params().improved, (ImprovedChoice{true, 7}));
 
   DefaultParamsDialog cutting(p, materials, edges, true);
   EXPECT_EQ(cutting.tabs()->count(), 2);

@@ -16,6 +16,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
+#include <QProgressBar>
 #include <QTabWidget>
 
 #include <gtest/gtest.h>
@@ -472,6 +473,10 @@ nlohmann::json jobOf(const RunFolder&, const QString& material, const std::vecto
   job["material"] = material.toStdString();
   job["sheet"] = {{"length", optim.length}, {"width", optim.width}};
   job["variants"] = optim.depth;
+  if (optim.improved) {
+    job["search"] = "improved";
+    job["effort"] = optim.effort;
+  }
   job["stockControl"] = optim.stockControl;
   job["stockCount"] = optim.stock;
   job["offcuts"] = nlohmann::json::array();
@@ -567,6 +572,93 @@ TEST(CuttingRun, MapsEqualThoseOfTheHeadlessCutter) {
   expectSameMaps(w->document(), 1, r1);
   const nlohmann::json r2 = runKroynaCut(jobOf(f, u("МДФ"), rows, 2, m2, {}));
   expectSameMaps(w->document(), 2, r2);
+}
+
+// The improved search's maps go through the maps window unchanged: the
+// document holds what kroyna-cut prints for the same job.
+TEST(CuttingRun, ImprovedMapsEqualThoseOfTheHeadlessCutter) {
+  RunFolder f;
+  f.addSheets(2800, 2070, 9, 1);
+  f.addOffcut("A", 1200, 600, 1, 1);
+  f.addOffcut("B", 900, 450, 2, 1);
+  const char* names[] = {"Бок", "Дно", "Полка", "Царга", "Фасад", "Задняя", "Крышка", "Планка"};
+  for (int i = 0; i < 8; ++i)
+    f.addPart(names[i], 300 + 173 * i % 1500, 100 + 89 * i % 560, 5 + i % 4, i % 3, 1 + i % 2, i % 2 ? 10 : 0, 0,
+              i % 3 ? 11 : 0, 0);
+  OptimRecord m1 = RunFolder::sheet(2800, 2070, true, true, 10);
+  m1.improved = true;
+  m1.effort = 1;
+  OptimRecord m2 = RunFolder::sheet(2440, 1830, false, false, 10);
+  m2.improved = true;
+  m2.effort = 2;
+  f.setOptions(1, m1);
+  f.setOptions(2, m2);
+  maps::TFormSheets* w = f.run();
+  ASSERT_NE(w, nullptr);
+  ASSERT_GT(w->document().mapCount(), 1);
+  EXPECT_TRUE(f.texts.isEmpty()) << f.texts.join(QLatin1Char('\n')).toStdString();
+
+  const std::vector<parts::PartRow> rows = f.source().document().allRows();
+  m1.stock = 9;
+  const nlohmann::json r1 =
+      runKroynaCut(jobOf(f, u("ДСП белый"), rows, 1, m1, {{"A", {1200, 600}}, {"B", {900, 450}}, {"B", {900, 450}}}));
+  EXPECT_EQ(r1["searchUsed"], "improved");
+  expectSameMaps(w->document(), 1, r1);
+  const nlohmann::json r2 = runKroynaCut(jobOf(f, u("МДФ"), rows, 2, m2, {}));
+  expectSameMaps(w->document(), 2, r2);
+}
+
+// "Прервать" during the improved search keeps the best layout found so far
+// and ends the run; the progress bar ran meanwhile.
+TEST(CuttingRun, ImprovedSearchShowsProgressAndAbortKeepsTheBestSoFar) {
+  RunFolder f;
+  for (int code : {1, 2}) {
+    for (int i = 0; i < 12; ++i)
+      f.addPart(QStringLiteral("P%1-%2").arg(code).arg(i).toUtf8().constData(), 300 + 97 * i, 200 + 41 * i, 15, 0,
+                code);
+    OptimRecord o = RunFolder::sheet(2800, 2070, false, false, 0);
+    o.improved = true;
+    o.effort = 10;
+    f.setOptions(code, o);
+  }
+  int progressShown = 0;
+  f.onEvents = [&f, &progressShown] {
+    if (f.mapsWindows.empty()) return;
+    maps::TFormSheets* w = f.mapsWindows.back();
+    if (w->progressBar()->isVisible() && w->progressBar()->maximum() > 0) ++progressShown;
+    if (f.events == 3) w->action(QStringLiteral("abort"))->trigger();
+  };
+  maps::TFormSheets* w = f.run();
+  ASSERT_NE(w, nullptr);
+  EXPECT_GE(f.events, 3);
+  EXPECT_GT(progressShown, 0);
+  EXPECT_TRUE(f.texts.contains(u("Действительно прервать разложение?")));
+  // The first material has its maps, every copy on them; the second never ran.
+  ASSERT_GT(w->document().mapCount(), 0);
+  EXPECT_EQ(w->document().materialCodes(), (QList<int>{1}));
+  EXPECT_FALSE(shell::isBusy());
+  EXPECT_FALSE(w->isRunning());
+}
+
+// With a machine limit the improved search cannot be used: the material is
+// laid out by the quick search and the run says so.
+TEST(CuttingRun, ImprovedSearchUnderAMachineLimitSaysSo) {
+  RunFolder f;
+  f.settings().writeInt("Default", "Technics", 1);
+  f.settings().writeString("Default", "PropilLen", "2000");
+  f.addPart("Полка", 600, 300, 4, 0, 1);
+  OptimRecord o = RunFolder::sheet(2800, 2070);
+  o.improved = true;
+  f.setOptions(1, o);
+  maps::TFormSheets* w = f.run();
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->document().mapCount(), 1);
+  EXPECT_TRUE(f.texts.contains(
+      improvedFallbackMessage(u("ДСП белый"), engine::ImprovedFallback::MachineLimit, engine::SearchUsed::Quick)))
+      << f.texts.join(QLatin1Char('\n')).toStdString();
+  EXPECT_NE(improvedFallbackMessage(u("ДСП белый"), engine::ImprovedFallback::MachineLimit, engine::SearchUsed::Quick)
+                .indexOf(u("Материал <ДСП белый> разложен быстрым перебором.")),
+            -1);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRadioButton>
+#include <QSpinBox>
 
 #include <gtest/gtest.h>
 
@@ -152,6 +154,70 @@ TEST(LayoutOptionsDialog, PagesAreWrittenBackWhenSwitchingAndOnAccept) {
   d.chooseFromStock();
   EXPECT_EQ(d.lengthEdit()->text(), "2500");
   EXPECT_TRUE(d.stockControlBox()->isChecked());
+}
+
+}  // namespace
+}  // namespace kroyna::run
+
+namespace kroyna::run {
+namespace {
+
+// The improved search is a third "Способ перебора", kept under its own key
+// `Improved` so that item 8 of `Optim` keeps the quick or full choice the
+// improved search is compared with, and older files read as before.
+TEST(LayoutOptionsDialog, ImprovedSearchIsAThirdWayStoredUnderItsOwnKey) {
+  Fixture f;
+  LayoutOptionsModel m = f.model();
+  m.open();
+  LayoutOptionsDialog d(m, f.stock);
+  // Material 3 chose "Полный" before the improved search existed.
+  EXPECT_TRUE(d.fullButton()->isChecked());
+  EXPECT_FALSE(d.improvedButton()->isChecked());
+  EXPECT_FALSE(d.effortBox()->isEnabled());  // only with "Улучшенный"
+  d.improvedButton()->setChecked(true);
+  EXPECT_TRUE(d.effortBox()->isEnabled());
+  d.effortBox()->setValue(8);
+  d.selectMaterial(1);
+  const OptimRecord r3 = m.read(3);
+  EXPECT_TRUE(r3.improved);
+  EXPECT_EQ(r3.effort, 8);
+  EXPECT_EQ(r3.fullSearch, 1);                // kept: the search it is compared with
+  EXPECT_TRUE(d.quickButton()->isChecked());  // material 4 has no choice yet
+
+  // "&Да" copies the new key with the sections; `Optim` reads as before.
+  f.sheets[{3, 2800, 2070}] = 5;
+  d.accept();
+  EXPECT_EQ(f.ini.readString("Material3", "Improved"), "1,8");
+  EXPECT_EQ(f.ini.readString("Material3", "Optim"), "1,2800,2070,0,1,5,0,0,1,кухня,0");
+  EXPECT_EQ(f.ini.readString("Material4", "Improved"), "0,5");
+
+  // Shown again, the page is as left; back to "Быстрый" clears the key's flag only.
+  LayoutOptionsModel again = f.model();
+  again.open();
+  LayoutOptionsDialog d2(again, f.stock);
+  EXPECT_TRUE(d2.improvedButton()->isChecked());
+  EXPECT_EQ(d2.effortBox()->value(), 8);
+  d2.quickButton()->setChecked(true);
+  d2.selectMaterial(1);
+  EXPECT_FALSE(again.read(3).improved);
+  EXPECT_EQ(again.read(3).fullSearch, 0);
+}
+
+TEST(LayoutOptions, SearchForAllMaterialsIncludesTheImprovedSearch) {
+  Fixture f;
+  LayoutOptionsModel m = f.model();
+  m.open();
+  m.setSearchForAll(0, true, 3);
+  for (int code : {3, 4}) {
+    EXPECT_TRUE(m.read(code).improved);
+    EXPECT_EQ(m.read(code).effort, 3);
+  }
+  EXPECT_EQ(m.read(3).fullSearch, 1);  // the quick or full choice stays
+  m.setSearchForAll(0);
+  for (int code : {3, 4}) {
+    EXPECT_FALSE(m.read(code).improved);
+    EXPECT_EQ(m.read(code).fullSearch, 0);
+  }
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ TEST(CutJobReader, EveryFieldReadAndWrittenBack) {
         "material": "ДВП",
         "kerf": 3, "trims": {"left": 5, "right": 6, "top": 7, "bottom": 0},
         "sheet": {"length": 2440, "width": 1830}, "variants": 2147483647,
-        "search": "full", "rule": "region-first", "oneSize": true,
+        "search": "full", "effort": 7, "threads": 2, "rule": "region-first", "oneSize": true,
         "machine": "cut-length", "cutLength": 1500, "criterion": 2,
         "stockControl": true, "stockCount": 12,
         "offcuts": [{"name": "A1", "length": 1200, "width": 600}, {"name": "A1", "length": 1200, "width": 600}],
@@ -94,6 +94,9 @@ TEST(CutJobReader, EveryFieldReadAndWrittenBack) {
   EXPECT_EQ(job.Params.TrimBottom, 0);
   EXPECT_EQ(job.Params.Variants, 2147483647);
   EXPECT_EQ(job.Params.Search, engine::SearchMode::Full);
+  EXPECT_FALSE(job.Params.Improved);
+  EXPECT_EQ(job.Params.Effort, 7);
+  EXPECT_EQ(job.Params.Threads, 2);
   EXPECT_EQ(job.Params.Rule, engine::SelectionRule::RegionFirst);
   EXPECT_TRUE(job.Params.OneSize);
   EXPECT_EQ(job.Params.MaxCutLength, 1500);
@@ -110,6 +113,16 @@ TEST(CutJobReader, EveryFieldReadAndWrittenBack) {
   // Written back and read again, the job is the same.
   const std::string once = cut::serializeJob(job);
   EXPECT_EQ(cut::serializeJob(parseJob(once)), once);
+
+  // The improved search, compared with the quick search of the same N.
+  const cut::CutJob improved = parseJob(withField("search", R"("improved")"));
+  EXPECT_TRUE(improved.Params.Improved);
+  EXPECT_EQ(improved.Params.Search, engine::SearchMode::Quick);
+  EXPECT_EQ(improved.Params.Effort, 5);
+  EXPECT_EQ(improved.Params.Threads, 0);
+  const std::string improvedText = cut::serializeJob(improved);
+  EXPECT_NE(improvedText.find(R"("search": "improved")"), std::string::npos);
+  EXPECT_EQ(cut::serializeJob(parseJob(improvedText)), improvedText);
 
   // The cut length only counts on a machine with that limit.
   const cut::CutJob multi = parseJob(withField("machine", R"("multi-saw")"));
@@ -141,7 +154,10 @@ TEST(CutJobReader, DamagedInputNamesTheField) {
             "parts[0].edges[3]: must be a whole number from 0 to 2147483647");
   EXPECT_EQ(refusal(withField("parts[0].name", "5")), "parts[0].name: must be a string");
   EXPECT_EQ(refusal(withField("parts[0].widht", "5")), "parts[0].widht: unknown field");
-  EXPECT_EQ(refusal(withField("search", R"("deep")")), R"(search: must be one of "quick", "full")");
+  EXPECT_EQ(refusal(withField("search", R"("deep")")), R"(search: must be one of "quick", "full", "improved")");
+  EXPECT_EQ(refusal(withField("effort", "0")), "effort: must be a whole number from 1 to 10");
+  EXPECT_EQ(refusal(withField("effort", "11")), "effort: must be a whole number from 1 to 10");
+  EXPECT_EQ(refusal(withField("threads", "-1")), "threads: must be a whole number from 0 to 256");
   EXPECT_EQ(refusal(withField("machine", "1")), R"(machine: must be one of "none", "cut-length", "multi-saw")");
   EXPECT_EQ(refusal(withField("oneSize", "1")), "oneSize: must be true or false");
   EXPECT_EQ(refusal(withField("criterion", "3")), "criterion: must be a whole number from 0 to 2");
@@ -166,6 +182,54 @@ TEST(CutJobReader, DamagedInputNamesTheField) {
     EXPECT_EQ(m.find('\n'), std::string::npos) << m;
 }
 
+TEST(CutJobReader, KeysGivenTwiceAreRefusedByName) {
+  // The JSON reader alone would keep the last value without a word.
+  EXPECT_EQ(refusal(R"({"kerf": 4, "sheet": {"length": 2800, "width": 2070}, "kerf": 5, "parts": []})"),
+            "kerf: duplicate key");
+  EXPECT_EQ(refusal(R"({"sheet": {"length": 2800, "width": 2070, "width": 1830}, "parts": []})"),
+            "sheet.width: duplicate key");
+  EXPECT_EQ(refusal(R"({"sheet": {"length": 2800, "width": 2070}, "parts": [
+        {"name": "A", "length": 600, "width": 400, "many": 1},
+        {"name": "B", "length": 600, "width": 400, "many": 1, "many": 100}]})"),
+            "parts[1].many: duplicate key");
+  EXPECT_EQ(refusal(R"({"sheet": {"length": 2800, "width": 2070}, "offcuts": [[], {"name": "A", "name": "B"}],
+        "parts": []})"),
+            "offcuts[1].name: duplicate key");
+  // The same key in different objects is fine.
+  EXPECT_EQ(refusal(R"({"sheet": {"length": 2800, "width": 2070}, "parts": [
+        {"name": "A", "length": 600, "width": 400, "many": 1},
+        {"name": "B", "length": 600, "width": 400, "many": 1}]})"),
+            "");
+}
+
+TEST(CutJobReader, AtMostAHundredThousandPartRows) {
+  auto job = [](int rows) {
+    std::string parts;
+    for (int i = 0; i < rows; ++i) parts += std::string(i ? "," : "") + R"({"length":1,"width":1,"many":1})";
+    return R"({"sheet": {"length": 2800, "width": 2070}, "parts": [)" + parts + "]}";
+  };
+  EXPECT_EQ(refusal(job(100001)), "parts: more than 100000 parts");
+  EXPECT_EQ(refusal(job(3)), "");
+}
+
+TEST(CutJobReader, APartTheUsableSheetCannotHoldIsNamedWithTheUsableSize) {
+  const cut::CutJob fits = parseJob(R"({"sheet": {"length": 2800, "width": 2070},
+      "parts": [{"name": "Бок", "length": 2000, "width": 2780, "many": 1}]})");  // fits turned
+  EXPECT_EQ(cut::oversizePart(fits), std::nullopt);
+  const cut::CutJob large = parseJob(R"({"sheet": {"length": 2800, "width": 2070},
+      "parts": [{"name": "Полка", "length": 600, "width": 300, "many": 1},
+                {"name": "Крышка", "length": 9000, "width": 600, "many": 0},
+                {"name": "Бок", "length": 3000, "width": 600, "many": 2},
+                {"name": "Дно", "length": 2790, "width": 600, "many": 1, "rotate": 1}]})");
+  EXPECT_EQ(cut::oversizePart(large),
+            "parts[2] Бок 3000x600: larger than the usable sheet 2780x2050 (sheet less trims)");
+  // Trims that leave no room are named through the usable size.
+  const cut::CutJob trims = parseJob(R"({"sheet": {"length": 1000, "width": 500},
+      "trims": {"left": 600, "right": 500, "top": 0, "bottom": 0},
+      "parts": [{"name": "P", "length": 100, "width": 100, "many": 1}]})");
+  EXPECT_EQ(cut::oversizePart(trims), "parts[0] P 100x100: larger than the usable sheet 0x500 (sheet less trims)");
+}
+
 TEST(CutResultWriter, MapsStateAndUnplacedPartsInJobOrder) {
   cut::CutJob job = parseJob(R"({
         "kerf": 4, "sheet": {"length": 1000, "width": 500},
@@ -180,6 +244,8 @@ TEST(CutResultWriter, MapsStateAndUnplacedPartsInJobOrder) {
   const auto result = nlohmann::ordered_json::parse(cut::serializeResult(ctx, outcome));
 
   EXPECT_EQ(result["state"], 1);  // the one sheet in stock went to the first map
+  EXPECT_EQ(result["searchUsed"], "quick");
+  EXPECT_FALSE(result.contains("stopped"));
   ASSERT_EQ(result["maps"].size(), 1u);
   const auto& map = result["maps"][0];
   EXPECT_EQ(map["pass"], 1);

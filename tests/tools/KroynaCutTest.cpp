@@ -2,11 +2,14 @@
 // documented format that account for every copy, and bad input ends with
 // exit status 2 and one line on standard error.
 
+#include "common/MapValidator.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -72,18 +75,75 @@ std::vector<std::string> keysOf(const ordered_json& object) {
 
 bool isInt(const ordered_json& v) { return v.is_number_integer(); }
 
+// The job and the result as the validator takes them.
+kroyna::test::VJob validatorJob(const ordered_json& job) {
+  kroyna::test::VJob v;
+  v.kerf = job.value("kerf", 4);
+  const ordered_json trims = job.value("trims", ordered_json::object());
+  v.trimLeft = trims.value("left", 10);
+  v.trimRight = trims.value("right", 10);
+  v.trimTop = trims.value("top", 10);
+  v.trimBottom = trims.value("bottom", 10);
+  v.sheetLength = job["sheet"]["length"];
+  v.sheetWidth = job["sheet"]["width"];
+  v.stockControl = job.value("stockControl", false);
+  v.stockCount = job.value("stockCount", 0);
+  for (const ordered_json& o : job.value("offcuts", ordered_json::array()))
+    v.offcuts.push_back({o.value("name", ""), o["length"], o["width"]});
+  for (const ordered_json& p : job["parts"])
+    v.parts.push_back({p["length"], p["width"], p["many"], p.value("rotate", 0)});
+  return v;
+}
+
+kroyna::test::VResult validatorResult(const ordered_json& result) {
+  kroyna::test::VResult v;
+  for (const ordered_json& m : result["maps"]) {
+    kroyna::test::VMap map;
+    map.sheetLength = m["sheet"]["length"];
+    map.sheetWidth = m["sheet"]["width"];
+    map.offcut = m["offcut"];
+    map.name = m["name"];
+    map.quantity = m["quantity"];
+    for (const ordered_json& p : m["parts"])
+      map.parts.push_back({p["row"], p["x"], p["y"], p["length"], p["width"], p["rotated"]});
+    for (const ordered_json& c : m["cuts"]) map.cuts.push_back({c["x"], c["y"], c["length"], c["alongX"]});
+    v.maps.push_back(std::move(map));
+  }
+  for (const ordered_json& u : result["unplaced"]) v.unplaced[u["row"]] = u["remaining"];
+  return v;
+}
+
+std::string faultsOf(const ordered_json& job, const ordered_json& result) {
+  std::string out;
+  for (const std::string& f : kroyna::test::validate(validatorJob(job), validatorResult(result))) out += f + "\n";
+  return out;
+}
+
+std::int64_t standardSheets(const ordered_json& result) {
+  std::int64_t n = 0;
+  for (const ordered_json& m : result["maps"])
+    if (!m["offcut"].get<bool>()) n += m["quantity"].get<std::int64_t>();
+  return n;
+}
+
 // Checks the result against the documented format and against the job:
 // every copy is on a map or listed as unplaced, and no two parts of a map
 // overlap or leave the usable sheet.
 void checkResult(const ordered_json& job, const ordered_json& result) {
   using V = std::vector<std::string>;
-  ASSERT_EQ(keysOf(result), (V{"maps", "state", "unplaced"}));
+  if (result.contains("stopped")) {
+    ASSERT_EQ(keysOf(result), (V{"maps", "state", "searchUsed", "stopped", "unplaced"}));
+    EXPECT_EQ(result["stopped"], true);
+  } else {
+    ASSERT_EQ(keysOf(result), (V{"maps", "state", "searchUsed", "unplaced"}));
+  }
+  ASSERT_TRUE(result["searchUsed"] == "quick" || result["searchUsed"] == "full" || result["searchUsed"] == "improved");
+  EXPECT_EQ(faultsOf(job, result), "");
   ASSERT_TRUE(result["maps"].is_array());
   ASSERT_TRUE(isInt(result["state"]));
   EXPECT_GE(result["state"].get<int>(), 0);
   EXPECT_LE(result["state"].get<int>(), 3);
 
-  const int kerf = job.value("kerf", 4);
   const ordered_json trims = job.value("trims", ordered_json::object());
   const int tL = trims.value("left", 10), tR = trims.value("right", 10);
   const int tT = trims.value("top", 10), tB = trims.value("bottom", 10);
@@ -123,13 +183,6 @@ void checkResult(const ordered_json& job, const ordered_json& result) {
       EXPECT_GE(y, minY);
       EXPECT_LE(x + l, maxX);
       EXPECT_LE(y + w, maxY);
-      for (std::size_t j = 0; j < i; ++j) {
-        const ordered_json& q = parts[j];
-        const int qx = q["x"], qy = q["y"], ql = q["length"], qw = q["width"];
-        // Parts keep a kerf apart.
-        const bool apart = x >= qx + ql + kerf || qx >= x + l + kerf || y >= qy + qw + kerf || qy >= y + w + kerf;
-        EXPECT_TRUE(apart) << "parts " << j << " and " << i << " of a map overlap";
-      }
       placed[row] += map["quantity"].get<int>();
     }
     for (const ordered_json& o : map["offcuts"]) {
@@ -174,9 +227,54 @@ TEST_F(KroynaCut, BenchmarkJobsGiveValidResults) {
     const ordered_json job = ordered_json::parse(slurp(path));
     const ordered_json result = ordered_json::parse(run.out);
     checkResult(job, result);
-    EXPECT_EQ(result["state"], 2);
+    // The state of the pass that placed the last copy.
+    EXPECT_EQ(result["state"], 0);
+    EXPECT_EQ(result["searchUsed"], "quick");
     EXPECT_TRUE(result["unplaced"].empty());
   }
+}
+
+TEST_F(KroynaCut, ImprovedSearchOnTheBenchmarkJobs) {
+  for (const char* name : {"small", "kitchen", "large"}) {
+    SCOPED_TRACE(name);
+    const std::string path = std::string(KROYNA_BENCH_JOBS) + "/" + name + ".json";
+    ordered_json job = ordered_json::parse(slurp(path));
+    job["variants"] = 50;  // the quick search it is compared with, in a test's time
+    const ordered_json quick = ordered_json::parse(cut("'" + write("quick.json", job.dump()).string() + "'").out);
+    job["search"] = "improved";
+    job["effort"] = 1;
+    const CutRun run = cut("'" + write("job.json", job.dump()).string() + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const ordered_json result = ordered_json::parse(run.out);
+    checkResult(job, result);
+    EXPECT_TRUE(result["unplaced"].empty());
+    EXPECT_LE(standardSheets(result), standardSheets(quick));
+    // Which search made the maps is told; the quick search's own maps come
+    // back whole when they were better.
+    if (result["searchUsed"] == "quick") {
+      EXPECT_EQ(result["maps"], quick["maps"]);
+    } else {
+      EXPECT_EQ(result["searchUsed"], "improved");
+    }
+  }
+}
+
+TEST_F(KroynaCut, ImprovedSearchGivesTheSameResultWithOneOrFourThreads) {
+  ordered_json job = ordered_json::parse(slurp(std::string(KROYNA_BENCH_JOBS) + "/kitchen.json"));
+  job["search"] = "improved";
+  job["effort"] = 2;
+  job["variants"] = 20;
+  job["stockControl"] = true;
+  job["stockCount"] = 40;
+  job["threads"] = 1;
+  const CutRun one = cut("'" + write("one.json", job.dump()).string() + "'");
+  job["threads"] = 4;
+  const CutRun four = cut("'" + write("four.json", job.dump()).string() + "'");
+  const CutRun again = cut("'" + write("four.json", job.dump()).string() + "'");
+  ASSERT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(one.out, four.out);
+  EXPECT_EQ(four.out, again.out);
+  checkResult(job, ordered_json::parse(one.out));
 }
 
 TEST_F(KroynaCut, OffcutsAndStockRunningOut) {
@@ -205,15 +303,27 @@ TEST_F(KroynaCut, OffcutsAndStockRunningOut) {
 }
 
 TEST_F(KroynaCut, RefusedJobsExitWithStatusTwo) {
-  const CutRun tooLarge = cut("'" +
-                              write("large.json", R"({"material": "МДФ", "sheet": {"length": 1000, "width": 500},
-        "parts": [{"name": "P", "length": 981, "width": 100, "many": 1, "rotate": 1}]})")
-                                  .string() +
-                              "'");
+  // A part the usable sheet cannot hold: one line naming it and the usable size.
+  const fs::path large = write("large.json", R"({"material": "МДФ", "sheet": {"length": 1000, "width": 500},
+        "parts": [{"name": "A", "length": 100, "width": 100, "many": 1},
+                  {"name": "Бок", "length": 981, "width": 100, "many": 1, "rotate": 1}]})");
+  const CutRun tooLarge = cut("'" + large.string() + "'");
   EXPECT_EQ(tooLarge.status, 2);
   EXPECT_EQ(tooLarge.out, "");
   EXPECT_EQ(tooLarge.err,
-            "Разложение деталей материала <МДФ> невозможно!\n\nРазмер одной или более деталей больше размера листа.\n");
+            large.string() + ": parts[1] Бок 981x100: larger than the usable sheet 980x480 (sheet less trims)\n");
+  // Trims that leave no room: the usable size says so.
+  const fs::path trims = write("trims.json", R"({"sheet": {"length": 1000, "width": 500},
+        "trims": {"left": 500, "right": 500},
+        "parts": [{"name": "A", "length": 100, "width": 100, "many": 1}]})");
+  EXPECT_EQ(cut("'" + trims.string() + "'").err,
+            trims.string() + ": parts[0] A 100x100: larger than the usable sheet 0x480 (sheet less trims)\n");
+
+  const fs::path twice = write("twice.json", R"({"sheet": {"length": 1000, "width": 500}, "kerf": 4, "kerf": 6,
+        "parts": [{"name": "A", "length": 100, "width": 100, "many": 1}]})");
+  const CutRun duplicate = cut("'" + twice.string() + "'");
+  EXPECT_EQ(duplicate.status, 2);
+  EXPECT_EQ(duplicate.err, twice.string() + ": kerf: duplicate key\n");
 
   const CutRun empty = cut("'" +
                            write("empty.json", R"({"material": "МДФ", "sheet": {"length": 1000, "width": 500},
@@ -241,6 +351,38 @@ TEST_F(KroynaCut, RefusedJobsExitWithStatusTwo) {
   EXPECT_EQ(cut("").status, 2);
   EXPECT_EQ(cut("--fast job.json").status, 2);
   EXPECT_EQ(cut("a.json b.json").status, 2);
+  for (const char* limit : {"0", "-1", "abc", "1e9", ""})
+    EXPECT_EQ(cut(std::string("--time-limit '") + limit + "' job.json").status, 2) << limit;
+}
+
+// Jobs that are legal but would run for hours: the time limit stops the
+// search the way "Прервать" does and prints the best result so far.
+TEST_F(KroynaCut, TimeLimitStopsEnormousJobsWithTheBestSoFar) {
+  const std::string variants = R"({"sheet": {"length": 2800, "width": 2070}, "variants": 2147483647,
+        "parts": [{"name": "A", "length": 600, "width": 400, "many": 30},
+                  {"name": "B", "length": 300, "width": 200, "many": 40}]})";
+  const std::string copies = R"({"sheet": {"length": 2800, "width": 2070},
+        "parts": [{"name": "A", "length": 1, "width": 1, "many": 1000000}]})";
+  for (const auto& [name, text] : {std::pair{"variants", variants}, std::pair{"copies", copies}}) {
+    for (const char* search : {"quick", "improved"}) {
+      SCOPED_TRACE(std::string(name) + " " + search);
+      ordered_json job = ordered_json::parse(text);
+      job["search"] = search;
+      const auto start = std::chrono::steady_clock::now();
+      const CutRun run = cut("--time-limit 1 '" + write("job.json", job.dump()).string() + "'");
+      const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      ASSERT_EQ(run.status, 0) << run.err;
+      const ordered_json result = ordered_json::parse(run.out);
+      EXPECT_EQ(result["stopped"], true);
+      EXPECT_FALSE(result["maps"].empty());
+      checkResult(job, result);
+      EXPECT_LT(seconds, 60.0);  // not hours (a generous bound for a sanitizer build)
+    }
+  }
+  // A job done well within the limit is not marked.
+  const CutRun quick = cut("--time-limit 30 '" + std::string(KROYNA_BENCH_JOBS) + "/small.json'");
+  ASSERT_EQ(quick.status, 0) << quick.err;
+  EXPECT_FALSE(ordered_json::parse(quick.out).contains("stopped"));
 }
 
 TEST_F(KroynaCut, PrintsItsVersionAndHelpAndNamesAWrongOption) {

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <initializer_list>
 #include <limits>
+#include <set>
+#include <vector>
 
 namespace kroyna::cut {
 
@@ -146,11 +148,79 @@ void writeObject(std::string& out, const ordered_json& object, const std::string
 
 std::string itemPath(const char* key, std::size_t i) { return std::string(key) + "[" + std::to_string(i) + "]"; }
 
+// Refuses a key given twice in one object (the JSON reader would keep the
+// last value without a word), naming it by its path in the job.
+// A reading of the job's JSON events (no document is built) that refuses
+// a key given twice in one object, naming it by its path in the job; the
+// JSON reader alone would keep the last value without a word. Syntax errors
+// are left to the reader proper, which describes them.
+class DuplicateKeyCheck : public nlohmann::json_sax<json> {
+ public:
+  bool null() override { return value(); }
+  bool boolean(bool) override { return value(); }
+  bool number_integer(number_integer_t) override { return value(); }
+  bool number_unsigned(number_unsigned_t) override { return value(); }
+  bool number_float(number_float_t, const string_t&) override { return value(); }
+  bool string(string_t&) override { return value(); }
+  bool binary(binary_t&) override { return value(); }
+  bool start_object(std::size_t) override {
+    open(false);
+    return true;
+  }
+  bool key(string_t& key) override {
+    Frame& f = frames_.back();
+    f.key = key;
+    if (!f.keys.insert(key).second) throw JobError(path() + ": duplicate key");
+    return true;
+  }
+  bool end_object() override { return close(); }
+  bool start_array(std::size_t) override {
+    open(true);
+    return true;
+  }
+  bool end_array() override { return close(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+ private:
+  struct Frame {
+    bool array = false;
+    std::size_t index = 0;
+    std::string key;
+    std::set<std::string> keys;
+  };
+  void open(bool array) {
+    frames_.emplace_back();
+    frames_.back().array = array;
+  }
+  bool close() {
+    frames_.pop_back();
+    return value();
+  }
+  // An element of the enclosing array is complete.
+  bool value() {
+    if (!frames_.empty() && frames_.back().array) ++frames_.back().index;
+    return true;
+  }
+  std::string path() const {
+    std::string out;
+    for (const Frame& f : frames_) {
+      if (f.array)
+        out += "[" + std::to_string(f.index) + "]";
+      else
+        out += (out.empty() ? "" : ".") + f.key;
+    }
+    return out;
+  }
+  std::vector<Frame> frames_;
+};
+
 }  // namespace
 
 CutJob parseJob(std::string_view bytes) {
   json root;
   try {
+    DuplicateKeyCheck check;
+    json::sax_parse(bytes.begin(), bytes.end(), &check, nlohmann::detail::input_format_t::json, true, true);
     root = json::parse(bytes.begin(), bytes.end(), nullptr, true, true);
   } catch (const json::parse_error& e) {
     // e.what() reads "[json.exception.parse_error.101] parse error at line 3, column 7: ...".
@@ -160,8 +230,8 @@ CutJob parseJob(std::string_view bytes) {
   }
   if (!root.is_object()) throw JobError("not a valid JSON job: the top level must be an object");
   onlyKeys(root, "",
-           {"material", "kerf", "trims", "sheet", "variants", "search", "rule", "oneSize", "machine", "cutLength",
-            "criterion", "stockControl", "stockCount", "offcuts", "parts"});
+           {"material", "kerf", "trims", "sheet", "variants", "search", "effort", "threads", "rule", "oneSize",
+            "machine", "cutLength", "criterion", "stockControl", "stockCount", "offcuts", "parts"});
 
   CutJob job;
   CuttingParameters& p = job.Params;
@@ -183,7 +253,11 @@ CutJob parseJob(std::string_view bytes) {
   p.SheetWidth = number(sheet, "sheet", "width", 1, MaxSize, 0, true);
 
   p.Variants = number(root, "", "variants", 0, std::numeric_limits<std::int32_t>::max(), 0);
-  p.Search = word(root, "", "search", {"quick", "full"}) == 1 ? SearchMode::Full : SearchMode::Quick;
+  const int search = word(root, "", "search", {"quick", "full", "improved"});
+  p.Search = search == 1 ? SearchMode::Full : SearchMode::Quick;
+  p.Improved = search == 2;
+  p.Effort = number(root, "", "effort", 1, 10, 5);
+  p.Threads = number(root, "", "threads", 0, MaxThreads, 0);
   p.Rule = word(root, "", "rule", {"part-first", "region-first"}) == 1 ? SelectionRule::RegionFirst
                                                                        : SelectionRule::PartFirst;
   p.OneSize = flag(root, "", "oneSize", false);
@@ -212,6 +286,8 @@ CutJob parseJob(std::string_view bytes) {
   p.UseOffcuts = !job.Offcuts.empty();
 
   const json& parts = arrayAt(root, "", "parts", true);
+  if (parts.size() > static_cast<std::size_t>(MaxKinds))
+    fail("parts", "more than " + std::to_string(MaxKinds) + " parts");
   for (std::size_t i = 0; i < parts.size(); ++i) {
     const std::string path = itemPath("parts", i);
     const json& item = parts[i];
@@ -250,7 +326,9 @@ std::string serializeJob(const CutJob& job) {
   root["trims"] = {{"left", p.TrimLeft}, {"right", p.TrimRight}, {"top", p.TrimTop}, {"bottom", p.TrimBottom}};
   root["sheet"] = {{"length", p.SheetLength}, {"width", p.SheetWidth}};
   root["variants"] = p.Variants;
-  root["search"] = p.Search == SearchMode::Full ? "full" : "quick";
+  root["search"] = p.Improved ? "improved" : (p.Search == SearchMode::Full ? "full" : "quick");
+  root["effort"] = p.Effort;
+  root["threads"] = p.Threads;
   root["rule"] = p.Rule == SelectionRule::RegionFirst ? "region-first" : "part-first";
   root["oneSize"] = p.OneSize;
   root["machine"] = p.MultiSaw ? "multi-saw" : (p.MaxCutLength > 0 ? "cut-length" : "none");
@@ -279,7 +357,33 @@ std::string serializeJob(const CutJob& job) {
   return root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
-std::string serializeResult(const EngineContext& ctx, const MaterialOutcome& outcome) {
+std::optional<std::string> oversizePart(const CutJob& job) {
+  const CuttingParameters& p = job.Params;
+  for (std::size_t i = 0; i < job.Parts.size(); ++i) {
+    const PartRow& r = job.Parts[i];
+    if (r.Many <= 0 || FitsStandardSheet(p, r.Length, r.Width, r.Rotate)) continue;
+    const std::int64_t usableL = std::max<std::int64_t>(0, std::int64_t{p.SheetLength} - p.TrimLeft - p.TrimRight);
+    const std::int64_t usableW = std::max<std::int64_t>(0, std::int64_t{p.SheetWidth} - p.TrimTop - p.TrimBottom);
+    return itemPath("parts", i) + (r.Name.empty() ? "" : " " + r.Name) + " " + std::to_string(r.Length) + "x" +
+           std::to_string(r.Width) + ": larger than the usable sheet " + std::to_string(usableL) + "x" +
+           std::to_string(usableW) + " (sheet less trims)";
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+const char* searchName(SearchUsed search) {
+  switch (search) {
+    case SearchUsed::Full: return "full";
+    case SearchUsed::Improved: return "improved";
+    default: return "quick";
+  }
+}
+
+}  // namespace
+
+std::string serializeResult(const EngineContext& ctx, const MaterialOutcome& outcome, const ResultNotes& notes) {
   ordered_json maps = ordered_json::array();
   for (int i = 0; i < ctx.Results.Count(); ++i) {
     const FinishedMap map = MakeFinishedMap(*ctx.Results.Items(i), ctx.Parts, ctx.Params.Kerf);
@@ -327,6 +431,8 @@ std::string serializeResult(const EngineContext& ctx, const MaterialOutcome& out
   ordered_json root;
   root["maps"] = std::move(maps);
   root["state"] = static_cast<int>(outcome.LastState);
+  root["searchUsed"] = searchName(outcome.Search);
+  if (notes.stopped) root["stopped"] = true;
   root["unplaced"] = std::move(unplaced);
   std::string out;
   writeObject(out, root, "");

@@ -1,14 +1,16 @@
 // kroyna-cut: lays out one cutting job without a display.
 //
-//   kroyna-cut [--progress] [--map OUT.map [--code N]] JOB.json
+//   kroyna-cut [--progress] [--time-limit SECONDS] [--map OUT.map [--code N]] JOB.json
 //                                        (JOB.json "-" reads standard input)
 //   kroyna-cut --help | --version
 //
 // Prints the maps as JSON on standard output; with --map it first writes
 // them as a maps file the program opens, with material code N (-1, no
-// material, when not given). Exit status 0 on success, 2 when the job is
-// refused (bad input, no parts, a part larger than the sheet) or an option
-// is wrong, 1 when the result could not be written.
+// material, when not given). --time-limit stops the search the way
+// "Прервать" does and prints the best result so far with "stopped": true.
+// Exit status 0 on success, 2 when the job is refused (bad input, no parts,
+// a part larger than the sheet) or an option is wrong, 1 when the result
+// could not be written.
 
 #include "CutJob.h"
 #include "CutMaps.h"
@@ -19,8 +21,10 @@
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -32,7 +36,19 @@ namespace {
 
 using namespace kroyna;
 
-constexpr const char* Usage = "usage: kroyna-cut [--progress] [--map OUT.map [--code N]] JOB.json";
+constexpr const char* Usage =
+    "usage: kroyna-cut [--progress] [--time-limit SECONDS] [--map OUT.map [--code N]] JOB.json";
+
+// A time limit in seconds: a number above 0, at most a year.
+bool parseSeconds(const std::string& text, double& seconds) {
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size() || errno != 0 || !(v > 0) || v > 366.0 * 24 * 3600)
+    return false;
+  seconds = v;
+  return true;
+}
 
 constexpr const char* Help =
     "usage: kroyna-cut [--progress] [--map OUT.map [--code N]] JOB.json\n"
@@ -90,10 +106,17 @@ int main(int argc, char** argv) {
   std::string mapPath;
   std::int32_t materialCode = cut::NoMaterialCode;
   bool codeGiven = false;
+  double timeLimit = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--progress") {
       progress = true;
+    } else if (arg == "--time-limit") {
+      if (i + 1 >= argc || !parseSeconds(argv[i + 1], timeLimit)) {
+        std::cerr << "kroyna-cut: --time-limit needs a number of seconds above 0\n" << Usage << "\n";
+        return 2;
+      }
+      ++i;
     } else if (arg == "--map" || arg == "--code") {
       if (i + 1 >= argc || std::string(argv[i + 1]).empty()) {
         std::cerr << "kroyna-cut: " << arg << " needs a value\n" << Usage << "\n";
@@ -152,25 +175,42 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // A part the usable sheet cannot hold gets one line naming it and the
+  // usable size (the trims may be what leaves no room).
+  if (const auto oversize = cut::oversizePart(job)) {
+    std::cerr << path << ": " << *oversize << "\n";
+    return 2;
+  }
+
   engine::EngineContext ctx;
   if (const auto refusal = engine::LoadMaterial(ctx, job)) {
     std::cerr << forTerminal(*refusal) << "\n";
     return 2;
   }
 
+  const bool improved = ctx.Params.Improved && engine::ImprovedFallbackFor(ctx) == engine::ImprovedFallback::None;
   if (progress) {
-    ctx.Progress = [&ctx, last = std::int64_t{-1}](std::int64_t done, std::int64_t total) mutable {
+    ctx.Progress = [&ctx, improved, last = std::int64_t{-1}](std::int64_t done, std::int64_t total) mutable {
       // About a hundred lines a pass at most.
       const std::int64_t step = total / 100 + 1;
       if (done != total && done / step == last) return;
       last = done / step;
-      std::cerr << "pass " << ctx.PassNumber << ": variant " << done << " of " << total << ", "
-                << ctx.Parts.RemainingTotal() << " copies to place\n";
+      if (improved)
+        std::cerr << "improved search: step " << done << " of " << total << ", " << ctx.Parts.RemainingTotal()
+                  << " copies to place\n";
+      else
+        std::cerr << "pass " << ctx.PassNumber << ": variant " << done << " of " << total << ", "
+                  << ctx.Parts.RemainingTotal() << " copies to place\n";
     };
   }
+  if (timeLimit > 0)
+    ctx.Deadline = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                          std::chrono::duration<double>(timeLimit));
 
   engine::MaterialHooks hooks;  // standard sheets running out ends the run
   const engine::MaterialOutcome outcome = engine::RunMaterial(ctx, hooks);
+  cut::ResultNotes notes;
+  notes.stopped = ctx.Abort || outcome.Stopped;
 
   if (!mapPath.empty()) {
     try {
@@ -181,7 +221,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  const std::string result = cut::serializeResult(ctx, outcome);
+  const std::string result = cut::serializeResult(ctx, outcome, notes);
   if (std::fwrite(result.data(), 1, result.size(), stdout) != result.size() || std::fflush(stdout) != 0) {
     std::cerr << "kroyna-cut: cannot write the result: " << std::strerror(errno) << "\n";
     return 1;

@@ -1,0 +1,901 @@
+#include "engine/ImprovedPacking.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <numeric>
+#include <optional>
+#include <thread>
+#include <utility>
+
+namespace kroyna::engine::improved {
+
+namespace {
+
+// A small deterministic generator (SplitMix64); the library's distributions
+// differ between implementations, so bounded numbers are made here.
+class Rng {
+ public:
+  explicit Rng(std::uint64_t seed) : s_(seed) {}
+  std::uint64_t next() {
+    std::uint64_t z = (s_ += 0x9E3779B97F4A7C15ULL);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+  }
+  std::uint32_t below(std::uint32_t n) { return n ? static_cast<std::uint32_t>(next() % n) : 0; }
+  bool chance(std::uint32_t perMille) { return below(1000) < perMille; }
+
+ private:
+  std::uint64_t s_;
+};
+
+std::uint64_t seedOf(std::uint64_t round, std::uint64_t task) {
+  Rng r(0x6B726F796E61ULL ^ (round * 0x100000001B3ULL) ^ (task << 20));
+  return r.next();
+}
+
+std::int64_t areaOf(const PackItem& it) { return static_cast<std::int64_t>(it.w) * it.h; }
+
+bool fitsSheet(const PackItem& it, std::uint8_t allowed, const PackSheet& s) {
+  if ((allowed & AllowAsGiven) && it.w <= s.w && it.h <= s.h) return true;
+  if ((allowed & AllowTurned) && it.h <= s.w && it.w <= s.h) return true;
+  return false;
+}
+
+// Orders in which copies are taken: larger first by area, by longer side,
+// by height, by width, by perimeter.
+constexpr int kSortKeys = 5;
+
+struct Shared {
+  const PackProblem& p;
+  std::vector<std::int32_t> active;             // items that fit some sheet
+  std::vector<std::int32_t> excluded;           // items that fit none
+  std::vector<std::vector<std::int32_t>> rank;  // per sort key: position of each item
+  std::int32_t lowerBound = 0;
+  std::int32_t kinds = 0;
+  std::int32_t minW = 0, minH = 0;  // the least extents any copy may take along X and Y
+
+  explicit Shared(const PackProblem& problem, bool withBound = true) : p(problem) {
+    for (const PackItem& it : p.items) kinds = std::max(kinds, it.kind + 1);
+    kinds = std::max<std::int32_t>(kinds, static_cast<std::int32_t>(p.oneForAll.size()));
+    for (std::int32_t i = 0; i < static_cast<std::int32_t>(p.items.size()); ++i) {
+      const PackItem& it = p.items[static_cast<std::size_t>(i)];
+      bool fits = p.maxStandard != 0 && fitsSheet(it, it.allowed, p.standard);
+      for (const PackSheet& o : p.offcuts) fits = fits || fitsSheet(it, it.allowed, o);
+      (fits ? active : excluded).push_back(i);
+    }
+    minW = minH = std::numeric_limits<std::int32_t>::max();
+    for (std::int32_t i : active) {
+      const PackItem& it = p.items[static_cast<std::size_t>(i)];
+      if (it.allowed & AllowAsGiven) {
+        minW = std::min(minW, it.w);
+        minH = std::min(minH, it.h);
+      }
+      if (it.allowed & AllowTurned) {
+        minW = std::min(minW, it.h);
+        minH = std::min(minH, it.w);
+      }
+    }
+    rank.resize(kSortKeys);
+    for (int key = 0; key < kSortKeys; ++key) {
+      std::vector<std::int32_t> order(p.items.size());
+      std::iota(order.begin(), order.end(), 0);
+      auto value = [&](std::int32_t i) -> std::pair<std::int64_t, std::int64_t> {
+        const PackItem& it = p.items[static_cast<std::size_t>(i)];
+        const std::int64_t lo = std::min(it.w, it.h), hi = std::max(it.w, it.h);
+        switch (key) {
+          case 0: return {areaOf(it), hi};
+          case 1: return {hi, lo};
+          case 2: return {it.h, it.w};
+          case 3: return {it.w, it.h};
+          default: return {static_cast<std::int64_t>(it.w) + it.h, hi};
+        }
+      };
+      std::stable_sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) { return value(a) > value(b); });
+      rank[static_cast<std::size_t>(key)].assign(p.items.size(), 0);
+      for (std::size_t pos = 0; pos < order.size(); ++pos)
+        rank[static_cast<std::size_t>(key)][static_cast<std::size_t>(order[pos])] = static_cast<std::int32_t>(pos);
+    }
+    if (withBound) lowerBound = StandardLowerBound(p);
+  }
+
+  const PackItem& item(std::int32_t i) const { return p.items[static_cast<std::size_t>(i)]; }
+};
+
+struct Solution {
+  std::vector<GuillotineBin> bins;
+  std::vector<std::int32_t> binOffcut;  // per bin: offcut index, -1 a standard sheet
+  std::vector<std::int32_t> itemBin;    // per item: its bin, -1 when not placed
+  std::vector<std::int32_t> pool;       // active items not placed
+  std::int64_t poolArea = 0;
+  std::vector<std::uint8_t> kindOrient;  // per one-for-all kind: 0 open, else the orientation taken
+
+  std::int32_t standardUsed() const {
+    std::int32_t n = 0;
+    for (std::size_t b = 0; b < bins.size(); ++b)
+      if (binOffcut[b] < 0 && !bins[b].empty()) ++n;
+    return n;
+  }
+  std::int32_t standardBins() const {
+    return static_cast<std::int32_t>(std::count(binOffcut.begin(), binOffcut.end(), -1));
+  }
+};
+
+// Better solutions leave less area unplaced, then use fewer standard sheets.
+bool better(const Solution& a, const Solution& b) {
+  if (a.poolArea != b.poolArea) return a.poolArea < b.poolArea;
+  return a.standardUsed() < b.standardUsed();
+}
+
+struct Option {
+  std::int32_t bin = -1, leaf = -1;
+  std::int32_t a = 0, b = 0;
+  std::int64_t k1 = 0, k2 = 0;  // lower is better
+  SplitWay way = SplitWay::RightFirst;
+};
+
+// Records what an iteration changes so that a rejected move can be undone.
+// The copies of the sheets are kept between iterations so that their
+// buffers are used again.
+struct Journal {
+  std::vector<std::pair<std::int32_t, GuillotineBin>> bins;
+  std::size_t used = 0;
+  std::vector<std::uint8_t> saved;
+  std::vector<std::pair<std::int32_t, std::int32_t>> items;  // item, bin before
+  std::vector<std::pair<std::int32_t, std::uint8_t>> kinds;  // kind, orientation before
+  std::vector<std::int32_t> pool;
+  std::int64_t poolArea = 0;
+
+  void begin(const Solution& s) {
+    used = 0;
+    items.clear();
+    kinds.clear();
+    saved.assign(s.bins.size(), 0);
+    pool = s.pool;
+    poolArea = s.poolArea;
+  }
+  void touch(const Solution& s, std::int32_t bin) {
+    if (saved[static_cast<std::size_t>(bin)]) return;
+    saved[static_cast<std::size_t>(bin)] = 1;
+    if (used == bins.size()) bins.emplace_back();
+    bins[used].first = bin;
+    bins[used].second = s.bins[static_cast<std::size_t>(bin)];
+    ++used;
+  }
+  void rollback(Solution& s) {
+    for (std::size_t i = 0; i < used; ++i) std::swap(s.bins[static_cast<std::size_t>(bins[i].first)], bins[i].second);
+    used = 0;
+    for (auto it = items.rbegin(); it != items.rend(); ++it)
+      s.itemBin[static_cast<std::size_t>(it->first)] = it->second;
+    for (auto it = kinds.rbegin(); it != kinds.rend(); ++it)
+      s.kindOrient[static_cast<std::size_t>(it->first)] = it->second;
+    s.pool = pool;
+    s.poolArea = poolArea;
+  }
+};
+
+class Search {
+ public:
+  Search(const Shared& shared, std::uint64_t seed) : sh_(shared), rng_(seed) {}
+
+  // Ruin and recreate with late acceptance on the unplaced area; each time
+  // every copy is placed the weakest standard sheet is emptied and its
+  // copies have to find room on the others.
+  Solution improve(Solution cur, std::int64_t iterations, const std::atomic<bool>* stop,
+                   std::atomic<std::int64_t>* done, const std::atomic<int>* cancelBelow, int task) {
+    Solution best = cur;
+    auto finished = [&] { return best.poolArea == 0 && best.standardUsed() <= sh_.lowerBound; };
+    if (finished()) return best;
+    // Since the last sheet was emptied, the state that left the least area
+    // unplaced: its copies on one more sheet make a layout with as many
+    // sheets as the best one, the waste gathered on that last sheet (a
+    // larger offcut, which the criterion of the material prefers).
+    std::optional<Solution> tail;
+    if (cur.poolArea == 0) {
+      dropWeakest(cur);
+      tail = cur;
+    }
+    // Late acceptance: a move is kept when it leaves no more unplaced area
+    // than now or than kHistory iterations ago.
+    constexpr std::int64_t kHistory = 50;
+    std::int64_t cost = cur.poolArea;
+    std::vector<std::int64_t> history(kHistory, cost);
+    Journal journal;
+    std::int64_t reported = 0;
+    for (std::int64_t it = 0; it < iterations; ++it) {
+      if ((it & 31) == 0) {
+        if (done) done->fetch_add(it - reported, std::memory_order_relaxed);
+        reported = it;
+        if (stop && stop->load(std::memory_order_relaxed)) {
+          stopped_ = true;
+          break;
+        }
+        if (cancelBelow && cancelBelow->load(std::memory_order_relaxed) < task) break;
+      }
+      if (cur.bins.empty()) break;
+      journal.begin(cur);
+      ruin(cur, journal);
+      recreate(cur, journal);
+      const std::int64_t c = cur.poolArea;
+      const std::size_t v = static_cast<std::size_t>(it % kHistory);
+      if (c <= history[v] || c <= cost)
+        cost = c;
+      else
+        journal.rollback(cur);
+      history[v] = cost;
+      if (cost == 0) {
+        best = cur;
+        tail.reset();
+        if (finished()) break;
+        dropWeakest(cur);
+        tail = cur;
+        cost = cur.poolArea;
+        std::fill(history.begin(), history.end(), cost);
+      } else if (best.poolArea > 0 && cost < best.poolArea) {
+        best = cur;
+      } else if (tail && cost < tail->poolArea) {
+        tail = cur;
+      }
+    }
+    if (done) done->fetch_add(iterations - reported, std::memory_order_relaxed);
+    if (best.poolArea == 0 && tail && tail->poolArea > 0) {
+      Solution gathered = std::move(*tail);
+      if (poolOnNewSheet(gathered) && (better(gathered, best) || (gathered.standardUsed() == best.standardUsed() &&
+                                                                  weakestUsed(gathered) < weakestUsed(best))))
+        best = std::move(gathered);
+    }
+    return best;
+  }
+
+  // Puts the copies of the pool on one new standard sheet; false when they
+  // do not all fit or no sheet is left in stock.
+  bool poolOnNewSheet(Solution& s) {
+    const PackProblem& p = sh_.p;
+    if (p.maxStandard >= 0 && s.standardBins() >= p.maxStandard) return false;
+    s.bins.emplace_back(p.standard.x, p.standard.y, p.standard.w, p.standard.h);
+    s.binOffcut.push_back(-1);
+    const std::int32_t bin = static_cast<std::int32_t>(s.bins.size()) - 1;
+    std::vector<std::int32_t> order;
+    order.swap(s.pool);
+    sortBy(order, 0);
+    for (std::int32_t item : order) {
+      Option o;
+      bestIn(s.bins.back(), bin, sh_.item(item), allowedNow(s, item), o);
+      if (o.bin < 0) return false;
+      o.way = chooseWay(s.bins.back().node(o.leaf), o.a, o.b);
+      place(s, item, o, nullptr);
+    }
+    s.poolArea = 0;
+    return true;
+  }
+
+  static std::int64_t weakestUsed(const Solution& s) {
+    std::int64_t least = std::numeric_limits<std::int64_t>::max();
+    for (std::size_t b = 0; b < s.bins.size(); ++b)
+      if (s.binOffcut[b] < 0 && !s.bins[b].empty()) least = std::min(least, s.bins[b].usedArea());
+    return least;
+  }
+
+  bool stopped() const { return stopped_; }
+
+  void sortBy(std::vector<std::int32_t>& items, int key) const {
+    const auto& r = sh_.rank[static_cast<std::size_t>(key)];
+    std::sort(items.begin(), items.end(), [&](std::int32_t a, std::int32_t b) {
+      return r[static_cast<std::size_t>(a)] < r[static_cast<std::size_t>(b)];
+    });
+  }
+
+  std::uint8_t allowedNow(const Solution& s, std::int32_t item) const {
+    const PackItem& it = sh_.item(item);
+    std::uint8_t a = it.allowed;
+    const std::size_t kind = static_cast<std::size_t>(it.kind);
+    if (kind < sh_.p.oneForAll.size() && sh_.p.oneForAll[kind] && s.kindOrient[kind]) a &= s.kindOrient[kind];
+    if (it.w == it.h && (a & AllowAsGiven)) a = AllowAsGiven;
+    return a;
+  }
+
+  bool bestOption(const Solution& s, std::int32_t item, Option& best) {
+    const PackItem& it = sh_.item(item);
+    const std::uint8_t allowed = allowedNow(s, item);
+    best = Option{};
+    for (std::size_t bi = 0; bi < s.bins.size(); ++bi) {
+      if (bestIn(s.bins[bi], static_cast<std::int32_t>(bi), it, allowed, best)) break;
+    }
+    if (best.bin < 0) return false;
+    best.way = chooseWay(s.bins[static_cast<std::size_t>(best.bin)].node(best.leaf), best.a, best.b);
+    return true;
+  }
+
+  // Improves `best` with the places sheet `g` offers; true on an exact fit,
+  // which nothing beats.
+  static bool bestIn(const GuillotineBin& g, std::int32_t bin, const PackItem& it, std::uint8_t allowed, Option& best) {
+    const std::int32_t mw = g.maxFreeW(), mh = g.maxFreeH();
+    for (std::uint8_t o : {AllowAsGiven, AllowTurned}) {
+      if (!(allowed & o)) continue;
+      const std::int32_t a = o == AllowAsGiven ? it.w : it.h;
+      const std::int32_t b = o == AllowAsGiven ? it.h : it.w;
+      if (a > mw || b > mh) continue;
+      const std::int64_t itemArea = static_cast<std::int64_t>(a) * b;
+      for (const FreeRect& f : g.freeLeaves()) {
+        if (f.w < a || f.h < b) continue;
+        // Least room left in the rectangle, then the closest side.
+        const std::int64_t k1 = static_cast<std::int64_t>(f.w) * f.h - itemArea;
+        const std::int64_t k2 = std::min(f.w - a, f.h - b);
+        if (best.bin < 0 || k1 < best.k1 || (k1 == best.k1 && k2 < best.k2)) {
+          best.bin = bin;
+          best.leaf = f.node;
+          best.a = a;
+          best.b = b;
+          best.k1 = k1;
+          best.k2 = k2;
+          if (k1 == 0) return true;
+        }
+      }
+    }
+    return false;
+  }
+
+  // The sheet-by-sheet start: each offcut, then each new standard sheet,
+  // gets the fullest of `attempts` greedy fillings from the copies left
+  // (kinds in shuffled size orders), and a standard-sheet pattern is cut
+  // again for as long as its copies last.
+  Solution constructBySheets(const std::atomic<bool>* stop, int attempts) {
+    const PackProblem& p = sh_.p;
+    Solution s;
+    s.itemBin.assign(p.items.size(), -1);
+    s.kindOrient.assign(static_cast<std::size_t>(sh_.kinds), 0);
+    // The copies left of each kind, taken from the back.
+    std::vector<std::vector<std::int32_t>> left(static_cast<std::size_t>(sh_.kinds));
+    for (auto it = sh_.active.rbegin(); it != sh_.active.rend(); ++it)
+      left[static_cast<std::size_t>(sh_.item(*it).kind)].push_back(*it);
+    // One representative copy per kind stands for all its copies.
+    std::vector<std::int32_t> kinds;
+    for (std::int32_t k = 0; k < sh_.kinds; ++k)
+      if (!left[static_cast<std::size_t>(k)].empty()) kinds.push_back(k);
+
+    auto fill = [&](const PackSheet& sheet, GuillotineBin& bestTree, std::vector<std::uint8_t>& bestOrient) {
+      std::int64_t bestUsed = -1;
+      std::vector<std::int32_t> count(static_cast<std::size_t>(sh_.kinds));
+      std::vector<std::int32_t> order;
+      for (int a = 0; a < attempts; ++a) {
+        if (stop && stop->load(std::memory_order_relaxed)) {
+          stopped_ = true;
+          if (bestUsed >= 0) break;
+        }
+        order.clear();
+        for (std::int32_t k : kinds) {
+          count[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(left[static_cast<std::size_t>(k)].size());
+          if (count[static_cast<std::size_t>(k)] > 0) order.push_back(left[static_cast<std::size_t>(k)].back());
+        }
+        if (order.empty()) break;
+        sortBy(order, a % kSortKeys);
+        if (a >= kSortKeys) {
+          for (std::size_t i = 0; i + 1 < order.size(); ++i)
+            if (rng_.chance(250))
+              std::swap(
+                  order[i],
+                  order[i + 1 +
+                        rng_.below(std::min<std::uint32_t>(3, static_cast<std::uint32_t>(order.size() - i - 1)))]);
+        }
+        shorterSide_ = a >= kSortKeys && rng_.chance(500);
+        GuillotineBin g(sheet.x, sheet.y, sheet.w, sheet.h);
+        std::vector<std::uint8_t> orient = s.kindOrient;
+        for (std::int32_t rep : order) {
+          const PackItem& it = sh_.item(rep);
+          const std::size_t kind = static_cast<std::size_t>(it.kind);
+          for (std::int32_t c = 0; c < count[kind]; ++c) {
+            std::uint8_t allowed = it.allowed;
+            if (kind < p.oneForAll.size() && p.oneForAll[kind] && orient[kind]) allowed &= orient[kind];
+            if (it.w == it.h && (allowed & AllowAsGiven)) allowed = AllowAsGiven;
+            Option o;
+            bestIn(g, 0, it, allowed, o);
+            if (o.bin < 0) break;
+            o.way = chooseWay(g.node(o.leaf), o.a, o.b);
+            g.insert(o.leaf, it.kind, o.a, o.b, o.way);
+            if (kind < p.oneForAll.size() && p.oneForAll[kind] && !orient[kind])
+              orient[kind] = (it.w != it.h && o.a != it.w) ? AllowTurned : AllowAsGiven;
+          }
+        }
+        if (g.usedArea() > bestUsed) {
+          bestUsed = g.usedArea();
+          bestTree = std::move(g);
+          bestOrient = std::move(orient);
+        }
+      }
+      shorterSide_ = false;
+      if (bestUsed <= 0) return false;
+      // Then ruin and refill the best filling itself: a part of it is taken
+      // off and the room refilled from the copies left, kept when the sheet
+      // is no emptier.
+      std::vector<std::int32_t> used(static_cast<std::size_t>(sh_.kinds), 0);
+      for (std::int32_t leaf : bestTree.itemLeaves()) ++used[static_cast<std::size_t>(bestTree.node(leaf).item)];
+      std::vector<std::int32_t> reps;
+      for (std::int32_t k : kinds)
+        if (!left[static_cast<std::size_t>(k)].empty()) reps.push_back(left[static_cast<std::size_t>(k)].back());
+      for (int i = 0; i < attempts && !stopped_; ++i) {
+        GuillotineBin g = bestTree;
+        std::vector<std::int32_t> u = used;
+        std::vector<std::int32_t> leaves = g.itemLeaves();
+        std::int32_t node = leaves[rng_.below(static_cast<std::uint32_t>(leaves.size()))];
+        for (std::uint32_t up = 1 + rng_.below(3); up > 0 && g.node(node).parent >= 0; --up) node = g.node(node).parent;
+        std::vector<std::int32_t> under;
+        g.itemsUnder(node, under);
+        std::vector<std::int32_t> gone;
+        for (std::int32_t l : under) gone.push_back(g.node(l).item);
+        for (std::int32_t kind : gone) {
+          g.remove(g.findItem(kind));
+          --u[static_cast<std::size_t>(kind)];
+        }
+        std::vector<std::uint8_t> orient = bestOrient;
+        sortBy(reps, static_cast<int>(rng_.below(kSortKeys)));
+        shorterSide_ = rng_.chance(500);
+        for (std::int32_t rep : reps) {
+          const PackItem& it = sh_.item(rep);
+          const std::size_t kind = static_cast<std::size_t>(it.kind);
+          while (u[kind] < static_cast<std::int32_t>(left[kind].size())) {
+            std::uint8_t allowed = it.allowed;
+            const bool oneForAll = kind < p.oneForAll.size() && p.oneForAll[kind];
+            if (oneForAll && orient[kind]) allowed &= orient[kind];
+            if (it.w == it.h && (allowed & AllowAsGiven)) allowed = AllowAsGiven;
+            Option o;
+            bestIn(g, 0, it, allowed, o);
+            if (o.bin < 0) break;
+            o.way = chooseWay(g.node(o.leaf), o.a, o.b);
+            g.insert(o.leaf, it.kind, o.a, o.b, o.way);
+            if (oneForAll && !orient[kind]) orient[kind] = (it.w != it.h && o.a != it.w) ? AllowTurned : AllowAsGiven;
+            ++u[kind];
+          }
+        }
+        shorterSide_ = false;
+        if (g.usedArea() >= bestTree.usedArea()) {
+          bestTree = std::move(g);
+          used = std::move(u);
+          bestOrient = std::move(orient);
+        }
+      }
+      return true;
+    };
+    // Puts a pattern (leaves hold kinds) on a new sheet with copies left.
+    auto commit = [&](GuillotineBin tree, std::int32_t offcut) {
+      const std::int32_t bin = static_cast<std::int32_t>(s.bins.size());
+      for (std::int32_t leaf : tree.itemLeaves()) {
+        auto& stack = left[static_cast<std::size_t>(tree.node(leaf).item)];
+        const std::int32_t item = stack.back();
+        stack.pop_back();
+        tree.setItem(leaf, item);
+        s.itemBin[static_cast<std::size_t>(item)] = bin;
+      }
+      s.bins.push_back(std::move(tree));
+      s.binOffcut.push_back(offcut);
+    };
+    auto enough = [&](const GuillotineBin& tree) {
+      std::vector<std::int32_t> need(static_cast<std::size_t>(sh_.kinds), 0);
+      for (std::int32_t leaf : tree.itemLeaves()) {
+        const std::size_t k = static_cast<std::size_t>(tree.node(leaf).item);
+        if (++need[k] > static_cast<std::int32_t>(left[k].size())) return false;
+      }
+      return true;
+    };
+
+    for (std::size_t i = 0; i < p.offcuts.size(); ++i) {
+      const PackSheet& o = p.offcuts[i];
+      GuillotineBin tree(o.x, o.y, o.w, o.h);
+      std::vector<std::uint8_t> orient;
+      if (!stopped_ && fill(o, tree, orient)) {
+        s.kindOrient = orient;
+        commit(std::move(tree), static_cast<std::int32_t>(i));
+      } else {
+        s.bins.emplace_back(o.x, o.y, o.w, o.h);
+        s.binOffcut.push_back(static_cast<std::int32_t>(i));
+      }
+    }
+    while (!stopped_ && (p.maxStandard < 0 || s.standardBins() < p.maxStandard)) {
+      GuillotineBin tree;
+      std::vector<std::uint8_t> orient;
+      if (!fill(p.standard, tree, orient)) break;
+      s.kindOrient = orient;
+      do {
+        commit(tree, -1);
+      } while ((p.maxStandard < 0 || s.standardBins() < p.maxStandard) && enough(tree));
+    }
+    for (std::int32_t k : kinds) {
+      for (std::int32_t item : left[static_cast<std::size_t>(k)]) {
+        s.pool.push_back(item);
+        s.poolArea += areaOf(sh_.item(item));
+      }
+    }
+    return s;
+  }
+
+  // Which of the two cuts comes first: by the search's current rule, either
+  // the one that keeps the larger of the rooms left whole, or the one along
+  // the shorter leftover side.
+  SplitWay chooseWay(const TreeNode& f, std::int32_t a, std::int32_t b) const {
+    if (shorterSide_) return (f.w - a) < (f.h - b) ? SplitWay::RightFirst : SplitWay::BelowFirst;
+    const std::int64_t right =
+        std::max(static_cast<std::int64_t>(f.w - a) * f.h, static_cast<std::int64_t>(a) * (f.h - b));
+    const std::int64_t below =
+        std::max(static_cast<std::int64_t>(f.w) * (f.h - b), static_cast<std::int64_t>(f.w - a) * b);
+    return right >= below ? SplitWay::RightFirst : SplitWay::BelowFirst;
+  }
+
+  void place(Solution& s, std::int32_t item, const Option& o, Journal* journal) const {
+    if (journal) {
+      journal->touch(s, o.bin);
+      journal->items.emplace_back(item, s.itemBin[static_cast<std::size_t>(item)]);
+    }
+    s.bins[static_cast<std::size_t>(o.bin)].insert(o.leaf, item, o.a, o.b, o.way);
+    s.itemBin[static_cast<std::size_t>(item)] = o.bin;
+    const PackItem& it = sh_.item(item);
+    const std::size_t kind = static_cast<std::size_t>(it.kind);
+    if (kind < sh_.p.oneForAll.size() && sh_.p.oneForAll[kind] && !s.kindOrient[kind]) {
+      if (journal) journal->kinds.emplace_back(it.kind, 0);
+      s.kindOrient[kind] = (it.w != it.h && o.a != it.w) ? AllowTurned : AllowAsGiven;
+    }
+  }
+
+ private:
+  void removeItem(Solution& s, std::int32_t bin, std::int32_t item, Journal& journal) {
+    journal.touch(s, bin);
+    journal.items.emplace_back(item, bin);
+    GuillotineBin& g = s.bins[static_cast<std::size_t>(bin)];
+    g.remove(g.findItem(item));
+    s.itemBin[static_cast<std::size_t>(item)] = -1;
+    s.pool.push_back(item);
+    s.poolArea += areaOf(sh_.item(item));
+  }
+
+  void ruin(Solution& s, Journal& journal) {
+    std::vector<std::int32_t>& nonEmpty = scratchBins_;
+    nonEmpty.clear();
+    for (std::size_t b = 0; b < s.bins.size(); ++b)
+      if (!s.bins[b].empty()) nonEmpty.push_back(static_cast<std::int32_t>(b));
+    if (nonEmpty.empty()) return;
+    const int rounds = rng_.chance(600) ? 2 : 1;
+    for (int r = 0; r < rounds; ++r) {
+      const std::int32_t bin = nonEmpty[rng_.below(static_cast<std::uint32_t>(nonEmpty.size()))];
+      const GuillotineBin& g = s.bins[static_cast<std::size_t>(bin)];
+      if (g.empty()) continue;
+      std::vector<std::int32_t> leaves = g.itemLeaves();
+      std::vector<std::int32_t> victims;
+      const std::uint32_t mode = rng_.below(10);
+      if (mode < 5) {
+        std::int32_t node = leaves[rng_.below(static_cast<std::uint32_t>(leaves.size()))];
+        for (std::uint32_t up = rng_.below(3); up > 0 && g.node(node).parent >= 0; --up) node = g.node(node).parent;
+        std::vector<std::int32_t> under;
+        g.itemsUnder(node, under);
+        for (std::int32_t l : under) victims.push_back(g.node(l).item);
+      } else if (mode < 9) {
+        const std::uint32_t k = 1 + rng_.below(static_cast<std::uint32_t>(std::min<std::size_t>(leaves.size(), 4)));
+        for (std::uint32_t i = 0; i < k; ++i) {
+          const std::uint32_t pick = i + rng_.below(static_cast<std::uint32_t>(leaves.size()) - i);
+          std::swap(leaves[i], leaves[pick]);
+          victims.push_back(g.node(leaves[i]).item);
+        }
+      } else {
+        for (std::int32_t l : leaves) victims.push_back(g.node(l).item);
+      }
+      for (std::int32_t item : victims) removeItem(s, bin, item, journal);
+    }
+  }
+
+  void recreate(Solution& s, Journal& journal) {
+    shorterSide_ = rng_.chance(500);
+    std::vector<std::int32_t> order;
+    order.swap(s.pool);
+    s.poolArea = 0;
+    sortBy(order, static_cast<int>(rng_.below(kSortKeys)));
+    for (std::size_t i = 0; i + 1 < order.size(); ++i)
+      if (rng_.chance(100)) std::swap(order[i], order[i + 1]);
+    for (std::int32_t item : order) {
+      Option o;
+      if (bestOption(s, item, o)) {
+        place(s, item, o, &journal);
+      } else {
+        s.pool.push_back(item);
+        s.poolArea += areaOf(sh_.item(item));
+      }
+    }
+    shorterSide_ = false;
+  }
+
+  // Empties the standard sheets without copies and the weakest standard
+  // sheet, whose copies go back to the pool.
+  void dropWeakest(Solution& s) const {
+    std::int32_t weakest = -1;
+    for (std::size_t b = 0; b < s.bins.size(); ++b) {
+      if (s.binOffcut[b] >= 0 || s.bins[b].empty()) continue;
+      if (weakest < 0 || s.bins[b].usedArea() <= s.bins[static_cast<std::size_t>(weakest)].usedArea())
+        weakest = static_cast<std::int32_t>(b);
+    }
+    if (weakest >= 0) {
+      for (std::int32_t l : s.bins[static_cast<std::size_t>(weakest)].itemLeaves()) {
+        const std::int32_t item = s.bins[static_cast<std::size_t>(weakest)].node(l).item;
+        s.pool.push_back(item);
+        s.poolArea += areaOf(sh_.item(item));
+      }
+    }
+    std::vector<GuillotineBin> bins;
+    std::vector<std::int32_t> offcut;
+    for (std::size_t b = 0; b < s.bins.size(); ++b) {
+      if (static_cast<std::int32_t>(b) == weakest || (s.binOffcut[b] < 0 && s.bins[b].empty())) continue;
+      bins.push_back(std::move(s.bins[b]));
+      offcut.push_back(s.binOffcut[b]);
+    }
+    s.bins = std::move(bins);
+    s.binOffcut = std::move(offcut);
+    std::fill(s.itemBin.begin(), s.itemBin.end(), -1);
+    for (std::size_t b = 0; b < s.bins.size(); ++b) {
+      for (std::int32_t l : s.bins[b].itemLeaves())
+        s.itemBin[static_cast<std::size_t>(s.bins[b].node(l).item)] = static_cast<std::int32_t>(b);
+    }
+  }
+
+  const Shared& sh_;
+  Rng rng_;
+  bool stopped_ = false;
+  bool shorterSide_ = false;
+  std::vector<std::int32_t> scratchBins_;
+};
+
+// The searches of one run: each starts from its own greedy order and runs
+// the same number of iterations; the best of them is the result.
+constexpr int kTasks = 4;
+
+// Greedy fillings tried for each sheet of a start.
+int attemptsFor(int effort) { return 20 * std::clamp(effort, 1, 10); }
+
+std::int64_t iterationsFor(int effort) {
+  static constexpr std::int64_t kIterations[] = {250, 500, 1000, 2000, 4000, 6000, 8000, 10000, 13000, 16000};
+  return kIterations[std::clamp(effort, 1, 10) - 1];
+}
+
+PackResult toResult(const Shared& sh, const Solution& s, bool stopped) {
+  PackResult r;
+  r.lowerBound = sh.lowerBound;
+  r.stopped = stopped;
+  r.orientation = s.kindOrient;
+  for (std::size_t b = 0; b < s.bins.size(); ++b) {
+    if (s.bins[b].empty()) continue;
+    PackedBin pb;
+    pb.offcut = s.binOffcut[b];
+    pb.tree = s.bins[b];
+    r.bins.push_back(std::move(pb));
+  }
+  std::stable_sort(r.bins.begin(), r.bins.end(), [](const PackedBin& a, const PackedBin& b) {
+    const std::int64_t ka = a.offcut < 0 ? std::numeric_limits<std::int32_t>::max() : a.offcut;
+    const std::int64_t kb = b.offcut < 0 ? std::numeric_limits<std::int32_t>::max() : b.offcut;
+    return ka < kb;
+  });
+  for (const PackedBin& b : r.bins)
+    if (b.offcut < 0) ++r.standardSheets;
+  r.unplaced = s.pool;
+  r.unplaced.insert(r.unplaced.end(), sh.excluded.begin(), sh.excluded.end());
+  std::sort(r.unplaced.begin(), r.unplaced.end());
+  return r;
+}
+
+}  // namespace
+
+std::int64_t WorkBudget(int effort) { return kTasks * iterationsFor(effort); }
+
+std::int32_t StandardLowerBound(const PackProblem& p) {
+  const std::int64_t binArea = static_cast<std::int64_t>(p.standard.w) * p.standard.h;
+  if (binArea <= 0) return 0;
+  // Room on the offcuts counts against the area bound; the large-item
+  // bounds hold only when there are no offcuts.
+  std::int64_t offcutArea = 0;
+  for (const PackSheet& o : p.offcuts) offcutArea += static_cast<std::int64_t>(o.w) * o.h;
+
+  struct Dims {
+    std::int64_t minW, minH, area;  // least extents over the orientations the copy may take
+    bool bigW, bigH;                // wider (taller) than half the sheet in every orientation
+  };
+  std::vector<Dims> dims;
+  std::int64_t total = 0;
+  const std::int64_t W = p.standard.w, H = p.standard.h;
+  for (const PackItem& it : p.items) {
+    const bool asGiven = (it.allowed & AllowAsGiven) && it.w <= W && it.h <= H;
+    const bool turned = (it.allowed & AllowTurned) && it.h <= W && it.w <= H;
+    if (!asGiven && !turned) continue;
+    Dims d{};
+    d.minW = std::min(asGiven ? it.w : std::numeric_limits<std::int64_t>::max(),
+                      turned ? it.h : std::numeric_limits<std::int64_t>::max());
+    d.minH = std::min(asGiven ? it.h : std::numeric_limits<std::int64_t>::max(),
+                      turned ? it.w : std::numeric_limits<std::int64_t>::max());
+    d.area = areaOf(it);
+    total += d.area;
+    dims.push_back(d);
+  }
+  auto ceilDiv = [](std::int64_t a, std::int64_t b) { return a <= 0 ? 0 : (a + b - 1) / b; };
+  std::int64_t bound = ceilDiv(total - offcutArea, binArea);
+  if (!p.offcuts.empty() || dims.empty()) return static_cast<std::int32_t>(bound);
+
+  // Copies more than half as wide and more than half as tall as the sheet
+  // (in every orientation they may take) never share a sheet. Copies at
+  // least q wide and p tall cannot share a sheet with a copy wider than
+  // W - q and taller than H - p; with the room the big ones leave they give
+  // a bound for every p and q.
+  std::vector<std::int64_t> ps{0}, qs{0};
+  for (const Dims& d : dims) {
+    if (d.minH * 2 <= H) ps.push_back(d.minH);
+    if (d.minW * 2 <= W) qs.push_back(d.minW);
+  }
+  std::sort(ps.begin(), ps.end());
+  ps.erase(std::unique(ps.begin(), ps.end()), ps.end());
+  std::sort(qs.begin(), qs.end());
+  qs.erase(std::unique(qs.begin(), qs.end()), qs.end());
+  // Keep the work bounded on jobs with many sizes.
+  auto thin = [](std::vector<std::int64_t>& v) {
+    if (v.size() <= 64) return;
+    std::vector<std::int64_t> t;
+    for (std::size_t i = 0; i < 64; ++i) t.push_back(v[i * v.size() / 64]);
+    v = std::move(t);
+  };
+  thin(ps);
+  thin(qs);
+  for (std::int64_t pp : ps) {
+    for (std::int64_t qq : qs) {
+      std::int64_t k1 = 0, k2 = 0, k2Room = 0, k3Area = 0;
+      for (const Dims& d : dims) {
+        const bool big = d.minW * 2 > W && d.minH * 2 > H;
+        if (big && d.minW > W - qq && d.minH > H - pp) {
+          ++k1;
+        } else if (big) {
+          ++k2;
+          k2Room += binArea - d.area;
+        } else if (d.minW >= qq && d.minH >= pp) {
+          k3Area += d.area;
+        }
+      }
+      bound = std::max(bound, k1 + k2 + ceilDiv(k3Area - k2Room, binArea));
+    }
+  }
+  // Copies taller than half the sheet never stand one above the other, so
+  // their widths behave as one-dimensional bin packing (likewise across).
+  for (int axis = 0; axis < 2; ++axis) {
+    const std::int64_t C = axis == 0 ? W : H;
+    const std::int64_t other = axis == 0 ? H : W;
+    std::vector<std::int64_t> sizes;
+    for (const Dims& d : dims) {
+      const std::int64_t across = axis == 0 ? d.minH : d.minW;
+      if (across * 2 > other) sizes.push_back(axis == 0 ? d.minW : d.minH);
+    }
+    std::vector<std::int64_t> qv{0};
+    for (std::int64_t s : sizes)
+      if (s * 2 <= C) qv.push_back(s);
+    std::sort(qv.begin(), qv.end());
+    qv.erase(std::unique(qv.begin(), qv.end()), qv.end());
+    thin(qv);
+    for (std::int64_t q : qv) {
+      std::int64_t j1 = 0, j2 = 0, j2Room = 0, j3 = 0;
+      for (std::int64_t s : sizes) {
+        if (s > C - q)
+          ++j1;
+        else if (s * 2 > C) {
+          ++j2;
+          j2Room += C - s;
+        } else if (s >= q)
+          j3 += s;
+      }
+      bound = std::max(bound, j1 + j2 + ceilDiv(j3 - j2Room, C));
+    }
+  }
+  return static_cast<std::int32_t>(bound);
+}
+
+struct SheetReshaper::Impl {
+  explicit Impl(const PackProblem& problem) : shared(problem, false) {}
+  Shared shared;
+};
+
+SheetReshaper::SheetReshaper(const PackProblem& problem) : impl_(std::make_unique<Impl>(problem)) {}
+SheetReshaper::~SheetReshaper() = default;
+
+bool SheetReshaper::pack(const std::vector<std::int32_t>& items, const std::vector<std::uint8_t>& orientation,
+                         const PackSheet& sheet, int variant, GuillotineBin& out) const {
+  const Shared& sh = impl_->shared;
+  Search search(sh, 0);
+  Solution s;
+  s.itemBin.assign(sh.p.items.size(), -1);
+  s.kindOrient = orientation;
+  s.kindOrient.resize(static_cast<std::size_t>(sh.kinds), 0);
+  s.bins.emplace_back(sheet.x, sheet.y, sheet.w, sheet.h);
+  s.binOffcut.push_back(-1);
+  std::vector<std::int32_t> order = items;
+  search.sortBy(order, variant % kSortKeys);
+  // Where each copy goes: the best fit of the search, or as far left, or as
+  // far up as it can, which keeps the room left in one piece.
+  const int rule = variant / kSortKeys % 3;
+  const bool flip = variant / (kSortKeys * 3) % 2 == 1;
+  for (std::int32_t item : order) {
+    Option o;
+    if (rule == 0) {
+      if (!search.bestOption(s, item, o)) return false;
+    } else {
+      const PackItem& it = sh.item(item);
+      const std::uint8_t allowed = search.allowedNow(s, item);
+      const GuillotineBin& g = s.bins.front();
+      for (std::uint8_t turn : {AllowAsGiven, AllowTurned}) {
+        if (!(allowed & turn)) continue;
+        const std::int32_t a = turn == AllowAsGiven ? it.w : it.h;
+        const std::int32_t b = turn == AllowAsGiven ? it.h : it.w;
+        for (const FreeRect& f : g.freeLeaves()) {
+          if (f.w < a || f.h < b) continue;
+          const TreeNode& n = g.node(f.node);
+          const std::int64_t k1 = rule == 1 ? n.x + a : n.y + b;
+          const std::int64_t k2 = rule == 1 ? n.y + b : n.x + a;
+          if (o.bin < 0 || k1 < o.k1 || (k1 == o.k1 && k2 < o.k2)) o = Option{0, f.node, a, b, k1, k2};
+        }
+      }
+      if (o.bin < 0) return false;
+      o.way = rule == 1 ? SplitWay::BelowFirst : SplitWay::RightFirst;
+    }
+    if (flip) o.way = o.way == SplitWay::RightFirst ? SplitWay::BelowFirst : SplitWay::RightFirst;
+    search.place(s, item, o, nullptr);
+  }
+  out = std::move(s.bins.front());
+  return true;
+}
+
+int SheetReshaper::variants() { return 6 * kSortKeys; }
+
+PackResult Pack(const PackProblem& problem, const PackOptions& options) {
+  const Shared sh(problem);
+  const std::int64_t iterations = iterationsFor(options.effort);
+  const int threads = std::clamp(options.threads, 1, kTasks);
+
+  // Work is handed out in a fixed order, and the results are compared in
+  // task order, so the number of threads changes only the time taken.
+  std::mutex m;
+  bool sideTaken = !options.sideJob;
+  int nextTask = 0;
+  bool stopped = false;
+  std::vector<std::optional<Solution>> results(kTasks);
+  // A search that reaches the lower bound makes every later one pointless:
+  // among equals the earlier search wins.
+  std::atomic<int> cancelBelow{std::numeric_limits<int>::max()};
+
+  auto worker = [&] {
+    std::unique_lock lock(m);
+    for (;;) {
+      if (!sideTaken) {
+        sideTaken = true;
+        lock.unlock();
+        options.sideJob();
+        lock.lock();
+        continue;
+      }
+      if (nextTask >= kTasks) return;
+      const int t = nextTask++;
+      lock.unlock();
+      Search search(sh, seedOf(0, static_cast<std::uint64_t>(t)));
+      Solution start = search.constructBySheets(options.stop, attemptsFor(options.effort));
+      Solution out = search.improve(std::move(start), iterations, options.stop, options.done, &cancelBelow, t);
+      if (out.poolArea == 0 && out.standardUsed() <= sh.lowerBound) {
+        int cur = cancelBelow.load();
+        while (t < cur && !cancelBelow.compare_exchange_weak(cur, t)) {
+        }
+      }
+      lock.lock();
+      if (search.stopped()) stopped = true;
+      results[static_cast<std::size_t>(t)] = std::move(out);
+    }
+  };
+  {
+    std::vector<std::jthread> pool;
+    for (int i = 1; i < threads; ++i) pool.emplace_back(worker);
+    worker();
+  }
+
+  const Solution* best = nullptr;
+  for (const auto& r : results) {
+    if (r && (!best || better(*r, *best))) best = &*r;
+  }
+  return toResult(sh, *best, stopped);
+}
+
+}  // namespace kroyna::engine::improved
