@@ -6,7 +6,8 @@
 # build/fuzz-long/TARGET/ and the script fails at the end.
 # With --save, the new inputs that reach code the corpus and the seeds do
 # not are merged into tests/data/fuzz/TARGET (libFuzzer's -merge=1 keeps
-# only those, so that the checked-in corpus stays small); commit them.
+# only those, counting branches and not how often they ran, so that the
+# checked-in corpus stays small); commit them.
 # Usage: fuzz-long.sh [--save] [MINUTES] [TARGET...]
 set -euo pipefail
 save=0
@@ -50,7 +51,7 @@ for i in "${!fuzz_names[@]}"; do
     # Merge into what is there already (corpus and seeds), then keep what
     # the merge added.
     (cd "$dir/start" && find . -type f | sort) >"$dir/before"
-    "${fuzz_exes[$i]}" -merge=1 -rss_limit_mb=2048 "$dir/start" "$dir/new" >"$dir/merge.log" 2>&1
+    "${fuzz_exes[$i]}" -merge=1 -use_counters=0 -rss_limit_mb=2048 "$dir/start" "$dir/new" >"$dir/merge.log" 2>&1
     mkdir -p "${fuzz_corpus[$i]}"
     added=0
     while read -r f; do
