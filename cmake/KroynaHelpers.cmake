@@ -41,14 +41,46 @@ function(kroyna_test_dir name dir)
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# kroyna_fuzz(NAME SOURCE DEPS...): a libFuzzer target (configure with
-# CMAKE_CXX_COMPILER=clang++ and -DKROYNA_FUZZ=ON).
-function(kroyna_fuzz name source)
-  add_executable(${name} ${source})
+# kroyna_fuzz(NAME SOURCES file... [DEPS target...] SEEDS path...): a
+# libFuzzer target (configure with CMAKE_CXX_COMPILER=clang++ and
+# -DKROYNA_FUZZ=ON). Every target starts from its corpus folder
+# tests/data/fuzz/NAME (inputs that once failed, kept as regressions, and
+# what longer runs found) and from its SEEDS: files and folders of real
+# inputs, relative to the source root. The list of targets with their
+# programs and seeds is written to fuzz-targets.txt in the build folder,
+# one target a line, fields separated by tabs; scripts/fuzz-smoke.sh and
+# scripts/fuzz-long.sh read it and build the target `fuzz_targets`.
+function(kroyna_fuzz name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;SEEDS" ${ARGN})
+  if(NOT ARG_SOURCES OR NOT ARG_SEEDS)
+    message(FATAL_ERROR "kroyna_fuzz(${name}): SOURCES and SEEDS are required")
+  endif()
+  set(corpus "${CMAKE_SOURCE_DIR}/tests/data/fuzz/${name}")
+  set(line "${name}\t$<TARGET_FILE:${name}>\t${corpus}")
+  foreach(seed ${ARG_SEEDS})
+    if(NOT EXISTS "${CMAKE_SOURCE_DIR}/${seed}")
+      message(FATAL_ERROR "kroyna_fuzz(${name}): no seed ${seed}")
+    endif()
+    string(APPEND line "\t${CMAKE_SOURCE_DIR}/${seed}")
+  endforeach()
+  add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/src")
-  target_link_libraries(${name} PRIVATE ${ARGN})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  if(NOT TARGET fuzz_targets)
+    add_custom_target(fuzz_targets)
+  endif()
+  add_dependencies(fuzz_targets ${name})
+  set_property(GLOBAL APPEND PROPERTY KROYNA_FUZZ_LINES "${line}")
+endfunction()
+
+# Writes fuzz-targets.txt (see kroyna_fuzz); called once, after every
+# folder has declared its targets.
+function(kroyna_write_fuzz_list)
+  get_property(lines GLOBAL PROPERTY KROYNA_FUZZ_LINES)
+  list(JOIN lines "\n" content)
+  file(GENERATE OUTPUT "${CMAKE_BINARY_DIR}/fuzz-targets.txt" CONTENT "${content}\n")
 endfunction()
 
 # kroyna_no_widgets(TARGET): the target's own sources may not include Qt

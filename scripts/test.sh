@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
-# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
-# and runs every test.
+# Builds everything (the benchmarks too, which are built but not run) with
+# AddressSanitizer and UndefinedBehaviorSanitizer, runs every test, then
+# the readers of outside data under libFuzzer for a few seconds each. The
+# fuzz pass runs even when a test failed, so that both results show; the
+# command fails when either failed.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh" test
 build="$root/build/test"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKROYNA_SANITIZE=ON -DKROYNA_TESTS=ON >/dev/null
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKROYNA_SANITIZE=ON -DKROYNA_TESTS=ON \
+  -DKROYNA_BENCH=ON "${launcher[@]}" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
-# The readers of outside data under libFuzzer for a few seconds each.
-"$root/scripts/fuzz-smoke.sh" 10
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
-ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 600
+status=0
+ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 600 || status=1
+"$root/scripts/fuzz-smoke.sh" 10 || status=1
+if ((status)); then
+  echo "test: FAILED (see the test and fuzz output above)"
+fi
+exit "$status"

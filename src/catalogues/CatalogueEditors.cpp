@@ -5,6 +5,7 @@
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
+#include "platform/dbase/TableError.h"
 #include "platform/ini/IniFile.h"
 #include "shell/SettingsUtils.h"
 
@@ -13,7 +14,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <stdexcept>
+#include <string>
 #include <system_error>
 
 namespace kroyna::catalogues {
@@ -22,9 +25,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::optional<int> wholeOf(const dbase::Value& v) {
-  if (v.isNumber()) return static_cast<int>(std::llround(v.number()));
-  return std::nullopt;
+// The whole number of a numeric cell, nothing for a blank one. A number no
+// int holds is refused, naming the field and the table, rather than cut to
+// fit (the editors write their rows back).
+std::optional<int> wholeOf(const dbase::Value& v, const char* field, const fs::path& table) {
+  if (!v.isNumber()) return std::nullopt;
+  const double n = std::round(v.number());
+  if (!(n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max()))
+    throw dbase::TableError(table, std::string("В поле ") + field + " число " + v.toString() +
+                                       " вне допустимого диапазона целых чисел (от " +
+                                       std::to_string(std::numeric_limits<int>::min()) + " до " +
+                                       std::to_string(std::numeric_limits<int>::max()) + ")");
+  return static_cast<int>(n);
 }
 
 dbase::Value valueOf(const std::optional<int>& v) {
@@ -54,7 +66,7 @@ MaterialList readMaterialList(const fs::path& table) {
     for (std::size_t i = 0; i < rows.rowCount(); ++i) {
       const dbase::Row row = rows.rowAt(i);
       list.names << QString::fromStdString(row[0].toString());
-      const auto code = wholeOf(row[1]);
+      const auto code = wholeOf(row[1], "CODE", table);
       list.codes << (code ? QString::number(*code) : QString());
     }
   } catch (const std::exception& e) {
@@ -69,6 +81,13 @@ int nextMaterialCode(const std::vector<std::optional<int>>& codes) {
     if (c && (!largest || *c > *largest)) largest = c;
   }
   if (!largest) return 1;
+  if (*largest == std::numeric_limits<int>::max()) {
+    // No code above the largest: the smallest one not in use.
+    std::set<int> used{kAllMaterials};
+    for (const auto& c : codes)
+      if (c) used.insert(*c);
+    return smallestFreeCode(used);
+  }
   int next = *largest + 1;
   if (next == kAllMaterials) ++next;
   return next;
@@ -87,7 +106,8 @@ MaterialsEditor::MaterialsEditor(CataloguePaths paths, fs::path currentTable)
     const int nameField = dbase::findField(source.fields(), "MATERIAL");
     const int codeField = dbase::findField(source.fields(), "CODE");
     for (const dbase::Row& row : source.rows()) {
-      rows_.push_back({QString::fromStdString(row[nameField].toString()), wholeOf(row[codeField])});
+      rows_.push_back(
+          {QString::fromStdString(row[nameField].toString()), wholeOf(row[codeField], "CODE", currentTable_)});
     }
   } catch (const std::exception& e) {
     try {
@@ -168,10 +188,10 @@ void EdgesEditor::reload() {
       }
       for (const dbase::Row& r : source.rows()) {
         Row row;
-        row.code = wholeOf(r[code]);
+        row.code = wholeOf(r[code], "CODE", table_);
         row.name = QString::fromStdString(r[name].toString());
-        row.colour = wholeOf(r[colour]).value_or(0);
-        row.allowance = wholeOf(r[allowance]).value_or(0);
+        row.colour = wholeOf(r[colour], "COLOR", table_).value_or(0);
+        row.allowance = wholeOf(r[allowance], "PRIPUSK", table_).value_or(0);
         if (row.code) used.insert(*row.code);
         rows.push_back(std::move(row));
       }

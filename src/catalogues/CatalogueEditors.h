@@ -21,7 +21,8 @@ namespace kroyna::catalogues {
 MaterialList readMaterialList(const std::filesystem::path& table);
 
 // The code a new material gets: the largest code plus 1, or 1 when there is
-// none; the reserved all-materials code kAllMaterials is passed over.
+// none; the reserved all-materials code kAllMaterials is passed over. When
+// the largest code is the largest int, the smallest code not in use.
 int nextMaterialCode(const std::vector<std::optional<int>>& codes);
 
 // The materials window's working copy. On construction `Pattern/Types.dbf`

@@ -22,7 +22,7 @@ Catalogues* g_instance = nullptr;
 // Decimal text of a whole number held in a numeric cell; empty for a
 // blank cell.
 QString wholeText(const dbase::Value& v) {
-  if (v.isNumber()) return QString::number(static_cast<long long>(std::llround(v.number())));
+  if (v.isNumber()) return QString::fromStdString(dbase::wholeNumberText(v.number()));
   if (v.isText()) return QString::fromStdString(v.text()).trimmed();
   return {};
 }

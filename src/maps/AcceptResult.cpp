@@ -35,11 +35,9 @@ std::string withoutTrailingBlanks(std::string s) {
   return s;
 }
 
-long long wholeMany(const dbase::Table& t) {
-  if (t.isNull("MANY")) return 0;
-  const double v = t.asDouble("MANY");
-  return std::isfinite(v) ? std::llround(v) : 0;
-}
+// A quantity no long long holds is refused (naming the table and the field)
+// rather than read as some other number.
+long long wholeMany(const dbase::Table& t) { return t.isNull("MANY") ? 0 : t.asInteger("MANY"); }
 
 fs::path backupOf(const fs::path& workingCopy) {
   fs::path p = workingCopy;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
 
@@ -22,21 +23,31 @@ fs::path toPath(const QString& path) { return fs::path(path.toStdString()); }
 const char* const kFieldNames[] = {"NAME",    "LENGTH",  "WIDTH",   "MANY",    "ROTATE",
                                    "LBORDER", "RBORDER", "TBORDER", "BBORDER", "MATERIAL"};
 
-int wholeNumber(const dbase::Value& v) {
+// The whole number of a cell of field `field` in record `record` (from 1);
+// blank or text that is no number reads as 0. A number no int holds is
+// refused, naming the file, the field and the record, rather than cut to
+// fit (a saved base would otherwise hold another number).
+int wholeNumber(const dbase::Value& v, const char* field, std::size_t record, const QString& path) {
   double d = 0;
   if (v.isNumber()) {
     d = v.number();
   } else if (v.isText()) {
-    try {
-      d = std::stod(v.text());
-    } catch (const std::exception&) {
-      d = 0;
-    }
+    // The leading number of the text, as the C library reads it (a number
+    // too large for a double reads as infinite).
+    const char* begin = v.text().c_str();
+    char* end = nullptr;
+    d = std::strtod(begin, &end);
+    if (end == begin || std::isnan(d)) d = 0;
   }
-  if (!std::isfinite(d)) return 0;
   d = std::round(d);
-  if (d > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
-  if (d < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  if (!(d >= std::numeric_limits<int>::min() && d <= std::numeric_limits<int>::max()))
+    throw GroupFileError(QStringLiteral("В поле %1 записи %2 число %3 вне допустимого диапазона (от %4 до %5):\r%6")
+                             .arg(QString::fromLatin1(field))
+                             .arg(record)
+                             .arg(QString::fromStdString(v.toString()).trimmed())
+                             .arg(std::numeric_limits<int>::min())
+                             .arg(std::numeric_limits<int>::max())
+                             .arg(path));
   return static_cast<int>(d);
 }
 
@@ -117,9 +128,13 @@ std::vector<PartRow> readPartRows(const QString& path) {
   if (!any) throw GroupFileError(QStringLiteral("Файл данных не является таблицей базы деталей:\r%1").arg(path));
   std::vector<PartRow> rows;
   rows.reserve(table.records.size());
+  std::size_t record = 0;
   for (const dbase::DbfRecord& rec : table.records) {
+    ++record;
     if (rec.deleted) continue;
-    auto number = [&](int field) { return index[field] < 0 ? 0 : wholeNumber(rec.values[index[field]]); };
+    auto number = [&](int field) {
+      return index[field] < 0 ? 0 : wholeNumber(rec.values[index[field]], kFieldNames[field], record, path);
+    };
     PartRow r;
     if (index[0] >= 0) {
       const dbase::Value& v = rec.values[index[0]];

@@ -20,7 +20,7 @@ std::vector<MaterialEntry> TableMaterials::materials() const {
     dbase::Table t = dbase::select(dbase::RowSource(table_), {}, {}, {{"MATERIAL"}});
     for (bool ok = t.first(); ok; ok = t.next()) {
       if (t.isNull("CODE")) continue;
-      out.push_back({static_cast<int>(t.asInteger("CODE")), t.asString("MATERIAL")});
+      out.push_back({t.asInt("CODE"), t.asString("MATERIAL")});
     }
   } catch (const std::exception&) {
     out.clear();

@@ -76,7 +76,7 @@ QVariant StockGridModel::data(const QModelIndex& index, int role) const {
     const int f = t.fieldIndex(fieldOf(index.column()));
     if (f < 0) return {};
     const dbase::Value& v = row[static_cast<std::size_t>(f)];
-    if (v.isNumber()) return QString::number(std::llround(v.number()));
+    if (v.isNumber()) return QString::fromStdString(dbase::wholeNumberText(v.number()));
     return QString::fromStdString(v.toString());
   } catch (const std::exception&) {
     return {};

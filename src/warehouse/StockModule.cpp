@@ -5,6 +5,7 @@
 #include "platform/ini/IniFile.h"
 #include "run/CuttingParameters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <set>
@@ -100,7 +101,11 @@ void TModule::addMatName(Table& table) {
   if (table.hasField("MatName")) return;
   table.addCalculatedField(dbase::FieldDef::character("MatName", 35), [this](const Table& t) {
     if (t.isNull("CODE")) return dbase::Value(std::string());
-    return dbase::Value(materialName(static_cast<int>(t.asInteger("CODE"))));
+    // A code no int holds is no material's.
+    const long long code = t.asInteger("CODE");
+    if (code < std::numeric_limits<int>::min() || code > std::numeric_limits<int>::max())
+      return dbase::Value(std::string());
+    return dbase::Value(materialName(static_cast<int>(code)));
   });
 }
 
@@ -293,7 +298,7 @@ std::int32_t TModule::markOffcuts(const std::string& prefix, const std::string& 
   postPending(StockKind::Scraps);
   // Codes in use per material, over the whole working copy (not only the
   // rows the view shows).
-  std::set<std::pair<int, std::string>> used;
+  std::set<std::pair<long long, std::string>> used;
   {
     const dbase::RowSource all(scraps_.path());
     const int nameIdx = dbase::findField(all.fields(), "NAME");
@@ -301,14 +306,14 @@ std::int32_t TModule::markOffcuts(const std::string& prefix, const std::string& 
     if (nameIdx < 0 || codeIdx < 0) throw std::runtime_error("нет полей NAME и CODE");
     for (const dbase::Row& r : all.rows()) {
       const dbase::Value& cv = r[static_cast<std::size_t>(codeIdx)];
-      const int code = cv.isNumber() ? static_cast<int>(std::llround(cv.number())) : 0;
+      const long long code = cv.isNumber() ? std::llround(std::clamp(cv.number(), -9.2e18, 9.2e18)) : 0;
       used.insert({code, trimmed(r[static_cast<std::size_t>(nameIdx)].toString())});
     }
   }
   bool any = false;
   for (bool ok = scraps_.first(); ok; ok = scraps_.next()) {
     if (!trimmed(scraps_.asString("NAME")).empty()) continue;
-    const int code = scraps_.isNull("CODE") ? 0 : static_cast<int>(scraps_.asInteger("CODE"));
+    const long long code = scraps_.isNull("CODE") ? 0 : scraps_.asInteger("CODE");
     std::string name;
     do {
       if (counter == std::numeric_limits<std::int32_t>::max()) break;
@@ -433,7 +438,7 @@ std::vector<WarehouseInfoRow> TModule::warehouseInfo() {
     Table t = Table::open(workingCopy(kind), dbase::OpenOptions{.readOnly = true});
     for (bool ok = t.first(); ok; ok = t.next()) {
       if (t.isNull("CODE")) continue;
-      const int code = static_cast<int>(t.asInteger("CODE"));
+      const long long code = t.asInteger("CODE");
       const double sq = t.asDouble("WIDTH") * t.asDouble("LENGTH") * t.asDouble("MANY") / 1000000.0;
       for (WarehouseInfoRow& r : rows)
         if (r.code == code) (kind == StockKind::Sheets ? r.sheetSquare : r.scrapSquare) += sq;

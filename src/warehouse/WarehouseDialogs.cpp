@@ -99,7 +99,8 @@ SheetChoiceDialog::SheetChoiceDialog(dbase::Table& view, const QString& material
         const char* field = c == 0 ? "LENGTH" : c == 1 ? "WIDTH" : "MANY";
         const int idx = view_.fieldIndex(field);
         const dbase::Value& v = row[static_cast<std::size_t>(idx)];
-        auto* item = new QTableWidgetItem(v.isNumber() ? QString::number(std::llround(v.number())) : QString());
+        auto* item =
+            new QTableWidgetItem(v.isNumber() ? QString::fromStdString(dbase::wholeNumberText(v.number())) : QString());
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid_->setItem(r, c, item);
       }

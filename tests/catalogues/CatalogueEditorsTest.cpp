@@ -37,6 +37,33 @@ TEST_F(EditorsTest, NewMaterialCodes) {
   EXPECT_EQ(editor.row(editor.addRow()).code, 2);
 }
 
+TEST_F(EditorsTest, CodesNoIntHoldsAreRefusedAndTheLargestIntLeadsToAFreeCode) {
+  EXPECT_EQ(nextMaterialCode({1, 2, 2147483647}), 3);
+  EXPECT_EQ(nextMaterialCode({2147483647, 1, 2, 3}), 4);
+
+  // The code field takes eleven digits; such a code is refused with the
+  // field and the table, and the table is left as it was.
+  addMaterials(paths().localMaterials(), {{"ДСП", 1}});
+  {
+    dbase::Table t = dbase::Table::open(paths().localMaterials(), {.cachedUpdates = true});
+    t.append();
+    t.setRow({dbase::Value("Большой код"), dbase::Value(99999999999.0)});
+    t.post();
+    t.applyUpdates();
+  }
+  const std::string before = readBytes(paths().localMaterials());
+  try {
+    MaterialsEditor editor(paths(), paths().localMaterials());
+    ADD_FAILURE() << "a code of 99999999999 was read";
+  } catch (const CatalogueError& e) {
+    const std::string what = e.what();
+    EXPECT_NE(what.find("В поле CODE число 99999999999 вне допустимого диапазона"), std::string::npos) << what;
+    EXPECT_NE(what.find(paths().localMaterials().string()), std::string::npos) << what;
+  }
+  EXPECT_EQ(readBytes(paths().localMaterials()), before);
+  EXPECT_FALSE(fs::exists(paths().temp() / "TempTp.dbf"));
+}
+
 TEST_F(EditorsTest, MaterialsAreEditedInAWorkingCopyAndSavedOverTheCurrentTable) {
   addMaterials(paths().localMaterials(), {{"ДСП", 1}, {"МДФ", 4}});
   {

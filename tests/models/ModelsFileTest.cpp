@@ -3,7 +3,7 @@
 // and written by an independent implementation of the format.
 #include "models/ModelsFile.h"
 
-#include "../../tools/patterns/PatternModels.cpp"
+#include "PatternModels.h"
 #include "common/FailingWrites.h"
 #include "models/ModelsTestSupport.h"
 #include "platform/compound/CompoundFile.h"

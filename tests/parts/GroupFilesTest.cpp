@@ -99,6 +99,22 @@ TEST(PartTableFile, DamagedTablesAndTemplatesAreReported) {
   dbase::writeDbfFile(path.toStdString(), other);
   EXPECT_THROW(readPartRows(path), GroupFileError);
 
+  // A number no int holds (the fields take eleven digits) is refused with
+  // the field, the record and the file, not cut to fit.
+  writePartTable(folder.path(QStringLiteral("Pattern/Group.dbf")), path,
+                 {PartRow{"А", 1, 2, 3, 0, 0, 0, 0, 0, 1}, PartRow{"Б", 1, 2, 3, 0, 0, 0, 0, 0, 1}});
+  dbase::DbfTable big = dbase::readDbfFile(path.toStdString());
+  big.records[1].values[1] = dbase::Value(99999999999.0);
+  dbase::writeDbfFile(path.toStdString(), big);
+  try {
+    readPartRows(path);
+    ADD_FAILURE() << "a length of 99999999999 was read";
+  } catch (const GroupFileError& e) {
+    EXPECT_EQ(e.text(), QStringLiteral("В поле LENGTH записи 2 число 99999999999 вне допустимого диапазона "
+                                       "(от -2147483648 до 2147483647):\r") +
+                            path);
+  }
+
   QFile::remove(folder.path(QStringLiteral("Pattern/Group.dbf")));
   try {
     writePartTable(folder.path(QStringLiteral("Pattern/Group.dbf")), path, {});

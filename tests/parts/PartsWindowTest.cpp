@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
@@ -26,6 +27,11 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <map>
 
 using namespace kroyna;
 using namespace kroyna::parts;
@@ -200,15 +206,119 @@ TEST_F(PartsWindowTest, SpreadsheetExportUsesTheColumnsInDisplayOrder) {
   EXPECT_TRUE(log.texts[0].contains(QFileInfo(opened).fileName()));
 }
 
-TEST_F(PartsWindowTest, PictureOfAWindowWithTwoMaterialsAndEdges) {
+namespace {
+
+// The part of the window's picture that `w` covers.
+QImage pictureOf(const QImage& window, const QWidget* top, const QWidget* w) {
+  return window.copy(QRect(w->mapTo(top, QPoint(0, 0)), w->size()));
+}
+
+bool isDark(QRgb p) { return qGray(p) < 100; }
+
+// Pixels inside `r` that differ clearly from the colour most of them have:
+// the ink of a text on its background.
+int inkIn(const QImage& picture, const QRect& r) {
+  std::map<QRgb, int> colours;
+  const QRect in = r.intersected(picture.rect());
+  for (int y = in.top(); y <= in.bottom(); ++y)
+    for (int x = in.left(); x <= in.right(); ++x) ++colours[picture.pixel(x, y)];
+  if (colours.empty()) return 0;
+  const QRgb ground =
+      std::max_element(colours.begin(), colours.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+  int n = 0;
+  for (const auto& [c, k] : colours)
+    if (std::abs(qGray(c) - qGray(ground)) > 60) n += k;
+  return n;
+}
+
+// Pixels of `picture` inside `r` for which `test` holds.
+int count(const QImage& picture, const QRect& r, const std::function<bool(QRgb)>& test) {
+  int n = 0;
+  const QRect in = r.intersected(picture.rect());
+  for (int y = in.top(); y <= in.bottom(); ++y)
+    for (int x = in.left(); x <= in.right(); ++x) n += test(picture.pixel(x, y)) ? 1 : 0;
+  return n;
+}
+
+// The bounding box of the pixels for which `test` holds.
+QRect boxOf(const QImage& picture, const std::function<bool(QRgb)>& test) {
+  QRect box;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x)
+      if (test(picture.pixel(x, y))) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+}  // namespace
+
+TEST_F(PartsWindowTest, PictureShowsTheRowsTheEdgesOfTheCurrentPartAndTheTotals) {
   ASSERT_TRUE(window->CreateGroup());
   addRows();
   window->resize(900, 420);
   window->show();
   window->document().setCurrentRow(0);
   QCoreApplication::processEvents();
-  const QString png = QStringLiteral(KROYNA_BINARY_DIR "/parts_window.png");
-  EXPECT_TRUE(window->grab().save(png));
+  QImage picture = window->grab().toImage();
+  ASSERT_EQ(picture.size(), QSize(900, 420));
+
+  // The names of the three rows are drawn in the grid, and nothing below them.
+  PartsGrid* grid = window->grid();
+  const QImage cells = pictureOf(picture, window.get(), grid->viewport());
+  QRect cell;
+  for (int row = 0; row < 3; ++row) {
+    cell = grid->visualRect(grid->model()->index(row, ColName)).adjusted(2, 2, -2, -2);
+    ASSERT_TRUE(cell.isValid()) << row;
+    EXPECT_GT(inkIn(cells, cell), 10) << "row " << row;
+  }
+  EXPECT_EQ(inkIn(cells, cell.translated(0, 2 * (cell.height() + 4))), 0);
+
+  // The side panel draws the edges of the current part in their colours:
+  // "Боковина" has the green edge 10 left and right, the red edge 11 on top
+  // and none at the bottom.
+  const EdgePanel* panel = window->findChild<EdgePanel*>();
+  ASSERT_NE(panel, nullptr);
+  auto isRed = [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60; };
+  auto isGreen = [](QRgb p) { return qGreen(p) > 200 && qRed(p) < 60 && qBlue(p) < 60; };
+  auto isEdge = [&](QRgb p) { return isRed(p) || isGreen(p); };
+  QImage side = pictureOf(picture, window.get(), panel);
+  const QRect outline = boxOf(side, isEdge);
+  ASSERT_GT(outline.width(), 40);
+  ASSERT_GT(outline.height(), 40);
+  // Strips a few pixels thick along the sides, the middle clear of them.
+  const QRect top(outline.left(), outline.top(), outline.width(), 4);
+  const QRect bottom(outline.left(), outline.bottom() - 3, outline.width(), 4);
+  const QRect leftStrip(outline.left(), outline.top() + 8, 4, outline.height() - 16);
+  const QRect rightStrip(outline.right() - 3, outline.top() + 8, 4, outline.height() - 16);
+  const QRect middle = outline.adjusted(8, 8, -8, -8);
+  EXPECT_EQ(count(side, top, isRed), top.width() * top.height());
+  EXPECT_EQ(count(side, leftStrip, isGreen), leftStrip.width() * leftStrip.height());
+  EXPECT_EQ(count(side, rightStrip, isGreen), rightStrip.width() * rightStrip.height());
+  EXPECT_EQ(count(side, bottom.adjusted(8, 0, -8, 0), isEdge), 0);
+  EXPECT_EQ(count(side, middle, isEdge), 0);
+
+  // "Крышка" has the green edge on all four sides.
+  window->document().setCurrentRow(2);
+  QCoreApplication::processEvents();
+  picture = window->grab().toImage();
+  side = pictureOf(picture, window.get(), panel);
+  EXPECT_EQ(boxOf(side, isEdge), outline);
+  EXPECT_EQ(count(side, outline, isRed), 0);
+  EXPECT_EQ(count(side, top, isGreen), top.width() * top.height());
+  EXPECT_EQ(count(side, bottom, isGreen), bottom.width() * bottom.height());
+  EXPECT_EQ(count(side, middle, isEdge), 0);
+
+  // The four totals are drawn whole inside the window, with their text.
+  const QStringList totals = window->document().totalsPanels();
+  ASSERT_EQ(totals.size(), 4);
+  int found = 0;
+  for (const QLabel* label : window->findChildren<QLabel*>()) {
+    if (!totals.contains(label->text())) continue;
+    ++found;
+    const QRect r(label->mapTo(window.get(), QPoint(0, 0)), label->size());
+    EXPECT_TRUE(picture.rect().contains(r)) << label->text().toStdString();
+    EXPECT_GT(count(picture, r, isDark), 20) << label->text().toStdString();
+  }
+  EXPECT_EQ(found, 4);
   log.answer = shell::MsgResult::No;
   window->close();
 }

@@ -4,8 +4,7 @@
 
 #include "CuttingRunTestSupport.h"
 
-#include "../../tools/example/ExampleData.cpp"
-
+#include "ExampleData.h"
 #include "parts/GroupFiles.h"
 #include "platform/dbase/DbfFile.h"
 

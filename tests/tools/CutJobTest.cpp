@@ -177,8 +177,16 @@ TEST(CutJobReader, DamagedInputNamesTheField) {
   const std::string truncated = refusal(R"({"sheet": {"length": 28)");
   EXPECT_EQ(truncated.rfind("not a valid JSON job: parse error at line 1, column 24", 0), 0u) << truncated;
   EXPECT_EQ(refusal("{\"sheet\": \"\xff\"}").rfind("not a valid JSON job: ", 0), 0u);
+  // A number no double holds is refused like any other damage.
+  EXPECT_EQ(refusal(R"({"kerf": 1E400, "sheet": {"length": 2800, "width": 2070}, "parts": []})"),
+            "not a valid JSON job: number overflow parsing '1E400'");
+  EXPECT_EQ(refusal(R"({"sheet": {"length": 2800, "width": -1e999}, "parts": []})"),
+            "not a valid JSON job: number overflow parsing '-1e999'");
+  // A key is shown with its control characters escaped.
+  const std::string newlineKey = refusal(R"({"sheet": {"length": 2800, "width": 2070}, "parts": [], "a\nb": 1})");
+  EXPECT_EQ(newlineKey, "a\\u000Ab: unknown field");
   // Every message is one line.
-  for (const std::string& m : {refusal(""), truncated, refusal(withField("parts[0].rotate", "9"))})
+  for (const std::string& m : {refusal(""), truncated, refusal(withField("parts[0].rotate", "9")), newlineKey})
     EXPECT_EQ(m.find('\n'), std::string::npos) << m;
 }
 

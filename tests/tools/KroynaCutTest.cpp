@@ -339,6 +339,13 @@ TEST_F(KroynaCut, RefusedJobsExitWithStatusTwo) {
   EXPECT_EQ(badKerf.err, bad.string() + ": kerf: must be a whole number from 0 to 1000\n");
   EXPECT_EQ(badKerf.out, "");
 
+  // A number too large for a double: refused in one line, not an abort.
+  const fs::path huge = write("huge.json", R"({"kerf": 1E400, "sheet": {"length": 2800, "width": 2070}, "parts": []})");
+  const CutRun hugeKerf = cut("'" + huge.string() + "'");
+  EXPECT_EQ(hugeKerf.status, 2);
+  EXPECT_EQ(hugeKerf.err, huge.string() + ": not a valid JSON job: number overflow parsing '1E400'\n");
+  EXPECT_EQ(hugeKerf.out, "");
+
   const CutRun broken = cut("'" + write("broken.json", "{\"sheet\": ").string() + "'");
   EXPECT_EQ(broken.status, 2);
   EXPECT_NE(broken.err.find("not a valid JSON job"), std::string::npos);

@@ -22,12 +22,30 @@ using namespace kroyna::engine;
 
 std::string join(const std::string& path, const std::string& key) { return path.empty() ? key : path + "." + key; }
 
+// A key as the file spells it, with control characters written as \uXXXX,
+// so that the message stays one line.
+std::string printable(const std::string& key) {
+  std::string out;
+  for (const char c : key) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) {
+      static const char hex[] = "0123456789ABCDEF";
+      out += "\\u00";
+      out += hex[u >> 4];
+      out += hex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 // Refuses keys the format does not know, so that a misspelt field is not
 // silently replaced by its default.
 void onlyKeys(const json& object, const std::string& path, std::initializer_list<const char*> known) {
   for (auto it = object.begin(); it != object.end(); ++it) {
     const bool ok = std::any_of(known.begin(), known.end(), [&](const char* k) { return it.key() == k; });
-    if (!ok) fail(join(path, it.key()), "unknown field");
+    if (!ok) fail(join(path, printable(it.key())), "unknown field");
   }
 }
 
@@ -222,8 +240,9 @@ CutJob parseJob(std::string_view bytes) {
     DuplicateKeyCheck check;
     json::sax_parse(bytes.begin(), bytes.end(), &check, nlohmann::detail::input_format_t::json, true, true);
     root = json::parse(bytes.begin(), bytes.end(), nullptr, true, true);
-  } catch (const json::parse_error& e) {
-    // e.what() reads "[json.exception.parse_error.101] parse error at line 3, column 7: ...".
+  } catch (const json::exception& e) {
+    // e.what() reads "[json.exception.parse_error.101] parse error at line 3, column 7: ...", or
+    // "[json.exception.out_of_range.406] number overflow parsing '1E400'" for a number no double holds.
     std::string what = e.what();
     const auto at = what.find("] ");
     throw JobError("not a valid JSON job: " + (at == std::string::npos ? what : what.substr(at + 2)));

@@ -360,6 +360,15 @@ long long Table::asInteger(std::string_view field) const {
   return static_cast<long long>(v);
 }
 
+int Table::asInt(std::string_view field) const {
+  const double v = std::round(asDouble(field));
+  if (!(v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max()))
+    d_->fail("В поле " + std::string(field) + " число " + Value(asDouble(field)).toString() +
+             " вне допустимого диапазона целых чисел (от " + std::to_string(std::numeric_limits<int>::min()) + " до " +
+             std::to_string(std::numeric_limits<int>::max()) + ")");
+  return static_cast<int>(v);
+}
+
 std::optional<Date> Table::asDate(std::string_view field) const {
   const Value v = value(field);
   if (v.isNull()) return std::nullopt;

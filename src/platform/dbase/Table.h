@@ -134,6 +134,10 @@ class Table {
   double asDouble(std::string_view field) const;
   // The number rounded to the nearest whole number (half away from zero).
   long long asInteger(std::string_view field) const;
+  // The same for the program's int values (codes, sizes, counts): a number
+  // no int holds throws, naming the field and the file, rather than being
+  // cut to fit.
+  int asInt(std::string_view field) const;
   std::optional<Date> asDate(std::string_view field) const;
   bool asBool(std::string_view field) const;  // null reads as false
   // All stored and calculated values of the current row.

@@ -134,6 +134,17 @@ std::string Value::toString() const {
   return s;
 }
 
+std::string wholeNumberText(double n) {
+  if (!std::isfinite(n)) return Value(n).toString();
+  const double r = std::round(n);
+  // Converted only where a long long holds it; wider fields (up to twenty
+  // digits) are printed as they are.
+  if (std::fabs(r) < 9.2e18) return std::to_string(static_cast<long long>(r));
+  char buf[400];
+  std::snprintf(buf, sizeof buf, "%.0f", r);
+  return buf;
+}
+
 int findField(const std::vector<FieldDef>& fields, std::string_view name) {
   for (std::size_t i = 0; i < fields.size(); ++i)
     if (text::equalsIgnoreCase(fields[i].name, name)) return static_cast<int>(i);

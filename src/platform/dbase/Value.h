@@ -115,4 +115,8 @@ using Row = std::vector<Value>;
 // also "s.Code").
 int findField(const std::vector<FieldDef>& fields, std::string_view name);
 
+// Decimal text of a number rounded to a whole number (half away from zero),
+// however large it is, for grids that show numeric fields as whole numbers.
+std::string wholeNumberText(double n);
+
 }  // namespace kroyna::dbase

@@ -9,6 +9,7 @@
 #include <QXmlStreamWriter>
 
 #include <cmath>
+#include <limits>
 
 namespace kroyna::report {
 
@@ -130,45 +131,57 @@ QString colorText(const QColor& c) { return c.isValid() ? c.name(QColor::HexRgb)
 
 static QString numberText(double v) { return QString::fromStdString(Value::number(v).toText()); }
 
-void ReportObject::readNumber(const QString& attr, const QString& value, double& target) {
+void ReportObject::readNumber(const QString& attr, const QString& value, double& target, double lo, double hi,
+                              bool whole) {
+  auto refused = [&](const std::string& why) {
+    return ReportError("Неверное значение " + attr.toStdString() + " \"" + value.toStdString() + "\"" +
+                       (name.empty() ? std::string() : " у объекта \"" + name + "\"") + ": " + why);
+  };
   double v = 0;
   if (parseNumber(value.toStdString(), v)) {
+    if (!(v >= lo && v <= hi) || (whole && v != std::floor(v)))
+      throw refused(std::string("допустимо ") + (whole ? "целое " : "") + "от " + Value::number(lo).toText() + " до " +
+                    Value::number(hi).toText());
     target = v;
     bindings.erase(attr.toStdString());
     return;
   }
-  bindings[attr.toStdString()] = Expression::parse(value.toStdString());
+  try {
+    bindings[attr.toStdString()] = Expression::parse(value.toStdString());
+  } catch (const ReportError& e) {
+    throw refused(e.what());
+  }
 }
 
 void ReportObject::readCommonAttributes(const QXmlStreamAttributes& attrs) {
+  // The name first, so that a refused value names its object.
+  name = attrs.value(QLatin1String("name")).toString().toStdString();
   for (const QXmlStreamAttribute& a : attrs) {
     const QString n = a.name().toString();
     const QString v = a.value().toString();
     double d = 0;
-    if (n == QLatin1String("class")) continue;
-    if (n == QLatin1String("name"))
-      name = v.toStdString();
-    else if (n == QLatin1String("x"))
-      readNumber(n, v, x);
+    if (n == QLatin1String("class") || n == QLatin1String("name")) continue;
+    if (n == QLatin1String("x"))
+      readNumber(n, v, x, -kMaxPosition, kMaxPosition);
     else if (n == QLatin1String("y"))
-      readNumber(n, v, y);
+      readNumber(n, v, y, -kMaxPosition, kMaxPosition);
     else if (n == QLatin1String("width"))
-      readNumber(n, v, width);
+      readNumber(n, v, width, -kMaxPosition, kMaxPosition);
     else if (n == QLatin1String("height"))
-      readNumber(n, v, height);
+      readNumber(n, v, height, -kMaxPosition, kMaxPosition);
     else if (n == QLatin1String("frame")) {
       d = frameLines;
-      readNumber(n, v, d);
-      frameLines = static_cast<int>(d) & FrameAll;
+      readNumber(n, v, d, 0, FrameAll, true);
+      frameLines = static_cast<int>(d);
     } else if (n == QLatin1String("frameWidth"))
-      readNumber(n, v, frameWidth);
+      readNumber(n, v, frameWidth, -kMaxPosition, kMaxPosition);
     else if (n == QLatin1String("frameColor"))
       frameColor = parseColor(v);
     else if (n == QLatin1String("fill"))
       fill = parseColor(v);
     else if (n == QLatin1String("visible")) {
       d = visible ? 1 : 0;
-      readNumber(n, v, d);
+      readNumber(n, v, d, -std::numeric_limits<double>::max(), std::numeric_limits<double>::max());
       visible = d != 0;
     } else if (!readAttribute(n, v))
       throw ReportError("Неизвестный атрибут \"" + n.toStdString() + "\" у объекта \"" + name + "\"");
@@ -206,7 +219,7 @@ void ReportObject::loadProperties(QXmlStreamReader& r) {
 bool ReportObject::applyBinding(const std::string& a, const Value& v) {
   // Positions and sizes stay within a sane range whatever an expression gives.
   double d = v.toNumber();
-  d = std::isfinite(d) ? std::clamp(d, -1e6, 1e6) : 0;
+  d = std::isfinite(d) ? std::clamp(d, -kMaxPosition, kMaxPosition) : 0;
   if (a == "x")
     x = d;
   else if (a == "y")
@@ -272,8 +285,8 @@ bool TextObject::readAttribute(const QString& n, const QString& v) {
       align = HAlign::Center;
     else {
       double d = 0;
-      readNumber(n, v, d);
-      align = static_cast<HAlign>(std::clamp(static_cast<int>(d), 0, 2));
+      readNumber(n, v, d, 0, 2, true);
+      align = static_cast<HAlign>(static_cast<int>(d));
     }
     return true;
   }
@@ -291,7 +304,7 @@ bool TextObject::readAttribute(const QString& n, const QString& v) {
   if (n == QLatin1String("wrap")) {
     if (!boolText(v, wordWrap)) {
       double d = 0;
-      readNumber(n, v, d);
+      readNumber(n, v, d, -std::numeric_limits<double>::max(), std::numeric_limits<double>::max());
       wordWrap = d != 0;
     }
     return true;
@@ -370,7 +383,9 @@ void TextObject::loadProperties(QXmlStreamReader& r) {
 
 bool TextObject::applyBinding(const std::string& a, const Value& v) {
   if (a == "align") {
-    align = static_cast<HAlign>(std::clamp(static_cast<int>(v.toNumber()), 0, 2));
+    // Clamped before the conversion: an expression may give any number.
+    const double d = v.toNumber();
+    align = static_cast<HAlign>(std::isfinite(d) ? static_cast<int>(std::clamp(d, 0.0, 2.0)) : 0);
     return true;
   }
   if (a == "wrap") {

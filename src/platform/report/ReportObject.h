@@ -58,6 +58,10 @@ struct FontSpec {
   QFont toQFont(double fontScale = 1) const;
 };
 
+// Positions and sizes of objects, in report units, lie within
+// ±kMaxPosition, whether read from a file or given by an expression.
+inline constexpr double kMaxPosition = 1e6;
+
 // Frame lines of an object: a bit per side.
 enum FrameLine : int { FrameLeft = 1, FrameTop = 2, FrameRight = 4, FrameBottom = 8, FrameAll = 15 };
 
@@ -107,8 +111,10 @@ class ReportObject {
   std::map<std::string, Expression> bindings;
 
  protected:
-  // Reads a number, or keeps the text as a binding expression.
-  void readNumber(const QString& attr, const QString& value, double& target);
+  // Reads a number, or keeps the text as a binding expression. A number
+  // outside [lo, hi] (or, with `whole`, not a whole number) is refused with
+  // a ReportError naming the attribute, before anything converts it.
+  void readNumber(const QString& attr, const QString& value, double& target, double lo, double hi, bool whole = false);
   void drawFill(const RenderContext& rc) const;
   void drawFrame(const RenderContext& rc) const;
 };

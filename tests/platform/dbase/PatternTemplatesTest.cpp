@@ -1,6 +1,6 @@
 // The committed templates in data/Pattern must be exactly what the template
-// generator writes: the generator's layouts are compiled in here.
-#include "../../../tools/patterns/PatternTables.cpp"
+// generator (tools/patterns) writes.
+#include "PatternTables.h"
 
 #include "platform/dbase/DbaseTestUtil.h"
 

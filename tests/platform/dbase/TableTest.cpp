@@ -64,6 +64,35 @@ TEST_F(OffcutTable, FieldsAreFoundIgnoringCaseAndReadByKind) {
   EXPECT_THROW(t.asDouble("Date"), TableError);
 }
 
+TEST(WholeNumbers, NumbersNoIntHoldsAreRefusedWithTheFieldAndTheFile) {
+  TempDir dir;
+  const std::filesystem::path file = dir / "Sheets.dbf";
+  // Eleven digits fit the program's own numeric fields, but no int.
+  makeTable(file, {FieldDef::numeric("LENGTH", 11), FieldDef::numeric("CODE", 20)},
+            {{Value(2.5), Value(-2147483648.0)}, {Value(99999999999.0), Value(1e19)}});
+  Table t = Table::open(file);
+  t.first();
+  EXPECT_EQ(t.asInt("LENGTH"), 3);
+  EXPECT_EQ(t.asInt("CODE"), -2147483647 - 1);
+  t.next();
+  try {
+    (void)t.asInt("LENGTH");
+    ADD_FAILURE() << "99999999999 was read as an int";
+  } catch (const TableError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "В поле LENGTH число 99999999999 вне допустимого диапазона целых чисел (от -2147483648 до 2147483647) "
+              "(файл: " +
+                  file.string() + ")");
+  }
+  EXPECT_EQ(t.asInteger("LENGTH"), 99999999999LL);
+  EXPECT_THROW((void)t.asInteger("CODE"), TableError);  // beyond a long long as well
+  // Grids show such numbers whole, as they are.
+  EXPECT_EQ(wholeNumberText(99999999999.0), "99999999999");
+  EXPECT_EQ(wholeNumberText(1e19), "10000000000000000000");
+  EXPECT_EQ(wholeNumberText(-2.5), "-3");
+  EXPECT_EQ(wholeNumberText(0.4), "0");
+}
+
 TEST_F(OffcutTable, CursorWalksForwardAndBack) {
   Table t = Table::open(file);
   EXPECT_TRUE(t.bof());

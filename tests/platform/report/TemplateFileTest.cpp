@@ -90,6 +90,52 @@ TEST_F(TemplateFile, MissingOrMalformedTemplatesGiveClearErrors) {
   EXPECT_NE(withLine.find("строка 3"), std::string::npos) << withLine;
 }
 
+TEST_F(TemplateFile, NumbersOutOfRangeAreRefusedWithTheFileAndTheAttribute) {
+  auto object = [](const char* attributes) {
+    return QByteArray(kHead) + "\n<band kind=\"title\" height=\"10\">\n<object class=\"rect\" name=\"box\" " +
+           attributes + "/>\n</band></report>";
+  };
+  // A frame far beyond any int, found by fuzzing: refused, not converted.
+  EXPECT_EQ(errorOf(object("frame=\"15222222222222222222222222222222222222222222222222222222222\"")),
+            "Ошибка в шаблоне отчета \"broken.frf\", строка 3: Неверное значение frame "
+            "\"15222222222222222222222222222222222222222222222222222222222\" у объекта \"box\": допустимо целое от 0 "
+            "до 15");
+  for (const char* bad : {"frame=\"16\"", "frame=\"-1\"", "frame=\"2.5\"", "x=\"1e7\"", "width=\"-2000000\"",
+                          "frameWidth=\"1e300\"", "y=\"1e400\""}) {
+    const std::string e = errorOf(object(bad));
+    const std::string attribute = std::string(bad).substr(0, std::string(bad).find('='));
+    EXPECT_NE(e.find("broken.frf"), std::string::npos) << bad << ": " << e;
+    EXPECT_NE(e.find("Неверное значение " + attribute + " "), std::string::npos) << bad << ": " << e;
+  }
+  const std::string align =
+      errorOf(QByteArray(kHead) + "<band kind=\"title\"><object class=\"text\" align=\"1e30\"/></band></report>");
+  EXPECT_NE(align.find("Неверное значение align \"1e30\": допустимо целое от 0 до 2"), std::string::npos) << align;
+  // Values inside the ranges still read, and expressions stay expressions.
+  const Template t = Template::parse(object("frame=\"15\" x=\"-1000000\" width=\"FRAMEW\""), QStringLiteral("ok.frf"));
+  const ReportObject* box = t.findObject("box");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->frameLines, FrameAll);
+  EXPECT_EQ(box->x, -1000000);
+  EXPECT_EQ(box->bindings.count("width"), 1u);
+
+  // A prepared report holds the same attributes and is refused the same way.
+  Report report;
+  report.loadTemplate(test::testData("AllBands.frf"));
+  RowsRecordSource rows({"NAME", "LENGTH", "WIDTH", "MANY", "MATNAME"});
+  rows.addRow({Value::text("Деталь"), Value::number(600), Value::number(400), Value::number(2), Value::text("ДСП")});
+  report.setDataSource(&rows);
+  QByteArray xml = report.prepare().toXml();
+  ASSERT_TRUE(xml.contains("frame=\"8\""));
+  xml.replace("frame=\"8\"", "frame=\"1e58\"");
+  try {
+    PreparedReport::parse(xml, QStringLiteral("big.kpr"));
+    ADD_FAILURE() << "a frame of 1e58 was read";
+  } catch (const ReportError& e) {
+    EXPECT_NE(std::string(e.what()).find("big.kpr"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("Неверное значение frame \"1e58\""), std::string::npos) << e.what();
+  }
+}
+
 TEST_F(TemplateFile, PreparedReportRoundTripsAndRejectsDamage) {
   Report report;
   report.loadTemplate(test::testData("AllBands.frf"));
