@@ -5,7 +5,15 @@
 #include "shell/AppState.h"
 #include "shell/Messages.h"
 #include "warehouse/SavedStatesController.h"
+#include "warehouse/SavedStatesDialogs.h"
 #include "warehouse/WarehouseController.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -386,6 +394,96 @@ TEST(SavedStates, NoRestoreDuringACuttingRun) {
   EXPECT_TRUE(a.shown[0].startsWith("Идёт разложение деталей."));
   EXPECT_TRUE(s.module->tblSheets2().isOpen());
   EXPECT_EQ(rowsOf(s.module->storedTable(StockKind::Sheets)).size(), 2u);
+}
+
+// Saves a picture of a dialog for the documentation when asked to
+// (KROYNA_SCREENSHOT_DIR, under a real display).
+void keepScreenshot(QWidget& w, const char* name) {
+  const QString dir = qEnvironmentVariable("KROYNA_SCREENSHOT_DIR");
+  if (dir.isEmpty()) return;
+  QApplication::processEvents();
+  w.grab().save(dir + "/" + name);
+}
+
+TEST(SavedStatesDialog, ListsStatesOldestFirstAndOffersTheCommandsOnlyForASelectedRow) {
+  States s;
+  s.descriptions = {QStringLiteral("Перед заказом кухни «Ольха»")};
+  ASSERT_EQ(s.states->saveState(), 2);
+  s.ini.writeInt("ViewWHs", "lvwWHs_Width0", 111);
+  s.ini.writeInt("ViewWHs", "lvwWHs_Width1", 77);
+  auto d = std::make_unique<SavedStatesDialog>(*s.states, s.ini);
+  EXPECT_EQ(d->windowTitle(), "Просмотр состояний склада");
+  QTreeWidget* list = d->list();
+  EXPECT_EQ(list->headerItem()->text(0), "Дата");
+  EXPECT_EQ(list->headerItem()->text(1), "Время");
+  EXPECT_EQ(list->headerItem()->text(2), "Описание");
+  EXPECT_EQ(d->rowNumbers(), (QList<int>{1, 3, 2}));
+  EXPECT_EQ(list->topLevelItem(2)->text(0), "07.03.2005");
+  EXPECT_EQ(list->topLevelItem(2)->text(1), "14:05:33");
+  EXPECT_EQ(list->topLevelItem(2)->text(2), "Перед заказом кухни «Ольха»");
+  EXPECT_EQ(list->header()->sectionSize(0), 111);
+  EXPECT_EQ(list->header()->sectionSize(1), 77);
+  for (const char* b : {"Изменить", "Восстановить", "Удалить"}) EXPECT_FALSE(d->button(b)->isEnabled()) << b;
+  EXPECT_TRUE(d->button("Закрыть")->isEnabled());
+  d->show();
+  list->setCurrentItem(list->topLevelItem(1));
+  for (const char* b : {"Изменить", "Восстановить", "Удалить"}) EXPECT_TRUE(d->button(b)->isEnabled()) << b;
+  keepScreenshot(*d, "warehouse-states.png");
+
+  // A double click and Enter on a row change its description.
+  s.descriptions = {QStringLiteral("Один лист ДВП")};
+  emit list->itemDoubleClicked(list->topLevelItem(1), 0);
+  EXPECT_EQ(list->topLevelItem(1)->text(2), "Один лист ДВП");
+  s.descriptions = {QStringLiteral("Один лист ДВП 3")};
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  list->setFocus();
+  QApplication::sendEvent(list, &enter);
+  EXPECT_EQ(list->topLevelItem(1)->text(2), "Один лист ДВП 3");
+  EXPECT_EQ(s.prompted.mid(1), (QStringList{"Один лист", "Один лист ДВП"}));
+
+  // Deleting takes the row away; nothing is selected after it.
+  {
+    Answers yes({MsgResult::Yes});
+    d->button("Удалить")->click();
+  }
+  EXPECT_EQ(d->rowNumbers(), (QList<int>{1, 2}));
+  EXPECT_FALSE(d->button("Восстановить")->isEnabled());
+
+  // A restore that went through closes the dialog.
+  list->setCurrentItem(list->topLevelItem(0));
+  {
+    Answers no({MsgResult::No});
+    d->button("Восстановить")->click();
+  }
+  EXPECT_EQ(d->result(), QDialog::Accepted);
+  EXPECT_TRUE(rowsOf(s.module->storedTable(StockKind::Sheets)).empty());
+
+  // The column widths are kept when the dialog goes.
+  list->header()->resizeSection(0, 95);
+  list->header()->resizeSection(2, 150);
+  d.reset();
+  EXPECT_EQ(s.ini.readInt("ViewWHs", "lvwWHs_Width0", 0), 95);
+  EXPECT_EQ(s.ini.readInt("ViewWHs", "lvwWHs_Width1", 0), 77);
+  EXPECT_GT(s.ini.readInt("ViewWHs", "lvwWHs_Width2", 0), 0);
+}
+
+TEST(SavedStatesDialog, TheDescriptionDialogRefusesTextTheIndexCannotHold) {
+  StateDescriptionDialog d(QStringLiteral("Склад"));
+  EXPECT_EQ(d.windowTitle(), "Сохрание состояния склада");
+  EXPECT_EQ(d.edit()->text(), "Склад");
+  QStringList shown;
+  shell::ScopedMessageHandler h([&](const QString& text, MsgIcon, MsgButtons) {
+    shown << text;
+    return MsgResult::Ok;
+  });
+  d.edit()->setText(QStringLiteral("Заказ 订单"));
+  d.accept();
+  EXPECT_EQ(shown.size(), 1);
+  EXPECT_NE(d.result(), QDialog::Accepted);
+  d.edit()->setText(QStringLiteral("Заказ №7"));
+  d.accept();
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_EQ(d.text(), "Заказ №7");
 }
 
 }  // namespace

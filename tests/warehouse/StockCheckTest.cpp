@@ -5,7 +5,10 @@
 #include "warehouse/MinimumStock.h"
 #include "warehouse/MinimumStockDialogs.h"
 #include "warehouse/StockCheck.h"
+#include "warehouse/StockCheckDialog.h"
 
+#include <QApplication>
+#include <QPlainTextEdit>
 #include <QTableView>
 #include <QToolButton>
 
@@ -69,6 +72,24 @@ TEST(StockCheck, SizesBelowTheirMaterialsMinimumAreListedInMaterialNameAndTableO
   checkStock(*s.module, s.ini, true);
   EXPECT_TRUE(after.reports.isEmpty());
   EXPECT_EQ(after.messages, QStringList{kEnough});
+}
+
+TEST(StockCheck, TheShortageDialogShowsTheReportUnderItsHeading) {
+  Stock s;
+  writeMinimum(s.ini, 3, 5);
+  writeMinimum(s.ini, 4, 3);
+  const StockShortage found = findShortage(*s.module, s.ini);
+  StockShortageDialog d(found.lines);
+  EXPECT_EQ(d.windowTitle(), "Стандартные листы");
+  EXPECT_TRUE(d.report()->isReadOnly());
+  EXPECT_EQ(d.report()->toPlainText(), found.lines.join("\n"));
+  EXPECT_EQ(d.report()->toPlainText().split("\n").at(1), "Лист 2440 x 1830, 3 шт. (из 5)");
+  const QString dir = qEnvironmentVariable("KROYNA_SCREENSHOT_DIR");
+  if (!dir.isEmpty()) {
+    d.show();
+    QApplication::processEvents();
+    d.grab().save(dir + "/stock-shortage.png");
+  }
 }
 
 TEST(StockCheck, WithAllMinimumsZeroTheCommandSaysEnoughAndTheAutomaticCheckNothing) {
