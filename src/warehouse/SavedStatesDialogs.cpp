@@ -102,6 +102,11 @@ SavedStatesDialog::SavedStatesDialog(SavedStatesController& controller, ini::Ini
          std::max(160, settings_.readInt(kSection, "Height", 300)));
   shell::readColumnWidths(settings_, kSection, kListName, *list_->header());
   reload();
+  // The newest state is the one most often wanted.
+  if (QTreeWidgetItem* newest = list_->topLevelItem(list_->topLevelItemCount() - 1)) {
+    list_->setCurrentItem(newest);
+    newest->setSelected(true);
+  }
 }
 
 SavedStatesDialog::~SavedStatesDialog() {

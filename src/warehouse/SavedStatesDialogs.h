@@ -37,8 +37,9 @@ class StateDescriptionDialog : public QDialog {
 // The prompt of SavedStatesController that opens the description dialog.
 SavedStatesController::DescriptionPrompt descriptionDialogPrompt(QWidget* parent);
 
-// The list of saved states, oldest first, with "Изменить", "Восстановить",
-// "Удалить" (enabled only while a row is selected) and "Закрыть". A double
+// The list of saved states, oldest first (the newest selected when it
+// opens), with "Изменить", "Восстановить", "Удалить" (enabled only while a
+// row is selected) and "Закрыть". A double
 // click or Enter on a row runs "Изменить". Its size and the widths of the
 // three columns are kept in section ViewWHs of the settings file.
 class SavedStatesDialog : public QDialog {

@@ -423,6 +423,11 @@ TEST(SavedStatesDialog, ListsStatesOldestFirstAndOffersTheCommandsOnlyForASelect
   EXPECT_EQ(list->topLevelItem(2)->text(2), "Перед заказом кухни «Ольха»");
   EXPECT_EQ(list->header()->sectionSize(0), 111);
   EXPECT_EQ(list->header()->sectionSize(1), 77);
+  // The newest state is selected when the list opens.
+  ASSERT_EQ(list->selectedItems().size(), 1);
+  EXPECT_EQ(list->selectedItems()[0], list->topLevelItem(2));
+  for (const char* b : {"Изменить", "Восстановить", "Удалить"}) EXPECT_TRUE(d->button(b)->isEnabled()) << b;
+  list->clearSelection();
   for (const char* b : {"Изменить", "Восстановить", "Удалить"}) EXPECT_FALSE(d->button(b)->isEnabled()) << b;
   EXPECT_TRUE(d->button("Закрыть")->isEnabled());
   d->show();
