@@ -4,7 +4,7 @@
 #include "maps/MapFileCommands.h"
 #include "maps/Maps.h"
 #include "parts/Parts.h"
-#include "run/CuttingRun.h"
+#include "run/CuttingRunCommands.h"
 #include "warehouse/Warehouse.h"
 
 // Each subsystem's install function connects it to the start-up and
