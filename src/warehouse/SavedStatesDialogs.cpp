@@ -2,7 +2,7 @@
 
 #include "platform/ini/IniFile.h"
 #include "shell/Messages.h"
-#include "shell/SettingsUtils.h"
+#include "shell/HeaderWidths.h"
 #include "warehouse/WarehouseController.h"
 
 #include <QDialogButtonBox>
