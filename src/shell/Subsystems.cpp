@@ -3,6 +3,7 @@
 #include "catalogues/Catalogues.h"
 #include "maps/MapFileCommands.h"
 #include "maps/Maps.h"
+#include "models/Models.h"
 #include "parts/Parts.h"
 #include "run/CuttingRunCommands.h"
 #include "warehouse/Warehouse.h"
@@ -18,6 +19,7 @@ void installSubsystems(AppContext& context) {
   warehouse::install(context);
   run::install(context);
   parts::install(context);
+  models::install(context);
   maps::install(context);
   maps::installMapFileCommands(context);
 }
