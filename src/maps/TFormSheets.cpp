@@ -513,6 +513,11 @@ void TFormSheets::selectMaterialRow(int row) {
   if (document_->setMaterialFilter(panelCodes_[row])) applyVisibility();
 }
 
+void TFormSheets::showAllMaterials() {
+  selectMaterialRow(0);
+  if (materials_->count() > 0) materials_->scrollToItem(materials_->item(0));
+}
+
 QString TFormSheets::selectedMaterialName() const {
   const QListWidgetItem* item = materials_->currentItem();
   return item ? item->text() : u(catalogues::kAllMaterialsName);

@@ -190,6 +190,8 @@ class TFormSheets : public QWidget {
   void setMapFont(const shell::FontKeys& font);
   // Filters by the materials panel entry `row` (0 = all materials).
   void selectMaterialRow(int row);
+  // "Все материалы": selects the panel's "<все материалы>" entry.
+  Q_INVOKABLE void showAllMaterials();
   // Opens the statistics dialog (not modal for the event loop).
   void showStatistics();
   // Asks "Действительно прервать разложение?" and emits abortRequested.

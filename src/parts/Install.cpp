@@ -268,6 +268,14 @@ void PartsSubsystem::attachCommands() {
     if (QMdiSubWindow* sub = main_->documentArea()->currentSubWindow(); sub && sub->widget())
       QMetaObject::invokeMethod(sub->widget(), "showAllMaterials");
   });
+  // Enabled while the active window has a materials bar to act on.
+  auto updateAllMaterials = [this](QMdiSubWindow* active) {
+    QWidget* w = active ? active->widget() : nullptr;
+    main_->command(QStringLiteral("group.allMaterials"))
+        ->setEnabled(w && w->metaObject()->indexOfMethod("showAllMaterials()") >= 0);
+  };
+  connect(main_->documentArea(), &QMdiArea::subWindowActivated, this, updateAllMaterials);
+  updateAllMaterials(main_->documentArea()->activeSubWindow());
   attach("set.detalNames", [this] {
     PartNamesDialog dialog(context_.settings().ini(), main_);
     if (dialog.exec() == QDialog::Accepted)

@@ -100,7 +100,7 @@ const CommandDef kCommands[] = {
     {"win.arrange", "&Упорядочить значки", nullptr, "Упорядочить значки свернутых окон", false},
     {"win.minimize", "&Минимизировать", nullptr, "Свернуть все окна", false},
     {"help.about", "&О программе...", nullptr, "О программе", false},
-    {"group.allMaterials", "Все материалы", nullptr, "Показать детали всех материалов", false},
+    {"group.allMaterials", "Все материалы", nullptr, "Показать данные по всем материалам", false},
 };
 
 }  // namespace
@@ -249,6 +249,9 @@ void MainWindow::buildMenus() {
   add(windowMenu_, "win.tileV");
   add(windowMenu_, "win.arrange");
   add(windowMenu_, "win.minimize");
+  windowMenu_->addSeparator();
+  // Selects "<все материалы>" in the active parts, warehouse or maps window.
+  add(windowMenu_, "group.allMaterials");
   connect(windowMenu_, &QMenu::aboutToShow, this, &MainWindow::rebuildWindowMenu);
 
   QMenu* help = bar->addMenu(QStringLiteral("&Помощь"));
@@ -273,6 +276,7 @@ void MainWindow::buildToolBar() {
   button("group.save", QStyle::SP_DialogSaveButton);
   toolBar_->addSeparator();
   button("group.allMaterials", QStyle::SP_FileDialogListView);
+  command(QStringLiteral("group.allMaterials"))->setToolTip(QStringLiteral("Показать данные\nпо всем материалам"));
   toolBar_->addSeparator();
   button("models.base", QStyle::SP_DirHomeIcon, QStringLiteral("Модели"));
   button("wh.window", QStyle::SP_DriveHDIcon, QStringLiteral("Склад"));

@@ -82,6 +82,7 @@ class TModule : public QObject {
   std::string materialName(int code) const;
 
   // ---- Files ----
+  const std::filesystem::path& dataRoot() const { return root_; }
   std::filesystem::path patternFolder() const;
   std::filesystem::path storedTable(StockKind kind) const;  // Sheets/Sheets.dbf, Sheets/Scraps.dbf
   std::filesystem::path workingCopy(StockKind kind) const;  // Temp/TempSh.dbf, Temp/TempSc.dbf

@@ -6,6 +6,8 @@
 #include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
 #include "shell/Settings.h"
+#include "warehouse/StockCheck.h"
+#include "warehouse/StockCheckDialog.h"
 #include "warehouse/WarehouseReports.h"
 
 #include <QAction>
@@ -25,6 +27,7 @@ Warehouse::Warehouse(shell::AppContext& context, QObject* parent) : QObject(pare
   module_ = std::make_unique<TModule>(context.root().root().toStdString(), *materials_);
   controller_ = std::make_unique<WarehouseController>(*module_, context.settings().ini());
   g_instance = this;
+  installShortageDialog();
   shell::MainWindow* main = context.mainWindow();
   window_ = new WarehouseWindow(*controller_);
   if (main) {
@@ -45,6 +48,7 @@ Warehouse::Warehouse(shell::AppContext& context, QObject* parent) : QObject(pare
 
 Warehouse::~Warehouse() {
   shutDown();
+  setShortageDisplay({});
   if (g_instance == this) g_instance = nullptr;
 }
 
@@ -86,6 +90,10 @@ void Warehouse::attachCommands() {
   main->attachCommand(QStringLiteral("wh.filterScraps"), on(&WarehouseWindow::filterScraps));
   main->attachCommand(QStringLiteral("wh.clearScraps"), on(&WarehouseWindow::clearScraps));
   main->attachCommand(QStringLiteral("wh.statistics"), on(&WarehouseWindow::statistics));
+  main->attachCommand(QStringLiteral("wh.saveState"), on(&WarehouseWindow::saveState));
+  main->attachCommand(QStringLiteral("wh.states"), on(&WarehouseWindow::savedStates));
+  main->attachCommand(QStringLiteral("wh.minQuantity"), on(&WarehouseWindow::minimumStock));
+  main->attachCommand(QStringLiteral("wh.checkQuantity"), on(&WarehouseWindow::checkStock));
   main->attachCommand(QStringLiteral("wh.window"), [this] { showWindow(); });
   if (QAction* w = main->command(QStringLiteral("wh.window")))
     w->setToolTip(QStringLiteral("Склад остатков и\r\nстандартных листов"));
@@ -113,10 +121,20 @@ void install(shell::AppContext& context) {
       context.failStartup(QString::fromUtf8(e.what()));
     }
   });
-  QObject::connect(&context, &shell::AppContext::mainWindowClosing, &context, [](bool& cancel) {
+  // The stock check of `CheckStdSheetsQuantity` when the main window is
+  // first shown (after the edge lists, before the recent files) and when it
+  // closes (once the unsaved stock has been dealt with).
+  QObject::connect(&context, &shell::AppContext::mainWindowShown, &context, [&context] {
+    if (Warehouse* w = Warehouse::instance()) checkStockAutomatically(w->module(), context.settings().ini());
+  });
+  QObject::connect(&context, &shell::AppContext::mainWindowClosing, &context, [&context](bool& cancel) {
     Warehouse* w = Warehouse::instance();
     if (cancel || !w || !w->window()) return;
-    if (!w->window()->queryClose()) cancel = true;
+    if (!w->window()->queryClose()) {
+      cancel = true;
+      return;
+    }
+    checkStockAutomatically(w->module(), context.settings().ini());
   });
   QObject::connect(&context, &shell::AppContext::mainWindowClosed, &context, [] {
     if (Warehouse* w = Warehouse::instance()) delete w;

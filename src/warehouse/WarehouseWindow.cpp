@@ -2,7 +2,10 @@
 
 #include "platform/ini/IniFile.h"
 #include "shell/Messages.h"
+#include "warehouse/MinimumStockDialogs.h"
 #include "warehouse/OffcutDialogs.h"
+#include "warehouse/SavedStatesDialogs.h"
+#include "warehouse/StockCheck.h"
 #include "warehouse/WarehouseDialogs.h"
 #include "warehouse/WarehouseReports.h"
 
@@ -142,6 +145,10 @@ QWidget* WarehouseWindow::buildSheetsPage() {
              [this] { printSheets(); });
   toolButton(bar, QStringLiteral("&Удалить"), QStringLiteral("Удалить запись"), [this] { deleteSheet(); });
   toolButton(bar, QStringLiteral("&Добавить"), QStringLiteral("Добавить лист на склад"), [this] { addSheet(); });
+  toolButton(bar, QStringLiteral("&Минимум"), QStringLiteral("Минимальное количество листов"),
+             [this] { minimumStock(); });
+  toolButton(bar, QStringLiteral("&Проверить"), QStringLiteral("Проверить количество листов"),
+             [this] { checkStock(); });
   v->addWidget(bar);
   sheetModel_ = new StockGridModel(
       controller_.module(), StockKind::Sheets,
@@ -363,6 +370,25 @@ void WarehouseWindow::statistics() {
   postGrid(StockKind::Scraps);
   printWarehouseInfo(controller_.module(), this);
 }
+
+void WarehouseWindow::minimumStock() {
+  postGrid(StockKind::Sheets);
+  editMinimumStock(controller_.module(), controller_.settings(), controller_.selectedCode(), this);
+}
+
+void WarehouseWindow::checkStock() {
+  if (postGrid(StockKind::Sheets)) warehouse::checkStock(controller_.module(), controller_.settings(), true);
+}
+
+void WarehouseWindow::saveState() {
+  if (postGrid(StockKind::Sheets) && postGrid(StockKind::Scraps)) saveWarehouseState(controller_, this);
+}
+
+void WarehouseWindow::savedStates() {
+  if (postGrid(StockKind::Sheets) && postGrid(StockKind::Scraps)) showSavedStates(controller_, this);
+}
+
+void WarehouseWindow::showAllMaterials() { selectCode(kAllMaterials); }
 
 void WarehouseWindow::restoreLayout() {
   ini::IniFile& s = controller_.settings();

@@ -59,6 +59,13 @@ class WarehouseWindow : public QWidget {
   void filterScraps();
   void searchMaterial();
   void statistics();
+  // Minimum stock and the stock check (sheets page), saved states (menu).
+  void minimumStock();
+  void checkStock();
+  void saveState();
+  void savedStates();
+  // "Все материалы": selects "<все материалы>" for both pages.
+  Q_INVOKABLE void showAllMaterials();
 
   // Finishes open edits and asks about unsaved stock (see
   // WarehouseController::queryClose); true when the window may close.

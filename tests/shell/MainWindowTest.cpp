@@ -45,12 +45,14 @@ class MainWindowTest : public ::testing::Test {
   std::unique_ptr<MainWindow> window_;
 };
 
+// The items after the last separator: the window list.
 QStringList windowListItems(QMenu* menu) {
   QStringList items;
   bool afterSeparator = false;
   for (QAction* a : menu->actions()) {
     if (a->isSeparator()) {
       afterSeparator = true;
+      items.clear();
       continue;
     }
     if (afterSeparator) items << (a->isChecked() ? "*" : "") + a->text();

@@ -794,6 +794,7 @@ void Table::cancelUpdates() {
   if (d.state != State::Browse) cancel();
   if (!d.cached) return;
   // The stored rows come back from the file; rows never stored are dropped.
+  const std::uint64_t at = d.currentId();
   std::vector<RowRec> kept;
   for (auto& r : d.rows) {
     if (r.recno < 0) continue;
@@ -802,7 +803,12 @@ void Table::cancelUpdates() {
     kept.push_back(std::move(r));
   }
   d.rows = std::move(kept);
+  // The view pointed into the rows as they were; the refresh builds it anew
+  // and the cursor goes back to its row when that was a stored one.
+  d.view.clear();
+  d.cur = -1;
   refresh();
+  if (at != 0) gotoBookmark(Bookmark{at});
 }
 
 Bookmark Table::bookmark() const {

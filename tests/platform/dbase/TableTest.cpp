@@ -35,6 +35,26 @@ class OffcutTable : public ::testing::Test {
 
 }  // namespace
 
+TEST_F(OffcutTable, CancellingAppendedRowsKeepsTheCursorOnAStoredRow) {
+  Table t = Table::open(file, OpenOptions{.cachedUpdates = true});
+  for (const char* name : {"X", "Y"}) {
+    t.append();
+    t.setString("Name", name);
+    t.post();
+  }
+  t.first();
+  t.next();  // Остаток
+  t.cancelUpdates();
+  EXPECT_EQ(t.asString("Name"), "Остаток");
+  t.last();  // an appended row: it goes, the cursor lands on a stored one
+  t.append();
+  t.setString("Name", "Z");
+  t.post();
+  t.cancelUpdates();
+  EXPECT_TRUE(t.hasCurrentRow());
+  EXPECT_EQ(names(t), (std::vector<std::string>{"A-1", "Остаток", "", "B"}));
+}
+
 TEST_F(OffcutTable, OpensByFolderAndNameOrPathAndHidesDeletedRows) {
   Table byName = Table::open(dir.path(), "TempSc.dbf");
   EXPECT_EQ(names(byName), (std::vector<std::string>{"A-1", "Остаток", "", "B"}));
