@@ -243,25 +243,29 @@ void fillDetalsListView(TfrDetalsListView& view, const maps::SheetMap& map, cons
 
 // ---- the report ----
 
-report::PreparedReport prepareMapReport(const QString& templatePath, const MapReportJob& job) {
+report::Template loadMapReportTemplate(const QString& templatePath) {
   registerMapReportObjects();
+  report::Template t = report::Template::read(templatePath);
+  auto wrongClass = [&](const char* object, const char* caption) {
+    throw report::ReportError("Объект \"" + std::string(object) + "\" шаблона отчета \"" + templatePath.toStdString() +
+                              "\" должен быть объектом \"" + caption + "\".");
+  };
+  if (const report::ReportObject* o = t.findObject(kMapObjectName); o && !dynamic_cast<const TfrRskMapView*>(o))
+    wrongClass(kMapObjectName, "Карта раскроя");
+  if (const report::ReportObject* o = t.findObject(kPartsListObjectName);
+      o && !dynamic_cast<const TfrDetalsListView*>(o))
+    wrongClass(kPartsListObjectName, "Список деталей");
+  return t;
+}
+
+report::PreparedReport prepareMapReport(const QString& templatePath, const MapReportJob& job) {
   static const std::vector<maps::SheetMap> kNoMaps;
   static const NoCatalogue kNoCatalogue;
   const std::vector<maps::SheetMap>& maps = job.maps ? *job.maps : kNoMaps;
   const MapReportCatalogue& catalogue = job.catalogue ? *job.catalogue : kNoCatalogue;
 
   report::Report r;
-  r.loadTemplate(templatePath);
-  auto wrongClass = [&](const char* object, const char* caption) {
-    throw report::ReportError("Объект \"" + std::string(object) + "\" шаблона отчета \"" + templatePath.toStdString() +
-                              "\" должен быть объектом \"" + caption + "\".");
-  };
-  if (const report::ReportObject* o = r.findObject(kMapObjectName); o && !dynamic_cast<const TfrRskMapView*>(o))
-    wrongClass(kMapObjectName, "Карта раскроя");
-  if (const report::ReportObject* o = r.findObject(kPartsListObjectName);
-      o && !dynamic_cast<const TfrDetalsListView*>(o))
-    wrongClass(kPartsListObjectName, "Список деталей");
-
+  r.setTemplate(loadMapReportTemplate(templatePath));
   if (job.landscape) r.setLandscape(true);
   if (job.margins) r.setMarginsMm(job.margins->left, job.margins->top, job.margins->right, job.margins->bottom);
   const MapPageParams& params = job.params;

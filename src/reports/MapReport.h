@@ -21,6 +21,7 @@
 
 #include "maps/MapModel.h"
 #include "platform/report/PreparedReport.h"
+#include "platform/report/Template.h"
 #include "reports/MapPrintSettings.h"
 #include "reports/MapReportObjects.h"
 
@@ -141,6 +142,11 @@ struct MapReportJob {
   std::optional<MarginsMm> margins;
   bool withEdgeRows = true;
 };
+
+// Loads a map report template: refuses (report::ReportError, naming the
+// file) one that cannot be read, or whose "Map" or "mmDetalsList" is not of
+// the matching class.
+report::Template loadMapReportTemplate(const QString& templatePath);
 
 // Loads the template, feeds it the maps and lays the report out. Throws
 // report::ReportError when the template cannot be loaded or laid out, or

@@ -1,16 +1,22 @@
 // kroyna-cut: lays out one cutting job without a display.
 //
-//   kroyna-cut [--progress] [--map OUT.map [--code N]] JOB.json
+//   kroyna-cut [--progress] [--map OUT.map [--code N]]
+//              [--pdf OUT.pdf [--template FILE.frf]] JOB.json
 //                                        (JOB.json "-" reads standard input)
 //
 // Prints the maps as JSON on standard output; with --map it first writes
 // them as a maps file the program opens, with material code N (-1, no
-// material, when not given). Exit status 0 on success, 2 when the job is
-// refused (bad input, no parts, a part larger than the sheet) or an option
-// is wrong, 1 when the result could not be written.
+// material, when not given); with --pdf it also prints them as the program
+// prints maps, through the map report template. Exit status 0 on success,
+// 2 when the job is refused (bad input, no parts, a part larger than the
+// sheet), an option is wrong or the template cannot be used, 1 when the
+// result could not be written.
 
 #include "CutJob.h"
 #include "CutMaps.h"
+#ifdef KROYNA_CUT_PDF
+#include "CutPdf.h"
+#endif
 
 #include "maps/MapFile.h"
 
@@ -24,6 +30,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -31,7 +38,8 @@ namespace {
 
 using namespace kroyna;
 
-constexpr const char* Usage = "usage: kroyna-cut [--progress] [--map OUT.map [--code N]] JOB.json";
+constexpr const char* Usage =
+    "usage: kroyna-cut [--progress] [--map OUT.map [--code N]] [--pdf OUT.pdf [--template FILE.frf]] JOB.json";
 
 // Messages of the cutting run break lines with "\r"; a terminal wants "\n".
 std::string forTerminal(std::string message) {
@@ -71,13 +79,15 @@ int main(int argc, char** argv) {
   bool progress = false;
   std::string path;
   std::string mapPath;
+  std::string pdfPath;
+  std::string templatePath;
   std::int32_t materialCode = cut::NoMaterialCode;
   bool codeGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--progress") {
       progress = true;
-    } else if (arg == "--map" || arg == "--code") {
+    } else if (arg == "--map" || arg == "--code" || arg == "--pdf" || arg == "--template") {
       if (i + 1 >= argc || std::string(argv[i + 1]).empty()) {
         std::cerr << "kroyna-cut: " << arg << " needs a value\n" << Usage << "\n";
         return 2;
@@ -85,6 +95,10 @@ int main(int argc, char** argv) {
       const std::string value = argv[++i];
       if (arg == "--map") {
         mapPath = value;
+      } else if (arg == "--pdf") {
+        pdfPath = value;
+      } else if (arg == "--template") {
+        templatePath = value;
       } else {
         long long code = 0;
         const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), code);
@@ -116,6 +130,27 @@ int main(int argc, char** argv) {
     std::cerr << "kroyna-cut: --code is the material code of the maps file: it needs --map\n" << Usage << "\n";
     return 2;
   }
+  if (!templatePath.empty() && pdfPath.empty()) {
+    std::cerr << "kroyna-cut: --template is the template of the PDF: it needs --pdf\n" << Usage << "\n";
+    return 2;
+  }
+#ifdef KROYNA_CUT_PDF
+  std::unique_ptr<cut::MapsPdf> pdf;
+  if (!pdfPath.empty()) {
+    // The template is checked before the cutting, which may take long.
+    pdf = std::make_unique<cut::MapsPdf>();
+    if (templatePath.empty()) templatePath = cut::defaultMapTemplate(argv[0]);
+    if (const auto refusal = pdf->checkTemplate(templatePath)) {
+      std::cerr << "kroyna-cut: " << *refusal << "\n";
+      return 2;
+    }
+  }
+#else
+  if (!pdfPath.empty()) {
+    std::cerr << "kroyna-cut: this build prints no PDF (built without the report engine)\n";
+    return 2;
+  }
+#endif
 
   std::string bytes;
   std::string error;
@@ -160,6 +195,15 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+
+#ifdef KROYNA_CUT_PDF
+  if (pdf) {
+    if (const auto failure = pdf->write(ctx, job, materialCode, templatePath, pdfPath)) {
+      std::cerr << "kroyna-cut: " << pdfPath << ": " << *failure << "\n";
+      return 1;
+    }
+  }
+#endif
 
   const std::string result = cut::serializeResult(ctx, outcome);
   if (std::fwrite(result.data(), 1, result.size(), stdout) != result.size() || std::fflush(stdout) != 0) {
