@@ -4,9 +4,11 @@
 // are read from damaged files too. Seed it with data/Reports/RskMaps.frf
 // and tests/data/report/MapReport*.kpr.
 //
-// The first byte chooses how the rest is read: odd, as XML of a template
-// or prepared report; even, as the bare stream of one of the two objects
-// (so that the fuzzer need not keep base64 intact to reach the stream).
+// Input that starts like XML ("<", or the UTF-8 byte order mark) is read
+// as a template and as a prepared report; any other input is the bare
+// stream of one of the two objects, its first byte choosing which (odd:
+// parts list, even: cutting map), so that the fuzzer need not keep base64
+// intact to reach the stream.
 
 #include "platform/report/PreparedReport.h"
 #include "platform/report/ReportError.h"
@@ -26,9 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool registered = (reports::registerMapReportObjects(), true);
   (void)registered;
   if (size == 0) return 0;
-  const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
-  if (data[0] & 1) {
-    const QByteArray bytes(rest.data(), static_cast<qsizetype>(rest.size()));
+  if (data[0] == '<' || data[0] == 0xEF) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     try {
       report::Template t = report::Template::parse(bytes, QStringLiteral("fuzz.frf"));
       report::Template::parse(t.toXml(), QStringLiteral("again.frf"));
@@ -41,8 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     return 0;
   }
+  const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
   // A stream that was read must write and read back.
-  if (data[0] & 2) {
+  if (data[0] & 1) {
     reports::TfrDetalsListView list;
     try {
       list.loadStream(rest);

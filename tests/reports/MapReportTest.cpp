@@ -2,6 +2,7 @@
 // rows of a map, the filling of the two objects, and the report laid out
 // with the shipped template "RskMaps.frf".
 
+#include "platform/report/PreviewWindow.h"
 #include "platform/report/Render.h"
 #include "platform/report/ReportError.h"
 #include "reports/MapReport.h"
@@ -392,6 +393,38 @@ TEST(MapReport, TheTemplatesObjectsMustBeOfTheirClasses) {
                report::ReportError);
 }
 
+TEST(MapReport, TextsAskForTheMapsValuesByName) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("Texts.frf"));
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(
+      "<report><page paper=\"A4\"/><variables><variable name=\"MAP_W\" value=\"100\"/></variables>"
+      "<band kind=\"masterData\" height=\"200\">"
+      "<object class=\"text\" name=\"List\" x=\"0\" y=\"0\" width=\"300\" height=\"100\">"
+      "<text>[detalslist]</text></object>"
+      "<object class=\"text\" name=\"Params\" x=\"0\" y=\"100\" width=\"300\" height=\"100\">"
+      "<text>[MapParams]|[PRNDETALSLIST]|[MAPSPERPAGE]|[MAPPARAMSLINES]|[OTHER]</text></object>"
+      "</band></report>");
+  f.close();
+  const std::vector<maps::SheetMap> maps = {sampleMap(4)};
+  const TestCatalogue catalogue;
+  MapReportJob job = jobFor(maps, catalogue);
+  job.params.showDetailList = job.params.showBorderList = false;
+  job.params.detalStat = false;
+  const report::PreparedReport r = prepareMapReport(path, job);
+  ASSERT_EQ(r.pageCount(), 1);
+  QString list, params;
+  for (const auto& o : r.pages[0].objects) {
+    if (o->name == "List") list = o->texts().join(QString());
+    if (o->name == "Params") params = o->texts().join(QString());
+  }
+  EXPECT_EQ(list, QString::fromStdString(detalsListText(maps[0])).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+  EXPECT_TRUE(params.startsWith(QStringLiteral("<1: Лист 1>  2000 x 1000 (ЛДСП Белый 16 мм) 4 шт\n")))
+      << params.toStdString();
+  EXPECT_TRUE(params.endsWith(QStringLiteral("|0|1|6|"))) << params.toStdString();
+}
+
 QImage render(const report::PreparedPage& page) {
   QImage img(static_cast<int>(page.size.width()), static_cast<int>(page.size.height()), QImage::Format_RGB32);
   img.fill(Qt::white);
@@ -408,8 +441,12 @@ TEST(MapReport, ASavedPreparedReportReopensWithTheSamePages) {
   const report::PreparedReport r = prepareMapReport(kTemplate, job);
   QTemporaryDir dir;
   const QString kpr = dir.filePath(QStringLiteral("Карты.kpr"));
-  r.write(kpr);
-  const report::PreparedReport back = report::PreparedReport::read(kpr);
+  // Saved from the preview and opened in another.
+  report::PreviewWindow preview(r, report::PreviewExport::None);
+  preview.saveAs(kpr);
+  report::PreviewWindow reopened(report::PreparedReport{}, report::PreviewExport::None);
+  reopened.openFile(kpr);
+  const report::PreparedReport& back = reopened.model().report();
   ASSERT_EQ(back.pageCount(), r.pageCount());
   for (int i = 0; i < r.pageCount(); ++i) {
     SCOPED_TRACE(i);
@@ -422,6 +459,25 @@ TEST(MapReport, ASavedPreparedReportReopensWithTheSamePages) {
       for (int x = 0; x < before.width(); ++x) dark += qGray(before.pixel(x, y)) < 128;
     EXPECT_GT(dark, 2000);
   }
+}
+
+TEST(MapReport, AReportSavedEarlierStillOpensWithItsMap) {
+  registerMapReportObjects();
+  const report::PreparedReport r =
+      report::PreparedReport::read(QStringLiteral(KROYNA_TEST_DATA_DIR "/report/MapReport.kpr"));
+  ASSERT_EQ(r.pageCount(), 1);
+  const auto views = objectsOf<TfrRskMapView>(r.pages[0]);
+  ASSERT_EQ(views.size(), 1u);
+  ASSERT_EQ(views[0]->elements.size(), 5u);
+  const auto& part = dynamic_cast<const TzkfrDetalData&>(*views[0]->elements[0]);
+  EXPECT_EQ(part.Title, "Бок");
+  EXPECT_EQ(part.edges[TopSide], (EdgeRecord{"ПВХ 2 мм", 2}));
+  EXPECT_TRUE(dynamic_cast<const TzkfrScrapData&>(*views[0]->elements[2]).useless);
+  EXPECT_EQ(views[0]->elements[3]->RealLeft, 802);
+  const auto lists = objectsOf<TfrDetalsListView>(r.pages[0]);
+  ASSERT_EQ(lists.size(), 1u);
+  EXPECT_EQ(lists[0]->partLines(), std::vector<std::string>{"Бок [800x600] 1 шт"});
+  EXPECT_EQ(lists[0]->edgeLines(), (std::vector<std::string>{"ПВХ 2 мм[2]: 1.60м", "ПВХ 0,4 мм[1]: 0.60м"}));
 }
 
 }  // namespace
