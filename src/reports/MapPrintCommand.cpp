@@ -66,7 +66,11 @@ std::unique_ptr<MapReportCatalogue> environmentCatalogue(const maps::MapsEnviron
 void printMaps(maps::TFormSheets& window, const MapPrintSetup& setup) {
   QWidget* parent = setup.parent ? setup.parent : &window;
   const maps::MapsDocument& doc = window.document();
-  if (doc.mapCount() == 0 || !setup.settings) {
+  if (!setup.settings) {
+    shell::showError(u("Печать карт раскроя невозможна: файл настроек не открыт."), parent);
+    return;
+  }
+  if (doc.mapCount() == 0) {
     shell::showInformation(u(kNothingToPrint), parent);
     return;
   }

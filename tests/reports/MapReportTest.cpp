@@ -333,6 +333,8 @@ TEST(MapReport, OneMapAPageWithItsParametersAndPartsList) {
   EXPECT_TRUE(pageText(r.pages[1]).contains(QStringLiteral("2 шт")));
   EXPECT_TRUE(pageText(r.pages[0]).contains(QStringLiteral("Бок [720x560] 2 шт")));
   EXPECT_TRUE(pageText(r.pages[0]).contains(QStringLiteral("ПВХ 2 мм[2]: 2.90м")));
+  // The map cut twice lists the edges of one sheet.
+  EXPECT_TRUE(pageText(r.pages[1]).contains(QStringLiteral("ПВХ 2 мм[2]: 2.90м")));
 }
 
 TEST(MapReport, MapsPerPageRangeAndListsOff) {
