@@ -6,13 +6,11 @@
 
 #include <QByteArray>
 #include <QPainter>
-#include <QPainterPath>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace kroyna::reports {
 
