@@ -1,6 +1,5 @@
 #include "reports/MapPrintDialogs.h"
 
-#include "reports/MapReportObjects.h"
 #include "shell/Messages.h"
 #include "shell/SettingsUtils.h"
 
