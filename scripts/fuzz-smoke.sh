@@ -9,7 +9,7 @@ seconds="${1:-10}"
 build="$root/build/fuzz"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
   -DKROYNA_FUZZ=ON -DKROYNA_SANITIZE=ON -DKROYNA_TESTS=OFF >/dev/null
-targets=(ini_fuzz dbf_fuzz mapfile_fuzz catalogue_files_fuzz report_fuzz map_report_fuzz parts_files_fuzz cut_job_fuzz)
+targets=(ini_fuzz dbf_fuzz mapfile_fuzz catalogue_files_fuzz report_fuzz parts_files_fuzz cut_job_fuzz)
 cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}"
 
 seeds_for() {
@@ -17,7 +17,7 @@ seeds_for() {
     ini_fuzz) echo "$root/data/Example/Kroyna.ini" ;;
     dbf_fuzz) echo "$root/data/Pattern $root/data/Example/Sheets $root/tests/data/dbase" ;;
     mapfile_fuzz) echo "$root/tests/data/maps" ;;
-    report_fuzz | map_report_fuzz) echo "$root/data/Reports $root/tests/data/report" ;;
+    report_fuzz) echo "$root/data/Reports $root/tests/data/report" ;;
     parts_files_fuzz) echo "$root/data/Example/Groups" ;;
     cut_job_fuzz) echo "$root/bench/jobs" ;;
     *) echo "" ;;

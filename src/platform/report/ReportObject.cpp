@@ -130,10 +130,6 @@ QString colorText(const QColor& c) { return c.isValid() ? c.name(QColor::HexRgb)
 
 static QString numberText(double v) { return QString::fromStdString(Value::number(v).toText()); }
 
-// A number of a file or an expression as an int: whatever its size, it is
-// brought into a range where converting it is defined (NaN counts as 0).
-static int boundedInt(double d) { return std::isfinite(d) ? static_cast<int>(std::clamp(d, -1e6, 1e6)) : 0; }
-
 void ReportObject::readNumber(const QString& attr, const QString& value, double& target) {
   double v = 0;
   if (parseNumber(value.toStdString(), v)) {
@@ -163,7 +159,7 @@ void ReportObject::readCommonAttributes(const QXmlStreamAttributes& attrs) {
     else if (n == QLatin1String("frame")) {
       d = frameLines;
       readNumber(n, v, d);
-      frameLines = boundedInt(d) & FrameAll;
+      frameLines = static_cast<int>(d) & FrameAll;
     } else if (n == QLatin1String("frameWidth"))
       readNumber(n, v, frameWidth);
     else if (n == QLatin1String("frameColor"))
@@ -277,7 +273,7 @@ bool TextObject::readAttribute(const QString& n, const QString& v) {
     else {
       double d = 0;
       readNumber(n, v, d);
-      align = static_cast<HAlign>(std::clamp(boundedInt(d), 0, 2));
+      align = static_cast<HAlign>(std::clamp(static_cast<int>(d), 0, 2));
     }
     return true;
   }
@@ -374,7 +370,7 @@ void TextObject::loadProperties(QXmlStreamReader& r) {
 
 bool TextObject::applyBinding(const std::string& a, const Value& v) {
   if (a == "align") {
-    align = static_cast<HAlign>(std::clamp(boundedInt(v.toNumber()), 0, 2));
+    align = static_cast<HAlign>(std::clamp(static_cast<int>(v.toNumber()), 0, 2));
     return true;
   }
   if (a == "wrap") {
