@@ -8,6 +8,9 @@
 # fuzz_seed_into DIR I copies the corpus and the seeds of target I into DIR.
 fuzz_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 fuzz_build="$fuzz_root/build/fuzz"
+# The leak checker skips what the libraries keep for themselves, as in the
+# test command.
+export LSAN_OPTIONS="suppressions=$fuzz_root/tests/lsan.supp:print_suppressions=0"
 fuzz_launcher=()
 if command -v ccache >/dev/null; then fuzz_launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 cmake -S "$fuzz_root" -B "$fuzz_build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \

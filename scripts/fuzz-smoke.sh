@@ -8,10 +8,6 @@
 set -euo pipefail
 seconds="${1:-10}"
 source "$(dirname "$0")/fuzz-build.sh"
-
-# Memory that Qt, glib and libgsf keep for good (libgsf also on a damaged
-# compound file it refuses) is not a leak of the program.
-export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failed=()

@@ -27,12 +27,13 @@ PageParamsDialog::PageParamsDialog(const PageMargins& m, QWidget* parent) : QDia
   right_ = marginBox(m.right, group, "right");
   bottom_ = marginBox(m.bottom, group, "bottom");
   auto* form = new QFormLayout(group);
-  form->addRow(QStringLiteral("Верхнее:"), top_);
-  form->addRow(QStringLiteral("Левое:"), left_);
-  form->addRow(QStringLiteral("Правое:"), right_);
-  form->addRow(QStringLiteral("Нижнее:"), bottom_);
+  form->addRow(QStringLiteral("Верхнее\nполе:"), top_);
+  form->addRow(QStringLiteral("Левое\nполе:"), left_);
+  form->addRow(QStringLiteral("Правое\nполе:"), right_);
+  form->addRow(QStringLiteral("Нижнее\nполе:"), bottom_);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Да"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("&Отмена"));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);

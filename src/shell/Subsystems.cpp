@@ -5,6 +5,7 @@
 #include "maps/Maps.h"
 #include "models/Models.h"
 #include "parts/Parts.h"
+#include "reports/MapPrintCommand.h"
 #include "run/CuttingRunCommands.h"
 #include "warehouse/Warehouse.h"
 
@@ -22,6 +23,7 @@ void installSubsystems(AppContext& context) {
   models::install(context);
   maps::install(context);
   maps::installMapFileCommands(context);
+  reports::installMapPrinting(context);
 }
 
 }  // namespace kroyna::shell

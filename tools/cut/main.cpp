@@ -1,19 +1,24 @@
 // kroyna-cut: lays out one cutting job without a display.
 //
-//   kroyna-cut [--progress] [--time-limit SECONDS] [--map OUT.map [--code N]] JOB.json
+//   kroyna-cut [--progress] [--time-limit SECONDS] [--map OUT.map [--code N]]
+//              [--pdf OUT.pdf [--template FILE.frf]] JOB.json
 //                                        (JOB.json "-" reads standard input)
 //   kroyna-cut --help | --version
 //
 // Prints the maps as JSON on standard output; with --map it first writes
 // them as a maps file the program opens, with material code N (-1, no
-// material, when not given). --time-limit stops the search the way
-// "Прервать" does and prints the best result so far with "stopped": true.
-// Exit status 0 on success, 2 when the job is refused (bad input, no parts,
-// a part larger than the sheet) or an option is wrong, 1 when the result
-// could not be written.
+// material, when not given); with --pdf it also prints them as the program
+// prints maps, through the map report template. --time-limit stops the
+// search the way "Прервать" does and prints the best result so far with
+// "stopped": true. Exit status 0 on success, 2 when the job is refused (bad
+// input, no parts, a part larger than the sheet), an option is wrong or the
+// template cannot be used, 1 when the result could not be written.
 
 #include "CutJob.h"
 #include "CutMaps.h"
+#ifdef KROYNA_CUT_PDF
+#include "CutPdf.h"
+#endif
 
 #include "maps/MapFile.h"
 
@@ -29,6 +34,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -37,7 +43,8 @@ namespace {
 using namespace kroyna;
 
 constexpr const char* Usage =
-    "usage: kroyna-cut [--progress] [--time-limit SECONDS] [--map OUT.map [--code N]] JOB.json";
+    "usage: kroyna-cut [--progress] [--time-limit SECONDS] [--map OUT.map [--code N]]\n"
+    "                  [--pdf OUT.pdf [--template FILE.frf]] JOB.json";
 
 // A time limit in seconds: a number above 0, at most a year.
 bool parseSeconds(const std::string& text, double& seconds) {
@@ -51,19 +58,26 @@ bool parseSeconds(const std::string& text, double& seconds) {
 }
 
 constexpr const char* Help =
-    "usage: kroyna-cut [--progress] [--map OUT.map [--code N]] JOB.json\n"
+    "usage: kroyna-cut [--progress] [--time-limit SECONDS] [--map OUT.map [--code N]]\n"
+    "                  [--pdf OUT.pdf [--template FILE.frf]] JOB.json\n"
     "Lays out one cutting job (one material) without a display and prints the\n"
     "maps as JSON on standard output. JOB.json \"-\" reads the job from standard\n"
     "input.\n"
     "\n"
     "  --progress      one line per step of progress on standard error\n"
+    "  --time-limit SECONDS\n"
+    "                  stop the search after SECONDS and print the best so far\n"
     "  --map OUT.map   also write the maps as a maps file the program opens\n"
     "  --code N        the material code stored in that maps file (default -1)\n"
+    "  --pdf OUT.pdf   also print the cutting maps to a PDF file\n"
+    "  --template FILE.frf\n"
+    "                  the map report template of that PDF (default RskMaps.frf)\n"
     "  -h, --help      print this help and exit\n"
     "  -v, --version   print the version and exit\n"
     "\n"
-    "Exit status: 0 done (unplaced parts are listed in the result), 1 the result\n"
-    "or the maps file could not be written, 2 the job or an option was refused.\n"
+    "Exit status: 0 done (unplaced parts are listed in the result), 1 the result,\n"
+    "the maps file or the PDF could not be written, 2 the job, an option or the\n"
+    "template was refused.\n"
     "The job and result formats are described in kroyna-cut(1).\n";
 
 // Messages of the cutting run break lines with "\r"; a terminal wants "\n".
@@ -104,6 +118,8 @@ int main(int argc, char** argv) {
   bool progress = false;
   std::string path;
   std::string mapPath;
+  std::string pdfPath;
+  std::string templatePath;
   std::int32_t materialCode = cut::NoMaterialCode;
   bool codeGiven = false;
   double timeLimit = 0;
@@ -117,7 +133,7 @@ int main(int argc, char** argv) {
         return 2;
       }
       ++i;
-    } else if (arg == "--map" || arg == "--code") {
+    } else if (arg == "--map" || arg == "--code" || arg == "--pdf" || arg == "--template") {
       if (i + 1 >= argc || std::string(argv[i + 1]).empty()) {
         std::cerr << "kroyna-cut: " << arg << " needs a value\n" << Usage << "\n";
         return 2;
@@ -125,6 +141,10 @@ int main(int argc, char** argv) {
       const std::string value = argv[++i];
       if (arg == "--map") {
         mapPath = value;
+      } else if (arg == "--pdf") {
+        pdfPath = value;
+      } else if (arg == "--template") {
+        templatePath = value;
       } else {
         long long code = 0;
         const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), code);
@@ -159,6 +179,27 @@ int main(int argc, char** argv) {
     std::cerr << "kroyna-cut: --code is the material code of the maps file: it needs --map\n" << Usage << "\n";
     return 2;
   }
+  if (!templatePath.empty() && pdfPath.empty()) {
+    std::cerr << "kroyna-cut: --template is the template of the PDF: it needs --pdf\n" << Usage << "\n";
+    return 2;
+  }
+#ifdef KROYNA_CUT_PDF
+  std::unique_ptr<cut::MapsPdf> pdf;
+  if (!pdfPath.empty()) {
+    // The template is checked before the cutting, which may take long.
+    pdf = std::make_unique<cut::MapsPdf>();
+    if (templatePath.empty()) templatePath = cut::defaultMapTemplate(argv[0]);
+    if (const auto refusal = pdf->checkTemplate(templatePath)) {
+      std::cerr << "kroyna-cut: " << *refusal << "\n";
+      return 2;
+    }
+  }
+#else
+  if (!pdfPath.empty()) {
+    std::cerr << "kroyna-cut: this build prints no PDF (built without the report engine)\n";
+    return 2;
+  }
+#endif
 
   std::string bytes;
   std::string error;
@@ -220,6 +261,15 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+
+#ifdef KROYNA_CUT_PDF
+  if (pdf) {
+    if (const auto failure = pdf->write(ctx, job, materialCode, templatePath, pdfPath)) {
+      std::cerr << "kroyna-cut: " << pdfPath << ": " << *failure << "\n";
+      return 1;
+    }
+  }
+#endif
 
   const std::string result = cut::serializeResult(ctx, outcome, notes);
   if (std::fwrite(result.data(), 1, result.size(), stdout) != result.size() || std::fflush(stdout) != 0) {

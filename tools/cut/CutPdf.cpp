@@ -1,0 +1,110 @@
+#include "CutPdf.h"
+
+#include "CutMaps.h"
+
+#include "engine/EngineContext.h"
+#include "maps/MapRules.h"
+#include "platform/report/Render.h"
+#include "platform/report/ReportError.h"
+#include "reports/MapReport.h"
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QString>
+
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+namespace kroyna::cut {
+
+namespace {
+
+// Messages of the report engine on one line.
+std::string oneLine(std::string text) {
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = ' ';
+  return text;
+}
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// Notes of the toolkit (such as a missing runtime folder) are no concern
+// of the cutter's user; its errors are, on one line each.
+void toolkitMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg)
+    std::fprintf(stderr, "kroyna-cut: %s\n", oneLine(text.toStdString()).c_str());
+}
+
+}  // namespace
+
+std::string defaultMapTemplate(const std::string& programPath) {
+  namespace fs = std::filesystem;
+  const std::string name = std::string("Reports/") + reports::kMapReportTemplate;
+  const QByteArray env = qgetenv("KROYNA_DATA_DIR");
+  if (!env.isEmpty()) return (fs::path(env.toStdString()) / name).string();
+  std::error_code ec;
+  const fs::path program = fs::weakly_canonical(fs::path(programPath), ec);
+  if (!ec) {
+    const fs::path installed = program.parent_path().parent_path() / "share" / "kroyna" / name;
+    if (fs::exists(installed, ec)) return installed.string();
+  }
+#ifdef KROYNA_SOURCE_DATA_DIR
+  return (fs::path(KROYNA_SOURCE_DATA_DIR) / name).string();
+#else
+  return name;
+#endif
+}
+
+struct MapsPdf::Gui {
+  int argc = 1;
+  char name[11] = "kroyna-cut";
+  char* argv[2] = {name, nullptr};
+  std::unique_ptr<QGuiApplication> app;
+};
+
+MapsPdf::MapsPdf() : gui_(std::make_unique<Gui>()) {
+  if (!QGuiApplication::instance()) {
+    // No display is needed: the PDF is drawn off screen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(toolkitMessage);
+    gui_->app = std::make_unique<QGuiApplication>(gui_->argc, gui_->argv);
+  }
+}
+
+MapsPdf::~MapsPdf() = default;
+
+std::optional<std::string> MapsPdf::checkTemplate(const std::string& templatePath) {
+  try {
+    reports::loadMapReportTemplate(q(templatePath));
+  } catch (const report::ReportError& e) {
+    return oneLine(e.what());
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> MapsPdf::write(const engine::EngineContext& ctx, const CutJob& job,
+                                          std::int32_t materialCode, const std::string& templatePath,
+                                          const std::string& pdfPath) {
+  // The maps as the program holds them after a run (the maps file's records
+  // are those maps).
+  const maps::MapFileData data = resultMaps(ctx, job, materialCode);
+  std::vector<maps::SheetMap> sheets;
+  sheets.reserve(data.sheets.size());
+  for (const maps::MapSheetRecord& r : data.sheets) sheets.push_back(maps::fromRecord(r));
+
+  const reports::NoCatalogue catalogue(job.MaterialName);
+  reports::MapReportJob reportJob;
+  reportJob.maps = &sheets;
+  reportJob.from = 0;
+  reportJob.to = static_cast<int>(sheets.size()) - 1;
+  reportJob.catalogue = &catalogue;
+  try {
+    report::writePdf(reports::prepareMapReport(q(templatePath), reportJob), q(pdfPath));
+  } catch (const report::ReportError& e) {
+    return oneLine(e.what());
+  }
+  return std::nullopt;
+}
+
+}  // namespace kroyna::cut
