@@ -4,6 +4,7 @@
 #include "maps/MapFileCommands.h"
 #include "maps/Maps.h"
 #include "parts/Parts.h"
+#include "reports/StatisticsAndLabels.h"
 #include "run/CuttingRun.h"
 #include "warehouse/Warehouse.h"
 
@@ -20,6 +21,7 @@ void installSubsystems(AppContext& context) {
   parts::install(context);
   maps::install(context);
   maps::installMapFileCommands(context);
+  reports::installStatisticsAndLabels(context);
 }
 
 }  // namespace kroyna::shell
