@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -420,6 +421,56 @@ TEST(StatisticsCommands, StatisticsDialogPrintsTheVisibleMapsAndTheMenuAllMateri
   EXPECT_EQ(previews.shown.size(), 2u);
   ASSERT_EQ(messages.texts.size(), 1);
   EXPECT_TRUE(messages.texts[0].startsWith(u("Ошибка создания отчета.\r")));
+}
+
+TEST(EdgeStatistics, NamesAndLengthsOfTheVisibleMapsWithStoredColumnWidths) {
+  Program p;
+  ASSERT_TRUE(p.ready());
+  Messages messages;
+  maps::TFormSheets* maps = p.mapsWindow();
+  // Edge banding on the first map's parts; the catalogue of this program
+  // has no edges, so the names are empty and the lengths have no allowance.
+  for (maps::MapPart& part : maps->document().map(0).Parts) part.TopBorder = 7;
+  p.ini().writeInt("BorderInfo_Window", "ColWidth0", 140);
+  maps->showStatistics();
+  auto* dialog = maps->findChild<maps::StatisticsDialog*>();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(dialog->edgesButton()->isEnabled());
+  dialog->edgesButton()->click();
+  auto* edges = dialog->findChild<maps::EdgeStatisticsDialog*>();
+  ASSERT_NE(edges, nullptr);
+  EXPECT_EQ(edges->windowTitle(), u("Статиска кромок"));
+  auto* table = edges->findChild<QTableWidget*>();
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->horizontalHeaderItem(0)->text(), u("Название"));
+  EXPECT_EQ(table->horizontalHeaderItem(1)->text(), u("Длина (м)"));
+  ASSERT_EQ(table->rowCount(), 1);
+  EXPECT_EQ(table->item(0, 1)->text(), u("4.32"));  // 3 parts × 720 mm × 2 sheets
+  EXPECT_EQ(table->columnWidth(0), 140);
+  EXPECT_EQ(table->columnWidth(1), 60);
+  table->setColumnWidth(1, 90);
+  edges->accept();
+  EXPECT_EQ(p.ini().readInt("BorderInfo_Window", "ColWidth0", 0), 140);
+  EXPECT_EQ(p.ini().readInt("BorderInfo_Window", "ColWidth1", 0), 90);
+  dialog->close();
+
+  // Without edge banding: "&Кромки" is off; the dialog itself shows one
+  // empty row with "0".
+  maps->selectMaterialRow(2);
+  maps->showStatistics();
+  QApplication::processEvents();
+  maps::StatisticsDialog* second = nullptr;
+  for (auto* d : maps->findChildren<maps::StatisticsDialog*>())
+    if (d->isVisible()) second = d;
+  ASSERT_NE(second, nullptr);
+  EXPECT_FALSE(second->edgesButton()->isEnabled());
+  second->close();
+  maps::EdgeStatisticsDialog none({}, p.ini());
+  auto* empty = none.findChild<QTableWidget*>();
+  ASSERT_EQ(empty->rowCount(), 1);
+  EXPECT_EQ(empty->item(0, 0)->text(), QString());
+  EXPECT_EQ(empty->item(0, 1)->text(), u("0"));
+  EXPECT_TRUE(messages.texts.isEmpty());
 }
 
 }  // namespace
