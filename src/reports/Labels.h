@@ -84,7 +84,7 @@ QString edgeBandingText(int left, int right, int top, int bottom, const maps::Ma
 // (waste gets no label). Check countLabels() first.
 std::vector<Label> mapLabels(const maps::MapsDocument& document, LabelKind kind);
 // The labels of a parts database as its window shows it (empty comment).
-// Nothing, after the document's own message ("Ошибка создания списка
+// Nothing, after the parts database's own message ("Ошибка создания списка
 // деталей."), when they cannot be built.
 std::optional<std::vector<Label>> partsDatabaseLabels(const parts::PartsDocument& document);
 // The offcut label rows of the warehouse (empty comment).

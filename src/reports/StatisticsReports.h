@@ -61,7 +61,7 @@ class StatisticsReportData {
   explicit StatisticsReportData(const maps::MapsDocument& document);
 
   int recordCount() const { return static_cast<int>(maps_.size()); }
-  // The map (index in the document) of a record from 0.
+  // The map (its index among all maps) of a record from 0.
   int mapIndex(int record) const { return maps_.at(static_cast<std::size_t>(record)); }
   const QString& totals() const { return totals_; }
 
