@@ -127,6 +127,8 @@ void printPartLabels(shell::MainWindow& mainWindow) {
     parts->postPendingEdit();
     if (!mayBuild(countPartLabels(parts->document()), &mainWindow)) return;
     std::optional<std::vector<Label>> rows = partsDatabaseLabels(parts->document());
+    // As after walking the rows of a table: the first row is current again.
+    if (parts->document().rowCount() > 0) parts->document().setCurrentRow(0);
     if (!rows) return;
     labels = std::move(*rows);
   } else {

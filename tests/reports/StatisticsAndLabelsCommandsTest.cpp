@@ -324,17 +324,21 @@ TEST(LabelCommands, EnabledByTheActiveWindowAndFilledFromIt) {
   auto* parts = new parts::PartsWindow(p.path(QString()), p.ini());
   ASSERT_TRUE(parts->CreateGroup());
   ASSERT_TRUE(parts->AppendDetal(u("Фасад"), 716, 396, 4, 0, 0, 0, 0, 0, 1));
+  ASSERT_TRUE(parts->AppendDetal(u("Цоколь"), 2400, 100, 1, 0, 0, 0, 0, 0, 1));
   p.main().addDocument(parts);
   p.activate(parts);
+  parts->document().setCurrentRow(1);
   EXPECT_TRUE(p.enabled("cut.partLabels"));
   EXPECT_FALSE(p.enabled("cut.scrapLabels"));
   EXPECT_FALSE(p.enabled("cut.materialStatistics"));
   p.trigger("cut.partLabels");
   ASSERT_EQ(opened.size(), 4u);
-  ASSERT_EQ(opened[3].second.size(), 4u);
+  ASSERT_EQ(opened[3].second.size(), 5u);
   EXPECT_EQ(opened[3].second[0].code, u("Фасад"));
   EXPECT_EQ(opened[3].second[0].size, u("716 x 396"));
-  p.trigger("cut.scrapLabels");  // not for this window
+  EXPECT_EQ(opened[3].second[4].code, u("Цоколь"));
+  EXPECT_EQ(parts->document().currentRow(), 0);  // back at the first row
+  p.trigger("cut.scrapLabels");                  // not for this window
   EXPECT_EQ(opened.size(), 4u);
 
   // Another kind of window: neither.
