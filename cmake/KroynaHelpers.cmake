@@ -50,3 +50,11 @@ function(kroyna_fuzz name source)
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/src")
   target_link_libraries(${name} PRIVATE ${ARGN})
 endfunction()
+
+# kroyna_no_widgets(TARGET): the target's own sources may not include Qt
+# Widgets or Qt Print Support headers. A header of those modules reaches
+# cmake/no-widgets first and stops the build with a message naming the
+# rule; the target does not link them either.
+function(kroyna_no_widgets target)
+  target_include_directories(${target} BEFORE PRIVATE "${CMAKE_SOURCE_DIR}/cmake/no-widgets")
+endfunction()

@@ -15,7 +15,7 @@ if [ "${1:-}" = "test" ]; then
   packages+=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    poppler-utils python3 python3-dbf python3-openpyxl
+    poppler-utils python3 python3-dbf python3-openpyxl python3-olefile
   )
 fi
 missing=()

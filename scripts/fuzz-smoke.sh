@@ -9,7 +9,7 @@ seconds="${1:-10}"
 build="$root/build/fuzz"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
   -DKROYNA_FUZZ=ON -DKROYNA_SANITIZE=ON -DKROYNA_TESTS=OFF >/dev/null
-targets=(ini_fuzz dbf_fuzz mapfile_fuzz catalogue_files_fuzz report_fuzz parts_files_fuzz cut_job_fuzz)
+targets=(ini_fuzz dbf_fuzz mapfile_fuzz catalogue_files_fuzz report_fuzz parts_files_fuzz cut_job_fuzz models_file_fuzz)
 cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}"
 
 seeds_for() {
@@ -20,10 +20,14 @@ seeds_for() {
     report_fuzz) echo "$root/data/Reports $root/tests/data/report" ;;
     parts_files_fuzz) echo "$root/data/Example/Groups" ;;
     cut_job_fuzz) echo "$root/bench/jobs" ;;
+    models_file_fuzz) echo "$root/data/Pattern/Models.dat" ;;
     *) echo "" ;;
   esac
 }
 
+# Memory that Qt, glib and libgsf keep for good (libgsf also on a damaged
+# compound file it refuses) is not a leak of the program.
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 for t in "${targets[@]}"; do

@@ -12,6 +12,7 @@
 #include "shell/AppState.h"
 #include "shell/MainWindow.h"
 #include "shell/Messages.h"
+#include "shell/PageMargins.h"
 #include "shell/WindowPlacement.h"
 
 #include <QAction>

@@ -7,7 +7,7 @@
 // it opens and written back when it closes.
 
 #include "reports/Labels.h"
-#include "shell/WindowPlacement.h"
+#include "shell/PageMargins.h"
 
 #include <QDialog>
 #include <QFont>

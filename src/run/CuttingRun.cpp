@@ -1,34 +1,18 @@
 #include "run/CuttingRun.h"
 
-#include "catalogues/Catalogues.h"
 #include "engine/FinishedMap.h"
 #include "maps/MapRules.h"
-#include "maps/Maps.h"
-#include "maps/ProgramEnvironment.h"
-#include "maps/TFormSheets.h"
-#include "parts/Parts.h"
-#include "parts/PartsWindow.h"
+#include "maps/MapsDocument.h"
+#include "parts/PartsDocument.h"
 #include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
-#include "shell/AppContext.h"
 #include "shell/AppState.h"
-#include "shell/DataRoot.h"
-#include "shell/MainWindow.h"
 #include "shell/Messages.h"
-#include "shell/Settings.h"
 #include "warehouse/StockModule.h"
-#include "warehouse/Warehouse.h"
-#include "warehouse/WarehouseDialogs.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCoreApplication>
+#include <QCursor>
 #include <QFileInfo>
-#include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QProgressBar>
-#include <QStatusBar>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <exception>
@@ -51,16 +35,16 @@ constexpr const char* kSectionPrefix = "Material";
 // The hourglass while a pass runs; messages and dialogs take it off.
 class WaitCursor {
  public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+  WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+  ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
   WaitCursor(const WaitCursor&) = delete;
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 class NormalCursor {
  public:
-  NormalCursor() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
-  ~NormalCursor() { QApplication::restoreOverrideCursor(); }
+  NormalCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor)); }
+  ~NormalCursor() { QGuiApplication::restoreOverrideCursor(); }
   NormalCursor(const NormalCursor&) = delete;
   NormalCursor& operator=(const NormalCursor&) = delete;
 };
@@ -205,58 +189,60 @@ struct CuttingRun::Material {
 CuttingRun::CuttingRun(CuttingRunServices services) : services_(std::move(services)) {}
 
 CuttingRun::~CuttingRun() {
-  QObject::disconnect(abortConnection_);
+  if (window_ && window_->alive()) window_->setAbortHandler({});
   ctx_.Progress = nullptr;
   ctx_.ProcessEvents = nullptr;
 }
 
 bool CuttingRun::isRunning() { return g_running; }
 
-parts::PartsWindow* CuttingRun::unplacedBase() const { return unplaced_.data(); }
+parts::PartsDocument* CuttingRun::unplacedBase() const { return unplaced_.data(); }
 
-bool CuttingRun::windowGone() const { return window_.isNull() || closeRequested_; }
+bool CuttingRun::windowGone() const { return !window_ || !window_->alive() || closeRequested_; }
+
+QWidget* CuttingRun::parentWidget() const { return window_ && window_->alive() ? window_->dialogParent() : nullptr; }
 
 void CuttingRun::status(const QString& text) {
   if (services_.showStatus) services_.showStatus(text);
 }
 
-maps::TFormSheets* CuttingRun::start(parts::PartsWindow& source) {
-  if (g_running) return nullptr;
+bool CuttingRun::start(const RunSource& source) {
+  if (g_running || !source.document) return false;
   const RunningFlag running;
 
-  source.postPendingEdit();
+  if (source.postPendingEdit) source.postPendingEdit();
+  parts::PartsDocument& doc = *source.document;
   QList<int> codes;
   QStringList names;
-  source.ListGroupMaterials(codes, names);
+  doc.ListGroupMaterials(codes, names);
   if (codes.isEmpty()) {
-    shell::showMessage(u(kNoMaterialsMessage), shell::MsgIcon::Error, shell::MsgButtons::Ok, &source);
-    return nullptr;
+    shell::showMessage(u(kNoMaterialsMessage), shell::MsgIcon::Error, shell::MsgButtons::Ok, source.dialogParent);
+    return false;
   }
   std::vector<LayoutMaterial> list;
   for (int i = 0; i < codes.size(); ++i) list.push_back({codes[i], i < names.size() ? names[i] : QString()});
-  if (!services_.editOptions || !services_.editOptions(list)) return nullptr;
+  if (!services_.editOptions || !services_.editOptions(list)) return false;
 
   std::vector<RunMaterialOptions> materials;
   try {
     ini::IniFile work(services_.workFile);
     materials = runMaterials(work);
   } catch (const std::exception& e) {
-    shell::showError(QString::fromUtf8(e.what()), &source);
-    return nullptr;
+    shell::showError(QString::fromUtf8(e.what()), source.dialogParent);
+    return false;
   }
 
   // The rows as they are now: edits made in the parts window while the run
   // lets events through do not change what this run lays out.
-  const std::vector<parts::PartRow> rows = source.document().allRows();
-  const QString partsCaption = source.document().caption();
-  source_ = &source;
-  const QString display = source.document().displayName();
+  const std::vector<parts::PartRow> rows = doc.allRows();
+  const QString partsCaption = doc.caption();
+  source_ = &doc;
+  const QString display = doc.displayName();
   sourceFileName_ = display.isEmpty() ? u("<без названия>") : QFileInfo(display).fileName();
 
   window_ = services_.newMapsWindow ? services_.newMapsWindow() : nullptr;
-  if (!window_) return nullptr;
-  abortConnection_ = QObject::connect(window_.data(), &maps::TFormSheets::abortRequested, window_.data(),
-                                      [this] { ctx_.Abort = true; });
+  if (!window_) return false;
+  window_->setAbortHandler([this] { ctx_.Abort = true; });
   unplaced_ = nullptr;
   ctx_.Abort = false;
   closeRequested_ = false;
@@ -277,23 +263,23 @@ maps::TFormSheets* CuttingRun::start(parts::PartsWindow& source) {
       // A fault of the program around the engine (a table that cannot be
       // read or written): this material ends, the maps made stay.
       status(QString());
-      if (!window_.isNull()) window_->endRun();
+      if (window_->alive()) window_->endRun();
       ctx_.Reset();
-      shell::showError(QString::fromUtf8(e.what()), window_.data());
+      shell::showError(QString::fromUtf8(e.what()), parentWidget());
     }
     if (closeRequested_) break;
   }
 
-  QObject::disconnect(abortConnection_);
+  if (window_->alive()) window_->setAbortHandler({});
   if (!windowGone()) {
-    const int n = source_ ? source_->document().nextRun() : 1;
+    const int n = source_ ? source_->nextRun() : 1;
     window_->setCaption(runCaption(n, partsCaption));
-    window_->progressBar()->hide();
+    window_->showProgress(false);
     window_->showStatistics();
   }
   std::error_code ec;
   std::filesystem::remove(services_.workFile, ec);
-  return windowGone() ? nullptr : window_.data();
+  return !windowGone();
 }
 
 void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<parts::PartRow>& rows, Material& m) {
@@ -318,35 +304,41 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
   if (input.Params.UseOffcuts) {
     bool failed = services_.stock == nullptr;
     if (services_.stock) {
+      // An edit of the offcuts page that cannot be posted would leave the
+      // run laying out on offcuts the user no longer sees: the material is
+      // laid out without stock offcuts, and the user is told why.
+      bool posted = true;
       try {
         services_.stock->postPending(warehouse::StockKind::Scraps);
-      } catch (const std::exception&) {
+      } catch (const std::exception& e) {
+        posted = false;
+        shell::showError(u(kReadErrorMessage) + u("\r\r") + QString::fromUtf8(e.what()), parentWidget());
       }
-      OffcutsRead read = readOffcuts(services_.stock->workingCopy(warehouse::StockKind::Scraps), m.code);
-      failed = read.failed;
-      input.Offcuts = std::move(read.rows);
+      if (posted) {
+        OffcutsRead read = readOffcuts(services_.stock->workingCopy(warehouse::StockKind::Scraps), m.code);
+        failed = read.failed;
+        input.Offcuts = std::move(read.rows);
+      }
     }
-    if (failed) shell::showMessage(u(kReadErrorMessage), shell::MsgIcon::Error, shell::MsgButtons::Ok, window_.data());
+    if (failed) shell::showMessage(u(kReadErrorMessage), shell::MsgIcon::Error, shell::MsgButtons::Ok, parentWidget());
   }
 
   if (const auto refusal = engine::LoadMaterial(ctx_, input)) {
     ctx_.Reset();
-    shell::showMessage(QString::fromStdString(*refusal), shell::MsgIcon::Error, shell::MsgButtons::Ok, window_.data());
+    shell::showMessage(QString::fromStdString(*refusal), shell::MsgIcon::Error, shell::MsgButtons::Ok, parentWidget());
     return;
   }
 
   maps::MapsDocument& doc = window_->document();
   doc.setShowTitleForNew(defaults.showName);
   doc.setShowDimForNew(defaults.showDim);
-  window_->setShowScrapsText(defaults.showScrapsText);
-  window_->setShowHints(defaults.showHints);
-  window_->setShowBorder(defaults.showBorder);
+  window_->setDisplayFlags(defaults.showScrapsText, defaults.showHints, defaults.showBorder);
   window_->beginRun();
 
   engine::MaterialHooks hooks;
   hooks.BeforePass = [this](const engine::EngineContext& ctx) {
     status(u(kRemainingStatus) + QString::number(ctx.Parts.RemainingTotal()));
-    if (!windowGone()) window_->progressBar()->show();
+    if (!windowGone()) window_->showProgress(true);
   };
   hooks.MapsReady = [this, &m](const engine::EngineContext& ctx, int first, int count, std::int32_t) {
     handOver(ctx, first, count, m);
@@ -370,7 +362,7 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
   if (closeRequested_) {
     // The user closed the maps window during the pass: it goes without a
     // question, and the run ends with it.
-    if (!window_.isNull()) window_->closeWithoutQuestion();
+    if (window_->alive()) window_->closeWithoutQuestion();
     status(QString());
     ctx_.Reset();
     return;
@@ -380,17 +372,17 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
     for (int i = 0; i < ctx_.Parts.Count(); ++i)
       if (ctx_.Parts[i].Remaining > 0) left << QString::fromStdString(ctx_.Parts[i].Name);
     const shell::MsgResult answer = shell::showMessage(placedNothingQuestion(m.name, left), shell::MsgIcon::Warning,
-                                                       shell::MsgButtons::YesNo, window_.data());
+                                                       shell::MsgButtons::YesNo, parentWidget());
     if (answer == shell::MsgResult::Yes) writeUnplaced(m);
   }
   status(QString());
-  if (!window_.isNull()) window_->endRun();
+  if (window_->alive()) window_->endRun();
   ctx_.Reset();
 }
 
 void CuttingRun::handOver(const engine::EngineContext& ctx, int first, int count, Material& m) {
   if (windowGone()) return;
-  window_->progressBar()->hide();
+  window_->showProgress(false);
   for (int i = first; i < first + count; ++i) {
     const engine::FinishedMap map = engine::MakeFinishedMap(*ctx.Results.Items(i), ctx.Parts, ctx.Params.Kerf);
     const std::string caption = m.captions.next(window_->document().mapCount(), map);
@@ -413,6 +405,9 @@ void CuttingRun::writeStockCount(Material& m) {
         view.post();
       }
     } catch (const std::exception&) {
+      // The view's row stays as it was and the run goes on: the counter
+      // and the used-sheets list below still hold the true count, and the
+      // stock changes only when the result is accepted.
       try {
         view.cancel();
       } catch (const std::exception&) {
@@ -426,10 +421,12 @@ engine::RunOutAnswer CuttingRun::askRunOut(Material& m) {
   using Choice = engine::RunOutAnswer::Choice;
   const NormalCursor normal;
   engine::RunOutAnswer answer;
-  switch (warehouse::askRunOut(window_.data())) {
+  const warehouse::RunOutChoice choice =
+      services_.askRunOut ? services_.askRunOut(parentWidget()) : warehouse::RunOutChoice::Finish;
+  switch (choice) {
     case warehouse::RunOutChoice::Finish:
       if (shell::showMessage(u(kCreateUnplacedQuestion), shell::MsgIcon::Warning, shell::MsgButtons::YesNo,
-                             window_.data()) == shell::MsgResult::Yes)
+                             parentWidget()) == shell::MsgResult::Yes)
         writeUnplaced(m);
       answer.Action = Choice::Finish;
       return answer;
@@ -437,9 +434,8 @@ engine::RunOutAnswer CuttingRun::askRunOut(Material& m) {
     case warehouse::RunOutChoice::OtherSize: break;
   }
   answer.Action = Choice::Finish;
-  if (!services_.stock) return answer;
-  const std::optional<warehouse::SheetChoice> chosen =
-      warehouse::chooseStandardSheet(*services_.stock, m.name, window_.data());
+  if (!services_.stock || !services_.chooseSheet) return answer;
+  const std::optional<warehouse::SheetChoice> chosen = services_.chooseSheet(*services_.stock, m.name, parentWidget());
   if (!chosen) return answer;
   answer.Action = Choice::OtherSize;
   answer.SheetLength = chosen->length;
@@ -464,118 +460,16 @@ void CuttingRun::writeUnplaced(Material& m) {
                                 d.RBorder, d.TBorder, d.BBorder, m.code, &why))
       refused << QString::fromStdString(d.Name) + QStringLiteral(": ") + why;
   }
-  if (!refused.isEmpty()) shell::showError(refused.join(QLatin1Char('\r')), unplaced_.data());
+  if (!refused.isEmpty()) shell::showError(refused.join(QLatin1Char('\r')), parentWidget());
 }
 
 void CuttingRun::afterEvents() {
   if (services_.processEvents) services_.processEvents();
-  if (window_.isNull() || window_->closeRequested()) {
+  if (!window_->alive() || window_->closeRequested()) {
     closeRequested_ = true;
     // Ends the pass after this variant; no further pass or material runs.
     ctx_.Abort = true;
   }
-}
-
-// ---- The program's services ----
-
-namespace {
-
-QLabel* statusPanel(shell::MainWindow& main) {
-  QStatusBar* bar = main.statusBar();
-  if (auto* label = bar->findChild<QLabel*>(QStringLiteral("cuttingRunStatus"))) return label;
-  auto* label = new QLabel(bar);
-  label->setObjectName(QStringLiteral("cuttingRunStatus"));
-  bar->addWidget(label);
-  return label;
-}
-
-}  // namespace
-
-CuttingRunServices programServices(shell::AppContext& context) {
-  CuttingRunServices s;
-  s.settings = &context.settings().ini();
-  s.workFile = context.root().path(QStringLiteral("Kroyna.tmp")).toStdString();
-  if (warehouse::Warehouse* w = warehouse::Warehouse::instance()) s.stock = &w->module();
-  shell::MainWindow* main = context.mainWindow();
-  s.editOptions = [main](const std::vector<LayoutMaterial>& materials) { return editLayoutOptions(materials, main); };
-  s.newMapsWindow = [&context, main]() -> maps::TFormSheets* {
-    if (main) return maps::openMapsWindow(*main);
-    // Without a main window (a run started from a tool): a window of its
-    // own, with an environment that goes with it.
-    auto* environment = new maps::ProgramEnvironment(context.settings().ini(), catalogues::Catalogues::instance());
-    auto* window = new maps::TFormSheets(*environment, context.settings().ini());
-    QObject::connect(window, &QObject::destroyed, [environment] { delete environment; });
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
-    return window;
-  };
-  s.newPartsBase = []() -> parts::PartsWindow* {
-    parts::PartsSubsystem* p = parts::PartsSubsystem::instance();
-    if (!p) return nullptr;
-    parts::PartsWindow* w = p->newUntitledBase();
-    if (w) attachToPartsWindow(*w);
-    return w;
-  };
-  if (main) s.showStatus = [main](const QString& text) { statusPanel(*main)->setText(text); };
-  s.setRemark = [&context](int code, const std::string& remark) { context.settings().setRemark(code, remark); };
-  s.processEvents = [] { QCoreApplication::processEvents(QEventLoop::AllEvents); };
-  return s;
-}
-
-namespace {
-std::function<CuttingRunServices()>& servicesOverride() {
-  static std::function<CuttingRunServices()> make;
-  return make;
-}
-}  // namespace
-
-void setRunServices(std::function<CuttingRunServices()> make) { servicesOverride() = std::move(make); }
-
-void runCutting(parts::PartsWindow& source) {
-  if (CuttingRun::isRunning() || shell::isBusy()) return;
-  CuttingRunServices services;
-  if (servicesOverride()) {
-    services = servicesOverride()();
-  } else {
-    shell::AppContext* context = shell::AppContext::current();
-    if (!context) return;
-    services = programServices(*context);
-  }
-  CuttingRun run(std::move(services));
-  run.start(source);
-}
-
-void attachToPartsWindow(parts::PartsWindow& window) {
-  QAction* action = window.runAction();
-  if (!action || action->property("kroynaCuttingRun").toBool()) return;
-  action->setProperty("kroynaCuttingRun", true);
-  QPointer<parts::PartsWindow> target(&window);
-  QObject::connect(action, &QAction::triggered, &window, [target] {
-    if (target) runCutting(*target);
-  });
-  action->setEnabled(true);
-}
-
-void install(shell::AppContext& context) {
-  shell::MainWindow* main = context.mainWindow();
-  if (!main) return;
-  main->attachCommand(QStringLiteral("cut.run"), [] {
-    parts::PartsSubsystem* p = parts::PartsSubsystem::instance();
-    if (parts::PartsWindow* w = p ? p->activeWindow() : nullptr) runCutting(*w);
-  });
-  // Parts windows are made by the parts subsystem; each gets its
-  // "&Разложить" when it first becomes the active window (which a new
-  // window does at once), and the main command follows the active window.
-  // The main window may be half destroyed when its document area reports
-  // the last change of the active window: only the action is used then.
-  QPointer<QAction> command = main->command(QStringLiteral("cut.run"));
-  auto follow = [command](QMdiSubWindow* sub) {
-    auto* parts = sub ? qobject_cast<parts::PartsWindow*>(sub->widget()) : nullptr;
-    if (parts) attachToPartsWindow(*parts);
-    if (command) command->setEnabled(parts != nullptr);
-  };
-  QObject::connect(main->documentArea(), &QMdiArea::subWindowActivated, main->documentArea(), follow);
-  follow(main->documentArea()->activeSubWindow());
 }
 
 }  // namespace kroyna::run

@@ -17,9 +17,9 @@
 #include "engine/EngineContext.h"
 #include "engine/MaterialRun.h"
 #include "run/CuttingParameters.h"
-#include "run/LayoutOptionsDialog.h"
+#include "run/LayoutOptions.h"
+#include "warehouse/StockChoices.h"
 
-#include <QMetaObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,16 +35,18 @@
 namespace kroyna::ini {
 class IniFile;
 }
+class QWidget;
+
+namespace kroyna::engine {
+struct FinishedMap;
+}
 namespace kroyna::maps {
-class TFormSheets;
+class MapsDocument;
 }
 namespace kroyna::parts {
-class PartsWindow;
+class PartsDocument;
 struct PartRow;
 }  // namespace kroyna::parts
-namespace kroyna::shell {
-class AppContext;
-}
 namespace kroyna::warehouse {
 class TModule;
 }
@@ -98,8 +101,50 @@ struct OffcutsRead {
 };
 OffcutsRead readOffcuts(const std::filesystem::path& offcutTable, int materialCode);
 
+// What the run needs of the maps window it fills: the window as the run
+// sees it, so that the run itself needs no widgets. The window may be
+// closed by the user while the run lets events through; alive() then turns
+// false and the run never touches it again.
+class RunMapsView {
+ public:
+  virtual ~RunMapsView() = default;
+  virtual bool alive() const = 0;
+  virtual maps::MapsDocument& document() = 0;
+  // [Default] ShowScrapsText, ShowHints and ShowBorder for the maps added.
+  virtual void setDisplayFlags(bool showScrapsText, bool showHints, bool showBorder) = 0;
+  // During a material: commands disabled, "Прервать" in place of the save
+  // button, the progress bar shown, the caption "Пожалуйста подождите ...".
+  virtual void beginRun() = 0;
+  virtual void endRun() = 0;
+  virtual void showProgress(bool shown) = 0;
+  virtual void setProgress(std::int64_t done, std::int64_t total) = 0;
+  // A new tab with the map of a finished layout; it becomes the active tab.
+  virtual void addMap(const QString& tabCaption, int materialCode, const engine::FinishedMap& map, std::int32_t kerf,
+                      const QString& remark) = 0;
+  virtual void setCaption(const QString& caption) = 0;
+  // The statistics command, run once at the end.
+  virtual void showStatistics() = 0;
+  // A close attempt during the run is only recorded; the run closes the
+  // window itself, without a question, after the current variant.
+  virtual bool closeRequested() const = 0;
+  virtual void clearCloseRequest() = 0;
+  virtual void closeWithoutQuestion() = 0;
+  // Called when the user confirms "Прервать".
+  virtual void setAbortHandler(std::function<void()> onAbort) = 0;
+  // The parent of the run's messages and dialogs.
+  virtual QWidget* dialogParent() const = 0;
+};
+
+// The parts database a run lays out.
+struct RunSource {
+  parts::PartsDocument* document = nullptr;
+  // Ends an edit still open in the window, so that the run sees it.
+  std::function<void()> postPendingEdit;
+  QWidget* dialogParent = nullptr;
+};
+
 // What the run uses of the program; the program's own are made by
-// programServices(), tests put in their own.
+// programServices() (run/CuttingRunCommands.h), tests put in their own.
 struct CuttingRunServices {
   ini::IniFile* settings = nullptr;     // Kroyna.ini (section Default)
   std::filesystem::path workFile;       // Kroyna.tmp
@@ -107,10 +152,16 @@ struct CuttingRunServices {
   // "Параметры разложения"; true on "&Да".
   std::function<bool(const std::vector<LayoutMaterial>&)> editOptions;
   // A new, shown maps window.
-  std::function<maps::TFormSheets*()> newMapsWindow;
+  std::function<std::unique_ptr<RunMapsView>()> newMapsWindow;
   // A new untitled parts base for the unplaced parts; nullptr when it could
   // not be made (a message has been shown).
-  std::function<parts::PartsWindow*()> newPartsBase;
+  std::function<parts::PartsDocument*()> newPartsBase;
+  // "Склад (стандартные листы)": how to go on when the sheets ran out.
+  std::function<warehouse::RunOutChoice(QWidget* parent)> askRunOut;
+  // The sheet choice over the material's standard sheets; nothing when
+  // cancelled.
+  std::function<std::optional<warehouse::SheetChoice>(warehouse::TModule&, const QString& material, QWidget* parent)>
+      chooseSheet;
   // Panel 2 of the main window's status bar.
   std::function<void(const QString&)> showStatus;
   // The remark of a material's maps, for the remarks list of the program.
@@ -119,11 +170,7 @@ struct CuttingRunServices {
   std::function<void()> processEvents;
 };
 
-// The services of the running program (main window, warehouse, parts
-// subsystem, catalogues). Pieces the context has not got stay empty.
-CuttingRunServices programServices(shell::AppContext& context);
-
-// One run over one parts window. Make it, call start(), and let it go.
+// One run over one parts database. Make it, call start(), and let it go.
 class CuttingRun {
  public:
   explicit CuttingRun(CuttingRunServices services);
@@ -131,16 +178,16 @@ class CuttingRun {
   CuttingRun(const CuttingRun&) = delete;
   CuttingRun& operator=(const CuttingRun&) = delete;
 
-  // Lays out the materials the window shows. Returns the maps window of
-  // the run (nullptr when nothing ran, or when the user closed it during
-  // the run).
-  maps::TFormSheets* start(parts::PartsWindow& source);
+  // Lays out the materials the source shows. Returns whether a maps window
+  // with the result remains (false when nothing ran, or when the user
+  // closed the window during the run).
+  bool start(const RunSource& source);
 
   // Whether any run is going on now (a second one is refused meanwhile).
   static bool isRunning();
 
   // The base of unplaced parts this run made, or nullptr.
-  parts::PartsWindow* unplacedBase() const;
+  parts::PartsDocument* unplacedBase() const;
   // Set by "Прервать" (confirmed) in the maps window.
   bool aborted() const { return ctx_.Abort; }
 
@@ -154,30 +201,15 @@ class CuttingRun {
   void afterEvents();
   void status(const QString& text);
   bool windowGone() const;
+  QWidget* parentWidget() const;
 
   CuttingRunServices services_;
   engine::EngineContext ctx_;
-  QPointer<maps::TFormSheets> window_;
-  QPointer<parts::PartsWindow> source_;
-  QPointer<parts::PartsWindow> unplaced_;
+  std::unique_ptr<RunMapsView> window_;
+  QPointer<parts::PartsDocument> source_;
+  QPointer<parts::PartsDocument> unplaced_;
   QString sourceFileName_;
-  QMetaObject::Connection abortConnection_;
   bool closeRequested_ = false;  // the maps window was asked to close
-  int overrideCursors_ = 0;
 };
-
-// Starts a run on a parts window with the program's services, unless a run
-// is going on already.
-void runCutting(parts::PartsWindow& source);
-// Replaces the services runCutting() uses (tests drive the commands with
-// their own); an empty function gives back the program's.
-void setRunServices(std::function<CuttingRunServices()> make);
-
-// Gives a parts window's "&Разложить" to the cutting run (once per window).
-void attachToPartsWindow(parts::PartsWindow& window);
-
-// Joins the cutting run to the program: "&Разложить" of every parts window
-// and "Разложить детали" (Ctrl+R) of the main menu.
-void install(shell::AppContext& context);
 
 }  // namespace kroyna::run

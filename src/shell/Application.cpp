@@ -4,6 +4,7 @@
 #include "shell/AppContext.h"
 #include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
+#include "shell/MessageBoxes.h"
 #include "shell/Messages.h"
 #include "shell/Settings.h"
 #include "shell/SingleInstance.h"
@@ -71,6 +72,7 @@ void prepareModelsFile(const DataRoot& root) {
 
 int runApplication(int argc, char** argv) {
   QApplication app(argc, argv);
+  installMessageBoxes();
   QApplication::setApplicationName(QStringLiteral("kroyna"));
   QApplication::setApplicationVersion(QStringLiteral("0.1"));
   QApplication::setQuitOnLastWindowClosed(true);

@@ -1,5 +1,5 @@
-#include "shell/SettingsKeys.h"
 #include "shell/MainWindow.h"
+#include "shell/SettingsKeys.h"
 
 #include "shell/AppContext.h"
 #include "shell/AppState.h"
@@ -309,9 +309,8 @@ void MainWindow::attachOwnCommands() {
   QAction* check = command(QStringLiteral("set.autoCheckSheets"));
   check->setChecked(read(settings_.ini(), keys::CheckSheetStock));
   check->setEnabled(true);
-  connect(check, &QAction::toggled, this, [this](bool on) {
-    writeSetting([&] { write(settings_.ini(), keys::CheckSheetStock, on); });
-  });
+  connect(check, &QAction::toggled, this,
+          [this](bool on) { writeSetting([&] { write(settings_.ini(), keys::CheckSheetStock, on); }); });
 
   QAction* mark = command(QStringLiteral("set.autoScrapsMark"));
   mark->setChecked(read(settings_.ini(), keys::AutoOffcutMarks));

@@ -1,9 +1,5 @@
 #include "shell/Messages.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMessageBox>
-
 #include <cstdio>
 
 namespace kroyna::shell {
@@ -14,11 +10,20 @@ MessageHandler& handlerSlot() {
   return handler;
 }
 
+MessagePresenter& presenterSlot() {
+  static MessagePresenter presenter;
+  return presenter;
+}
+
+}  // namespace
+
 QString displayText(QString text) {
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return text;
 }
+
+namespace {
 
 // When the environment asks for it (automated start-up tests), messages
 // go to standard error and are answered with their default button, so a
@@ -39,38 +44,11 @@ MsgResult defaultAnswer(MsgButtons buttons) {
 
 MsgResult showMessage(const QString& text, MsgIcon icon, MsgButtons buttons, QWidget* parent) {
   if (const MessageHandler& h = handlerSlot()) return h(text, icon, buttons);
-  if (autoAnswer()) {
-    std::fprintf(stderr, "%s\n", displayText(text).toUtf8().constData());
-    return defaultAnswer(buttons);
-  }
-  QMessageBox box(parent ? parent : QApplication::activeWindow());
-  box.setWindowTitle(QStringLiteral("Раскрой листового материала"));
-  box.setText(displayText(text));
-  switch (icon) {
-    case MsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Confirmation: box.setIcon(QMessageBox::Question); break;
-  }
-  switch (buttons) {
-    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-    case MsgButtons::YesNoCancel:
-      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-      break;
-    case MsgButtons::RetryCancel: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
-  }
-  if (auto* yes = box.button(QMessageBox::Yes)) yes->setText(QStringLiteral("&Да"));
-  if (auto* no = box.button(QMessageBox::No)) no->setText(QStringLiteral("&Нет"));
-  if (auto* cancel = box.button(QMessageBox::Cancel)) cancel->setText(QStringLiteral("Отмена"));
-  if (auto* retry = box.button(QMessageBox::Retry)) retry->setText(QStringLiteral("&Повторить"));
-  switch (box.exec()) {
-    case QMessageBox::Yes: return MsgResult::Yes;
-    case QMessageBox::No: return MsgResult::No;
-    case QMessageBox::Retry: return MsgResult::Retry;
-    case QMessageBox::Ok: return MsgResult::Ok;
-    default: return MsgResult::Cancel;
-  }
+  const MessagePresenter& present = presenterSlot();
+  if (present && !autoAnswer()) return present(text, icon, buttons, parent);
+  // Nobody to ask: say it on standard error and take the safe answer.
+  std::fprintf(stderr, "%s\n", displayText(text).toUtf8().constData());
+  return defaultAnswer(buttons);
 }
 
 void showError(const QString& text, QWidget* parent) { showMessage(text, MsgIcon::Error, MsgButtons::Ok, parent); }
@@ -84,6 +62,8 @@ bool askYesNo(const QString& text, QWidget* parent) {
 }
 
 void setMessageHandler(MessageHandler handler) { handlerSlot() = std::move(handler); }
+
+void setMessagePresenter(MessagePresenter presenter) { presenterSlot() = std::move(presenter); }
 
 ScopedMessageHandler::ScopedMessageHandler(MessageHandler handler) : previous_(handlerSlot()) {
   handlerSlot() = std::move(handler);

@@ -25,6 +25,15 @@ void showError(const QString& text, QWidget* parent = nullptr);
 void showInformation(const QString& text, QWidget* parent = nullptr);
 bool askYesNo(const QString& text, QWidget* parent = nullptr);
 
+// How messages are shown when no handler is set: the program's message
+// boxes (shell/MessageBoxes.h). Without one, a message goes to standard
+// error and takes its default answer (OK, No, Cancel).
+using MessagePresenter = std::function<MsgResult(const QString& text, MsgIcon, MsgButtons, QWidget* parent)>;
+void setMessagePresenter(MessagePresenter presenter);
+
+// The text as shown: "\r" and "\r\n" line breaks become "\n".
+QString displayText(QString text);
+
 // Replaces the message boxes with a handler (tests, headless runs). Pass
 // an empty function to restore the real boxes.
 using MessageHandler = std::function<MsgResult(const QString& text, MsgIcon, MsgButtons)>;

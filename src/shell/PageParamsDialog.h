@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/WindowPlacement.h"
+#include "shell/PageMargins.h"
 
 #include <QDialog>
 

@@ -8,7 +8,7 @@
 #include <QString>
 
 #include "platform/ini/IniFile.h"
-#include "shell/WindowPlacement.h"
+#include "shell/PageMargins.h"
 
 namespace kroyna::shell {
 

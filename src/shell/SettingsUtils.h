@@ -13,8 +13,6 @@
 
 #include "shell/SettingsValues.h"
 
-class QHeaderView;
-
 namespace kroyna::shell {
 
 // A system colour takes the matching colour of the application's palette.
@@ -32,12 +30,6 @@ Qt::BrushStyle brushStyle(int code);
 // An unknown style code draws solid; a width below 1 draws 1 pixel wide.
 QPen toQPen(const PenKeys& pen);
 Qt::PenStyle penStyle(int code);
-
-// Column widths of a header view under the keys of readColumnWidths.
-void readColumnWidths(const ini::IniFile& ini, std::string_view section, std::string_view viewName,
-                      QHeaderView& header);
-void writeColumnWidths(ini::IniFile& ini, std::string_view section, std::string_view viewName,
-                       const QHeaderView& header);
 
 // The fixed-point pattern "#0." followed by `digits` zeros.
 QString fixedPointPattern(int digits);

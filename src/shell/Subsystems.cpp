@@ -3,9 +3,10 @@
 #include "catalogues/Catalogues.h"
 #include "maps/MapFileCommands.h"
 #include "maps/Maps.h"
+#include "models/Models.h"
 #include "parts/Parts.h"
 #include "reports/StatisticsAndLabels.h"
-#include "run/CuttingRun.h"
+#include "run/CuttingRunCommands.h"
 #include "warehouse/Warehouse.h"
 
 // Each subsystem's install function connects it to the start-up and
@@ -19,6 +20,7 @@ void installSubsystems(AppContext& context) {
   warehouse::install(context);
   run::install(context);
   parts::install(context);
+  models::install(context);
   maps::install(context);
   maps::installMapFileCommands(context);
   reports::installStatisticsAndLabels(context);

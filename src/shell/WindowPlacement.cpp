@@ -18,8 +18,6 @@ QByteArray decode(const std::string& text) { return QByteArray::fromBase64(QByte
 
 std::string encode(const QByteArray& bytes) { return bytes.toBase64().toStdString(); }
 
-int clampMargin(int mm) { return std::clamp(mm, 0, 100); }
-
 }  // namespace
 
 void saveMainWindow(ini::IniFile& ini, const QMainWindow& window, const QToolBar& toolBar) {
@@ -38,24 +36,6 @@ void restoreMainWindow(const ini::IniFile& ini, QMainWindow& window, QToolBar& t
   const QByteArray state = decode(ini.readString(kToolBar, "State"));
   if (!state.isEmpty()) window.restoreState(state, 1);
   toolBar.setVisible(ini.readBool(kToolBar, "Visible", true));
-}
-
-PageMargins readPageMargins(const ini::IniFile& ini, std::string_view section) {
-  PageMargins m;
-  m.top = clampMargin(ini.readInt(section, "Top", 0));
-  m.left = clampMargin(ini.readInt(section, "Left", 0));
-  m.right = clampMargin(ini.readInt(section, "Right", 0));
-  m.bottom = clampMargin(ini.readInt(section, "Bottom", 0));
-  return m;
-}
-
-void writePageMargins(ini::IniFile& ini, const PageMargins& m, std::string_view section) {
-  ini.batch([&] {
-    ini.writeInt(section, "Top", clampMargin(m.top));
-    ini.writeInt(section, "Left", clampMargin(m.left));
-    ini.writeInt(section, "Right", clampMargin(m.right));
-    ini.writeInt(section, "Bottom", clampMargin(m.bottom));
-  });
 }
 
 }  // namespace kroyna::shell

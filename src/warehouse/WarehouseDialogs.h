@@ -9,6 +9,7 @@
 // so that the cutting run can be driven without windows in tests.
 
 #include "platform/dbase/Table.h"
+#include "warehouse/StockChoices.h"
 #include "warehouse/WarehouseController.h"
 
 #include <QDialog>
@@ -31,17 +32,6 @@ class IniFile;
 namespace kroyna::warehouse {
 
 // ---- Sheet choice ----
-struct SheetChoice {
-  std::int32_t length = 0;
-  std::int32_t width = 0;
-  std::int32_t quantity = 0;
-  bool operator==(const SheetChoice&) const = default;
-};
-
-// What "&Да" does on the sheet view: the current row's values (0 for a
-// value that cannot be read), or the message for an empty view.
-std::variant<SheetChoice, QString> pickSheet(dbase::Table& view, const QString& materialName);
-
 // Shows the dialog over module.tblSheets2() (the caller opens it with
 // openSheetView first); `materialName` empty shows "<нет данных>".
 // Returns the chosen row, or nothing when cancelled.
@@ -51,7 +41,6 @@ using SheetChoiceHandler = std::function<std::optional<SheetChoice>(TModule&, co
 void setSheetChoiceHandler(SheetChoiceHandler handler);
 
 // ---- Run-out ----
-enum class RunOutChoice { Finish = 0, ContinueCurrentSize = 1, OtherSize = 2 };
 // Asks how to go on when standard sheets ran out. The first time "Завершить
 // разложение" is preselected, later the previous answer.
 RunOutChoice askRunOut(QWidget* parent = nullptr);

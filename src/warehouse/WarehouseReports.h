@@ -5,7 +5,7 @@
 // working copies with the templates of Reports/.
 
 #include "platform/report/PreparedReport.h"
-#include "shell/WindowPlacement.h"
+#include "shell/PageMargins.h"
 #include "warehouse/StockModule.h"
 
 #include <QString>

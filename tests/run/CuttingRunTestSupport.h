@@ -11,7 +11,7 @@
 #include "maps/TFormSheets.h"
 #include "parts/PartsWindow.h"
 #include "platform/ini/IniFile.h"
-#include "run/CuttingRun.h"
+#include "run/CuttingRunCommands.h"
 #include "run/LayoutOptionsDialog.h"
 #include "shell/DataRoot.h"
 #include "shell/Messages.h"
@@ -200,13 +200,17 @@ class RunFolder {
       w->resize(900, 640);
       w->show();
       mapsWindows.push_back(w);
-      return w;
+      return mapsWindowView(w);
     };
-    s.newPartsBase = [this] {
+    s.newPartsBase = [this]() -> parts::PartsDocument* {
       auto* w = new parts::PartsWindow(root(), *settings_);
       w->CreateGroup();
       partsBases.push_back(w);
-      return w;
+      return &w->document();
+    };
+    s.askRunOut = [](QWidget* parent) { return warehouse::askRunOut(parent); };
+    s.chooseSheet = [](warehouse::TModule& module, const QString& material, QWidget* parent) {
+      return warehouse::chooseStandardSheet(module, material, parent);
     };
     s.showStatus = [this](const QString& text) { statusTexts << text; };
     s.setRemark = [this](int code, const std::string& remark) { remarks[code] = remark; };
@@ -221,9 +225,11 @@ class RunFolder {
   // Runs on the source window; returns the maps window.
   maps::TFormSheets* run() {
     CuttingRun r(services());
-    maps::TFormSheets* w = r.start(source());
-    unplaced = r.unplacedBase();
-    return w;
+    const bool shown = r.start(partsWindowSource(source()));
+    unplaced = nullptr;
+    for (const QPointer<parts::PartsWindow>& w : partsBases)
+      if (w && &w->document() == r.unplacedBase()) unplaced = w.data();
+    return shown && !mapsWindows.empty() ? mapsWindows.back().data() : nullptr;
   }
 
   // The parts window of a stored base as the run's source.

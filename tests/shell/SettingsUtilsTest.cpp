@@ -1,3 +1,4 @@
+#include "shell/HeaderWidths.h"
 #include "shell/SettingsUtils.h"
 
 #include <gtest/gtest.h>

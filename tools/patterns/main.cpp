@@ -1,19 +1,24 @@
-// kroyna-patterns: writes the empty template tables into a folder, or with
-// --check compares the files in a folder with what it would write.
+// kroyna-patterns: writes the empty template tables and the empty models
+// file into a folder, or with --check compares the files in a folder with
+// what it would write.
 //
 //   kroyna-patterns data/Pattern          write (replacing) the templates
 //   kroyna-patterns --check data/Pattern  exit 1 when any file differs
 
+#include "PatternModels.h"
 #include "PatternTables.h"
 
-#include "platform/dbase/FileOps.h"
+#include "platform/compound/CompoundFile.h"
 #include "platform/dbase/TableError.h"
+#include "platform/file/SafeFile.h"
 
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
@@ -25,9 +30,12 @@ int main(int argc, char** argv) {
   const fs::path folder = argv[argc - 1];
   int differing = 0;
   try {
-    for (const auto& table : kroyna::patterns::patternTables()) {
-      const std::string bytes = kroyna::patterns::patternBytes(table);
-      const fs::path file = folder / table.fileName;
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& table : kroyna::patterns::patternTables())
+      files.emplace_back(table.fileName, kroyna::patterns::patternBytes(table));
+    files.emplace_back(kroyna::patterns::kModelsPatternName, kroyna::patterns::patternModelsBytes());
+    for (const auto& [name, bytes] : files) {
+      const fs::path file = folder / name;
       if (check) {
         std::ifstream in(file, std::ios::binary);
         const std::string have{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -36,11 +44,17 @@ int main(int argc, char** argv) {
           ++differing;
         }
       } else {
-        kroyna::dbase::detail::writeFileAtomically(file, bytes);
+        kroyna::platform::writeFileAtomically(file, bytes);
         std::cout << file.string() << "\n";
       }
     }
   } catch (const kroyna::dbase::TableError& e) {
+    std::cerr << e.what() << "\n";
+    return 1;
+  } catch (const kroyna::compound::CompoundError& e) {
+    std::cerr << e.what() << "\n";
+    return 1;
+  } catch (const kroyna::platform::FileError& e) {
     std::cerr << e.what() << "\n";
     return 1;
   }

@@ -3,6 +3,7 @@
 #include "platform/report/Export.h"
 #include "platform/report/Render.h"
 #include "platform/report/ReportError.h"
+#include "platform/report/ReportPrint.h"
 
 #include <QComboBox>
 #include <QFileDialog>

@@ -8,8 +8,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrintDialog>
-#include <QPrinter>
 
 namespace kroyna::report {
 
@@ -28,7 +26,7 @@ void renderPage(QPainter& painter, const PreparedPage& page, double scale, QPoin
 
 // Page sizes are kept upright; a page wider than high is an upright
 // paper turned to landscape.
-static void setPage(QPagedPaintDevice& device, const PreparedPage& p) {
+void setPage(QPagedPaintDevice& device, const PreparedPage& p) {
   const bool landscape = p.size.width() > p.size.height();
   QSizeF mm(p.size.width() / kUnitsPerMm, p.size.height() / kUnitsPerMm);
   if (landscape) mm.transpose();
@@ -60,42 +58,6 @@ void writePdf(const PreparedReport& report, const QString& path) {
     painter.end();
   }
   saveFileAtomically(path, file.data());
-}
-
-void printPages(const PreparedReport& report, QPrinter& printer, int from, int to) {
-  from = std::max(1, from);
-  to = std::min(report.pageCount(), to);
-  if (from > to) return;
-  printer.setFullPage(true);
-  setPage(printer, report.pages[static_cast<size_t>(from - 1)]);
-  QPainter painter;
-  if (!painter.begin(&printer)) throw ReportError("Не удается начать печать.");
-  for (int i = from; i <= to; ++i) {
-    const PreparedPage& page = report.pages[static_cast<size_t>(i - 1)];
-    if (i > from) {
-      setPage(printer, page);
-      printer.newPage();
-    }
-    renderPage(painter, page, printer.resolution() / kUnitsPerInch);
-  }
-  painter.end();
-}
-
-bool printWithDialog(const PreparedReport& report, QWidget* parent) {
-  if (report.pages.empty()) return false;
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName(report.title);
-  QPrintDialog dialog(&printer, parent);
-  dialog.setMinMax(1, report.pageCount());
-  dialog.setFromTo(1, report.pageCount());
-  if (dialog.exec() != QDialog::Accepted) return false;
-  int from = 1, to = report.pageCount();
-  if (printer.printRange() == QPrinter::PageRange) {
-    from = printer.fromPage();
-    to = printer.toPage();
-  }
-  printPages(report, printer, from, to);
-  return true;
 }
 
 }  // namespace kroyna::report

@@ -4,9 +4,8 @@
 
 #include <QString>
 
+class QPagedPaintDevice;
 class QPainter;
-class QPrinter;
-class QWidget;
 
 namespace kroyna::report {
 
@@ -19,10 +18,9 @@ void renderPage(QPainter& painter, const PreparedPage& page, double scale, QPoin
 // written (an old file of that name is then left as it was).
 void writePdf(const PreparedReport& report, const QString& path);
 
-// Prints pages from..to (1-based, inclusive) on a printer that is set up.
-void printPages(const PreparedReport& report, QPrinter& printer, int from, int to);
-
-// Shows the platform's print dialog and prints; false when cancelled.
-bool printWithDialog(const PreparedReport& report, QWidget* parent);
+// Gives a PDF writer or printer the size and orientation of a page (sizes
+// are kept upright; a page wider than high is an upright paper turned to
+// landscape).
+void setPage(QPagedPaintDevice& device, const PreparedPage& page);
 
 }  // namespace kroyna::report

@@ -4,7 +4,6 @@
 #include "platform/text/Cp1251.h"
 
 #include <QDateTime>
-#include <QPrinter>
 
 #include <algorithm>
 #include <cmath>
@@ -21,8 +20,8 @@ Value Report::variable(std::string_view name) const {
   return it == variables_.end() ? Value() : it->second;
 }
 
-void Report::applyPrinterOrientation(const QPrinter& printer) {
-  if (printer.pageLayout().orientation() == QPageLayout::Landscape) setLandscape(true);
+void Report::applyPrinterOrientation(QPageLayout::Orientation orientation) {
+  if (orientation == QPageLayout::Landscape) setLandscape(true);
 }
 
 void Report::setMargins(double left, double top, double right, double bottom) {

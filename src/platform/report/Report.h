@@ -4,13 +4,13 @@
 #include "platform/report/RecordSource.h"
 #include "platform/report/Template.h"
 
+#include <QPageLayout>
+
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
-
-class QPrinter;
 
 namespace kroyna::report {
 
@@ -61,7 +61,7 @@ class Report {
   // paper size; margins in report units or in millimetres (× 18/5, rounded).
   void setLandscape(bool landscape) { template_.page.landscape = landscape; }
   // Turns the page to landscape when the printer is set to landscape.
-  void applyPrinterOrientation(const QPrinter& printer);
+  void applyPrinterOrientation(QPageLayout::Orientation orientation);
   void setMargins(double left, double top, double right, double bottom);
   void setMarginsMm(double left, double top, double right, double bottom);
 

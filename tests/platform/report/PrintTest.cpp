@@ -1,6 +1,7 @@
 #include "ReportTestSupport.h"
 
 #include "platform/report/Render.h"
+#include "platform/report/ReportPrint.h"
 #include "platform/report/Report.h"
 
 #include <QPrinter>
@@ -30,7 +31,7 @@ PreparedReport landscapeReport() {
   report.loadTemplate(test::testData("AllBands.frf"));
   QPrinter printer;
   printer.setPageOrientation(QPageLayout::Landscape);
-  report.applyPrinterOrientation(printer);
+  report.applyPrinterOrientation(printer.pageLayout().orientation());
   report.setMarginsMm(10, 10, 10, 10);
   static RowsRecordSource rows({"NAME", "MANY", "MATNAME"});
   if (rows.rowCount() == 0)

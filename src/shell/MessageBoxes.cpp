@@ -1,0 +1,48 @@
+#include "shell/MessageBoxes.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+
+#include "shell/Messages.h"
+
+namespace kroyna::shell {
+
+namespace {
+
+MsgResult showBox(const QString& text, MsgIcon icon, MsgButtons buttons, QWidget* parent) {
+  QMessageBox box(parent ? parent : QApplication::activeWindow());
+  box.setWindowTitle(QStringLiteral("Раскрой листового материала"));
+  box.setText(displayText(text));
+  switch (icon) {
+    case MsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Confirmation: box.setIcon(QMessageBox::Question); break;
+  }
+  switch (buttons) {
+    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+    case MsgButtons::RetryCancel: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
+  }
+  if (auto* yes = box.button(QMessageBox::Yes)) yes->setText(QStringLiteral("&Да"));
+  if (auto* no = box.button(QMessageBox::No)) no->setText(QStringLiteral("&Нет"));
+  if (auto* cancel = box.button(QMessageBox::Cancel)) cancel->setText(QStringLiteral("Отмена"));
+  if (auto* retry = box.button(QMessageBox::Retry)) retry->setText(QStringLiteral("&Повторить"));
+  switch (box.exec()) {
+    case QMessageBox::Yes: return MsgResult::Yes;
+    case QMessageBox::No: return MsgResult::No;
+    case QMessageBox::Retry: return MsgResult::Retry;
+    case QMessageBox::Ok: return MsgResult::Ok;
+    default: return MsgResult::Cancel;
+  }
+}
+
+}  // namespace
+
+void installMessageBoxes() { setMessagePresenter(showBox); }
+
+}  // namespace kroyna::shell
