@@ -10,12 +10,14 @@ packages=(
   xvfb xauth fonts-dejavu-core
 )
 # Running the tests ("deps.sh test"): test frameworks, the fuzzing compiler,
-# and the tools the tests read their output back with.
+# the tools the tests read their output back with, and the checkers of the
+# Debian package.
 if [ "${1:-}" = "test" ]; then
   packages+=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     poppler-utils python3 python3-dbf python3-openpyxl python3-olefile
+    lintian desktop-file-utils appstream shared-mime-info man-db
   )
 fi
 missing=()

@@ -158,6 +158,17 @@ bool saveMapsCommand(TFormSheets& window, const QString& mapsFolder) {
 TFormSheets* openMapsCommand(shell::MainWindow& mainWindow, const QString& mapsFolder) {
   const QString path = mapFileDialogs().open(&mainWindow, mapsFolder);
   if (path.isEmpty()) return nullptr;
+  return openMapsFile(mainWindow, path);
+}
+
+void openCommandLineMaps(shell::MainWindow& mainWindow, const QStringList& arguments) {
+  for (const QString& arg : arguments) {
+    if (!arg.endsWith(QStringLiteral(".map")) || !QFileInfo(arg).isFile()) continue;
+    openMapsFile(mainWindow, arg);
+  }
+}
+
+TFormSheets* openMapsFile(shell::MainWindow& mainWindow, const QString& path) {
   TFormSheets* window = openMapsWindow(mainWindow);
   if (!openMapsFrom(window->document(), path)) {
     // The new window goes without a question: it holds nothing.
@@ -216,6 +227,9 @@ void installMapFileCommands(shell::AppContext& context) {
   attachMapsCommand(*mainWindow, u("cut.exportIni"),
                     [exportFolder](TFormSheets& window) { exportMapsCommand(window, exportFolder); });
   mainWindow->attachCommand(u("cut.openMaps"), [mainWindow, mapsFolder] { openMapsCommand(*mainWindow, mapsFolder); });
+  // Maps files named on the command line open with the parts databases.
+  QObject::connect(&context, &shell::AppContext::mainWindowShown, mainWindow,
+                   [mainWindow] { openCommandLineMaps(*mainWindow, mainWindow->startupFiles()); });
 }
 
 }  // namespace kroyna::maps

@@ -6,6 +6,7 @@
 // and the joining of these and of "П&ринять" to the running program.
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -73,6 +74,12 @@ bool saveMapsCommand(TFormSheets& window, const QString& mapsFolder);
 // "Ошибка открытия карт раскроя\rиз файла "%s"." is shown and no window
 // stays. Returns the new window or nullptr.
 TFormSheets* openMapsCommand(shell::MainWindow& mainWindow, const QString& mapsFolder);
+// Reads `path` into a new maps window, as openMapsCommand after its dialog.
+TFormSheets* openMapsFile(shell::MainWindow& mainWindow, const QString& path);
+// Opens every argument that names an existing file whose extension is
+// exactly ".map" with openMapsFile, in order (the files of a command line
+// or of the desktop's "open with").
+void openCommandLineMaps(shell::MainWindow& mainWindow, const QStringList& arguments);
 // Export dialog in `exportFolder`, then the export under the wait window;
 // "Ошибка экспорта данных!" on failure.
 void exportMapsCommand(TFormSheets& window, const QString& exportFolder);

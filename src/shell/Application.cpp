@@ -2,6 +2,7 @@
 
 #include "platform/file/SafeFile.h"
 #include "shell/AppContext.h"
+#include "shell/CommandLine.h"
 #include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBoxes.h"
@@ -15,10 +16,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QPainter>
 #include <QSplashScreen>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
 
 namespace kroyna::shell {
@@ -70,16 +73,38 @@ void prepareModelsFile(const DataRoot& root) {
 
 }  // namespace
 
-int runApplication(int argc, char** argv) {
+int runApplication(int argc, char** argv, const char* version) {
+  // The command line is read before the toolkit starts: --help, --version
+  // and a wrong option work without a display.
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  const CommandLine line = parseCommandLine(arguments);
+  switch (line.action) {
+    case CommandLine::Action::Help: std::fputs(commandLineHelp().toLocal8Bit().constData(), stdout); return 0;
+    case CommandLine::Action::Version: std::printf("kroyna %s\n", version); return 0;
+    case CommandLine::Action::Error:
+      std::fprintf(stderr, "kroyna: %s\nTry 'kroyna --help' for more information.\n",
+                   line.error.toLocal8Bit().constData());
+      return 2;
+    case CommandLine::Action::Run: break;
+  }
+
   QApplication app(argc, argv);
   installMessageBoxes();
   QApplication::setApplicationName(QStringLiteral("kroyna"));
-  QApplication::setApplicationVersion(QStringLiteral("0.1"));
+  QApplication::setApplicationVersion(QString::fromLatin1(version));
   QApplication::setQuitOnLastWindowClosed(true);
+  // The desktop entry kroyna.desktop: its icon and name in the task bar.
+  QGuiApplication::setDesktopFileName(QStringLiteral("kroyna"));
+  QIcon icon;
+  for (const char* size : {"48", "256"})
+    icon.addFile(QStringLiteral(":/kroyna/kroyna-%1.png").arg(QLatin1String(size)));
+  QApplication::setWindowIcon(icon);
 
-  QStringList args = QApplication::arguments();
-  if (!args.isEmpty()) args.removeFirst();
-  const DataRoot root(DataRoot::resolve(args, qEnvironmentVariable("KROYNA_HOME"), QDir::homePath()));
+  const DataRoot root(DataRoot::choose(line.home, qEnvironmentVariable("KROYNA_HOME"), QDir::homePath()));
+  // Files named relative to the folder the program was started in.
+  QStringList args;
+  for (const QString& file : line.files) args << QFileInfo(file).absoluteFilePath();
 
   // The lock of the single-instance test lives in the data root, so the
   // root itself is made first.

@@ -45,6 +45,11 @@ QString DataRoot::resolve(QStringList& args, const QString& envHome, const QStri
       ++i;
     }
   }
+  return choose(chosen, envHome, userHome);
+}
+
+QString DataRoot::choose(const QString& given, const QString& envHome, const QString& userHome) {
+  QString chosen = given;
   if (chosen.isEmpty()) chosen = envHome;
   if (chosen.isEmpty()) chosen = userHome + QStringLiteral("/.local/share/kroyna");
   return QDir::cleanPath(QDir(chosen).absolutePath());

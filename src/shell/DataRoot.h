@@ -19,6 +19,8 @@ class DataRoot {
   // "--home DIR" (or "--home=DIR") from args, leaving the other arguments
   // (names of parts databases to open).
   static QString resolve(QStringList& args, const QString& envHome, const QString& userHome);
+  // The same for a folder given on the command line (empty: none given).
+  static QString choose(const QString& given, const QString& envHome, const QString& userHome);
 
   explicit DataRoot(QString root);
 

@@ -174,6 +174,35 @@ TEST_F(MapFileCommandsTest, DamagedFileShowsTheOpenErrorAndLeavesNoWindow) {
   EXPECT_TRUE(mainWindow.documentArea()->subWindowList().isEmpty());
 }
 
+TEST_F(MapFileCommandsTest, MapsFilesOfTheCommandLineOpenWhenTheMainWindowIsShown) {
+  resultWindow();
+  answer = qpath(dir / "Maps" / "a.map");
+  command("cut.saveMaps")->trigger();
+  ASSERT_TRUE(shown.isEmpty());
+  mainWindow.documentArea()->closeAllSubWindows();
+  QApplication::processEvents();
+  ASSERT_TRUE(mainWindow.documentArea()->subWindowList().isEmpty());
+  writeBytes(dir / "Maps" / "bad.map", "[Global]\r\nSheetsCount=1\r\nMillState=9\r\n");
+  writeBytes(dir / "Maps" / "notes.txt", "not a maps file");
+
+  // Parts databases, other files and missing maps are left to others or
+  // passed over; a damaged maps file says so and leaves no window.
+  mainWindow.setStartupFiles({qpath(dir / "Maps" / "a.map"), qpath(dir / "Maps" / "notes.txt"),
+                              qpath(dir / "Maps" / "missing.map"), qpath(dir / "Maps" / "bad.map"),
+                              qpath(dir / "Groups" / "kitchen.krb")});
+  emit context.mainWindowShown();
+  QApplication::processEvents();
+  const auto windows = mainWindow.documentArea()->subWindowList();
+  ASSERT_EQ(windows.size(), 1);
+  auto* opened = qobject_cast<TFormSheets*>(windows[0]->widget());
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->windowTitle(), u("Карты раскроя: a.map"));
+  EXPECT_EQ(opened->document().mapCount(), 1);
+  EXPECT_FALSE(opened->document().isModified());
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_EQ(shown[0], u("Ошибка открытия карт раскроя\rиз файла \"%1\".").arg(qpath(dir / "Maps" / "bad.map")));
+}
+
 TEST_F(MapFileCommandsTest, ExportWritesTheIniFileOrSaysItFailed) {
   resultWindow();
   answer = qpath(dir / "Export" / "maps");

@@ -5,10 +5,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace {
 
@@ -97,6 +100,34 @@ TEST_F(StartupTest, FirstStartWritesSettingsAndUpgradesOnce) {
   EXPECT_TRUE(text.contains("CheckStdSheetsQuantity=0\r\n")) << text.toStdString();
   EXPECT_TRUE(text.contains("Version=2\r\n")) << text.toStdString();
   EXPECT_TRUE(QFile::exists(home_ + "/Pattern"));
+}
+
+TEST_F(StartupTest, HelpVersionAndWrongOptionsAnswerWithoutADisplayOrADataRoot) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "KROYNA_HOME"}) env.remove(name);
+  const auto run = [&](const QStringList& args) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(kProgram, args);
+    EXPECT_TRUE(p.waitForFinished(30000));
+    return std::make_tuple(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                           QString::fromUtf8(p.readAllStandardError()));
+  };
+  const auto [versionStatus, version, versionErr] = run({"--version"});
+  EXPECT_EQ(versionStatus, 0) << versionErr.toStdString();
+  EXPECT_TRUE(QRegularExpression("^kroyna \\d+\\.\\d+\\.\\d+\n$").match(version).hasMatch()) << version.toStdString();
+
+  const auto [helpStatus, help, helpErr] = run({"--home", home_, "--help"});
+  EXPECT_EQ(helpStatus, 0) << helpErr.toStdString();
+  EXPECT_TRUE(help.startsWith("Usage: kroyna")) << help.toStdString();
+  EXPECT_TRUE(help.contains("--home DIR"));
+
+  const auto [wrongStatus, wrongOut, wrong] = run({"--home", home_, "--hmoe", "x.krb"});
+  EXPECT_EQ(wrongStatus, 2);
+  EXPECT_TRUE(wrongOut.isEmpty());
+  EXPECT_TRUE(wrong.contains("unknown option '--hmoe'")) << wrong.toStdString();
+  EXPECT_TRUE(wrong.contains("kroyna --help")) << wrong.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(home_));
 }
 
 TEST_F(StartupTest, UnusableDataRootExitsWithStatusOne) {

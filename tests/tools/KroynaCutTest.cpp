@@ -243,6 +243,20 @@ TEST_F(KroynaCut, RefusedJobsExitWithStatusTwo) {
   EXPECT_EQ(cut("a.json b.json").status, 2);
 }
 
+TEST_F(KroynaCut, PrintsItsVersionAndHelpAndNamesAWrongOption) {
+  const CutRun version = cut("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("kroyna-cut ") + KROYNA_VERSION + "\n");
+  const CutRun help = cut("--help");
+  EXPECT_EQ(help.status, 0);
+  for (const char* option : {"--progress", "--map OUT.map", "--code N", "--version"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  const CutRun wrong = cut("--fast job.json");
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_TRUE(wrong.out.empty());
+  EXPECT_NE(wrong.err.find("unknown option --fast"), std::string::npos) << wrong.err;
+}
+
 TEST_F(KroynaCut, ReadsTheJobFromStandardInput) {
   const std::string path = std::string(KROYNA_BENCH_JOBS) + "/small.json";
   const CutRun fromFile = cut("'" + path + "'");

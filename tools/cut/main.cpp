@@ -2,6 +2,7 @@
 //
 //   kroyna-cut [--progress] [--map OUT.map [--code N]] JOB.json
 //                                        (JOB.json "-" reads standard input)
+//   kroyna-cut --help | --version
 //
 // Prints the maps as JSON on standard output; with --map it first writes
 // them as a maps file the program opens, with material code N (-1, no
@@ -32,6 +33,22 @@ namespace {
 using namespace kroyna;
 
 constexpr const char* Usage = "usage: kroyna-cut [--progress] [--map OUT.map [--code N]] JOB.json";
+
+constexpr const char* Help =
+    "usage: kroyna-cut [--progress] [--map OUT.map [--code N]] JOB.json\n"
+    "Lays out one cutting job (one material) without a display and prints the\n"
+    "maps as JSON on standard output. JOB.json \"-\" reads the job from standard\n"
+    "input.\n"
+    "\n"
+    "  --progress      one line per step of progress on standard error\n"
+    "  --map OUT.map   also write the maps as a maps file the program opens\n"
+    "  --code N        the material code stored in that maps file (default -1)\n"
+    "  -h, --help      print this help and exit\n"
+    "  -v, --version   print the version and exit\n"
+    "\n"
+    "Exit status: 0 done (unplaced parts are listed in the result), 1 the result\n"
+    "or the maps file could not be written, 2 the job or an option was refused.\n"
+    "The job and result formats are described in kroyna-cut(1).\n";
 
 // Messages of the cutting run break lines with "\r"; a terminal wants "\n".
 std::string forTerminal(std::string message) {
@@ -96,7 +113,10 @@ int main(int argc, char** argv) {
         codeGiven = true;
       }
     } else if (arg == "--help" || arg == "-h") {
-      std::cout << Usage << "\n";
+      std::cout << Help;
+      return 0;
+    } else if (arg == "--version" || arg == "-v") {
+      std::cout << "kroyna-cut " << KROYNA_VERSION << "\n";
       return 0;
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
       std::cerr << "kroyna-cut: unknown option " << arg << "\n" << Usage << "\n";
