@@ -1,16 +1,12 @@
 #pragma once
 
-#include "catalogues/AllMaterials.h"
+// The statistics dialog of the maps window and its edge statistics dialog.
 
-// The statistics of a maps document as the statistics command shows them:
-// the totals over the maps the material filter shows and their edge use.
-
-#include "maps/MapsDocument.h"
+#include "maps/StatisticsFigures.h"
 
 #include <QDialog>
 
 #include <functional>
-#include <utility>
 #include <vector>
 
 class QPushButton;
@@ -21,24 +17,6 @@ class IniFile;
 }
 
 namespace kroyna::maps {
-
-struct StatisticsFigures {
-  QString materialName;  // the selected materials panel entry
-  int materialCode = kAllMaterials;
-  // Six label/value rows: "Бесполезный отход:" ... "Общая длина резов:".
-  std::vector<std::pair<QString, QString>> rows;
-  MapTotals totals;
-};
-
-StatisticsFigures statisticsFigures(const MapsDocument& document, const QString& materialName);
-
-// One row of the edge use table: the catalogue name of the code (empty
-// when the catalogue has not got it) and the length in metres.
-struct EdgeUseRow {
-  QString name;
-  QString length;
-};
-std::vector<EdgeUseRow> edgeUseRows(const MapTotals& totals, const MapsEnvironment& environment);
 
 // "Статистика": the material, the six figures, the edge use; "&Печать"
 // (enabled once printing is attached), "&Кромки", "&Закрыть".

@@ -6,6 +6,7 @@
 #include "models/Models.h"
 #include "parts/Parts.h"
 #include "reports/MapPrintCommand.h"
+#include "reports/StatisticsAndLabels.h"
 #include "run/CuttingRunCommands.h"
 #include "warehouse/Warehouse.h"
 
@@ -24,6 +25,7 @@ void installSubsystems(AppContext& context) {
   maps::install(context);
   maps::installMapFileCommands(context);
   reports::installMapPrinting(context);
+  reports::installStatisticsAndLabels(context);
 }
 
 }  // namespace kroyna::shell

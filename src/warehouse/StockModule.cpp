@@ -411,6 +411,21 @@ OffcutLabelRows TModule::offcutLabelRows() {
   return out;
 }
 
+long long TModule::offcutLabelCount() {
+  if (!scraps_.isOpen()) return 0;
+  postPending(StockKind::Scraps);
+  long long count = 0;
+  try {
+    for (bool ok = scraps_.first(); ok; ok = scraps_.next())
+      count += std::max<std::int32_t>(0, rowInt(scraps_, "MANY"));
+  } catch (...) {
+    scraps_.first();
+    throw;
+  }
+  scraps_.first();
+  return count;
+}
+
 Table TModule::stockList(StockKind kind, int code) {
   postPending(kind);
   const fs::path work = workingCopy(kind);

@@ -184,6 +184,10 @@ class TModule : public QObject {
   // Every offcut of the view repeated MANY times. The view is back at its
   // first row afterwards. Throws on failure.
   OffcutLabelRows offcutLabelRows();
+  // How many labels offcutLabelRows() gives: the sum of MANY over the view
+  // (a negative MANY counts as 0), to refuse a count too large before the
+  // rows are built. The view is back at its first row afterwards.
+  long long offcutLabelCount();
 
   // The stock list as printed: rows whose code is in the catalogue, with
   // MatName, ordered by material (and code name for offcuts); one material
