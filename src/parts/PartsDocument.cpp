@@ -2,9 +2,9 @@
 
 #include "platform/dbase/FileOps.h"
 #include "platform/ini/IniFile.h"
-#include "shell/SettingsKeys.h"
 #include "shell/DataRoot.h"
 #include "shell/Messages.h"
+#include "shell/SettingsKeys.h"
 #include "shell/SettingsUtils.h"
 
 #include <QDir>
@@ -63,9 +63,7 @@ QString CatalogueLists::materialName(int code) const {
   return i < 0 ? QString() : materials.names[i];
 }
 
-bool CatalogueLists::hasMaterial(int code) const {
-  return code != kAllMaterials && materials.indexOfCode(code) >= 0;
-}
+bool CatalogueLists::hasMaterial(int code) const { return code != kAllMaterials && materials.indexOfCode(code) >= 0; }
 
 int CatalogueLists::edgeIndex(int code) const { return code > 0 ? edges.indexOfCode(code) : -1; }
 
@@ -382,9 +380,7 @@ void PartsDocument::setEdges(catalogues::EdgeList edges, int defaultEdge) {
   emit currentRowChanged(current_);
 }
 
-bool PartsDocument::matchesFilter(const PartRow& r) const {
-  return filter_ == kAllMaterials || r.material == filter_;
-}
+bool PartsDocument::matchesFilter(const PartRow& r) const { return filter_ == kAllMaterials || r.material == filter_; }
 
 void PartsDocument::rebuildVisible() {
   visible_.clear();
@@ -579,6 +575,18 @@ int PartsDocument::StoreRowSettings(const SideCodes& sides, int rotation) {
   rowEdited(static_cast<std::size_t>(visible_[static_cast<std::size_t>(position)]));
   emit currentRowChanged(current_);
   return position;
+}
+
+SideCodes PartsDocument::sidesAfterClick(SideCodes sides, int side, bool pressed) const {
+  if (side < 0 || side >= static_cast<int>(sides.size())) return sides;
+  const int current = shell::read(settings_, shell::keys::DefBorder);
+  sides[static_cast<std::size_t>(side)] = pressed ? current : 0;
+  return sides;
+}
+
+SideCodes PartsDocument::sidesOfAll(bool on) const {
+  const int code = on ? shell::read(settings_, shell::keys::DefBorder) : 0;
+  return {code, code, code, code};
 }
 
 void PartsDocument::setRowMaterial(int position, int code) {

@@ -7,12 +7,12 @@
 #include "platform/ini/IniFile.h"
 #include "platform/report/PreviewWindow.h"
 #include "platform/report/ReportError.h"
-#include "shell/SettingsKeys.h"
 #include "shell/AppContext.h"
 #include "shell/AppState.h"
 #include "shell/MainWindow.h"
 #include "shell/Messages.h"
 #include "shell/PageMargins.h"
+#include "shell/SettingsKeys.h"
 #include "shell/WindowPlacement.h"
 
 #include <QAction>
@@ -379,7 +379,6 @@ void PartsWindow::showMaterialMenu(int row, const QPoint& globalPos, bool barMen
     onBarClicked(index);
   } else {
     doc_->setRowMaterial(row, m.codeAt(index));
-    doc_->setModified(true);
   }
 }
 
@@ -388,7 +387,6 @@ void PartsWindow::chooseMaterial(int row) {
   postPendingEdit();
   const int code = catalogues::selectMaterialDialog(doc_->row(row).material, this);
   if (code != -1) doc_->setRowMaterial(row, code);
-  doc_->setModified(true);
 }
 
 void PartsWindow::replaceMaterial() {
@@ -440,11 +438,8 @@ void PartsWindow::StoreRowSettings() {
   ShowRowSettings();
 }
 
-int PartsWindow::defaultEdge() const { return shell::read(settings_, shell::keys::DefBorder); }
-
 void PartsWindow::onSideClicked(int side, bool pressed) {
-  const int def = defaultEdge();
-  panelSides_[static_cast<std::size_t>(side)] = def == 0 ? 0 : (pressed ? def : 0);
+  panelSides_ = doc_->sidesAfterClick(panelSides_, side, pressed);
   StoreRowSettings();
 }
 
@@ -485,12 +480,10 @@ void PartsWindow::showRotationMenu(int row, const QPoint& globalPos) {
   doc_->setCurrentRow(row);
   rotation_->button(chosen->data().toInt())->setChecked(true);
   StoreRowSettings();
-  doc_->setModified(true);
 }
 
 void PartsWindow::setEdgesOfAllSides(bool on) {
-  const int code = on ? defaultEdge() : 0;
-  panelSides_ = {code, code, code, code};
+  panelSides_ = doc_->sidesOfAll(on);
   StoreRowSettings();
 }
 
