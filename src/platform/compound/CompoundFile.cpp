@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -234,7 +235,34 @@ std::string checkName(std::string_view name) {
   return {};
 }
 
+namespace {
+
+std::uint32_t le32(std::string_view bytes, std::uint64_t at) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return v;
+}
+
+// The root entry of a compound file has no siblings. libgsf reads siblings
+// it finds there as entries of no storage and never frees them, so such a
+// file is refused before libgsf sees it. Whatever cannot be checked here
+// (a header or directory outside the file) libgsf refuses itself.
+bool rootHasSiblings(std::string_view bytes) {
+  constexpr std::uint64_t kHeaderSize = 512, kNoEntry = 0xFFFFFFFF;
+  if (bytes.size() < kHeaderSize) return false;
+  const unsigned shift = static_cast<unsigned char>(bytes[0x1E]) | (static_cast<unsigned char>(bytes[0x1F]) << 8);
+  if (shift < 6 || shift >= 31) return false;
+  const std::uint64_t sector = std::uint64_t{1} << shift;
+  const std::uint64_t root = std::max(kHeaderSize, sector) + (std::uint64_t{le32(bytes, 0x30)} << shift);
+  if (root + 0x4C > bytes.size()) return false;
+  return le32(bytes, root + 0x44) != kNoEntry || le32(bytes, root + 0x48) != kNoEntry;
+}
+
+}  // namespace
+
 Element readBytes(std::string_view bytes, const std::string& shownName, const ReadLimits& limits) {
+  if (rootHasSiblings(bytes))
+    throw CompoundError(shownName, "файл повреждён: у корневого хранилища есть соседние элементы");
   initLibrary();
   QuietDefaultDomain quiet;
   Ref<GsfInput> input(

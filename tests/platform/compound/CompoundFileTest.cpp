@@ -124,6 +124,23 @@ TEST(CompoundFile, DamagedInputIsRefusedWithTheFileName) {
   std::string raw = cfb::build(cfb::storage("", {cfb::stream("S", binary(5000, 6))}));
   raw.resize(raw.size() - 1024);
   EXPECT_THROW(readBytes(raw, "short"), CompoundError);
+
+  // A root entry with a sibling: refused, and nothing of it is kept in
+  // memory (the leak checker of the test run sees that).
+  std::string sibling = cfb::build(cfb::storage("", {cfb::stream("A", "a"), cfb::stream("B", "b")}));
+  ASSERT_EQ(readBytes(sibling, "sound").children.size(), 2u);
+  const std::size_t root = 512 + (std::size_t{cfb::detail::get32(sibling, 0x30)} << 9);
+  for (std::size_t field : {0x44u, 0x48u}) {
+    std::string damaged = sibling;
+    cfb::detail::put32(damaged, root + field, 1);
+    try {
+      (void)readBytes(damaged, "sibling.dat");
+      FAIL() << "a root entry with a sibling was read";
+    } catch (const CompoundError& e) {
+      EXPECT_NE(std::string(e.what()).find("sibling.dat"), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("повреждён"), std::string::npos) << e.what();
+    }
+  }
 }
 
 TEST(CompoundFile, ReadLimitsBoundElementsAndDepth) {

@@ -86,6 +86,11 @@ struct Entry {
 inline void put32(std::string& b, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
+inline std::uint32_t get32(const std::string& b, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+  return v;
+}
 inline void put16(std::string& b, std::size_t at, std::uint16_t v) {
   b[at] = static_cast<char>(v & 0xFF);
   b[at + 1] = static_cast<char>(v >> 8);
