@@ -203,7 +203,7 @@ class Version1Parser {
   void list(int depth) {
     if (depth > kMaxDepth) fail("слишком много вложенных скобок");
     while (!rest_.empty() && rest_.front() == '(') {
-      rest_.remove_prefix(1);
+      take(1);
       list(depth + 1);
     }
     if (rest_ == ")") return;
