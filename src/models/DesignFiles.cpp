@@ -12,12 +12,23 @@ namespace kroyna::models {
 
 namespace {
 
-// The values of one section by key in upper case; the first of a key
-// written twice counts, as the profile functions read it.
+// The values of one section by key in upper case, as the profile
+// functions read them: the first of a key written twice counts, and a value
+// ends at a zero byte.
 std::map<std::string, std::string> sectionValues(const ini::IniDocument& doc, const std::string& section) {
   std::map<std::string, std::string> values;
-  for (auto& [key, value] : doc.entries(section)) values.emplace(text::toUpperUtf8(key), value);
+  for (auto& [key, value] : doc.entries(section))
+    values.emplace(text::toUpperUtf8(key), value.substr(0, value.find('\0')));
   return values;
+}
+
+// The lines of the file as the profile functions see them: a carriage
+// return ends a line as a line feed does.
+ini::IniDocument parseLines(std::string_view bytes) {
+  std::string lines(bytes);
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i] == '\r' && (i + 1 == lines.size() || lines[i + 1] != '\n')) lines[i] = '\n';
+  return ini::IniDocument::parse(lines);
 }
 
 const std::string* find(const std::map<std::string, std::string>& values, const char* key) {
@@ -49,7 +60,7 @@ int number(const std::map<std::string, std::string>& values, const char* key, in
 }  // namespace
 
 std::vector<DesignPart> readDesignParts(std::string_view bytes, int defaultRotation, const std::string& shownName) {
-  const ini::IniDocument doc = ini::IniDocument::parse(bytes);
+  const ini::IniDocument doc = parseLines(bytes);
   std::vector<DesignPart> parts;
   for (const std::string& section : doc.sections()) {
     const std::map<std::string, std::string> v = sectionValues(doc, section);
@@ -72,7 +83,7 @@ std::vector<DesignPart> readDesignParts(std::string_view bytes, int defaultRotat
 }
 
 std::vector<ModelListEntry> readModelList(std::string_view bytes, const std::string& shownName) {
-  const ini::IniDocument doc = ini::IniDocument::parse(bytes);
+  const ini::IniDocument doc = parseLines(bytes);
   const std::map<std::string, std::string> values = sectionValues(doc, "MODELS");
   const int count = number(values, "COUNT", 0, shownName, "MODELS");
   if (count > kMaxModelListEntries)
