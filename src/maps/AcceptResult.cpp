@@ -208,7 +208,8 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
     notRestored << QString::fromStdString(e.what());
   }
   try {
-    stock_.closeViews();
+    // The working copies are about to get their earlier content back.
+    stock_.discardViews();
     for (const auto& [copy, backup] : snap.files) dbase::copyOver(backup, copy);
     for (const auto& [copy, backup] : snap.files) dbase::removeFile(backup);
   } catch (const std::exception& e) {

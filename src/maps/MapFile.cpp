@@ -602,7 +602,7 @@ MapFileData parseOldMapFile(std::string_view bytes) {
 
 // ---- Writing ----
 
-std::string checkMapFile(const MapFileData& data) {
+std::optional<std::string> checkMapFile(const MapFileData& data) {
   std::string fault;
   if (data.sheets.size() > static_cast<std::size_t>(kMaxCount) + 1)
     fault = "Карты раскроя нельзя сохранить: в файле помещается не больше " + std::to_string(kMaxCount + 1) +
@@ -643,11 +643,12 @@ std::string checkMapFile(const MapFileData& data) {
     checkRange(fault, where, "остаток листов", u.remaining, 0, kMaxCount);
     checkRange(fault, where, "начальное количество листов", u.initial, 0, kMaxCount);
   }
+  if (fault.empty()) return std::nullopt;
   return fault;
 }
 
 std::string serializeMapFile(const MapFileData& data) {
-  if (const std::string fault = checkMapFile(data); !fault.empty()) throw MapFileError(fault);
+  if (const auto fault = checkMapFile(data)) throw MapFileError(*fault);
   const MapFileHeader& h = data.header;
   ByteWriter out;
   out.str(kMagic, 6);

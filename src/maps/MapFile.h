@@ -27,6 +27,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -186,8 +187,8 @@ MapFileData readMapFile(const std::filesystem::path& path);
 MapFileData parseOldMapFile(std::string_view bytes);
 
 // Why `data` cannot be stored in the binary form (a value outside its
-// field), as a text for the user; empty when it can.
-std::string checkMapFile(const MapFileData& data);
+// field), as a text for the user; nothing when it can.
+std::optional<std::string> checkMapFile(const MapFileData& data);
 // The binary form. Texts longer than their field are cut. Throws
 // MapFileError with the text of checkMapFile when a value does not fit.
 std::string serializeMapFile(const MapFileData& data);

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   (void)serializeMapExport(doc, [](std::int32_t) { return std::string("material"); });
-  if (!checkMapFile(doc).empty()) return 0;
+  if (checkMapFile(doc)) return 0;
   const std::string once = serializeMapFile(doc);
   const MapFileData back = parseMapFile(once);  // must not throw
   if (back.sheets.size() != doc.sheets.size() || back.usedSheets.size() != doc.usedSheets.size()) std::abort();

@@ -109,8 +109,8 @@ void recomputeSquares(SheetMap& m) {
   m.TotalSquare = m.ScrapSquare + m.LostSquare;
 }
 
-void classifyMap(SheetMap& m, const warehouse::ScrapCriteria& criteria, const MapColours& colours,
-                 const MapLook& look, bool showScrapsText) {
+void classifyMap(SheetMap& m, const warehouse::ScrapCriteria& criteria, const MapColours& colours, const MapLook& look,
+                 bool showScrapsText) {
   m.Color = colours.sheet;
   for (MapCut& c : m.Cuts) c.Color = colours.mill;
   for (MapPart& p : m.Parts) {
@@ -173,6 +173,23 @@ std::string TabCaptions::next(int tabsBefore, std::int32_t quantity, bool isOffc
   if (isOffcut && !sheetName.empty()) text += " (" + sheetName + ")";
   sheets_ += q;
   return text;
+}
+
+// ---- Edge banding used ----
+
+void addPartEdgeUse(EdgeUse& use, std::int32_t length, std::int32_t width, const std::array<std::int32_t, 4>& edges,
+                    long long times, const std::function<int(int code)>& allowance) {
+  auto add = [&](int code, long long side) {
+    auto it = std::find_if(use.begin(), use.end(), [code](const auto& e) { return e.first == code; });
+    if (it == use.end()) it = use.insert(use.end(), {code, 0});
+    it->second += times * (side + (allowance ? allowance(code) : 0));
+  };
+  // Top and bottom first, then left and right, as the totals always listed
+  // them.
+  add(edges[2], length);
+  add(edges[3], length);
+  add(edges[0], width);
+  add(edges[1], width);
 }
 
 // ---- Records of the maps file ----

@@ -8,8 +8,11 @@
 //
 // Standard C++ only.
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "maps/MapFile.h"
@@ -106,6 +109,21 @@ class TabCaptions {
  private:
   std::int64_t sheets_ = 0;
 };
+
+// ---- Edge banding used ----
+// Edge code and length in mm, in order of first use.
+using EdgeUse = std::vector<std::pair<int, long long>>;
+// Adds the edge banding of a part cut `times` over: its top and bottom
+// sides run along its length (X), its left and right sides along its width
+// (Y), and each takes the allowance of its code. Sides without banding
+// count under code 0, which callers leave out of what they show.
+void addPartEdgeUse(EdgeUse& use, std::int32_t length, std::int32_t width, const std::array<std::int32_t, 4>& edges,
+                    long long times, const std::function<int(int code)>& allowance);
+inline void addPartEdgeUse(EdgeUse& use, const MapPart& p, long long times,
+                           const std::function<int(int code)>& allowance) {
+  addPartEdgeUse(use, p.RealWidth, p.RealHeight, {p.LeftBorder, p.RightBorder, p.TopBorder, p.BottomBorder}, times,
+                 allowance);
+}
 
 // ---- Maps and the records of the maps file ----
 MapFont toMapFont(const shell::FontKeys& font);

@@ -139,15 +139,8 @@ QList<int> MapsDocument::materialPanelCodes() const {
 
 MapTotals MapsDocument::totals() const {
   MapTotals t;
-  std::vector<std::pair<int, long long>> edges;
-  auto addEdge = [&](int code, long long length) {
-    auto it = std::find_if(edges.begin(), edges.end(), [code](const auto& e) { return e.first == code; });
-    if (it == edges.end()) {
-      edges.emplace_back(code, 0);
-      it = edges.end() - 1;
-    }
-    it->second += length;
-  };
+  EdgeUse edges;
+  const auto allowance = [this](int code) { return env_.edgeAllowance(code); };
   for (int i = 0; i < mapCount(); ++i) {
     if (!isVisible(i)) continue;
     const SheetMap& m = map(i);
@@ -159,13 +152,7 @@ MapTotals MapsDocument::totals() const {
     t.millCount += static_cast<long long>(m.Quantity) * m.MillLinesCount;
     t.millLength += q * m.MillLinesLength;
     t.sheetArea += q * m.sheetArea();
-    for (const MapPart& p : m.Parts) {
-      const long long n = m.Quantity;
-      addEdge(p.TopBorder, n * (p.RealWidth + env_.edgeAllowance(p.TopBorder)));
-      addEdge(p.BottomBorder, n * (p.RealWidth + env_.edgeAllowance(p.BottomBorder)));
-      addEdge(p.LeftBorder, n * (p.RealHeight + env_.edgeAllowance(p.LeftBorder)));
-      addEdge(p.RightBorder, n * (p.RealHeight + env_.edgeAllowance(p.RightBorder)));
-    }
+    for (const MapPart& p : m.Parts) addPartEdgeUse(edges, p, m.Quantity, allowance);
   }
   for (const auto& e : edges)
     if (e.first != 0) t.edges.push_back(e);
@@ -224,9 +211,9 @@ QStringList MapsDocument::statusLine2(int index) const {
 // ---- Info texts ----
 
 QString MapsDocument::partInfo(const MapPart& p) const {
-  return u("Деталь: ") + kCr + kCr + u("Шифр: ") + QString::fromStdString(p.Title) + kCr + u("Длина: ") + QString::number(p.RealWidth) +
-         u(" мм") + kCr + u("Ширина: ") + QString::number(p.RealHeight) + u(" мм") + kCr + u("Площадь: ") +
-         areaText(double(p.RealWidth) * double(p.RealHeight));
+  return u("Деталь: ") + kCr + kCr + u("Шифр: ") + QString::fromStdString(p.Title) + kCr + u("Длина: ") +
+         QString::number(p.RealWidth) + u(" мм") + kCr + u("Ширина: ") + QString::number(p.RealHeight) + u(" мм") +
+         kCr + u("Площадь: ") + areaText(double(p.RealWidth) * double(p.RealHeight));
 }
 
 QString MapsDocument::offcutInfo(const MapOffcut& o) const {

@@ -607,6 +607,18 @@ int PartsDocument::StoreRowSettings(const SideCodes& sides, int rotation) {
   return position;
 }
 
+SideCodes PartsDocument::sidesAfterClick(SideCodes sides, int side, bool pressed) const {
+  if (side < 0 || side >= static_cast<int>(sides.size())) return sides;
+  const int current = shell::read(settings_, shell::keys::DefBorder);
+  sides[static_cast<std::size_t>(side)] = pressed ? current : 0;
+  return sides;
+}
+
+SideCodes PartsDocument::sidesOfAll(bool on) const {
+  const int code = on ? shell::read(settings_, shell::keys::DefBorder) : 0;
+  return {code, code, code, code};
+}
+
 void PartsDocument::setRowMaterial(int position, int code) {
   if (position < 0 || position >= rowCount() || code < 0 || code == kAllMaterials) return;
   const std::size_t source = static_cast<std::size_t>(visible_[static_cast<std::size_t>(position)]);

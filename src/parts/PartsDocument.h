@@ -220,6 +220,11 @@ class PartsDocument : public QObject {
   // no rows, adds a row with the defaults that gets them. Returns the
   // position of the row changed.
   int StoreRowSettings(const SideCodes& sides, int rotation);
+  // The side buttons: a side pressed takes the current edge banding
+  // (`DefBorder`), a side released none; with no current edge banding every
+  // side has none. sidesOfAll gives every side the current one, or none.
+  SideCodes sidesAfterClick(SideCodes sides, int side, bool pressed) const;
+  SideCodes sidesOfAll(bool on) const;
   void setRowMaterial(int position, int code);
   // Gives every row of material `fromCode` (every row when it is kAllMaterials) the
   // material `toCode`, whatever the filter. Returns the number of rows

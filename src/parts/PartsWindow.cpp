@@ -385,7 +385,6 @@ void PartsWindow::showMaterialMenu(int row, const QPoint& globalPos, bool barMen
     onBarClicked(index);
   } else {
     doc_->setRowMaterial(row, m.codeAt(index));
-    doc_->setModified(true);
   }
 }
 
@@ -394,7 +393,6 @@ void PartsWindow::chooseMaterial(int row) {
   postPendingEdit();
   const int code = catalogues::selectMaterialDialog(doc_->row(row).material, this);
   if (code != -1) doc_->setRowMaterial(row, code);
-  doc_->setModified(true);
 }
 
 void PartsWindow::replaceMaterial() {
@@ -446,11 +444,8 @@ void PartsWindow::StoreRowSettings() {
   ShowRowSettings();
 }
 
-int PartsWindow::defaultEdge() const { return shell::read(settings_, shell::keys::DefBorder); }
-
 void PartsWindow::onSideClicked(int side, bool pressed) {
-  const int def = defaultEdge();
-  panelSides_[static_cast<std::size_t>(side)] = def == 0 ? 0 : (pressed ? def : 0);
+  panelSides_ = doc_->sidesAfterClick(panelSides_, side, pressed);
   StoreRowSettings();
 }
 
@@ -491,12 +486,10 @@ void PartsWindow::showRotationMenu(int row, const QPoint& globalPos) {
   doc_->setCurrentRow(row);
   rotation_->button(chosen->data().toInt())->setChecked(true);
   StoreRowSettings();
-  doc_->setModified(true);
 }
 
 void PartsWindow::setEdgesOfAllSides(bool on) {
-  const int code = on ? defaultEdge() : 0;
-  panelSides_ = {code, code, code, code};
+  panelSides_ = doc_->sidesOfAll(on);
   StoreRowSettings();
 }
 

@@ -144,7 +144,6 @@ class PartsWindow : public QWidget {
   QString chooseSaveName(const QString& preset);
   PageSetupMm pageSetup() const;
   int selectedBarCode() const;
-  int defaultEdge() const;
 
   QString dataRoot_;
   ini::IniFile& settings_;

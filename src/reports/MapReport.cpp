@@ -1,5 +1,6 @@
 #include "reports/MapReport.h"
 
+#include "maps/MapRules.h"
 #include "platform/report/RecordSource.h"
 #include "platform/report/Report.h"
 #include "platform/report/ReportError.h"
@@ -84,22 +85,13 @@ std::vector<ListPartRow> mapPartRows(const maps::SheetMap& map) {
 }
 
 std::vector<ListEdgeRow> mapEdgeRows(const std::vector<ListPartRow>& rows, const MapReportCatalogue& catalogue) {
-  std::vector<std::pair<int, long long>> use;  // code, mm; in order of first use
-  auto add = [&](int code, long long mm) {
-    if (code == 0 || !catalogue.hasEdge(code)) return;
-    auto it = std::find_if(use.begin(), use.end(), [code](const auto& u) { return u.first == code; });
-    if (it == use.end()) it = use.insert(use.end(), {code, 0});
-    it->second += mm;
-  };
-  for (const ListPartRow& r : rows) {
-    const long long n = r.count;
-    add(r.edges[TopSide], n * (r.length + catalogue.edgeAllowance(r.edges[TopSide])));
-    add(r.edges[BottomSide], n * (r.length + catalogue.edgeAllowance(r.edges[BottomSide])));
-    add(r.edges[LeftSide], n * (r.width + catalogue.edgeAllowance(r.edges[LeftSide])));
-    add(r.edges[RightSide], n * (r.width + catalogue.edgeAllowance(r.edges[RightSide])));
-  }
+  maps::EdgeUse use;
+  for (const ListPartRow& r : rows)
+    maps::addPartEdgeUse(use, r.length, r.width, r.edges, r.count,
+                         [&catalogue](int code) { return catalogue.edgeAllowance(code); });
   std::vector<ListEdgeRow> out;
-  for (const auto& [code, mm] : use) out.push_back({shortName(catalogue.edgeName(code)), saturate(mm), code});
+  for (const auto& [code, mm] : use)
+    if (code != 0 && catalogue.hasEdge(code)) out.push_back({shortName(catalogue.edgeName(code)), saturate(mm), code});
   return out;
 }
 

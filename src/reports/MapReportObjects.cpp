@@ -3,6 +3,7 @@
 #include "platform/report/ReportError.h"
 #include "reports/MapPrintSettings.h"
 #include "reports/MapReportStream.h"
+#include "shell/StyleCodes.h"
 
 #include <QByteArray>
 #include <QPainter>
@@ -57,34 +58,10 @@ TextMetrics deviceMetrics(const shell::FontKeys& f, const report::RenderContext&
   return m;
 }
 
-Qt::BrushStyle brushStyle(int code) {
-  switch (code) {
-    case 1: return Qt::NoBrush;
-    case 2: return Qt::HorPattern;
-    case 3: return Qt::VerPattern;
-    case 4: return Qt::FDiagPattern;
-    case 5: return Qt::BDiagPattern;
-    case 6: return Qt::CrossPattern;
-    case 7: return Qt::DiagCrossPattern;
-    default: return Qt::SolidPattern;
-  }
-}
-
-Qt::PenStyle penStyle(int code) {
-  switch (code) {
-    case 1: return Qt::DashLine;
-    case 2: return Qt::DotLine;
-    case 3: return Qt::DashDotLine;
-    case 4: return Qt::DashDotDotLine;
-    case 5: return Qt::NoPen;
-    default: return Qt::SolidLine;
-  }
-}
-
 // Pen widths are pixels of the map at its own size, one view unit each.
 QPen devicePen(const shell::PenKeys& p, double scale) {
   QPen pen(windowsColour(p.colour));
-  pen.setStyle(penStyle(p.style));
+  pen.setStyle(shell::penStyle(p.style));
   pen.setWidthF(std::max(1, p.width) * scale);
   pen.setCapStyle(Qt::FlatCap);
   pen.setJoinStyle(Qt::MiterJoin);
@@ -92,7 +69,7 @@ QPen devicePen(const shell::PenKeys& p, double scale) {
 }
 
 QBrush deviceBrush(const shell::BrushKeys& b, double scale) {
-  QBrush brush(windowsColour(b.colour), brushStyle(b.style));
+  QBrush brush(windowsColour(b.colour), shell::brushStyle(b.style));
   // Hatching keeps its spacing relative to the map on every device.
   if (brush.style() != Qt::SolidPattern && brush.style() != Qt::NoBrush)
     brush.setTransform(QTransform::fromScale(scale, scale));

@@ -1,5 +1,6 @@
 #include "reports/StatisticsReports.h"
 
+#include "maps/MapRules.h"
 #include "platform/report/Report.h"
 #include "platform/text/Cp1251.h"
 #include "shell/SettingsValues.h"
@@ -16,16 +17,6 @@ const QString kCr = QStringLiteral("\r");
 
 report::Value text(const QString& s) { return report::Value::text(s.toStdString()); }
 
-// Adds `length` to the entry of `code`, made at its first use.
-void addEdge(std::vector<std::pair<int, long long>>& edges, int code, long long length) {
-  auto it = std::find_if(edges.begin(), edges.end(), [code](const auto& e) { return e.first == code; });
-  if (it == edges.end()) {
-    edges.emplace_back(code, 0);
-    it = edges.end() - 1;
-  }
-  it->second += length;
-}
-
 }  // namespace
 
 QString statisticsPercent(double part, double base, int lenDigits) {
@@ -41,13 +32,9 @@ QString sheetInfoText(const maps::SheetMap& m, const QString& materialName) {
 }
 
 std::vector<std::pair<int, long long>> mapEdgeUse(const maps::SheetMap& m, const maps::MapsEnvironment& env) {
-  std::vector<std::pair<int, long long>> edges;
-  for (const maps::MapPart& p : m.Parts) {
-    addEdge(edges, p.TopBorder, p.RealWidth + env.edgeAllowance(p.TopBorder));
-    addEdge(edges, p.BottomBorder, p.RealWidth + env.edgeAllowance(p.BottomBorder));
-    addEdge(edges, p.LeftBorder, p.RealHeight + env.edgeAllowance(p.LeftBorder));
-    addEdge(edges, p.RightBorder, p.RealHeight + env.edgeAllowance(p.RightBorder));
-  }
+  maps::EdgeUse edges;
+  for (const maps::MapPart& p : m.Parts)
+    maps::addPartEdgeUse(edges, p, 1, [&env](int code) { return env.edgeAllowance(code); });
   std::erase_if(edges, [&env](const auto& e) { return e.first == 0 || env.edgeName(e.first).isEmpty(); });
   return edges;
 }

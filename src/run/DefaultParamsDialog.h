@@ -4,6 +4,7 @@
 // "Результаты раскроя", "Технологические параметры") with its colour
 // sub-dialog "Дополнительные настройки", and the rules of its edge buttons.
 
+#include "maps/MapModel.h"
 #include "run/CuttingParameters.h"
 
 #include <QDialog>
@@ -55,9 +56,7 @@ class EdgeButtons {
 
 // The five map colours of "Дополнительные настройки", in the order of its
 // swatches: sheet, part, useless offcut, useful offcut, cut.
-struct MapColours {
-  std::int32_t sheet = 0, detal = 0, lost = 0, scrap = 0, mill = 0;
-};
+using maps::MapColours;
 
 class ColoursDialog : public QDialog {
   Q_OBJECT

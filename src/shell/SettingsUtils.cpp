@@ -1,5 +1,7 @@
 #include "shell/SettingsUtils.h"
 
+#include "shell/StyleCodes.h"
+
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -85,31 +87,7 @@ FontKeys fromQFont(const QFont& font, int32_t colour, int charset) {
   return f;
 }
 
-Qt::BrushStyle brushStyle(int code) {
-  switch (code) {
-    case 1: return Qt::NoBrush;
-    case 2: return Qt::HorPattern;
-    case 3: return Qt::VerPattern;
-    case 4: return Qt::FDiagPattern;
-    case 5: return Qt::BDiagPattern;
-    case 6: return Qt::CrossPattern;
-    case 7: return Qt::DiagCrossPattern;
-    default: return Qt::SolidPattern;
-  }
-}
-
 QBrush toQBrush(const BrushKeys& b) { return QBrush(toQColor(b.colour), brushStyle(b.style)); }
-
-Qt::PenStyle penStyle(int code) {
-  switch (code) {
-    case 1: return Qt::DashLine;
-    case 2: return Qt::DotLine;
-    case 3: return Qt::DashDotLine;
-    case 4: return Qt::DashDotDotLine;
-    case 5: return Qt::NoPen;
-    default: return Qt::SolidLine;
-  }
-}
 
 QPen toQPen(const PenKeys& p) {
   QPen pen(toQColor(p.colour));

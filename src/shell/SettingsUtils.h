@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "shell/SettingsValues.h"
+#include "shell/StyleCodes.h"
 
 namespace kroyna::shell {
 
@@ -25,11 +26,9 @@ FontKeys fromQFont(const QFont& font, int32_t colour, int charset = 204);
 
 // An unknown style code draws solid.
 QBrush toQBrush(const BrushKeys& brush);
-Qt::BrushStyle brushStyle(int code);
 
 // An unknown style code draws solid; a width below 1 draws 1 pixel wide.
 QPen toQPen(const PenKeys& pen);
-Qt::PenStyle penStyle(int code);
 
 // The fixed-point pattern "#0." followed by `digits` zeros.
 QString fixedPointPattern(int digits);

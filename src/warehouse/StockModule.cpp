@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <limits>
 #include <set>
 #include <stdexcept>
@@ -471,19 +472,29 @@ void TModule::refreshViews() {
 }
 
 void TModule::closeViews() {
+  std::exception_ptr failure;
   for (Table* t : {&sheets_, &scraps_}) {
     if (!t->isOpen()) continue;
     try {
       t->flush();
     } catch (...) {
+      if (!failure) failure = std::current_exception();
     }
     t->close();
   }
   sheets2_.close();
+  if (failure) std::rethrow_exception(failure);
+}
+
+void TModule::discardViews() {
+  for (Table* t : {&sheets_, &scraps_}) t->close();
+  sheets2_.close();
 }
 
 void TModule::removeWorkingCopies() {
-  closeViews();
+  // The working copies go at the end of the program; what the views hold
+  // was either saved or given up by the user's answer.
+  discardViews();
   for (StockKind k : {StockKind::Sheets, StockKind::Scraps}) {
     try {
       dbase::removeFile(workingCopy(k));

@@ -198,8 +198,12 @@ class TModule : public QObject {
 
   // Rereads both views from their files (after statements).
   void refreshViews();
-  // Flushes and closes every view.
+  // Flushes and closes every view. Every view is closed even when a flush
+  // fails; the first failure is then thrown.
   void closeViews();
+  // Closes every view without writing what it holds, for callers that are
+  // about to replace or remove the working copies.
+  void discardViews();
 
   // Removes the working copies (end of the program).
   void removeWorkingCopies();

@@ -470,11 +470,11 @@ TEST(MapFileDamaged, ReadingAMissingFileSaysSo) {
 
 TEST(MapFileLimits, ValuesOutsideTheirFieldsRefuseTheSave) {
   const MapFileData good = sampleDocument();
-  EXPECT_EQ(checkMapFile(good), "");
+  EXPECT_EQ(checkMapFile(good), std::nullopt);
 
   MapFileData d = good;
   d.sheets[0].width = 70000;
-  const std::string fault = checkMapFile(d);
+  const std::string fault = checkMapFile(d).value_or("");
   EXPECT_NE(fault.find("70000"), std::string::npos) << fault;
   EXPECT_NE(fault.find("65535"), std::string::npos) << fault;
   EXPECT_NE(fault.find("1: Листы 1 - 3"), std::string::npos) << fault;
@@ -483,7 +483,7 @@ TEST(MapFileLimits, ValuesOutsideTheirFieldsRefuseTheSave) {
   auto refused = [&](auto change) {
     MapFileData x = good;
     change(x);
-    return !checkMapFile(x).empty();
+    return checkMapFile(x).has_value();
   };
   EXPECT_TRUE(refused([](MapFileData& x) { x.sheets[0].height = -1; }));
   EXPECT_TRUE(refused([](MapFileData& x) { x.sheets[1].quantity = 65536; }));
