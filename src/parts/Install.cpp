@@ -38,6 +38,7 @@ PartsSubsystem::PartsSubsystem(shell::AppContext& context) : QObject(&context), 
     // The edge list is built when the main window is shown; windows opened
     // before take it now.
     for (PartsWindow* w : windows()) w->refreshEdges();
+    if (startupImport_) startupImport_();
     if (main_) openCommandLineFiles(main_->startupFiles());
   });
   connect(&context, &shell::AppContext::mainWindowClosed, this, [this] {

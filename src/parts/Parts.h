@@ -61,6 +61,10 @@ class PartsSubsystem : public QObject {
   void openRecent(const QString& headerPath);
   // The files named on the command line: existing files ending in ".krb".
   void openCommandLineFiles(const QStringList& arguments);
+  // The import of the AutoRun folder, run when the main window is first
+  // shown, after the recent bases are read and before the bases of the
+  // command line are opened.
+  void setStartupImport(std::function<void()> import) { startupImport_ = std::move(import); }
 
   RecentFiles& recent() { return recent_; }
   // Rebuilds the recent bases between the two separators of the menu.
@@ -82,6 +86,7 @@ class PartsSubsystem : public QObject {
   RecentFiles recent_;
   QList<QAction*> recentActions_;
   std::function<QString()> openChooser_;
+  std::function<void()> startupImport_;
   QObject* connectedCatalogues_ = nullptr;
 };
 

@@ -344,7 +344,14 @@ void PartsDocument::SetCaptionOverride(const QString& text) {
 QString PartsDocument::caption() const {
   if (!captionOverride_.isEmpty()) return captionOverride_;
   if (!displayName_.isEmpty()) return QStringLiteral("База деталей: ") + QFileInfo(displayName_).fileName();
+  if (untitled_ && !suggestedName_.isEmpty())
+    return QStringLiteral("База деталей: ") + QFileInfo(suggestedName_).fileName();
   return QStringLiteral("База деталей: <без названия>");
+}
+
+void PartsDocument::setSuggestedName(const QString& name) {
+  suggestedName_ = name;
+  setCaptionState();
 }
 
 void PartsDocument::setCaptionState() { emit captionChanged(caption()); }
@@ -501,21 +508,33 @@ int PartsDocument::appendNewRow() {
 
 bool PartsDocument::AppendDetal(const QString& name, int length, int width, int quantity, int rotation, int left,
                                 int right, int top, int bottom, int material, QString* why) {
+  return appendChecked(
+      PartRow{name.toStdString(), length, width, quantity, rotation, left, right, top, bottom, material}, false, why);
+}
+
+bool PartsDocument::appendImportedRow(const PartRow& row, QString* why) { return appendChecked(row, true, why); }
+
+bool PartsDocument::appendChecked(PartRow r, bool keepRotation, QString* why) {
+  const QString name = QString::fromStdString(r.name);
   QString reason = checkName(name);
   auto inRange = [](int v) { return v >= 0 && v <= kMaxNumber; };
-  if (reason.isEmpty() && (!inRange(length) || !inRange(width) || !inRange(quantity)))
+  if (reason.isEmpty() && (!inRange(r.length) || !inRange(r.width) || !inRange(r.quantity)))
     reason = QStringLiteral("Размеры и количество детали должны быть целыми числами от 0 до %1.").arg(kMaxNumber);
-  if (reason.isEmpty() && (rotation < 0 || rotation > kMaxRotation))
-    reason = QStringLiteral("Код поворота %1 вне допустимых значений 0..2.").arg(rotation);
-  if (reason.isEmpty() && (!inRange(left) || !inRange(right) || !inRange(top) || !inRange(bottom)))
+  const int minRotation = keepRotation ? kMinStoredRotation : 0;
+  const int maxRotation = keepRotation ? kMaxStoredRotation : kMaxRotation;
+  if (reason.isEmpty() && (r.rotation < minRotation || r.rotation > maxRotation))
+    reason = QStringLiteral("Код поворота %1 вне допустимых значений %2..%3.")
+                 .arg(r.rotation)
+                 .arg(minRotation)
+                 .arg(maxRotation);
+  if (reason.isEmpty() && (!inRange(r.left) || !inRange(r.right) || !inRange(r.top) || !inRange(r.bottom)))
     reason = QStringLiteral("Код кромки должен быть целым числом от 0 до %1.").arg(kMaxNumber);
-  if (reason.isEmpty() && (!inRange(material) || material == kAllMaterials))
-    reason = QStringLiteral("Недопустимый код материала %1.").arg(material);
+  if (reason.isEmpty() && (!inRange(r.material) || r.material == kAllMaterials))
+    reason = QStringLiteral("Недопустимый код материала %1.").arg(r.material);
   if (!reason.isEmpty()) {
     if (why) *why = QStringLiteral("Деталь \"%1\": %2").arg(name, reason);
     return false;
   }
-  PartRow r{name.toStdString(), length, width, quantity, rotation, left, right, top, bottom, material};
   const bool shown = matchesFilter(r);
   const int position = rowCount();
   if (shown) emit rowsAboutToBeInserted(position, position);
@@ -528,6 +547,17 @@ bool PartsDocument::AppendDetal(const QString& name, int length, int width, int 
   setModified(true);
   emit totalsChanged();
   return true;
+}
+
+void PartsDocument::replaceRows(std::vector<PartRow> rows) {
+  emit aboutToResetRows();
+  rows_ = std::move(rows);
+  rebuildVisible();
+  current_ = visible_.empty() ? -1 : 0;
+  emit rowsReset();
+  emit currentRowChanged(current_);
+  setModified(true);
+  emit totalsChanged();
 }
 
 int PartsDocument::copyRow(int position) {

@@ -142,7 +142,9 @@ class PartsDocument : public QObject {
   const QString& displayName() const { return displayName_; }
   const QString& captionOverride() const { return captionOverride_; }
   const QString& suggestedName() const { return suggestedName_; }
-  void setSuggestedName(const QString& name) { suggestedName_ = name; }
+  // The file name an untitled base offers when it is first saved; until
+  // then the caption shows it ("База деталей: " followed by its file name).
+  void setSuggestedName(const QString& name);
 
   const std::vector<ModelEntry>& models() const { return models_; }
   void setModels(std::vector<ModelEntry> models);
@@ -199,6 +201,16 @@ class PartsDocument : public QObject {
   // outside 0..2, the all-materials code); `why` then says which.
   bool AppendDetal(const QString& name, int length, int width, int quantity, int rotation, int left, int right, int top,
                    int bottom, int material, QString* why = nullptr);
+  // Adds a row read from another program's file, with the checks of
+  // AppendDetal except one: a rotation code the program does not know but
+  // the data table holds (kMinStoredRotation .. kMaxStoredRotation) is kept
+  // as the file has it, and the cutting run lets such a part turn.
+  bool appendImportedRow(const PartRow& row, QString* why = nullptr);
+  static constexpr int kMinStoredRotation = -9;
+  static constexpr int kMaxStoredRotation = 99;
+  // Replaces every row (a merge); the filter stays, the first row shown
+  // becomes current, and the base counts as modified.
+  void replaceRows(std::vector<PartRow> rows);
   // Copies the row behind it; returns the position of the copy (which
   // becomes current), or -1.
   int copyRow(int position);
@@ -271,6 +283,7 @@ class PartsDocument : public QObject {
   int lenDigits() const;
   int sqrDigits() const;
   bool confirmDataTarget(const QString& newHeader, const QString& newData);
+  bool appendChecked(PartRow r, bool keepRotation, QString* why);
 
   QString dataRoot_;
   ini::IniFile& settings_;

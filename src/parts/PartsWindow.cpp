@@ -27,6 +27,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPrinter>
@@ -172,10 +173,15 @@ void PartsWindow::buildToolBar() {
   connect(saveAction_, &QAction::triggered, this, [this] { SaveGroup(false); });
   mergeAction_ = add(QStringLiteral("С&лияние"), QStringLiteral("Слияние баз деталей"), QStyle::SP_FileDialogNewFolder,
                      "actMerge");
-  connect(mergeAction_, &QAction::triggered, this, [] {
-    if (auto* ctx = shell::AppContext::current(); ctx && ctx->mainWindow())
+  // The main window's "Слияние" acts on the active parts window: this one
+  // is made active first.
+  connect(mergeAction_, &QAction::triggered, this, [this] {
+    if (auto* ctx = shell::AppContext::current(); ctx && ctx->mainWindow()) {
+      if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        ctx->mainWindow()->documentArea()->setActiveSubWindow(sub);
       if (QAction* merge = ctx->mainWindow()->command(QStringLiteral("group.merge")); merge && merge->isEnabled())
         merge->trigger();
+    }
   });
   toolBar_->addSeparator();
   copyAction_ =
@@ -602,9 +608,10 @@ void PartsWindow::updateActions() {
   noneAction_->setEnabled(rows);
   allAction_->setEnabled(rows);
   replaceAction_->setEnabled(rows);
+  // "С&лияние" is always there while the program offers the merge.
   bool merge = false;
   if (auto* ctx = shell::AppContext::current(); ctx && ctx->mainWindow())
-    if (QAction* a = ctx->mainWindow()->command(QStringLiteral("group.merge"))) merge = a->isEnabled();
+    merge = ctx->mainWindow()->command(QStringLiteral("group.merge")) != nullptr;
   mergeAction_->setEnabled(merge);
   emit commandsChanged();
 }

@@ -3,7 +3,9 @@
 #include "catalogues/Catalogues.h"
 #include "maps/MapFileCommands.h"
 #include "maps/Maps.h"
+#include "models/DesignImportCommands.h"
 #include "models/Models.h"
+#include "parts/ImportCommands.h"
 #include "parts/Parts.h"
 #include "reports/MapPrintCommand.h"
 #include "reports/StatisticsAndLabels.h"
@@ -22,6 +24,8 @@ void installSubsystems(AppContext& context) {
   run::install(context);
   parts::install(context);
   models::install(context);
+  parts::installImports(context);
+  models::installDesignImport(context);
   maps::install(context);
   maps::installMapFileCommands(context);
   reports::installMapPrinting(context);
