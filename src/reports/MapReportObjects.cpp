@@ -23,7 +23,6 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 constexpr double kMaxRatio = 1e6;
 
 // Bytes of the records with fixed size.
-constexpr std::size_t kEdgeRecordBytes = 1 + kShortNameLength + 4;                   // 25
 constexpr std::size_t kPartRowBytes = 1 + kShortNameLength + 3 * 4 + 4 * 4 + 4 * 4;  // 65
 constexpr std::size_t kEdgeRowBytes = 1 + kShortNameLength + 4 + 4;                  // 29
 // The smallest element: kind, empty Title, four int32, three flags.
