@@ -1,16 +1,16 @@
 #include "models/DesignImportWindows.h"
 
+#include "shell/MessageBoxes.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace kroyna::models {
@@ -50,14 +50,8 @@ MissingModelsDialog::MissingModelsDialog(const QStringList& names, QWidget* pare
   setObjectName(QStringLiteral("MissingModelsDialog"));
   setWindowTitle(QStringLiteral("Модели"));
   auto* layout = new QVBoxLayout(this);
-  auto* top = new QHBoxLayout;
-  auto* icon = new QLabel(this);
-  const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-  icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this).pixmap(size, size));
-  icon->setAlignment(Qt::AlignTop);
-  top->addWidget(icon);
-  top->addWidget(new QLabel(QStringLiteral("ВНИМАНИЕ!\nОтсутствует информация для следующих моделей"), this), 1);
-  layout->addLayout(top);
+  layout->addLayout(
+      shell::warningHeading(this, QStringLiteral("ВНИМАНИЕ!\nОтсутствует информация для следующих моделей")));
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("lstModels"));
   list_->setSelectionMode(QAbstractItemView::NoSelection);

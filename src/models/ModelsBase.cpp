@@ -92,17 +92,7 @@ std::vector<parts::PartRow> groupedRows(const dbase::Table& table) {
       if (!(d >= 0 && d <= parts::kMaxNumber)) throw BuildError("sum out of range");
       return static_cast<int>(std::llround(d));
     };
-    parts::PartRow r;
-    r.name = values[0].isNull() ? std::string() : values[0].toString();
-    r.length = whole(1);
-    r.width = whole(2);
-    r.quantity = whole(3);
-    r.rotation = whole(4);
-    r.left = whole(5);
-    r.right = whole(6);
-    r.top = whole(7);
-    r.bottom = whole(8);
-    r.material = whole(9);
+    parts::PartRow r = parts::partRowFromFields(values[0].isNull() ? std::string() : values[0].toString(), whole);
     if (!unstorable(r).isEmpty()) throw BuildError("row cannot be stored");
     rows.push_back(std::move(r));
   }

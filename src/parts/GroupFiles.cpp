@@ -135,21 +135,9 @@ std::vector<PartRow> readPartRows(const QString& path) {
     auto number = [&](int field) {
       return index[field] < 0 ? 0 : wholeNumber(rec.values[index[field]], kFieldNames[field], record, path);
     };
-    PartRow r;
-    if (index[0] >= 0) {
-      const dbase::Value& v = rec.values[index[0]];
-      r.name = v.isNull() ? std::string() : v.toString();
-    }
-    r.length = number(1);
-    r.width = number(2);
-    r.quantity = number(3);
-    r.rotation = number(4);
-    r.left = number(5);
-    r.right = number(6);
-    r.top = number(7);
-    r.bottom = number(8);
-    r.material = number(9);
-    rows.push_back(std::move(r));
+    std::string name;
+    if (index[0] >= 0 && !rec.values[index[0]].isNull()) name = rec.values[index[0]].toString();
+    rows.push_back(partRowFromFields(std::move(name), number));
   }
   return rows;
 }

@@ -14,6 +14,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kroyna::parts {
@@ -39,6 +40,25 @@ struct PartRow {
 
   friend bool operator==(const PartRow&, const PartRow&) = default;
 };
+
+// A row from the fields of a parts table in their order: the name, then
+// nine whole numbers that `number(field)` gives for fields 1 to 9 (length,
+// width, count, rotation, the four edges, material).
+template <class Number>
+PartRow partRowFromFields(std::string name, Number&& number) {
+  PartRow r;
+  r.name = std::move(name);
+  r.length = number(1);
+  r.width = number(2);
+  r.quantity = number(3);
+  r.rotation = number(4);
+  r.left = number(5);
+  r.right = number(6);
+  r.top = number(7);
+  r.bottom = number(8);
+  r.material = number(9);
+  return r;
+}
 
 // Limits of what a row may hold, so that everything stored reads back.
 inline constexpr int kNameLength = 100;

@@ -54,17 +54,7 @@ std::vector<PartRow> groupWorkTable(const QString& work) {
             QStringLiteral("Число %1 вне допустимого диапазона.").arg(QString::fromStdString(v.toString())));
       return static_cast<int>(d);
     };
-    PartRow r;
-    r.name = values[0].isNull() ? std::string() : values[0].toString();
-    r.length = whole(1);
-    r.width = whole(2);
-    r.quantity = whole(3);
-    r.rotation = whole(4);
-    r.left = whole(5);
-    r.right = whole(6);
-    r.top = whole(7);
-    r.bottom = whole(8);
-    r.material = whole(9);
+    PartRow r = partRowFromFields(values[0].isNull() ? std::string() : values[0].toString(), whole);
     if (r.quantity > kMaxNumber)
       throw GroupFileError(QStringLiteral("Общее количество деталей \"%1\" больше %2.")
                                .arg(QString::fromStdString(r.name))

@@ -2,7 +2,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QStyle>
 
 #include "shell/Messages.h"
 
@@ -44,5 +47,16 @@ MsgResult showBox(const QString& text, MsgIcon icon, MsgButtons buttons, QWidget
 }  // namespace
 
 void installMessageBoxes() { setMessagePresenter(showBox); }
+
+QHBoxLayout* warningHeading(QWidget* dialog, const QString& text) {
+  auto* top = new QHBoxLayout;
+  auto* icon = new QLabel(dialog);
+  const int size = dialog->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, dialog);
+  icon->setPixmap(dialog->style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, dialog).pixmap(size, size));
+  icon->setAlignment(Qt::AlignTop);
+  top->addWidget(icon);
+  top->addWidget(new QLabel(text, dialog), 1);
+  return top;
+}
 
 }  // namespace kroyna::shell

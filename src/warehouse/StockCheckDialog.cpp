@@ -1,14 +1,12 @@
 #include "warehouse/StockCheckDialog.h"
 
+#include "shell/MessageBoxes.h"
 #include "warehouse/StockCheck.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -18,15 +16,8 @@ namespace kroyna::warehouse {
 StockShortageDialog::StockShortageDialog(const QStringList& lines, QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Стандартные листы"));
   auto* v = new QVBoxLayout(this);
-  auto* top = new QHBoxLayout;
-  auto* icon = new QLabel(this);
-  const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-  icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this).pixmap(size, size));
-  icon->setAlignment(Qt::AlignTop);
-  top->addWidget(icon);
-  auto* heading = new QLabel(QStringLiteral("ВНИМАНИЕ!\nНедостаточно следующих стандартных листов на складе"), this);
-  top->addWidget(heading, 1);
-  v->addLayout(top);
+  v->addLayout(
+      shell::warningHeading(this, QStringLiteral("ВНИМАНИЕ!\nНедостаточно следующих стандартных листов на складе")));
   report_ = new QPlainTextEdit(this);
   report_->setReadOnly(true);
   report_->setLineWrapMode(QPlainTextEdit::NoWrap);
