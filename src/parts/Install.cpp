@@ -40,6 +40,9 @@ PartsSubsystem::PartsSubsystem(shell::AppContext& context) : QObject(&context), 
     for (PartsWindow* w : windows()) w->refreshEdges();
     if (main_) openCommandLineFiles(main_->startupFiles());
   });
+  connect(&context, &shell::AppContext::defaultsChanged, this, [this] {
+    for (PartsWindow* w : windows()) w->refreshDefaults();
+  });
   connect(&context, &shell::AppContext::mainWindowClosed, this, [this] {
     try {
       recent_.save(context_.settings().ini());

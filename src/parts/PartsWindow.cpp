@@ -7,12 +7,12 @@
 #include "platform/ini/IniFile.h"
 #include "platform/report/PreviewWindow.h"
 #include "platform/report/ReportError.h"
-#include "shell/SettingsKeys.h"
 #include "shell/AppContext.h"
 #include "shell/AppState.h"
 #include "shell/MainWindow.h"
 #include "shell/Messages.h"
 #include "shell/PageMargins.h"
+#include "shell/SettingsKeys.h"
 #include "shell/WindowPlacement.h"
 
 #include <QAction>
@@ -316,6 +316,11 @@ void PartsWindow::refreshEdges() {
   const CatalogueLists lists = currentCatalogueLists(settings_);
   doc_->setEdges(lists.edges, lists.defaultEdge);
   ShowRowSettings();
+}
+
+void PartsWindow::refreshDefaults() {
+  refreshEdges();
+  updateTotals();
 }
 
 void PartsWindow::fillMaterialBar() {

@@ -75,6 +75,9 @@ class PartsWindow : public QWidget {
   void refreshEdges();
   // Reloads the part names of the name drop-down (section `Detal_Name`).
   void reloadPartNames();
+  // After the defaults changed: the default edge banding and the totals in
+  // the decimals of the settings.
+  void refreshDefaults();
   // Selects the first entry of the material bar ("<все материалы>").
   Q_INVOKABLE void showAllMaterials();
 

@@ -95,6 +95,8 @@ class DefaultParamsDialog : public QDialog {
   DefaultParams params() const;
   EdgeButtons& edges() { return edgeButtons_; }
   QTabWidget* tabs() const { return tabs_; }
+  QSpinBox* lenDigitsBox() const { return lenDigits_; }
+  QSpinBox* sqrDigitsBox() const { return sqrDigits_; }
   QComboBox* edgeList() const { return edgeList_; }
   QToolButton* sideButton(int side) const { return sides_[side]; }
   QLineEdit* propilLenEdit() const { return propilLen_; }
