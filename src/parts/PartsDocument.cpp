@@ -2,9 +2,9 @@
 
 #include "platform/dbase/FileOps.h"
 #include "platform/ini/IniFile.h"
-#include "shell/SettingsKeys.h"
 #include "shell/DataRoot.h"
 #include "shell/Messages.h"
+#include "shell/SettingsKeys.h"
 #include "shell/SettingsUtils.h"
 
 #include <QDir>
@@ -63,9 +63,7 @@ QString CatalogueLists::materialName(int code) const {
   return i < 0 ? QString() : materials.names[i];
 }
 
-bool CatalogueLists::hasMaterial(int code) const {
-  return code != kAllMaterials && materials.indexOfCode(code) >= 0;
-}
+bool CatalogueLists::hasMaterial(int code) const { return code != kAllMaterials && materials.indexOfCode(code) >= 0; }
 
 int CatalogueLists::edgeIndex(int code) const { return code > 0 ? edges.indexOfCode(code) : -1; }
 
@@ -143,6 +141,7 @@ bool PartsDocument::CreateGroup() {
   }
   emit aboutToResetRows();
   rows_.clear();
+  newRow_ = -1;
   rebuildVisible();
   current_ = -1;
   emit rowsReset();
@@ -210,6 +209,7 @@ bool PartsDocument::LoadGroup(const QString& headerPathIn) {
   }
   emit aboutToResetRows();
   rows_ = std::move(rows);
+  newRow_ = -1;
   rebuildVisible();
   current_ = visible_.empty() ? -1 : 0;
   emit rowsReset();
@@ -333,6 +333,7 @@ void PartsDocument::closeDocument() {
   open_ = false;
   emit aboutToResetRows();
   rows_.clear();
+  newRow_ = -1;
   visible_.clear();
   current_ = -1;
   emit rowsReset();
@@ -382,9 +383,7 @@ void PartsDocument::setEdges(catalogues::EdgeList edges, int defaultEdge) {
   emit currentRowChanged(current_);
 }
 
-bool PartsDocument::matchesFilter(const PartRow& r) const {
-  return filter_ == kAllMaterials || r.material == filter_;
-}
+bool PartsDocument::matchesFilter(const PartRow& r) const { return filter_ == kAllMaterials || r.material == filter_; }
 
 void PartsDocument::rebuildVisible() {
   visible_.clear();
@@ -393,6 +392,7 @@ void PartsDocument::rebuildVisible() {
 }
 
 void PartsDocument::SetMaterialFilter(int code) {
+  leaveNewRow();
   emit aboutToResetRows();
   filter_ = code;
   rebuildVisible();
@@ -410,6 +410,8 @@ std::vector<PartRow> PartsDocument::shownRows() const {
 }
 
 void PartsDocument::setCurrentRow(int position) {
+  // The new row is the last one shown: dropping it moves no row before it.
+  if (newRow_ >= 0 && !leaving_ && !isNewRow(position)) leaveNewRow();
   if (position < -1 || position >= rowCount()) position = rowCount() > 0 ? 0 : -1;
   if (position == current_) return;
   current_ = position;
@@ -489,9 +491,15 @@ PartRow PartsDocument::newRowDefaults() const {
 }
 
 int PartsDocument::appendNewRow() {
+  leaveNewRow();
   const PartRow r = newRowDefaults();
   const int position = rowCount();
   const bool shown = matchesFilter(r);
+  if (shown) {
+    newRow_ = static_cast<int>(rows_.size());
+    newRowGiven_ = r;
+    modifiedBeforeNewRow_ = modified_;
+  }
   if (shown) emit rowsAboutToBeInserted(position, position);
   rows_.push_back(r);
   if (shown) visible_.push_back(static_cast<int>(rows_.size() - 1));
@@ -501,6 +509,37 @@ int PartsDocument::appendNewRow() {
   if (!shown) return -1;
   setCurrentRow(position);
   return position;
+}
+
+bool PartsDocument::isNewRow(int position) const {
+  return newRow_ >= 0 && position >= 0 && position < rowCount() &&
+         visible_[static_cast<std::size_t>(position)] == newRow_;
+}
+
+bool PartsDocument::isUntouchedNewRow(int position) const {
+  return isNewRow(position) && rows_[static_cast<std::size_t>(newRow_)] == newRowGiven_;
+}
+
+bool PartsDocument::leaveNewRow() {
+  if (newRow_ < 0 || leaving_) return false;
+  const std::size_t index = static_cast<std::size_t>(newRow_);
+  newRow_ = -1;
+  if (index >= rows_.size() || !(rows_[index] == newRowGiven_)) return false;
+  leaving_ = true;
+  const auto it = std::find(visible_.begin(), visible_.end(), static_cast<int>(index));
+  const int position = it == visible_.end() ? -1 : static_cast<int>(it - visible_.begin());
+  if (position >= 0) emit rowsAboutToBeRemoved(position, position);
+  rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
+  rebuildVisible();
+  if (position >= 0) emit rowsRemoved();
+  setModified(modifiedBeforeNewRow_);
+  if (current_ >= rowCount()) {
+    current_ = rowCount() - 1;
+    emit currentRowChanged(current_);
+  }
+  emit totalsChanged();
+  leaving_ = false;
+  return true;
 }
 
 bool PartsDocument::AppendDetal(const QString& name, int length, int width, int quantity, int rotation, int left,
@@ -538,6 +577,9 @@ int PartsDocument::copyRow(int position) {
   if (position < 0 || position >= rowCount()) return -1;
   const std::size_t source = static_cast<std::size_t>(visible_[static_cast<std::size_t>(position)]);
   const PartRow copy = rows_[source];
+  // A copy of the new row makes it a row like the others.
+  if (newRow_ == static_cast<int>(source)) newRow_ = -1;
+  if (newRow_ > static_cast<int>(source)) ++newRow_;
   emit rowsAboutToBeInserted(position + 1, position + 1);
   rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(source) + 1, copy);
   rebuildVisible();
@@ -553,6 +595,10 @@ void PartsDocument::removeRow(int position) {
   const std::size_t source = static_cast<std::size_t>(visible_[static_cast<std::size_t>(position)]);
   emit rowsAboutToBeRemoved(position, position);
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(source));
+  if (newRow_ == static_cast<int>(source))
+    newRow_ = -1;
+  else if (newRow_ > static_cast<int>(source))
+    --newRow_;
   rebuildVisible();
   emit rowsRemoved();
   setModified(true);

@@ -81,7 +81,9 @@ class PartsWindow : public QWidget {
   // Selects the first entry of the material bar ("<все материалы>").
   Q_INVOKABLE void showAllMaterials();
 
-  // Row commands of the toolbar.
+  // Row commands of the toolbar. postPendingEdit() writes a cell being
+  // edited and leaves a new row (dropped when never filled in), before the
+  // base is saved, printed, laid out or closed.
   void postPendingEdit();
   void appendRow();
   void copyRow();
