@@ -5,7 +5,7 @@ set -euo pipefail
 # Building and running the program.
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   libgsf-1-dev libxlsxwriter-dev nlohmann-json3-dev
   xvfb xauth fonts-dejavu-core
 )

@@ -138,14 +138,37 @@ void MaterialsEditor::setName(int i, const QString& name) {
 int MaterialsEditor::addRow() {
   std::vector<std::optional<int>> codes;
   for (const Row& r : rows_) codes.push_back(r.code);
+  modifiedBeforeNewRow_ = modified_;
   rows_.push_back({QString(), nextMaterialCode(codes)});
+  newRow_ = rowCount() - 1;
+  newRowGiven_ = rows_.back();
   modified_ = true;
-  return rowCount() - 1;
+  return newRow_;
 }
 
 void MaterialsEditor::removeRow(int i) {
   rows_.erase(rows_.begin() + i);
+  if (newRow_ == i)
+    newRow_ = -1;
+  else if (newRow_ > i)
+    --newRow_;
   modified_ = true;
+}
+
+bool MaterialsEditor::isUntouchedNewRow(int i) const {
+  return i >= 0 && i == newRow_ && i < rowCount() && rows_[static_cast<std::size_t>(i)] == newRowGiven_;
+}
+
+int MaterialsEditor::leaveNewRow() {
+  const int i = newRow_;
+  if (!isUntouchedNewRow(i)) {
+    newRow_ = -1;
+    return -1;
+  }
+  newRow_ = -1;
+  rows_.erase(rows_.begin() + i);
+  modified_ = modifiedBeforeNewRow_;
+  return i;
 }
 
 void MaterialsEditor::save() {
@@ -202,6 +225,7 @@ void EdgesEditor::reload() {
   rows_ = std::move(rows);
   used_ = std::move(used);
   changed_ = false;
+  newRow_ = -1;
 }
 
 void EdgesEditor::post(int i, std::optional<int> previous) {
@@ -240,16 +264,40 @@ void EdgesEditor::setColour(int i, int colour) {
 }
 
 int EdgesEditor::addRow() {
+  changedBeforeNewRow_ = changed_;
   Row row;
   row.code = smallestFreeCode(used_);
   rows_.push_back(row);
   post(rowCount() - 1, std::nullopt);
-  return rowCount() - 1;
+  newRow_ = rowCount() - 1;
+  newRowGiven_ = row;
+  return newRow_;
 }
 
 void EdgesEditor::removeRow(int i) {
   rows_.erase(rows_.begin() + i);
+  if (newRow_ == i)
+    newRow_ = -1;
+  else if (newRow_ > i)
+    --newRow_;
   changed_ = true;
+}
+
+bool EdgesEditor::isUntouchedNewRow(int i) const {
+  return i >= 0 && i == newRow_ && i < rowCount() && rows_[static_cast<std::size_t>(i)] == newRowGiven_;
+}
+
+int EdgesEditor::leaveNewRow() {
+  const int i = newRow_;
+  if (!isUntouchedNewRow(i)) {
+    newRow_ = -1;
+    return -1;
+  }
+  newRow_ = -1;
+  if (const std::optional<int> code = rows_[static_cast<std::size_t>(i)].code) used_.erase(*code);
+  rows_.erase(rows_.begin() + i);
+  changed_ = changedBeforeNewRow_;
+  return i;
 }
 
 void EdgesEditor::save() {
@@ -293,6 +341,7 @@ void EdgesEditor::save() {
   rows_ = std::move(rows);
   for (const Row& r : rows_) used_.insert(*r.code);
   changed_ = false;
+  newRow_ = -1;
 }
 
 // ---- Material search ----

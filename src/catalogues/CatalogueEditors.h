@@ -35,6 +35,7 @@ class MaterialsEditor {
   struct Row {
     QString name;
     std::optional<int> code;
+    friend bool operator==(const Row&, const Row&) = default;
   };
 
   // Throws CatalogueError when the working copy cannot be made.
@@ -48,10 +49,20 @@ class MaterialsEditor {
   const std::filesystem::path& workingCopy() const { return workingCopy_; }
 
   void setName(int i, const QString& name);
-  // Appends a row with the next material code; returns its index.
+  // Appends a row with the next material code; returns its index. It is
+  // the new row until the user leaves it (leaveNewRow()) or another row is
+  // added.
   int addRow();
   void removeRow(int i);
   bool isModified() const { return modified_; }
+  // The new row (-1 for none), and whether row i is it, still as it was
+  // added.
+  int newRow() const { return newRow_; }
+  bool isUntouchedNewRow(int i) const;
+  // The user leaves the new row: when it was never changed it goes again
+  // and the modified flag is as before it came. Returns the index of the
+  // row that went, or -1.
+  int leaveNewRow();
 
   // Writes the rows to the working copy and copies it over the current
   // materials table (replacing the file as a whole). Throws CatalogueError;
@@ -67,6 +78,9 @@ class MaterialsEditor {
   std::filesystem::path workingCopy_;
   std::vector<Row> rows_;
   bool modified_ = false;
+  int newRow_ = -1;  // the row added last while the user is on it
+  Row newRowGiven_;
+  bool modifiedBeforeNewRow_ = false;
 };
 
 // The smallest whole number from 1 up that is not in `used`.
@@ -81,6 +95,7 @@ class EdgesEditor {
     QString name;
     int allowance = 0;
     int colour = 0;
+    friend bool operator==(const Row&, const Row&) = default;
   };
 
   // Throws CatalogueError when the table cannot be read.
@@ -98,9 +113,19 @@ class EdgesEditor {
   void setName(int i, const QString& name);
   bool setAllowance(int i, int allowance);
   void setColour(int i, int colour);
-  // Appends a row with the smallest code not in use; returns its index.
+  // Appends a row with the smallest code not in use; returns its index. It
+  // is the new row until the user leaves it (leaveNewRow()) or another row
+  // is added.
   int addRow();
   void removeRow(int i);
+  // The new row (-1 for none), and whether row i is it, still as it was
+  // added.
+  int newRow() const { return newRow_; }
+  bool isUntouchedNewRow(int i) const;
+  // The user leaves the new row: when it was never changed it goes again,
+  // its code is free again and the changed flag is as before it came.
+  // Returns the index of the row that went, or -1.
+  int leaveNewRow();
 
   // Gives every row without a code a random code from 1 to 998 that no row
   // of this table has, then writes the rows over the current edge table in
@@ -119,6 +144,9 @@ class EdgesEditor {
   std::vector<Row> rows_;
   std::set<int> used_;
   bool changed_ = false;
+  int newRow_ = -1;  // the row added last while the user is on it
+  Row newRowGiven_;
+  bool changedBeforeNewRow_ = false;
 };
 
 // The material search: the index of the first entry whose first k

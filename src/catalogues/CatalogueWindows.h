@@ -47,8 +47,12 @@ class MaterialsModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+  // Appends a row (after leaving the new row before it).
   int addRow();
   void removeRow(int row);
+  // The user leaves the new row: a row never filled in goes, from the grid
+  // too. Returns whether one went.
+  bool leaveNewRow();
 
  private:
   MaterialsEditor& editor_;
@@ -87,7 +91,6 @@ class MaterialsWindow : public QDialog {
   MaterialsModel* model_ = nullptr;
   CatalogueGrid* grid_ = nullptr;
   QAction *save_ = nullptr, *delete_ = nullptr, *cancelEdit_ = nullptr, *ok_ = nullptr, *close_ = nullptr;
-  int newRow_ = -1;  // a row added and not yet edited; "О&тмена" drops it
   bool closed_ = false;
   bool saved_ = false;  // the table was written since the window opened
 };
@@ -106,8 +109,12 @@ class EdgesModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+  // Appends a row (after leaving the new row before it).
   int addRow();
   void removeRow(int row);
+  // The user leaves the new row: a row never filled in goes, from the grid
+  // too. Returns whether one went.
+  bool leaveNewRow();
   void setColour(int row, int colour);
   // After the editor reloaded or saved its rows.
   void reset();

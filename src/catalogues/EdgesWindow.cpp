@@ -86,7 +86,20 @@ Qt::ItemFlags EdgesModel::flags(const QModelIndex& index) const {
   return f;
 }
 
+bool EdgesModel::leaveNewRow() {
+  const int row = editor_.newRow();
+  if (!editor_.isUntouchedNewRow(row)) {
+    editor_.leaveNewRow();
+    return false;
+  }
+  beginRemoveRows({}, row, row);
+  editor_.leaveNewRow();
+  endRemoveRows();
+  return true;
+}
+
 int EdgesModel::addRow() {
+  leaveNewRow();
   const int row = editor_.rowCount();
   beginInsertRows({}, row, row);
   editor_.addRow();
@@ -168,12 +181,19 @@ EdgesWindow::EdgesWindow(Catalogues& catalogues, QWidget* parent) : QDialog(pare
   };
 
   connect(grid_, &CatalogueGrid::newRowRequested, this, &EdgesWindow::addRow);
+  // Another row becoming current leaves the new row.
+  connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current, const QModelIndex& previous) {
+            if (previous.isValid() && current.row() != previous.row() && previous.row() == editor_->newRow())
+              model_->leaveNewRow();
+          });
   connect(&grid_->delegate(), &CatalogueDelegate::colourButtonClicked, this, [this](int row) {
     grid_->goToRow(row);
     chooseColour(row);
   });
   connect(save_, &QAction::triggered, this, [this] {
     grid_->delegate().commitPending();
+    model_->leaveNewRow();
     if (shell::showMessage(QStringLiteral("Действительно сохранить изменения базы кромок?"),
                            shell::MsgIcon::Confirmation, shell::MsgButtons::YesNo, this) == shell::MsgResult::Yes) {
       save();
@@ -183,6 +203,12 @@ EdgesWindow::EdgesWindow(Catalogues& catalogues, QWidget* parent) : QDialog(pare
     grid_->delegate().commitPending();
     const int row = grid_->currentRow();
     if (row < 0 || model_->rowCount() == 0) return;
+    // A new row not yet filled in just goes.
+    if (editor_->isUntouchedNewRow(row)) {
+      model_->leaveNewRow();
+      grid_->goToRow(qMin(row, model_->rowCount() - 1));
+      return;
+    }
     if (shell::showMessage(QStringLiteral("Действительно удалить запись?"), shell::MsgIcon::Confirmation,
                            shell::MsgButtons::YesNo, this) != shell::MsgResult::Yes) {
       return;
@@ -208,6 +234,8 @@ QTableView& EdgesWindow::grid() { return *grid_; }
 
 void EdgesWindow::addRow() {
   grid_->delegate().commitPending();
+  // Down on a new row not yet filled in stays there.
+  if (editor_->isUntouchedNewRow(grid_->currentRow())) return;
   grid_->goToRow(model_->addRow());
 }
 
@@ -218,6 +246,7 @@ void EdgesWindow::chooseColour(int row) {
 }
 
 bool EdgesWindow::save() {
+  model_->leaveNewRow();
   try {
     editor_->save();
     saved_ = true;
@@ -231,8 +260,9 @@ bool EdgesWindow::save() {
 
 void EdgesWindow::done(int result) {
   // Every way of closing asks about unsaved edits first ("&Да" has saved
-  // them already).
+  // them already). A new row never filled in is no edit.
   grid_->delegate().commitPending();
+  model_->leaveNewRow();
   if (editor_->isChanged()) {
     const shell::MsgResult answer = shell::showMessage(QStringLiteral("Сохранить изменения в базе кромок?"),
                                                        shell::MsgIcon::Warning, shell::MsgButtons::YesNoCancel, this);

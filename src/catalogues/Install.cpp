@@ -25,6 +25,8 @@ void install(shell::AppContext& context) {
     catalogues->ReloadEdgeList();
     catalogues->rereadDefaultEdge();
   });
+  QObject::connect(&context, &shell::AppContext::defaultsChanged, catalogues,
+                   [catalogues] { catalogues->rereadDefaultEdge(); });
   QObject::connect(&context, &shell::AppContext::mainWindowClosed, catalogues, [catalogues] {
     if (!catalogues->isExternal()) return;
     try {

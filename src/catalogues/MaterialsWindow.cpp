@@ -57,7 +57,20 @@ Qt::ItemFlags MaterialsModel::flags(const QModelIndex& index) const {
   return f;
 }
 
+bool MaterialsModel::leaveNewRow() {
+  const int row = editor_.newRow();
+  if (!editor_.isUntouchedNewRow(row)) {
+    editor_.leaveNewRow();
+    return false;
+  }
+  beginRemoveRows({}, row, row);
+  editor_.leaveNewRow();
+  endRemoveRows();
+  return true;
+}
+
 int MaterialsModel::addRow() {
+  leaveNewRow();
   const int row = editor_.rowCount();
   beginInsertRows({}, row, row);
   editor_.addRow();
@@ -115,26 +128,28 @@ MaterialsWindow::MaterialsWindow(Catalogues& catalogues, QWidget* parent) : QDia
   if (editor_->rowCount() > 0) grid_->goToRow(0);
 
   connect(grid_, &CatalogueGrid::newRowRequested, this, &MaterialsWindow::addRow);
-  connect(model_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& index) {
-    if (index.row() == newRow_) newRow_ = -1;
-  });
+  // Another row becoming current leaves the new row.
+  connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current, const QModelIndex& previous) {
+            if (previous.isValid() && current.row() != previous.row() && previous.row() == editor_->newRow())
+              model_->leaveNewRow();
+          });
   connect(save_, &QAction::triggered, this, [this] { save(); });
   connect(delete_, &QAction::triggered, this, [this] {
     grid_->delegate().commitPending();
     const int row = grid_->currentRow();
     if (row < 0) return;
     model_->removeRow(row);
-    newRow_ = -1;
     grid_->goToRow(qMin(row, model_->rowCount() - 1));
   });
   connect(cancelEdit_, &QAction::triggered, this, [this] {
     if (grid_->delegate().hasPending()) {
       grid_->delegate().cancelPending();
-    } else if (newRow_ >= 0 && newRow_ == grid_->currentRow()) {
+    } else if (editor_->isUntouchedNewRow(grid_->currentRow())) {
       // A row added and never edited goes again, as an insert cancelled.
-      model_->removeRow(newRow_);
-      grid_->goToRow(qMin(newRow_, model_->rowCount() - 1));
-      newRow_ = -1;
+      const int row = grid_->currentRow();
+      model_->leaveNewRow();
+      grid_->goToRow(qMin(row, model_->rowCount() - 1));
     }
   });
   connect(ok_, &QAction::triggered, this, [this] {
@@ -155,12 +170,14 @@ QTableView& MaterialsWindow::grid() { return *grid_; }
 
 void MaterialsWindow::addRow() {
   grid_->delegate().commitPending();
-  newRow_ = model_->addRow();
-  grid_->goToRow(newRow_);
+  // Down on a new row not yet filled in stays there.
+  if (editor_->isUntouchedNewRow(grid_->currentRow())) return;
+  grid_->goToRow(model_->addRow());
 }
 
 bool MaterialsWindow::save() {
   grid_->delegate().commitPending();
+  model_->leaveNewRow();
   try {
     editor_->save();
     saved_ = true;

@@ -106,6 +106,11 @@ void install(shell::AppContext& context) {
   useSettings(*mainWindow);
   QObject::connect(mainWindow->documentArea(), &QMdiArea::subWindowActivated, mainWindow,
                    [mainWindow](QMdiSubWindow*) { updateCommands(*mainWindow); });
+  // The status lines follow the decimals of the defaults.
+  QObject::connect(&context, &shell::AppContext::defaultsChanged, mainWindow, [mainWindow] {
+    for (QMdiSubWindow* sub : mainWindow->documentArea()->subWindowList())
+      if (auto* maps = qobject_cast<TFormSheets*>(sub->widget())) maps->refreshMaps();
+  });
 }
 
 }  // namespace kroyna::maps

@@ -1,11 +1,12 @@
-#include "shell/SettingsKeys.h"
 #include "maps/TFormSheets.h"
+#include "shell/SettingsKeys.h"
 
 #include "catalogues/Catalogues.h"
 #include "maps/MapDrawing.h"
 #include "maps/StatisticsDialog.h"
 #include "platform/ini/IniFile.h"
 #include "shell/AppState.h"
+#include "shell/MapFontDialog.h"
 #include "shell/Messages.h"
 
 #include <QAction>
@@ -14,7 +15,6 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFontDialog>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
@@ -483,10 +483,8 @@ void TFormSheets::setMapFont(const shell::FontKeys& font) {
 }
 
 void TFormSheets::chooseFont() {
-  bool ok = false;
-  const shell::FontKeys current = document_->font();
-  const QFont chosen = QFontDialog::getFont(&ok, mapQFont(current), this, u("Шрифт"), QFontDialog::ScalableFonts);
-  if (ok) setMapFont(shell::fromQFont(chosen, current.colour, current.charset));
+  shell::MapFontDialog dialog(document_->font(), this);
+  if (dialog.exec() == QDialog::Accepted && dialog.mapFont() != document_->font()) setMapFont(dialog.mapFont());
 }
 
 // ---- Materials panel ----
@@ -496,8 +494,7 @@ void TFormSheets::refreshMaterialsPanel() {
   panelCodes_ = QList<int>{kAllMaterials} + document_->materialPanelCodes();
   materials_->clear();
   for (int c : panelCodes_) {
-    QString name = c == kAllMaterials ? u(catalogues::kAllMaterialsName)
-                                                      : document_->environment().materialName(c);
+    QString name = c == kAllMaterials ? u(catalogues::kAllMaterialsName) : document_->environment().materialName(c);
     // A material the catalogue no longer has still gets an entry to click.
     if (name.isEmpty()) name = QStringLiteral("<%1>").arg(c);
     materials_->addItem(name);

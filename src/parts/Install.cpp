@@ -41,6 +41,9 @@ PartsSubsystem::PartsSubsystem(shell::AppContext& context) : QObject(&context), 
     if (startupImport_) startupImport_();
     if (main_) openCommandLineFiles(main_->startupFiles());
   });
+  connect(&context, &shell::AppContext::defaultsChanged, this, [this] {
+    for (PartsWindow* w : windows()) w->refreshDefaults();
+  });
   connect(&context, &shell::AppContext::mainWindowClosed, this, [this] {
     try {
       recent_.save(context_.settings().ini());

@@ -141,6 +141,7 @@ bool PartsDocument::CreateGroup() {
   }
   emit aboutToResetRows();
   rows_.clear();
+  newRow_ = -1;
   rebuildVisible();
   current_ = -1;
   emit rowsReset();
@@ -208,6 +209,7 @@ bool PartsDocument::LoadGroup(const QString& headerPathIn) {
   }
   emit aboutToResetRows();
   rows_ = std::move(rows);
+  newRow_ = -1;
   rebuildVisible();
   current_ = visible_.empty() ? -1 : 0;
   emit rowsReset();
@@ -331,6 +333,7 @@ void PartsDocument::closeDocument() {
   open_ = false;
   emit aboutToResetRows();
   rows_.clear();
+  newRow_ = -1;
   visible_.clear();
   current_ = -1;
   emit rowsReset();
@@ -396,6 +399,7 @@ void PartsDocument::rebuildVisible() {
 }
 
 void PartsDocument::SetMaterialFilter(int code) {
+  leaveNewRow();
   emit aboutToResetRows();
   filter_ = code;
   rebuildVisible();
@@ -413,6 +417,8 @@ std::vector<PartRow> PartsDocument::shownRows() const {
 }
 
 void PartsDocument::setCurrentRow(int position) {
+  // The new row is the last one shown: dropping it moves no row before it.
+  if (newRow_ >= 0 && !leaving_ && !isNewRow(position)) leaveNewRow();
   if (position < -1 || position >= rowCount()) position = rowCount() > 0 ? 0 : -1;
   if (position == current_) return;
   current_ = position;
@@ -492,9 +498,15 @@ PartRow PartsDocument::newRowDefaults() const {
 }
 
 int PartsDocument::appendNewRow() {
+  leaveNewRow();
   const PartRow r = newRowDefaults();
   const int position = rowCount();
   const bool shown = matchesFilter(r);
+  if (shown) {
+    newRow_ = static_cast<int>(rows_.size());
+    newRowGiven_ = r;
+    modifiedBeforeNewRow_ = modified_;
+  }
   if (shown) emit rowsAboutToBeInserted(position, position);
   rows_.push_back(r);
   if (shown) visible_.push_back(static_cast<int>(rows_.size() - 1));
@@ -504,6 +516,37 @@ int PartsDocument::appendNewRow() {
   if (!shown) return -1;
   setCurrentRow(position);
   return position;
+}
+
+bool PartsDocument::isNewRow(int position) const {
+  return newRow_ >= 0 && position >= 0 && position < rowCount() &&
+         visible_[static_cast<std::size_t>(position)] == newRow_;
+}
+
+bool PartsDocument::isUntouchedNewRow(int position) const {
+  return isNewRow(position) && rows_[static_cast<std::size_t>(newRow_)] == newRowGiven_;
+}
+
+bool PartsDocument::leaveNewRow() {
+  if (newRow_ < 0 || leaving_) return false;
+  const std::size_t index = static_cast<std::size_t>(newRow_);
+  newRow_ = -1;
+  if (index >= rows_.size() || !(rows_[index] == newRowGiven_)) return false;
+  leaving_ = true;
+  const auto it = std::find(visible_.begin(), visible_.end(), static_cast<int>(index));
+  const int position = it == visible_.end() ? -1 : static_cast<int>(it - visible_.begin());
+  if (position >= 0) emit rowsAboutToBeRemoved(position, position);
+  rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
+  rebuildVisible();
+  if (position >= 0) emit rowsRemoved();
+  setModified(modifiedBeforeNewRow_);
+  if (current_ >= rowCount()) {
+    current_ = rowCount() - 1;
+    emit currentRowChanged(current_);
+  }
+  emit totalsChanged();
+  leaving_ = false;
+  return true;
 }
 
 bool PartsDocument::AppendDetal(const QString& name, int length, int width, int quantity, int rotation, int left,
@@ -564,6 +607,9 @@ int PartsDocument::copyRow(int position) {
   if (position < 0 || position >= rowCount()) return -1;
   const std::size_t source = static_cast<std::size_t>(visible_[static_cast<std::size_t>(position)]);
   const PartRow copy = rows_[source];
+  // A copy of the new row makes it a row like the others.
+  if (newRow_ == static_cast<int>(source)) newRow_ = -1;
+  if (newRow_ > static_cast<int>(source)) ++newRow_;
   emit rowsAboutToBeInserted(position + 1, position + 1);
   rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(source) + 1, copy);
   rebuildVisible();
@@ -579,6 +625,10 @@ void PartsDocument::removeRow(int position) {
   const std::size_t source = static_cast<std::size_t>(visible_[static_cast<std::size_t>(position)]);
   emit rowsAboutToBeRemoved(position, position);
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(source));
+  if (newRow_ == static_cast<int>(source))
+    newRow_ = -1;
+  else if (newRow_ > static_cast<int>(source))
+    --newRow_;
   rebuildVisible();
   emit rowsRemoved();
   setModified(true);

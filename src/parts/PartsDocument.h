@@ -194,7 +194,17 @@ class PartsDocument : public QObject {
   // the filter material (or `Default`/`DefMaterial` when all are shown).
   PartRow newRowDefaults() const;
   // Adds a row with the defaults after the last one; returns its position.
+  // It is the new row until the user leaves it (leaveNewRow()).
   int appendNewRow();
+  // Whether the row at `position` is the new row, and whether it still
+  // holds the defaults it was given (the user never changed it).
+  bool isNewRow(int position) const;
+  bool isUntouchedNewRow(int position) const;
+  // The user leaves the new row (another row becomes current, the filter
+  // changes, the base is saved, printed or laid out, the window closes):
+  // a new row never changed goes again, and the modified flag is what it
+  // was before the row was added. Returns whether a row went.
+  bool leaveNewRow();
   // Adds a row with these values after the last one, as the imports do.
   // Returns false, adding nothing, when a value cannot be stored (a name
   // too long or not writable, a negative size or quantity, a rotation
@@ -304,6 +314,13 @@ class PartsDocument : public QObject {
   CatalogueLists catalogue_;
   std::vector<PartRow> rows_;
   std::vector<int> visible_;  // indices into rows_
+  // The row added by appendNewRow() while the user is on it (index into
+  // rows_, -1 for none), the values it was given and the modified flag
+  // before it came.
+  int newRow_ = -1;
+  PartRow newRowGiven_;
+  bool modifiedBeforeNewRow_ = false;
+  bool leaving_ = false;
   int filter_ = kAllMaterials;
   int current_ = -1;
 };

@@ -324,6 +324,11 @@ void PartsWindow::refreshEdges() {
   ShowRowSettings();
 }
 
+void PartsWindow::refreshDefaults() {
+  refreshEdges();
+  updateTotals();
+}
+
 void PartsWindow::fillMaterialBar() {
   bar_->clear();
   const catalogues::MaterialList& m = doc_->catalogue().materials;
@@ -390,7 +395,7 @@ void PartsWindow::showMaterialMenu(int row, const QPoint& globalPos, bool barMen
 
 void PartsWindow::chooseMaterial(int row) {
   if (row < 0 || row >= doc_->rowCount()) return;
-  postPendingEdit();
+  grid_->postPendingEdit();
   const int code = catalogues::selectMaterialDialog(doc_->row(row).material, this);
   if (code != -1) doc_->setRowMaterial(row, code);
 }
@@ -437,7 +442,7 @@ void PartsWindow::ShowRowSettings() {
 }
 
 void PartsWindow::StoreRowSettings() {
-  postPendingEdit();
+  grid_->postPendingEdit();
   const int rotation = std::max(0, rotation_->checkedId());
   const int row = doc_->StoreRowSettings(panelSides_, rotation);
   if (row >= 0 && grid_->currentIndex().row() != row) grid_->setCurrentIndex(model_->index(row, ColName));
@@ -495,10 +500,15 @@ void PartsWindow::setEdgesOfAllSides(bool on) {
 
 // ---- Row commands ----
 
-void PartsWindow::postPendingEdit() { grid_->postPendingEdit(); }
+void PartsWindow::postPendingEdit() {
+  grid_->postPendingEdit();
+  doc_->leaveNewRow();
+}
 
 void PartsWindow::appendRow() {
-  postPendingEdit();
+  grid_->postPendingEdit();
+  // Down on a new row not yet filled in stays there.
+  if (doc_->isUntouchedNewRow(doc_->currentRow())) return;
   const int row = doc_->appendNewRow();
   if (row >= 0) {
     grid_->setCurrentIndex(model_->index(row, ColName));
@@ -507,13 +517,18 @@ void PartsWindow::appendRow() {
 }
 
 void PartsWindow::copyRow() {
-  postPendingEdit();
+  grid_->postPendingEdit();
   if (doc_->copyRow(doc_->currentRow()) < 0) shell::showError(QStringLiteral("Ошибка копирования записи!"), this);
 }
 
 void PartsWindow::deleteRow() {
-  postPendingEdit();
+  grid_->postPendingEdit();
   if (doc_->rowCount() == 0 || doc_->currentRow() < 0) return;
+  // A new row not yet filled in just goes.
+  if (doc_->isUntouchedNewRow(doc_->currentRow())) {
+    doc_->leaveNewRow();
+    return;
+  }
   if (shell::showMessage(QStringLiteral("Действительно удалить запись?"), shell::MsgIcon::Confirmation,
                          shell::MsgButtons::YesNo, this) != shell::MsgResult::Yes)
     return;

@@ -75,10 +75,15 @@ class PartsWindow : public QWidget {
   void refreshEdges();
   // Reloads the part names of the name drop-down (section `Detal_Name`).
   void reloadPartNames();
+  // After the defaults changed: the default edge banding and the totals in
+  // the decimals of the settings.
+  void refreshDefaults();
   // Selects the first entry of the material bar ("<все материалы>").
   Q_INVOKABLE void showAllMaterials();
 
-  // Row commands of the toolbar.
+  // Row commands of the toolbar. postPendingEdit() writes a cell being
+  // edited and leaves a new row (dropped when never filled in), before the
+  // base is saved, printed, laid out or closed.
   void postPendingEdit();
   void appendRow();
   void copyRow();

@@ -292,7 +292,13 @@ bool CuttingRun::start(const RunSource& source) {
   }
 
   if (window_->alive()) window_->setAbortHandler({});
-  if (!windowGone()) {
+  // A run that handed over no map (every material refused or stopped
+  // before its first map) leaves no empty result behind: the window goes
+  // without a question, and the run does not count.
+  const bool empty = !windowGone() && window_->document().mapCount() == 0;
+  if (empty) window_->closeWithoutQuestion();
+  const bool result = !empty && !windowGone();
+  if (result) {
     const int n = source_ ? source_->nextRun() : 1;
     window_->setCaption(runCaption(n, partsCaption));
     window_->showProgress(false);
@@ -300,7 +306,7 @@ bool CuttingRun::start(const RunSource& source) {
   }
   std::error_code ec;
   std::filesystem::remove(services_.workFile, ec);
-  return !windowGone();
+  return result;
 }
 
 void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<parts::PartRow>& rows, Material& m) {

@@ -183,8 +183,9 @@ class CuttingRun {
   CuttingRun& operator=(const CuttingRun&) = delete;
 
   // Lays out the materials the source shows. Returns whether a maps window
-  // with the result remains (false when nothing ran, or when the user
-  // closed the window during the run).
+  // with the result remains (false when nothing ran, when no map was made,
+  // whose window is then closed, or when the user closed the window during
+  // the run).
   bool start(const RunSource& source);
 
   // Whether any run is going on now (a second one is refused meanwhile).

@@ -2,6 +2,7 @@
 
 #include "catalogues/Catalogues.h"
 #include "platform/ini/IniFile.h"
+#include "shell/MapFontDialog.h"
 #include "shell/Messages.h"
 #include "shell/SettingsUtils.h"
 
@@ -11,7 +12,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QFontDialog>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -109,14 +109,6 @@ DefaultParamsDialog::DefaultParamsDialog(const DefaultParams& p, const QList<Mat
     : QDialog(parent), base_(p) {
   setWindowTitle(QStringLiteral("Параметры по умолчанию"));
   colours_ = {p.sheetColor, p.detalColor, p.lostColor, p.scrapColor, p.millColor};
-  fontName_ = QString::fromStdString(p.fontName);
-  fontBold_ = p.fontBold;
-  fontItalic_ = p.fontItalic;
-  fontUnderline_ = p.fontUnderline;
-  fontStrikeOut_ = p.fontStrikeOut;
-  fontSize_ = p.fontSize;
-  fontColor_ = p.fontColor;
-  fontCharset_ = p.fontCharset;
   auto* layout = new QVBoxLayout(this);
   tabs_ = new QTabWidget(this);
   // Wide enough to show every tab caption without scroll arrows.
@@ -259,38 +251,13 @@ QWidget* DefaultParamsDialog::buildResults() {
   v->addWidget(mill);
   auto* font = new QGroupBox(QStringLiteral("Шрифт"), page);
   auto* fh = new QHBoxLayout(font);
-  fontSample_ = new QLabel(QStringLiteral("АаЯяAaZz"), font);
-  fontSample_->setMinimumHeight(40);
-  fh->addWidget(fontSample_, 1);
-  auto* change = new QPushButton(QStringLiteral("Изменить"), font);
-  connect(change, &QPushButton::clicked, this, [this] {
-    shell::FontKeys k{fontName_.toStdString(), fontColor_,    fontSize_, fontCharset_, fontBold_, fontItalic_,
-                      fontUnderline_,          fontStrikeOut_};
-    bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, shell::toQFont(k), this);
-    if (!ok) return;
-    fontName_ = f.family();
-    fontSize_ = f.pointSize() > 0 ? f.pointSize() : fontSize_;
-    fontBold_ = f.bold();
-    fontItalic_ = f.italic();
-    fontUnderline_ = f.underline();
-    fontStrikeOut_ = f.strikeOut();
-    updateFontSample();
-  });
-  fh->addWidget(change);
+  fontPicker_ = new shell::MapFontPicker({base_.fontName, base_.fontColor, base_.fontSize, base_.fontCharset,
+                                          base_.fontBold, base_.fontItalic, base_.fontUnderline, base_.fontStrikeOut},
+                                         font);
+  fh->addWidget(fontPicker_);
   v->addWidget(font);
   v->addStretch();
-  updateFontSample();
   return page;
-}
-
-void DefaultParamsDialog::updateFontSample() {
-  shell::FontKeys k{fontName_.toStdString(), fontColor_,    fontSize_, fontCharset_, fontBold_, fontItalic_,
-                    fontUnderline_,          fontStrikeOut_};
-  fontSample_->setFont(shell::toQFont(k));
-  QPalette pal = fontSample_->palette();
-  pal.setColor(QPalette::WindowText, shell::toQColor(fontColor_));
-  fontSample_->setPalette(pal);
 }
 
 QWidget* DefaultParamsDialog::buildTechnology() {
@@ -378,14 +345,15 @@ DefaultParams DefaultParamsDialog::params() const {
   p.millColor = colours_.mill;
   for (int i = 0; i < 3; ++i)
     if (millState_[i]->isChecked()) p.millState = i;
-  p.fontName = fontName_.toStdString();
-  p.fontBold = fontBold_;
-  p.fontItalic = fontItalic_;
-  p.fontUnderline = fontUnderline_;
-  p.fontStrikeOut = fontStrikeOut_;
-  p.fontSize = fontSize_;
-  p.fontColor = fontColor_;
-  p.fontCharset = fontCharset_;
+  const shell::FontKeys& f = fontPicker_->mapFont();
+  p.fontName = f.name;
+  p.fontBold = f.bold;
+  p.fontItalic = f.italic;
+  p.fontUnderline = f.underline;
+  p.fontStrikeOut = f.strikeOut;
+  p.fontSize = f.size;
+  p.fontColor = f.colour;
+  p.fontCharset = f.charset;
   p.mill = roundKerf(mill_->value());
   p.lIndent = lIndent_->value();
   p.rIndent = rIndent_->value();

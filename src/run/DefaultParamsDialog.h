@@ -29,6 +29,9 @@ class QToolButton;
 namespace kroyna::ini {
 class IniFile;
 }
+namespace kroyna::shell {
+class MapFontPicker;
+}
 
 namespace kroyna::run {
 
@@ -94,6 +97,8 @@ class DefaultParamsDialog : public QDialog {
   DefaultParams params() const;
   EdgeButtons& edges() { return edgeButtons_; }
   QTabWidget* tabs() const { return tabs_; }
+  QSpinBox* lenDigitsBox() const { return lenDigits_; }
+  QSpinBox* sqrDigitsBox() const { return sqrDigits_; }
   QComboBox* edgeList() const { return edgeList_; }
   QToolButton* sideButton(int side) const { return sides_[side]; }
   QLineEdit* propilLenEdit() const { return propilLen_; }
@@ -102,6 +107,8 @@ class DefaultParamsDialog : public QDialog {
   QCheckBox* improvedBox() const { return improved_; }
   QSpinBox* effortBox() const { return effort_; }
   void setColours(const MapColours& c) { colours_ = c; }
+  // The map font and its colour ("Шрифт" of "Результаты раскроя").
+  shell::MapFontPicker* fontPicker() const { return fontPicker_; }
 
  private:
   QWidget* buildGeneral();
@@ -109,7 +116,6 @@ class DefaultParamsDialog : public QDialog {
   QWidget* buildResults();
   QWidget* buildTechnology();
   void syncSideButtons();
-  void updateFontSample();
 
   DefaultParams base_;
   EdgeButtons edgeButtons_;
@@ -127,12 +133,7 @@ class DefaultParamsDialog : public QDialog {
   QCheckBox *showName_ = nullptr, *showDim_ = nullptr, *showBorder_ = nullptr, *showScraps_ = nullptr,
             *showHints_ = nullptr;
   QRadioButton* millState_[3] = {};
-  QLabel* fontSample_ = nullptr;
-  QString fontName_;
-  bool fontBold_ = false, fontItalic_ = false, fontUnderline_ = false, fontStrikeOut_ = false;
-  int fontSize_ = 8;
-  std::int32_t fontColor_ = 0;
-  int fontCharset_ = 204;
+  shell::MapFontPicker* fontPicker_ = nullptr;
   // Technology
   QDoubleSpinBox* mill_ = nullptr;
   QSpinBox *lIndent_ = nullptr, *rIndent_ = nullptr, *tIndent_ = nullptr, *bIndent_ = nullptr;

@@ -317,7 +317,7 @@ void LayoutOptionsDialog::openDefaults() {
     return;
   }
   if (shell::AppContext* c = shell::AppContext::current())
-    if (editDefaultParams(c->settings().ini(), true, this)) c->settings().reread();
+    if (editDefaultParams(c->settings().ini(), true, this)) c->applyChangedDefaults();
 }
 
 void LayoutOptionsDialog::accept() {

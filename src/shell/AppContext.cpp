@@ -1,5 +1,7 @@
 #include "shell/AppContext.h"
 
+#include "shell/Settings.h"
+
 namespace kroyna::shell {
 namespace {
 AppContext* g_current = nullptr;
@@ -15,5 +17,10 @@ AppContext::~AppContext() {
 }
 
 AppContext* AppContext::current() { return g_current; }
+
+void AppContext::applyChangedDefaults() {
+  settings_.reread();
+  emit defaultsChanged();
+}
 
 }  // namespace kroyna::shell

@@ -36,6 +36,12 @@ class AppContext : public QObject {
   }
   const QString& startupError() const { return startupError_; }
 
+  // After "Параметры по умолчанию" closed with "&Да" (from the main menu or
+  // from "Параметры разложения"): re-reads what the settings keep in memory
+  // and emits defaultsChanged(), so that every open window shows the new
+  // defaults.
+  void applyChangedDefaults();
+
  signals:
   // Splash step "Подключение внешних баз материалов". Slots must not let
   // exceptions out (they would cross Qt's signal code): a slot that fails
@@ -53,6 +59,9 @@ class AppContext : public QObject {
   void mainWindowClosing(bool& cancel);
   // The main window has closed for good (write lists kept in memory).
   void mainWindowClosed();
+  // The defaults of the settings file changed (decimals, default edge
+  // banding, map colours and font): open parts and maps windows refresh.
+  void defaultsChanged();
 
  private:
   const DataRoot& root_;

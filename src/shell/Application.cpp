@@ -7,6 +7,7 @@
 #include "shell/MainWindow.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Messages.h"
+#include "shell/QtTranslations.h"
 #include "shell/Settings.h"
 #include "shell/SingleInstance.h"
 #include "shell/WaitWindow.h"
@@ -90,6 +91,7 @@ int runApplication(int argc, char** argv, const char* version) {
   }
 
   QApplication app(argc, argv);
+  installQtTranslations();
   installMessageBoxes();
   QApplication::setApplicationName(QStringLiteral("kroyna"));
   QApplication::setApplicationVersion(QString::fromLatin1(version));

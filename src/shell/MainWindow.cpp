@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -20,6 +21,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -428,6 +430,10 @@ void MainWindow::printerSetup() {
   QPrintDialog dialog(&printer(), this);
   dialog.setWindowTitle(QStringLiteral("Параметры принтера"));
   dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+  // The dialog only chooses and sets up the printer; its confirm button
+  // does not print.
+  if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+    if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("ОК"));
   dialog.exec();
 }
 

@@ -17,6 +17,12 @@ constexpr const char* kRemarks = "Remarks";
 Settings::Settings(std::filesystem::path file) : ini_(std::move(file)) {
   upgradeSettings(ini_);
   reread();
+  for (auto& [key, value] : ini_.readSectionValues(kRemarks)) {
+    const int code = ini::parseLeadingInt(key, -1);
+    if (code < 0 || std::to_string(code) != key) continue;
+    if (std::none_of(remarks_.begin(), remarks_.end(), [&](const auto& r) { return r.first == code; }))
+      remarks_.emplace_back(code, std::move(value));
+  }
   write(ini_, keys::CheckSheetStock, read(ini_, keys::CheckSheetStock));
 }
 
@@ -24,13 +30,6 @@ void Settings::reread() {
   margins_ = readPageMargins(ini_);
   lenDigits_ = read(ini_, keys::LenDigits);
   sqrDigits_ = read(ini_, keys::SqrDigits);
-  remarks_.clear();
-  for (auto& [key, value] : ini_.readSectionValues(kRemarks)) {
-    const int code = ini::parseLeadingInt(key, -1);
-    if (code < 0 || std::to_string(code) != key) continue;
-    if (std::none_of(remarks_.begin(), remarks_.end(), [&](const auto& r) { return r.first == code; }))
-      remarks_.emplace_back(code, std::move(value));
-  }
 }
 
 void Settings::setPageMargins(const PageMargins& margins) {
@@ -59,12 +58,16 @@ std::string Settings::remark(int materialCode) const {
 }
 
 void Settings::setRemark(int materialCode, std::string text) {
+  std::string* kept = nullptr;
   for (auto& [code, old] : remarks_)
-    if (code == materialCode) {
-      old = std::move(text);
-      return;
-    }
-  remarks_.emplace_back(materialCode, std::move(text));
+    if (code == materialCode) kept = &old;
+  if (!kept) kept = &remarks_.emplace_back(materialCode, std::string()).second;
+  *kept = std::move(text);
+  try {
+    ini_.writeString(kRemarks, std::to_string(materialCode), *kept);
+  } catch (const std::exception&) {
+    // Kept in memory; the write at exit tries again and reports.
+  }
 }
 
 void Settings::saveRemarks() {

@@ -45,13 +45,16 @@ class Settings {
   // left out here and stay in the file.
   const std::vector<std::pair<int, std::string>>& remarks() const { return remarks_; }
   std::string remark(int materialCode) const;
-  // Changes the remark in memory; saveRemarks() writes it.
+  // Changes the remark and writes it to section `Remarks` at once. When
+  // the file cannot be written the remark stays in memory, and
+  // saveRemarks() at exit writes it (and reports a failure).
   void setRemark(int materialCode, std::string text);
   // Writes every remark to section `Remarks` in one write.
   void saveRemarks();
 
-  // Re-reads the values held in memory, after another part of the program
-  // changed them in the file (the defaults dialog writes the digits).
+  // Re-reads the margins and the digits, after another part of the program
+  // changed them in the file (the defaults dialog writes the digits). The
+  // remarks are the program's own list and stay as they are.
   void reread();
 
  private:

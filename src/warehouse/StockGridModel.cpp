@@ -18,6 +18,22 @@ const char* const kScrapTitles[] = {"Шифр", "Длина", "Ширина", "�
 StockGridModel::StockGridModel(TModule& module, StockKind kind, std::function<int()> newRowCode, QObject* parent)
     : QAbstractTableModel(parent), module_(module), kind_(kind), newRowCode_(std::move(newRowCode)) {
   connect(&module_, &TModule::viewsReset, this, &StockGridModel::reload);
+  connect(&module_, &TModule::newRowAboutToBeDropped, this, [this](StockKind k) {
+    if (k != kind_) return;
+    const dbase::Bookmark b = module_.newRowBookmark(kind_);
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+      if (rows_[i] == b) {
+        dropping_ = static_cast<int>(i);
+        beginRemoveRows({}, dropping_, dropping_);
+        return;
+      }
+  });
+  connect(&module_, &TModule::newRowDropped, this, [this](StockKind k) {
+    if (k != kind_ || dropping_ < 0) return;
+    rows_.erase(rows_.begin() + dropping_);
+    dropping_ = -1;
+    endRemoveRows();
+  });
   reload();
 }
 
@@ -38,24 +54,30 @@ int StockGridModel::columnCount(const QModelIndex& parent) const {
 void StockGridModel::reload() {
   beginResetModel();
   rows_.clear();
-  dbase::Table& t = module_.view(kind_);
+  const dbase::Table& t = module_.view(kind_);
   if (t.isOpen()) {
-    const dbase::Bookmark keep = t.hasCurrentRow() ? t.bookmark() : dbase::Bookmark{};
+    // The cursor stays where it is: a new row being typed is not posted.
     try {
-      if (t.state() != dbase::Table::State::Browse) t.post();
-      for (bool ok = t.first(); ok; ok = t.next()) rows_.push_back(t.bookmark());
+      for (std::size_t i = 0; i < t.rowCount(); ++i) rows_.push_back(t.bookmarkAt(i));
     } catch (const std::exception&) {
       rows_.clear();
     }
-    if (keep.isValid()) t.gotoBookmark(keep);
   }
   endResetModel();
 }
 
+bool StockGridModel::isNewRow(int row) const {
+  return row >= 0 && row < static_cast<int>(rows_.size()) && module_.hasNewRow(kind_) &&
+         rows_[static_cast<std::size_t>(row)] == module_.newRowBookmark(kind_);
+}
+
 bool StockGridModel::moveTo(int row) {
   if (row < 0 || row >= static_cast<int>(rows_.size())) return false;
+  if (isNewRow(row)) return true;  // the cursor is on it
+  const dbase::Bookmark target = rows_[static_cast<std::size_t>(row)];
+  module_.postPending(kind_);
   dbase::Table& t = module_.view(kind_);
-  return t.isOpen() && t.gotoBookmark(rows_[static_cast<std::size_t>(row)]);
+  return t.isOpen() && t.gotoBookmark(target);
 }
 
 QVariant StockGridModel::data(const QModelIndex& index, int role) const {
@@ -124,8 +146,24 @@ bool StockGridModel::setData(const QModelIndex& index, const QVariant& value, in
   } else {
     return false;
   }
-  if (!moveTo(index.row())) return false;
   dbase::Table& t = module_.view(kind_);
+  if (isNewRow(index.row())) {
+    // The new row takes the value and waits until the user leaves it.
+    try {
+      t.setValue(field, stored);
+    } catch (const std::exception& e) {
+      shell::showError(QStringLiteral("Изменение не сохранено:\r%1").arg(QString::fromUtf8(e.what())));
+      return false;
+    }
+    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
+    return true;
+  }
+  try {
+    if (!moveTo(index.row())) return false;
+  } catch (const std::exception& e) {
+    shell::showError(QString::fromUtf8(e.what()));
+    return false;
+  }
   try {
     if (t.value(field) == stored) return true;  // nothing changed
   } catch (const std::exception&) {
@@ -148,29 +186,17 @@ int StockGridModel::appendRow() {
   dbase::Table& t = module_.view(kind_);
   if (!t.isOpen()) return -1;
   try {
-    module_.postPending(kind_);
-    t.append();
-    t.setDouble("LENGTH", 0);
-    t.setDouble("WIDTH", 0);
-    t.setDouble("CODE", newRowCode_ ? newRowCode_() : 0);
-    if (kind_ == StockKind::Scraps) {
-      t.setDouble("MANY", 1);
-      t.setDate("DATE", dbase::Date::today());
-    } else {
-      t.setDouble("MANY", 0);
-    }
-    t.post();
+    module_.appendNewRow(kind_, newRowCode_ ? newRowCode_() : 0);
   } catch (const std::exception& e) {
-    if (t.state() != dbase::Table::State::Browse) t.cancel();
     shell::showError(QStringLiteral("Строка не добавлена:\r%1").arg(QString::fromUtf8(e.what())));
     return -1;
   }
-  const dbase::Bookmark added = t.bookmark();
-  module_.setChanged(kind_, true);
-  reload();
-  for (std::size_t i = 0; i < rows_.size(); ++i)
-    if (rows_[i] == added) return static_cast<int>(i);
-  return static_cast<int>(rows_.size()) - 1;
+  // A new row shows after the last one.
+  const int row = static_cast<int>(rows_.size());
+  beginInsertRows({}, row, row);
+  rows_.push_back(module_.newRowBookmark(kind_));
+  endInsertRows();
+  return row;
 }
 
 }  // namespace kroyna::warehouse

@@ -5,6 +5,10 @@
 // working copy: sizes and quantities are whole numbers that are not
 // negative, a stored offcut has a quantity of at least 1, a date is a
 // date. A refused edit shows its message and changes nothing.
+//
+// A row the user adds stays out of the working copy while the user is on
+// it (TModule::appendNewRow); leaving it posts it, or drops it when it was
+// never changed (TModule::postPending).
 
 #include "warehouse/StockModule.h"
 
@@ -38,9 +42,13 @@ class StockGridModel : public QAbstractTableModel {
   bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
   // Appends a row for the user to fill: the material of newRowCode(), an
-  // offcut also today's date and a quantity of 1. Returns its row.
+  // offcut also today's date and a quantity of 1. Returns its row (-1
+  // after a message when the row before it cannot be stored).
   int appendRow();
-  // Moves the view's cursor to the row (for delete and the date button).
+  // Whether `row` is the new row not yet in the working copy.
+  bool isNewRow(int row) const;
+  // Moves the view's cursor to the row (for delete and the date button);
+  // leaving a new row posts or drops it first.
   bool moveTo(int row);
   // Reads the rows again (after changes outside the grid).
   void reload();
@@ -51,6 +59,7 @@ class StockGridModel : public QAbstractTableModel {
   StockKind kind_;
   std::function<int()> newRowCode_;
   std::vector<dbase::Bookmark> rows_;
+  int dropping_ = -1;  // the row of a new row being dropped
 };
 
 }  // namespace kroyna::warehouse

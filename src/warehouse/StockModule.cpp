@@ -144,8 +144,74 @@ void TModule::selectMaterial(int code, const DateFilter& filter) {
   emit viewsReset();
 }
 
+namespace {
+std::size_t slot(StockKind kind) { return kind == StockKind::Sheets ? 0 : 1; }
+}  // namespace
+
+void TModule::appendNewRow(StockKind kind, int code) {
+  postPending(kind);
+  openView(kind);
+  Table& t = view(kind);
+  t.append();
+  try {
+    t.setDouble("LENGTH", 0);
+    t.setDouble("WIDTH", 0);
+    t.setDouble("CODE", code);
+    if (kind == StockKind::Scraps) {
+      t.setDouble("MANY", 1);
+      t.setDate("DATE", dbase::Date::today());
+    } else {
+      t.setDouble("MANY", 0);
+    }
+    dbase::Row values;
+    for (int i = 0; i < t.storedFieldCount(); ++i) values.push_back(t.value(i));
+    newRow_[slot(kind)] = std::move(values);
+  } catch (...) {
+    t.cancel();
+    throw;
+  }
+}
+
+bool TModule::hasNewRow(StockKind kind) const {
+  const Table& v = kind == StockKind::Sheets ? sheets_ : scraps_;
+  return newRow_[slot(kind)].has_value() && v.isOpen() && v.state() == Table::State::Insert;
+}
+
+dbase::Bookmark TModule::newRowBookmark(StockKind kind) const {
+  const Table& v = kind == StockKind::Sheets ? sheets_ : scraps_;
+  return hasNewRow(kind) ? v.bookmark() : dbase::Bookmark{};
+}
+
+void TModule::dropNewRow(StockKind kind) {
+  if (!hasNewRow(kind)) return;
+  emit newRowAboutToBeDropped(kind);
+  view(kind).cancel();
+  newRow_[slot(kind)].reset();
+  emit newRowDropped(kind);
+}
+
 void TModule::postPending(StockKind kind) {
   Table& v = view(kind);
+  if (hasNewRow(kind)) {
+    const dbase::Row& given = *newRow_[slot(kind)];
+    bool changed = false;
+    for (int i = 0; i < v.storedFieldCount() && !changed; ++i)
+      changed = !(v.value(i) == given[static_cast<std::size_t>(i)]);
+    if (!changed) {
+      dropNewRow(kind);
+      return;
+    }
+    const bool sheet = kind == StockKind::Sheets;
+    if (rowInt(v, "LENGTH") < 1)
+      throw StockInputError(sheet ? "Длина листа должна быть больше 0." : "Длина остатка должна быть больше 0.");
+    if (rowInt(v, "WIDTH") < 1)
+      throw StockInputError(sheet ? "Ширина листа должна быть больше 0." : "Ширина остатка должна быть больше 0.");
+    v.post();
+    newRow_[slot(kind)].reset();
+    setChanged(kind, true);
+    return;
+  }
+  newRow_[slot(kind)].reset();
   if (v.isOpen() && v.state() != Table::State::Browse) v.post();
 }
 
@@ -218,6 +284,10 @@ void TModule::addSheets(std::int32_t length, std::int32_t width, std::int32_t qu
 }
 
 void TModule::deleteCurrent(StockKind kind) {
+  if (hasNewRow(kind)) {
+    dropNewRow(kind);
+    return;
+  }
   Table& v = view(kind);
   if (!v.isOpen() || !v.hasCurrentRow()) return;
   v.remove();
@@ -472,6 +542,14 @@ void TModule::refreshViews() {
 }
 
 void TModule::closeViews() {
+  for (StockKind k : {StockKind::Sheets, StockKind::Scraps}) {
+    try {
+      postPending(k);
+    } catch (...) {
+      // A new row that cannot be stored goes with the view.
+      dropNewRow(k);
+    }
+  }
   std::exception_ptr failure;
   for (Table* t : {&sheets_, &scraps_}) {
     if (!t->isOpen()) continue;

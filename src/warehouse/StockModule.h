@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -117,7 +118,22 @@ class TModule : public QObject {
   // Applies the last selection again (after statement-level changes).
   void reselect() { selectMaterial(selected_, filter_); }
 
-  // Finishes an edit or insert still open in a view.
+  // A row typed into a grid: appended to the view with the values of a new
+  // row (material `code`; sheets 0 of size 0 x 0, an offcut 1 of size
+  // 0 x 0 entered today) and kept unposted, so that it reaches the working
+  // copy only through postPending().
+  void appendNewRow(StockKind kind, int code);
+  // Whether such a row is waiting in the view, and its bookmark.
+  bool hasNewRow(StockKind kind) const;
+  dbase::Bookmark newRowBookmark(StockKind kind) const;
+  // Drops the new row unposted (deleting it, leaving the grid for good).
+  void dropNewRow(StockKind kind);
+
+  // Finishes an edit or insert still open in a view. A new row that still
+  // holds the values it was given (the user never changed it) is dropped:
+  // nothing reaches the working copy and the changed flag stays as it was.
+  // A changed one must have a length and a width of at least 1 mm; else
+  // StockInputError says which, and the row stays for the user to mend.
   void postPending(StockKind kind);
   void postPending();
 
@@ -210,6 +226,9 @@ class TModule : public QObject {
 
  signals:
   void changedFlagsChanged();
+  // The new row of a view is dropped (before and after it goes).
+  void newRowAboutToBeDropped(StockKind kind);
+  void newRowDropped(StockKind kind);
   // The rows of the views changed outside the grids (statements, reopen).
   void viewsReset();
 
@@ -222,10 +241,18 @@ class TModule : public QObject {
   dbase::Table sheets_;
   dbase::Table scraps_;
   dbase::Table sheets2_;
+  // The values a new row was given, while it waits in its view.
+  std::optional<dbase::Row> newRow_[2];
   bool sheetsChanged_ = false;
   bool scrapsChanged_ = false;
   int selected_ = kAllMaterials;
   DateFilter filter_;
+};
+
+// A new stock row refused when it is posted; what() is the message.
+class StockInputError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // Whole-number helpers of the grids: text as a whole number that is not

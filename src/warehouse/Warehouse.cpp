@@ -98,10 +98,8 @@ void Warehouse::attachCommands() {
   if (QAction* w = main->command(QStringLiteral("wh.window")))
     w->setToolTip(QStringLiteral("Склад остатков и\r\nстандартных листов"));
   main->attachCommand(QStringLiteral("set.defaults"), [this] {
-    if (run::editDefaultParams(context_.settings().ini(), false, context_.mainWindow())) {
-      context_.settings().reread();
-      if (catalogues::Catalogues* c = catalogues::Catalogues::instance()) c->rereadDefaultEdge();
-    }
+    if (run::editDefaultParams(context_.settings().ini(), false, context_.mainWindow()))
+      context_.applyChangedDefaults();
   });
   // "Статистика по складу" only while the warehouse window is active.
   QAction* stats = main->command(QStringLiteral("wh.statistics"));

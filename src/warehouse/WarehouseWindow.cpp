@@ -10,6 +10,7 @@
 #include "warehouse/WarehouseReports.h"
 
 #include <QAbstractItemDelegate>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -131,6 +132,21 @@ QTableView* WarehouseWindow::makeGrid(StockGridModel* model, QWidget* parent) {
   grid->setColumnHidden(model->codeColumn(), true);
   if (model->dateColumn() >= 0) grid->setItemDelegateForColumn(model->dateColumn(), new DateCellDelegate(grid));
   grid->installEventFilter(this);
+  // Leaving a new row posts it, or drops it when it was never changed; a
+  // row that cannot be stored keeps the user on it.
+  connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this, grid, model](const QModelIndex& current, const QModelIndex& previous) {
+            if (!previous.isValid() || current.row() == previous.row() || !model->isNewRow(previous.row())) return;
+            if (postGrid(model->kind())) return;
+            const int back = previous.row();
+            const int column = std::max(0, current.column());
+            QMetaObject::invokeMethod(
+                grid,
+                [grid, model, back, column] {
+                  if (model->isNewRow(back)) grid->setCurrentIndex(model->index(back, column));
+                },
+                Qt::QueuedConnection);
+          });
   return grid;
 }
 
@@ -151,9 +167,7 @@ QWidget* WarehouseWindow::buildSheetsPage() {
              [this] { checkStock(); });
   v->addWidget(bar);
   sheetModel_ = new StockGridModel(
-      controller_.module(), StockKind::Sheets,
-      [this] { return controller_.newRowMaterial(); },
-      this);
+      controller_.module(), StockKind::Sheets, [this] { return controller_.newRowMaterial(); }, this);
   sheetGrid_ = makeGrid(sheetModel_, page);
   v->addWidget(sheetGrid_, 1);
   return page;
@@ -173,9 +187,7 @@ QWidget* WarehouseWindow::buildScrapsPage() {
   toolButton(bar, QStringLiteral("Фильтр"), QStringLiteral("Фильтрация остатков"), [this] { filterScraps(); });
   v->addWidget(bar);
   scrapModel_ = new StockGridModel(
-      controller_.module(), StockKind::Scraps,
-      [this] { return controller_.newRowMaterial(); },
-      this);
+      controller_.module(), StockKind::Scraps, [this] { return controller_.newRowMaterial(); }, this);
   scrapGrid_ = makeGrid(scrapModel_, page);
   v->addWidget(scrapGrid_, 1);
   status_ = new QLabel(page);
@@ -211,8 +223,13 @@ void WarehouseWindow::rebuildBar() {
 }
 
 void WarehouseWindow::selectCode(int code) {
-  postGrid(StockKind::Sheets);
-  postGrid(StockKind::Scraps);
+  // A new row that cannot be stored keeps the material shown.
+  if (!postGrid(StockKind::Sheets) || !postGrid(StockKind::Scraps)) {
+    fillingBar_ = true;
+    bar_->setCurrentRow(controller_.selectedIndex());
+    fillingBar_ = false;
+    return;
+  }
   controller_.select(code);
   fillingBar_ = true;
   bar_->setCurrentRow(controller_.selectedIndex());
@@ -232,7 +249,11 @@ void WarehouseWindow::updateCaption() {
   setWindowTitle(changed ? QStringLiteral("Склад *") : QStringLiteral("Склад"));
 }
 
-bool WarehouseWindow::postGrid(StockKind kind) {
+bool WarehouseWindow::postGrid(StockKind kind, bool quiet) {
+  // The message of a refused row deactivates the window, which posts
+  // again: that second post waits for the first.
+  if (posting_) return false;
+  posting_ = true;
   QTableView* grid = this->grid(kind);
   if (QWidget* editor = grid->indexWidget(grid->currentIndex())) {
     QAbstractItemDelegate* d = grid->itemDelegateForIndex(grid->currentIndex());
@@ -240,13 +261,15 @@ bool WarehouseWindow::postGrid(StockKind kind) {
     QMetaObject::invokeMethod(d, "closeEditor", Qt::DirectConnection, Q_ARG(QWidget*, editor),
                               Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
   }
+  bool ok = true;
   try {
     controller_.module().postPending(kind);
-    return true;
   } catch (const std::exception& e) {
-    shell::showError(QString::fromUtf8(e.what()), this);
-    return false;
+    ok = false;
+    if (!quiet) shell::showError(QString::fromUtf8(e.what()), this);
   }
+  posting_ = false;
+  return ok;
 }
 
 bool WarehouseWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -259,6 +282,8 @@ bool WarehouseWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* model = static_cast<StockGridModel*>(grid->model());
     const auto* key = static_cast<QKeyEvent*>(event);
     const bool atLast = grid->currentIndex().row() == model->rowCount() - 1 || model->rowCount() == 0;
+    // Down on a new row not yet filled in stays there.
+    if (key->key() == Qt::Key_Down && atLast && model->isNewRow(grid->currentIndex().row())) return true;
     if (key->key() == Qt::Key_Insert || (key->key() == Qt::Key_Down && atLast)) {
       const int row = model->appendRow();
       if (row >= 0) grid->setCurrentIndex(model->index(row, model->kind() == StockKind::Sheets ? 0 : 1));
@@ -269,15 +294,20 @@ bool WarehouseWindow::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  if (event->type() == QEvent::FocusOut && (watched == sheetGrid_ || watched == scrapGrid_))
-    postGrid(watched == sheetGrid_ ? StockKind::Sheets : StockKind::Scraps);
+  // Focus going to a cell editor of the grid stays in the grid.
+  if (event->type() == QEvent::FocusOut && (watched == sheetGrid_ || watched == scrapGrid_)) {
+    auto* grid = static_cast<QTableView*>(watched);
+    QWidget* next = QApplication::focusWidget();
+    if (!next || !grid->isAncestorOf(next)) postGrid(watched == sheetGrid_ ? StockKind::Sheets : StockKind::Scraps);
+  }
   return QWidget::eventFilter(watched, event);
 }
 
 void WarehouseWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && !isActiveWindow() && started_) {
-    postGrid(StockKind::Sheets);
-    postGrid(StockKind::Scraps);
+    // A new row the user is still filling in stays for later.
+    postGrid(StockKind::Sheets, true);
+    postGrid(StockKind::Scraps, true);
   }
   QWidget::changeEvent(event);
 }
@@ -305,6 +335,11 @@ void WarehouseWindow::printSheets() {
 }
 
 void WarehouseWindow::deleteSheet() {
+  // A new row not yet stored just goes.
+  if (sheetModel_->isNewRow(sheetGrid_->currentIndex().row())) {
+    controller_.module().dropNewRow(StockKind::Sheets);
+    return;
+  }
   if (!postGrid(StockKind::Sheets)) return;
   sheetModel_->moveTo(sheetGrid_->currentIndex().row());
   controller_.deleteRow(StockKind::Sheets);
@@ -329,6 +364,11 @@ void WarehouseWindow::printScraps() {
 }
 
 void WarehouseWindow::deleteScrap() {
+  // A new row not yet stored just goes.
+  if (scrapModel_->isNewRow(scrapGrid_->currentIndex().row())) {
+    controller_.module().dropNewRow(StockKind::Scraps);
+    return;
+  }
   if (!postGrid(StockKind::Scraps)) return;
   scrapModel_->moveTo(scrapGrid_->currentIndex().row());
   controller_.deleteRow(StockKind::Scraps);

@@ -88,7 +88,9 @@ class WarehouseWindow : public QWidget {
   void updateCaption();
   void pickDateOfCurrentRow();
   void restoreLayout();
-  bool postGrid(StockKind kind);
+  // Commits the cell editor and posts the page's pending edit; false after
+  // a message (none with `quiet`) when it cannot be stored.
+  bool postGrid(StockKind kind, bool quiet = false);
 
   WarehouseController& controller_;
   QSplitter* splitter_ = nullptr;
@@ -98,6 +100,7 @@ class WarehouseWindow : public QWidget {
   QTableView* scrapGrid_ = nullptr;
   StockGridModel* sheetModel_ = nullptr;
   StockGridModel* scrapModel_ = nullptr;
+  bool posting_ = false;  // a post (and its message) is under way
   QLabel* status_ = nullptr;
   QSize normalSize_{400, 300};  // of the frame, while neither minimised nor maximised
   bool started_ = false;

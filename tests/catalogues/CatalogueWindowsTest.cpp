@@ -166,6 +166,7 @@ TEST_F(WindowsTest, ClosingTheEdgesWindowAsksAboutChanges) {
   const std::string before = readBytes(paths().localEdges());
   EdgesWindow window(*catalogues);
   window.addRow();
+  window.model().setData(window.model().index(1, EdgesModel::NameColumn), "Кант", Qt::EditRole);
   ASSERT_TRUE(window.editor().isChanged());
 
   answer = shell::MsgResult::Cancel;
@@ -188,6 +189,41 @@ TEST_F(WindowsTest, ClosingTheEdgesWindowAsksAboutChanges) {
   again.closeAction()->trigger();
   catalogues->ReloadEdgeList();
   EXPECT_EQ(catalogues->edgeName(2), "Новая");
+}
+
+// Down on the last row offers a new row; going back up without typing
+// leaves the catalogue as it was: no blank material or edge is saved, and
+// closing asks nothing.
+TEST_F(WindowsTest, ANewRowLeftUntouchedIsDropped) {
+  addMaterials(paths().localMaterials(), {{"ДСП", 1}});
+  {
+    MaterialsWindow window(*catalogues);
+    window.grid().setCurrentIndex(window.model().index(0, 0));
+    pressKey(&window.grid(), Qt::Key_Down);
+    ASSERT_EQ(window.model().rowCount(), 2);
+    pressKey(&window.grid(), Qt::Key_Down);  // stays on the new row
+    EXPECT_EQ(window.model().rowCount(), 2);
+    pressKey(&window.grid(), Qt::Key_Up);
+    EXPECT_EQ(window.model().rowCount(), 1);
+    EXPECT_EQ(window.grid().currentIndex().row(), 0);
+    pressKey(&window.grid(), Qt::Key_Down);
+    window.okAction()->trigger();  // saving leaves it too
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+  }
+  EXPECT_EQ(readMaterialList(paths().localMaterials()).size(), 1);
+
+  addEdges(paths().localEdges(), {{1, "ПВХ", 0, 0}});
+  EdgesWindow window(*catalogues);
+  window.grid().setCurrentIndex(window.model().index(0, 1));
+  pressKey(&window.grid(), Qt::Key_Down);
+  ASSERT_EQ(window.model().rowCount(), 2);
+  pressKey(&window.grid(), Qt::Key_Up);
+  EXPECT_EQ(window.model().rowCount(), 1);
+  EXPECT_FALSE(window.editor().isChanged());
+  pressKey(&window.grid(), Qt::Key_Down);
+  window.closeAction()->trigger();
+  EXPECT_TRUE(shown.empty());  // nothing to save
+  EXPECT_EQ(EdgesEditor(paths(), paths().localEdges()).rowCount(), 1);
 }
 
 TEST_F(WindowsTest, EdgeGridRefusesCodesThatAreNotAboveZero) {

@@ -6,7 +6,9 @@
 #include "common/TempDir.h"
 #include "platform/ini/IniFile.h"
 #include "shell/AppState.h"
+#include "shell/MapFontDialog.h"
 #include "shell/Messages.h"
+#include "shell/SettingsUtils.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +19,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -347,6 +350,54 @@ TEST(StatisticsFigures, EdgeRowsNameTheCatalogueEdgesAndDropCodeZero) {
 
 namespace kroyna::maps {
 namespace {
+
+// "Шрифт" of the maps window chooses the font's colour too, and the map
+// texts (part names and sizes) are drawn in it.
+TEST_F(MapsWindowTest, TheFontCommandChoosesTheColourOfTheMapTexts) {
+  env.font.name = "DejaVu Sans";
+  env.font.size = 10;
+  window = std::make_unique<TFormSheets>(env, ini);
+  window->resize(800, 600);
+  window->setDisplayFlags(true, true, true, false, false);
+  fill();
+  window->show();
+  const QColor magenta(0xC0, 0x00, 0x80);
+  auto inkOf = [&](const QColor& colour) {
+    QApplication::processEvents();
+    const QImage image = window->page(0)->sheet()->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        n += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+                 std::abs(c.blue() - colour.blue()) <
+             40;
+      }
+    return n;
+  };
+  ASSERT_EQ(inkOf(magenta), 0);
+
+  bool asked = false;
+  auto* timer = new QTimer(window.get());
+  timer->setInterval(20);
+  QObject::connect(timer, &QTimer::timeout, [&, timer] {
+    auto* d = qobject_cast<shell::MapFontDialog*>(QApplication::activeModalWidget());
+    if (!d) return;
+    timer->stop();
+    asked = true;
+    EXPECT_EQ(d->windowTitle(), "Шрифт");
+    d->picker()->setChoosers([](const QFont&, QWidget*) { return std::optional<QFont>(); },
+                             [&](const QColor&, QWidget*) { return std::optional<QColor>(magenta); });
+    d->picker()->colourButton()->click();
+    d->accept();
+  });
+  timer->start();
+  window->action(QStringLiteral("font"))->trigger();
+  ASSERT_TRUE(asked);
+  EXPECT_EQ(window->document().font().colour, shell::fromQColor(magenta));
+  EXPECT_EQ(window->document().font().name, "DejaVu Sans");  // the font itself is kept
+  EXPECT_GT(inkOf(magenta), 20);
+}
 
 // A window filled from a real cutting of two materials, one of them on an
 // offcut from stock, drawn with banding marks, offcut labels and cuts. The

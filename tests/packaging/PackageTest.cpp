@@ -210,6 +210,9 @@ TEST_F(PackageTest, ControlFieldsNameTheProgramAndTheLibrariesDpkgShlibdepsFound
             .hasMatch())
         << library << " missing from Depends: " << depends.toStdString();
   }
+  // Qt's own dialogs are translated by Qt's catalogue, loaded at start-up.
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("(^|, )qt6-translations-l10n(,|$| )")).match(depends).hasMatch())
+      << depends.toStdString();
 
   // No maintainer scripts: installing and removing run nothing, so removing
   // the package leaves every user's data root as it is.

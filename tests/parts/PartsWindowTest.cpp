@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
@@ -126,12 +127,63 @@ TEST_F(PartsWindowTest, GridEditsGoThroughTheDocumentAndBadValuesAreRefused) {
   window->SetMaterialFilter(2);
   EXPECT_EQ(model->rowCount(), 1);
   window->appendRow();
-  window->postPendingEdit();
   EXPECT_EQ(model->rowCount(), 2);
   EXPECT_EQ(window->document().row(1).material, 2);
+  EXPECT_TRUE(model->setData(model->index(1, ColName), QStringLiteral("Дверь")));
+  window->postPendingEdit();
   window->showAllMaterials();
   EXPECT_EQ(bar->currentRow(), 0);
   EXPECT_EQ(model->rowCount(), 4);
+}
+
+void press(QWidget* w, int key) {
+  QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &down);
+  QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &up);
+}
+
+// Down on the last row offers a new row. Going back up without filling it
+// in leaves the base as it was: not changed, nothing more saved. A row
+// that was filled in stays.
+TEST_F(PartsWindowTest, ANewRowLeftUntouchedIsDropped) {
+  ASSERT_TRUE(window->CreateGroup());
+  addRows();
+  const QString header = folder.path(QStringLiteral("Groups/Строки.krb"));
+  window->document().setNameChooser([&](const QString&) { return header; });
+  ASSERT_EQ(window->SaveGroup(true), SaveResult::Saved);
+  ASSERT_FALSE(window->document().isModified());
+  PartsGrid* grid = window->grid();
+  QAbstractItemModel* model = grid->model();
+  window->SetMaterialFilter(kAllMaterials);
+  ASSERT_EQ(model->rowCount(), 3);
+  grid->setCurrentIndex(model->index(2, ColLength));
+  press(grid, Qt::Key_Down);
+  ASSERT_EQ(model->rowCount(), 4);
+  grid->postPendingEdit();    // the name editor opened on it, closed empty
+  press(grid, Qt::Key_Down);  // a second Down stays on the new row
+  EXPECT_EQ(model->rowCount(), 4);
+  press(grid, Qt::Key_Up);
+  EXPECT_EQ(model->rowCount(), 3);
+  EXPECT_EQ(grid->currentIndex().row(), 2);
+  EXPECT_FALSE(window->document().isModified());
+  EXPECT_TRUE(log.texts.isEmpty());
+
+  // Left by saving, by laying out or by closing: the same.
+  press(grid, Qt::Key_Down);
+  window->postPendingEdit();
+  EXPECT_EQ(model->rowCount(), 3);
+  EXPECT_FALSE(window->document().isModified());
+
+  // Filled in: kept.
+  press(grid, Qt::Key_Down);
+  grid->postPendingEdit();
+  EXPECT_TRUE(model->setData(model->index(3, ColLength), QStringLiteral("450"), Qt::EditRole));
+  press(grid, Qt::Key_Up);
+  EXPECT_EQ(model->rowCount(), 4);
+  EXPECT_TRUE(window->document().isModified());
+  EXPECT_EQ(window->SaveGroup(false), SaveResult::Saved);
+  EXPECT_EQ(readPartRows(folder.path(QStringLiteral("Groups/Строки.dbf"))).size(), 4u);
 }
 
 TEST_F(PartsWindowTest, SideButtonsSetTheDefaultEdgeOnlyWhenThereIsOne) {

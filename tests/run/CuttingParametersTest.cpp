@@ -2,10 +2,15 @@
 #include "platform/ini/IniFile.h"
 #include "run/CuttingParameters.h"
 #include "run/DefaultParamsDialog.h"
+#include "shell/MapFontDialog.h"
+#include "shell/SettingsKeys.h"
+#include "shell/SettingsUtils.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -197,6 +202,47 @@ TEST(DefaultParamsDialog, LoadsEditsAndHidesGeneralTabsFromTheRun) {
   EXPECT_EQ(cutting.tabs()->count(), 2);
   EXPECT_EQ(cutting.tabs()->tabText(0), "Результаты раскроя");
   EXPECT_EQ(cutting.params().defMaterial, 4);  // hidden tabs keep their values
+}
+
+// Qt's font dialog has no colour: "Цвет" beside "Изменить" chooses the
+// colour of the map texts, each choice keeps the other, and the colour is
+// stored as `FontColor` of the map font.
+TEST(DefaultParamsDialog, TheMapFontColourIsChosenBesideTheFontAndStored) {
+  DefaultParams p;
+  p.fontName = "DejaVu Sans";
+  p.fontSize = 8;
+  p.fontColor = 0;
+  DefaultParamsDialog d(p, {{3, "ДСП"}}, {{0, "<нет>"}}, false);
+  shell::MapFontPicker* picker = d.fontPicker();
+  ASSERT_NE(picker, nullptr);
+  EXPECT_EQ(picker->fontButton()->text(), "Изменить");
+  EXPECT_EQ(picker->colourButton()->text(), "Цвет");
+  EXPECT_EQ(picker->colourButton()->parentWidget(), picker->fontButton()->parentWidget());
+
+  const QColor blue(0x20, 0x40, 0xC0);
+  std::optional<QColor> colourAnswer = blue;
+  QFont bigger(QStringLiteral("DejaVu Sans"), 12);
+  bigger.setBold(true);
+  picker->setChoosers([&](const QFont&, QWidget*) -> std::optional<QFont> { return bigger; },
+                      [&](const QColor&, QWidget*) { return colourAnswer; });
+  picker->chooseColour();
+  picker->chooseFont();
+  DefaultParams out = d.params();
+  EXPECT_EQ(out.fontColor, shell::fromQColor(blue));
+  EXPECT_EQ(out.fontSize, 12);
+  EXPECT_TRUE(out.fontBold);
+  EXPECT_EQ(picker->sample()->palette().color(QPalette::WindowText), blue);
+  // A cancelled colour dialog changes nothing.
+  colourAnswer.reset();
+  picker->chooseColour();
+  EXPECT_EQ(d.params().fontColor, shell::fromQColor(blue));
+
+  kroyna::testing::TempDir dir;
+  ini::IniFile ini(dir / "Kroyna.ini");
+  writeDefaultParams(ini, out);
+  EXPECT_EQ(ini.readString("SheetParams", "FontColor", ""), std::to_string(0xC04020));
+  EXPECT_EQ(shell::readMapFont(ini).colour, shell::fromQColor(blue));
+  EXPECT_EQ(readDefaultParams(ini).fontColor, shell::fromQColor(blue));
 }
 
 }  // namespace

@@ -360,6 +360,26 @@ TEST(CuttingRun, RefusedMaterialsAreSkippedAndTheRunGoesOn) {
   EXPECT_EQ(tabCaptions(w->document()), QStringList{u("1: Лист 1")});
 }
 
+// A run whose every material is refused hands over no map: after the
+// message no empty "Вариант раскроя" stays open to be accepted or saved.
+TEST(CuttingRun, ARunWithoutMapsLeavesNoMapsWindow) {
+  RunFolder f;
+  f.addPart("Столешница", 3000, 600, 1, 0, 1);  // longer than the sheet either way
+  f.setOptions(1, RunFolder::sheet(2800, 2070));
+  EXPECT_EQ(f.run(), nullptr);
+  EXPECT_EQ(f.texts, QStringList{u("Разложение деталей материала <ДСП белый> невозможно!\r\rРазмер одной или "
+                                   "более деталей больше размера листа.")});
+  ASSERT_EQ(f.mapsWindows.size(), 1u);
+  maps::TFormSheets* w = f.mapsWindows.front().data();
+  EXPECT_TRUE(w == nullptr || !w->isVisible());
+  // The run did not count: the next one with a map is the first.
+  f.addPart("Полка", 600, 400, 1, 0, 2);
+  f.setOptions(2, RunFolder::sheet(2800, 2070));
+  maps::TFormSheets* second = f.run();
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(second->windowTitle().startsWith(u("Вариант раскроя 1: ")));
+}
+
 TEST(CuttingRun, StockThatCannotBeReadLeavesStandardSheets) {
   RunFolder f;
   f.addOffcut("A", 600, 400, 1, 1);

@@ -8,12 +8,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -169,4 +173,24 @@ TEST(PageMargins, ClampedToTheDialogRange) {
   writePageMargins(ini, {5, 6, 7, 8});
   EXPECT_EQ(ini.readInt("PageParams", "Bottom", -1), 8);
   EXPECT_EQ(readPageMargins(ini), (PageMargins{5, 6, 7, 8}));
+}
+
+// "Параметры принтера" only sets the printer up: its confirm button must not
+// promise to print.
+TEST_F(MainWindowTest, PrinterSetUpConfirmsWithoutPrinting) {
+  QString confirm, title;
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    seen = true;
+    title = dialog->windowTitle();
+    if (auto* buttons = dialog->findChild<QDialogButtonBox*>())
+      if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) confirm = ok->text();
+    dialog->reject();
+  });
+  window_->command(QStringLiteral("set.printer"))->trigger();
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(title, "Параметры принтера");
+  EXPECT_EQ(confirm, "ОК");
 }

@@ -48,7 +48,7 @@ TEST(Settings, ReadsAndKeepsValuesInMemory) {
 
   settings.setRemark(12, "Дуб");
   settings.setRemark(40, "Новый");
-  EXPECT_EQ(settings.ini().readString("Remarks", "40"), "");  // not written yet
+  EXPECT_EQ(settings.ini().readString("Remarks", "40"), "Новый");  // written at once
   settings.saveRemarks();
   settings.setLenDigits(3);
   settings.setSqrDigits(-2);
@@ -67,4 +67,20 @@ TEST(Settings, ReadsAndKeepsValuesInMemory) {
   EXPECT_EQ(reopened.pageMargins().left, 5);
   EXPECT_EQ(reopened.pageMargins().top, 100);
   EXPECT_EQ(reopened.formatLength(1500), "1.500");
+}
+
+// A remark typed in "Параметры разложения" reaches the settings through the
+// run; the defaults dialog then re-reads the digits. The remark must outlive
+// that re-read and be in the file without waiting for the program's exit.
+TEST(Settings, RemarksSurviveARereadAndAreWrittenAtOnce) {
+  TempDir dir;
+  Settings settings(dir / "Kroyna.ini");
+  settings.setRemark(7, "Кромка с двух сторон");
+  settings.ini().writeInt("Default", "LenDigits", 4);  // the defaults dialog's write
+  settings.reread();
+  EXPECT_EQ(settings.lenDigits(), 4);
+  EXPECT_EQ(settings.remark(7), "Кромка с двух сторон");
+  // Another reader of the file (a crash before exit loses nothing).
+  const Settings other(dir / "Kroyna.ini");
+  EXPECT_EQ(other.remark(7), "Кромка с двух сторон");
 }

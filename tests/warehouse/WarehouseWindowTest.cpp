@@ -6,6 +6,8 @@
 #include "warehouse/WarehouseController.h"
 #include "warehouse/WarehouseWindow.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QTableView>
 
@@ -83,6 +85,82 @@ TEST(StockGrid, NewRowsTakeTheMaterialAndToday) {
   StockGridModel& sheets = *w.window->model(StockKind::Sheets);
   const int s = sheets.appendRow();
   EXPECT_EQ(sheets.data(sheets.index(s, 3), Qt::DisplayRole).toString(), "5");
+}
+
+void press(QTableView* grid, int key) {
+  QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(grid, &down);
+  QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+  QApplication::sendEvent(grid, &up);
+  QApplication::processEvents();
+}
+
+// Down on the last row offers a new row; going back up without typing
+// anything leaves the stock as it was, on both pages and for every
+// material shown.
+TEST(StockGrid, ANewRowLeftUntouchedIsDropped) {
+  Window w;
+  const auto storedOffcuts = rowsOf(w.module->workingCopy(StockKind::Scraps));
+  const auto storedSheets = rowsOf(w.module->workingCopy(StockKind::Sheets));
+  for (int code : {3, kAllMaterials}) {
+    w.window->selectCode(code);
+    for (StockKind kind : {StockKind::Scraps, StockKind::Sheets}) {
+      QTableView* grid = w.window->grid(kind);
+      StockGridModel* model = w.window->model(kind);
+      const int rows = model->rowCount();
+      ASSERT_GT(rows, 0);
+      grid->setCurrentIndex(model->index(rows - 1, 1));
+      press(grid, Qt::Key_Down);
+      ASSERT_EQ(model->rowCount(), rows + 1);
+      EXPECT_EQ(grid->currentIndex().row(), rows);
+      press(grid, Qt::Key_Down);  // a second Down stays on the new row
+      EXPECT_EQ(model->rowCount(), rows + 1);
+      press(grid, Qt::Key_Up);
+      EXPECT_EQ(model->rowCount(), rows);
+      EXPECT_EQ(grid->currentIndex().row(), rows - 1);
+      EXPECT_FALSE(w.module->changed(kind));
+    }
+  }
+  // Saving writes what was there.
+  w.window->saveScraps();
+  w.window->saveSheets();
+  EXPECT_EQ(rowsOf(w.module->workingCopy(StockKind::Scraps)), storedOffcuts);
+  EXPECT_EQ(rowsOf(w.module->workingCopy(StockKind::Sheets)), storedSheets);
+  EXPECT_EQ(rowsOf(w.f.stored(StockKind::Scraps)).size(), 2u);
+}
+
+// A new row that was filled in reaches the working copy when the user
+// leaves it; one without a size is refused and the user stays on it.
+TEST(StockGrid, ANewRowFilledInIsCheckedWhenLeft) {
+  Window w;
+  QStringList shown;
+  shell::ScopedMessageHandler h([&](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+    shown << text;
+    return shell::MsgResult::Ok;
+  });
+  QTableView* grid = w.window->grid(StockKind::Scraps);
+  StockGridModel* model = w.window->model(StockKind::Scraps);
+  grid->setCurrentIndex(model->index(0, 1));
+  press(grid, Qt::Key_Down);
+  ASSERT_EQ(model->rowCount(), 2);
+  EXPECT_TRUE(model->setData(model->index(1, 0), "Б-7"));
+  EXPECT_FALSE(w.module->scrapsChanged());  // not stored while typed
+  press(grid, Qt::Key_Up);
+  EXPECT_EQ(shown, QStringList{"Длина остатка должна быть больше 0."});
+  EXPECT_EQ(grid->currentIndex().row(), 1);  // back on the row to mend it
+  EXPECT_EQ(rowsOf(w.module->workingCopy(StockKind::Scraps)).size(), 2u);
+  EXPECT_TRUE(model->setData(model->index(1, 1), "900"));
+  EXPECT_TRUE(model->setData(model->index(1, 2), "450"));
+  press(grid, Qt::Key_Up);
+  EXPECT_EQ(shown.size(), 1);
+  EXPECT_EQ(grid->currentIndex().row(), 0);
+  EXPECT_TRUE(w.module->scrapsChanged());
+  const auto rows = rowsOf(w.module->workingCopy(StockKind::Scraps));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[2][0], "Б-7");
+  EXPECT_EQ(rows[2][1], "900");
+  EXPECT_EQ(rows[2][2], "450");
+  EXPECT_EQ(rows[2][4], "3");
 }
 
 TEST(WarehouseWindow, MaterialColumnOnlyForAllMaterialsAndLayoutKept) {

@@ -817,6 +817,12 @@ Bookmark Table::bookmark() const {
   return Bookmark{hasCurrentRow() ? d_->rows[d_->view[static_cast<std::size_t>(d_->cur)]].id : 0};
 }
 
+Bookmark Table::bookmarkAt(std::size_t position) const {
+  d_->requireOpen();
+  if (position >= d_->view.size()) d_->fail("Строки " + std::to_string(position + 1) + " нет");
+  return Bookmark{d_->rows[d_->view[position]].id};
+}
+
 bool Table::gotoBookmark(const Bookmark& bookmark) {
   d_->requireOpen();
   if (d_->state != State::Browse) post();

@@ -217,6 +217,9 @@ class Table {
   // applyUpdates and refresh). gotoBookmark returns false, leaving the cursor, when the
   // row is gone or hidden by the filter.
   Bookmark bookmark() const;
+  // The bookmark of the visible row at `position` (0-based), without moving
+  // the cursor or posting a pending edit.
+  Bookmark bookmarkAt(std::size_t position) const;
   bool gotoBookmark(const Bookmark& bookmark);
 
   // Posts a pending edit and, with cached updates, applies them; after it

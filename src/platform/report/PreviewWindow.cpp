@@ -149,14 +149,16 @@ void PreviewWindow::updatePageLabel() {
   pageLabel_->setText(QStringLiteral(" Стр. %1 из %2 ").arg(cur).arg(n));
 }
 
+// The canvas is a pixel larger than its pages (see relayout()); the fitted
+// zoom leaves that pixel room, so that no scroll bar appears for it.
 void PreviewWindow::fitWidth() {
-  model_.setZoom(model_.fitWidthZoom(scroll_->viewport()->width(), canvas_->dpi()));
+  model_.setZoom(model_.fitWidthZoom(scroll_->viewport()->width() - 1, canvas_->dpi()));
   refresh();
   zoomBox_->setCurrentIndex(0);
 }
 
 void PreviewWindow::fitPage() {
-  model_.setZoom(model_.fitPageZoom(scroll_->viewport()->size(), canvas_->dpi()));
+  model_.setZoom(model_.fitPageZoom(scroll_->viewport()->size() - QSize(1, 1), canvas_->dpi()));
   refresh();
   zoomBox_->setCurrentIndex(1);
 }

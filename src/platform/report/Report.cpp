@@ -183,9 +183,32 @@ class Preparer {
       }
     }
     for (const std::string& s : sums_) sumExprs_.push_back(Expression::parse(s));
+    fitBandsToPage();
     // Page footers are placed at the foot of the page; the records stop above them.
     for (const Band& b : t_.bands)
       if (b.kind == BandKind::PageFooter) footerHeight_ += bandHeight(b);
+  }
+
+  // Bands are laid out inside the page less its margins. A template is
+  // drawn for some printable width; where its bands reach further than the
+  // page now allows (wider margins, a smaller paper), every band is
+  // narrowed by the same factor, so that the columns of headers and rows
+  // stay in line and the right margin is kept. Objects placed by an
+  // expression (PAGE_WIDTH, MAP_W...) already follow the page, and the
+  // columns of labels keep their exact size; neither is narrowed.
+  static bool placedByExpression(const ReportObject& o) { return o.bindings.count("x") || o.bindings.count("width"); }
+  static bool isColumnBand(const Band& b) {
+    return b.kind == BandKind::MasterData && (b.columnWidth > 0 || b.columnWidthExpr);
+  }
+  void fitBandsToPage() {
+    double reach = 0;
+    for (const Band& b : t_.bands) {
+      if (isColumnBand(b)) continue;
+      for (const auto& o : b.objects)
+        if (!placedByExpression(*o)) reach = std::max(reach, std::max(o->x, o->x + o->width));
+    }
+    const double room = page_.printableWidth();
+    narrowing_ = reach > room + 1e-6 && room > 0 ? room / reach : 1.0;
   }
 
   void accumulate() {
@@ -234,6 +257,10 @@ class Preparer {
     double h = bandHeight(b);
     for (const auto& tmpl : b.objects) {
       std::unique_ptr<ReportObject> o = tmpl->clone();
+      if (narrowing_ != 1.0 && !isColumnBand(b) && !placedByExpression(*tmpl)) {
+        o->x *= narrowing_;
+        o->width *= narrowing_;
+      }
       for (const auto& [attr, e] : tmpl->bindings) o->applyBinding(attr, e.evaluate(ctx_));
       o->bindings.clear();
       if (!o->visible) continue;
@@ -364,6 +391,7 @@ class Preparer {
   bool inData_ = false;
   double y_ = 0;
   double footerHeight_ = 0;
+  double narrowing_ = 1.0;  // of positions and widths across the page, see fitBandsToPage()
   bool hasContent_ = false;
   bool inPageFrame_ = false;
   int col_ = 0;

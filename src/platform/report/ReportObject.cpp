@@ -8,6 +8,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -420,26 +421,58 @@ void TextObject::draw(const RenderContext& rc) const {
   if (!lines.empty()) {
     p.save();
     p.setClipRect(frame, Qt::IntersectClip);
-    p.setFont(font.toQFont(rc.fontScale));
+    const QFont qf = font.toQFont(rc.fontScale);
+    p.setFont(qf);
     p.setPen(color.isValid() ? color : QColor(Qt::black));
-    const double lh = textLineHeight(font);
-    const double total = lh * static_cast<double>(lines.size());
-    double top = y + kTextPadding;
+    // Lines are placed with the metrics of the font as this device draws
+    // it: a font standing in for the template's may space its lines wider
+    // than the frame was drawn for.
+    const QFontMetricsF fm(qf, p.device());
+    const double lh = fm.height();
+    const double n = static_cast<double>(lines.size());
+    const double pad = rc.toDevice(kTextPadding);
+    double top = frame.top() + pad;
     if (valign == VAlign::Center)
-      top = y + (height - total) / 2;
+      top = frame.top() + (frame.height() - lh * n) / 2;
     else if (valign == VAlign::Bottom)
-      top = y + height - kTextPadding - total;
-    int flags = Qt::AlignVCenter | Qt::TextSingleLine;
-    flags |= align == HAlign::Right ? Qt::AlignRight : align == HAlign::Center ? Qt::AlignHCenter : Qt::AlignLeft;
+      top = frame.bottom() - pad - lh * n;
+    double baseline = top + fm.ascent();
+    if (lh * n > frame.height() - 2 * pad) {
+      // The line spacing does not fit: the ink of the lines, which leaves
+      // room above capitals and below descenders, is kept inside the
+      // frame (inside its padding when there is room), moved as little as
+      // that takes.
+      double above = 0, below = 0;
+      for (const QString& l : lines) {
+        const QRectF ink = fm.tightBoundingRect(l);
+        above = std::max(above, -ink.top());
+        below = std::max(below, ink.bottom());
+      }
+      const double inkHeight = above + lh * (n - 1) + below;
+      const double inset = std::clamp((frame.height() - inkHeight) / 2, 0.0, pad);
+      const double low = frame.top() + inset, high = frame.bottom() - inset;
+      const double inkTop = baseline - above;
+      const double inkBottom = baseline + lh * (n - 1) + below;
+      if (inkHeight > high - low)
+        baseline += valign == VAlign::Top      ? low - inkTop
+                    : valign == VAlign::Bottom ? high - inkBottom
+                                               : (low + high - inkTop - inkBottom) / 2;
+      else if (inkBottom > high)
+        baseline += high - inkBottom;
+      else if (inkTop < low)
+        baseline += low - inkTop;
+    }
+    const double room = std::max(0.0, frame.width() - 2 * pad);
     for (size_t i = 0; i < lines.size(); ++i) {
-      QRectF lr(x + kTextPadding, top + lh * static_cast<double>(i), std::max(0.0, width - 2 * kTextPadding), lh);
-      QRectF d = rc.toDevice(lr);
-      // Let the device's own metrics overhang: clipping is by the frame.
-      if (align == HAlign::Left)
-        d.setRight(frame.right() + d.width());
-      else if (align == HAlign::Right)
-        d.setLeft(frame.left() - d.width());
-      p.drawText(d, flags, lines[i]);
+      // The device's own advance places right and centred lines; a line
+      // wider than the frame overhangs and is clipped by the frame.
+      const double w = fm.horizontalAdvance(lines[i]);
+      double left = frame.left() + pad;
+      if (align == HAlign::Right)
+        left = frame.right() - pad - w;
+      else if (align == HAlign::Center)
+        left += (room - w) / 2;
+      p.drawText(QPointF(left, baseline + lh * static_cast<double>(i)), lines[i]);
     }
     p.restore();
   }

@@ -3,6 +3,7 @@
 #include "platform/report/Render.h"
 #include "platform/report/ReportError.h"
 
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -25,7 +26,15 @@ void printPages(const PreparedReport& report, QPrinter& printer, int from, int t
       setPage(printer, page);
       printer.newPage();
     }
-    renderPage(painter, page, printer.resolution() / kUnitsPerInch);
+    // The printer's layout knows the border it cannot print on; a page
+    // with smaller margins is fitted inside it.
+    QPageLayout layout = printer.pageLayout();
+    layout.setUnits(QPageLayout::Point);
+    const QRectF paper(QPointF(0, 0), page.size);
+    const QMarginsF border = layout.minimumMargins() * (kUnitsPerInch / 72.0);
+    const PagePlacement at = placeOnPrintableArea(page, paper.marginsRemoved(border));
+    const double scale = printer.resolution() / kUnitsPerInch;
+    renderPage(painter, page, scale * at.scale, at.offset * scale);
   }
   painter.end();
 }
