@@ -1,5 +1,5 @@
-#include "shell/SettingsKeys.h"
 #include "maps/TFormSheets.h"
+#include "shell/SettingsKeys.h"
 
 #include "catalogues/Catalogues.h"
 #include "maps/MapDrawing.h"
@@ -7,6 +7,7 @@
 #include "platform/ini/IniFile.h"
 #include "shell/AppState.h"
 #include "shell/Messages.h"
+#include "shell/WindowPlacement.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -42,6 +43,8 @@ namespace kroyna::maps {
 namespace {
 
 constexpr const char* kSection = "SheetParams";
+// The smallest maps window that still shows a map at a readable scale.
+constexpr QSize kMinimumMapsWindow(640, 420);
 QString u(const char* s) { return QString::fromUtf8(s); }
 // Message texts keep the program's "\r" line breaks; tooltips need "\n".
 QString tooltipText(const QString& text) {
@@ -121,6 +124,49 @@ void TSheetCtrl::contextMenuEvent(QContextMenuEvent* e) {
 
 // ---- MapStatusLine ----
 
+namespace {
+
+// A status panel as wide as its text + 8 pixels while there is room; in a
+// narrow window it gives way and ends its text in "…", the whole text
+// then being its tooltip.
+class StatusPanel : public QLabel {
+ public:
+  explicit StatusPanel(QWidget* parent) : QLabel(parent) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  }
+  QSize sizeHint() const override {
+    return {fontMetrics().horizontalAdvance(text()) + 8 + 2 * frameWidth(), QLabel::sizeHint().height()};
+  }
+  QSize minimumSizeHint() const override {
+    return {std::min(sizeHint().width(), fontMetrics().horizontalAdvance(QStringLiteral("Лист…")) + 8),
+            QLabel::minimumSizeHint().height()};
+  }
+  void setPanelText(const QString& text) {
+    setText(text);
+    updateGeometry();
+    updateTip();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    drawFrame(&p);
+    p.drawText(textRect(), Qt::AlignLeft | Qt::AlignVCenter, shownText());
+  }
+  void resizeEvent(QResizeEvent* event) override {
+    QLabel::resizeEvent(event);
+    updateTip();
+  }
+
+ private:
+  QRect textRect() const { return contentsRect().adjusted(4, 0, -4, 0); }
+  QString shownText() const { return fontMetrics().elidedText(text(), Qt::ElideRight, textRect().width()); }
+  void updateTip() { setToolTip(shownText() == text() ? QString() : text()); }
+};
+
+}  // namespace
+
 MapStatusLine::MapStatusLine(QWidget* parent) : QWidget(parent) {
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -132,16 +178,12 @@ MapStatusLine::MapStatusLine(QWidget* parent) : QWidget(parent) {
 void MapStatusLine::setPanels(const QStringList& texts) {
   auto* layout = static_cast<QHBoxLayout*>(this->layout());
   while (labels_.size() < texts.size()) {
-    auto* label = new QLabel(this);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* label = new StatusPanel(this);
     layout->insertWidget(static_cast<int>(labels_.size()), label);
     labels_.append(label);
   }
   while (labels_.size() > texts.size()) delete labels_.takeLast();
-  for (int i = 0; i < texts.size(); ++i) {
-    labels_[i]->setText(texts[i]);
-    labels_[i]->setFixedWidth(labels_[i]->fontMetrics().horizontalAdvance(texts[i]) + 8);
-  }
+  for (int i = 0; i < texts.size(); ++i) static_cast<StatusPanel*>(labels_[i])->setPanelText(texts[i]);
 }
 
 QStringList MapStatusLine::panels() const {
@@ -496,8 +538,7 @@ void TFormSheets::refreshMaterialsPanel() {
   panelCodes_ = QList<int>{kAllMaterials} + document_->materialPanelCodes();
   materials_->clear();
   for (int c : panelCodes_) {
-    QString name = c == kAllMaterials ? u(catalogues::kAllMaterialsName)
-                                                      : document_->environment().materialName(c);
+    QString name = c == kAllMaterials ? u(catalogues::kAllMaterialsName) : document_->environment().materialName(c);
     // A material the catalogue no longer has still gets an entry to click.
     if (name.isEmpty()) name = QStringLiteral("<%1>").arg(c);
     materials_->addItem(name);
@@ -611,16 +652,11 @@ void TFormSheets::showEvent(QShowEvent* event) {
   if (shownOnce_) return;
   shownOnce_ = true;
   refreshMaterialsPanel();
-  const QByteArray placement =
-      QByteArray::fromBase64(QByteArray::fromStdString(settings_.readString(kSection, "Placement", "")));
-  QWidget* frame = parentWidget() ? parentWidget() : this;
-  if (!placement.isEmpty()) {
-    frame->restoreGeometry(placement);
-  } else if (frame != this && frame->parentWidget()) {
-    // A first maps window fills the document area, so the maps are drawn at
-    // a scale that can be read.
-    frame->setGeometry(frame->parentWidget()->rect());
-  }
+  // The placement the last maps window had, wholly inside the document
+  // area and big enough to read the maps; a first maps window fills the
+  // area.
+  if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+    shell::placeDocumentWindow(*frame, shell::readDocumentPlacement(settings_, kSection), kMinimumMapsWindow);
 }
 
 void TFormSheets::resizeEvent(QResizeEvent* event) {
@@ -631,10 +667,15 @@ void TFormSheets::resizeEvent(QResizeEvent* event) {
 void TFormSheets::saveWindowSettings() {
   try {
     const QList<int> sizes = splitter_->sizes();
-    QWidget* frame = parentWidget() ? parentWidget() : this;
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     settings_.batch([&] {
       if (!sizes.isEmpty()) shell::write(settings_, shell::keys::MapsMaterialsPanelWidth, sizes.first());
-      settings_.writeString(kSection, "Placement", frame->saveGeometry().toBase64().toStdString());
+      if (frame)
+        shell::writeDocumentPlacement(settings_, kSection, frame->geometry(), frame->isMaximized(),
+                                      frame->isMinimized());
+      // Earlier builds kept the frame as a binary blob, which put a later
+      // window partly outside the area; it is read no more.
+      if (settings_.keyExists(kSection, "Placement")) settings_.eraseKey(kSection, "Placement");
     });
   } catch (const std::exception&) {
     // The window's size is not worth keeping it open for.

@@ -648,15 +648,12 @@ void PartsWindow::restoreLayout() {
     const int w = settings_.readInt(kLayoutSection, "ColWidth" + std::to_string(c), 120);
     if (w > 0) grid_->setColumnWidth(c, w);
   }
-  QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+  auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
   if (!frame) return;
-  const QStringList pos = QString::fromStdString(settings_.readString(kLayoutSection, "NormPos")).split(',');
-  if (pos.size() == 4) {
-    bool ok[4];
-    const int l = pos[0].toInt(&ok[0]), t = pos[1].toInt(&ok[1]), r = pos[2].toInt(&ok[2]), b = pos[3].toInt(&ok[3]);
-    if (ok[0] && ok[1] && ok[2] && ok[3] && r - l >= 200 && b - t >= 150) frame->setGeometry(l, t, r - l, b - t);
-  }
-  if (settings_.readInt(kLayoutSection, "ShowCmd", 1) == 3) frame->showMaximized();
+  // Where the document area puts a new window, at the window's own size,
+  // when no placement is stored; either way wholly inside the area.
+  shell::placeDocumentWindow(*frame, shell::readDocumentPlacement(settings_, kLayoutSection), QSize(420, 260),
+                             QRect(frame->pos(), frame->size()));
 }
 
 void PartsWindow::saveLayout() {
@@ -671,20 +668,9 @@ void PartsWindow::saveLayout() {
                                                : grid_->columnWidth(c);
         settings_.writeInt(kLayoutSection, "ColWidth" + std::to_string(c), w);
       }
-      if (QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-        const bool maximized = frame->isMaximized();
-        settings_.writeInt(kLayoutSection, "ShowCmd", maximized ? 3 : (frame->isMinimized() ? 2 : 1));
-        if (!maximized && !frame->isMinimized()) {
-          const QRect g = frame->geometry();
-          settings_.writeString(kLayoutSection, "NormPos",
-                                QStringLiteral("%1,%2,%3,%4")
-                                    .arg(g.left())
-                                    .arg(g.top())
-                                    .arg(g.left() + g.width())
-                                    .arg(g.top() + g.height())
-                                    .toStdString());
-        }
-      }
+      if (QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        shell::writeDocumentPlacement(settings_, kLayoutSection, frame->geometry(), frame->isMaximized(),
+                                      frame->isMinimized());
     });
   } catch (const std::exception&) {
     // The layout is a convenience; a settings file that cannot be written

@@ -1,6 +1,7 @@
 #include "warehouse/WarehouseWindow.h"
 
 #include "platform/ini/IniFile.h"
+#include "shell/DocumentPlacement.h"
 #include "shell/Messages.h"
 #include "warehouse/MinimumStockDialogs.h"
 #include "warehouse/OffcutDialogs.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSplitter>
@@ -440,10 +442,20 @@ void WarehouseWindow::restoreLayout() {
   splitter_->setSizes({panel, std::max(100, s.readInt("Scraps_Window", "Width", 400) - panel)});
   if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
     sub->installEventFilter(this);
-    // A size too small to use (a frame stored while minimised) takes the
-    // smallest useful one.
-    sub->resize(std::max(300, s.readInt("Scraps_Window", "Width", 400)),
-                std::max(200, s.readInt("Scraps_Window", "Height", 300)));
+    // Wide enough for the materials bar and the whole toolbar of either
+    // page; a size too small to use (a frame stored while minimised) takes
+    // the smallest useful one; wholly inside the document area.
+    int toolBars = 0;
+    for (QToolBar* bar : pages_->findChildren<QToolBar*>()) toolBars = std::max(toolBars, bar->sizeHint().width());
+    const int frameWidth = sub->width() - width();
+    const QSize minimum(panel + splitter_->handleWidth() + toolBars + 8 + frameWidth, 200);
+    const QSize stored(s.readInt("Scraps_Window", "Width", 400), s.readInt("Scraps_Window", "Height", 300));
+    // Before the main window is first shown the area has no size yet; the
+    // main window brings its document windows inside when it shows.
+    QSize area = stored.expandedTo(minimum);
+    if (sub->mdiArea() && sub->mdiArea()->isVisible()) area = sub->mdiArea()->viewport()->size();
+    sub->setGeometry(shell::fitDocumentFrame(QRect(sub->pos(), stored), area, minimum));
+    splitter_->setSizes({panel, std::max(100, sub->width() - frameWidth - panel)});
     normalSize_ = sub->size();
     // A minimised state is not restored: closing the window minimises it,
     // and the stock should be in sight when the program starts.

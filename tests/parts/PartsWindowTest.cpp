@@ -492,3 +492,42 @@ TEST_F(PartsCommandsTest, CommandLineOpensEachExistingKrbFileOnce) {
   EXPECT_EQ(partsWindows(), 1);
   EXPECT_EQ(log.texts.last(), "Ошибка импорта базы деталей.");
 }
+
+// A parts window opens wholly inside the document area, even where the
+// stored placement puts its title bar above the area or makes it too small
+// to use; it opens again where it was closed, and maximised when it was.
+TEST_F(PartsCommandsTest, APartsWindowOpensInsideTheAreaWhereItWasLeft) {
+  const QString a = makeBase(QStringLiteral("Место.krb"));
+  settings->ini().writeString("Detals_Group", "NormPos", "-40,-30,250,100");
+  settings->ini().writeInt("Detals_Group", "ShowCmd", 1);
+  ASSERT_NE(parts->openBase(a), nullptr);
+  QCoreApplication::processEvents();
+  const QRect area(QPoint(0, 0), main->documentArea()->viewport()->size());
+  QMdiSubWindow* sub = main->documentArea()->subWindowList().value(0);
+  ASSERT_NE(sub, nullptr);
+  const QRect opened = sub->geometry();
+  EXPECT_TRUE(area.contains(opened)) << opened.x() << "," << opened.y();
+  EXPECT_GE(opened.width(), 420);
+  EXPECT_GE(opened.height(), 260);
+
+  sub->setGeometry(30, 40, 500, 300);
+  sub->close();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(settings->ini().readString("Detals_Group", "NormPos"), "30,40,530,340");
+  ASSERT_NE(parts->openBase(a), nullptr);
+  QCoreApplication::processEvents();
+  sub = main->documentArea()->subWindowList().value(0);
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(sub->geometry(), QRect(30, 40, 500, 300));
+
+  sub->showMaximized();
+  sub->close();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(settings->ini().readInt("Detals_Group", "ShowCmd", 0), 3);
+  EXPECT_EQ(settings->ini().readString("Detals_Group", "NormPos"), "30,40,530,340");
+  ASSERT_NE(parts->openBase(a), nullptr);
+  QCoreApplication::processEvents();
+  sub = main->documentArea()->subWindowList().value(0);
+  ASSERT_NE(sub, nullptr);
+  EXPECT_TRUE(sub->isMaximized());
+}
