@@ -185,7 +185,7 @@ void PartsWindow::buildToolBar() {
   connect(deleteAction_, &QAction::triggered, this, &PartsWindow::deleteRow);
   toolBar_->addSeparator();
   runAction_ = add(QStringLiteral("&Разложить"), QStringLiteral("Разложить детали"), QStyle::SP_MediaPlay, "actRun");
-  runAction_->setEnabled(false);  // the cutting run attaches to it
+  runAction_->setEnabled(false);  // until the cutting run attaches to it
   printButton_ = new QToolButton(toolBar_);
   printButton_->setText(QStringLiteral("&Печать"));
   printButton_->setToolTip(QStringLiteral("Печать базы деталей"));
@@ -619,6 +619,7 @@ void PartsWindow::updateActions() {
   saveAction_->setEnabled(doc_->isOpen() && doc_->isModified());
   copyAction_->setEnabled(rows);
   deleteAction_->setEnabled(rows);
+  runAction_->setEnabled(runAttached_ && rows);
   printButton_->setEnabled(rows);
   excelAction_->setEnabled(rows);
   noneAction_->setEnabled(rows);
@@ -629,6 +630,11 @@ void PartsWindow::updateActions() {
     if (QAction* a = ctx->mainWindow()->command(QStringLiteral("group.merge"))) merge = a->isEnabled();
   mergeAction_->setEnabled(merge);
   emit commandsChanged();
+}
+
+void PartsWindow::setRunAttached(bool attached) {
+  runAttached_ = attached;
+  updateActions();
 }
 
 void PartsWindow::updateCaption(const QString& caption) { setWindowTitle(caption + QStringLiteral("[*]")); }
