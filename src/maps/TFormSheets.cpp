@@ -6,6 +6,7 @@
 #include "maps/StatisticsDialog.h"
 #include "platform/ini/IniFile.h"
 #include "shell/AppState.h"
+#include "shell/HeaderWidths.h"
 #include "shell/Messages.h"
 #include "shell/WindowPlacement.h"
 
@@ -253,6 +254,11 @@ TFormSheets::TFormSheets(const MapsEnvironment& environment, ini::IniFile& setti
   body->addWidget(progress_);
   layout->addLayout(body, 1);
 
+  // Where no panel width is kept, the panel shows its names whole, also
+  // those of maps added later, until the user moves the splitter.
+  panelFits_ =
+      !settings_.keyExists(shell::keys::MapsMaterialsPanelWidth.section, shell::keys::MapsMaterialsPanelWidth.name);
+  connect(splitter_, &QSplitter::splitterMoved, this, [this] { panelFits_ = false; });
   splitter_->setSizes({shell::read(settings_, shell::keys::MapsMaterialsPanelWidth), 600});
   document_->setMillMode(shell::read(settings_, shell::keys::CutsShown));
   resize(760, 560);
@@ -546,6 +552,16 @@ void TFormSheets::refreshMaterialsPanel() {
   const int row = std::max(0, static_cast<int>(panelCodes_.indexOf(code)));
   materials_->setCurrentRow(row);
   if (panelCodes_[row] != code) selectMaterialRow(row);
+  if (panelFits_) fitMaterialsPanel();
+}
+
+void TFormSheets::fitMaterialsPanel() {
+  const auto* button = materials_->parentWidget()->findChild<QPushButton*>();
+  const int panel = shell::fittingListWidth(*materials_, button ? button->sizeHint().width() : 0, 300);
+  const QList<int> sizes = splitter_->sizes();
+  if (sizes.size() != 2 || sizes[0] == panel) return;
+  const int total = sizes[0] + sizes[1];
+  splitter_->setSizes({panel, total > panel ? total - panel : 600});
 }
 
 void TFormSheets::selectMaterialRow(int row) {

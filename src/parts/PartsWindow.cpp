@@ -9,6 +9,7 @@
 #include "platform/report/ReportError.h"
 #include "shell/AppContext.h"
 #include "shell/AppState.h"
+#include "shell/HeaderWidths.h"
 #include "shell/MainWindow.h"
 #include "shell/Messages.h"
 #include "shell/PageMargins.h"
@@ -642,7 +643,10 @@ void PartsWindow::updateCaption(const QString& caption) { setWindowTitle(caption
 // ---- Layout ----
 
 void PartsWindow::restoreLayout() {
-  const int barWidth = settings_.readInt(kLayoutSection, "OutLook_Width", 105);
+  // Where no width is kept, the bar shows its longest material name whole.
+  const int barWidth = settings_.keyExists(kLayoutSection, "OutLook_Width")
+                           ? settings_.readInt(kLayoutSection, "OutLook_Width", 105)
+                           : shell::fittingListWidth(*bar_, barButton_->sizeHint().width(), 300);
   QList<int> sizes = splitter_->sizes();
   if (sizes.size() == 3) {
     const int total = sizes[0] + sizes[1] + sizes[2];
@@ -650,9 +654,20 @@ void PartsWindow::restoreLayout() {
     sizes[1] = std::max(100, total - barWidth - sizes[2]);
     splitter_->setSizes(sizes);
   }
+  // Where no width is kept, a column fits its header and rows, and the
+  // values it offers: the part names, every material, every rotation; the
+  // name column keeps room to type in.
+  QStringList materials = doc_->catalogue().materials.names;
+  if (!materials.isEmpty()) materials.removeFirst();  // "<все материалы>" is no row's material
+  QStringList rotations;
+  for (int i = 0; i <= kMaxRotation; ++i) rotations << rotationName(i);
   for (int c = 0; c < ColumnCount; ++c) {
-    const int w = settings_.readInt(kLayoutSection, "ColWidth" + std::to_string(c), 120);
-    if (w > 0) grid_->setColumnWidth(c, w);
+    const QStringList offered = c == ColName         ? loadPartNames(settings_)
+                                : c == ColMatName    ? materials
+                                : c == ColRotateName ? rotations
+                                                     : QStringList();
+    shell::restoreColumnWidth(settings_, kLayoutSection, "ColWidth" + std::to_string(c), *grid_, c, offered,
+                              c == ColName ? 120 : 0);
   }
   auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
   if (!frame) return;

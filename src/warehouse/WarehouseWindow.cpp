@@ -2,6 +2,7 @@
 
 #include "platform/ini/IniFile.h"
 #include "shell/DocumentPlacement.h"
+#include "shell/HeaderWidths.h"
 #include "shell/Messages.h"
 #include "warehouse/MinimumStockDialogs.h"
 #include "warehouse/OffcutDialogs.h"
@@ -434,22 +435,44 @@ void WarehouseWindow::showAllMaterials() { selectCode(kAllMaterials); }
 
 void WarehouseWindow::restoreLayout() {
   ini::IniFile& s = controller_.settings();
-  for (int i = 0; i < sheetModel_->columnCount(); ++i)
-    sheetGrid_->setColumnWidth(i, s.readInt("Sheets_Window", "ColWidth" + std::to_string(i), 120));
-  for (int i = 0; i < scrapModel_->columnCount(); ++i)
-    scrapGrid_->setColumnWidth(i, s.readInt("Scraps_Window", "ColWidth" + std::to_string(i), 120));
-  const int panel = std::max(20, s.readInt("Scraps_Window", "PanelWidth", 100));
+  // Where no width is kept, a column fits its header and rows, the
+  // material column every material of the bar, and the bar its longest
+  // name.
+  QStringList materials;
+  for (const BarEntry& e : controller_.bar())
+    if (e.code != kAllMaterials) materials << e.name;
+  // The width a grid needs to show all its columns (the material column
+  // too, as under "<все материалы>").
+  auto restoreGrid = [&](QTableView* grid, const StockGridModel* model, const char* section) {
+    for (int i = 0; i < model->columnCount(); ++i)
+      shell::restoreColumnWidth(s, section, "ColWidth" + std::to_string(i), *grid, i,
+                                i == model->matNameColumn() ? materials : QStringList());
+    const bool materialHidden = grid->isColumnHidden(model->matNameColumn());
+    grid->setColumnHidden(model->matNameColumn(), false);
+    const int needed = shell::wholeTableWidth(*grid);
+    grid->setColumnHidden(model->matNameColumn(), materialHidden);
+    return needed;
+  };
+  const int grids = std::max(restoreGrid(sheetGrid_, sheetModel_, "Sheets_Window"),
+                             restoreGrid(scrapGrid_, scrapModel_, "Scraps_Window"));
+  auto* barButton = bar_->parentWidget()->findChild<QPushButton*>();
+  const int panel = s.keyExists("Scraps_Window", "PanelWidth")
+                        ? std::max(20, s.readInt("Scraps_Window", "PanelWidth", 100))
+                        : shell::fittingListWidth(*bar_, barButton ? barButton->sizeHint().width() : 0, 300);
   splitter_->setSizes({panel, std::max(100, s.readInt("Scraps_Window", "Width", 400) - panel)});
   if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
     sub->installEventFilter(this);
-    // Wide enough for the materials bar and the whole toolbar of either
-    // page; a size too small to use (a frame stored while minimised) takes
-    // the smallest useful one; wholly inside the document area.
+    // Where no size is kept, wide enough for the bar, the whole toolbar of
+    // either page and the columns of either grid. A size too small to use
+    // (a frame stored while minimised) takes the smallest useful one.
+    // Either way wholly inside the document area.
     int toolBars = 0;
     for (QToolBar* bar : pages_->findChildren<QToolBar*>()) toolBars = std::max(toolBars, bar->sizeHint().width());
     const int frameWidth = sub->width() - width();
-    const QSize minimum(panel + splitter_->handleWidth() + toolBars + 8 + frameWidth, 200);
-    const QSize stored(s.readInt("Scraps_Window", "Width", 400), s.readInt("Scraps_Window", "Height", 300));
+    const int fitting = panel + splitter_->handleWidth() + std::max(toolBars, grids) + frameWidth + 4;
+    const QSize stored(s.keyExists("Scraps_Window", "Width") ? s.readInt("Scraps_Window", "Width", 400) : fitting,
+                       s.readInt("Scraps_Window", "Height", 300));
+    const QSize minimum(300, 200);
     // Before the main window is first shown the area has no size yet; the
     // main window brings its document windows inside when it shows.
     QSize area = stored.expandedTo(minimum);

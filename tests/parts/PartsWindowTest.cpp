@@ -236,6 +236,47 @@ TEST_F(PartsWindowTest, AnEmptyBaseDisablesRowCommandsAndGetsARowFromTheSidePane
   EXPECT_EQ(window->document().rowCount(), 0);
 }
 
+// At first start (no widths kept) the material column and the material
+// bar show the longest material name whole, and no column cuts its title;
+// the widths the window leaves are kept under the same keys and used again.
+TEST_F(PartsWindowTest, AtFirstStartColumnsAndTheBarFitTheMaterialNames) {
+  const QString longName = QStringLiteral("ДСП ламинированная 16 мм Дуб сонома");
+  CatalogueLists lists = sampleCatalogue();
+  lists.materials.names << longName;
+  lists.materials.codes << QStringLiteral("4");
+  window->setCatalogue(lists);
+  ASSERT_TRUE(window->CreateGroup());
+  addRows();
+  window->resize(900, 500);
+  window->show();
+  QCoreApplication::processEvents();
+  PartsGrid* grid = window->grid();
+  const QFontMetrics metrics = grid->fontMetrics();
+  EXPECT_GE(grid->columnWidth(ColMatName), metrics.horizontalAdvance(longName));
+  for (int c : visibleColumnsByDefault())
+    EXPECT_GE(grid->columnWidth(c), grid->horizontalHeader()->sectionSizeHint(c)) << c;
+  QListWidget* bar = window->materialBar();
+  const QRect longEntry = bar->visualItemRect(bar->item(bar->count() - 1));
+  EXPECT_GE(bar->viewport()->width(), longEntry.left() + bar->fontMetrics().horizontalAdvance(longName));
+
+  grid->setColumnWidth(ColLength, 77);
+  const int material = grid->columnWidth(ColMatName);
+  window->saveLayout();
+  EXPECT_EQ(folder.settings().readInt("Detals_Group", "ColWidth1", 0), 77);
+  EXPECT_EQ(folder.settings().readInt("Detals_Group", "ColWidth9", 0), material);
+  EXPECT_EQ(folder.settings().readInt("Detals_Group", "OutLook_Width", 0), bar->parentWidget()->width());
+  folder.settings().writeInt("Detals_Group", "ColWidth9", 90);
+  folder.settings().writeInt("Detals_Group", "OutLook_Width", 110);
+  PartsWindow again(folder.root(), folder.settings());
+  again.setCatalogue(lists);
+  again.resize(900, 500);
+  again.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(again.grid()->columnWidth(ColLength), 77);
+  EXPECT_EQ(again.grid()->columnWidth(ColMatName), 90);
+  EXPECT_EQ(again.materialBar()->parentWidget()->width(), 110);
+}
+
 TEST_F(PartsWindowTest, SpreadsheetExportUsesTheColumnsInDisplayOrder) {
   ASSERT_TRUE(window->CreateGroup());
   addRows();
