@@ -36,6 +36,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <exception>
 #include <vector>
 
@@ -137,7 +138,10 @@ class StatusPanel : public QLabel {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   }
   QSize sizeHint() const override {
-    return {fontMetrics().horizontalAdvance(text()) + 8 + 2 * frameWidth(), QLabel::sizeHint().height()};
+    // Measured in fractions and rounded up: a text given its whole width is
+    // never shortened by the rounding.
+    const int advance = static_cast<int>(std::ceil(QFontMetricsF(font()).horizontalAdvance(text())));
+    return {advance + 8 + 2 * frameWidth(), QLabel::sizeHint().height()};
   }
   QSize minimumSizeHint() const override {
     return {std::min(sizeHint().width(), fontMetrics().horizontalAdvance(QStringLiteral("Лист…")) + 8),

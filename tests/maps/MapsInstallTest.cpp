@@ -79,8 +79,17 @@ void expectStatusLinesApart(TFormSheets& w) {
   EXPECT_LE(page->line1()->geometry().bottom(), page->line2()->geometry().top());
   for (MapStatusLine* line : {page->line1(), page->line2()}) {
     QList<QRect> panels;
-    for (QLabel* l : line->findChildren<QLabel*>()) panels << l->geometry();
+    int wanted = 0;
+    for (QLabel* l : line->findChildren<QLabel*>()) {
+      panels << l->geometry();
+      wanted += l->sizeHint().width() + 2;
+    }
     ASSERT_FALSE(panels.isEmpty());
+    // Where the line has room for every whole text, none is shortened (a
+    // shortened one has the whole text as its tooltip).
+    if (wanted <= line->width()) {
+      for (QLabel* l : line->findChildren<QLabel*>()) EXPECT_TRUE(l->toolTip().isEmpty()) << l->text().toStdString();
+    }
     for (int i = 0; i < panels.size(); ++i) {
       EXPECT_GE(panels[i].left(), 0);
       EXPECT_LE(panels[i].right(), line->width() - 1);
