@@ -671,10 +671,16 @@ void PartsWindow::restoreLayout() {
   }
   auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
   if (!frame) return;
-  // Where the document area puts a new window, at the window's own size,
-  // when no placement is stored; either way wholly inside the area.
+  // Where the document area puts a new window when no placement is
+  // stored, wide enough for the bar, every column shown and the side
+  // panel; either way wholly inside the area.
+  sizes = splitter_->sizes();
+  int wanted = frame->width();
+  if (sizes.size() == 3)
+    wanted = std::max(wanted, sizes[0] + shell::wholeTableWidth(*grid_) + sizes[2] + 2 * splitter_->handleWidth() +
+                                  frame->width() - width());
   shell::placeDocumentWindow(*frame, shell::readDocumentPlacement(settings_, kLayoutSection), QSize(420, 260),
-                             QRect(frame->pos(), frame->size()));
+                             QRect(frame->pos(), QSize(wanted, frame->height())));
 }
 
 void PartsWindow::saveLayout() {

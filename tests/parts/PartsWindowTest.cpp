@@ -24,6 +24,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -438,10 +439,10 @@ class PartsCommandsTest : public ::testing::Test {
   }
 
   // A saved base with one row.
-  QString makeBase(const QString& name) {
+  QString makeBase(const QString& name, const QString& part = QStringLiteral("Деталь")) {
     PartsDocument doc(folder.root(), folder.settings());
     doc.CreateGroup();
-    doc.AppendDetal(QStringLiteral("Деталь"), 100, 50, 1, 0, 0, 0, 0, 0, 1);
+    doc.AppendDetal(part, 100, 50, 1, 0, 0, 0, 0, 0, 1);
     const QString path = folder.path(QStringLiteral("Groups/") + name);
     doc.setNameChooser([&](const QString&) { return path; });
     doc.SaveGroup(false);
@@ -538,7 +539,16 @@ TEST_F(PartsCommandsTest, CommandLineOpensEachExistingKrbFileOnce) {
 // stored placement puts its title bar above the area or makes it too small
 // to use; it opens again where it was closed, and maximised when it was.
 TEST_F(PartsCommandsTest, APartsWindowOpensInsideTheAreaWhereItWasLeft) {
-  const QString a = makeBase(QStringLiteral("Место.krb"));
+  const QString a = makeBase(QStringLiteral("Место.krb"), QStringLiteral("Боковина шкафа левая с пазом"));
+  // At first start the window is wide enough for every column it shows.
+  ASSERT_NE(parts->openBase(a), nullptr);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(main->documentArea()->subWindowList().size(), 1);
+  PartsWindow* first = parts->windows().front();
+  EXPECT_EQ(first->grid()->horizontalScrollBar()->maximum(), 0);
+  main->documentArea()->subWindowList().value(0)->close();
+  QCoreApplication::processEvents();
+
   settings->ini().writeString("Detals_Group", "NormPos", "-40,-30,250,100");
   settings->ini().writeInt("Detals_Group", "ShowCmd", 1);
   ASSERT_NE(parts->openBase(a), nullptr);
