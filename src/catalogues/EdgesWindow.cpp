@@ -1,6 +1,7 @@
 #include "catalogues/CatalogueGrid.h"
 #include "catalogues/CatalogueWindows.h"
 
+#include "shell/HeaderWidths.h"
 #include "shell/Messages.h"
 #include "shell/SettingsUtils.h"
 
@@ -11,6 +12,9 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 namespace kroyna::catalogues {
 
@@ -160,10 +164,13 @@ EdgesWindow::EdgesWindow(Catalogues& catalogues, QWidget* parent) : QDialog(pare
   model_ = new EdgesModel(*editor_, this);
   grid_ = new CatalogueGrid(EdgesModel::ColourColumn, this);
   grid_->setModel(model_);
-  grid_->setColumnWidth(EdgesModel::CodeColumn, 60);
-  grid_->setColumnWidth(EdgesModel::NameColumn, 220);
-  grid_->setColumnWidth(EdgesModel::AllowanceColumn, 90);
-  grid_->setColumnWidth(EdgesModel::ColourColumn, 60);
+  // Each column fits its header and rows, and keeps room to type in.
+  const std::pair<int, int> columns[] = {{EdgesModel::CodeColumn, 60},
+                                         {EdgesModel::NameColumn, 220},
+                                         {EdgesModel::AllowanceColumn, 90},
+                                         {EdgesModel::ColourColumn, 60}};
+  for (auto [column, room] : columns)
+    grid_->setColumnWidth(column, std::max(room, shell::fittingColumnWidth(*grid_, column)));
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -171,7 +178,7 @@ EdgesWindow::EdgesWindow(Catalogues& catalogues, QWidget* parent) : QDialog(pare
   layout->addWidget(toolBar);
   layout->addWidget(grid_);
   layout->addWidget(status_);
-  resize(480, 400);
+  resize(std::max(480, shell::wholeTableWidth(*grid_)), 400);
   if (editor_->rowCount() > 0) grid_->goToRow(0);
 
   picker_ = [](const QColor& initial, QWidget* parent) -> std::optional<QColor> {

@@ -2,12 +2,15 @@
 #include "catalogues/CatalogueWindows.h"
 
 #include "platform/ini/IniFile.h"
+#include "shell/HeaderWidths.h"
 #include "shell/Messages.h"
 
 #include <QAction>
 #include <QHeaderView>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kroyna::catalogues {
 
@@ -114,14 +117,16 @@ MaterialsWindow::MaterialsWindow(Catalogues& catalogues, QWidget* parent) : QDia
   grid_->setModel(model_);
   grid_->setColumnHidden(1, true);
   grid_->horizontalHeader()->setStretchLastSection(false);
-  grid_->setColumnWidth(0, catalogues.settings().readInt(kSection, "ColWidth", 120));
+  // Where no width is kept, the name column fits the longest name.
+  shell::restoreColumnWidth(catalogues.settings(), kSection, "ColWidth", *grid_, 0);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(toolBar);
   layout->addWidget(grid_);
-  resize(360, 420);
+  // Where no size is kept, wide enough for the whole name column.
+  resize(std::max(360, shell::wholeTableWidth(*grid_)), 420);
   const QByteArray geometry =
       QByteArray::fromBase64(QByteArray::fromStdString(catalogues.settings().readString(kSection, "Geometry")));
   if (!geometry.isEmpty()) restoreGeometry(geometry);

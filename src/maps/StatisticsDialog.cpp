@@ -1,6 +1,7 @@
 #include "maps/StatisticsDialog.h"
 
 #include "platform/ini/IniFile.h"
+#include "shell/HeaderWidths.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -11,6 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 namespace kroyna::maps {
@@ -95,13 +97,18 @@ EdgeStatisticsDialog::EdgeStatisticsDialog(const std::vector<EdgeUseRow>& rows, 
     length->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     table_->setItem(i, 1, length);
   }
+  // Where no width is kept, a column fits its title and its rows; the
+  // dialog opens wide enough for both.
   for (int c = 0; c < 2; ++c)
-    table_->setColumnWidth(c, settings_.readInt(kEdgeSection, ("ColWidth" + std::to_string(c)).c_str(), 60));
+    shell::restoreColumnWidth(settings_, kEdgeSection, "ColWidth" + std::to_string(c), *table_, c);
   layout->addWidget(table_);
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* ok = buttons->addButton(u("&Да"), QDialogButtonBox::AcceptRole);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   layout->addWidget(buttons);
+  const QMargins margins = layout->contentsMargins();
+  const int wanted = shell::wholeTableWidth(*table_) + margins.left() + margins.right();
+  resize(std::max(sizeHint().width(), std::min(wanted, 600)), sizeHint().height());
 }
 
 void EdgeStatisticsDialog::done(int result) {

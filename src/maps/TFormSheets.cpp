@@ -6,8 +6,10 @@
 #include "maps/StatisticsDialog.h"
 #include "platform/ini/IniFile.h"
 #include "shell/AppState.h"
+#include "shell/HeaderWidths.h"
 #include "shell/MapFontDialog.h"
 #include "shell/Messages.h"
+#include "shell/WindowPlacement.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -34,6 +36,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <exception>
 #include <vector>
 
@@ -42,6 +45,8 @@ namespace kroyna::maps {
 namespace {
 
 constexpr const char* kSection = "SheetParams";
+// The smallest maps window that still shows a map at a readable scale.
+constexpr QSize kMinimumMapsWindow(640, 420);
 QString u(const char* s) { return QString::fromUtf8(s); }
 // Message texts keep the program's "\r" line breaks; tooltips need "\n".
 QString tooltipText(const QString& text) {
@@ -121,6 +126,52 @@ void TSheetCtrl::contextMenuEvent(QContextMenuEvent* e) {
 
 // ---- MapStatusLine ----
 
+namespace {
+
+// A status panel as wide as its text + 8 pixels while there is room; in a
+// narrow window it gives way and ends its text in "…", the whole text
+// then being its tooltip.
+class StatusPanel : public QLabel {
+ public:
+  explicit StatusPanel(QWidget* parent) : QLabel(parent) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  }
+  QSize sizeHint() const override {
+    // Measured in fractions and rounded up: a text given its whole width is
+    // never shortened by the rounding.
+    const int advance = static_cast<int>(std::ceil(QFontMetricsF(font()).horizontalAdvance(text())));
+    return {advance + 8 + 2 * frameWidth(), QLabel::sizeHint().height()};
+  }
+  QSize minimumSizeHint() const override {
+    return {std::min(sizeHint().width(), fontMetrics().horizontalAdvance(QStringLiteral("Лист…")) + 8),
+            QLabel::minimumSizeHint().height()};
+  }
+  void setPanelText(const QString& text) {
+    setText(text);
+    updateGeometry();
+    updateTip();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    drawFrame(&p);
+    p.drawText(textRect(), Qt::AlignLeft | Qt::AlignVCenter, shownText());
+  }
+  void resizeEvent(QResizeEvent* event) override {
+    QLabel::resizeEvent(event);
+    updateTip();
+  }
+
+ private:
+  QRect textRect() const { return contentsRect().adjusted(4, 0, -4, 0); }
+  QString shownText() const { return fontMetrics().elidedText(text(), Qt::ElideRight, textRect().width()); }
+  void updateTip() { setToolTip(shownText() == text() ? QString() : text()); }
+};
+
+}  // namespace
+
 MapStatusLine::MapStatusLine(QWidget* parent) : QWidget(parent) {
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -132,16 +183,12 @@ MapStatusLine::MapStatusLine(QWidget* parent) : QWidget(parent) {
 void MapStatusLine::setPanels(const QStringList& texts) {
   auto* layout = static_cast<QHBoxLayout*>(this->layout());
   while (labels_.size() < texts.size()) {
-    auto* label = new QLabel(this);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* label = new StatusPanel(this);
     layout->insertWidget(static_cast<int>(labels_.size()), label);
     labels_.append(label);
   }
   while (labels_.size() > texts.size()) delete labels_.takeLast();
-  for (int i = 0; i < texts.size(); ++i) {
-    labels_[i]->setText(texts[i]);
-    labels_[i]->setFixedWidth(labels_[i]->fontMetrics().horizontalAdvance(texts[i]) + 8);
-  }
+  for (int i = 0; i < texts.size(); ++i) static_cast<StatusPanel*>(labels_[i])->setPanelText(texts[i]);
 }
 
 QStringList MapStatusLine::panels() const {
@@ -211,6 +258,11 @@ TFormSheets::TFormSheets(const MapsEnvironment& environment, ini::IniFile& setti
   body->addWidget(progress_);
   layout->addLayout(body, 1);
 
+  // Where no panel width is kept, the panel shows its names whole, also
+  // those of maps added later, until the user moves the splitter.
+  panelFits_ =
+      !settings_.keyExists(shell::keys::MapsMaterialsPanelWidth.section, shell::keys::MapsMaterialsPanelWidth.name);
+  connect(splitter_, &QSplitter::splitterMoved, this, [this] { panelFits_ = false; });
   splitter_->setSizes({shell::read(settings_, shell::keys::MapsMaterialsPanelWidth), 600});
   document_->setMillMode(shell::read(settings_, shell::keys::CutsShown));
   resize(760, 560);
@@ -502,6 +554,16 @@ void TFormSheets::refreshMaterialsPanel() {
   const int row = std::max(0, static_cast<int>(panelCodes_.indexOf(code)));
   materials_->setCurrentRow(row);
   if (panelCodes_[row] != code) selectMaterialRow(row);
+  if (panelFits_) fitMaterialsPanel();
+}
+
+void TFormSheets::fitMaterialsPanel() {
+  const auto* button = materials_->parentWidget()->findChild<QPushButton*>();
+  const int panel = shell::fittingListWidth(*materials_, button ? button->sizeHint().width() : 0, 300);
+  const QList<int> sizes = splitter_->sizes();
+  if (sizes.size() != 2 || sizes[0] == panel) return;
+  const int total = sizes[0] + sizes[1];
+  splitter_->setSizes({panel, total > panel ? total - panel : 600});
 }
 
 void TFormSheets::selectMaterialRow(int row) {
@@ -608,16 +670,11 @@ void TFormSheets::showEvent(QShowEvent* event) {
   if (shownOnce_) return;
   shownOnce_ = true;
   refreshMaterialsPanel();
-  const QByteArray placement =
-      QByteArray::fromBase64(QByteArray::fromStdString(settings_.readString(kSection, "Placement", "")));
-  QWidget* frame = parentWidget() ? parentWidget() : this;
-  if (!placement.isEmpty()) {
-    frame->restoreGeometry(placement);
-  } else if (frame != this && frame->parentWidget()) {
-    // A first maps window fills the document area, so the maps are drawn at
-    // a scale that can be read.
-    frame->setGeometry(frame->parentWidget()->rect());
-  }
+  // The placement the last maps window had, wholly inside the document
+  // area and big enough to read the maps; a first maps window fills the
+  // area.
+  if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+    shell::placeDocumentWindow(*frame, shell::readDocumentPlacement(settings_, kSection), kMinimumMapsWindow);
 }
 
 void TFormSheets::resizeEvent(QResizeEvent* event) {
@@ -628,10 +685,15 @@ void TFormSheets::resizeEvent(QResizeEvent* event) {
 void TFormSheets::saveWindowSettings() {
   try {
     const QList<int> sizes = splitter_->sizes();
-    QWidget* frame = parentWidget() ? parentWidget() : this;
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     settings_.batch([&] {
       if (!sizes.isEmpty()) shell::write(settings_, shell::keys::MapsMaterialsPanelWidth, sizes.first());
-      settings_.writeString(kSection, "Placement", frame->saveGeometry().toBase64().toStdString());
+      if (frame)
+        shell::writeDocumentPlacement(settings_, kSection, frame->geometry(), frame->isMaximized(),
+                                      frame->isMinimized());
+      // Earlier builds kept the frame as a binary blob, which put a later
+      // window partly outside the area; it is read no more.
+      if (settings_.keyExists(kSection, "Placement")) settings_.eraseKey(kSection, "Placement");
     });
   } catch (const std::exception&) {
     // The window's size is not worth keeping it open for.

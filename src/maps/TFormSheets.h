@@ -232,6 +232,8 @@ class TFormSheets : public QWidget {
   void addPage(int mapIndex);
   void refreshStatus(int mapIndex);
   void refreshMaterialsPanel();
+  // The materials panel as wide as its longest name.
+  void fitMaterialsPanel();
   void applyVisibility();
   void repaintMaps();
   void openPartMenu(int map, int part, QPoint globalPos);
@@ -257,6 +259,9 @@ class TFormSheets : public QWidget {
   bool closeWithoutQuestion_ = false;
   bool applied_ = false;
   bool shownOnce_ = false;
+  // No panel width is kept and the user has not moved the splitter: the
+  // panel follows its names.
+  bool panelFits_ = false;
 };
 
 // The offcut code dialog "Изменение шифра": the new code, or nothing when

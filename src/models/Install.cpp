@@ -6,6 +6,7 @@
 #include "parts/PartsWindow.h"
 #include "shell/AppContext.h"
 #include "shell/DataRoot.h"
+#include "shell/DocumentPlacement.h"
 #include "shell/MainWindow.h"
 #include "shell/Settings.h"
 
@@ -93,11 +94,8 @@ ModelsWindow* ModelsSubsystem::openWindow() {
   window_ = w;
   QMdiSubWindow* sub = main_->addDocument(w);
   // Wholly inside the document area where it fits.
-  const QSize area = main_->documentArea()->viewport()->size();
-  QRect g(sub->pos(), QSize(760, 480));
-  if (g.bottom() > area.height()) g.moveTop(std::max(0, area.height() - g.height()));
-  if (g.right() > area.width()) g.moveLeft(std::max(0, area.width() - g.width()));
-  sub->setGeometry(g);
+  sub->setGeometry(shell::fitDocumentFrame(QRect(sub->pos(), QSize(760, 480)),
+                                           main_->documentArea()->viewport()->size(), QSize(420, 260)));
   return w;
 }
 

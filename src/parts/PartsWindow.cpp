@@ -9,6 +9,7 @@
 #include "platform/report/ReportError.h"
 #include "shell/AppContext.h"
 #include "shell/AppState.h"
+#include "shell/HeaderWidths.h"
 #include "shell/MainWindow.h"
 #include "shell/Messages.h"
 #include "shell/PageMargins.h"
@@ -191,7 +192,7 @@ void PartsWindow::buildToolBar() {
   connect(deleteAction_, &QAction::triggered, this, &PartsWindow::deleteRow);
   toolBar_->addSeparator();
   runAction_ = add(QStringLiteral("&Разложить"), QStringLiteral("Разложить детали"), QStyle::SP_MediaPlay, "actRun");
-  runAction_->setEnabled(false);  // the cutting run attaches to it
+  runAction_->setEnabled(false);  // until the cutting run attaches to it
   printButton_ = new QToolButton(toolBar_);
   printButton_->setText(QStringLiteral("&Печать"));
   printButton_->setToolTip(QStringLiteral("Печать базы деталей"));
@@ -618,6 +619,7 @@ void PartsWindow::updateActions() {
   saveAction_->setEnabled(doc_->isOpen() && doc_->isModified());
   copyAction_->setEnabled(rows);
   deleteAction_->setEnabled(rows);
+  runAction_->setEnabled(runAttached_ && rows);
   printButton_->setEnabled(rows);
   excelAction_->setEnabled(rows);
   noneAction_->setEnabled(rows);
@@ -631,12 +633,20 @@ void PartsWindow::updateActions() {
   emit commandsChanged();
 }
 
+void PartsWindow::setRunAttached(bool attached) {
+  runAttached_ = attached;
+  updateActions();
+}
+
 void PartsWindow::updateCaption(const QString& caption) { setWindowTitle(caption + QStringLiteral("[*]")); }
 
 // ---- Layout ----
 
 void PartsWindow::restoreLayout() {
-  const int barWidth = settings_.readInt(kLayoutSection, "OutLook_Width", 105);
+  // Where no width is kept, the bar shows its longest material name whole.
+  const int barWidth = settings_.keyExists(kLayoutSection, "OutLook_Width")
+                           ? settings_.readInt(kLayoutSection, "OutLook_Width", 105)
+                           : shell::fittingListWidth(*bar_, barButton_->sizeHint().width(), 300);
   QList<int> sizes = splitter_->sizes();
   if (sizes.size() == 3) {
     const int total = sizes[0] + sizes[1] + sizes[2];
@@ -644,19 +654,33 @@ void PartsWindow::restoreLayout() {
     sizes[1] = std::max(100, total - barWidth - sizes[2]);
     splitter_->setSizes(sizes);
   }
+  // Where no width is kept, a column fits its header and rows, and the
+  // values it offers: the part names, every material, every rotation; the
+  // name column keeps room to type in.
+  QStringList materials = doc_->catalogue().materials.names;
+  if (!materials.isEmpty()) materials.removeFirst();  // "<все материалы>" is no row's material
+  QStringList rotations;
+  for (int i = 0; i <= kMaxRotation; ++i) rotations << rotationName(i);
   for (int c = 0; c < ColumnCount; ++c) {
-    const int w = settings_.readInt(kLayoutSection, "ColWidth" + std::to_string(c), 120);
-    if (w > 0) grid_->setColumnWidth(c, w);
+    const QStringList offered = c == ColName         ? loadPartNames(settings_)
+                                : c == ColMatName    ? materials
+                                : c == ColRotateName ? rotations
+                                                     : QStringList();
+    shell::restoreColumnWidth(settings_, kLayoutSection, "ColWidth" + std::to_string(c), *grid_, c, offered,
+                              c == ColName ? 120 : 0);
   }
-  QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+  auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
   if (!frame) return;
-  const QStringList pos = QString::fromStdString(settings_.readString(kLayoutSection, "NormPos")).split(',');
-  if (pos.size() == 4) {
-    bool ok[4];
-    const int l = pos[0].toInt(&ok[0]), t = pos[1].toInt(&ok[1]), r = pos[2].toInt(&ok[2]), b = pos[3].toInt(&ok[3]);
-    if (ok[0] && ok[1] && ok[2] && ok[3] && r - l >= 200 && b - t >= 150) frame->setGeometry(l, t, r - l, b - t);
-  }
-  if (settings_.readInt(kLayoutSection, "ShowCmd", 1) == 3) frame->showMaximized();
+  // Where the document area puts a new window when no placement is
+  // stored, wide enough for the bar, every column shown and the side
+  // panel; either way wholly inside the area.
+  sizes = splitter_->sizes();
+  int wanted = frame->width();
+  if (sizes.size() == 3)
+    wanted = std::max(wanted, sizes[0] + shell::wholeTableWidth(*grid_) + sizes[2] + 2 * splitter_->handleWidth() +
+                                  frame->width() - width());
+  shell::placeDocumentWindow(*frame, shell::readDocumentPlacement(settings_, kLayoutSection), QSize(420, 260),
+                             QRect(frame->pos(), QSize(wanted, frame->height())));
 }
 
 void PartsWindow::saveLayout() {
@@ -671,20 +695,9 @@ void PartsWindow::saveLayout() {
                                                : grid_->columnWidth(c);
         settings_.writeInt(kLayoutSection, "ColWidth" + std::to_string(c), w);
       }
-      if (QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-        const bool maximized = frame->isMaximized();
-        settings_.writeInt(kLayoutSection, "ShowCmd", maximized ? 3 : (frame->isMinimized() ? 2 : 1));
-        if (!maximized && !frame->isMinimized()) {
-          const QRect g = frame->geometry();
-          settings_.writeString(kLayoutSection, "NormPos",
-                                QStringLiteral("%1,%2,%3,%4")
-                                    .arg(g.left())
-                                    .arg(g.top())
-                                    .arg(g.left() + g.width())
-                                    .arg(g.top() + g.height())
-                                    .toStdString());
-        }
-      }
+      if (QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        shell::writeDocumentPlacement(settings_, kLayoutSection, frame->geometry(), frame->isMaximized(),
+                                      frame->isMinimized());
     });
   } catch (const std::exception&) {
     // The layout is a convenience; a settings file that cannot be written

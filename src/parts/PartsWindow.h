@@ -100,6 +100,9 @@ class PartsWindow : public QWidget {
   // The toolbar commands, for the main window's copies and for tests.
   QAction* saveAction() const { return saveAction_; }
   QAction* runAction() const { return runAction_; }
+  // A cutting run is attached to "&Разложить"; the command is enabled
+  // while one is and the window shows rows.
+  void setRunAttached(bool attached);
   QAction* copyAction() const { return copyAction_; }
   QAction* deleteAction() const { return deleteAction_; }
   QAction* excelAction() const { return excelAction_; }
@@ -165,6 +168,7 @@ class PartsWindow : public QWidget {
   QLabel* panels_[5] = {};
   SideCodes panelSides_{};
   bool layoutRestored_ = false;
+  bool runAttached_ = false;
   bool closing_ = false;
 
   QAction* saveAction_ = nullptr;

@@ -167,7 +167,7 @@ void attachToPartsWindow(parts::PartsWindow& window) {
   QObject::connect(action, &QAction::triggered, &window, [target] {
     if (target) runCutting(*target);
   });
-  action->setEnabled(true);
+  window.setRunAttached(true);
 }
 
 void install(shell::AppContext& context) {

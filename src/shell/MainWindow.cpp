@@ -4,6 +4,7 @@
 #include "shell/AppContext.h"
 #include "shell/AppState.h"
 #include "shell/DataRoot.h"
+#include "shell/DocumentPlacement.h"
 #include "shell/Messages.h"
 #include "shell/PageParamsDialog.h"
 #include "shell/Settings.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 namespace kroyna::shell {
@@ -123,7 +125,11 @@ MainWindow::MainWindow(const DataRoot& root, Settings& settings, QWidget* parent
   resize(1024, 720);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // The document area reports the activation of none while its windows go
+  // with it, after this window's own parts are gone: nobody may act on it.
+  mdi_->blockSignals(true);
+}
 
 QAction* MainWindow::command(const QString& id) const { return commands_.value(id, nullptr); }
 
@@ -332,6 +338,15 @@ QMdiSubWindow* MainWindow::addDocument(QWidget* widget) {
   return sub;
 }
 
+void MainWindow::keepDocumentsInside() {
+  const QSize area = mdi_->viewport()->size();
+  for (QMdiSubWindow* w : mdi_->subWindowList()) {
+    if (w->isMaximized() || w->isMinimized()) continue;
+    const QRect fitted = fitDocumentFrame(w->geometry(), area, QSize(1, 1));
+    if (fitted != w->geometry()) w->setGeometry(fitted);
+  }
+}
+
 QPrinter& MainWindow::printer() {
   if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
   return *printer_;
@@ -455,6 +470,8 @@ void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!shownOnce_) {
     shownOnce_ = true;
+    // Once the area has its size.
+    QTimer::singleShot(0, this, &MainWindow::keepDocumentsInside);
     emit firstShown();
   }
 }

@@ -38,6 +38,10 @@ class MainWindow : public QMainWindow {
 
   QMdiArea* documentArea() const { return mdi_; }
   QMdiSubWindow* addDocument(QWidget* widget);
+  // Brings every document window that is neither maximised nor minimised
+  // wholly inside the document area (after the first show, for the windows
+  // made before the area had its size).
+  void keepDocumentsInside();
   QMenu* windowMenu() const { return windowMenu_; }
   QToolBar* standardToolBar() const { return toolBar_; }
   QPrinter& printer();

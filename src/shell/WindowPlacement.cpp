@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QToolBar>
 
 #include <algorithm>
@@ -36,6 +38,19 @@ void restoreMainWindow(const ini::IniFile& ini, QMainWindow& window, QToolBar& t
   const QByteArray state = decode(ini.readString(kToolBar, "State"));
   if (!state.isEmpty()) window.restoreState(state, 1);
   toolBar.setVisible(ini.readBool(kToolBar, "Visible", true));
+}
+
+void placeDocumentWindow(QMdiSubWindow& frame, const DocumentPlacement& stored, const QSize& minimum,
+                         const std::optional<QRect>& proposed) {
+  QSize area;
+  if (QMdiArea* mdi = frame.mdiArea())
+    area = mdi->viewport()->size();
+  else if (QWidget* parent = frame.parentWidget())
+    area = parent->size();
+  else
+    return;
+  frame.setGeometry(fitDocumentFrame(stored.frame ? stored.frame : proposed, area, minimum));
+  if (stored.maximized) frame.showMaximized();
 }
 
 }  // namespace kroyna::shell

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "shell/DocumentPlacement.h"
+
+#include <optional>
+
 class QMainWindow;
+class QMdiSubWindow;
 class QToolBar;
 
 namespace kroyna::ini {
@@ -16,5 +21,12 @@ void saveMainWindow(ini::IniFile& ini, const QMainWindow& window, const QToolBar
 // Restores what saveMainWindow wrote; missing or damaged values leave the
 // window as it is.
 void restoreMainWindow(const ini::IniFile& ini, QMainWindow& window, QToolBar& toolBar);
+
+// Places a document window in its document area: the stored frame (or,
+// when none is stored, `proposed`; with neither the window fills the
+// area), brought wholly inside the area and to at least `minimum`; then
+// maximised when it was.
+void placeDocumentWindow(QMdiSubWindow& frame, const DocumentPlacement& stored, const QSize& minimum,
+                         const std::optional<QRect>& proposed = std::nullopt);
 
 }  // namespace kroyna::shell

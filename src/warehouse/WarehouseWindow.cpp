@@ -1,6 +1,8 @@
 #include "warehouse/WarehouseWindow.h"
 
 #include "platform/ini/IniFile.h"
+#include "shell/DocumentPlacement.h"
+#include "shell/HeaderWidths.h"
 #include "shell/Messages.h"
 #include "warehouse/MinimumStockDialogs.h"
 #include "warehouse/OffcutDialogs.h"
@@ -18,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSplitter>
@@ -432,18 +435,50 @@ void WarehouseWindow::showAllMaterials() { selectCode(kAllMaterials); }
 
 void WarehouseWindow::restoreLayout() {
   ini::IniFile& s = controller_.settings();
-  for (int i = 0; i < sheetModel_->columnCount(); ++i)
-    sheetGrid_->setColumnWidth(i, s.readInt("Sheets_Window", "ColWidth" + std::to_string(i), 120));
-  for (int i = 0; i < scrapModel_->columnCount(); ++i)
-    scrapGrid_->setColumnWidth(i, s.readInt("Scraps_Window", "ColWidth" + std::to_string(i), 120));
-  const int panel = std::max(20, s.readInt("Scraps_Window", "PanelWidth", 100));
+  // Where no width is kept, a column fits its header and rows, the
+  // material column every material of the bar, and the bar its longest
+  // name.
+  QStringList materials;
+  for (const BarEntry& e : controller_.bar())
+    if (e.code != kAllMaterials) materials << e.name;
+  // The width a grid needs to show all its columns (the material column
+  // too, as under "<все материалы>").
+  auto restoreGrid = [&](QTableView* grid, const StockGridModel* model, const char* section) {
+    for (int i = 0; i < model->columnCount(); ++i)
+      shell::restoreColumnWidth(s, section, "ColWidth" + std::to_string(i), *grid, i,
+                                i == model->matNameColumn() ? materials : QStringList());
+    const bool materialHidden = grid->isColumnHidden(model->matNameColumn());
+    grid->setColumnHidden(model->matNameColumn(), false);
+    const int needed = shell::wholeTableWidth(*grid);
+    grid->setColumnHidden(model->matNameColumn(), materialHidden);
+    return needed;
+  };
+  const int grids = std::max(restoreGrid(sheetGrid_, sheetModel_, "Sheets_Window"),
+                             restoreGrid(scrapGrid_, scrapModel_, "Scraps_Window"));
+  auto* barButton = bar_->parentWidget()->findChild<QPushButton*>();
+  const int panel = s.keyExists("Scraps_Window", "PanelWidth")
+                        ? std::max(20, s.readInt("Scraps_Window", "PanelWidth", 100))
+                        : shell::fittingListWidth(*bar_, barButton ? barButton->sizeHint().width() : 0, 300);
   splitter_->setSizes({panel, std::max(100, s.readInt("Scraps_Window", "Width", 400) - panel)});
   if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
     sub->installEventFilter(this);
-    // A size too small to use (a frame stored while minimised) takes the
-    // smallest useful one.
-    sub->resize(std::max(300, s.readInt("Scraps_Window", "Width", 400)),
-                std::max(200, s.readInt("Scraps_Window", "Height", 300)));
+    // Where no size is kept, wide enough for the bar, the whole toolbar of
+    // either page and the columns of either grid. A size too small to use
+    // (a frame stored while minimised) takes the smallest useful one.
+    // Either way wholly inside the document area.
+    int toolBars = 0;
+    for (QToolBar* bar : pages_->findChildren<QToolBar*>()) toolBars = std::max(toolBars, bar->sizeHint().width());
+    const int frameWidth = sub->width() - width();
+    const int fitting = panel + splitter_->handleWidth() + std::max(toolBars, grids) + frameWidth + 4;
+    const QSize stored(s.keyExists("Scraps_Window", "Width") ? s.readInt("Scraps_Window", "Width", 400) : fitting,
+                       s.readInt("Scraps_Window", "Height", 300));
+    const QSize minimum(300, 200);
+    // Before the main window is first shown the area has no size yet; the
+    // main window brings its document windows inside when it shows.
+    QSize area = stored.expandedTo(minimum);
+    if (sub->mdiArea() && sub->mdiArea()->isVisible()) area = sub->mdiArea()->viewport()->size();
+    sub->setGeometry(shell::fitDocumentFrame(QRect(sub->pos(), stored), area, minimum));
+    splitter_->setSizes({panel, std::max(100, sub->width() - frameWidth - panel)});
     normalSize_ = sub->size();
     // A minimised state is not restored: closing the window minimises it,
     // and the stock should be in sight when the program starts.

@@ -7,11 +7,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableView>
 #include <QToolButton>
@@ -99,6 +101,34 @@ TEST_F(WindowsTest, MaterialsWindowAddsSavesAndRefreshesLists) {
   EXPECT_EQ(catalogues->materialName(2), "МДФ");
   EXPECT_FALSE(fs::exists(paths().temp() / "TempTp.dbf"));
   EXPECT_TRUE(shown.empty());
+}
+
+// With no width kept, the catalogue grids show their titles and longest
+// names whole, and the windows open wide enough for their columns.
+TEST_F(WindowsTest, WithoutKeptWidthsTheCatalogueColumnsFitTheirNames) {
+  const QString longMaterial = QStringLiteral("ДСП ламинированная 16 мм Дуб сонома");
+  addMaterials(paths().localMaterials(), {{"ДСП", 1}, {longMaterial.toStdString(), 2}});
+  const QString longEdge = QStringLiteral("ПВХ 2 мм Дуб сонома с клеевым слоем");
+  addEdges(paths().localEdges(), {{1, longEdge.toStdString(), 255, 2}});
+  ASSERT_TRUE(catalogues->ApplyCatalogueMode());
+  MaterialsWindow materials(*catalogues);
+  materials.show();
+  EdgesWindow edges(*catalogues);
+  edges.show();
+  QApplication::processEvents();
+  for (QTableView* grid : {&materials.grid(), &edges.grid()}) {
+    const int name = grid == &materials.grid() ? 0 : 1;
+    EXPECT_GE(grid->columnWidth(name), grid->fontMetrics().horizontalAdvance(name == 0 ? longMaterial : longEdge));
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+      if (!grid->isColumnHidden(c)) {
+        EXPECT_GE(grid->columnWidth(c), grid->horizontalHeader()->sectionSizeHint(c));
+      }
+    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0);
+  }
+  // The width left is kept under the same key.
+  materials.grid().setColumnWidth(0, 150);
+  materials.close();
+  EXPECT_EQ(ini->readInt("Materials_Window", "ColWidth", 0), 150);
 }
 
 TEST_F(WindowsTest, MaterialsWindowDeletesAtOnceAndClosesWithoutSaving) {

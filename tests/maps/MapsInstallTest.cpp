@@ -1,5 +1,7 @@
 #include "maps/Maps.h"
+#include "maps/MapsTestSupport.h"
 #include "maps/TFormSheets.h"
+#include "platform/ini/IniFile.h"
 
 #include "shell/AppContext.h"
 #include "shell/DataRoot.h"
@@ -12,6 +14,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -59,6 +62,102 @@ TEST(MapsInstall, MapsCommandsActOnTheActiveMapsWindowOnly) {
   mainWindow.documentArea()->closeAllSubWindows();
   QApplication::processEvents();
   EXPECT_TRUE(mainWindow.documentArea()->subWindowList().isEmpty());
+}
+
+engine::FinishedMap sheetWithParts() {
+  testing::LayoutBuilder b(2800, 2070);
+  b.place(b.part("Боковина", 720, 560), 10, 10);
+  b.place(b.part("Полка", 564, 300), 740, 10);
+  return b.finished();
+}
+
+// No two status panels of a map share a pixel, and all lie inside their
+// line.
+void expectStatusLinesApart(TFormSheets& w) {
+  MapPage* page = w.page(w.tabs()->currentIndex());
+  ASSERT_NE(page, nullptr);
+  EXPECT_LE(page->line1()->geometry().bottom(), page->line2()->geometry().top());
+  for (MapStatusLine* line : {page->line1(), page->line2()}) {
+    QList<QRect> panels;
+    int wanted = 0;
+    for (QLabel* l : line->findChildren<QLabel*>()) {
+      panels << l->geometry();
+      wanted += l->sizeHint().width() + 2;
+    }
+    ASSERT_FALSE(panels.isEmpty());
+    // Where the line has room for every whole text, none is shortened (a
+    // shortened one has the whole text as its tooltip).
+    if (wanted <= line->width()) {
+      for (QLabel* l : line->findChildren<QLabel*>()) EXPECT_TRUE(l->toolTip().isEmpty()) << l->text().toStdString();
+    }
+    for (int i = 0; i < panels.size(); ++i) {
+      EXPECT_GE(panels[i].left(), 0);
+      EXPECT_LE(panels[i].right(), line->width() - 1);
+      for (int j = i + 1; j < panels.size(); ++j) EXPECT_FALSE(panels[i].intersects(panels[j]));
+    }
+  }
+}
+
+// A maps window opened after another was closed opens like the first:
+// filling the document area. A stored placement with its title bar above
+// the area, or too small to read a map, is brought inside and to a usable
+// size; and however narrow the window, its status lines never overlap.
+TEST(MapsInstall, LaterMapsWindowsOpenInsideTheAreaAndBigEnough) {
+  QTemporaryDir tmp;
+  ASSERT_TRUE(tmp.isValid());
+  shell::DataRoot root(tmp.path());
+  shell::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
+  shell::MainWindow mainWindow(root, settings);
+  shell::AppContext context(root, settings);
+  context.setMainWindow(&mainWindow);
+  install(context);
+  mainWindow.resize(1024, 720);
+  mainWindow.show();
+  QApplication::processEvents();
+  shell::ScopedMessageHandler answers(
+      [](const QString&, shell::MsgIcon, shell::MsgButtons) { return shell::MsgResult::No; });
+  const QRect area(QPoint(0, 0), mainWindow.documentArea()->viewport()->size());
+
+  auto open = [&] {
+    TFormSheets* w = openMapsWindow(mainWindow);
+    w->addMap(QStringLiteral("1: Лист 1"), 1, sheetWithParts(), 4, QString());
+    QApplication::processEvents();
+    return w;
+  };
+  // Earlier builds kept a blob here that put the next window partly above
+  // the area; it is no longer read, and goes when a window closes.
+  settings.ini().writeString("SheetParams", "Placement", "AdnQywADAAAAAAAAAAAAAA==");
+  TFormSheets* first = open();
+  EXPECT_EQ(first->parentWidget()->geometry(), area);
+  const double firstRatio = first->ratio();
+  first->parentWidget()->close();
+  QApplication::processEvents();
+
+  EXPECT_FALSE(settings.ini().keyExists("SheetParams", "Placement"));
+
+  TFormSheets* second = open();
+  EXPECT_EQ(second->parentWidget()->geometry(), area);
+  EXPECT_DOUBLE_EQ(second->ratio(), firstRatio);
+  expectStatusLinesApart(*second);
+  second->parentWidget()->close();
+  QApplication::processEvents();
+
+  // A placement whose title bar is above the area and which is too small.
+  settings.ini().writeString("SheetParams", "NormPos", "-40,-30,650,230");
+  TFormSheets* third = open();
+  const QRect g = third->parentWidget()->geometry();
+  EXPECT_TRUE(area.contains(g)) << g.x() << "," << g.y() << " " << g.width() << "x" << g.height();
+  EXPECT_GE(g.width(), 640);
+  EXPECT_GE(g.height(), 420);
+
+  // Narrowed by the user: the panels give way, down to the narrowest
+  // window the frame allows.
+  for (int width : {700, 520, 360, 240, 120}) {
+    third->parentWidget()->resize(width, 420);
+    QApplication::processEvents();
+    SCOPED_TRACE(third->parentWidget()->width());
+    expectStatusLinesApart(*third);
+  }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -278,6 +279,36 @@ TEST_F(MapsWindowTest, MillModeAndPanelWidthAreReadFromTheSettings) {
   ini.writeInt("SheetParams", "MillState", 3);
   TFormSheets b(env, ini);
   EXPECT_EQ(b.document().millMode(), MillHidden);
+}
+
+// With no panel width kept, the materials panel shows every name whole,
+// also of maps that come later; a kept width is used as it is.
+TEST_F(MapsWindowTest, WithoutAKeptWidthTheMaterialsPanelFitsItsNames) {
+  const QString longName = u("ДСП ламинированная 16 мм Дуб сонома");
+  env.materials[2] = longName;
+  TFormSheets fitted(env, ini);
+  fitted.resize(900, 600);
+  fitted.show();
+  QApplication::processEvents();
+  fitted.beginRun();
+  fitted.addMap(u("1: Лист 1"), 1, sheet(2800, 2070), 4, {});
+  fitted.addMap(u("1: Лист 1"), 2, sheet(2440, 1220), 4, {});
+  fitted.endRun();
+  QApplication::processEvents();
+  QListWidget* panel = fitted.materialsPanel();
+  ASSERT_EQ(panel->count(), 3);
+  EXPECT_GE(panel->viewport()->width(), panel->fontMetrics().horizontalAdvance(longName));
+  EXPECT_EQ(panel->horizontalScrollBar()->maximum(), 0);
+
+  ini.writeInt("SheetParams", "OutLook_Width", 90);
+  TFormSheets kept(env, ini);
+  kept.resize(900, 600);
+  kept.show();
+  kept.beginRun();
+  kept.addMap(u("1: Лист 1"), 2, sheet(2440, 1220), 4, {});
+  kept.endRun();
+  QApplication::processEvents();
+  EXPECT_EQ(kept.materialsPanel()->parentWidget()->width(), 90);
 }
 
 TEST_F(MapsWindowTest, KindChangeAndRenameUpdateStatusLinesAndTheModifiedFlag) {

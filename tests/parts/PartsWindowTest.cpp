@@ -24,6 +24,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -236,6 +237,47 @@ TEST_F(PartsWindowTest, AnEmptyBaseDisablesRowCommandsAndGetsARowFromTheSidePane
   EXPECT_EQ(window->document().rowCount(), 0);
 }
 
+// At first start (no widths kept) the material column and the material
+// bar show the longest material name whole, and no column cuts its title;
+// the widths the window leaves are kept under the same keys and used again.
+TEST_F(PartsWindowTest, AtFirstStartColumnsAndTheBarFitTheMaterialNames) {
+  const QString longName = QStringLiteral("ДСП ламинированная 16 мм Дуб сонома");
+  CatalogueLists lists = sampleCatalogue();
+  lists.materials.names << longName;
+  lists.materials.codes << QStringLiteral("4");
+  window->setCatalogue(lists);
+  ASSERT_TRUE(window->CreateGroup());
+  addRows();
+  window->resize(900, 500);
+  window->show();
+  QCoreApplication::processEvents();
+  PartsGrid* grid = window->grid();
+  const QFontMetrics metrics = grid->fontMetrics();
+  EXPECT_GE(grid->columnWidth(ColMatName), metrics.horizontalAdvance(longName));
+  for (int c : visibleColumnsByDefault())
+    EXPECT_GE(grid->columnWidth(c), grid->horizontalHeader()->sectionSizeHint(c)) << c;
+  QListWidget* bar = window->materialBar();
+  const QRect longEntry = bar->visualItemRect(bar->item(bar->count() - 1));
+  EXPECT_GE(bar->viewport()->width(), longEntry.left() + bar->fontMetrics().horizontalAdvance(longName));
+
+  grid->setColumnWidth(ColLength, 77);
+  const int material = grid->columnWidth(ColMatName);
+  window->saveLayout();
+  EXPECT_EQ(folder.settings().readInt("Detals_Group", "ColWidth1", 0), 77);
+  EXPECT_EQ(folder.settings().readInt("Detals_Group", "ColWidth9", 0), material);
+  EXPECT_EQ(folder.settings().readInt("Detals_Group", "OutLook_Width", 0), bar->parentWidget()->width());
+  folder.settings().writeInt("Detals_Group", "ColWidth9", 90);
+  folder.settings().writeInt("Detals_Group", "OutLook_Width", 110);
+  PartsWindow again(folder.root(), folder.settings());
+  again.setCatalogue(lists);
+  again.resize(900, 500);
+  again.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(again.grid()->columnWidth(ColLength), 77);
+  EXPECT_EQ(again.grid()->columnWidth(ColMatName), 90);
+  EXPECT_EQ(again.materialBar()->parentWidget()->width(), 110);
+}
+
 TEST_F(PartsWindowTest, SpreadsheetExportUsesTheColumnsInDisplayOrder) {
   ASSERT_TRUE(window->CreateGroup());
   addRows();
@@ -397,10 +439,10 @@ class PartsCommandsTest : public ::testing::Test {
   }
 
   // A saved base with one row.
-  QString makeBase(const QString& name) {
+  QString makeBase(const QString& name, const QString& part = QStringLiteral("Деталь")) {
     PartsDocument doc(folder.root(), folder.settings());
     doc.CreateGroup();
-    doc.AppendDetal(QStringLiteral("Деталь"), 100, 50, 1, 0, 0, 0, 0, 0, 1);
+    doc.AppendDetal(part, 100, 50, 1, 0, 0, 0, 0, 0, 1);
     const QString path = folder.path(QStringLiteral("Groups/") + name);
     doc.setNameChooser([&](const QString&) { return path; });
     doc.SaveGroup(false);
@@ -491,4 +533,52 @@ TEST_F(PartsCommandsTest, CommandLineOpensEachExistingKrbFileOnce) {
   parts->openCommandLineFiles({folder.path(QStringLiteral("Groups/Без таблицы.krb"))});
   EXPECT_EQ(partsWindows(), 1);
   EXPECT_EQ(log.texts.last(), "Ошибка импорта базы деталей.");
+}
+
+// A parts window opens wholly inside the document area, even where the
+// stored placement puts its title bar above the area or makes it too small
+// to use; it opens again where it was closed, and maximised when it was.
+TEST_F(PartsCommandsTest, APartsWindowOpensInsideTheAreaWhereItWasLeft) {
+  const QString a = makeBase(QStringLiteral("Место.krb"), QStringLiteral("Боковина шкафа левая с пазом"));
+  // At first start the window is wide enough for every column it shows.
+  ASSERT_NE(parts->openBase(a), nullptr);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(main->documentArea()->subWindowList().size(), 1);
+  PartsWindow* first = parts->windows().front();
+  EXPECT_EQ(first->grid()->horizontalScrollBar()->maximum(), 0);
+  main->documentArea()->subWindowList().value(0)->close();
+  QCoreApplication::processEvents();
+
+  settings->ini().writeString("Detals_Group", "NormPos", "-40,-30,250,100");
+  settings->ini().writeInt("Detals_Group", "ShowCmd", 1);
+  ASSERT_NE(parts->openBase(a), nullptr);
+  QCoreApplication::processEvents();
+  const QRect area(QPoint(0, 0), main->documentArea()->viewport()->size());
+  QMdiSubWindow* sub = main->documentArea()->subWindowList().value(0);
+  ASSERT_NE(sub, nullptr);
+  const QRect opened = sub->geometry();
+  EXPECT_TRUE(area.contains(opened)) << opened.x() << "," << opened.y();
+  EXPECT_GE(opened.width(), 420);
+  EXPECT_GE(opened.height(), 260);
+
+  sub->setGeometry(30, 40, 500, 300);
+  sub->close();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(settings->ini().readString("Detals_Group", "NormPos"), "30,40,530,340");
+  ASSERT_NE(parts->openBase(a), nullptr);
+  QCoreApplication::processEvents();
+  sub = main->documentArea()->subWindowList().value(0);
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(sub->geometry(), QRect(30, 40, 500, 300));
+
+  sub->showMaximized();
+  sub->close();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(settings->ini().readInt("Detals_Group", "ShowCmd", 0), 3);
+  EXPECT_EQ(settings->ini().readString("Detals_Group", "NormPos"), "30,40,530,340");
+  ASSERT_NE(parts->openBase(a), nullptr);
+  QCoreApplication::processEvents();
+  sub = main->documentArea()->subWindowList().value(0);
+  ASSERT_NE(sub, nullptr);
+  EXPECT_TRUE(sub->isMaximized());
 }

@@ -23,11 +23,13 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -451,7 +453,7 @@ TEST(EdgeStatistics, NamesAndLengthsOfTheVisibleMapsWithStoredColumnWidths) {
   ASSERT_EQ(table->rowCount(), 1);
   EXPECT_EQ(table->item(0, 1)->text(), u("4.32"));  // 3 parts × 720 mm × 2 sheets
   EXPECT_EQ(table->columnWidth(0), 140);
-  EXPECT_EQ(table->columnWidth(1), 60);
+  EXPECT_GE(table->columnWidth(1), table->horizontalHeader()->sectionSizeHint(1));  // none kept: fits
   table->setColumnWidth(1, 90);
   edges->accept();
   EXPECT_EQ(p.ini().readInt("BorderInfo_Window", "ColWidth0", 0), 140);
@@ -475,6 +477,36 @@ TEST(EdgeStatistics, NamesAndLengthsOfTheVisibleMapsWithStoredColumnWidths) {
   EXPECT_EQ(empty->item(0, 0)->text(), QString());
   EXPECT_EQ(empty->item(0, 1)->text(), u("0"));
   EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+// Where no widths are kept, the columns show their titles and the edge
+// names whole, and the dialog opens wide enough for both columns; what
+// the user sets is kept under the same keys.
+TEST(EdgeStatistics, WithoutKeptWidthsTheColumnsFitTheirTitlesAndNames) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  ini::IniFile ini((dir.path() + "/Kroyna.ini").toStdString());
+  const QString longName = u("ПВХ 2 мм белый глянец с клеем");
+  auto dialog = std::make_unique<maps::EdgeStatisticsDialog>(
+      std::vector<maps::EdgeUseRow>{{u("ABS 0,4"), u("3.10")}, {longName, u("12.40")}}, ini);
+  dialog->show();
+  QApplication::processEvents();
+  auto* table = dialog->findChild<QTableWidget*>();
+  ASSERT_NE(table, nullptr);
+  for (int c = 0; c < 2; ++c) EXPECT_GE(table->columnWidth(c), table->horizontalHeader()->sectionSizeHint(c)) << c;
+  EXPECT_GE(table->columnWidth(0), table->fontMetrics().horizontalAdvance(longName));
+  EXPECT_GE(table->viewport()->width(), table->columnWidth(0) + table->columnWidth(1));
+  EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0);
+
+  table->setColumnWidth(0, 150);
+  const int fitted = table->columnWidth(1);
+  dialog->accept();
+  EXPECT_EQ(ini.readInt("BorderInfo_Window", "ColWidth0", 0), 150);
+  EXPECT_EQ(ini.readInt("BorderInfo_Window", "ColWidth1", 0), fitted);
+  dialog = std::make_unique<maps::EdgeStatisticsDialog>(std::vector<maps::EdgeUseRow>{{longName, u("12.40")}}, ini);
+  table = dialog->findChild<QTableWidget*>();
+  EXPECT_EQ(table->columnWidth(0), 150);
+  EXPECT_EQ(table->columnWidth(1), fitted);
 }
 
 }  // namespace

@@ -717,6 +717,26 @@ TEST(CuttingRunCommand, RunButtonOfAPartsWindowStartsOneRunAtATime) {
   EXPECT_EQ(f.source().document().runCounter(), 1);
 }
 
+// "&Разложить" has nothing to lay out while the window shows no rows: a
+// new base, a material without parts, a base whose last row went.
+TEST(CuttingRunCommand, RunButtonIsEnabledOnlyWhileTheWindowShowsRows) {
+  RunFolder f;
+  parts::PartsWindow& window = f.source();
+  QAction* action = window.runAction();
+  attachToPartsWindow(window);
+  EXPECT_FALSE(action->isEnabled());
+  f.addPart("Бок", 720, 560, 2, 0, 1);
+  EXPECT_TRUE(action->isEnabled());
+  window.SetMaterialFilter(2);
+  EXPECT_FALSE(action->isEnabled());
+  window.showAllMaterials();
+  EXPECT_TRUE(action->isEnabled());
+  window.document().removeRow(0);
+  EXPECT_FALSE(action->isEnabled());
+  f.addPart("Полка", 564, 300, 4, 0, 1);
+  EXPECT_TRUE(action->isEnabled());
+}
+
 }  // namespace
 }  // namespace kroyna::run::test
 
