@@ -3,6 +3,7 @@
 #include "catalogues/Catalogues.h"
 #include "platform/ini/IniFile.h"
 #include "shell/MapFontDialog.h"
+#include "shell/MessageBoxes.h"
 #include "shell/Messages.h"
 #include "shell/SettingsUtils.h"
 
@@ -10,7 +11,6 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -66,12 +66,7 @@ ColoursDialog::ColoursDialog(const MapColours& colours, QWidget* parent) : QDial
     grid->addWidget(swatches_[i], i, 1);
   }
   layout->addLayout(grid);
-  auto* box = new QDialogButtonBox(this);
-  box->addButton(QStringLiteral("&Да"), QDialogButtonBox::AcceptRole)->setDefault(true);
-  box->addButton(QStringLiteral("&Отмена"), QDialogButtonBox::RejectRole);
-  connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  layout->addWidget(box);
+  layout->addWidget(shell::yesCancelButtons(this));
   paintSwatches();
 }
 
@@ -126,12 +121,7 @@ DefaultParamsDialog::DefaultParamsDialog(const DefaultParams& p, const QList<Mat
   tabs_->addTab(buildTechnology(), QStringLiteral("Технологические параметры"));
   tabs_->setCurrentIndex(0);
   layout->addWidget(tabs_);
-  auto* box = new QDialogButtonBox(this);
-  box->addButton(QStringLiteral("&Да"), QDialogButtonBox::AcceptRole)->setDefault(true);
-  box->addButton(QStringLiteral("&Отмена"), QDialogButtonBox::RejectRole);
-  connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  layout->addWidget(box);
+  layout->addWidget(shell::yesCancelButtons(this));
 }
 
 QWidget* DefaultParamsDialog::buildGeneral() {

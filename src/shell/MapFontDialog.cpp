@@ -1,9 +1,9 @@
 #include "shell/MapFontDialog.h"
 
+#include "shell/MessageBoxes.h"
 #include "shell/SettingsUtils.h"
 
 #include <QColorDialog>
-#include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -90,12 +90,7 @@ MapFontDialog::MapFontDialog(const FontKeys& font, QWidget* parent) : QDialog(pa
   inside->addWidget(picker_);
   layout->addWidget(group);
   setMinimumWidth(340);
-  auto* box = new QDialogButtonBox(this);
-  box->addButton(QStringLiteral("&Да"), QDialogButtonBox::AcceptRole)->setDefault(true);
-  box->addButton(QStringLiteral("&Отмена"), QDialogButtonBox::RejectRole);
-  connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  layout->addWidget(box);
+  layout->addWidget(yesCancelButtons(this));
 }
 
 const FontKeys& MapFontDialog::mapFont() const { return picker_->mapFont(); }

@@ -2,9 +2,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStyle>
 
 #include "shell/Messages.h"
@@ -57,6 +60,15 @@ QHBoxLayout* warningHeading(QWidget* dialog, const QString& text) {
   top->addWidget(icon);
   top->addWidget(new QLabel(text, dialog), 1);
   return top;
+}
+
+QDialogButtonBox* yesCancelButtons(QDialog* dialog) {
+  auto* box = new QDialogButtonBox(dialog);
+  box->addButton(QStringLiteral("&Да"), QDialogButtonBox::AcceptRole)->setDefault(true);
+  box->addButton(QStringLiteral("&Отмена"), QDialogButtonBox::RejectRole);
+  QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  return box;
 }
 
 }  // namespace kroyna::shell

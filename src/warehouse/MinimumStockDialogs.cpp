@@ -1,12 +1,12 @@
 #include "warehouse/MinimumStockDialogs.h"
 
 #include "platform/ini/IniFile.h"
+#include "shell/MessageBoxes.h"
 #include "shell/Messages.h"
 #include "shell/WaitWindow.h"
 #include "warehouse/StockModule.h"
 
 #include <QAbstractItemDelegate>
-#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -57,12 +57,7 @@ SheetQuantityDialog::SheetQuantityDialog(std::int32_t quantity, QWidget* parent)
   label->setBuddy(edit_);
   v->addWidget(label);
   v->addWidget(edit_);
-  auto* box = new QDialogButtonBox(this);
-  box->addButton(QStringLiteral("&Да"), QDialogButtonBox::AcceptRole)->setDefault(true);
-  box->addButton(QStringLiteral("&Отмена"), QDialogButtonBox::RejectRole);
-  connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  v->addWidget(box);
+  v->addWidget(shell::yesCancelButtons(this));
   edit_->setFocus();
 }
 

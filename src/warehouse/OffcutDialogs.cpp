@@ -1,11 +1,11 @@
 #include "warehouse/OffcutDialogs.h"
 
+#include "shell/MessageBoxes.h"
 #include "shell/SettingsUtils.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,14 +21,7 @@ namespace kroyna::warehouse {
 
 namespace {
 
-void addOkCancel(QDialog* d, QBoxLayout* layout) {
-  auto* box = new QDialogButtonBox(d);
-  box->addButton(QStringLiteral("&Да"), QDialogButtonBox::AcceptRole)->setDefault(true);
-  box->addButton(QStringLiteral("&Отмена"), QDialogButtonBox::RejectRole);
-  QObject::connect(box, &QDialogButtonBox::accepted, d, &QDialog::accept);
-  QObject::connect(box, &QDialogButtonBox::rejected, d, &QDialog::reject);
-  layout->addWidget(box);
-}
+void addOkCancel(QDialog* d, QBoxLayout* layout) { layout->addWidget(shell::yesCancelButtons(d)); }
 
 std::int64_t cut(double v, double max) {
   if (!std::isfinite(v)) return 0;

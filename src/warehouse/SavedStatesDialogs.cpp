@@ -1,11 +1,11 @@
 #include "warehouse/SavedStatesDialogs.h"
 
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
 #include "shell/HeaderWidths.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Messages.h"
 #include "warehouse/WarehouseController.h"
 
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -34,12 +34,7 @@ StateDescriptionDialog::StateDescriptionDialog(const QString& text, QWidget* par
   label->setBuddy(edit_);
   v->addWidget(label);
   v->addWidget(edit_);
-  auto* box = new QDialogButtonBox(this);
-  box->addButton(QStringLiteral("&Да"), QDialogButtonBox::AcceptRole)->setDefault(true);
-  box->addButton(QStringLiteral("&Отмена"), QDialogButtonBox::RejectRole);
-  connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  v->addWidget(box);
+  v->addWidget(shell::yesCancelButtons(this));
   edit_->setFocus();
 }
 

@@ -2,11 +2,11 @@
 
 #include "platform/ini/IniFile.h"
 #include "shell/AppContext.h"
+#include "shell/MessageBoxes.h"
 #include "shell/Messages.h"
 #include "shell/Settings.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -42,14 +42,7 @@ RunOutChoice& lastRunOut() {
   return c;
 }
 
-void addOkCancel(QDialog* d, QBoxLayout* layout) {
-  auto* box = new QDialogButtonBox(d);
-  box->addButton(QStringLiteral("&Да"), QDialogButtonBox::AcceptRole)->setDefault(true);
-  box->addButton(QStringLiteral("&Отмена"), QDialogButtonBox::RejectRole);
-  QObject::connect(box, &QDialogButtonBox::accepted, d, &QDialog::accept);
-  QObject::connect(box, &QDialogButtonBox::rejected, d, &QDialog::reject);
-  layout->addWidget(box);
-}
+void addOkCancel(QDialog* d, QBoxLayout* layout) { layout->addWidget(shell::yesCancelButtons(d)); }
 
 ini::IniFile* programSettings() {
   shell::AppContext* c = shell::AppContext::current();
