@@ -138,36 +138,25 @@ void MaterialsEditor::setName(int i, const QString& name) {
 int MaterialsEditor::addRow() {
   std::vector<std::optional<int>> codes;
   for (const Row& r : rows_) codes.push_back(r.code);
-  modifiedBeforeNewRow_ = modified_;
   rows_.push_back({QString(), nextMaterialCode(codes)});
-  newRow_ = rowCount() - 1;
-  newRowGiven_ = rows_.back();
+  newRow_.set(rowCount() - 1, rows_.back(), modified_);
   modified_ = true;
-  return newRow_;
+  return newRow_.index();
 }
 
 void MaterialsEditor::removeRow(int i) {
   rows_.erase(rows_.begin() + i);
-  if (newRow_ == i)
-    newRow_ = -1;
-  else if (newRow_ > i)
-    --newRow_;
+  newRow_.removed(i);
   modified_ = true;
 }
 
-bool MaterialsEditor::isUntouchedNewRow(int i) const {
-  return i >= 0 && i == newRow_ && i < rowCount() && rows_[static_cast<std::size_t>(i)] == newRowGiven_;
-}
+bool MaterialsEditor::isUntouchedNewRow(int i) const { return newRow_.untouched(rows_, i); }
 
 int MaterialsEditor::leaveNewRow() {
-  const int i = newRow_;
-  if (!isUntouchedNewRow(i)) {
-    newRow_ = -1;
-    return -1;
-  }
-  newRow_ = -1;
+  const int i = newRow_.leave(rows_);
+  if (i < 0) return -1;
   rows_.erase(rows_.begin() + i);
-  modified_ = modifiedBeforeNewRow_;
+  modified_ = newRow_.modifiedBefore();
   return i;
 }
 
@@ -225,7 +214,7 @@ void EdgesEditor::reload() {
   rows_ = std::move(rows);
   used_ = std::move(used);
   changed_ = false;
-  newRow_ = -1;
+  newRow_.clear();
 }
 
 void EdgesEditor::post(int i, std::optional<int> previous) {
@@ -264,39 +253,29 @@ void EdgesEditor::setColour(int i, int colour) {
 }
 
 int EdgesEditor::addRow() {
-  changedBeforeNewRow_ = changed_;
+  const bool changedBefore = changed_;
   Row row;
   row.code = smallestFreeCode(used_);
   rows_.push_back(row);
   post(rowCount() - 1, std::nullopt);
-  newRow_ = rowCount() - 1;
-  newRowGiven_ = row;
-  return newRow_;
+  newRow_.set(rowCount() - 1, row, changedBefore);
+  return newRow_.index();
 }
 
 void EdgesEditor::removeRow(int i) {
   rows_.erase(rows_.begin() + i);
-  if (newRow_ == i)
-    newRow_ = -1;
-  else if (newRow_ > i)
-    --newRow_;
+  newRow_.removed(i);
   changed_ = true;
 }
 
-bool EdgesEditor::isUntouchedNewRow(int i) const {
-  return i >= 0 && i == newRow_ && i < rowCount() && rows_[static_cast<std::size_t>(i)] == newRowGiven_;
-}
+bool EdgesEditor::isUntouchedNewRow(int i) const { return newRow_.untouched(rows_, i); }
 
 int EdgesEditor::leaveNewRow() {
-  const int i = newRow_;
-  if (!isUntouchedNewRow(i)) {
-    newRow_ = -1;
-    return -1;
-  }
-  newRow_ = -1;
+  const int i = newRow_.leave(rows_);
+  if (i < 0) return -1;
   if (const std::optional<int> code = rows_[static_cast<std::size_t>(i)].code) used_.erase(*code);
   rows_.erase(rows_.begin() + i);
-  changed_ = changedBeforeNewRow_;
+  changed_ = newRow_.modifiedBefore();
   return i;
 }
 
@@ -341,7 +320,7 @@ void EdgesEditor::save() {
   rows_ = std::move(rows);
   for (const Row& r : rows_) used_.insert(*r.code);
   changed_ = false;
-  newRow_ = -1;
+  newRow_.clear();
 }
 
 // ---- Material search ----

@@ -25,6 +25,44 @@ MaterialList readMaterialList(const std::filesystem::path& table);
 // the largest code is the largest int, the smallest code not in use.
 int nextMaterialCode(const std::vector<std::optional<int>>& codes);
 
+// The row added last, while the user is on it, and the row as it was
+// added: a row never filled in goes again when the user leaves it, and
+// the modified flag is then as it was before the row came.
+template <class Row>
+class NewRowMark {
+ public:
+  void set(int i, const Row& given, bool modifiedBefore) {
+    index_ = i;
+    given_ = given;
+    modifiedBefore_ = modifiedBefore;
+  }
+  void clear() { index_ = -1; }
+  int index() const { return index_; }
+  bool modifiedBefore() const { return modifiedBefore_; }
+  // Row i was removed: the mark stays on its row.
+  void removed(int i) {
+    if (index_ == i)
+      index_ = -1;
+    else if (index_ > i)
+      --index_;
+  }
+  bool untouched(const std::vector<Row>& rows, int i) const {
+    return i >= 0 && i == index_ && i < static_cast<int>(rows.size()) && rows[static_cast<std::size_t>(i)] == given_;
+  }
+  // The user leaves the new row: the mark ends. Returns the row's index
+  // when it was never changed (the caller removes it), else -1.
+  int leave(const std::vector<Row>& rows) {
+    const int i = untouched(rows, index_) ? index_ : -1;
+    index_ = -1;
+    return i;
+  }
+
+ private:
+  int index_ = -1;
+  Row given_{};
+  bool modifiedBefore_ = false;
+};
+
 // The materials window's working copy. On construction `Pattern/Types.dbf`
 // is copied to `Temp/TempTp.dbf` and every row of the current materials
 // table into it; the rows are edited in memory and save() writes them to
@@ -57,7 +95,7 @@ class MaterialsEditor {
   bool isModified() const { return modified_; }
   // The new row (-1 for none), and whether row i is it, still as it was
   // added.
-  int newRow() const { return newRow_; }
+  int newRow() const { return newRow_.index(); }
   bool isUntouchedNewRow(int i) const;
   // The user leaves the new row: when it was never changed it goes again
   // and the modified flag is as before it came. Returns the index of the
@@ -78,9 +116,7 @@ class MaterialsEditor {
   std::filesystem::path workingCopy_;
   std::vector<Row> rows_;
   bool modified_ = false;
-  int newRow_ = -1;  // the row added last while the user is on it
-  Row newRowGiven_;
-  bool modifiedBeforeNewRow_ = false;
+  NewRowMark<Row> newRow_;
 };
 
 // The smallest whole number from 1 up that is not in `used`.
@@ -120,7 +156,7 @@ class EdgesEditor {
   void removeRow(int i);
   // The new row (-1 for none), and whether row i is it, still as it was
   // added.
-  int newRow() const { return newRow_; }
+  int newRow() const { return newRow_.index(); }
   bool isUntouchedNewRow(int i) const;
   // The user leaves the new row: when it was never changed it goes again,
   // its code is free again and the changed flag is as before it came.
@@ -144,9 +180,7 @@ class EdgesEditor {
   std::vector<Row> rows_;
   std::set<int> used_;
   bool changed_ = false;
-  int newRow_ = -1;  // the row added last while the user is on it
-  Row newRowGiven_;
-  bool changedBeforeNewRow_ = false;
+  NewRowMark<Row> newRow_;
 };
 
 // The material search: the index of the first entry whose first k

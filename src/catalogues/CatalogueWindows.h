@@ -34,9 +34,46 @@ namespace kroyna::catalogues {
 // the down arrow on the last row, ask for a new row (newRowRequested).
 class CatalogueGrid;
 
+// A grid model over the rows of a catalogue editor (MaterialsEditor,
+// EdgesEditor): appending a row, removing one, and leaving the new row,
+// which goes from the grid too when it was never filled in.
+class CatalogueRowsModel : public QAbstractTableModel {
+ public:
+  using QAbstractTableModel::QAbstractTableModel;
+
+ protected:
+  template <class Editor>
+  bool leaveNewRowOf(Editor& editor) {
+    const int row = editor.newRow();
+    if (!editor.isUntouchedNewRow(row)) {
+      editor.leaveNewRow();
+      return false;
+    }
+    beginRemoveRows({}, row, row);
+    editor.leaveNewRow();
+    endRemoveRows();
+    return true;
+  }
+  template <class Editor>
+  int addRowTo(Editor& editor) {
+    leaveNewRowOf(editor);
+    const int row = editor.rowCount();
+    beginInsertRows({}, row, row);
+    editor.addRow();
+    endInsertRows();
+    return row;
+  }
+  template <class Editor>
+  void removeRowOf(Editor& editor, int row) {
+    beginRemoveRows({}, row, row);
+    editor.removeRow(row);
+    endRemoveRows();
+  }
+};
+
 // ---- Materials window ----
 
-class MaterialsModel : public QAbstractTableModel {
+class MaterialsModel : public CatalogueRowsModel {
   Q_OBJECT
  public:
   explicit MaterialsModel(MaterialsEditor& editor, QObject* parent = nullptr);
@@ -97,7 +134,7 @@ class MaterialsWindow : public QDialog {
 
 // ---- Edges window ----
 
-class EdgesModel : public QAbstractTableModel {
+class EdgesModel : public CatalogueRowsModel {
   Q_OBJECT
  public:
   enum Column { CodeColumn, NameColumn, AllowanceColumn, ColourColumn, ColumnCount };

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 // ---- EdgesModel ----
 
-EdgesModel::EdgesModel(EdgesEditor& editor, QObject* parent) : QAbstractTableModel(parent), editor_(editor) {}
+EdgesModel::EdgesModel(EdgesEditor& editor, QObject* parent) : CatalogueRowsModel(parent), editor_(editor) {}
 
 int EdgesModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : editor_.rowCount(); }
 
@@ -90,32 +90,11 @@ Qt::ItemFlags EdgesModel::flags(const QModelIndex& index) const {
   return f;
 }
 
-bool EdgesModel::leaveNewRow() {
-  const int row = editor_.newRow();
-  if (!editor_.isUntouchedNewRow(row)) {
-    editor_.leaveNewRow();
-    return false;
-  }
-  beginRemoveRows({}, row, row);
-  editor_.leaveNewRow();
-  endRemoveRows();
-  return true;
-}
+bool EdgesModel::leaveNewRow() { return leaveNewRowOf(editor_); }
 
-int EdgesModel::addRow() {
-  leaveNewRow();
-  const int row = editor_.rowCount();
-  beginInsertRows({}, row, row);
-  editor_.addRow();
-  endInsertRows();
-  return row;
-}
+int EdgesModel::addRow() { return addRowTo(editor_); }
 
-void EdgesModel::removeRow(int row) {
-  beginRemoveRows({}, row, row);
-  editor_.removeRow(row);
-  endRemoveRows();
-}
+void EdgesModel::removeRow(int row) { removeRowOf(editor_, row); }
 
 void EdgesModel::setColour(int row, int colour) {
   editor_.setColour(row, colour);

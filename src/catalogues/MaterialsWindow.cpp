@@ -29,7 +29,7 @@ QString externalCaption(const QString& caption, bool external) {
 // ---- MaterialsModel ----
 
 MaterialsModel::MaterialsModel(MaterialsEditor& editor, QObject* parent)
-    : QAbstractTableModel(parent), editor_(editor) {}
+    : CatalogueRowsModel(parent), editor_(editor) {}
 
 int MaterialsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : editor_.rowCount(); }
 
@@ -60,32 +60,11 @@ Qt::ItemFlags MaterialsModel::flags(const QModelIndex& index) const {
   return f;
 }
 
-bool MaterialsModel::leaveNewRow() {
-  const int row = editor_.newRow();
-  if (!editor_.isUntouchedNewRow(row)) {
-    editor_.leaveNewRow();
-    return false;
-  }
-  beginRemoveRows({}, row, row);
-  editor_.leaveNewRow();
-  endRemoveRows();
-  return true;
-}
+bool MaterialsModel::leaveNewRow() { return leaveNewRowOf(editor_); }
 
-int MaterialsModel::addRow() {
-  leaveNewRow();
-  const int row = editor_.rowCount();
-  beginInsertRows({}, row, row);
-  editor_.addRow();
-  endInsertRows();
-  return row;
-}
+int MaterialsModel::addRow() { return addRowTo(editor_); }
 
-void MaterialsModel::removeRow(int row) {
-  beginRemoveRows({}, row, row);
-  editor_.removeRow(row);
-  endRemoveRows();
-}
+void MaterialsModel::removeRow(int row) { removeRowOf(editor_, row); }
 
 // ---- MaterialsWindow ----
 
