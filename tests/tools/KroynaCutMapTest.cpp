@@ -4,6 +4,8 @@
 
 #include "maps/MapFile.h"
 
+#include "tools/CutProcess.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -18,42 +20,11 @@
 namespace {
 
 namespace fs = std::filesystem;
+using kroyna::testing::CutRun;
+using kroyna::testing::slurp;
 using nlohmann::json;
 
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class KroynaCutMap : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("kroyna-cut-map-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  // Runs kroyna-cut with `args`; returns the exit status, standard output
-  // in `out` and standard error in `err`.
-  int cut(const std::string& args, std::string& out, std::string& err) {
-    const std::string command = std::string("'") + KROYNA_CUT_BINARY + "' " + args + " > '" + (dir_ / "out").string() +
-                                "' 2> '" + (dir_ / "err").string() + "'";
-    const int raw = std::system(command.c_str());
-    out = slurp(dir_ / "out");
-    err = slurp(dir_ / "err");
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  }
-
-  fs::path write(const std::string& name, const std::string& content) {
-    std::ofstream(dir_ / name, std::ios::binary) << content;
-    return dir_ / name;
-  }
-
-  fs::path dir_;
-};
+class KroynaCutMap : public kroyna::testing::CutProcessTest {};
 
 TEST_F(KroynaCutMap, WritesTheMapsOfTheResult) {
   const fs::path job = write("job.json", R"({

@@ -4,6 +4,8 @@
 
 #include "maps/MapRules.h"
 
+#include "tools/CutProcess.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -25,14 +27,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using kroyna::testing::CutRun;
+using kroyna::testing::slurp;
 using nlohmann::json;
-
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::string output(const std::string& command) {
   std::string out;
@@ -47,26 +44,7 @@ std::string output(const std::string& command) {
 
 bool havePdftotext() { return std::system("pdftotext -v > /dev/null 2>&1") == 0; }
 
-class KroynaCutPdf : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("kroyna-cut-pdf-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  int cut(const std::string& args, std::string& out, std::string& err) {
-    const std::string command = std::string("'") + KROYNA_CUT_BINARY + "' " + args + " > '" + (dir_ / "out").string() +
-                                "' 2> '" + (dir_ / "err").string() + "'";
-    const int raw = std::system(command.c_str());
-    out = slurp(dir_ / "out");
-    err = slurp(dir_ / "err");
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  }
-
-  fs::path dir_;
-};
+class KroynaCutPdf : public kroyna::testing::CutProcessTest {};
 
 // The pages of a PDF as pdftotext gives them, in drawing order.
 std::vector<std::string> pdfPages(const fs::path& pdf) {

@@ -4,6 +4,8 @@
 
 #include "common/MapValidator.h"
 
+#include "tools/CutProcess.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -21,51 +23,11 @@
 namespace {
 
 namespace fs = std::filesystem;
+using kroyna::testing::CutRun;
+using kroyna::testing::slurp;
 using nlohmann::ordered_json;
 
-struct CutRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class KroynaCut : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("kroyna-cut-test-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  CutRun cut(const std::string& args) {
-    const fs::path out = dir_ / "out.json";
-    const fs::path err = dir_ / "err.txt";
-    const std::string command =
-        std::string("'") + KROYNA_CUT_BINARY + "' " + args + " > '" + out.string() + "' 2> '" + err.string() + "'";
-    const int raw = std::system(command.c_str());
-    CutRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = slurp(out);
-    run.err = slurp(err);
-    return run;
-  }
-
-  fs::path write(const std::string& name, const std::string& content) {
-    const fs::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-
-  fs::path dir_;
-};
+class KroynaCut : public kroyna::testing::CutProcessTest {};
 
 std::vector<std::string> keysOf(const ordered_json& object) {
   std::vector<std::string> keys;
