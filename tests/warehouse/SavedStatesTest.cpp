@@ -26,6 +26,7 @@ namespace fs = std::filesystem;
 using shell::MsgButtons;
 using shell::MsgIcon;
 using shell::MsgResult;
+using testing::Answers;
 using testing::OffcutSpec;
 using testing::readBytes;
 using testing::rowsOf;
@@ -39,21 +40,6 @@ const QString kSaveFirst = QStringLiteral(
     "состояние!\r\rСохранить?");
 const QString kSaveFailed = QStringLiteral("Ошибка сохранения состояния склада.");
 const QString kDelete = QStringLiteral("Действительно удалить сохраненное состояние склада?");
-
-// Answers the questions in order and records every message.
-struct Answers {
-  explicit Answers(std::deque<MsgResult> replies = {})
-      : replies(std::move(replies)), handler([this](const QString& text, MsgIcon, MsgButtons) {
-          shown << text;
-          if (this->replies.empty()) return MsgResult::Ok;
-          const MsgResult r = this->replies.front();
-          this->replies.pop_front();
-          return r;
-        }) {}
-  std::deque<MsgResult> replies;
-  QStringList shown;
-  shell::ScopedMessageHandler handler;
-};
 
 // Every file of a folder with its bytes.
 std::map<std::string, std::string> filesOf(const fs::path& folder) {

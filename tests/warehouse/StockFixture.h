@@ -8,9 +8,13 @@
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
+#include "shell/Messages.h"
 #include "warehouse/MaterialDirectory.h"
 #include "warehouse/StockModule.h"
 
+#include <QStringList>
+
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -95,5 +99,20 @@ inline std::vector<std::vector<std::string>> rowsOf(const std::filesystem::path&
   }
   return out;
 }
+
+// Answers the questions in order and records every message.
+struct Answers {
+  explicit Answers(std::deque<shell::MsgResult> replies = {})
+      : replies(std::move(replies)), handler([this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+          shown << text;
+          if (this->replies.empty()) return shell::MsgResult::Ok;
+          const shell::MsgResult r = this->replies.front();
+          this->replies.pop_front();
+          return r;
+        }) {}
+  std::deque<shell::MsgResult> replies;
+  QStringList shown;
+  shell::ScopedMessageHandler handler;
+};
 
 }  // namespace kroyna::testing

@@ -17,24 +17,10 @@ namespace {
 using shell::MsgButtons;
 using shell::MsgIcon;
 using shell::MsgResult;
+using testing::Answers;
 using testing::OffcutSpec;
 using testing::rowsOf;
 using testing::StockFolder;
-
-// Answers the questions in order and records every message.
-struct Answers {
-  explicit Answers(std::deque<MsgResult> replies = {})
-      : replies(std::move(replies)), handler([this](const QString& text, MsgIcon, MsgButtons) {
-          shown << text;
-          if (this->replies.empty()) return MsgResult::Ok;
-          const MsgResult r = this->replies.front();
-          this->replies.pop_front();
-          return r;
-        }) {}
-  std::deque<MsgResult> replies;
-  QStringList shown;
-  shell::ScopedMessageHandler handler;
-};
 
 struct Stock {
   Stock() : ini(f.root() / "Kroyna.ini") {
