@@ -484,6 +484,11 @@ void TFormSheets::endRun() {
 }
 
 void TFormSheets::setProgress(std::int64_t done, std::int64_t total) {
+  // The bar paints itself at once on every step it can show; a run makes
+  // thousands of steps a second, so the bar follows at most every 40 ms
+  // (and at the start and the end of a pass).
+  if (done > 0 && done < total && progressShown_.isValid() && progressShown_.elapsed() < 40) return;
+  progressShown_.start();
   const int max = static_cast<int>(std::clamp<std::int64_t>(total, 0, 1 << 30));
   progress_->setRange(0, std::max(1, max));
   progress_->setValue(static_cast<int>(std::clamp<std::int64_t>(done, 0, max)));

@@ -7,6 +7,7 @@
 
 #include "maps/MapsDocument.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 
@@ -253,6 +254,7 @@ class TFormSheets : public QWidget {
   QList<int> panelCodes_;
   QTabWidget* tabs_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  QElapsedTimer progressShown_;
   double ratio_ = 0;
   bool running_ = false;
   bool closeRequested_ = false;
