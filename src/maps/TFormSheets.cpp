@@ -9,6 +9,7 @@
 #include "shell/HeaderWidths.h"
 #include "shell/MapFontDialog.h"
 #include "shell/Messages.h"
+#include "shell/StatusPanel.h"
 #include "shell/WindowPlacement.h"
 
 #include <QAction>
@@ -126,52 +127,6 @@ void TSheetCtrl::contextMenuEvent(QContextMenuEvent* e) {
 
 // ---- MapStatusLine ----
 
-namespace {
-
-// A status panel as wide as its text + 8 pixels while there is room; in a
-// narrow window it gives way and ends its text in "…", the whole text
-// then being its tooltip.
-class StatusPanel : public QLabel {
- public:
-  explicit StatusPanel(QWidget* parent) : QLabel(parent) {
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-  }
-  QSize sizeHint() const override {
-    // Measured in fractions and rounded up: a text given its whole width is
-    // never shortened by the rounding.
-    const int advance = static_cast<int>(std::ceil(QFontMetricsF(font()).horizontalAdvance(text())));
-    return {advance + 8 + 2 * frameWidth(), QLabel::sizeHint().height()};
-  }
-  QSize minimumSizeHint() const override {
-    return {std::min(sizeHint().width(), fontMetrics().horizontalAdvance(QStringLiteral("Лист…")) + 8),
-            QLabel::minimumSizeHint().height()};
-  }
-  void setPanelText(const QString& text) {
-    setText(text);
-    updateGeometry();
-    updateTip();
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    drawFrame(&p);
-    p.drawText(textRect(), Qt::AlignLeft | Qt::AlignVCenter, shownText());
-  }
-  void resizeEvent(QResizeEvent* event) override {
-    QLabel::resizeEvent(event);
-    updateTip();
-  }
-
- private:
-  QRect textRect() const { return contentsRect().adjusted(4, 0, -4, 0); }
-  QString shownText() const { return fontMetrics().elidedText(text(), Qt::ElideRight, textRect().width()); }
-  void updateTip() { setToolTip(shownText() == text() ? QString() : text()); }
-};
-
-}  // namespace
-
 MapStatusLine::MapStatusLine(QWidget* parent) : QWidget(parent) {
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -183,12 +138,12 @@ MapStatusLine::MapStatusLine(QWidget* parent) : QWidget(parent) {
 void MapStatusLine::setPanels(const QStringList& texts) {
   auto* layout = static_cast<QHBoxLayout*>(this->layout());
   while (labels_.size() < texts.size()) {
-    auto* label = new StatusPanel(this);
+    auto* label = new shell::StatusPanel(this);
     layout->insertWidget(static_cast<int>(labels_.size()), label);
     labels_.append(label);
   }
   while (labels_.size() > texts.size()) delete labels_.takeLast();
-  for (int i = 0; i < texts.size(); ++i) static_cast<StatusPanel*>(labels_[i])->setPanelText(texts[i]);
+  for (int i = 0; i < texts.size(); ++i) static_cast<shell::StatusPanel*>(labels_[i])->setPanelText(texts[i]);
 }
 
 QStringList MapStatusLine::panels() const {

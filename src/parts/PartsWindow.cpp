@@ -14,6 +14,7 @@
 #include "shell/Messages.h"
 #include "shell/PageMargins.h"
 #include "shell/SettingsKeys.h"
+#include "shell/StatusPanel.h"
 #include "shell/WindowPlacement.h"
 
 #include <QAction>
@@ -26,7 +27,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -105,8 +105,7 @@ PartsWindow::PartsWindow(const QString& dataRoot, ini::IniFile& settings, QWidge
   status_ = new QStatusBar(this);
   status_->setSizeGripEnabled(false);
   for (int i = 0; i < 5; ++i) {
-    panels_[i] = new QLabel(this);
-    panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panels_[i] = new shell::StatusPanel(this);
     status_->addWidget(panels_[i], i == 4 ? 1 : 0);
   }
   layout->addWidget(status_);
@@ -608,10 +607,7 @@ void PartsWindow::exportSpreadsheet() {
 
 void PartsWindow::updateTotals() {
   const QStringList texts = doc_->totalsPanels();
-  for (int i = 0; i < 4; ++i) {
-    panels_[i]->setText(texts[i]);
-    panels_[i]->setFixedWidth(panels_[i]->fontMetrics().horizontalAdvance(texts[i]) + 8 + 2 * panels_[i]->frameWidth());
-  }
+  for (int i = 0; i < 4; ++i) panels_[i]->setPanelText(texts[i]);
 }
 
 void PartsWindow::updateActions() {

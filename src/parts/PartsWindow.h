@@ -10,7 +10,6 @@
 
 class QAction;
 class QButtonGroup;
-class QLabel;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
@@ -21,6 +20,10 @@ class QToolButton;
 
 namespace kroyna::ini {
 class IniFile;
+}
+
+namespace kroyna::shell {
+class StatusPanel;
 }
 
 namespace kroyna::parts {
@@ -165,7 +168,7 @@ class PartsWindow : public QWidget {
   QButtonGroup* rotation_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QStatusBar* status_ = nullptr;
-  QLabel* panels_[5] = {};
+  shell::StatusPanel* panels_[5] = {};
   SideCodes panelSides_{};
   bool layoutRestored_ = false;
   bool runAttached_ = false;

@@ -278,6 +278,50 @@ TEST_F(PartsWindowTest, AtFirstStartColumnsAndTheBarFitTheMaterialNames) {
   EXPECT_EQ(again.materialBar()->parentWidget()->width(), 110);
 }
 
+// The totals show whole while there is room; in a narrow window their
+// panels give way (the whole text then in the tooltip) and never overlap,
+// nor do they hold the window wider than the user made it.
+TEST_F(PartsWindowTest, TotalsPanelsGiveWayInANarrowWindow) {
+  ASSERT_TRUE(window->CreateGroup());
+  addRows();
+  auto panels = [&] {
+    QList<QLabel*> shown;
+    for (QLabel* label : window->statusBar()->findChildren<QLabel*>())
+      if (!label->text().isEmpty()) shown << label;
+    std::sort(shown.begin(), shown.end(), [](QLabel* a, QLabel* b) { return a->x() < b->x(); });
+    return shown;
+  };
+  window->resize(900, 420);
+  window->show();
+  QCoreApplication::processEvents();
+  QList<QLabel*> wide = panels();
+  ASSERT_EQ(wide.size(), 4);
+  for (QLabel* label : wide) {
+    EXPECT_GE(label->contentsRect().width() - 8, label->fontMetrics().horizontalAdvance(label->text()))
+        << label->text().toStdString();
+    EXPECT_TRUE(label->toolTip().isEmpty()) << label->text().toStdString();
+  }
+
+  window->setMinimumWidth(0);
+  window->resize(360, 420);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window->width(), 360);
+  QList<QLabel*> narrow = panels();
+  ASSERT_EQ(narrow.size(), 4);
+  int shortened = 0;
+  for (int i = 0; i < narrow.size(); ++i) {
+    if (i > 0) {
+      EXPECT_GE(narrow[i]->x(), narrow[i - 1]->geometry().right()) << i;
+    }
+    EXPECT_LE(narrow[i]->geometry().right(), window->statusBar()->width()) << i;
+    if (!narrow[i]->toolTip().isEmpty()) {
+      ++shortened;
+      EXPECT_EQ(narrow[i]->toolTip(), narrow[i]->text());
+    }
+  }
+  EXPECT_GT(shortened, 0);
+}
+
 TEST_F(PartsWindowTest, SpreadsheetExportUsesTheColumnsInDisplayOrder) {
   ASSERT_TRUE(window->CreateGroup());
   addRows();
