@@ -1,11 +1,11 @@
 #include "catalogues/Catalogues.h"
 
-#include "shell/SettingsKeys.h"
 #include "catalogues/CatalogueEditors.h"
 #include "catalogues/CatalogueTables.h"
 #include "platform/dbase/Statements.h"
 #include "platform/ini/IniFile.h"
 #include "shell/Messages.h"
+#include "shell/SettingsKeys.h"
 
 #include <cmath>
 #include <fstream>

@@ -9,8 +9,8 @@
 #include "shell/AppContext.h"
 #include "shell/MainWindow.h"
 #include "shell/Messages.h"
-#include "shell/WaitWindow.h"
 #include "shell/PageMargins.h"
+#include "shell/WaitWindow.h"
 #include "shell/WindowPlacement.h"
 
 #include <QAction>

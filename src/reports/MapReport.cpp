@@ -50,13 +50,9 @@ std::string areaLine(const char* label, double area, double sheet, const MapNumb
 
 // The print font as the texts of a report take it.
 report::FontSpec textFont(const shell::FontKeys& f) {
-  report::FontSpec spec;
-  spec.family = QString::fromStdString(f.name.empty() ? std::string("Arial") : f.name);
-  spec.size = std::clamp(f.size, 1, 1000);
-  spec.bold = f.bold;
-  spec.italic = f.italic;
-  spec.underline = f.underline;
-  return spec;
+  report::FontSpec font = reportFont(f);
+  font.size = std::clamp(f.size, 1, 1000);
+  return font;
 }
 
 }  // namespace

@@ -31,18 +31,8 @@ constexpr std::size_t kMinElementBytes = 1 + 3 + 16 + 3;
 // Div of the drawing rules: whole device units, cut towards zero.
 double half(double v) { return std::trunc(std::trunc(v) / 2); }
 
-report::FontSpec fontSpec(const shell::FontKeys& f, double sizeFactor = 1) {
-  report::FontSpec s;
-  s.family = q(f.name.empty() ? std::string("Arial") : f.name);
-  s.size = std::max(0.1, f.size * sizeFactor);
-  s.bold = f.bold;
-  s.italic = f.italic;
-  s.underline = f.underline;
-  return s;
-}
-
 QFont deviceFont(const shell::FontKeys& f, const report::RenderContext& rc, double sizeFactor = 1) {
-  QFont font = fontSpec(f, sizeFactor).toQFont(rc.fontScale);
+  QFont font = reportFont(f, sizeFactor).toQFont(rc.fontScale);
   font.setStrikeOut(f.strikeOut);
   return font;
 }
@@ -50,10 +40,10 @@ QFont deviceFont(const shell::FontKeys& f, const report::RenderContext& rc, doub
 // Text measured in report units (the same on every device) and given in
 // device units.
 TextMetrics deviceMetrics(const shell::FontKeys& f, const report::RenderContext& rc, double sizeFactor = 1) {
-  const report::FontSpec spec = fontSpec(f, sizeFactor);
+  const report::FontSpec font = reportFont(f, sizeFactor);
   TextMetrics m;
-  m.lineHeight = report::textLineHeight(spec) * rc.scale;
-  m.width = [spec, scale = rc.scale](const std::string& s) { return report::textWidth(spec, q(s)) * scale; };
+  m.lineHeight = report::textLineHeight(font) * rc.scale;
+  m.width = [font, scale = rc.scale](const std::string& s) { return report::textWidth(font, q(s)) * scale; };
   return m;
 }
 
@@ -762,6 +752,16 @@ void registerMapReportObjects() {
   if (!registry.find(TfrDetalsListView::kClassName))
     registry.add({TfrDetalsListView::kClassName, QStringLiteral("Список деталей"), listBitmap(),
                   [] { return std::make_unique<TfrDetalsListView>(); }});
+}
+
+report::FontSpec reportFont(const shell::FontKeys& f, double sizeFactor) {
+  report::FontSpec font;
+  font.family = QString::fromStdString(f.name.empty() ? std::string("Arial") : f.name);
+  font.size = std::max(0.1, f.size * sizeFactor);
+  font.bold = f.bold;
+  font.italic = f.italic;
+  font.underline = f.underline;
+  return font;
 }
 
 }  // namespace kroyna::reports

@@ -282,4 +282,8 @@ void registerMapReportObjects();
 // A Windows colour value as a QColor (system colours as the usual ones).
 QColor windowsColour(std::int32_t colour);
 
+// A map font as the report engine takes it: "Arial" when no name is
+// stored, the size times `sizeFactor` and at least 0.1 point.
+report::FontSpec reportFont(const shell::FontKeys& f, double sizeFactor = 1);
+
 }  // namespace kroyna::reports
