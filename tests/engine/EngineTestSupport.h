@@ -4,6 +4,7 @@
 // sheet or on given offcuts the way a pass prepares it.
 
 #include "engine/EngineContext.h"
+#include "engine/MaterialRun.h"
 #include "engine/SheetLayout.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,18 @@ inline TSheetsList& buildOne(EngineContext& ctx, std::int32_t variant, std::vect
   ctx.PassNumber = 1;
   BuildVariant(ctx);
   return *ctx.Current;
+}
+
+// A row of a job's parts.
+inline PartRow part(const std::string& name, std::int32_t length, std::int32_t width, std::int32_t many,
+                    std::uint8_t rotate = RotateFree) {
+  PartRow p;
+  p.Name = name;
+  p.Length = length;
+  p.Width = width;
+  p.Many = many;
+  p.Rotate = rotate;
+  return p;
 }
 
 }  // namespace kroyna::engine::test

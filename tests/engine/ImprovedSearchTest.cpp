@@ -11,6 +11,8 @@
 #include "engine/ImprovedSearch.h"
 #include "engine/MaterialRun.h"
 
+#include "engine/EngineTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -19,21 +21,11 @@
 #include <vector>
 
 using namespace kroyna::engine;
+using kroyna::engine::test::part;
 using kroyna::test::VJob;
 using kroyna::test::VResult;
 
 namespace {
-
-PartRow part(const std::string& name, std::int32_t length, std::int32_t width, std::int32_t many,
-             std::uint8_t rotate = RotateFree) {
-  PartRow p;
-  p.Name = name;
-  p.Length = length;
-  p.Width = width;
-  p.Many = many;
-  p.Rotate = rotate;
-  return p;
-}
 
 VJob validatorJob(const MaterialInput& in) {
   VJob job;

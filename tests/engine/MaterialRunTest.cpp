@@ -1,8 +1,11 @@
 #include "engine/MaterialRun.h"
 
+#include "engine/EngineTestSupport.h"
+
 #include <gtest/gtest.h>
 
 using namespace kroyna::engine;
+using kroyna::engine::test::part;
 
 namespace {
 
@@ -12,17 +15,6 @@ MaterialInput kitchenSheet() {
   in.Params.SheetLength = 2800;
   in.Params.SheetWidth = 2070;
   return in;
-}
-
-PartRow part(const std::string& name, std::int32_t length, std::int32_t width, std::int32_t many,
-             std::uint8_t rotate = RotateFree) {
-  PartRow p;
-  p.Name = name;
-  p.Length = length;
-  p.Width = width;
-  p.Many = many;
-  p.Rotate = rotate;
-  return p;
 }
 
 }  // namespace
