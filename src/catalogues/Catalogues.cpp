@@ -2,10 +2,10 @@
 
 #include "catalogues/CatalogueEditors.h"
 #include "catalogues/CatalogueTables.h"
+#include "common/Messages.h"
+#include "common/settings/SettingsKeys.h"
 #include "platform/dbase/Statements.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
-#include "shell/SettingsKeys.h"
 
 #include <cmath>
 #include <fstream>
@@ -79,8 +79,8 @@ bool Catalogues::ApplyCatalogueMode() {
   const QString basePath = QString::fromStdString(settings_.readString("MatBaseChange", "BasePath"));
   const ModeOutcome out = applyCatalogueMode(CataloguePaths{fs::path(dataRoot_.toStdString())}, baseType, basePath);
   if (out.changed) external_ = out.external;
-  for (const QString& w : out.warnings) shell::showMessage(w, shell::MsgIcon::Warning);
-  for (const QString& e : out.errors) shell::showError(e);
+  for (const QString& w : out.warnings) common::showMessage(w, common::MsgIcon::Warning);
+  for (const QString& e : out.errors) common::showError(e);
   return out.errors.empty();
 }
 
@@ -193,7 +193,7 @@ int Catalogues::edgeAllowance(int code) const {
 
 int Catalogues::sideWithAllowance(int length, int code) const { return length + edgeAllowance(code); }
 
-void Catalogues::rereadDefaultEdge() { defaultEdge_ = shell::read(settings_, shell::keys::DefBorder); }
+void Catalogues::rereadDefaultEdge() { defaultEdge_ = common::read(settings_, common::keys::DefBorder); }
 
 void Catalogues::writeEdgeColours() const {
   std::vector<EdgeColour> colours;

@@ -1,13 +1,13 @@
 #include "maps/AcceptResult.h"
 
+#include "common/Messages.h"
+#include "common/settings/SettingsKeys.h"
 #include "maps/MapsDocument.h"
 #include "platform/dbase/Expr.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
-#include "shell/SettingsKeys.h"
 #include "warehouse/StockModule.h"
 
 #include <algorithm>
@@ -135,7 +135,7 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
   enum class Step { Stock, Merge, Sheets, Refresh } step = Step::Stock;
   QString failure;
   try {
-    const bool autoMark = shell::read(settings_, shell::keys::AutoOffcutMarks);
+    const bool autoMark = common::read(settings_, common::keys::AutoOffcutMarks);
     // Maps in tab order: offcuts cut up leave the stock, useful offcuts
     // come in.
     for (int i = 0; i < doc.mapCount(); ++i) {
@@ -228,12 +228,12 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
 }
 
 bool acceptResultCommand(MapsDocument& document, ResultAcceptance& acceptance, QWidget* parent) {
-  if (shell::showMessage(u(kAcceptQuestion), shell::MsgIcon::Confirmation, shell::MsgButtons::YesNo, parent) !=
-      shell::MsgResult::Yes)
+  if (common::showMessage(u(kAcceptQuestion), common::MsgIcon::Confirmation, common::MsgButtons::YesNo, parent) !=
+      common::MsgResult::Yes)
     return false;
   const QString failure = acceptance.apply(document, dbase::Date::today());
   if (!failure.isEmpty()) {
-    shell::showError(failure, parent);
+    common::showError(failure, parent);
     return false;
   }
   return true;

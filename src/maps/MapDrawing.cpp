@@ -89,8 +89,8 @@ ElementLabels offcutLabels(const MapOffcut& o, int w, int h, const QFontMetrics&
   return out;
 }
 
-QFont mapQFont(const shell::FontKeys& font) {
-  QFont f = shell::toQFont(font);
+QFont mapQFont(const common::FontKeys& font) {
+  QFont f = common::toQFont(font);
   if (f.pointSize() <= 0) f.setPointSize(8);
   return f;
 }
@@ -100,7 +100,7 @@ namespace {
 void drawLabels(QPainter& painter, const ElementLabels& labels, const QFont& font, std::int32_t fontColour) {
   if (!labels.line && !labels.sideDims) return;
   painter.setFont(font);
-  painter.setPen(shell::toQColor(fontColour));
+  painter.setPen(common::toQColor(fontColour));
   painter.setBrush(Qt::NoBrush);
   const QFontMetrics fm(font);
   if (labels.line) {
@@ -135,13 +135,13 @@ void paintPart(QPainter& painter, const MapPart& p, const QRect& rect, const QFo
   painter.setClipRect(QRect(0, 0, w, h));
   // The last column and row stay unpainted: the sheet shows as a thin line
   // between neighbouring parts.
-  painter.fillRect(QRect(0, 0, w - 1, h - 1), shell::toQColor(p.BrushColor));
+  painter.fillRect(QRect(0, 0, w - 1, h - 1), common::toQColor(p.BrushColor));
   if (p.ShowBorder) {
     const int a = h / 3;
     const int b = w / 3;
     auto mark = [&](std::int32_t code, std::int32_t colour, QPoint from, QPoint to) {
       if (code <= 0) return;
-      QPen pen(shell::toQColor(colour));
+      QPen pen(common::toQColor(colour));
       pen.setWidth(3);
       pen.setStyle(Qt::SolidLine);
       pen.setCapStyle(Qt::FlatCap);
@@ -164,21 +164,21 @@ void paintOffcut(QPainter& painter, const MapOffcut& o, const QRect& rect, const
   painter.save();
   painter.translate(rect.topLeft());
   painter.setClipRect(QRect(0, 0, w, h));
-  painter.fillRect(QRect(0, 0, w, h), shell::toQColor(o.Color));
+  painter.fillRect(QRect(0, 0, w, h), common::toQColor(o.Color));
   drawLabels(painter, offcutLabels(o, w, h, QFontMetrics(font)), font, fontColour);
   painter.restore();
 }
 
 void paintSheet(QPainter& painter, const SheetMap& m, double ratio) {
   const QSize size = sheetSize(m, ratio);
-  painter.fillRect(QRect(QPoint(0, 0), size), shell::toQColor(m.Color));
+  painter.fillRect(QRect(QPoint(0, 0), size), common::toQColor(m.Color));
   const QFont font = mapQFont(m.Font);
   for (const MapPart& p : m.Parts) paintPart(painter, p, elementRect(p, ratio), font, m.Font.colour);
   for (const MapOffcut& o : m.Offcuts) paintOffcut(painter, o, elementRect(o, ratio), font, m.Font.colour);
   for (const MapCut& c : m.Cuts) {
     if (!c.Visible) continue;
     const QRect r = elementRect(c, ratio);
-    if (r.width() > 0 && r.height() > 0) painter.fillRect(r, shell::toQColor(c.Color));
+    if (r.width() > 0 && r.height() > 0) painter.fillRect(r, common::toQColor(c.Color));
   }
 }
 

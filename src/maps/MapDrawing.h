@@ -64,7 +64,7 @@ ElementLabels partLabels(const MapPart& part, int w, int h, const QFontMetrics& 
 ElementLabels offcutLabels(const MapOffcut& offcut, int w, int h, const QFontMetrics& metrics);
 
 // The screen font of a map font.
-QFont mapQFont(const shell::FontKeys& font);
+QFont mapQFont(const common::FontKeys& font);
 
 // Paints a whole sheet at `ratio` with the painter's origin at the
 // sheet's top-left corner: the sheet, all parts, all offcuts, the visible

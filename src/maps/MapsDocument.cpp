@@ -27,11 +27,11 @@ QString millModeName(int mode) {
   }
 }
 
-QString formatArea(double mm2, int sqrDigits) { return shell::formatArea(mm2, sqrDigits); }
+QString formatArea(double mm2, int sqrDigits) { return common::formatArea(mm2, sqrDigits); }
 
-QString formatLength(double mm, int lenDigits) { return shell::formatLength(mm, lenDigits); }
+QString formatLength(double mm, int lenDigits) { return common::formatLength(mm, lenDigits); }
 
-QString formatPercent(double part, double base) { return QString::fromStdString(shell::percentText(part, base)); }
+QString formatPercent(double part, double base) { return QString::fromStdString(common::percentText(part, base)); }
 
 // ---- MapsDocument ----
 
@@ -111,7 +111,7 @@ void MapsDocument::setShowScrapsText(bool on) {
   }
 }
 
-void MapsDocument::setFont(const shell::FontKeys& font) {
+void MapsDocument::setFont(const common::FontKeys& font) {
   font_ = font;
   for (SheetMap& m : maps_) m.Font = font;
 }

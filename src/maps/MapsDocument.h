@@ -9,9 +9,9 @@
 // every stored field, and the acceptance into stock reads the sheets used
 // and the useful offcuts.
 
-#include "maps/MapModel.h"
-#include "maps/MapRules.h"
-#include "shell/SettingsUtils.h"
+#include "common/SettingsUtils.h"
+#include "maps/model/MapModel.h"
+#include "maps/model/MapRules.h"
 
 #include <QList>
 #include <QString>
@@ -64,7 +64,7 @@ class MapsEnvironment : public MapLook {
   virtual int edgeAllowance(int edgeCode) const = 0;
   virtual QString edgeName(int edgeCode) const = 0;
   // The map font of section [SheetParams].
-  virtual shell::FontKeys mapFont() const = 0;
+  virtual common::FontKeys mapFont() const = 0;
   // [Default] SqrDigits and LenDigits.
   virtual int sqrDigits() const = 0;
   virtual int lenDigits() const = 0;
@@ -144,9 +144,9 @@ class MapsDocument {
   void setShowTitleForNew(bool on) { showTitleForNew_ = on; }
   void setShowDimForNew(bool on) { showDimForNew_ = on; }
 
-  const shell::FontKeys& font() const { return font_; }
+  const common::FontKeys& font() const { return font_; }
   // The font of the document and of every map.
-  void setFont(const shell::FontKeys& font);
+  void setFont(const common::FontKeys& font);
 
   // ---- Sheets used and material codes ----
   TUsingSheets& usingSheets() { return usingSheets_; }
@@ -202,7 +202,7 @@ class MapsDocument {
   bool showTitleForNew_ = true;
   bool showDimForNew_ = true;
   MapColours colours_;
-  shell::FontKeys font_;
+  common::FontKeys font_;
   TUsingSheets usingSheets_;
 };
 

@@ -25,7 +25,7 @@ class ProgramEnvironment : public MapsEnvironment {
   std::int32_t edgeColour(int edgeCode, std::int32_t def) const override;
   int edgeAllowance(int edgeCode) const override;
   QString edgeName(int edgeCode) const override;
-  shell::FontKeys mapFont() const override;
+  common::FontKeys mapFont() const override;
   int sqrDigits() const override;
   int lenDigits() const override;
 

@@ -1,14 +1,14 @@
 #include "parts/PartsImport.h"
 
+#include "common/DataRoot.h"
+#include "common/Messages.h"
+#include "common/settings/SettingsKeys.h"
 #include "models/ModelsBase.h"
 #include "parts/PartsDocument.h"
 #include "parts/PartsTextFormats.h"
 #include "platform/dbase/DbfFile.h"
 #include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
-#include "shell/DataRoot.h"
-#include "shell/Messages.h"
-#include "shell/SettingsKeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,7 +32,7 @@ fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdSt
 QString q(const std::string& s) { return QString::fromStdString(s); }
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
-void error(const QString& text) { shell::showMessage(text, shell::MsgIcon::Error); }
+void error(const QString& text) { common::showMessage(text, common::MsgIcon::Error); }
 void error(const QString& first, const QString& why) { error(first + QStringLiteral("\r\r") + why); }
 
 // The whole number of a key of the 2.x header; `def` when the key is
@@ -94,7 +94,7 @@ Version2Header readVersion2Header(const QString& path) {
       throw ImportError(
           QStringLiteral("Файл \"%1\" не называет таблицу деталей (ключ FName).").arg(shown(path)).toStdString());
     h.dataPath = QFileInfo(path).absolutePath() + QLatin1Char('/') + fname;
-    if (!QFileInfo(h.dataPath).isFile()) h.dataPath = shell::resolveStoredPath(h.dataPath);
+    if (!QFileInfo(h.dataPath).isFile()) h.dataPath = common::resolveStoredPath(h.dataPath);
     h.versionHi = headerNumber(ini, "VersionHi", 2, path);
     h.versionLo = headerNumber(ini, "VersionLo", 0, path);
     h.code = headerNumber(ini, "Code", 0, path);
@@ -214,8 +214,8 @@ PartsDocument* PartsImport::importTabSeparated() {
     return nullptr;
   }
   TabDefaults defaults;
-  defaults.rotation = shell::read(settings_, shell::keys::DefRotation);
-  defaults.edge = std::max(0, shell::read(settings_, shell::keys::DefBorder));
+  defaults.rotation = common::read(settings_, common::keys::DefRotation);
+  defaults.edge = std::max(0, common::read(settings_, common::keys::DefBorder));
   defaults.material = *material;
   const TabFile file = readTabSeparated(bytes, defaults, shown(path).toStdString());
 
@@ -268,10 +268,10 @@ PartsDocument* PartsImport::importVersion1() {
                            0,
                            0,
                            0,
-                           shell::read(settings_, shell::keys::LeftBorder),
-                           shell::read(settings_, shell::keys::RightBorder),
-                           shell::read(settings_, shell::keys::TopBorder),
-                           shell::read(settings_, shell::keys::BottomBorder),
+                           common::read(settings_, common::keys::LeftBorder),
+                           common::read(settings_, common::keys::RightBorder),
+                           common::read(settings_, common::keys::TopBorder),
+                           common::read(settings_, common::keys::BottomBorder),
                            *material};
     for (const Version1Part& p : parts) {
       PartRow r = defaults;
@@ -316,8 +316,8 @@ PartsDocument* PartsImport::importVersion2() {
   }
   std::vector<PartRow> rows;
   try {
-    rows =
-        readVersion2Rows(header.dataPath, *version > 2.0, std::max(0, shell::read(settings_, shell::keys::DefBorder)));
+    rows = readVersion2Rows(header.dataPath, *version > 2.0,
+                            std::max(0, common::read(settings_, common::keys::DefBorder)));
   } catch (const ImportError& e) {
     error(kBaseImportFailed, QString::fromUtf8(e.what()));
     return nullptr;

@@ -10,7 +10,7 @@
 //
 // Names read from a file are data: an apostrophe or a double quote in a
 // part name is kept as it is. Dialogs and windows are reached through the
-// hooks of ImportUi; messages go through shell::showMessage. Qt Core only.
+// hooks of ImportUi; messages go through common::showMessage. Qt Core only.
 
 #include "parts/GroupFiles.h"
 

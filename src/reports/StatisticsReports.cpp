@@ -1,9 +1,9 @@
 #include "reports/StatisticsReports.h"
 
-#include "maps/MapRules.h"
+#include "common/settings/SettingsValues.h"
+#include "maps/model/MapRules.h"
 #include "platform/report/Report.h"
 #include "platform/text/Cp1251.h"
-#include "shell/SettingsValues.h"
 
 #include <algorithm>
 
@@ -21,7 +21,7 @@ report::Value text(const QString& s) { return report::Value::text(s.toStdString(
 
 QString statisticsPercent(double part, double base, int lenDigits) {
   const double share = base > 0 ? part / base * 100.0 : 0.0;
-  return QString::fromStdString(shell::formatFixed(share, lenDigits));
+  return QString::fromStdString(common::formatFixed(share, lenDigits));
 }
 
 QString sheetInfoText(const maps::SheetMap& m, const QString& materialName) {
@@ -105,8 +105,8 @@ std::optional<report::Value> StatisticsReportData::variable(std::string_view nam
 std::optional<report::Value> materialSummaryVariable(const maps::TMaterialData& row, std::string_view name) {
   if (text::equalsIgnoreCase(name, "CODE")) return report::Value::number(row.code);
   if (text::equalsIgnoreCase(name, "NAME")) return text(row.name);
-  if (text::equalsIgnoreCase(name, "SCRAPS")) return report::Value::text(shell::areaText(row.scrap, 3));
-  if (text::equalsIgnoreCase(name, "LOSTSCRAPS")) return report::Value::text(shell::areaText(row.lost, 3));
+  if (text::equalsIgnoreCase(name, "SCRAPS")) return report::Value::text(common::areaText(row.scrap, 3));
+  if (text::equalsIgnoreCase(name, "LOSTSCRAPS")) return report::Value::text(common::areaText(row.lost, 3));
   return std::nullopt;
 }
 

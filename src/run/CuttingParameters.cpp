@@ -1,9 +1,9 @@
 #include "run/CuttingParameters.h"
 
+#include "common/SettingsUtils.h"
+#include "common/settings/SettingsKeys.h"
+#include "maps/model/ScrapCriteria.h"
 #include "platform/ini/IniFile.h"
-#include "shell/SettingsKeys.h"
-#include "shell/SettingsUtils.h"
-#include "warehouse/ScrapCriteria.h"
 
 #include <algorithm>
 #include <cmath>
@@ -71,7 +71,7 @@ std::string formatImproved(const ImprovedChoice& c) {
 OptimRecord readOptim(const ini::IniFile& ini, int materialCode) {
   const std::string section = materialSection(materialCode);
   OptimRecord r = parseOptim(ini.readString(section, "Optim"));
-  const ImprovedChoice fallback = parseImproved(shell::read(ini, shell::keys::DefaultImproved));
+  const ImprovedChoice fallback = parseImproved(common::read(ini, common::keys::DefaultImproved));
   const ImprovedChoice c = parseImproved(ini.readString(section, kImproved), fallback);
   r.improved = c.on;
   r.effort = c.effort;
@@ -92,24 +92,24 @@ int roundKerf(double mm) {
 }
 
 int propilLenValue(const std::string& text) {
-  const double v = shell::textToFloat(std::string_view(text));
+  const double v = common::textToFloat(std::string_view(text));
   if (!std::isfinite(v)) return 0;
   return static_cast<int>(std::clamp(std::trunc(v), -2147483648.0, 2147483647.0));
 }
 
 DefaultParams readDefaultParams(const ini::IniFile& ini) {
-  using namespace shell::keys;
-  using shell::read;
+  using namespace common::keys;
+  using common::read;
   DefaultParams p;
   p.mill = read(ini, Kerf);
   p.lIndent = read(ini, TrimLeft);
   p.rIndent = read(ini, TrimRight);
   p.tIndent = read(ini, TrimTop);
   p.bIndent = read(ini, TrimBottom);
-  p.technics = read(ini, shell::keys::Technics);
+  p.technics = read(ini, common::keys::Technics);
   p.propilLen = read(ini, MaxCutLength);
   p.optimization = read(ini, Criterion);
-  p.improved = parseImproved(read(ini, shell::keys::DefaultImproved));
+  p.improved = parseImproved(read(ini, common::keys::DefaultImproved));
   p.showName = read(ini, ShowName);
   p.showDim = read(ini, ShowDim);
   p.showBorder = read(ini, ShowBorder);
@@ -122,7 +122,7 @@ DefaultParams readDefaultParams(const ini::IniFile& ini) {
   p.scrapColor = read(ini, OffcutColour);
   p.borderColor = read(ini, EdgeBandingColour);
   p.millState = read(ini, CutsShown);
-  const shell::FontKeys font = shell::readMapFont(ini);
+  const common::FontKeys font = common::readMapFont(ini);
   p.fontName = font.name;
   p.fontBold = font.bold;
   p.fontItalic = font.italic;
@@ -146,18 +146,18 @@ DefaultParams readDefaultParams(const ini::IniFile& ini) {
 }
 
 void writeDefaultParams(ini::IniFile& ini, const DefaultParams& p) {
-  using namespace shell::keys;
-  using shell::write;
+  using namespace common::keys;
+  using common::write;
   ini.batch([&] {
     write(ini, Kerf, p.mill);
     write(ini, TrimLeft, p.lIndent);
     write(ini, TrimRight, p.rIndent);
     write(ini, TrimTop, p.tIndent);
     write(ini, TrimBottom, p.bIndent);
-    write(ini, shell::keys::Technics, p.technics);
+    write(ini, common::keys::Technics, p.technics);
     write(ini, MaxCutLength, p.propilLen);
     write(ini, Criterion, p.optimization);
-    write(ini, shell::keys::DefaultImproved, formatImproved(p.improved));
+    write(ini, common::keys::DefaultImproved, formatImproved(p.improved));
     write(ini, ShowName, p.showName);
     write(ini, ShowDim, p.showDim);
     write(ini, ShowBorder, p.showBorder);
@@ -170,8 +170,8 @@ void writeDefaultParams(ini::IniFile& ini, const DefaultParams& p) {
     write(ini, OffcutColour, p.scrapColor);
     write(ini, EdgeBandingColour, p.borderColor);
     write(ini, CutsShown, p.millState);
-    shell::writeMapFont(ini, {p.fontName, p.fontColor, p.fontSize, p.fontCharset, p.fontBold, p.fontItalic,
-                              p.fontUnderline, p.fontStrikeOut});
+    common::writeMapFont(ini, {p.fontName, p.fontColor, p.fontSize, p.fontCharset, p.fontBold, p.fontItalic,
+                               p.fontUnderline, p.fontStrikeOut});
     write(ini, LenDigits, p.lenDigits);
     write(ini, SqrDigits, p.sqrDigits);
     write(ini, PrintPartEdges, p.printDetalBorders);

@@ -1,13 +1,13 @@
 #include "run/CuttingRun.h"
 
+#include "common/AppState.h"
+#include "common/Messages.h"
 #include "engine/FinishedMap.h"
-#include "maps/MapRules.h"
 #include "maps/MapsDocument.h"
+#include "maps/model/MapRules.h"
 #include "parts/PartsDocument.h"
 #include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
-#include "shell/AppState.h"
-#include "shell/Messages.h"
 #include "warehouse/StockModule.h"
 
 #include <QCursor>
@@ -237,7 +237,7 @@ bool CuttingRun::start(const RunSource& source) {
   QStringList names;
   doc.ListGroupMaterials(codes, names);
   if (codes.isEmpty()) {
-    shell::showMessage(u(kNoMaterialsMessage), shell::MsgIcon::Error, shell::MsgButtons::Ok, source.dialogParent);
+    common::showMessage(u(kNoMaterialsMessage), common::MsgIcon::Error, common::MsgButtons::Ok, source.dialogParent);
     return false;
   }
   std::vector<LayoutMaterial> list;
@@ -249,7 +249,7 @@ bool CuttingRun::start(const RunSource& source) {
     ini::IniFile work(services_.workFile);
     materials = runMaterials(work);
   } catch (const std::exception& e) {
-    shell::showError(QString::fromUtf8(e.what()), source.dialogParent);
+    common::showError(QString::fromUtf8(e.what()), source.dialogParent);
     return false;
   }
 
@@ -286,7 +286,7 @@ bool CuttingRun::start(const RunSource& source) {
       status(QString());
       if (window_->alive()) window_->endRun();
       ctx_.Reset();
-      shell::showError(QString::fromUtf8(e.what()), parentWidget());
+      common::showError(QString::fromUtf8(e.what()), parentWidget());
     }
     if (closeRequested_) break;
   }
@@ -339,7 +339,7 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
         services_.stock->postPending(warehouse::StockKind::Scraps);
       } catch (const std::exception& e) {
         posted = false;
-        shell::showError(u(kReadErrorMessage) + u("\r\r") + QString::fromUtf8(e.what()), parentWidget());
+        common::showError(u(kReadErrorMessage) + u("\r\r") + QString::fromUtf8(e.what()), parentWidget());
       }
       if (posted) {
         OffcutsRead read = readOffcuts(services_.stock->workingCopy(warehouse::StockKind::Scraps), m.code);
@@ -347,12 +347,14 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
         input.Offcuts = std::move(read.rows);
       }
     }
-    if (failed) shell::showMessage(u(kReadErrorMessage), shell::MsgIcon::Error, shell::MsgButtons::Ok, parentWidget());
+    if (failed)
+      common::showMessage(u(kReadErrorMessage), common::MsgIcon::Error, common::MsgButtons::Ok, parentWidget());
   }
 
   if (const auto refusal = engine::LoadMaterial(ctx_, input)) {
     ctx_.Reset();
-    shell::showMessage(QString::fromStdString(*refusal), shell::MsgIcon::Error, shell::MsgButtons::Ok, parentWidget());
+    common::showMessage(QString::fromStdString(*refusal), common::MsgIcon::Error, common::MsgButtons::Ok,
+                        parentWidget());
     return;
   }
 
@@ -379,7 +381,7 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
 
   engine::MaterialOutcome outcome;
   {
-    const shell::BusyScope busy;
+    const common::BusyScope busy;
     const WaitCursor wait;
     outcome = engine::RunMaterial(ctx_, hooks);
   }
@@ -397,14 +399,14 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
   // The improved search was asked for but could not be used: say so.
   const QString fallback = improvedFallbackMessage(m.name, outcome.Fallback, outcome.Search);
   if (!fallback.isEmpty())
-    shell::showMessage(fallback, shell::MsgIcon::Information, shell::MsgButtons::Ok, parentWidget());
+    common::showMessage(fallback, common::MsgIcon::Information, common::MsgButtons::Ok, parentWidget());
   if (outcome.End == engine::MaterialEnd::PlacedNothing) {
     QStringList left;
     for (int i = 0; i < ctx_.Parts.Count(); ++i)
       if (ctx_.Parts[i].Remaining > 0) left << QString::fromStdString(ctx_.Parts[i].Name);
-    const shell::MsgResult answer = shell::showMessage(placedNothingQuestion(m.name, left), shell::MsgIcon::Warning,
-                                                       shell::MsgButtons::YesNo, parentWidget());
-    if (answer == shell::MsgResult::Yes) writeUnplaced(m);
+    const common::MsgResult answer = common::showMessage(placedNothingQuestion(m.name, left), common::MsgIcon::Warning,
+                                                         common::MsgButtons::YesNo, parentWidget());
+    if (answer == common::MsgResult::Yes) writeUnplaced(m);
   }
   status(QString());
   if (window_->alive()) window_->endRun();
@@ -456,8 +458,8 @@ engine::RunOutAnswer CuttingRun::askRunOut(Material& m) {
       services_.askRunOut ? services_.askRunOut(parentWidget()) : warehouse::RunOutChoice::Finish;
   switch (choice) {
     case warehouse::RunOutChoice::Finish:
-      if (shell::showMessage(u(kCreateUnplacedQuestion), shell::MsgIcon::Warning, shell::MsgButtons::YesNo,
-                             parentWidget()) == shell::MsgResult::Yes)
+      if (common::showMessage(u(kCreateUnplacedQuestion), common::MsgIcon::Warning, common::MsgButtons::YesNo,
+                              parentWidget()) == common::MsgResult::Yes)
         writeUnplaced(m);
       answer.Action = Choice::Finish;
       return answer;
@@ -491,7 +493,7 @@ void CuttingRun::writeUnplaced(Material& m) {
                                 d.RBorder, d.TBorder, d.BBorder, m.code, &why))
       refused << QString::fromStdString(d.Name) + QStringLiteral(": ") + why;
   }
-  if (!refused.isEmpty()) shell::showError(refused.join(QLatin1Char('\r')), parentWidget());
+  if (!refused.isEmpty()) common::showError(refused.join(QLatin1Char('\r')), parentWidget());
 }
 
 void CuttingRun::afterEvents() {

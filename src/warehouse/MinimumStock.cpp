@@ -1,9 +1,9 @@
 #include "warehouse/MinimumStock.h"
 
+#include "common/Messages.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/ini/IniFile.h"
 #include "run/CuttingParameters.h"
-#include "shell/Messages.h"
 
 #include <cmath>
 #include <limits>
@@ -198,13 +198,13 @@ bool MinimumStockModel::setData(const QModelIndex& index, const QVariant& value,
   if (role != Qt::EditRole || !index.isValid() || index.column() != 1) return false;
   const auto quantity = parseMinimum(value.toString());
   if (!quantity) {
-    shell::showError(minimumInputError());
+    common::showError(minimumInputError());
     return false;
   }
   try {
     table_.setQuantity(index.row(), *quantity);
   } catch (const std::exception& e) {
-    shell::showError(QString::fromUtf8(e.what()));
+    common::showError(QString::fromUtf8(e.what()));
     return false;
   }
   emit dataChanged(index, index);

@@ -1,8 +1,8 @@
 #include "warehouse/StockCheck.h"
 
+#include "common/Messages.h"
+#include "common/settings/SettingsKeys.h"
 #include "platform/dbase/Statements.h"
-#include "shell/Messages.h"
-#include "shell/SettingsKeys.h"
 #include "warehouse/MinimumStock.h"
 #include "warehouse/StockModule.h"
 
@@ -74,24 +74,24 @@ void showShortage(const QStringList& lines) {
     d(lines);
     return;
   }
-  shell::showMessage(
+  common::showMessage(
       QStringLiteral("ВНИМАНИЕ!\r\nНедостаточно следующих стандартных листов на складе\r\n\r\n") + lines.join("\r\n"),
-      shell::MsgIcon::Warning);
+      common::MsgIcon::Warning);
 }
 
 void checkStock(TModule& module, const ini::IniFile& settings, bool allClear) {
   const StockShortage found = findShortage(module, settings);
   if (!found.lines.isEmpty()) showShortage(found.lines);
   if (!found.failures.isEmpty()) {
-    shell::showError(QStringLiteral("Не удалось проверить количество стандартных листов на складе:\r%1")
-                         .arg(found.failures.join(QStringLiteral("\r"))));
+    common::showError(QStringLiteral("Не удалось проверить количество стандартных листов на складе:\r%1")
+                          .arg(found.failures.join(QStringLiteral("\r"))));
   } else if (found.lines.isEmpty() && allClear) {
-    shell::showInformation(QStringLiteral("Стандартных листов на складе достаточно!"));
+    common::showInformation(QStringLiteral("Стандартных листов на складе достаточно!"));
   }
 }
 
 void checkStockAutomatically(TModule& module, const ini::IniFile& settings) {
-  if (shell::read(settings, shell::keys::CheckSheetStock)) checkStock(module, settings, false);
+  if (common::read(settings, common::keys::CheckSheetStock)) checkStock(module, settings, false);
 }
 
 }  // namespace kroyna::warehouse

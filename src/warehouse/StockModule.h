@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogues/AllMaterials.h"
+#include "common/settings/AllMaterials.h"
 
 // The data module of the warehouse (`TModule`): the stored stock tables
 // `Sheets/Sheets.dbf` and `Sheets/Scraps.dbf`, their working copies
@@ -17,9 +17,9 @@
 // at the level of the user's command and shows the messages of the
 // warehouse.
 
+#include "maps/model/ScrapCriteria.h"
 #include "platform/dbase/Table.h"
 #include "warehouse/MaterialDirectory.h"
-#include "warehouse/ScrapCriteria.h"
 
 #include <QObject>
 

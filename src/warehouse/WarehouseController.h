@@ -7,9 +7,9 @@
 // marking prefix and suffix, and every command of the window with its
 // questions and messages. The window only shows this state and forwards
 // the user's actions; tests drive this class and answer its questions
-// through shell::ScopedMessageHandler.
+// through common::ScopedMessageHandler.
 
-#include "warehouse/ScrapCriteria.h"
+#include "maps/model/ScrapCriteria.h"
 #include "warehouse/StockModule.h"
 
 #include <QList>

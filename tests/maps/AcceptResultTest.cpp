@@ -6,8 +6,8 @@
 #include "maps/AcceptResult.h"
 #include "maps/MapsTestSupport.h"
 
+#include "common/Messages.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
 #include "warehouse/StockFixture.h"
 
 #include <gtest/gtest.h>
@@ -238,11 +238,11 @@ TEST_F(AcceptResultTest, TheCommandAsksFirstAndDoesNothingWithoutYes) {
   const std::string scrapsBefore = readBytes(module->workingCopy(StockKind::Scraps));
   ResultAcceptance acceptance(*module, ini);
   QStringList asked;
-  shell::MsgResult reply = shell::MsgResult::No;
-  shell::ScopedMessageHandler answers([&](const QString& text, shell::MsgIcon icon, shell::MsgButtons buttons) {
+  common::MsgResult reply = common::MsgResult::No;
+  common::ScopedMessageHandler answers([&](const QString& text, common::MsgIcon icon, common::MsgButtons buttons) {
     asked << text;
-    if (icon == shell::MsgIcon::Confirmation) {
-      EXPECT_EQ(buttons, shell::MsgButtons::YesNo);
+    if (icon == common::MsgIcon::Confirmation) {
+      EXPECT_EQ(buttons, common::MsgButtons::YesNo);
     }
     return reply;
   });
@@ -250,7 +250,7 @@ TEST_F(AcceptResultTest, TheCommandAsksFirstAndDoesNothingWithoutYes) {
   EXPECT_EQ(asked, QStringList{u(kAcceptQuestion)});
   EXPECT_EQ(readBytes(module->workingCopy(StockKind::Scraps)), scrapsBefore);
 
-  reply = shell::MsgResult::Yes;
+  reply = common::MsgResult::Yes;
   EXPECT_TRUE(acceptResultCommand(doc, acceptance, nullptr));
   EXPECT_EQ(scraps(), (Rows{{"A-7", "1200", "600", "3", "3", "01.03.2005"},
                             {"", "500", "500", "2", "3", dbase::Date::today().toString()}}));

@@ -15,7 +15,7 @@ using testing::FakeEnvironment;
 QString u(const char* s) { return QString::fromUtf8(s); }
 
 QFont testFont() {
-  shell::FontKeys f;
+  common::FontKeys f;
   f.name = "DejaVu Sans";
   f.size = 8;
   return mapQFont(f);

@@ -2,18 +2,18 @@
 // with the file dialogs answered by the test.
 
 #include "maps/AcceptResult.h"
-#include "maps/MapFileCommands.h"
-#include "maps/Maps.h"
 #include "maps/MapsTestSupport.h"
-#include "maps/TFormSheets.h"
+#include "maps/ui/MapFileCommands.h"
+#include "maps/ui/Maps.h"
+#include "maps/ui/TFormSheets.h"
 
-#include "common/TempDir.h"
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Messages.h"
+#include "common/Settings.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Settings.h"
-#include "warehouse/Warehouse.h"
+#include "support/TempDir.h"
+#include "warehouse/ui/Warehouse.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,7 +48,7 @@ class MapFileCommandsTest : public ::testing::Test {
         context(root, settings),
         savedDialogs(mapFileDialogs()),
         savedCommands(TFormSheets::commands()),
-        messages([this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+        messages([this](const QString& text, common::MsgIcon, common::MsgButtons) {
           shown << text;
           return reply;
         }) {
@@ -88,17 +88,17 @@ class MapFileCommandsTest : public ::testing::Test {
   QAction* command(const char* id) { return mainWindow.command(QString::fromLatin1(id)); }
 
   TempDir dir;
-  shell::DataRoot root;
-  shell::Settings settings;
+  common::DataRoot root;
+  common::Settings settings;
   shell::MainWindow mainWindow;
-  shell::AppContext context;
+  common::AppContext context;
   MapFileDialogs savedDialogs;
   MapsWindowCommands savedCommands;
   QString answer;
   QStringList started;
   QStringList shown;
-  shell::MsgResult reply = shell::MsgResult::Ok;
-  shell::ScopedMessageHandler messages;
+  common::MsgResult reply = common::MsgResult::Ok;
+  common::ScopedMessageHandler messages;
 };
 
 TEST_F(MapFileCommandsTest, SaveWritesTheFileAndRenamesTheWindow) {
@@ -221,7 +221,7 @@ TEST_F(MapFileCommandsTest, ExportWritesTheIniFileOrSaysItFailed) {
 TEST_F(MapFileCommandsTest, ClosingAChangedResultWithYesSavesIt) {
   TFormSheets* w = resultWindow();
   answer = qpath(dir / "Maps" / "closing.map");
-  reply = shell::MsgResult::Yes;
+  reply = common::MsgResult::Yes;
   mainWindow.documentArea()->closeAllSubWindows();
   QApplication::processEvents();
   EXPECT_TRUE(std::filesystem::exists(dir / "Maps" / "closing.map"));
@@ -238,13 +238,13 @@ TEST_F(MapFileCommandsTest, AcceptOnTheWindowBooksOffcutsAndStaysDisabledOnlyWhe
   TFormSheets* w = resultWindow();
   QAction* apply = w->action(u("apply"));
   ASSERT_TRUE(apply->isEnabled());
-  reply = shell::MsgResult::No;
+  reply = common::MsgResult::No;
   apply->trigger();
   EXPECT_EQ(shown, QStringList{u(kAcceptQuestion)});
   EXPECT_TRUE(apply->isEnabled());
   EXPECT_EQ(dbase::RowSource(workingScraps).rows().size(), before);
 
-  reply = shell::MsgResult::Yes;
+  reply = common::MsgResult::Yes;
   apply->trigger();
   EXPECT_EQ(shown.size(), 2);
   EXPECT_FALSE(apply->isEnabled());

@@ -2,12 +2,12 @@
 // opened into a document and recomputed, refused and failed saves, and the
 // INI export of a document.
 
-#include "maps/MapFileCommands.h"
 #include "maps/MapFileDocument.h"
 #include "maps/MapsTestSupport.h"
+#include "maps/ui/MapFileCommands.h"
 
-#include "common/TempDir.h"
 #include "platform/text/Cp1251.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -114,7 +114,7 @@ struct Result {
     env.criteria[4] = minimumSize(100, 100);
     env.materials = {{3, u("ДСП 16")}, {4, u("МДФ 10")}};
     env.edges[1] = {0x123456, 2, u("ПВХ 2")};
-    doc.setFont(shell::FontKeys{"Tahoma", 0x000080, 9, 204, true, false, true, false});
+    doc.setFont(common::FontKeys{"Tahoma", 0x000080, 9, 204, true, false, true, false});
     doc.setShowBorder(true);
     doc.setShowScrapsText(true);
     doc.setShowHints(true);

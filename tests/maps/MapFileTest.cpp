@@ -2,11 +2,11 @@
 // layout, the fixtures of tests/data/maps, damaged input, the 16-bit limits
 // checked before writing, the old INI-style form and the INI export.
 
-#include "maps/MapExport.h"
-#include "maps/MapFile.h"
+#include "maps/model/MapExport.h"
+#include "maps/model/MapFile.h"
 
-#include "common/TempDir.h"
 #include "platform/text/Cp1251.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // offcut verdicts with their colours and labels, statistics, cuts shown
 // and tab captions, worked out by hand over the settings that change them.
 
-#include "maps/MapRules.h"
+#include "maps/model/MapRules.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +67,7 @@ NewMap newMap() {
   n.materialCode = 3;
   n.kerf = 4;
   n.remark = "срочно";
-  n.font = shell::FontKeys{"Tahoma", 0x80, 9, 204, true, false, false, false};
+  n.font = common::FontKeys{"Tahoma", 0x80, 9, 204, true, false, false, false};
   n.showTitle = false;
   n.showDim = true;
   n.showBorder = true;

@@ -2,8 +2,8 @@
 #include "maps/MapsTestSupport.h"
 #include "maps/ProgramEnvironment.h"
 
-#include "common/TempDir.h"
 #include "platform/ini/IniFile.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -387,7 +387,8 @@ TEST_F(TotalsTest, StatusLinesAndInfoTextsHaveTheirExactWording) {
             u("Информация\r\rЛист: 2000x1000\rМатериал: ДСП 16 мм\rКоличество: 3\r\r"
               "Детали: 0.150 кв м (7.50 %)\r\rРезов: 2\rДлина резов: 0.80 м\r\r"
               "Отход: 1.700 кв м (85.00 %)\rОстаток: 0.150 кв м (7.50 %)\rВсего: 1.850 кв м (92.50 %)"));
-  EXPECT_EQ(doc.partInfo(doc.map(0).Parts[0]), u("Деталь: \r\rШифр: A\rДлина: 500 мм\rШирина: 300 мм\rПлощадь: 0.150 кв м"));
+  EXPECT_EQ(doc.partInfo(doc.map(0).Parts[0]),
+            u("Деталь: \r\rШифр: A\rДлина: 500 мм\rШирина: 300 мм\rПлощадь: 0.150 кв м"));
   EXPECT_EQ(doc.offcutInfo(doc.map(0).Offcuts[0]), u("Остаток:\r\rДлина: 500 мм\rШирина: 300 мм\rПлощадь: 0.150 кв м"));
   EXPECT_EQ(doc.offcutInfo(doc.map(0).Offcuts[1]), u("Отход:\r\rДлина: 50 мм\rШирина: 300 мм\rПлощадь: 0.015 кв м"));
   // A material the catalogue does not know shows an empty name.
@@ -429,7 +430,7 @@ TEST_F(TotalsTest, DisplaySwitchesApplyToEveryMap) {
   EXPECT_TRUE(doc.map(0).Offcuts[0].ShowText);
   EXPECT_TRUE(doc.map(0).Offcuts[0].ShowDim);
   EXPECT_FALSE(doc.map(0).Offcuts[1].ShowText);  // useless offcuts stay bare
-  shell::FontKeys f;
+  common::FontKeys f;
   f.name = "DejaVu Sans";
   f.size = 12;
   doc.setFont(f);

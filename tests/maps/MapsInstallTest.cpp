@@ -1,13 +1,13 @@
-#include "maps/Maps.h"
 #include "maps/MapsTestSupport.h"
-#include "maps/TFormSheets.h"
+#include "maps/ui/Maps.h"
+#include "maps/ui/TFormSheets.h"
 #include "platform/ini/IniFile.h"
 
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Messages.h"
+#include "common/Settings.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,10 +27,10 @@ namespace {
 TEST(MapsInstall, MapsCommandsActOnTheActiveMapsWindowOnly) {
   QTemporaryDir tmp;
   ASSERT_TRUE(tmp.isValid());
-  shell::DataRoot root(tmp.path());
-  shell::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
+  common::DataRoot root(tmp.path());
+  common::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
   shell::MainWindow mainWindow(root, settings);
-  shell::AppContext context(root, settings);
+  common::AppContext context(root, settings);
   context.setMainWindow(&mainWindow);
   install(context);
   mainWindow.show();
@@ -57,8 +57,8 @@ TEST(MapsInstall, MapsCommandsActOnTheActiveMapsWindowOnly) {
   EXPECT_FALSE(save->isEnabled());
 
   // Closing the untouched-but-new result asks; "No" closes it.
-  shell::ScopedMessageHandler answers(
-      [](const QString&, shell::MsgIcon, shell::MsgButtons) { return shell::MsgResult::No; });
+  common::ScopedMessageHandler answers(
+      [](const QString&, common::MsgIcon, common::MsgButtons) { return common::MsgResult::No; });
   mainWindow.documentArea()->closeAllSubWindows();
   QApplication::processEvents();
   EXPECT_TRUE(mainWindow.documentArea()->subWindowList().isEmpty());
@@ -105,17 +105,17 @@ void expectStatusLinesApart(TFormSheets& w) {
 TEST(MapsInstall, LaterMapsWindowsOpenInsideTheAreaAndBigEnough) {
   QTemporaryDir tmp;
   ASSERT_TRUE(tmp.isValid());
-  shell::DataRoot root(tmp.path());
-  shell::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
+  common::DataRoot root(tmp.path());
+  common::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
   shell::MainWindow mainWindow(root, settings);
-  shell::AppContext context(root, settings);
+  common::AppContext context(root, settings);
   context.setMainWindow(&mainWindow);
   install(context);
   mainWindow.resize(1024, 720);
   mainWindow.show();
   QApplication::processEvents();
-  shell::ScopedMessageHandler answers(
-      [](const QString&, shell::MsgIcon, shell::MsgButtons) { return shell::MsgResult::No; });
+  common::ScopedMessageHandler answers(
+      [](const QString&, common::MsgIcon, common::MsgButtons) { return common::MsgResult::No; });
   const QRect area(QPoint(0, 0), mainWindow.documentArea()->viewport()->size());
 
   auto open = [&] {

@@ -32,7 +32,7 @@ class FakeEnvironment : public MapsEnvironment {
   std::map<int, QString> materials;  // code -> name
   QList<int> order;                  // catalogue order
   std::map<int, TestEdge> edges;
-  shell::FontKeys font;
+  common::FontKeys font;
   int sqr = 3;
   int len = 2;
   mutable int criteriaReads = 0;
@@ -60,7 +60,7 @@ class FakeEnvironment : public MapsEnvironment {
     auto it = edges.find(code);
     return it == edges.end() ? QString() : it->second.name;
   }
-  shell::FontKeys mapFont() const override { return font; }
+  common::FontKeys mapFont() const override { return font; }
   int sqrDigits() const override { return sqr; }
   int lenDigits() const override { return len; }
 };

@@ -1,14 +1,14 @@
 #include "maps/MapDrawing.h"
 #include "maps/MapsTestSupport.h"
-#include "maps/StatisticsDialog.h"
-#include "maps/TFormSheets.h"
+#include "maps/ui/StatisticsDialog.h"
+#include "maps/ui/TFormSheets.h"
 
-#include "common/TempDir.h"
+#include "common/AppState.h"
+#include "common/Messages.h"
+#include "common/SettingsUtils.h"
+#include "common/ui/MapFontDialog.h"
 #include "platform/ini/IniFile.h"
-#include "shell/AppState.h"
-#include "shell/MapFontDialog.h"
-#include "shell/Messages.h"
-#include "shell/SettingsUtils.h"
+#include "support/TempDir.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,7 +37,7 @@ QString u(const char* s) { return QString::fromUtf8(s); }
 class MapsWindowTest : public ::testing::Test {
  protected:
   MapsWindowTest()
-      : messages_([this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+      : messages_([this](const QString& text, common::MsgIcon, common::MsgButtons) {
           asked << text;
           return answer;
         }) {}
@@ -51,7 +51,7 @@ class MapsWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     TFormSheets::commands() = {};
-    shell::setBusy(false);
+    common::setBusy(false);
   }
 
   engine::FinishedMap sheet(std::int32_t length, std::int32_t width, std::int32_t quantity = 1) {
@@ -78,10 +78,10 @@ class MapsWindowTest : public ::testing::Test {
   FakeEnvironment env;
   std::unique_ptr<TFormSheets> window;
   QStringList asked;
-  shell::MsgResult answer = shell::MsgResult::Yes;
+  common::MsgResult answer = common::MsgResult::Yes;
 
  private:
-  shell::ScopedMessageHandler messages_;
+  common::ScopedMessageHandler messages_;
 };
 
 TEST_F(MapsWindowTest, EachMapBecomesTheActiveTabWithItsStatusLines) {
@@ -199,11 +199,11 @@ TEST_F(MapsWindowTest, DuringARunTheWindowWaitsAbortsOnRequestAndRecordsCloseAtt
   EXPECT_FALSE(window->action("statistics")->isEnabled());
   EXPECT_FALSE(window->progressBar()->isHidden());
 
-  answer = shell::MsgResult::No;
+  answer = common::MsgResult::No;
   window->action("abort")->trigger();
   EXPECT_EQ(asked.last(), u("Действительно прервать разложение?"));
   EXPECT_EQ(aborts, 0);
-  answer = shell::MsgResult::Yes;
+  answer = common::MsgResult::Yes;
   window->action("abort")->trigger();
   EXPECT_EQ(aborts, 1);
 
@@ -237,12 +237,12 @@ TEST_F(MapsWindowTest, TheRunCanCloseTheWindowWithoutAQuestion) {
 
 TEST_F(MapsWindowTest, ClosingAChangedResultClosesOnlyWhenSaved) {
   fill();
-  answer = shell::MsgResult::Cancel;
+  answer = common::MsgResult::Cancel;
   EXPECT_FALSE(closeWindow());
   EXPECT_EQ(asked.last(), u("Карты раскроя \"<без названия>\" были изменеы.\rСохранить?"));
 
   // "Yes" with no way to save, or a save that fails, keeps the result.
-  answer = shell::MsgResult::Yes;
+  answer = common::MsgResult::Yes;
   EXPECT_FALSE(closeWindow());
   bool saveResult = false;
   int saves = 0;
@@ -259,7 +259,7 @@ TEST_F(MapsWindowTest, ClosingAChangedResultClosesOnlyWhenSaved) {
 
 TEST_F(MapsWindowTest, ClosingWithNoOrUnchangedAsksNothingMoreAndKeepsThePanelWidth) {
   fill();
-  answer = shell::MsgResult::No;
+  answer = common::MsgResult::No;
   EXPECT_TRUE(closeWindow());
   EXPECT_EQ(asked.size(), 1);
   EXPECT_TRUE(ini.keyExists("SheetParams", "OutLook_Width"));
@@ -412,7 +412,7 @@ TEST_F(MapsWindowTest, TheFontCommandChoosesTheColourOfTheMapTexts) {
   auto* timer = new QTimer(window.get());
   timer->setInterval(20);
   QObject::connect(timer, &QTimer::timeout, [&, timer] {
-    auto* d = qobject_cast<shell::MapFontDialog*>(QApplication::activeModalWidget());
+    auto* d = qobject_cast<common::MapFontDialog*>(QApplication::activeModalWidget());
     if (!d) return;
     timer->stop();
     asked = true;
@@ -425,7 +425,7 @@ TEST_F(MapsWindowTest, TheFontCommandChoosesTheColourOfTheMapTexts) {
   timer->start();
   window->action(QStringLiteral("font"))->trigger();
   ASSERT_TRUE(asked);
-  EXPECT_EQ(window->document().font().colour, shell::fromQColor(magenta));
+  EXPECT_EQ(window->document().font().colour, common::fromQColor(magenta));
   EXPECT_EQ(window->document().font().name, "DejaVu Sans");  // the font itself is kept
   EXPECT_GT(inkOf(magenta), 20);
 }
@@ -497,7 +497,7 @@ TEST_F(MapsWindowTest, AWindowAfterARunShowsPartsEdgeMarksOffcutsAndCuts) {
   for (int y = 0; y < sheetShot.height(); y += 2)
     for (int x = 0; x < sheetShot.width(); x += 2) {
       const QColor c(sheetShot.pixel(x, y));
-      orange = orange || c == shell::toQColor(0x00C0FF);
+      orange = orange || c == common::toQColor(0x00C0FF);
       white = white || c == QColor(Qt::white);
     }
   EXPECT_TRUE(orange);

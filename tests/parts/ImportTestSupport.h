@@ -33,14 +33,14 @@ inline const QString kImportData = QStringLiteral(KROYNA_TEST_DATA_DIR "/imports
 // then Yes.
 struct Answers {
   QStringList texts;
-  std::vector<shell::MsgIcon> icons;
-  std::deque<shell::MsgResult> answers;
-  shell::ScopedMessageHandler handler{[this](const QString& text, shell::MsgIcon icon, shell::MsgButtons buttons) {
+  std::vector<common::MsgIcon> icons;
+  std::deque<common::MsgResult> answers;
+  common::ScopedMessageHandler handler{[this](const QString& text, common::MsgIcon icon, common::MsgButtons buttons) {
     texts << text;
     icons.push_back(icon);
-    if (buttons == shell::MsgButtons::Ok) return shell::MsgResult::Ok;
-    if (answers.empty()) return shell::MsgResult::Yes;
-    const shell::MsgResult a = answers.front();
+    if (buttons == common::MsgButtons::Ok) return common::MsgResult::Ok;
+    if (answers.empty()) return common::MsgResult::Yes;
+    const common::MsgResult a = answers.front();
     answers.pop_front();
     return a;
   }};

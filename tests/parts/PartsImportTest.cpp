@@ -3,10 +3,10 @@
 
 #include "parts/PartsImport.h"
 
-#include "common/FailingWrites.h"
 #include "parts/ImportTestSupport.h"
 #include "parts/PartsTextFormats.h"
 #include "platform/dbase/DbfFile.h"
+#include "support/FailingWrites.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,13 +3,13 @@
 // PDF files, read back with pdftotext. With KROYNA_REPORTS_OUT set, the
 // PDF files are also kept in that folder (for pictures of them).
 
+#include "common/settings/SettingsValues.h"
 #include "maps/MapsTestSupport.h"
 #include "platform/dbase/DbfFile.h"
 #include "platform/report/Render.h"
 #include "reports/Labels.h"
 #include "reports/StatisticsReports.h"
 #include "run/CuttingRunTestSupport.h"
-#include "shell/SettingsValues.h"
 
 #include <QDir>
 #include <QFile>
@@ -117,8 +117,8 @@ TEST_F(ExampleReports, MaterialConsumptionReportHasEveryMaterialOfTheMaps) {
   // "ЛДСП Белый" sorts before "ЛДСП Дуб", and the report keeps that order.
   EXPECT_LT(text.indexOf(u("ЛДСП Белый 16 мм")), text.indexOf(u("ЛДСП Дуб сонома 16 мм")));
   for (const maps::TMaterialData& r : rows) {
-    EXPECT_TRUE(text.contains(QString::fromStdString(shell::areaText(r.scrap, 3)))) << r.name.toStdString();
-    EXPECT_TRUE(text.contains(QString::fromStdString(shell::areaText(r.lost, 3)))) << r.name.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromStdString(common::areaText(r.scrap, 3)))) << r.name.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromStdString(common::areaText(r.lost, 3)))) << r.name.toStdString();
   }
 }
 

@@ -2,23 +2,23 @@
 // print dialog is offered, failures, the joining to the running program,
 // and the example order printed to PDF and read back as text.
 
-#include "reports/MapPrintCommand.h"
-#include "reports/MapReport.h"
-#include "reports/MapReportObjects.h"
+#include "reports/mapprint/MapReport.h"
+#include "reports/mapprint/MapReportObjects.h"
+#include "reports/ui/MapPrintCommand.h"
 
 #include "../run/CuttingRunTestSupport.h"
 #include "catalogues/Catalogues.h"
-#include "common/TempDir.h"
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Messages.h"
+#include "common/Settings.h"
 #include "maps/MapsTestSupport.h"
 #include "maps/ProgramEnvironment.h"
-#include "maps/TFormSheets.h"
+#include "maps/ui/TFormSheets.h"
 #include "platform/ini/IniFile.h"
 #include "platform/report/Render.h"
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Settings.h"
+#include "support/TempDir.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,9 +46,9 @@ QString pageText(const report::PreparedPage& page) {
 class PrintCommandTest : public ::testing::Test {
  protected:
   PrintCommandTest()
-      : messages_([this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+      : messages_([this](const QString& text, common::MsgIcon, common::MsgButtons) {
           shown << text;
-          return shell::MsgResult::Ok;
+          return common::MsgResult::Ok;
         }) {}
 
   void SetUp() override {
@@ -98,7 +98,7 @@ class PrintCommandTest : public ::testing::Test {
   QStringList shown;
 
  private:
-  shell::ScopedMessageHandler messages_;
+  common::ScopedMessageHandler messages_;
   MapPrintWindows saved_;
 };
 
@@ -197,10 +197,10 @@ TEST_F(PrintCommandTest, TheStylesMarginsAndPrintFontOfTheSettingsAreUsed) {
 
 TEST(MapPrintingInstall, PrintAndTheMainMenuItemAreAttached) {
   QTemporaryDir tmp;
-  shell::DataRoot root(tmp.path());
-  shell::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
+  common::DataRoot root(tmp.path());
+  common::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
   shell::MainWindow mainWindow(root, settings);
-  shell::AppContext context(root, settings);
+  common::AppContext context(root, settings);
   context.setMainWindow(&mainWindow);
   const maps::MapsWindowCommands before = maps::TFormSheets::commands();
   installMapPrinting(context);

@@ -1,13 +1,13 @@
 // The map print settings and their two dialogs: what is stored, what the
 // dialogs show and enable, and what they write back.
 
-#include "reports/MapPrintDialogs.h"
-#include "reports/MapPrintModels.h"
-#include "reports/MapPrintSettings.h"
+#include "reports/mapprint/MapPrintModels.h"
+#include "reports/mapprint/MapPrintSettings.h"
+#include "reports/ui/MapPrintDialogs.h"
 
-#include "common/TempDir.h"
+#include "common/Messages.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
+#include "support/TempDir.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,13 +43,13 @@ TEST_F(PrintSettingsTest, DefaultsAndValuesOutOfRange) {
   EXPECT_TRUE(p.millStat && p.totalWStat && p.usefulWStat && p.uselessWStat && p.detalStat);
   EXPECT_TRUE(p.showDetailList && p.showDetailOutline && p.showBorderList && p.showBordersOnMaps);
   EXPECT_FALSE(p.showBlackOutline || p.showOutlineBorderCodes);
-  EXPECT_EQ(p.mapFont, shell::FontKeys{});  // Arial 10, character set 204
+  EXPECT_EQ(p.mapFont, common::FontKeys{});  // Arial 10, character set 204
   EXPECT_EQ(p.mapsPerPage(), 1);
   const MapDrawStyles s = readMapDrawStyles(ini);
   EXPECT_TRUE(s.parts.draw && s.parts.title && s.parts.dim && s.parts.truncText && s.millDraw && s.offcuts.draw &&
               s.waste.truncText);
-  EXPECT_EQ(s.parts.brush, (shell::BrushKeys{0xFFFFFF, 0}));
-  EXPECT_EQ(s.millPen, (shell::PenKeys{0, 0, 1}));
+  EXPECT_EQ(s.parts.brush, (common::BrushKeys{0xFFFFFF, 0}));
+  EXPECT_EQ(s.millPen, (common::PenKeys{0, 0, 1}));
 
   ini.writeInt("Sheet_Page_Params", "BordersOnMapsStyle", 5);
   ini.writeInt("Sheet_Page_Params", "Position", 2);
@@ -211,12 +211,12 @@ TEST_F(PrintSettingsTest, ThePrintDialogShowsEnablesAndAlwaysWritesBack) {
 }
 
 TEST_F(PrintSettingsTest, PrintReturnsTheRangeAndTheFontChosen) {
-  mapPrintChoosers().font = [](const shell::FontKeys& current, QWidget*) {
-    shell::FontKeys f = current;
+  mapPrintChoosers().font = [](const common::FontKeys& current, QWidget*) {
+    common::FontKeys f = current;
     f.name = "Times New Roman";
     f.size = 14;
     f.bold = true;
-    return std::optional<shell::FontKeys>(f);
+    return std::optional<common::FontKeys>(f);
   };
   TfrmSheetPrintParams d({1, 6, 2}, ini);
   d.fontButton()->click();
@@ -244,10 +244,10 @@ TEST_F(PrintSettingsTest, PrintReturnsTheRangeAndTheFontChosen) {
 
 TEST_F(PrintSettingsTest, TheAdvancedDialogWritesOnlyOnYes) {
   mapPrintChoosers().colour = [](std::int32_t, QWidget*) { return std::optional<std::int32_t>(0x00FF00); };
-  mapPrintChoosers().font = [](const shell::FontKeys& current, QWidget*) {
-    shell::FontKeys f = current;
+  mapPrintChoosers().font = [](const common::FontKeys& current, QWidget*) {
+    common::FontKeys f = current;
     f.size = 7;
-    return std::optional<shell::FontKeys>(f);
+    return std::optional<common::FontKeys>(f);
   };
   ini.writeInt("PrnSetupAdv", "CurrentPage", 2);
   {
@@ -300,11 +300,11 @@ TEST_F(PrintSettingsTest, TheAdvancedDialogWritesOnlyOnYes) {
   }
   const MapDrawStyles s = readMapDrawStyles(ini);
   EXPECT_EQ(s.currentPage, CutsPage);
-  EXPECT_EQ(s.parts.brush, (shell::BrushKeys{0x00FF00, 6}));
+  EXPECT_EQ(s.parts.brush, (common::BrushKeys{0x00FF00, 6}));
   EXPECT_EQ(s.parts.pen.style, 2);
   EXPECT_EQ(s.parts.font.size, 7);
   EXPECT_FALSE(s.parts.title);
-  EXPECT_EQ(s.millPen, (shell::PenKeys{0x00FF00, 0, 4}));
+  EXPECT_EQ(s.millPen, (common::PenKeys{0x00FF00, 0, 4}));
   EXPECT_FALSE(s.offcuts.draw);
   EXPECT_FALSE(s.waste.truncText);
 

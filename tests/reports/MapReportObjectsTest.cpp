@@ -5,8 +5,8 @@
 #include "platform/report/PreparedReport.h"
 #include "platform/report/ReportError.h"
 #include "platform/report/Template.h"
-#include "reports/MapReportObjects.h"
-#include "reports/MapReportStream.h"
+#include "reports/mapprint/MapReportObjects.h"
+#include "reports/mapprint/MapReportStream.h"
 
 #include <QByteArray>
 

@@ -2,10 +2,10 @@
 // rows of a map, the filling of the two objects, and the report laid out
 // with the shipped template "RskMaps.frf".
 
-#include "platform/report/PreviewWindow.h"
 #include "platform/report/Render.h"
 #include "platform/report/ReportError.h"
-#include "reports/MapReport.h"
+#include "platform/report/ui/PreviewWindow.h"
+#include "reports/mapprint/MapReport.h"
 
 #include <QImage>
 #include <QPainter>

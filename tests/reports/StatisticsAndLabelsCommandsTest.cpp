@@ -2,22 +2,22 @@
 // statistics dialog, in a program folder prepared as a first start
 // prepares it (shipped templates and the example's stock).
 
-#include "maps/Maps.h"
-#include "maps/StatisticsDialog.h"
-#include "maps/TFormSheets.h"
-#include "parts/PartsWindow.h"
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Messages.h"
+#include "common/Settings.h"
+#include "maps/ui/Maps.h"
+#include "maps/ui/StatisticsDialog.h"
+#include "maps/ui/TFormSheets.h"
+#include "parts/ui/PartsWindow.h"
 #include "platform/dbase/DbfFile.h"
 #include "platform/ini/IniFile.h"
 #include "platform/report/PreparedReport.h"
-#include "reports/LabelDialogs.h"
-#include "reports/ReportPreview.h"
-#include "reports/StatisticsAndLabels.h"
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
+#include "reports/ui/LabelDialogs.h"
+#include "reports/ui/ReportPreview.h"
+#include "reports/ui/StatisticsAndLabels.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Settings.h"
-#include "warehouse/Warehouse.h"
+#include "warehouse/ui/Warehouse.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,9 +67,9 @@ struct Previews {
 
 struct Messages {
   QStringList texts;
-  shell::ScopedMessageHandler handler{[this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+  common::ScopedMessageHandler handler{[this](const QString& text, common::MsgIcon, common::MsgButtons) {
     texts << text;
-    return shell::MsgResult::No;
+    return common::MsgResult::No;
   }};
 };
 
@@ -97,7 +97,7 @@ class Program {
 
   bool ready() const { return !prepared_.has_value(); }
   shell::MainWindow& main() { return main_; }
-  shell::AppContext& context() { return context_; }
+  common::AppContext& context() { return context_; }
   ini::IniFile& ini() { return settings_.ini(); }
   QString path(const QString& relative) const { return root_.path(relative); }
   bool enabled(const char* id) const { return main_.command(QString::fromLatin1(id))->isEnabled(); }
@@ -151,11 +151,11 @@ class Program {
 
  private:
   QTemporaryDir dir_;
-  shell::DataRoot root_;
+  common::DataRoot root_;
   std::optional<QString> prepared_;
-  shell::Settings settings_;
+  common::Settings settings_;
   shell::MainWindow main_;
-  shell::AppContext context_;
+  common::AppContext context_;
 };
 
 QSpinBox* spin(LabelDialog& d, const char* name) { return d.findChild<QSpinBox*>(QString::fromLatin1(name)); }
@@ -242,24 +242,24 @@ TEST(LabelDialogs, PageMarginsAreSharedAndPrintingUsesThemAndTheControls) {
   Previews previews;
   const QString tmpl = p.path(QStringLiteral("Reports/ScrapsLbl.frf"));
   LabelDialog parts(LabelKind::Parts, someLabels(5), p.ini(), tmpl, false);
-  parts.setMarginsEditor([](const shell::PageMargins& m, QWidget*) -> std::optional<shell::PageMargins> {
-    EXPECT_EQ(m, shell::PageMargins{});
-    return shell::PageMargins{10, 20, 5, 0};
+  parts.setMarginsEditor([](const common::PageMargins& m, QWidget*) -> std::optional<common::PageMargins> {
+    EXPECT_EQ(m, common::PageMargins{});
+    return common::PageMargins{10, 20, 5, 0};
   });
   button(parts, "pageButton")->click();
-  EXPECT_EQ(shell::readPageMargins(p.ini(), "Lbl_PageParams"), (shell::PageMargins{10, 20, 5, 0}));
+  EXPECT_EQ(common::readPageMargins(p.ini(), "Lbl_PageParams"), (common::PageMargins{10, 20, 5, 0}));
   // The report margins of PageParams are not touched.
-  EXPECT_EQ(shell::readPageMargins(p.ini()), shell::PageMargins{});
+  EXPECT_EQ(common::readPageMargins(p.ini()), common::PageMargins{});
 
   LabelDialog offcuts(LabelKind::Offcuts, someLabels(1), p.ini(), tmpl, false);
-  std::optional<shell::PageMargins> seen;
-  offcuts.setMarginsEditor([&](const shell::PageMargins& m, QWidget*) -> std::optional<shell::PageMargins> {
+  std::optional<common::PageMargins> seen;
+  offcuts.setMarginsEditor([&](const common::PageMargins& m, QWidget*) -> std::optional<common::PageMargins> {
     seen = m;
     return std::nullopt;  // cancelled: nothing written
   });
   button(offcuts, "pageButton")->click();
-  EXPECT_EQ(seen, (shell::PageMargins{10, 20, 5, 0}));
-  EXPECT_EQ(shell::readPageMargins(p.ini(), "Lbl_PageParams"), (shell::PageMargins{10, 20, 5, 0}));
+  EXPECT_EQ(seen, (common::PageMargins{10, 20, 5, 0}));
+  EXPECT_EQ(common::readPageMargins(p.ini(), "Lbl_PageParams"), (common::PageMargins{10, 20, 5, 0}));
 
   box(parts, "code")->setChecked(false);
   box(parts, "frame")->setChecked(false);

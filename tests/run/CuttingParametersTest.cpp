@@ -1,10 +1,10 @@
-#include "common/TempDir.h"
+#include "common/SettingsUtils.h"
+#include "common/settings/SettingsKeys.h"
+#include "common/ui/MapFontDialog.h"
 #include "platform/ini/IniFile.h"
 #include "run/CuttingParameters.h"
-#include "run/DefaultParamsDialog.h"
-#include "shell/MapFontDialog.h"
-#include "shell/SettingsKeys.h"
-#include "shell/SettingsUtils.h"
+#include "run/ui/DefaultParamsDialog.h"
+#include "support/TempDir.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -213,7 +213,7 @@ TEST(DefaultParamsDialog, TheMapFontColourIsChosenBesideTheFontAndStored) {
   p.fontSize = 8;
   p.fontColor = 0;
   DefaultParamsDialog d(p, {{3, "ДСП"}}, {{0, "<нет>"}}, false);
-  shell::MapFontPicker* picker = d.fontPicker();
+  common::MapFontPicker* picker = d.fontPicker();
   ASSERT_NE(picker, nullptr);
   EXPECT_EQ(picker->fontButton()->text(), "Изменить");
   EXPECT_EQ(picker->colourButton()->text(), "Цвет");
@@ -228,21 +228,21 @@ TEST(DefaultParamsDialog, TheMapFontColourIsChosenBesideTheFontAndStored) {
   picker->chooseColour();
   picker->chooseFont();
   DefaultParams out = d.params();
-  EXPECT_EQ(out.fontColor, shell::fromQColor(blue));
+  EXPECT_EQ(out.fontColor, common::fromQColor(blue));
   EXPECT_EQ(out.fontSize, 12);
   EXPECT_TRUE(out.fontBold);
   EXPECT_EQ(picker->sample()->palette().color(QPalette::WindowText), blue);
   // A cancelled colour dialog changes nothing.
   colourAnswer.reset();
   picker->chooseColour();
-  EXPECT_EQ(d.params().fontColor, shell::fromQColor(blue));
+  EXPECT_EQ(d.params().fontColor, common::fromQColor(blue));
 
   kroyna::testing::TempDir dir;
   ini::IniFile ini(dir / "Kroyna.ini");
   writeDefaultParams(ini, out);
   EXPECT_EQ(ini.readString("SheetParams", "FontColor", ""), std::to_string(0xC04020));
-  EXPECT_EQ(shell::readMapFont(ini).colour, shell::fromQColor(blue));
-  EXPECT_EQ(readDefaultParams(ini).fontColor, shell::fromQColor(blue));
+  EXPECT_EQ(common::readMapFont(ini).colour, common::fromQColor(blue));
+  EXPECT_EQ(readDefaultParams(ini).fontColor, common::fromQColor(blue));
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST(Example, TheOrderHasTwoMaterialsEdgesAndEveryRotationRule) {
 
 TEST(Example, FirstStartOnlyAndNeverOverTheUsersFiles) {
   QTemporaryDir dir;
-  const shell::DataRoot root(dir.path() + QStringLiteral("/home"));
+  const common::DataRoot root(dir.path() + QStringLiteral("/home"));
   ASSERT_FALSE(root.prepare(kShipped).has_value());
   for (const std::string& f : example::exampleFiles())
     EXPECT_EQ(bytesOf(fsPath(root.path(QString::fromStdString(f)))),
@@ -107,7 +107,7 @@ TEST(Example, FirstStartOnlyAndNeverOverTheUsersFiles) {
   // A data root used before (it has a catalogue) gets no example at all,
   // and a file of the same name the user has is never replaced.
   QTemporaryDir other;
-  const shell::DataRoot used(other.path());
+  const common::DataRoot used(other.path());
   QDir(other.path()).mkpath(QStringLiteral("Sheets"));
   QDir(other.path()).mkpath(QStringLiteral("Groups"));
   {
@@ -120,7 +120,7 @@ TEST(Example, FirstStartOnlyAndNeverOverTheUsersFiles) {
   EXPECT_FALSE(QFileInfo::exists(used.path(u("Groups/Пример.krb"))));
 
   QTemporaryDir mine;
-  const shell::DataRoot fresh(mine.path());
+  const common::DataRoot fresh(mine.path());
   QDir(mine.path()).mkpath(QStringLiteral("Groups"));
   {
     QFile order(fresh.path(u("Groups/Пример.krb")));
@@ -134,7 +134,7 @@ TEST(Example, FirstStartOnlyAndNeverOverTheUsersFiles) {
 
 TEST(Example, AnInterruptedCopyIsMadeAgain) {
   QTemporaryDir dir;
-  const shell::DataRoot root(dir.path());
+  const common::DataRoot root(dir.path());
   QDir(dir.path()).mkpath(QStringLiteral("Sheets"));
   {
     // Left by a first start that stopped while copying: a new file the safe

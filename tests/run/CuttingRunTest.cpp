@@ -5,11 +5,11 @@
 
 #include "CuttingRunTestSupport.h"
 
-#include "maps/StatisticsDialog.h"
-#include "shell/AppContext.h"
-#include "shell/AppState.h"
+#include "common/AppContext.h"
+#include "common/AppState.h"
+#include "common/Settings.h"
+#include "maps/ui/StatisticsDialog.h"
 #include "shell/MainWindow.h"
-#include "shell/Settings.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -223,7 +223,7 @@ TEST(CuttingRun, TwoMaterialsWithOffcutsStockControlAndRunOut) {
   EXPECT_EQ(f.statusTexts.last(), QString());
 
   // The window is ready again with its final caption and statistics.
-  EXPECT_FALSE(shell::isBusy());
+  EXPECT_FALSE(common::isBusy());
   EXPECT_FALSE(w->isRunning());
   EXPECT_EQ(w->windowTitle(), u("Вариант раскроя 1: \"База деталей: <без названия>\""));
   EXPECT_EQ(f.source().document().runCounter(), 1);
@@ -287,7 +287,7 @@ TEST(CuttingRun, OtherSizeTooSmallEndsTheMaterialWithItsUnplacedParts) {
   ASSERT_NE(f.unplaced, nullptr);
   ASSERT_EQ(f.unplaced->document().allRows().size(), 2u);
   EXPECT_EQ(f.unplaced->document().allRows()[0].quantity, 1);
-  EXPECT_FALSE(shell::isBusy());
+  EXPECT_FALSE(common::isBusy());
 }
 
 TEST(CuttingRun, CancelledSheetChoiceEndsTheMaterialWithoutQuestion) {
@@ -429,7 +429,7 @@ TEST(CuttingRun, AbortKeepsTheCurrentPassAndStopsTheRun) {
     if (f.events == 5 && !f.mapsWindows.empty()) {
       maps::TFormSheets* w = f.mapsWindows.back();
       EXPECT_TRUE(w->isRunning());
-      EXPECT_TRUE(shell::isBusy());
+      EXPECT_TRUE(common::isBusy());
       EXPECT_TRUE(w->action(QStringLiteral("abort"))->isVisible());
       w->action(QStringLiteral("abort"))->trigger();
     }
@@ -444,7 +444,7 @@ TEST(CuttingRun, AbortKeepsTheCurrentPassAndStopsTheRun) {
   EXPECT_EQ(f.events, 5);
   EXPECT_EQ(w->windowTitle(), u("Вариант раскроя 1: \"База деталей: <без названия>\""));
   EXPECT_NE(w->findChild<maps::StatisticsDialog*>(), nullptr);
-  EXPECT_FALSE(shell::isBusy());
+  EXPECT_FALSE(common::isBusy());
   EXPECT_FALSE(w->isRunning());
   EXPECT_TRUE(w->action(QStringLiteral("save"))->isVisible());
 }
@@ -452,7 +452,7 @@ TEST(CuttingRun, AbortKeepsTheCurrentPassAndStopsTheRun) {
 TEST(CuttingRun, AbortAnsweredNoGoesOn) {
   RunFolder f;
   threeMaterialJob(f);
-  f.answers[u("Действительно прервать разложение?")] = shell::MsgResult::No;
+  f.answers[u("Действительно прервать разложение?")] = common::MsgResult::No;
   f.onEvents = [&f] {
     if (f.events == 3) f.mapsWindows.back()->action(QStringLiteral("abort"))->trigger();
   };
@@ -479,7 +479,7 @@ TEST(CuttingRun, ClosingTheMapsWindowEndsTheRun) {
   // Closed without the save question; nothing left busy; the status line
   // cleared.
   EXPECT_TRUE(f.texts.isEmpty());
-  EXPECT_FALSE(shell::isBusy());
+  EXPECT_FALSE(common::isBusy());
   EXPECT_EQ(f.statusTexts.last(), QString());
   EXPECT_EQ(f.source().document().runCounter(), 0);
 }
@@ -656,7 +656,7 @@ TEST(CuttingRun, ImprovedSearchShowsProgressAndAbortKeepsTheBestSoFar) {
   // The first material has its maps, every copy on them; the second never ran.
   ASSERT_GT(w->document().mapCount(), 0);
   EXPECT_EQ(w->document().materialCodes(), (QList<int>{1}));
-  EXPECT_FALSE(shell::isBusy());
+  EXPECT_FALSE(common::isBusy());
   EXPECT_FALSE(w->isRunning());
 }
 
@@ -745,10 +745,10 @@ namespace {
 
 TEST(CuttingRunCommand, MainMenuCommandFollowsTheActiveWindow) {
   RunFolder f;
-  const shell::DataRoot root(f.root());
-  shell::Settings settings(f.path(QStringLiteral("main.ini")).toStdString());
+  const common::DataRoot root(f.root());
+  common::Settings settings(f.path(QStringLiteral("main.ini")).toStdString());
   shell::MainWindow main(root, settings);
-  shell::AppContext context(root, settings);
+  common::AppContext context(root, settings);
   context.setMainWindow(&main);
   install(context);
   main.show();

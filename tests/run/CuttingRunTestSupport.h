@@ -7,17 +7,17 @@
 // unplaced-parts bases made here, the status line and event processing
 // recorded).
 
+#include "common/DataRoot.h"
+#include "common/Messages.h"
 #include "maps/MapsDocument.h"
-#include "maps/TFormSheets.h"
-#include "parts/PartsWindow.h"
+#include "maps/ui/TFormSheets.h"
+#include "parts/ui/PartsWindow.h"
 #include "platform/ini/IniFile.h"
-#include "run/CuttingRunCommands.h"
-#include "run/LayoutOptionsDialog.h"
-#include "shell/DataRoot.h"
-#include "shell/Messages.h"
+#include "run/ui/CuttingRunCommands.h"
+#include "run/ui/LayoutOptionsDialog.h"
 #include "warehouse/MaterialDirectory.h"
 #include "warehouse/StockModule.h"
-#include "warehouse/WarehouseDialogs.h"
+#include "warehouse/ui/WarehouseDialogs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -70,7 +70,7 @@ struct TestEnvironment : maps::MapsEnvironment {
   QString edgeName(int code) const override {
     return code == 10 ? u("ПВХ 2 мм") : code == 11 ? u("Меламин") : QString();
   }
-  shell::FontKeys mapFont() const override { return {}; }
+  common::FontKeys mapFont() const override { return {}; }
   int sqrDigits() const override { return 3; }
   int lenDigits() const override { return 2; }
 };
@@ -93,7 +93,7 @@ class RunFolder {
   explicit RunFolder(bool firstStart = false) {
     const QString root = dir_.path();
     if (firstStart) {
-      prepareError = shell::DataRoot(root).prepare(QStringLiteral(KROYNA_SOURCE_DATA_DIR));
+      prepareError = common::DataRoot(root).prepare(QStringLiteral(KROYNA_SOURCE_DATA_DIR));
     } else {
       for (const char* sub : {"Pattern", "Temp", "Sheets", "Groups"}) QDir(root).mkpath(QString::fromLatin1(sub));
       for (const QString& name : QDir(QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Pattern")).entryList(QDir::Files))
@@ -105,11 +105,11 @@ class RunFolder {
     module_->makeWorkingCopy(warehouse::StockKind::Sheets);
     module_->makeWorkingCopy(warehouse::StockKind::Scraps);
     module_->selectMaterial(kAllMaterials, {});
-    messages_ = std::make_unique<shell::ScopedMessageHandler>(
-        [this](const QString& text, shell::MsgIcon, shell::MsgButtons buttons) {
+    messages_ = std::make_unique<common::ScopedMessageHandler>(
+        [this](const QString& text, common::MsgIcon, common::MsgButtons buttons) {
           texts << text;
           if (onMessage) onMessage(text);
-          if (buttons == shell::MsgButtons::Ok) return shell::MsgResult::Ok;
+          if (buttons == common::MsgButtons::Ok) return common::MsgResult::Ok;
           return answers.count(text) ? answers[text] : answer;
         });
     warehouse::setRunOutHandler([this](warehouse::RunOutChoice) {
@@ -244,8 +244,8 @@ class RunFolder {
   // The run's recorded outputs and the test's answers.
   QStringList texts;
   std::function<void(const QString&)> onMessage;
-  shell::MsgResult answer = shell::MsgResult::Yes;
-  std::map<QString, shell::MsgResult> answers;
+  common::MsgResult answer = common::MsgResult::Yes;
+  std::map<QString, common::MsgResult> answers;
   warehouse::RunOutChoice runOutChoice = warehouse::RunOutChoice::Finish;
   std::optional<warehouse::SheetChoice> sheetChoice;
   QStringList sheetViewSizes;
@@ -268,7 +268,7 @@ class RunFolder {
   std::unique_ptr<ini::IniFile> settings_;
   TestMaterials materials_;
   std::unique_ptr<warehouse::TModule> module_;
-  std::unique_ptr<shell::ScopedMessageHandler> messages_;
+  std::unique_ptr<common::ScopedMessageHandler> messages_;
   QPointer<parts::PartsWindow> source_;
 };
 

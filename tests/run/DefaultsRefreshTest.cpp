@@ -2,15 +2,15 @@
 // the parts windows' totals and of the maps windows' status lines, and the
 // default edge banding, whichever way the dialog was opened.
 #include "catalogues/Catalogues.h"
-#include "common/ProgramFixture.h"
-#include "maps/Maps.h"
 #include "maps/MapsTestSupport.h"
-#include "maps/TFormSheets.h"
-#include "parts/Parts.h"
-#include "parts/PartsWindow.h"
+#include "maps/ui/Maps.h"
+#include "maps/ui/TFormSheets.h"
+#include "parts/ui/Parts.h"
+#include "parts/ui/PartsWindow.h"
 #include "platform/ini/IniFile.h"
-#include "run/DefaultParamsDialog.h"
-#include "run/LayoutOptionsDialog.h"
+#include "run/ui/DefaultParamsDialog.h"
+#include "run/ui/LayoutOptionsDialog.h"
+#include "support/ProgramFixture.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "common/TempDir.h"
+#include "common/Messages.h"
 #include "platform/ini/IniFile.h"
-#include "run/LayoutOptionsDialog.h"
-#include "shell/Messages.h"
+#include "run/ui/LayoutOptionsDialog.h"
+#include "support/TempDir.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -136,9 +136,9 @@ TEST(LayoutOptionsDialog, PagesAreWrittenBackWhenSwitchingAndOnAccept) {
 
   // "&Авто - размер листов" then "&Да" with no sheets: the message, dialog open.
   QStringList shown;
-  shell::ScopedMessageHandler h([&](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+  common::ScopedMessageHandler h([&](const QString& text, common::MsgIcon, common::MsgButtons) {
     shown << text;
-    return shell::MsgResult::Ok;
+    return common::MsgResult::Ok;
   });
   d.autoSize();
   EXPECT_TRUE(d.stockControlBox()->isChecked());

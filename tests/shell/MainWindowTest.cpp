@@ -1,10 +1,10 @@
 #include "shell/MainWindow.h"
 
+#include "common/AppState.h"
+#include "common/DataRoot.h"
+#include "common/Settings.h"
+#include "common/ui/WindowPlacement.h"
 #include "platform/ini/IniFile.h"
-#include "shell/AppState.h"
-#include "shell/DataRoot.h"
-#include "shell/Settings.h"
-#include "shell/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +24,7 @@
 
 using namespace kroyna;
 using namespace kroyna::shell;
+using namespace kroyna::common;
 
 namespace {
 

@@ -2,7 +2,7 @@
 // documented format that account for every copy, and bad input ends with
 // exit status 2 and one line on standard error.
 
-#include "common/MapValidator.h"
+#include "support/MapValidator.h"
 
 #include "tools/CutProcess.h"
 

@@ -2,17 +2,17 @@
 // materials bar: the parts, warehouse and maps windows.
 #include "StockFixture.h"
 
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Settings.h"
 #include "maps/MapsTestSupport.h"
-#include "maps/TFormSheets.h"
-#include "parts/Parts.h"
+#include "maps/ui/TFormSheets.h"
+#include "parts/ui/Parts.h"
 #include "platform/ini/IniFile.h"
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
-#include "shell/Settings.h"
 #include "warehouse/StockGridModel.h"
 #include "warehouse/WarehouseController.h"
-#include "warehouse/WarehouseWindow.h"
+#include "warehouse/ui/WarehouseWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -56,10 +56,10 @@ TEST(AllMaterials, TheCommandSelectsAllMaterialsInTheActiveWarehouseOrMapsWindow
 
   QTemporaryDir tmp;
   ASSERT_TRUE(tmp.isValid());
-  shell::DataRoot root(tmp.path());
-  shell::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
+  common::DataRoot root(tmp.path());
+  common::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
   shell::MainWindow main(root, settings);
-  shell::AppContext context(root, settings);
+  common::AppContext context(root, settings);
   context.setMainWindow(&main);
   parts::install(context);
   main.show();

@@ -1,4 +1,4 @@
-#include "warehouse/ScrapCriteria.h"
+#include "maps/model/ScrapCriteria.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 #include "StockFixture.h"
 
+#include "common/Messages.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
 #include "warehouse/MinimumStock.h"
-#include "warehouse/MinimumStockDialogs.h"
 #include "warehouse/StockCheck.h"
-#include "warehouse/StockCheckDialog.h"
+#include "warehouse/ui/MinimumStockDialogs.h"
+#include "warehouse/ui/StockCheckDialog.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -25,16 +25,16 @@ const QString kEnough = QStringLiteral("Стандартных листов на
 // Records the messages and the shortage reports shown.
 struct Shown {
   Shown()
-      : handler([this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+      : handler([this](const QString& text, common::MsgIcon, common::MsgButtons) {
           messages << text;
-          return shell::MsgResult::Ok;
+          return common::MsgResult::Ok;
         }) {
     setShortageDisplay([this](const QStringList& lines) { reports << lines; });
   }
   ~Shown() { setShortageDisplay({}); }
   QStringList messages;
   QList<QStringList> reports;
-  shell::ScopedMessageHandler handler;
+  common::ScopedMessageHandler handler;
 };
 
 // Materials ДВП 3 (5), ДСП 16 белый (3) and МДФ 10 (4), in that name order.
@@ -138,10 +138,10 @@ TEST(StockCheck, WithoutADialogTheReportGoesThroughTheMessageBoxes) {
   Stock s;
   writeMinimum(s.ini, 5, 2);
   QStringList texts;
-  shell::ScopedMessageHandler h([&](const QString& text, shell::MsgIcon icon, shell::MsgButtons) {
-    EXPECT_EQ(icon, shell::MsgIcon::Warning);
+  common::ScopedMessageHandler h([&](const QString& text, common::MsgIcon icon, common::MsgButtons) {
+    EXPECT_EQ(icon, common::MsgIcon::Warning);
     texts << text;
-    return shell::MsgResult::Ok;
+    return common::MsgResult::Ok;
   });
   checkStock(*s.module, s.ini, true);
   ASSERT_EQ(texts.size(), 1);
@@ -248,9 +248,9 @@ TEST(MinimumStockDialog, CancelStoresNothingAndBadInputKeepsTheMinimum) {
   d.dialog->quantityButton()->click();
   QStringList shown;
   {
-    shell::ScopedMessageHandler h([&](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+    common::ScopedMessageHandler h([&](const QString& text, common::MsgIcon, common::MsgButtons) {
       shown << text;
-      return shell::MsgResult::Ok;
+      return common::MsgResult::Ok;
     });
     auto& m = *d.dialog->model();
     EXPECT_FALSE(m.setData(m.index(1, 1), "-4", Qt::EditRole));

@@ -1,9 +1,9 @@
 #include "StockFixture.h"
 
+#include "common/Messages.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
 #include "warehouse/WarehouseController.h"
-#include "warehouse/WarehouseDialogs.h"
+#include "warehouse/ui/WarehouseDialogs.h"
 
 #include <QLineEdit>
 
@@ -14,9 +14,9 @@
 namespace kroyna::warehouse {
 namespace {
 
-using shell::MsgButtons;
-using shell::MsgIcon;
-using shell::MsgResult;
+using common::MsgButtons;
+using common::MsgIcon;
+using common::MsgResult;
 using testing::Answers;
 using testing::OffcutSpec;
 using testing::rowsOf;

@@ -3,13 +3,13 @@
 // wide as what they show; and the layout kept under the same keys.
 #include "StockFixture.h"
 
+#include "common/DataRoot.h"
+#include "common/Settings.h"
 #include "platform/ini/IniFile.h"
-#include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
-#include "shell/Settings.h"
 #include "warehouse/StockGridModel.h"
 #include "warehouse/WarehouseController.h"
-#include "warehouse/WarehouseWindow.h"
+#include "warehouse/ui/WarehouseWindow.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -58,8 +58,8 @@ TEST(WarehouseLayout, AtFirstStartTheWindowShowsItsToolbarsAndColumnsWhole) {
 
   QTemporaryDir tmp;
   ASSERT_TRUE(tmp.isValid());
-  shell::DataRoot root(tmp.path());
-  shell::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
+  common::DataRoot root(tmp.path());
+  common::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
   shell::MainWindow main(root, settings);
   main.resize(1200, 800);
   main.show();

@@ -3,10 +3,10 @@
 #include "CutMaps.h"
 
 #include "engine/EngineContext.h"
-#include "maps/MapRules.h"
+#include "maps/model/MapRules.h"
 #include "platform/report/Render.h"
 #include "platform/report/ReportError.h"
-#include "reports/MapReport.h"
+#include "reports/mapprint/MapReport.h"
 
 #include <QByteArray>
 #include <QGuiApplication>

@@ -20,7 +20,7 @@
 #include "CutPdf.h"
 #endif
 
-#include "maps/MapFile.h"
+#include "maps/model/MapFile.h"
 
 #include "engine/MaterialRun.h"
 

@@ -1,8 +1,8 @@
 #include "ExampleData.h"
 
+#include "common/settings/SettingsKeys.h"
 #include "platform/dbase/DbfFile.h"
 #include "platform/ini/IniFile.h"
-#include "shell/SettingsKeys.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -105,7 +105,7 @@ void writeExample(const fs::path& patternFolder, const fs::path& target) {
   settings.batch([&] {
     settings.writeString("Default", "Version", "2");
     // New rows of a parts database start with the white chipboard.
-    settings.writeString(kroyna::shell::keys::DefMaterial.section, kroyna::shell::keys::DefMaterial.name,
+    settings.writeString(kroyna::common::keys::DefMaterial.section, kroyna::common::keys::DefMaterial.name,
                          std::to_string(kWhite));
     for (int code : {kWhite, kOak, kHdf}) {
       const std::string section = "Material" + std::to_string(code);
