@@ -128,6 +128,8 @@ class Sequencer {
     const bool trimsX = t.top > 0 || t.bottom > 0;  // trims cut along x
     const bool trimsY = t.left > 0 || t.right > 0;
     const int incoming = trimsX != trimsY ? (trimsX ? 1 : 0) : kFree;
+    nodes_.reserve(inside.size() * 4 + 16);
+    memo_.reserve(inside.size() * 4 + 16);
     const std::int32_t rootId = nodeFor(root, std::move(inside));
     evaluate(rootId);
     if (nodes_[rootId].cost[incoming].crossings >= kInfinite) {
@@ -216,11 +218,12 @@ class Sequencer {
   }
 
   // Through-cut positions of a piece along `axis` that miss every item
-  // (or every part only, when `partsOnly`): box edges inside the piece that
-  // lie strictly inside no item.
+  // (or every part only, when `partsOnly`): the edges of items inside the
+  // piece that lie strictly inside no item. In order of the items' starts,
+  // they are where the next item starts at or beyond the reach of those
+  // before it: that reach and that start.
   std::vector<i64> positions(const Node& n, int axis, bool partsOnly) {
     spans_.clear();
-    const i64 lo = n.box.lo(axis), hi = n.box.hi(axis);
     for (const std::int32_t i : n.items) {
       const Item& it = items_[static_cast<std::size_t>(i)];
       if (partsOnly && !it.part) continue;
@@ -228,20 +231,20 @@ class Sequencer {
       spans_.push_back({b.lo(axis), b.hi(axis)});
     }
     std::sort(spans_.begin(), spans_.end());
-    edges_.clear();
-    for (const auto& [s, e] : spans_) {
-      if (s > lo) edges_.push_back(s);
-      if (e < hi) edges_.push_back(e);
-    }
-    std::sort(edges_.begin(), edges_.end());
-    edges_.erase(std::unique(edges_.begin(), edges_.end()), edges_.end());
+    const i64 lo = n.box.lo(axis), hi = n.box.hi(axis);
     std::vector<i64> out;
-    std::size_t next = 0;
-    i64 reach = std::numeric_limits<i64>::min();
-    for (const i64 s : edges_) {
-      while (next < spans_.size() && spans_[next].first < s) reach = std::max(reach, spans_[next++].second);
-      if (reach <= s) out.push_back(s);
+    auto add = [&](i64 s) {
+      if (s > lo && s < hi && (out.empty() || out.back() != s)) out.push_back(s);
+    };
+    i64 reach = lo;
+    for (const auto& [s, e] : spans_) {
+      if (s >= reach) {
+        add(reach);
+        add(s);
+      }
+      reach = std::max(reach, e);
     }
+    add(reach);
     return out;
   }
 
@@ -334,6 +337,9 @@ class Sequencer {
       o.positions = std::move(at[axis]);
       o.children = std::move(children);
     }
+    // The pieces below hold the items now; deep patterns keep only the
+    // pieces not yet looked at in memory.
+    std::vector<std::int32_t>().swap(nodes_[static_cast<std::size_t>(id)].items);
   }
 
   void cost(std::int32_t id) {
@@ -550,7 +556,6 @@ class Sequencer {
   std::vector<Node> nodes_;
   std::unordered_map<Box, std::int32_t, BoxHash> memo_;
   std::vector<std::pair<i64, i64>> spans_;
-  std::vector<i64> edges_;
 };
 
 }  // namespace
