@@ -149,9 +149,10 @@ class Sequencer {
  private:
   // ---- The trims ----
   // The trims of a standard sheet. Where the parts and offcuts end short
-  // of a far trim line (by no more than a sliver the search did not keep as
-  // an offcut), the far trim is cut at their edge: one pass instead of a
-  // trim and a second pass a few millimetres from it.
+  // of a far trim line or sheet edge by no more than a kerf (a sliver the
+  // search kept as no offcut), the far trim is cut at their edge: one pass
+  // instead of a trim and a second pass a few millimetres from it, and the
+  // same trims as a map read from a file gets.
   SheetTrims trims() {
     if (in_.offcutSheet) return {};
     const i64 L = in_.sheetLength, W = in_.sheetWidth;
@@ -169,8 +170,8 @@ class Sequencer {
     for (const PlainRect& r : in_.offcuts) take(r);
     if (in_.trims) {
       SheetTrims t = *in_.trims;
-      if (any && t.right > 0 && x1 < L - t.right && x1 >= L - t.right - k_) t.right = i32(L - x1);
-      if (any && t.bottom > 0 && y1 < W - t.bottom && y1 >= W - t.bottom - k_) t.bottom = i32(W - y1);
+      if (any && x1 < L - t.right && x1 >= L - t.right - k_) t.right = i32(L - x1);
+      if (any && y1 < W - t.bottom && y1 >= W - t.bottom - k_) t.bottom = i32(W - y1);
       return t;
     }
     if (!any) return {};
