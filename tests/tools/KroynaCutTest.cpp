@@ -114,7 +114,11 @@ void checkResult(const ordered_json& job, const ordered_json& result) {
   int lastPass = 0;
   for (const ordered_json& map : result["maps"]) {
     ASSERT_EQ(keysOf(map), (V{"pass", "variant", "sheet", "offcut", "name", "quantity", "parts", "offcuts", "cuts",
-                              "cutCount", "cutLength"}));
+                              "cutCount", "cutLength", "sequence"}));
+    for (const ordered_json& s : map["sequence"]) {
+      ASSERT_EQ(keysOf(s), (V{"piece", "alongX", "at", "cuts", "fence", "turn"}));
+      ASSERT_EQ(keysOf(s["piece"]), (V{"x", "y", "length", "width"}));
+    }
     ASSERT_TRUE(isInt(map["pass"]) && isInt(map["variant"]) && isInt(map["quantity"]));
     ASSERT_TRUE(map["offcut"].is_boolean() && map["name"].is_string());
     ASSERT_EQ(keysOf(map["sheet"]), (V{"length", "width"}));

@@ -1,0 +1,40 @@
+#pragma once
+
+// The order of the cuts of a map as the maps window and the maps file hold
+// it (engine/CutSequence.h): nothing of it is stored, so a map opened from
+// any maps file gets its order from its parts, offcuts and cuts.
+
+#include "engine/CutSequence.h"
+#include "maps/MapModel.h"
+
+#include <optional>
+
+namespace kroyna::maps {
+
+// The sheet, the kerf (MillSize), the parts and offcuts as drawn, and the
+// cuts' centre lines, taken from their kerf bands. A map keeps no trims:
+// without `trims` they are read from the map itself.
+inline engine::SequenceInput cutOrderInput(const SheetMap& map, std::optional<engine::SheetTrims> trims = {}) {
+  engine::SequenceInput in;
+  in.sheetLength = map.RealWidth;
+  in.sheetWidth = map.RealHeight;
+  in.kerf = map.MillSize;
+  in.offcutSheet = map.IsScraps;
+  in.trims = trims;
+  const std::int32_t e = map.MillSize / 2;
+  for (const MapPart& p : map.Parts) in.parts.push_back({p.RealLeft, p.RealTop, p.RealWidth, p.RealHeight});
+  for (const MapOffcut& o : map.Offcuts) in.offcuts.push_back({o.RealLeft, o.RealTop, o.RealWidth, o.RealHeight});
+  for (const MapCut& c : map.Cuts) {
+    if (c.MillOrient)
+      in.cuts.push_back({c.RealLeft, c.RealTop + e, c.RealWidth, true});
+    else
+      in.cuts.push_back({c.RealLeft + e, c.RealTop, c.RealHeight, false});
+  }
+  return in;
+}
+
+inline engine::CutSequence cutOrder(const SheetMap& map, std::optional<engine::SheetTrims> trims = {}) {
+  return engine::MakeCutSequence(cutOrderInput(map, trims));
+}
+
+}  // namespace kroyna::maps
