@@ -3,7 +3,7 @@
 // be cut by through-cuts. Every map of every mode goes through the saw
 // simulator in the kroyna-cut tests.
 
-#include "common/CutSequenceSimulator.h"
+#include "support/CutSequenceSimulator.h"
 
 #include <gtest/gtest.h>
 

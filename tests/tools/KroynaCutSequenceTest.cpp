@@ -4,11 +4,11 @@
 // same order, old files too.
 
 #include "CutJob.h"
-#include "common/CutSequenceSimulator.h"
+#include "support/CutSequenceSimulator.h"
 #include "engine/FinishedMap.h"
-#include "maps/MapCutOrder.h"
-#include "maps/MapFile.h"
-#include "maps/MapRules.h"
+#include "maps/model/MapCutOrder.h"
+#include "maps/model/MapFile.h"
+#include "maps/model/MapRules.h"
 
 #include "tools/CutProcess.h"  // slurp
 

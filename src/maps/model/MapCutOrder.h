@@ -5,7 +5,7 @@
 // any maps file gets its order from its parts, offcuts and cuts.
 
 #include "engine/CutSequence.h"
-#include "maps/MapModel.h"
+#include "maps/model/MapModel.h"
 
 #include <optional>
 
