@@ -68,13 +68,13 @@ std::string materialSection(int code) { return "Material" + std::to_string(code)
 
 }  // namespace
 
-ResultAcceptance::ResultAcceptance(warehouse::TModule& stock, ini::IniFile& settings)
+ResultAcceptance::ResultAcceptance(warehouse::StockModule& stock, ini::IniFile& settings)
     : stock_(stock), settings_(settings) {}
 
 void ResultAcceptance::takeOffcutSheets(const MapsDocument& document, int index) {
   const SheetMap& m = document.map(index);
   dbase::Table t = dbase::Table::open(stock_.workingCopy(StockKind::Scraps));
-  t.setFilter(col("Length") == m.RealWidth && col("Width") == m.RealHeight && col("Code") == m.MaterialCode);
+  t.setFilter(col("Length") == m.length && col("Width") == m.width && col("Code") == m.MaterialCode);
   t.setFiltered(true);
   // The stock name must match exactly: an offcut without a name is taken
   // only from rows without a name, never from named offcuts of that size.
@@ -153,8 +153,7 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
         }
         const SheetMap& after = doc.map(i);
         const MapOffcut& booked = after.Offcuts[static_cast<std::size_t>(j)];
-        stock_.bookInOffcut(name.toStdString(), booked.RealWidth, booked.RealHeight, after.Quantity, after.MaterialCode,
-                            today);
+        stock_.bookInOffcut(name.toStdString(), booked.length, booked.width, after.Quantity, after.MaterialCode, today);
       }
     }
     step = Step::Merge;

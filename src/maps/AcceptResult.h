@@ -22,13 +22,13 @@ namespace kroyna::ini {
 class IniFile;
 }
 namespace kroyna::warehouse {
-class TModule;
+class StockModule;
 }
 
 namespace kroyna::maps {
 
 class MapsDocument;
-class TFormSheets;
+class MapsWindow;
 
 // The texts of the command.
 inline const char* const kAcceptQuestion =
@@ -42,7 +42,7 @@ class ResultAcceptance {
  public:
   // `settings` holds [Default] AutoScrapsMark and the per-material Mark
   // records.
-  ResultAcceptance(warehouse::TModule& stock, ini::IniFile& settings);
+  ResultAcceptance(warehouse::StockModule& stock, ini::IniFile& settings);
 
   // Applies the whole document (every map, whatever the material filter
   // shows) to the working copies, after the user confirmed. Returns an
@@ -56,7 +56,7 @@ class ResultAcceptance {
   // rows that reach 0 are deleted.
   void takeOffcutSheets(const MapsDocument& document, int map);
 
-  warehouse::TModule& stock_;
+  warehouse::StockModule& stock_;
   ini::IniFile& settings_;
 };
 

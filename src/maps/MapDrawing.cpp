@@ -40,7 +40,7 @@ ElementLabels partLabels(const MapPart& p, int w, int h, const QFontMetrics& fm)
 
   bool inlineDims = false;
   int heightWidth = 0;
-  const QString heightText = QString::number(p.RealHeight);
+  const QString heightText = QString::number(p.width);
   if (p.ShowDim) {
     heightWidth = fm.horizontalAdvance(heightText);
     inlineDims = p.ShowTitle ? heightWidth > bottom - th : heightWidth > bottom;
@@ -48,14 +48,14 @@ ElementLabels partLabels(const MapPart& p, int w, int h, const QFontMetrics& fm)
   if (p.ShowTitle || inlineDims) {
     out.line = true;
     if (p.ShowTitle) out.lineText = QString::fromStdString(p.Title) + QStringLiteral(" ");
-    if (inlineDims) out.lineText += sizeText(p.RealWidth, p.RealHeight);
+    if (inlineDims) out.lineText += sizeText(p.length, p.width);
     out.lineClip = QRect(x0, y0, std::max(0, right - x0), th);
   }
   if (p.ShowDim && !inlineDims) {
     out.sideDims = true;
     out.heightText = heightText;
     out.heightAt = QPoint(x0, (h + heightWidth) / 2);
-    out.widthText = QString::number(p.RealWidth);
+    out.widthText = QString::number(p.length);
     out.widthAt = QPoint((w - fm.horizontalAdvance(out.widthText)) / 2, bottom - th);
   }
   return out;
@@ -68,7 +68,7 @@ ElementLabels offcutLabels(const MapOffcut& o, int w, int h, const QFontMetrics&
   const bool hasText = o.ShowText && !o.Text.empty();
   bool inlineDims = false;
   int heightWidth = 0;
-  const QString heightText = QString::number(o.RealHeight);
+  const QString heightText = QString::number(o.width);
   if (o.ShowDim) {
     heightWidth = fm.horizontalAdvance(heightText);
     inlineDims = hasText ? heightWidth > h - th : heightWidth > h;
@@ -76,14 +76,14 @@ ElementLabels offcutLabels(const MapOffcut& o, int w, int h, const QFontMetrics&
   if (hasText || inlineDims) {
     out.line = true;
     if (hasText) out.lineText = QString::fromStdString(o.Text) + QStringLiteral(" ");
-    if (inlineDims) out.lineText += sizeText(o.RealWidth, o.RealHeight);
+    if (inlineDims) out.lineText += sizeText(o.length, o.width);
     out.lineClip = QRect(1, 1, std::max(0, w - 3), th);
   }
   if (o.ShowDim && !inlineDims) {
     out.sideDims = true;
     out.heightText = heightText;
     out.heightAt = QPoint(1, (h + heightWidth) / 2);
-    out.widthText = QString::number(o.RealWidth);
+    out.widthText = QString::number(o.length);
     out.widthAt = QPoint((w - fm.horizontalAdvance(out.widthText)) / 2, h - th - 2);
   }
   return out;

@@ -31,7 +31,7 @@ namespace kroyna::maps {
 QString millModeName(int mode);
 
 // One row of the material summary (waste per material over all maps).
-struct TMaterialData {
+struct MaterialSummaryRow {
   int code = 0;
   QString name;
   double scrap = 0;  // useful offcuts, mm²
@@ -149,8 +149,8 @@ class MapsDocument {
   void setFont(const common::FontKeys& font);
 
   // ---- Sheets used and material codes ----
-  TUsingSheets& usingSheets() { return usingSheets_; }
-  const TUsingSheets& usingSheets() const { return usingSheets_; }
+  UsedSheets& usingSheets() { return usingSheets_; }
+  const UsedSheets& usingSheets() const { return usingSheets_; }
   // Material codes of the maps (0 or more), in order of first appearance.
   QList<int> materialCodes() const;
   // The materials panel: codes of the document's materials in catalogue
@@ -161,7 +161,7 @@ class MapsDocument {
   MapTotals totals() const;
   // Per material over all maps, ordered by name with the locale's
   // comparison.
-  std::vector<TMaterialData> materialSummary() const;
+  std::vector<MaterialSummaryRow> materialSummary() const;
   // The largest sheet length and width over all maps; (0, 0) when none.
   std::pair<std::int32_t, std::int32_t> largestSheet() const;
 
@@ -203,7 +203,7 @@ class MapsDocument {
   bool showDimForNew_ = true;
   MapColours colours_;
   common::FontKeys font_;
-  TUsingSheets usingSheets_;
+  UsedSheets usingSheets_;
 };
 
 }  // namespace kroyna::maps

@@ -82,12 +82,12 @@ std::vector<Label> mapLabels(const maps::MapsDocument& document, LabelKind kind)
     };
     if (kind == LabelKind::Parts) {
       for (const maps::MapPart& p : m.Parts)
-        repeat({QString::fromStdString(p.Title), sizeText(p.RealWidth, p.RealHeight), material, remark,
+        repeat({QString::fromStdString(p.Title), sizeText(p.length, p.width), material, remark,
                 edgeBandingText(p.LeftBorder, p.RightBorder, p.TopBorder, p.BottomBorder, env)});
     } else {
       for (const maps::MapOffcut& o : m.Offcuts)
         if (o.useful())
-          repeat({QString::fromStdString(o.ScrapName), sizeText(o.RealWidth, o.RealHeight), material, remark, {}});
+          repeat({QString::fromStdString(o.ScrapName), sizeText(o.length, o.width), material, remark, {}});
     }
   }
   return out;

@@ -48,7 +48,7 @@ class PartsDocument;
 struct PartRow;
 }  // namespace kroyna::parts
 namespace kroyna::warehouse {
-class TModule;
+class StockModule;
 }
 
 namespace kroyna::run {
@@ -150,9 +150,9 @@ struct RunSource {
 // What the run uses of the program; the program's own are made by
 // programServices() (run/CuttingRunCommands.h), tests put in their own.
 struct CuttingRunServices {
-  ini::IniFile* settings = nullptr;     // Kroyna.ini (section Default)
-  std::filesystem::path workFile;       // Kroyna.tmp
-  warehouse::TModule* stock = nullptr;  // nullptr: no offcuts, no sheet view
+  ini::IniFile* settings = nullptr;         // Kroyna.ini (section Default)
+  std::filesystem::path workFile;           // Kroyna.tmp
+  warehouse::StockModule* stock = nullptr;  // nullptr: no offcuts, no sheet view
   // "Параметры разложения"; true on "&Да".
   std::function<bool(const std::vector<LayoutMaterial>&)> editOptions;
   // A new, shown maps window.
@@ -164,7 +164,8 @@ struct CuttingRunServices {
   std::function<warehouse::RunOutChoice(QWidget* parent)> askRunOut;
   // The sheet choice over the material's standard sheets; nothing when
   // cancelled.
-  std::function<std::optional<warehouse::SheetChoice>(warehouse::TModule&, const QString& material, QWidget* parent)>
+  std::function<std::optional<warehouse::SheetChoice>(warehouse::StockModule&, const QString& material,
+                                                      QWidget* parent)>
       chooseSheet;
   // Panel 2 of the main window's status bar.
   std::function<void(const QString&)> showStatus;

@@ -10,7 +10,7 @@ namespace kroyna::run {
 
 // ---- Stock lookups ----
 
-SheetStockLookup stockOf(warehouse::TModule& module) {
+SheetStockLookup stockOf(warehouse::StockModule& module) {
   SheetStockLookup s;
   s.firstSize = [&module](int code) -> std::optional<std::pair<std::int32_t, std::int32_t>> {
     try {

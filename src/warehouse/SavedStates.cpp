@@ -259,7 +259,7 @@ void SavedStatesStore::remove(int number) {
 
 // ---- restore ----
 
-void restoreStockTables(TModule& module, const fs::path& sheetsCopy, const fs::path& scrapsCopy) {
+void restoreStockTables(StockModule& module, const fs::path& sheetsCopy, const fs::path& scrapsCopy) {
   const std::pair<StockKind, fs::path> tables[] = {{StockKind::Sheets, sheetsCopy}, {StockKind::Scraps, scrapsCopy}};
   // Everything that can be checked is checked before the stock changes.
   std::vector<FileBackup> before;

@@ -41,7 +41,7 @@ std::vector<SavedState> SavedStatesController::states() {
 }
 
 std::optional<int> SavedStatesController::saveState() {
-  TModule& module = warehouse_.module();
+  StockModule& module = warehouse_.module();
   try {
     module.postPending();
   } catch (const std::exception& e) {

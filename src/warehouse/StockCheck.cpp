@@ -25,7 +25,7 @@ QString wholeText(const dbase::Value& v) { return QString::number(std::llround(n
 
 }  // namespace
 
-StockShortage findShortage(TModule& module, const ini::IniFile& settings) {
+StockShortage findShortage(StockModule& module, const ini::IniFile& settings) {
   StockShortage out;
   const std::vector<MaterialEntry> materials = module.materials().materials();
   // Every sheet row of the working copy, in table order; a grid edit still
@@ -79,7 +79,7 @@ void showShortage(const QStringList& lines) {
       common::MsgIcon::Warning);
 }
 
-void checkStock(TModule& module, const ini::IniFile& settings, bool allClear) {
+void checkStock(StockModule& module, const ini::IniFile& settings, bool allClear) {
   const StockShortage found = findShortage(module, settings);
   if (!found.lines.isEmpty()) showShortage(found.lines);
   if (!found.failures.isEmpty()) {
@@ -90,7 +90,7 @@ void checkStock(TModule& module, const ini::IniFile& settings, bool allClear) {
   }
 }
 
-void checkStockAutomatically(TModule& module, const ini::IniFile& settings) {
+void checkStockAutomatically(StockModule& module, const ini::IniFile& settings) {
   if (common::read(settings, common::keys::CheckSheetStock)) checkStock(module, settings, false);
 }
 

@@ -15,10 +15,10 @@ const char* const kScrapTitles[] = {"Шифр", "Длина", "Ширина", "�
 
 }  // namespace
 
-StockGridModel::StockGridModel(TModule& module, StockKind kind, std::function<int()> newRowCode, QObject* parent)
+StockGridModel::StockGridModel(StockModule& module, StockKind kind, std::function<int()> newRowCode, QObject* parent)
     : QAbstractTableModel(parent), module_(module), kind_(kind), newRowCode_(std::move(newRowCode)) {
-  connect(&module_, &TModule::viewsReset, this, &StockGridModel::reload);
-  connect(&module_, &TModule::newRowAboutToBeDropped, this, [this](StockKind k) {
+  connect(&module_, &StockModule::viewsReset, this, &StockGridModel::reload);
+  connect(&module_, &StockModule::newRowAboutToBeDropped, this, [this](StockKind k) {
     if (k != kind_) return;
     const dbase::Bookmark b = module_.newRowBookmark(kind_);
     for (std::size_t i = 0; i < rows_.size(); ++i)
@@ -28,7 +28,7 @@ StockGridModel::StockGridModel(TModule& module, StockKind kind, std::function<in
         return;
       }
   });
-  connect(&module_, &TModule::newRowDropped, this, [this](StockKind k) {
+  connect(&module_, &StockModule::newRowDropped, this, [this](StockKind k) {
     if (k != kind_ || dropping_ < 0) return;
     rows_.erase(rows_.begin() + dropping_);
     dropping_ = -1;

@@ -2,7 +2,7 @@
 
 #include "common/settings/AllMaterials.h"
 
-// The data module of the warehouse (`TModule`): the stored stock tables
+// The data module of the warehouse (`StockModule`): the stored stock tables
 // `Sheets/Sheets.dbf` and `Sheets/Scraps.dbf`, their working copies
 // `Temp/TempSh.dbf` and `Temp/TempSc.dbf`, the table views the warehouse
 // window and the cutting run work through, and the two changed flags.
@@ -67,13 +67,13 @@ struct WarehouseInfoRow {
   double scrapSquare = 0;  // m²
 };
 
-class TModule : public QObject {
+class StockModule : public QObject {
   Q_OBJECT
  public:
   // `dataRoot` holds Pattern/, Sheets/ and Temp/. `materials` gives the
   // names of the `MatName` column and of messages; it must outlive this.
-  TModule(std::filesystem::path dataRoot, const MaterialDirectory& materials, QObject* parent = nullptr);
-  ~TModule() override;
+  StockModule(std::filesystem::path dataRoot, const MaterialDirectory& materials, QObject* parent = nullptr);
+  ~StockModule() override;
 
   const MaterialDirectory& materials() const { return materials_; }
   // Rereads the material names that `MatName` shows (after the catalogue

@@ -42,7 +42,7 @@ std::optional<AddSheetFault> checkAddSheet(const AddSheetInput& in) {
   return std::nullopt;
 }
 
-WarehouseController::WarehouseController(TModule& module, ini::IniFile& settings)
+WarehouseController::WarehouseController(StockModule& module, ini::IniFile& settings)
     : module_(module), settings_(settings) {
   from_ = to_ = dbase::Date::today();
 }

@@ -52,9 +52,9 @@ struct MarkInput {
 
 class WarehouseController {
  public:
-  WarehouseController(TModule& module, ini::IniFile& settings);
+  WarehouseController(StockModule& module, ini::IniFile& settings);
 
-  TModule& module() { return module_; }
+  StockModule& module() { return module_; }
   ini::IniFile& settings() { return settings_; }
 
   // ---- Start-up and materials bar ----
@@ -128,7 +128,7 @@ class WarehouseController {
   DateFilter currentFilter() const;
 
  private:
-  TModule& module_;
+  StockModule& module_;
   ini::IniFile& settings_;
   QList<BarEntry> bar_;
   int selected_ = kAllMaterials;

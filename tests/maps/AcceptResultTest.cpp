@@ -86,7 +86,7 @@ class AcceptResultTest : public ::testing::Test {
   ini::IniFile ini;
   FakeEnvironment env;
   MapsDocument doc{env};
-  std::unique_ptr<warehouse::TModule> module;
+  std::unique_ptr<warehouse::StockModule> module;
   std::string storedSheets, storedScraps;
 };
 

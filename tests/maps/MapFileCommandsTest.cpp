@@ -5,7 +5,7 @@
 #include "maps/MapsTestSupport.h"
 #include "maps/ui/MapFileCommands.h"
 #include "maps/ui/Maps.h"
-#include "maps/ui/TFormSheets.h"
+#include "maps/ui/MapsWindow.h"
 
 #include "common/AppContext.h"
 #include "common/DataRoot.h"
@@ -47,7 +47,7 @@ class MapFileCommandsTest : public ::testing::Test {
         mainWindow(root, settings),
         context(root, settings),
         savedDialogs(mapFileDialogs()),
-        savedCommands(TFormSheets::commands()),
+        savedCommands(MapsWindow::commands()),
         messages([this](const QString& text, common::MsgIcon, common::MsgButtons) {
           shown << text;
           return reply;
@@ -66,16 +66,16 @@ class MapFileCommandsTest : public ::testing::Test {
   }
   ~MapFileCommandsTest() override {
     for (QMdiSubWindow* w : mainWindow.documentArea()->subWindowList())
-      if (auto* maps = qobject_cast<TFormSheets*>(w->widget())) maps->document().setModified(false);
+      if (auto* maps = qobject_cast<MapsWindow*>(w->widget())) maps->document().setModified(false);
     mainWindow.documentArea()->closeAllSubWindows();
     QApplication::processEvents();
     mapFileDialogs() = savedDialogs;
-    TFormSheets::commands() = savedCommands;
+    MapsWindow::commands() = savedCommands;
   }
 
   // A maps window holding one map of material 3.
-  TFormSheets* resultWindow() {
-    TFormSheets* w = openMapsWindow(mainWindow);
+  MapsWindow* resultWindow() {
+    MapsWindow* w = openMapsWindow(mainWindow);
     testing::LayoutBuilder b(2800, 2070);
     b.place(b.part("Дверь", 600, 400), 8, 8);
     b.region(612, 8, 2000, 1000);
@@ -102,7 +102,7 @@ class MapFileCommandsTest : public ::testing::Test {
 };
 
 TEST_F(MapFileCommandsTest, SaveWritesTheFileAndRenamesTheWindow) {
-  TFormSheets* w = resultWindow();
+  MapsWindow* w = resultWindow();
   ASSERT_TRUE(command("cut.saveMaps")->isEnabled());
   ASSERT_TRUE(command("cut.exportIni")->isEnabled());
   ASSERT_TRUE(w->action(u("save"))->isEnabled());
@@ -133,7 +133,7 @@ TEST_F(MapFileCommandsTest, SaveWritesTheFileAndRenamesTheWindow) {
 }
 
 TEST_F(MapFileCommandsTest, FailedSaveShowsWhyAndKeepsTheDocumentChanged) {
-  TFormSheets* w = resultWindow();
+  MapsWindow* w = resultWindow();
   answer = qpath(dir / "no such folder" / "a.map");
   command("cut.saveMaps")->trigger();
   ASSERT_EQ(shown.size(), 1);
@@ -143,7 +143,7 @@ TEST_F(MapFileCommandsTest, FailedSaveShowsWhyAndKeepsTheDocumentChanged) {
 }
 
 TEST_F(MapFileCommandsTest, OpenMakesANewWindowFromTheFile) {
-  TFormSheets* w = resultWindow();
+  MapsWindow* w = resultWindow();
   answer = qpath(dir / "Maps" / "a.map");
   command("cut.saveMaps")->trigger();
   ASSERT_TRUE(shown.isEmpty());
@@ -154,7 +154,7 @@ TEST_F(MapFileCommandsTest, OpenMakesANewWindowFromTheFile) {
   EXPECT_EQ(started.last(), root.folder(u("Maps")));
   const auto windows = mainWindow.documentArea()->subWindowList();
   ASSERT_EQ(windows.size(), 2);
-  TFormSheets* opened = activeMapsWindow(mainWindow);
+  MapsWindow* opened = activeMapsWindow(mainWindow);
   ASSERT_NE(opened, nullptr);
   ASSERT_NE(opened, w);
   EXPECT_EQ(opened->windowTitle(), u("Карты раскроя: a.map"));
@@ -194,7 +194,7 @@ TEST_F(MapFileCommandsTest, MapsFilesOfTheCommandLineOpenWhenTheMainWindowIsShow
   QApplication::processEvents();
   const auto windows = mainWindow.documentArea()->subWindowList();
   ASSERT_EQ(windows.size(), 1);
-  auto* opened = qobject_cast<TFormSheets*>(windows[0]->widget());
+  auto* opened = qobject_cast<MapsWindow*>(windows[0]->widget());
   ASSERT_NE(opened, nullptr);
   EXPECT_EQ(opened->windowTitle(), u("Карты раскроя: a.map"));
   EXPECT_EQ(opened->document().mapCount(), 1);
@@ -219,7 +219,7 @@ TEST_F(MapFileCommandsTest, ExportWritesTheIniFileOrSaysItFailed) {
 }
 
 TEST_F(MapFileCommandsTest, ClosingAChangedResultWithYesSavesIt) {
-  TFormSheets* w = resultWindow();
+  MapsWindow* w = resultWindow();
   answer = qpath(dir / "Maps" / "closing.map");
   reply = common::MsgResult::Yes;
   mainWindow.documentArea()->closeAllSubWindows();
@@ -235,7 +235,7 @@ TEST_F(MapFileCommandsTest, AcceptOnTheWindowBooksOffcutsAndStaysDisabledOnlyWhe
   const auto workingScraps = stock->module().workingCopy(warehouse::StockKind::Scraps);
   const std::size_t before = dbase::RowSource(workingScraps).rows().size();
 
-  TFormSheets* w = resultWindow();
+  MapsWindow* w = resultWindow();
   QAction* apply = w->action(u("apply"));
   ASSERT_TRUE(apply->isEnabled());
   reply = common::MsgResult::No;
@@ -253,7 +253,7 @@ TEST_F(MapFileCommandsTest, AcceptOnTheWindowBooksOffcutsAndStaysDisabledOnlyWhe
   EXPECT_TRUE(stock->module().scrapsChanged());
 
   // A failing acceptance shows its message and leaves the command on.
-  TFormSheets* second = resultWindow();
+  MapsWindow* second = resultWindow();
   std::filesystem::remove(dir / "Pattern" / "Scraps.dbf");
   shown.clear();
   second->action(u("apply"))->trigger();
@@ -263,7 +263,7 @@ TEST_F(MapFileCommandsTest, AcceptOnTheWindowBooksOffcutsAndStaysDisabledOnlyWhe
   // The maps windows go before the warehouse, as they do when the program
   // ends.
   for (QMdiSubWindow* sub : mainWindow.documentArea()->subWindowList())
-    if (auto* maps = qobject_cast<TFormSheets*>(sub->widget())) {
+    if (auto* maps = qobject_cast<MapsWindow*>(sub->widget())) {
       maps->document().setModified(false);
       delete sub;
     }

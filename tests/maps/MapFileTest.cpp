@@ -146,7 +146,7 @@ TEST(MapFileBinary, HeaderBytesFollowTheLayout) {
     EXPECT_EQ(u8(font + 36), kFontBold | kFontUnderline) << font;
     EXPECT_EQ(u8(font + 37), 204) << font;
   }
-  // The first record: tag 1, map index 0, RealWidth 65535 at offset 209.
+  // The first record: tag 1, map index 0, length 65535 at offset 209.
   EXPECT_EQ(u8(318), 1);
   EXPECT_EQ(u8(319), 0);
   EXPECT_EQ(u8(319 + 209), 0xFF);

@@ -47,8 +47,8 @@ TEST(MapsDocumentBuild, CarriesPartsOffcutsAndCutsIntoSheetCoordinates) {
   const SheetMap& m = doc.map(0);
   EXPECT_EQ(m.Caption, "1: Лист 1");
   EXPECT_EQ(m.MaterialCode, 7);
-  EXPECT_EQ(m.RealWidth, 2800);
-  EXPECT_EQ(m.RealHeight, 2070);
+  EXPECT_EQ(m.length, 2800);
+  EXPECT_EQ(m.width, 2070);
   EXPECT_EQ(m.Quantity, 2);
   EXPECT_TRUE(m.IsScraps);
   EXPECT_EQ(m.SheetName, "A-17");
@@ -57,10 +57,10 @@ TEST(MapsDocumentBuild, CarriesPartsOffcutsAndCutsIntoSheetCoordinates) {
 
   ASSERT_EQ(m.Parts.size(), 2u);
   const MapPart& given = m.Parts[0];
-  EXPECT_EQ(given.RealLeft, 10);
-  EXPECT_EQ(given.RealTop, 10);
-  EXPECT_EQ(given.RealWidth, 600);
-  EXPECT_EQ(given.RealHeight, 400);
+  EXPECT_EQ(given.x, 10);
+  EXPECT_EQ(given.y, 10);
+  EXPECT_EQ(given.length, 600);
+  EXPECT_EQ(given.width, 400);
   EXPECT_EQ(given.Title, "Дверь");
   EXPECT_EQ((std::array{given.LeftBorder, given.RightBorder, given.TopBorder, given.BottomBorder}),
             (std::array{1, 2, 3, 4}));
@@ -68,27 +68,25 @@ TEST(MapsDocumentBuild, CarriesPartsOffcutsAndCutsIntoSheetCoordinates) {
   EXPECT_TRUE(given.ShowDim);
 
   const MapPart& turned = m.Parts[1];
-  EXPECT_EQ(turned.RealLeft, 614);
-  EXPECT_EQ(turned.RealWidth, 400);
-  EXPECT_EQ(turned.RealHeight, 600);
+  EXPECT_EQ(turned.x, 614);
+  EXPECT_EQ(turned.length, 400);
+  EXPECT_EQ(turned.width, 600);
   // Turned: left takes the top edge, right the bottom, top the right,
   // bottom the left.
   EXPECT_EQ((std::array{turned.LeftBorder, turned.RightBorder, turned.TopBorder, turned.BottomBorder}),
             (std::array{3, 4, 2, 1}));
 
   ASSERT_EQ(m.Offcuts.size(), 1u);
-  EXPECT_EQ(m.Offcuts[0].RealLeft, 1018);
-  EXPECT_EQ(m.Offcuts[0].RealTop, 10);
-  EXPECT_EQ(m.Offcuts[0].RealWidth, 996);
-  EXPECT_EQ(m.Offcuts[0].RealHeight, 496);
+  EXPECT_EQ(m.Offcuts[0].x, 1018);
+  EXPECT_EQ(m.Offcuts[0].y, 10);
+  EXPECT_EQ(m.Offcuts[0].length, 996);
+  EXPECT_EQ(m.Offcuts[0].width, 496);
   EXPECT_TRUE(m.Offcuts[0].ScrapName.empty());
 
   ASSERT_EQ(m.Cuts.size(), 2u);
-  EXPECT_EQ((std::array{m.Cuts[0].RealLeft, m.Cuts[0].RealTop, m.Cuts[0].RealWidth, m.Cuts[0].RealHeight}),
-            (std::array{8, 408, 604, 4}));
+  EXPECT_EQ((std::array{m.Cuts[0].x, m.Cuts[0].y, m.Cuts[0].length, m.Cuts[0].width}), (std::array{8, 408, 604, 4}));
   EXPECT_TRUE(m.Cuts[0].MillOrient);
-  EXPECT_EQ((std::array{m.Cuts[1].RealLeft, m.Cuts[1].RealTop, m.Cuts[1].RealWidth, m.Cuts[1].RealHeight}),
-            (std::array{608, 8, 4, 402}));
+  EXPECT_EQ((std::array{m.Cuts[1].x, m.Cuts[1].y, m.Cuts[1].length, m.Cuts[1].width}), (std::array{608, 8, 4, 402}));
   EXPECT_FALSE(m.Cuts[1].MillOrient);
   EXPECT_EQ(m.MillLinesCount, 2);
   EXPECT_DOUBLE_EQ(m.MillLinesLength, 1006);
@@ -106,8 +104,8 @@ TEST(MapsDocumentBuild, FreeRectangleOfOneKerfGivesNoOffcutAndKerfPlusOneGivesOn
   doc.addMap(u("1"), 1, b.finished(), 4, {});
   const SheetMap& m = doc.map(0);
   ASSERT_EQ(m.Offcuts.size(), 1u);
-  EXPECT_EQ(m.Offcuts[0].RealWidth, 1);
-  EXPECT_EQ(m.Offcuts[0].RealHeight, 496);
+  EXPECT_EQ(m.Offcuts[0].length, 1);
+  EXPECT_EQ(m.Offcuts[0].width, 496);
   // The 1 mm offcut is classified like any other: too short here.
   EXPECT_EQ(m.Offcuts[0].ScrapType, stLostScrap);
   EXPECT_EQ(m.Offcuts[0].Text, "Отход");
@@ -118,10 +116,10 @@ TEST(MapsDocumentBuild, FreeRectangleOfOneKerfGivesNoOffcutAndKerfPlusOneGivesOn
 struct Verdict {
   warehouse::ScrapCriteria criteria;
   std::int32_t w, h;
-  TScrapType expected;
+  OffcutKind expected;
 };
 
-TScrapType classifyOne(const warehouse::ScrapCriteria& criteria, std::int32_t w, std::int32_t h) {
+OffcutKind classifyOne(const warehouse::ScrapCriteria& criteria, std::int32_t w, std::int32_t h) {
   FakeEnvironment env;
   env.criteria[3] = criteria;
   MapsDocument doc(env);
@@ -402,8 +400,8 @@ TEST(MapsDocumentTexts, ASheetOfNoAreaShowsZeroPercent) {
   FakeEnvironment env;
   MapsDocument doc(env);
   SheetMap m;
-  m.RealWidth = 0;
-  m.RealHeight = 500;
+  m.length = 0;
+  m.width = 500;
   doc.appendStoredMap(m);
   EXPECT_EQ(doc.statusLine1(0)[1], u("Отход: 0.000 кв м (0.00 %)"));
   EXPECT_EQ(doc.statusLine2(0)[2], u("Детали: 0.000 кв м (0.00 %)"));
@@ -460,7 +458,7 @@ TEST(MapsDocumentMaterials, PanelFollowsCatalogueOrderAndSummaryIsByName) {
 }
 
 TEST(MapsDocumentMaterials, UsedSheetsKeepTheLatestRemainingCount) {
-  TUsingSheets used;
+  UsedSheets used;
   used.add(1, 2800, 2070, 5, 5);
   used.add(2, 2800, 2070, 3, 3);
   EXPECT_TRUE(used.setRemaining(1, 2800, 2070, 2));
@@ -493,7 +491,7 @@ TEST(MapsDocumentEngine, MapsOfARealCuttingAccountForEveryPartAndSquareMetre) {
   EXPECT_DOUBLE_EQ(t.detals + t.total, t.sheetArea);
   for (const SheetMap& m : doc.maps()) {
     EXPECT_DOUBLE_EQ(m.DetalsSquare + m.ScrapSquare + m.LostSquare, m.sheetArea());
-    for (const MapOffcut& o : m.Offcuts) EXPECT_EQ(o.useful(), o.RealWidth >= 200 && o.RealHeight >= 100);
+    for (const MapOffcut& o : m.Offcuts) EXPECT_EQ(o.useful(), o.length >= 200 && o.width >= 100);
   }
 }
 

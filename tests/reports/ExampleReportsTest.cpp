@@ -72,7 +72,7 @@ class ExampleReports : public ::testing::Test {
     ASSERT_FALSE(folder.prepareError.has_value());
     ASSERT_TRUE(folder.openSource(folder.path(u("Groups/Пример.krb"))));
     folder.setCatalogue(exampleCatalogue());
-    maps::TFormSheets* w = folder.run();
+    maps::MapsWindow* w = folder.run();
     ASSERT_NE(w, nullptr);
     env = std::make_unique<ExampleEnvironment>(folder);
     doc = std::make_unique<maps::MapsDocument>(*env);
@@ -112,11 +112,11 @@ TEST_F(ExampleReports, MaterialConsumptionReportHasEveryMaterialOfTheMaps) {
   const QString text = writeAndRead(prepareMaterialSummaryReport(*doc, reports("ScrapsInfo.frf"), {}),
                                     folder.path(QStringLiteral("Temp")), "materials.pdf");
   EXPECT_TRUE(text.contains(u("Статистика по расходу материалов"))) << text.toStdString();
-  const std::vector<maps::TMaterialData> rows = doc->materialSummary();
+  const std::vector<maps::MaterialSummaryRow> rows = doc->materialSummary();
   ASSERT_EQ(rows.size(), 2u);
   // "ЛДСП Белый" sorts before "ЛДСП Дуб", and the report keeps that order.
   EXPECT_LT(text.indexOf(u("ЛДСП Белый 16 мм")), text.indexOf(u("ЛДСП Дуб сонома 16 мм")));
-  for (const maps::TMaterialData& r : rows) {
+  for (const maps::MaterialSummaryRow& r : rows) {
     EXPECT_TRUE(text.contains(QString::fromStdString(common::areaText(r.scrap, 3)))) << r.name.toStdString();
     EXPECT_TRUE(text.contains(QString::fromStdString(common::areaText(r.lost, 3)))) << r.name.toStdString();
   }

@@ -14,7 +14,7 @@
 #include "common/Settings.h"
 #include "maps/MapsTestSupport.h"
 #include "maps/ProgramEnvironment.h"
-#include "maps/ui/TFormSheets.h"
+#include "maps/ui/MapsWindow.h"
 #include "platform/ini/IniFile.h"
 #include "platform/report/Render.h"
 #include "shell/MainWindow.h"
@@ -54,7 +54,7 @@ class PrintCommandTest : public ::testing::Test {
   void SetUp() override {
     env.materials = {{1, u("ДСП 16")}, {2, u("ДВП 4")}};
     env.order = {1, 2};
-    window = std::make_unique<maps::TFormSheets>(env, ini);
+    window = std::make_unique<maps::MapsWindow>(env, ini);
     window->resize(800, 600);
     saved_ = mapPrintWindows();
     mapPrintWindows().ask = [this](const MapTabs& tabs, ini::IniFile&, QWidget*) -> std::optional<MapPrintDialogModel> {
@@ -90,7 +90,7 @@ class PrintCommandTest : public ::testing::Test {
   kroyna::testing::TempDir dir;
   ini::IniFile ini{dir / "Kroyna.ini"};
   maps::testing::FakeEnvironment env;
-  std::unique_ptr<maps::TFormSheets> window;
+  std::unique_ptr<maps::MapsWindow> window;
   std::optional<MapRange> choice = MapRange::All;
   int from = 1, to = 1;
   MapTabs offered;
@@ -181,16 +181,16 @@ TEST_F(PrintCommandTest, TheStylesMarginsAndPrintFontOfTheSettingsAreUsed) {
   printMaps(*window, setup());
   ASSERT_EQ(previews.size(), 1u);
   const report::PreparedPage& page = previews[0].pages[0];
-  const TfrRskMapView* map = nullptr;
+  const MapReportView* map = nullptr;
   const report::TextObject* params = nullptr;
   for (const auto& o : page.objects) {
-    if (auto* m = dynamic_cast<const TfrRskMapView*>(o.get())) map = m;
+    if (auto* m = dynamic_cast<const MapReportView*>(o.get())) map = m;
     if (o->name == "mmMapParams") params = dynamic_cast<const report::TextObject*>(o.get());
   }
   ASSERT_NE(map, nullptr);
   ASSERT_NE(params, nullptr);
   EXPECT_EQ(map->partBrush.colour, 0x00FFFF);
-  for (const auto& e : map->elements) EXPECT_NE(e->kind(), TzkfrMillLineData::kKind);
+  for (const auto& e : map->elements) EXPECT_NE(e->kind(), MapCutElement::kKind);
   EXPECT_NEAR(map->x, 30 * 18.0 / 5.0, 0.5);
   EXPECT_EQ(params->font.family, u("Courier New"));
 }
@@ -202,14 +202,14 @@ TEST(MapPrintingInstall, PrintAndTheMainMenuItemAreAttached) {
   shell::MainWindow mainWindow(root, settings);
   common::AppContext context(root, settings);
   context.setMainWindow(&mainWindow);
-  const maps::MapsWindowCommands before = maps::TFormSheets::commands();
+  const maps::MapsWindowCommands before = maps::MapsWindow::commands();
   installMapPrinting(context);
   EXPECT_TRUE(mainWindow.command(u("set.mapPrint"))->isEnabled());
-  EXPECT_TRUE(bool(maps::TFormSheets::commands().print));
-  EXPECT_NE(report::ObjectRegistry::instance().find(TfrRskMapView::kClassName), nullptr);
-  EXPECT_EQ(report::ObjectRegistry::instance().find(TfrDetalsListView::kClassName)->caption, u("Список деталей"));
-  EXPECT_EQ(report::ObjectRegistry::instance().find(TfrRskMapView::kClassName)->caption, u("Карта раскроя"));
-  maps::TFormSheets::commands() = before;
+  EXPECT_TRUE(bool(maps::MapsWindow::commands().print));
+  EXPECT_NE(report::ObjectRegistry::instance().find(MapReportView::kClassName), nullptr);
+  EXPECT_EQ(report::ObjectRegistry::instance().find(PartsListReportView::kClassName)->caption, u("Список деталей"));
+  EXPECT_EQ(report::ObjectRegistry::instance().find(MapReportView::kClassName)->caption, u("Карта раскроя"));
+  maps::MapsWindow::commands() = before;
 }
 
 // ---- the example order on paper ------------------------------------------------
@@ -233,12 +233,12 @@ TEST(MapPrintExample, ThePdfOfTheExampleOrderShowsEveryMapsTexts) {
   lists.materials = catalogues.materialList(true);
   lists.edges = catalogues.edgeList();
   f.setCatalogue(lists);
-  maps::TFormSheets* run = f.run();
+  maps::MapsWindow* run = f.run();
   ASSERT_NE(run, nullptr);
 
   // The run's maps in a window of the program's own environment.
   maps::ProgramEnvironment env(f.settings(), &catalogues);
-  maps::TFormSheets window(env, f.settings());
+  maps::MapsWindow window(env, f.settings());
   for (const maps::SheetMap& m : run->document().maps()) window.document().appendStoredMap(m);
   window.refreshFromDocument();
   const maps::MapsDocument& doc = window.document();

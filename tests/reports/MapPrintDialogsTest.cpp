@@ -27,14 +27,14 @@ class PrintSettingsTest : public ::testing::Test {
  protected:
   void TearDown() override {
     mapPrintChoosers() = saved_;
-    TfrmSheetPrintParams::advancedDialog() = savedAdvanced_;
+    MapPrintParamsDialog::advancedDialog() = savedAdvanced_;
   }
   kroyna::testing::TempDir dir;
   ini::IniFile ini{dir / "Kroyna.ini"};
 
  private:
   MapPrintChoosers saved_ = mapPrintChoosers();
-  std::function<void(ini::IniFile&, QWidget*)> savedAdvanced_ = TfrmSheetPrintParams::advancedDialog();
+  std::function<void(ini::IniFile&, QWidget*)> savedAdvanced_ = MapPrintParamsDialog::advancedDialog();
 };
 
 TEST_F(PrintSettingsTest, DefaultsAndValuesOutOfRange) {
@@ -155,7 +155,7 @@ TEST_F(PrintSettingsTest, ThePrintDialogShowsEnablesAndAlwaysWritesBack) {
   ini.writeInt("Sheet_Page_Params", "Position", 2);
   ini.writeBool("Sheet_Page_Params", "DetalStat", false);
   {
-    TfrmSheetPrintParams d({2, 4, 3}, ini);
+    MapPrintParamsDialog d({2, 4, 3}, ini);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Параметры печати раскроя"));
     EXPECT_TRUE(d.allMaps()->isChecked());
     EXPECT_EQ(d.fromField()->text(), QStringLiteral("2"));
@@ -202,7 +202,7 @@ TEST_F(PrintSettingsTest, ThePrintDialogShowsEnablesAndAlwaysWritesBack) {
   EXPECT_EQ(p.mapQuantity, 1);
 
   // Reopened: the stored values; "Все" again whatever was chosen.
-  TfrmSheetPrintParams again({1, 3, 1}, ini);
+  MapPrintParamsDialog again({1, 3, 1}, ini);
   EXPECT_TRUE(again.allMaps()->isChecked());
   EXPECT_TRUE(again.perPage(TwoMapsPerPage)->isChecked());
   EXPECT_FALSE(again.statistics(1)->isChecked());
@@ -218,7 +218,7 @@ TEST_F(PrintSettingsTest, PrintReturnsTheRangeAndTheFontChosen) {
     f.bold = true;
     return std::optional<common::FontKeys>(f);
   };
-  TfrmSheetPrintParams d({1, 6, 2}, ini);
+  MapPrintParamsDialog d({1, 6, 2}, ini);
   d.fontButton()->click();
   d.perPage(OtherMapsPerPage)->setChecked(true);
   d.otherSpin()->setValue(4);
@@ -237,7 +237,7 @@ TEST_F(PrintSettingsTest, PrintReturnsTheRangeAndTheFontChosen) {
 
   // "Д&ополнительно" opens the advanced dialog on the same settings.
   ini::IniFile* opened = nullptr;
-  TfrmSheetPrintParams::advancedDialog() = [&](ini::IniFile& s, QWidget*) { opened = &s; };
+  MapPrintParamsDialog::advancedDialog() = [&](ini::IniFile& s, QWidget*) { opened = &s; };
   d.advancedButton()->click();
   EXPECT_EQ(opened, &ini);
 }
@@ -251,7 +251,7 @@ TEST_F(PrintSettingsTest, TheAdvancedDialogWritesOnlyOnYes) {
   };
   ini.writeInt("PrnSetupAdv", "CurrentPage", 2);
   {
-    TfrmPrnSetupAdv d(ini);
+    AdvancedPrintSetupDialog d(ini);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Дополнительные параметры печати"));
     ASSERT_EQ(d.pages()->count(), 4);
     EXPECT_EQ(d.pages()->item(1)->text(), QStringLiteral("Резы"));
@@ -284,7 +284,7 @@ TEST_F(PrintSettingsTest, TheAdvancedDialogWritesOnlyOnYes) {
   }());
 
   {
-    TfrmPrnSetupAdv d(ini);
+    AdvancedPrintSetupDialog d(ini);
     const auto& parts = d.page(PartsPage);
     parts.fillColour->click();
     parts.fillStyle->setCurrentIndex(6);
@@ -309,7 +309,7 @@ TEST_F(PrintSettingsTest, TheAdvancedDialogWritesOnlyOnYes) {
   EXPECT_FALSE(s.waste.truncText);
 
   // Reopened on the page last shown with the stored values.
-  TfrmPrnSetupAdv again(ini);
+  AdvancedPrintSetupDialog again(ini);
   EXPECT_EQ(again.pages()->currentRow(), CutsPage);
   EXPECT_EQ(again.page(PartsPage).fillStyle->currentIndex(), 6);
   EXPECT_EQ(again.page(CutsPage).lineWidth->value(), 4);

@@ -7,8 +7,8 @@
 #include "common/Messages.h"
 #include "common/Settings.h"
 #include "maps/ui/Maps.h"
+#include "maps/ui/MapsWindow.h"
 #include "maps/ui/StatisticsDialog.h"
-#include "maps/ui/TFormSheets.h"
 #include "parts/ui/PartsWindow.h"
 #include "platform/dbase/DbfFile.h"
 #include "platform/ini/IniFile.h"
@@ -110,12 +110,12 @@ class Program {
 
   // A maps window with two maps of 3 and 1 parts; the first cut twice, with
   // a useful and a useless offcut.
-  maps::TFormSheets* mapsWindow() {
-    maps::TFormSheets* w = maps::openMapsWindow(main_);
+  maps::MapsWindow* mapsWindow() {
+    maps::MapsWindow* w = maps::openMapsWindow(main_);
     maps::SheetMap a;
     a.MaterialCode = 1;
-    a.RealWidth = 2800;
-    a.RealHeight = 2070;
+    a.length = 2800;
+    a.width = 2070;
     a.Quantity = 2;
     a.DetalsSquare = 3000000;
     a.ScrapSquare = 1000000;
@@ -124,18 +124,18 @@ class Program {
     for (const char* name : {"Бок", "Бок", "Полка"}) {
       maps::MapPart p;
       p.Title = name;
-      p.RealWidth = 720;
-      p.RealHeight = 560;
+      p.length = 720;
+      p.width = 560;
       a.Parts.push_back(p);
     }
     maps::MapOffcut useful;
     useful.ScrapType = maps::stNormalScrap;
     useful.ScrapName = "О-1";
-    useful.RealWidth = 1000;
-    useful.RealHeight = 1000;
+    useful.length = 1000;
+    useful.width = 1000;
     maps::MapOffcut waste;
-    waste.RealWidth = 30;
-    waste.RealHeight = 2070;
+    waste.length = 30;
+    waste.width = 2070;
     a.Offcuts = {useful, waste};
     w->document().appendStoredMap(a);
     maps::SheetMap b = a;
@@ -293,7 +293,7 @@ TEST(LabelCommands, EnabledByTheActiveWindowAndFilledFromIt) {
   EXPECT_FALSE(p.enabled("cut.materialStatistics"));
 
   // A maps window: both labels and the material consumption report.
-  maps::TFormSheets* maps = p.mapsWindow();
+  maps::MapsWindow* maps = p.mapsWindow();
   EXPECT_TRUE(p.enabled("cut.partLabels"));
   EXPECT_TRUE(p.enabled("cut.scrapLabels"));
   EXPECT_TRUE(p.enabled("cut.materialStatistics"));
@@ -394,7 +394,7 @@ TEST(StatisticsCommands, StatisticsDialogPrintsTheVisibleMapsAndTheMenuAllMateri
   ASSERT_TRUE(p.ready());
   Messages messages;
   Previews previews;
-  maps::TFormSheets* maps = p.mapsWindow();
+  maps::MapsWindow* maps = p.mapsWindow();
   maps->selectMaterialRow(2);  // the second material only
   maps->showStatistics();
   auto* dialog = maps->findChild<maps::StatisticsDialog*>();
@@ -433,7 +433,7 @@ TEST(EdgeStatistics, NamesAndLengthsOfTheVisibleMapsWithStoredColumnWidths) {
   Program p;
   ASSERT_TRUE(p.ready());
   Messages messages;
-  maps::TFormSheets* maps = p.mapsWindow();
+  maps::MapsWindow* maps = p.mapsWindow();
   // Edge banding on the first map's parts; the catalogue of this program
   // has no edges, so the names are empty and the lengths have no allowance.
   for (maps::MapPart& part : maps->document().map(0).Parts) part.TopBorder = 7;

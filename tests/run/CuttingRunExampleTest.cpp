@@ -160,7 +160,7 @@ TEST(Example, TheShippedOrderRunsThroughWithTheShippedOptions) {
   ASSERT_FALSE(f.prepareError.has_value());
   ASSERT_TRUE(f.openSource(f.path(u("Groups/Пример.krb"))));
   f.setCatalogue(exampleCatalogue());
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   // No message: the options name sheets that are in stock, every part fits.
   EXPECT_TRUE(f.texts.isEmpty()) << f.texts.join(QLatin1Char('|')).toStdString();

@@ -10,7 +10,7 @@
 #include "common/DataRoot.h"
 #include "common/Messages.h"
 #include "maps/MapsDocument.h"
-#include "maps/ui/TFormSheets.h"
+#include "maps/ui/MapsWindow.h"
 #include "parts/ui/PartsWindow.h"
 #include "platform/ini/IniFile.h"
 #include "run/ui/CuttingRunCommands.h"
@@ -101,7 +101,7 @@ class RunFolder {
                     root + QStringLiteral("/Pattern/") + name);
     }
     settings_ = std::make_unique<ini::IniFile>((root + QStringLiteral("/Kroyna.ini")).toStdString());
-    module_ = std::make_unique<warehouse::TModule>(root.toStdString(), materials_);
+    module_ = std::make_unique<warehouse::StockModule>(root.toStdString(), materials_);
     module_->makeWorkingCopy(warehouse::StockKind::Sheets);
     module_->makeWorkingCopy(warehouse::StockKind::Scraps);
     module_->selectMaterial(kAllMaterials, {});
@@ -117,7 +117,7 @@ class RunFolder {
       return runOutChoice;
     });
     warehouse::setSheetChoiceHandler(
-        [this](warehouse::TModule& m, const QString&) -> std::optional<warehouse::SheetChoice> {
+        [this](warehouse::StockModule& m, const QString&) -> std::optional<warehouse::SheetChoice> {
           ++sheetChoices;
           sheetViewSizes.clear();
           dbase::Table& view = m.tblSheets2();
@@ -141,7 +141,7 @@ class RunFolder {
   QString root() const { return dir_.path(); }
   QString path(const QString& relative) const { return dir_.path() + QLatin1Char('/') + relative; }
   ini::IniFile& settings() { return *settings_; }
-  warehouse::TModule& stock() { return *module_; }
+  warehouse::StockModule& stock() { return *module_; }
 
   void addSheets(std::int32_t length, std::int32_t width, std::int32_t quantity, int code) {
     module_->addSheets(length, width, quantity, code);
@@ -196,7 +196,7 @@ class RunFolder {
       return true;
     };
     s.newMapsWindow = [this] {
-      auto* w = new maps::TFormSheets(environment, *settings_);
+      auto* w = new maps::MapsWindow(environment, *settings_);
       w->resize(900, 640);
       w->show();
       mapsWindows.push_back(w);
@@ -209,7 +209,7 @@ class RunFolder {
       return &w->document();
     };
     s.askRunOut = [](QWidget* parent) { return warehouse::askRunOut(parent); };
-    s.chooseSheet = [](warehouse::TModule& module, const QString& material, QWidget* parent) {
+    s.chooseSheet = [](warehouse::StockModule& module, const QString& material, QWidget* parent) {
       return warehouse::chooseStandardSheet(module, material, parent);
     };
     s.showStatus = [this](const QString& text) { statusTexts << text; };
@@ -223,7 +223,7 @@ class RunFolder {
   }
 
   // Runs on the source window; returns the maps window.
-  maps::TFormSheets* run() {
+  maps::MapsWindow* run() {
     CuttingRun r(services());
     const bool shown = r.start(partsWindowSource(source()));
     unplaced = nullptr;
@@ -258,7 +258,7 @@ class RunFolder {
   std::map<int, std::string> remarks;
   int events = 0;
   std::function<void()> onEvents;
-  std::vector<QPointer<maps::TFormSheets>> mapsWindows;
+  std::vector<QPointer<maps::MapsWindow>> mapsWindows;
   std::vector<QPointer<parts::PartsWindow>> partsBases;
   parts::PartsWindow* unplaced = nullptr;
   TestEnvironment environment;
@@ -267,7 +267,7 @@ class RunFolder {
   QTemporaryDir dir_;
   std::unique_ptr<ini::IniFile> settings_;
   TestMaterials materials_;
-  std::unique_ptr<warehouse::TModule> module_;
+  std::unique_ptr<warehouse::StockModule> module_;
   std::unique_ptr<common::ScopedMessageHandler> messages_;
   QPointer<parts::PartsWindow> source_;
 };

@@ -4,7 +4,7 @@
 #include "catalogues/Catalogues.h"
 #include "maps/MapsTestSupport.h"
 #include "maps/ui/Maps.h"
-#include "maps/ui/TFormSheets.h"
+#include "maps/ui/MapsWindow.h"
 #include "parts/ui/Parts.h"
 #include "parts/ui/PartsWindow.h"
 #include "platform/ini/IniFile.h"
@@ -37,7 +37,7 @@ TEST(DefaultsRefresh, OpenPartsAndMapsWindowsTakeTheNewDecimals) {
   EXPECT_TRUE(areaPanel(*parts).contains(QRegularExpression(QStringLiteral("\\d\\.\\d{3} кв м$"))))
       << areaPanel(*parts).toStdString();
 
-  maps::TFormSheets* mapsWindow = maps::openMapsWindow(p.main());
+  maps::MapsWindow* mapsWindow = maps::openMapsWindow(p.main());
   maps::testing::LayoutBuilder b(2800, 2070);
   b.place(b.part("Бок", 700, 560), 10, 10);
   mapsWindow->addMap(QStringLiteral("1: Лист 1"), 1, b.finished(), 4, QString());

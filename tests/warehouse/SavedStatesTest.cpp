@@ -57,7 +57,7 @@ struct States {
     f.storeSheet(2440, 1830, 2, 4);
     f.storeOffcut({"A-1", 600, 400, 1, 3});
     f.storeOffcut({"B-7", 900, 300, 2, 4, {2005, 2, 1}});
-    module = std::make_unique<TModule>(f.root(), *f.materials);
+    module = std::make_unique<StockModule>(f.root(), *f.materials);
     warehouse = std::make_unique<WarehouseController>(*module, ini);
     warehouse->makeWorkingCopies();
     warehouse->rebuildBar(kAllMaterials);
@@ -91,7 +91,7 @@ struct States {
 
   StockFolder f;
   ini::IniFile ini;
-  std::unique_ptr<TModule> module;
+  std::unique_ptr<StockModule> module;
   std::unique_ptr<WarehouseController> warehouse;
   std::unique_ptr<SavedStatesController> states;
   std::deque<std::optional<QString>> descriptions;

@@ -50,7 +50,7 @@ struct Stock {
   }
   StockFolder f;
   ini::IniFile ini;
-  std::unique_ptr<TModule> module;
+  std::unique_ptr<StockModule> module;
 };
 
 TEST(StockCheck, SizesBelowTheirMaterialsMinimumAreListedInMaterialNameAndTableOrder) {
@@ -196,7 +196,7 @@ struct MinimumDialog {
 
   StockFolder f;
   ini::IniFile ini;
-  std::unique_ptr<TModule> module;
+  std::unique_ptr<StockModule> module;
   std::unique_ptr<MinimumStockDialog> dialog;
   std::vector<std::int32_t> prompted;
   std::optional<std::int32_t> answer;

@@ -69,8 +69,8 @@ class StockFolder {
   }
 
   // A data module with both working copies made and every material shown.
-  std::unique_ptr<warehouse::TModule> openModule() {
-    auto m = std::make_unique<warehouse::TModule>(root(), *materials);
+  std::unique_ptr<warehouse::StockModule> openModule() {
+    auto m = std::make_unique<warehouse::StockModule>(root(), *materials);
     m->makeWorkingCopy(warehouse::StockKind::Sheets);
     m->makeWorkingCopy(warehouse::StockKind::Scraps);
     m->selectMaterial(kAllMaterials, {});

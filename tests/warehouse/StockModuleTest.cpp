@@ -191,7 +191,7 @@ class CleanUp : public ::testing::Test {
     return out;
   }
   StockFolder f;
-  std::unique_ptr<TModule> m;
+  std::unique_ptr<StockModule> m;
 };
 
 TEST_F(CleanUp, NormalModeDeletesExactlyTheWasteOfTheMaterial) {

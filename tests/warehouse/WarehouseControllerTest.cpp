@@ -26,14 +26,14 @@ struct Stock {
   Stock() : ini(f.root() / "Kroyna.ini") {
     f.storeSheet(2800, 2070, 5, 3);
     f.storeOffcut({"A-1", 600, 400, 1, 3});
-    module = std::make_unique<TModule>(f.root(), *f.materials);
+    module = std::make_unique<StockModule>(f.root(), *f.materials);
     controller = std::make_unique<WarehouseController>(*module, ini);
     controller->makeWorkingCopies();
     controller->rebuildBar(0);
   }
   StockFolder f;
   ini::IniFile ini;
-  std::unique_ptr<TModule> module;
+  std::unique_ptr<StockModule> module;
   std::unique_ptr<WarehouseController> controller;
 };
 
@@ -194,7 +194,7 @@ TEST(WarehouseDialogs, SheetChoiceOnAnEmptyViewAndOnARow) {
   s.module->openSheetView(3);
   EXPECT_EQ(std::get<SheetChoice>(pickSheet(s.module->tblSheets2(), "x")), (SheetChoice{2800, 2070, 5}));
 
-  setSheetChoiceHandler([](TModule& m, const QString&) -> std::optional<SheetChoice> {
+  setSheetChoiceHandler([](StockModule& m, const QString&) -> std::optional<SheetChoice> {
     return std::get<SheetChoice>(pickSheet(m.tblSheets2(), ""));
   });
   EXPECT_EQ(chooseStandardSheet(*s.module, "ДСП"), (SheetChoice{2800, 2070, 5}));

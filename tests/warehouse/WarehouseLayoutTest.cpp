@@ -53,7 +53,7 @@ TEST(WarehouseLayout, AtFirstStartTheWindowShowsItsToolbarsAndColumnsWhole) {
   f.storeSheet(2800, 2070, 5, 7);
   f.storeOffcut({"A-1", 600, 400, 2, 7});
   ini::IniFile ini(f.root() / "Kroyna.ini");
-  TModule module(f.root(), *f.materials);
+  StockModule module(f.root(), *f.materials);
   WarehouseController controller(module, ini);
 
   QTemporaryDir tmp;

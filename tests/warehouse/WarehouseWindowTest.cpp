@@ -27,14 +27,14 @@ struct Window {
     f.storeOffcut({"", 700, 300, 1, 4});
     ini.writeInt("Scraps_Window", "Material", 3);
     ini.writeInt("Default", "DefMaterial", 5);
-    module = std::make_unique<TModule>(f.root(), *f.materials);
+    module = std::make_unique<StockModule>(f.root(), *f.materials);
     controller = std::make_unique<WarehouseController>(*module, ini);
     window = std::make_unique<WarehouseWindow>(*controller);
     window->start();
   }
   StockFolder f;
   ini::IniFile ini;
-  std::unique_ptr<TModule> module;
+  std::unique_ptr<StockModule> module;
   std::unique_ptr<WarehouseController> controller;
   std::unique_ptr<WarehouseWindow> window;
 };

@@ -16,19 +16,19 @@ namespace kroyna::maps {
 // without `trims` they are read from the map itself.
 inline engine::SequenceInput cutOrderInput(const SheetMap& map, std::optional<engine::SheetTrims> trims = {}) {
   engine::SequenceInput in;
-  in.sheetLength = map.RealWidth;
-  in.sheetWidth = map.RealHeight;
+  in.sheetLength = map.length;
+  in.sheetWidth = map.width;
   in.kerf = map.MillSize;
   in.offcutSheet = map.IsScraps;
   in.trims = trims;
   const std::int32_t e = map.MillSize / 2;
-  for (const MapPart& p : map.Parts) in.parts.push_back({p.RealLeft, p.RealTop, p.RealWidth, p.RealHeight});
-  for (const MapOffcut& o : map.Offcuts) in.offcuts.push_back({o.RealLeft, o.RealTop, o.RealWidth, o.RealHeight});
+  for (const MapPart& p : map.Parts) in.parts.push_back({p.x, p.y, p.length, p.width});
+  for (const MapOffcut& o : map.Offcuts) in.offcuts.push_back({o.x, o.y, o.length, o.width});
   for (const MapCut& c : map.Cuts) {
     if (c.MillOrient)
-      in.cuts.push_back({c.RealLeft, c.RealTop + e, c.RealWidth, true});
+      in.cuts.push_back({c.x, c.y + e, c.length, true});
     else
-      in.cuts.push_back({c.RealLeft + e, c.RealTop, c.RealHeight, false});
+      in.cuts.push_back({c.x + e, c.y, c.width, false});
   }
   return in;
 }

@@ -120,8 +120,8 @@ struct MapSheetRecord {
   std::string caption;    // tab caption (50)
   std::string remark;     // (100)
   std::int32_t material = 0;
-  std::int32_t width = 0;   // RealWidth: sheet length along X, 0..65535
-  std::int32_t height = 0;  // RealHeight: sheet width along Y, 0..65535
+  std::int32_t width = 0;   // length: sheet length along X, 0..65535
+  std::int32_t height = 0;  // width: sheet width along Y, 0..65535
   std::int32_t colour = kSystemWorkspaceColour;
   MapFont font;
   std::int32_t millSize = 0;  // kerf, 0..65535

@@ -8,8 +8,8 @@
 //
 // Sizes are millimetres on the sheet, with the origin at its top-left
 // corner: X runs along the sheet's length, Y along its width. A map's
-// RealWidth is the sheet length (X) and RealHeight the sheet width (Y); a
-// part's RealWidth is its extent along X (shown as "Длина") and RealHeight
+// length is the sheet length (X) and width the sheet width (Y); a
+// part's length is its extent along X (shown as "Длина") and width
 // its extent along Y ("Ширина").
 
 #include <cstdint>
@@ -27,7 +27,7 @@ inline const char* const kUselessOffcutText = "Отход";
 inline const char* const kUsefulOffcutText = "Остаток";
 
 // Kind of an offcut.
-enum TScrapType { stLostScrap = 0, stNormalScrap = 1 };
+enum OffcutKind { stLostScrap = 0, stNormalScrap = 1 };
 
 // Modes of drawing the saw cuts: "Не рисовать", "Рисовать", "Последний лист".
 enum MillMode { MillHidden = 0, MillShown = 1, MillLastSheet = 2 };
@@ -44,7 +44,7 @@ struct MapColours {
 
 // One placed part.
 struct MapPart {
-  std::int32_t RealLeft = 0, RealTop = 0, RealWidth = 0, RealHeight = 0;
+  std::int32_t x = 0, y = 0, length = 0, width = 0;
   std::string Title;
   // Edge-banding codes of the sides as placed (0 none).
   std::int32_t LeftBorder = 0, RightBorder = 0, TopBorder = 0, BottomBorder = 0;
@@ -55,14 +55,14 @@ struct MapPart {
   bool ShowDim = true;
   bool ShowBorder = false;
 
-  double area() const { return double(RealWidth) * double(RealHeight); }
+  double area() const { return double(length) * double(width); }
   bool operator==(const MapPart&) const = default;
 };
 
 // One offcut (free rectangle) of a map.
 struct MapOffcut {
-  std::int32_t RealLeft = 0, RealTop = 0, RealWidth = 0, RealHeight = 0;
-  TScrapType ScrapType = stLostScrap;
+  std::int32_t x = 0, y = 0, length = 0, width = 0;
+  OffcutKind ScrapType = stLostScrap;
   std::string ScrapName;  // stock name, may be empty
   std::string Text;       // the label drawn
   std::int32_t Color = 0;
@@ -70,13 +70,13 @@ struct MapOffcut {
   bool ShowDim = false;
 
   bool useful() const { return ScrapType == stNormalScrap; }
-  double area() const { return double(RealWidth) * double(RealHeight); }
+  double area() const { return double(length) * double(width); }
   bool operator==(const MapOffcut&) const = default;
 };
 
 // One saw cut: the band of one kerf the saw removes.
 struct MapCut {
-  std::int32_t RealLeft = 0, RealTop = 0, RealWidth = 0, RealHeight = 0;
+  std::int32_t x = 0, y = 0, length = 0, width = 0;
   bool MillOrient = true;  // runs along X
   std::int32_t Color = 0;
   bool Visible = true;
@@ -87,8 +87,8 @@ struct MapCut {
 struct SheetMap {
   int MaterialCode = 0;
   std::string Caption;                               // tab caption
-  std::int32_t RealWidth = 0;                        // sheet length (X), mm
-  std::int32_t RealHeight = 0;                       // sheet width (Y), mm
+  std::int32_t length = 0;                           // sheet length (X), mm
+  std::int32_t width = 0;                            // sheet width (Y), mm
   std::int32_t MillSize = 0;                         // kerf, mm
   std::int32_t Quantity = 1;                         // identical sheets cut with this map
   bool IsScraps = false;                             // the sheet is an offcut from stock
@@ -103,7 +103,7 @@ struct SheetMap {
   double MillLinesLength = 0;                                                 // mm
   double DetalsSquare = 0, ScrapSquare = 0, LostSquare = 0, TotalSquare = 0;  // mm²
 
-  double sheetArea() const { return double(RealWidth) * double(RealHeight); }
+  double sheetArea() const { return double(length) * double(width); }
   bool operator==(const SheetMap&) const = default;
 };
 
@@ -119,7 +119,7 @@ struct UsedSheet {
   bool operator==(const UsedSheet&) const = default;
 };
 
-class TUsingSheets {
+class UsedSheets {
  public:
   void add(int materialCode, std::int32_t length, std::int32_t width, std::int32_t initial, std::int32_t remaining);
   // Sets the remaining count of every entry of that material and size;

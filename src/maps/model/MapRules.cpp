@@ -7,14 +7,14 @@
 
 namespace kroyna::maps {
 
-// ---- TUsingSheets ----
+// ---- UsedSheets ----
 
-void TUsingSheets::add(int materialCode, std::int32_t length, std::int32_t width, std::int32_t initial,
-                       std::int32_t remaining) {
+void UsedSheets::add(int materialCode, std::int32_t length, std::int32_t width, std::int32_t initial,
+                     std::int32_t remaining) {
   entries_.push_back(UsedSheet{materialCode, length, width, remaining, initial});
 }
 
-bool TUsingSheets::setRemaining(int materialCode, std::int32_t length, std::int32_t width, std::int32_t remaining) {
+bool UsedSheets::setRemaining(int materialCode, std::int32_t length, std::int32_t width, std::int32_t remaining) {
   bool found = false;
   for (UsedSheet& e : entries_) {
     if (e.materialCode == materialCode && e.length == length && e.width == width) {
@@ -31,8 +31,8 @@ SheetMap makeMap(const engine::FinishedMap& finished, const NewMap& settings) {
   SheetMap m;
   m.MaterialCode = settings.materialCode;
   m.Caption = settings.caption;
-  m.RealWidth = finished.SheetLength;
-  m.RealHeight = finished.SheetWidth;
+  m.length = finished.SheetLength;
+  m.width = finished.SheetWidth;
   m.Quantity = finished.Quantity;
   m.IsScraps = finished.IsScrap;
   m.SheetName = finished.Name;
@@ -45,10 +45,10 @@ SheetMap makeMap(const engine::FinishedMap& finished, const NewMap& settings) {
   m.Parts.reserve(finished.Parts.size());
   for (const engine::MapPart& p : finished.Parts) {
     MapPart part;
-    part.RealLeft = p.X;
-    part.RealTop = p.Y;
-    part.RealWidth = p.Length;
-    part.RealHeight = p.Width;
+    part.x = p.X;
+    part.y = p.Y;
+    part.length = p.Length;
+    part.width = p.Width;
     part.LeftBorder = p.Edges[0];
     part.RightBorder = p.Edges[1];
     part.TopBorder = p.Edges[2];
@@ -62,19 +62,19 @@ SheetMap makeMap(const engine::FinishedMap& finished, const NewMap& settings) {
   m.Offcuts.reserve(finished.Offcuts.size());
   for (const engine::MapOffcut& o : finished.Offcuts) {
     MapOffcut offcut;
-    offcut.RealLeft = o.X;
-    offcut.RealTop = o.Y;
-    offcut.RealWidth = o.Length;
-    offcut.RealHeight = o.Width;
+    offcut.x = o.X;
+    offcut.y = o.Y;
+    offcut.length = o.Length;
+    offcut.width = o.Width;
     m.Offcuts.push_back(std::move(offcut));
   }
   m.Cuts.reserve(finished.Cuts.size());
   for (const engine::MapCut& c : finished.Cuts) {
     MapCut cut;
-    cut.RealLeft = c.BandX;
-    cut.RealTop = c.BandY;
-    cut.RealWidth = c.BandLength;
-    cut.RealHeight = c.BandWidth;
+    cut.x = c.BandX;
+    cut.y = c.BandY;
+    cut.length = c.BandLength;
+    cut.width = c.BandWidth;
     cut.MillOrient = c.AlongX;
     m.Cuts.push_back(cut);
   }
@@ -121,7 +121,7 @@ void classifyMap(SheetMap& m, const warehouse::ScrapCriteria& criteria, const Ma
     p.BottomBorderColor = look.edgeColour(p.BottomBorder, colours.detal);
   }
   for (MapOffcut& o : m.Offcuts)
-    setOffcutKind(o, warehouse::isUseful(criteria, o.RealWidth, o.RealHeight), colours, showScrapsText);
+    setOffcutKind(o, warehouse::isUseful(criteria, o.length, o.width), colours, showScrapsText);
   recomputeSquares(m);
 }
 
@@ -224,8 +224,8 @@ MapSheetRecord toRecord(const SheetMap& m, bool shown) {
   s.caption = m.Caption;
   s.remark = m.Remark;
   s.material = m.MaterialCode;
-  s.width = m.RealWidth;
-  s.height = m.RealHeight;
+  s.width = m.length;
+  s.height = m.width;
   s.colour = m.Color;
   s.font = toMapFont(m.Font);
   s.millSize = m.MillSize;
@@ -241,10 +241,10 @@ MapSheetRecord toRecord(const SheetMap& m, bool shown) {
   for (const MapPart& p : m.Parts) {
     MapPartRecord r;
     r.title = p.Title;
-    r.left = p.RealLeft;
-    r.top = p.RealTop;
-    r.width = p.RealWidth;
-    r.height = p.RealHeight;
+    r.left = p.x;
+    r.top = p.y;
+    r.width = p.length;
+    r.height = p.width;
     r.brushColour = p.BrushColor;
     r.showTitle = p.ShowTitle;
     r.showDim = p.ShowDim;
@@ -257,10 +257,10 @@ MapSheetRecord toRecord(const SheetMap& m, bool shown) {
   for (const MapOffcut& o : m.Offcuts) {
     MapOffcutRecord r;
     r.name = o.ScrapName;
-    r.left = o.RealLeft;
-    r.top = o.RealTop;
-    r.width = o.RealWidth;
-    r.height = o.RealHeight;
+    r.left = o.x;
+    r.top = o.y;
+    r.width = o.length;
+    r.height = o.width;
     r.colour = o.Color;
     r.useless = o.ScrapType == stLostScrap;
     r.showText = o.ShowText;
@@ -268,8 +268,7 @@ MapSheetRecord toRecord(const SheetMap& m, bool shown) {
     s.offcuts.push_back(std::move(r));
   }
   s.cuts.reserve(m.Cuts.size());
-  for (const MapCut& c : m.Cuts)
-    s.cuts.push_back({c.RealLeft, c.RealTop, c.RealWidth, c.RealHeight, c.Color, c.MillOrient, c.Visible});
+  for (const MapCut& c : m.Cuts) s.cuts.push_back({c.x, c.y, c.length, c.width, c.Color, c.MillOrient, c.Visible});
   return s;
 }
 
@@ -277,8 +276,8 @@ SheetMap fromRecord(const MapSheetRecord& s) {
   SheetMap m;
   m.MaterialCode = s.material;
   m.Caption = s.caption;
-  m.RealWidth = s.width;
-  m.RealHeight = s.height;
+  m.length = s.width;
+  m.width = s.height;
   m.MillSize = s.millSize;
   m.Quantity = s.quantity;
   m.IsScraps = s.isScraps;
@@ -296,10 +295,10 @@ SheetMap fromRecord(const MapSheetRecord& s) {
   for (const MapPartRecord& r : s.parts) {
     MapPart p;
     p.Title = r.title;
-    p.RealLeft = r.left;
-    p.RealTop = r.top;
-    p.RealWidth = r.width;
-    p.RealHeight = r.height;
+    p.x = r.left;
+    p.y = r.top;
+    p.length = r.width;
+    p.width = r.height;
     p.BrushColor = r.brushColour;
     p.ShowTitle = r.showTitle;
     p.ShowDim = r.showDim;
@@ -318,10 +317,10 @@ SheetMap fromRecord(const MapSheetRecord& s) {
   for (const MapOffcutRecord& r : s.offcuts) {
     MapOffcut o;
     o.ScrapName = r.name;
-    o.RealLeft = r.left;
-    o.RealTop = r.top;
-    o.RealWidth = r.width;
-    o.RealHeight = r.height;
+    o.x = r.left;
+    o.y = r.top;
+    o.length = r.width;
+    o.width = r.height;
     o.Color = r.colour;
     o.ScrapType = r.useless ? stLostScrap : stNormalScrap;
     // The label follows the kind; the file keeps no label.
@@ -333,10 +332,10 @@ SheetMap fromRecord(const MapSheetRecord& s) {
   m.Cuts.reserve(s.cuts.size());
   for (const MapCutRecord& r : s.cuts) {
     MapCut c;
-    c.RealLeft = r.left;
-    c.RealTop = r.top;
-    c.RealWidth = r.width;
-    c.RealHeight = r.height;
+    c.x = r.left;
+    c.y = r.top;
+    c.length = r.width;
+    c.width = r.height;
     c.Color = r.colour;
     c.MillOrient = r.alongX;
     c.Visible = r.visible;

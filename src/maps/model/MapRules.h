@@ -121,8 +121,7 @@ void addPartEdgeUse(EdgeUse& use, std::int32_t length, std::int32_t width, const
                     long long times, const std::function<int(int code)>& allowance);
 inline void addPartEdgeUse(EdgeUse& use, const MapPart& p, long long times,
                            const std::function<int(int code)>& allowance) {
-  addPartEdgeUse(use, p.RealWidth, p.RealHeight, {p.LeftBorder, p.RightBorder, p.TopBorder, p.BottomBorder}, times,
-                 allowance);
+  addPartEdgeUse(use, p.length, p.width, {p.LeftBorder, p.RightBorder, p.TopBorder, p.BottomBorder}, times, allowance);
 }
 
 // ---- Maps and the records of the maps file ----

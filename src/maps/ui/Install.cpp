@@ -5,7 +5,7 @@
 #include "common/Settings.h"
 #include "common/ui/MainFrame.h"
 #include "maps/ProgramEnvironment.h"
-#include "maps/ui/TFormSheets.h"
+#include "maps/ui/MapsWindow.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -78,23 +78,23 @@ const MapsEnvironment& programEnvironment() {
   return *state().environment;
 }
 
-TFormSheets* openMapsWindow(common::MainFrame& mainWindow) {
+MapsWindow* openMapsWindow(common::MainFrame& mainWindow) {
   useSettings(mainWindow);
-  auto* window = new TFormSheets(*state().environment, *state().settings);
+  auto* window = new MapsWindow(*state().environment, *state().settings);
   mainWindow.addDocument(window);
   updateCommands(mainWindow);
   return window;
 }
 
-TFormSheets* activeMapsWindow(const common::MainFrame& mainWindow) {
+MapsWindow* activeMapsWindow(const common::MainFrame& mainWindow) {
   QMdiSubWindow* sub = mainWindow.documentArea()->activeSubWindow();
-  return sub ? qobject_cast<TFormSheets*>(sub->widget()) : nullptr;
+  return sub ? qobject_cast<MapsWindow*>(sub->widget()) : nullptr;
 }
 
-void attachMapsCommand(common::MainFrame& mainWindow, const QString& id, std::function<void(TFormSheets&)> handler) {
+void attachMapsCommand(common::MainFrame& mainWindow, const QString& id, std::function<void(MapsWindow&)> handler) {
   common::MainFrame* window = &mainWindow;
   mainWindow.attachCommand(id, [window, handler = std::move(handler)] {
-    if (TFormSheets* maps = activeMapsWindow(*window)) handler(*maps);
+    if (MapsWindow* maps = activeMapsWindow(*window)) handler(*maps);
   });
   if (QAction* a = mainWindow.command(id)) state().commands.append(a);
   updateCommands(mainWindow);
@@ -109,7 +109,7 @@ void install(common::AppContext& context) {
   // The status lines follow the decimals of the defaults.
   QObject::connect(&context, &common::AppContext::defaultsChanged, mainWindow, [mainWindow] {
     for (QMdiSubWindow* sub : mainWindow->documentArea()->subWindowList())
-      if (auto* maps = qobject_cast<TFormSheets*>(sub->widget())) maps->refreshMaps();
+      if (auto* maps = qobject_cast<MapsWindow*>(sub->widget())) maps->refreshMaps();
   });
 }
 

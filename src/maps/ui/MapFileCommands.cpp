@@ -11,7 +11,7 @@
 #include "maps/model/MapExport.h"
 #include "maps/model/MapFile.h"
 #include "maps/ui/Maps.h"
-#include "maps/ui/TFormSheets.h"
+#include "maps/ui/MapsWindow.h"
 #include "warehouse/ui/Warehouse.h"
 
 #include <QFileDialog>
@@ -139,7 +139,7 @@ bool exportMapsTo(const MapsDocument& document, const QString& path) {
 
 // ---- Commands ----
 
-bool saveMapsCommand(TFormSheets& window, const QString& mapsFolder) {
+bool saveMapsCommand(MapsWindow& window, const QString& mapsFolder) {
   MapsDocument& doc = window.document();
   const QString current = doc.fileName();
   const QString start = !current.isEmpty() && QFileInfo::exists(current) ? current : mapsFolder;
@@ -155,7 +155,7 @@ bool saveMapsCommand(TFormSheets& window, const QString& mapsFolder) {
   return true;
 }
 
-TFormSheets* openMapsCommand(common::MainFrame& mainWindow, const QString& mapsFolder) {
+MapsWindow* openMapsCommand(common::MainFrame& mainWindow, const QString& mapsFolder) {
   const QString path = mapFileDialogs().open(&mainWindow, mapsFolder);
   if (path.isEmpty()) return nullptr;
   return openMapsFile(mainWindow, path);
@@ -168,8 +168,8 @@ void openCommandLineMaps(common::MainFrame& mainWindow, const QStringList& argum
   }
 }
 
-TFormSheets* openMapsFile(common::MainFrame& mainWindow, const QString& path) {
-  TFormSheets* window = openMapsWindow(mainWindow);
+MapsWindow* openMapsFile(common::MainFrame& mainWindow, const QString& path) {
+  MapsWindow* window = openMapsWindow(mainWindow);
   if (!openMapsFrom(window->document(), path)) {
     // The new window goes without a question: it holds nothing.
     window->document().setModified(false);
@@ -189,7 +189,7 @@ TFormSheets* openMapsFile(common::MainFrame& mainWindow, const QString& path) {
   return window;
 }
 
-void exportMapsCommand(TFormSheets& window, const QString& exportFolder) {
+void exportMapsCommand(MapsWindow& window, const QString& exportFolder) {
   const QString path = withSuffix(mapFileDialogs().exportIni(&window, exportFolder), "ini");
   if (path.isEmpty()) return;
   bool ok = false;
@@ -207,9 +207,9 @@ void installMapFileCommands(common::AppContext& context) {
   const QString exportFolder = context.root().folder(u("Export"));
   ini::IniFile* settings = &context.settings().ini();
 
-  MapsWindowCommands& commands = TFormSheets::commands();
-  commands.save = [mapsFolder](TFormSheets& window) { return saveMapsCommand(window, mapsFolder); };
-  commands.apply = [settings](TFormSheets& window) {
+  MapsWindowCommands& commands = MapsWindow::commands();
+  commands.save = [mapsFolder](MapsWindow& window) { return saveMapsCommand(window, mapsFolder); };
+  commands.apply = [settings](MapsWindow& window) {
     warehouse::Warehouse* stock = warehouse::Warehouse::instance();
     if (!stock) {
       common::showError(u("Склад не открыт: принять раскрой невозможно."), &window);
@@ -223,9 +223,9 @@ void installMapFileCommands(common::AppContext& context) {
   };
 
   attachMapsCommand(*mainWindow, u("cut.saveMaps"),
-                    [mapsFolder](TFormSheets& window) { saveMapsCommand(window, mapsFolder); });
+                    [mapsFolder](MapsWindow& window) { saveMapsCommand(window, mapsFolder); });
   attachMapsCommand(*mainWindow, u("cut.exportIni"),
-                    [exportFolder](TFormSheets& window) { exportMapsCommand(window, exportFolder); });
+                    [exportFolder](MapsWindow& window) { exportMapsCommand(window, exportFolder); });
   mainWindow->attachCommand(u("cut.openMaps"), [mainWindow, mapsFolder] { openMapsCommand(*mainWindow, mapsFolder); });
   // Maps files named on the command line open with the parts databases.
   QObject::connect(&context, &common::AppContext::mainWindowShown, mainWindow,

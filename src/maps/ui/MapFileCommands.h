@@ -20,7 +20,7 @@ class MainFrame;
 namespace kroyna::maps {
 
 class MapsDocument;
-class TFormSheets;
+class MapsWindow;
 
 // The file dialogs of the commands. Each gets the parent and the folder or
 // file to start in and returns the chosen path, or an empty text when the
@@ -69,20 +69,20 @@ QString mapsFileCaption(const QString& path);
 // Save dialog (in the folder and with the name of the document's file when
 // it exists, else in `mapsFolder`), then saveMapsTo; a failure is shown.
 // Returns whether the document was saved.
-bool saveMapsCommand(TFormSheets& window, const QString& mapsFolder);
+bool saveMapsCommand(MapsWindow& window, const QString& mapsFolder);
 // Open dialog in `mapsFolder`; a new maps window holds the file read, or
 // "Ошибка открытия карт раскроя\rиз файла "%s"." is shown and no window
 // stays. Returns the new window or nullptr.
-TFormSheets* openMapsCommand(common::MainFrame& mainWindow, const QString& mapsFolder);
+MapsWindow* openMapsCommand(common::MainFrame& mainWindow, const QString& mapsFolder);
 // Reads `path` into a new maps window, as openMapsCommand after its dialog.
-TFormSheets* openMapsFile(common::MainFrame& mainWindow, const QString& path);
+MapsWindow* openMapsFile(common::MainFrame& mainWindow, const QString& path);
 // Opens every argument that names an existing file whose extension is
 // exactly ".map" with openMapsFile, in order (the files of a command line
 // or of the desktop's "open with").
 void openCommandLineMaps(common::MainFrame& mainWindow, const QStringList& arguments);
 // Export dialog in `exportFolder`, then the export under the wait window;
 // "Ошибка экспорта данных!" on failure.
-void exportMapsCommand(TFormSheets& window, const QString& exportFolder);
+void exportMapsCommand(MapsWindow& window, const QString& exportFolder);
 
 // Attaches cut.saveMaps, cut.openMaps and cut.exportIni to the main window
 // and the save and accept commands of every maps window. Call after

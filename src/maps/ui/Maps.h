@@ -16,7 +16,7 @@ class MainFrame;
 namespace kroyna::maps {
 
 class MapsEnvironment;
-class TFormSheets;
+class MapsWindow;
 
 // The environment of maps windows of the running program (settings file
 // and current catalogues). Valid after install().
@@ -24,13 +24,13 @@ const MapsEnvironment& programEnvironment();
 
 // Opens a new, empty maps window ("<без названия>") in the main window's
 // document area.
-TFormSheets* openMapsWindow(common::MainFrame& mainWindow);
+MapsWindow* openMapsWindow(common::MainFrame& mainWindow);
 // The maps window of the active document window, or nullptr.
-TFormSheets* activeMapsWindow(const common::MainFrame& mainWindow);
+MapsWindow* activeMapsWindow(const common::MainFrame& mainWindow);
 
 // Attaches a main-window command that acts on the active maps window: it
 // is enabled only while the active document window is a maps window.
-void attachMapsCommand(common::MainFrame& mainWindow, const QString& id, std::function<void(TFormSheets&)> handler);
+void attachMapsCommand(common::MainFrame& mainWindow, const QString& id, std::function<void(MapsWindow&)> handler);
 
 // Connects the maps to the running program: the environment of the maps
 // windows and the enabling of the maps commands as document windows are

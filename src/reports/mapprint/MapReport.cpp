@@ -64,8 +64,8 @@ std::vector<ListPartRow> mapPartRows(const maps::SheetMap& map) {
   for (const maps::MapPart& p : map.Parts) {
     ListPartRow row;
     row.name = p.Title;
-    row.length = p.RealWidth;
-    row.width = p.RealHeight;
+    row.length = p.length;
+    row.width = p.width;
     row.count = 1;
     row.edges = {p.LeftBorder, p.RightBorder, p.TopBorder, p.BottomBorder};
     auto same = std::find_if(rows.begin(), rows.end(), [&](const ListPartRow& r) {
@@ -107,7 +107,7 @@ int mapParamsLines(const MapPageParams& p) {
 std::string mapParamsText(const maps::SheetMap& map, const MapPageParams& p, const MapReportCatalogue& catalogue,
                           const MapNumberFormats& f) {
   std::vector<std::string> lines;
-  std::string first = "<" + map.Caption + ">  " + number(map.RealWidth) + " x " + number(map.RealHeight) + " (" +
+  std::string first = "<" + map.Caption + ">  " + number(map.length) + " x " + number(map.width) + " (" +
                       catalogue.materialName(map.MaterialCode) + ")";
   if (map.Quantity > 1) first += " " + number(map.Quantity) + " шт";
   lines.push_back(first);
@@ -133,13 +133,13 @@ double mapRatio(std::int32_t width, std::int32_t height, double mapW, double map
   return std::isfinite(r) ? r : 0;
 }
 
-void fillMapView(TfrRskMapView& view, const maps::SheetMap& map, double mapW, double mapH, const MapPageParams& params,
+void fillMapView(MapReportView& view, const maps::SheetMap& map, double mapW, double mapH, const MapPageParams& params,
                  const MapDrawStyles& styles, const MapReportCatalogue& catalogue) {
-  const double r = mapRatio(map.RealWidth, map.RealHeight, mapW, mapH);
+  const double r = mapRatio(map.length, map.width, mapW, mapH);
   view.Ratio = r;
   if (r > 0) {
-    view.width = std::trunc(map.RealWidth * r);
-    view.height = std::trunc(map.RealHeight * r);
+    view.width = std::trunc(map.length * r);
+    view.height = std::trunc(map.width * r);
   }
   view.edgeLabels = params.showBordersOnMaps;
   view.edgeLabelStyle = params.bordersOnMapsStyle == EdgeLabelNames ? EdgeLabelNames : EdgeLabelCodes;
@@ -155,13 +155,13 @@ void fillMapView(TfrRskMapView& view, const maps::SheetMap& map, double mapW, do
   view.cutPen = styles.millPen;
   view.elements.clear();
 
-  auto place = [](TzkfrCommonData& e, std::int32_t left, std::int32_t top, std::int32_t w, std::int32_t h) {
-    e.RealLeft = left;
-    e.RealTop = top;
-    e.RealWidth = w;
-    e.RealHeight = h;
+  auto place = [](MapElement& e, std::int32_t left, std::int32_t top, std::int32_t w, std::int32_t h) {
+    e.x = left;
+    e.y = top;
+    e.length = w;
+    e.width = h;
   };
-  auto style = [](TzkfrCommonData& e, const ElementStyle& s) {
+  auto style = [](MapElement& e, const ElementStyle& s) {
     e.ShowTitle = s.title;
     e.ShowDim = s.dim;
     e.TruncText = s.truncText;
@@ -169,8 +169,8 @@ void fillMapView(TfrRskMapView& view, const maps::SheetMap& map, double mapW, do
 
   if (styles.parts.draw) {
     for (const maps::MapPart& p : map.Parts) {
-      auto e = std::make_unique<TzkfrDetalData>();
-      place(*e, p.RealLeft, p.RealTop, p.RealWidth, p.RealHeight);
+      auto e = std::make_unique<MapPartElement>();
+      place(*e, p.x, p.y, p.length, p.width);
       e->Title = p.Title;
       style(*e, styles.parts);
       e->edgeLabels = view.edgeLabels;
@@ -184,8 +184,8 @@ void fillMapView(TfrRskMapView& view, const maps::SheetMap& map, double mapW, do
     const bool useless = !o.useful();
     const ElementStyle& s = useless ? styles.waste : styles.offcuts;
     if (!s.draw) continue;
-    auto e = std::make_unique<TzkfrScrapData>();
-    place(*e, o.RealLeft, o.RealTop, o.RealWidth, o.RealHeight);
+    auto e = std::make_unique<MapOffcutElement>();
+    place(*e, o.x, o.y, o.length, o.width);
     e->Title = o.Text;
     e->useless = useless;
     style(*e, s);
@@ -193,15 +193,15 @@ void fillMapView(TfrRskMapView& view, const maps::SheetMap& map, double mapW, do
   }
   if (styles.millDraw) {
     for (const maps::MapCut& c : map.Cuts) {
-      auto e = std::make_unique<TzkfrMillLineData>();
-      place(*e, c.RealLeft, c.RealTop, c.RealWidth, c.RealHeight);
+      auto e = std::make_unique<MapCutElement>();
+      place(*e, c.x, c.y, c.length, c.width);
       // The centre line of the kerf band.
       if (c.MillOrient) {
-        e->RealTop = saturate(static_cast<long long>(c.RealTop) + c.RealHeight / 2);
-        e->RealHeight = 0;
+        e->y = saturate(static_cast<long long>(c.y) + c.width / 2);
+        e->width = 0;
       } else {
-        e->RealLeft = saturate(static_cast<long long>(c.RealLeft) + c.RealWidth / 2);
-        e->RealWidth = 0;
+        e->x = saturate(static_cast<long long>(c.x) + c.length / 2);
+        e->length = 0;
       }
       e->ShowTitle = e->ShowDim = false;
       view.elements.push_back(std::move(e));
@@ -209,7 +209,7 @@ void fillMapView(TfrRskMapView& view, const maps::SheetMap& map, double mapW, do
   }
 }
 
-void fillDetalsListView(TfrDetalsListView& view, const maps::SheetMap& map, const MapPageParams& params,
+void fillDetalsListView(PartsListReportView& view, const maps::SheetMap& map, const MapPageParams& params,
                         const MapReportCatalogue& catalogue, bool withEdgeRows) {
   view.showPartsList = params.showDetailList;
   view.listFormat = params.detailListFormat;
@@ -238,10 +238,10 @@ report::Template loadMapReportTemplate(const QString& templatePath) {
     throw report::ReportError("Объект \"" + std::string(object) + "\" шаблона отчета \"" + templatePath.toStdString() +
                               "\" должен быть объектом \"" + caption + "\".");
   };
-  if (const report::ReportObject* o = t.findObject(kMapObjectName); o && !dynamic_cast<const TfrRskMapView*>(o))
+  if (const report::ReportObject* o = t.findObject(kMapObjectName); o && !dynamic_cast<const MapReportView*>(o))
     wrongClass(kMapObjectName, "Карта раскроя");
   if (const report::ReportObject* o = t.findObject(kPartsListObjectName);
-      o && !dynamic_cast<const TfrDetalsListView*>(o))
+      o && !dynamic_cast<const PartsListReportView*>(o))
     wrongClass(kPartsListObjectName, "Список деталей");
   return t;
 }
@@ -293,10 +293,10 @@ report::PreparedReport prepareMapReport(const QString& templatePath, const MapRe
     if (!valid()) return;
     const maps::SheetMap& map = maps[static_cast<std::size_t>(current)];
     if (o.name == kMapObjectName) {
-      if (auto* view = dynamic_cast<TfrRskMapView*>(&o))
+      if (auto* view = dynamic_cast<MapReportView*>(&o))
         fillMapView(*view, map, mapW, mapH, params, job.styles, catalogue);
     } else if (o.name == kPartsListObjectName && (params.showDetailList || params.showBorderList)) {
-      if (auto* list = dynamic_cast<TfrDetalsListView*>(&o))
+      if (auto* list = dynamic_cast<PartsListReportView*>(&o))
         fillDetalsListView(*list, map, params, catalogue, job.withEdgeRows);
     }
   });

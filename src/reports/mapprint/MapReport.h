@@ -70,8 +70,8 @@ class NoCatalogue : public MapReportCatalogue {
 
 // ---- Rows of one map ----
 
-// The parts of a map as rows: name, length (RealWidth), width
-// (RealHeight), count 1 and edge codes; rows equal in name, length, width
+// The parts of a map as rows: name, length (length), width
+// (width), count 1 and edge codes; rows equal in name, length, width
 // and all four edge codes merged (the first kept, counts added). Counts
 // are per sheet: Quantity is not applied. Colours are left 0.
 std::vector<ListPartRow> mapPartRows(const maps::SheetMap& map);
@@ -114,14 +114,14 @@ double mapRatio(std::int32_t width, std::int32_t height, double mapW, double map
 // the useless offcuts (each when drawn) and the cuts (when drawn) reduced
 // to the centre lines of their kerf bands. A ratio of 0 leaves the
 // object's size as it is.
-void fillMapView(TfrRskMapView& view, const maps::SheetMap& map, double mapW, double mapH, const MapPageParams& params,
+void fillMapView(MapReportView& view, const maps::SheetMap& map, double mapW, double mapH, const MapPageParams& params,
                  const MapDrawStyles& styles, const MapReportCatalogue& catalogue);
 
 // Fills a parts list object: its switches from the print dialog, the part
 // rows (names cut to 20 characters; edge colours black with "Черный
 // цвет", else those of the catalogue) and, when `withEdgeRows`, the edge
 // rows of one sheet.
-void fillDetalsListView(TfrDetalsListView& view, const maps::SheetMap& map, const MapPageParams& params,
+void fillDetalsListView(PartsListReportView& view, const maps::SheetMap& map, const MapPageParams& params,
                         const MapReportCatalogue& catalogue, bool withEdgeRows);
 
 // ---- The report ----

@@ -150,10 +150,10 @@ TextLayout chooseTextLayout(const TextMeasures& m, bool showDim, bool truncText)
   return truncText ? TextLayout::TwoLineHorizontal : TextLayout::OneLineHorizontal;
 }
 
-std::vector<TextRun> TzkfrCommonData::planTexts(double L, double T, double w, double h, const TextMetrics& m) const {
+std::vector<TextRun> MapElement::planTexts(double L, double T, double w, double h, const TextMetrics& m) const {
   std::vector<TextRun> runs;
   if (!ShowTitle && !ShowDim) return runs;
-  const std::string widthText = number(RealWidth), heightText = number(RealHeight);
+  const std::string widthText = number(length), heightText = number(width);
   TextMeasures me;
   me.w = w;
   me.h = h;
@@ -212,34 +212,34 @@ std::vector<TextRun> TzkfrCommonData::planTexts(double L, double T, double w, do
 
 // ---- elements: streams and styles ------------------------------------------
 
-void TzkfrCommonData::load(StreamReader& in) {
+void MapElement::load(StreamReader& in) {
   Title = in.string();
-  RealLeft = in.i32();
-  RealTop = in.i32();
-  RealWidth = in.i32();
-  RealHeight = in.i32();
+  x = in.i32();
+  y = in.i32();
+  length = in.i32();
+  width = in.i32();
   ShowTitle = in.boolean();
   ShowDim = in.boolean();
   TruncText = in.boolean();
 }
 
-void TzkfrCommonData::save(StreamWriter& out) const {
+void MapElement::save(StreamWriter& out) const {
   out.string(Title);
-  out.i32(RealLeft);
-  out.i32(RealTop);
-  out.i32(RealWidth);
-  out.i32(RealHeight);
+  out.i32(x);
+  out.i32(y);
+  out.i32(length);
+  out.i32(width);
   out.boolean(ShowTitle);
   out.boolean(ShowDim);
   out.boolean(TruncText);
 }
 
-const common::BrushKeys* TzkfrDetalData::brush(const TfrRskMapView& map) const { return &map.partBrush; }
-const common::PenKeys& TzkfrDetalData::pen(const TfrRskMapView& map) const { return map.partPen; }
-const common::FontKeys* TzkfrDetalData::font(const TfrRskMapView& map) const { return &map.partFont; }
+const common::BrushKeys* MapPartElement::brush(const MapReportView& map) const { return &map.partBrush; }
+const common::PenKeys& MapPartElement::pen(const MapReportView& map) const { return map.partPen; }
+const common::FontKeys* MapPartElement::font(const MapReportView& map) const { return &map.partFont; }
 
-void TzkfrDetalData::load(StreamReader& in) {
-  TzkfrCommonData::load(in);
+void MapPartElement::load(StreamReader& in) {
+  MapElement::load(in);
   edgeLabels = in.boolean();
   edgeLabelStyle = in.i32();
   for (EdgeRecord& e : edges) {
@@ -248,8 +248,8 @@ void TzkfrDetalData::load(StreamReader& in) {
   }
 }
 
-void TzkfrDetalData::save(StreamWriter& out) const {
-  TzkfrCommonData::save(out);
+void MapPartElement::save(StreamWriter& out) const {
+  MapElement::save(out);
   out.boolean(edgeLabels);
   out.i32(edgeLabelStyle);
   for (const EdgeRecord& e : edges) {
@@ -258,47 +258,47 @@ void TzkfrDetalData::save(StreamWriter& out) const {
   }
 }
 
-std::string TzkfrDetalData::label(Side side) const {
+std::string MapPartElement::label(Side side) const {
   const EdgeRecord& e = edges[side];
   if (e.code == 0) return {};
   return "[" + (edgeLabelStyle != 0 ? e.name : number(e.code)) + "]";
 }
 
-std::string TzkfrDetalData::topBottomLabels() const {
+std::string MapPartElement::topBottomLabels() const {
   return edgeLabels ? label(TopSide) + label(BottomSide) : std::string();
 }
 
-std::string TzkfrDetalData::leftRightLabels() const {
+std::string MapPartElement::leftRightLabels() const {
   return edgeLabels ? label(LeftSide) + label(RightSide) : std::string();
 }
 
-const common::BrushKeys* TzkfrScrapData::brush(const TfrRskMapView& map) const {
+const common::BrushKeys* MapOffcutElement::brush(const MapReportView& map) const {
   return useless ? &map.wasteBrush : &map.offcutBrush;
 }
-const common::PenKeys& TzkfrScrapData::pen(const TfrRskMapView& map) const {
+const common::PenKeys& MapOffcutElement::pen(const MapReportView& map) const {
   return useless ? map.wastePen : map.offcutPen;
 }
-const common::FontKeys* TzkfrScrapData::font(const TfrRskMapView& map) const {
+const common::FontKeys* MapOffcutElement::font(const MapReportView& map) const {
   return useless ? &map.wasteFont : &map.offcutFont;
 }
 
-void TzkfrScrapData::load(StreamReader& in) {
-  TzkfrCommonData::load(in);
+void MapOffcutElement::load(StreamReader& in) {
+  MapElement::load(in);
   useless = in.boolean();
 }
 
-void TzkfrScrapData::save(StreamWriter& out) const {
-  TzkfrCommonData::save(out);
+void MapOffcutElement::save(StreamWriter& out) const {
+  MapElement::save(out);
   out.boolean(useless);
 }
 
-const common::PenKeys& TzkfrMillLineData::pen(const TfrRskMapView& map) const { return map.cutPen; }
+const common::PenKeys& MapCutElement::pen(const MapReportView& map) const { return map.cutPen; }
 
 // ---- the cutting map object ------------------------------------------------
 
-TfrRskMapView::TfrRskMapView() { frameLines = report::FrameAll; }
+MapReportView::MapReportView() { frameLines = report::FrameAll; }
 
-TfrRskMapView::TfrRskMapView(const TfrRskMapView& o)
+MapReportView::MapReportView(const MapReportView& o)
     : report::ReportObject(o),
       partFont(o.partFont),
       offcutFont(o.offcutFont),
@@ -317,9 +317,9 @@ TfrRskMapView::TfrRskMapView(const TfrRskMapView& o)
   for (const auto& e : o.elements) elements.push_back(e->clone());
 }
 
-TfrRskMapView& TfrRskMapView::operator=(const TfrRskMapView& o) {
+MapReportView& MapReportView::operator=(const MapReportView& o) {
   if (this != &o) {
-    TfrRskMapView copy(o);
+    MapReportView copy(o);
     report::ReportObject::operator=(copy);
     partFont = copy.partFont;
     offcutFont = copy.offcutFont;
@@ -339,9 +339,9 @@ TfrRskMapView& TfrRskMapView::operator=(const TfrRskMapView& o) {
   return *this;
 }
 
-TfrRskMapView::~TfrRskMapView() = default;
+MapReportView::~MapReportView() = default;
 
-std::string TfrRskMapView::saveStream() const {
+std::string MapReportView::saveStream() const {
   StreamWriter out;
   for (const common::FontKeys* f : {&partFont, &offcutFont, &wasteFont}) out.font(*f);
   for (const common::BrushKeys* b : {&partBrush, &offcutBrush, &wasteBrush}) {
@@ -364,9 +364,9 @@ std::string TfrRskMapView::saveStream() const {
   return out.bytes();
 }
 
-void TfrRskMapView::loadStream(std::string_view bytes) {
+void MapReportView::loadStream(std::string_view bytes) {
   StreamReader in(bytes, "карты раскроя \"" + name + "\"");
-  TfrRskMapView v;
+  MapReportView v;
   for (common::FontKeys* f : {&v.partFont, &v.offcutFont, &v.wasteFont}) *f = in.font();
   for (common::BrushKeys* b : {&v.partBrush, &v.offcutBrush, &v.wasteBrush}) {
     b->colour = in.i32();
@@ -384,13 +384,13 @@ void TfrRskMapView::loadStream(std::string_view bytes) {
   const std::int32_t n = in.count(kMinElementBytes, "элементов");
   for (std::int32_t i = 0; i < n; ++i) {
     const int kind = in.u8();
-    std::unique_ptr<TzkfrCommonData> e;
-    if (kind == TzkfrDetalData::kKind)
-      e = std::make_unique<TzkfrDetalData>();
-    else if (kind == TzkfrScrapData::kKind)
-      e = std::make_unique<TzkfrScrapData>();
-    else if (kind == TzkfrMillLineData::kKind)
-      e = std::make_unique<TzkfrMillLineData>();
+    std::unique_ptr<MapElement> e;
+    if (kind == MapPartElement::kKind)
+      e = std::make_unique<MapPartElement>();
+    else if (kind == MapOffcutElement::kKind)
+      e = std::make_unique<MapOffcutElement>();
+    else if (kind == MapCutElement::kKind)
+      e = std::make_unique<MapCutElement>();
     else
       in.fail("неизвестный вид элемента " + std::to_string(kind));
     e->load(in);
@@ -436,20 +436,20 @@ void loadData(QXmlStreamReader& r, const std::string& what, Load load) {
 
 }  // namespace
 
-void TfrRskMapView::saveProperties(QXmlStreamWriter& w) const { saveData(w, saveStream()); }
+void MapReportView::saveProperties(QXmlStreamWriter& w) const { saveData(w, saveStream()); }
 
-void TfrRskMapView::loadProperties(QXmlStreamReader& r) {
+void MapReportView::loadProperties(QXmlStreamReader& r) {
   loadData(r, "карты раскроя \"" + name + "\"", [this](std::string_view bytes) { loadStream(bytes); });
 }
 
-QStringList TfrRskMapView::texts() const {
+QStringList MapReportView::texts() const {
   QStringList out;
   for (const auto& e : elements)
-    if (e->kind() != TzkfrMillLineData::kKind && !e->Title.empty()) out << q(e->Title);
+    if (e->kind() != MapCutElement::kKind && !e->Title.empty()) out << q(e->Title);
   return out;
 }
 
-void TfrRskMapView::draw(const report::RenderContext& rc) const {
+void MapReportView::draw(const report::RenderContext& rc) const {
   QPainter& p = *rc.painter;
   const QRectF frame = rc.toDevice(QRectF(x, y, width, height));
   // The object's own frame: all four sides, solid, in its colour and width.
@@ -467,16 +467,16 @@ void TfrRskMapView::draw(const report::RenderContext& rc) const {
   p.save();
   p.setRenderHint(QPainter::Antialiasing, false);
   for (const auto& e : elements) {
-    if (e->kind() == TzkfrMillLineData::kKind) {
+    if (e->kind() == MapCutElement::kKind) {
       p.setPen(devicePen(e->pen(*this), sx));
-      const QPointF from(X + std::round(e->RealLeft * sx * r), Y + std::round(e->RealTop * sy * r));
-      p.drawLine(from, from + QPointF(std::round(sx * e->RealWidth * r), std::round(sy * e->RealHeight * r)));
+      const QPointF from(X + std::round(e->x * sx * r), Y + std::round(e->y * sy * r));
+      p.drawLine(from, from + QPointF(std::round(sx * e->length * r), std::round(sy * e->width * r)));
       continue;
     }
-    const double L = X + std::round(e->RealLeft * sx * r);
-    const double T = Y + std::round(e->RealTop * sy * r);
-    const double w = std::round(e->RealWidth * sx * r) - 1;
-    const double h = std::round(e->RealHeight * sy * r) - 1;
+    const double L = X + std::round(e->x * sx * r);
+    const double T = Y + std::round(e->y * sy * r);
+    const double w = std::round(e->length * sx * r) - 1;
+    const double h = std::round(e->width * sy * r) - 1;
     const QRectF rect(L, T, w, h);
     p.fillRect(rect, Qt::white);
     const common::BrushKeys* b = e->brush(*this);
@@ -495,9 +495,9 @@ void TfrRskMapView::draw(const report::RenderContext& rc) const {
 
 // ---- the parts list object -------------------------------------------------
 
-TfrDetalsListView::TfrDetalsListView() { font.size = 10; }
+PartsListReportView::PartsListReportView() { font.size = 10; }
 
-std::string TfrDetalsListView::saveStream() const {
+std::string PartsListReportView::saveStream() const {
   StreamWriter out;
   out.font(font);
   out.boolean(showPartsList);
@@ -525,9 +525,9 @@ std::string TfrDetalsListView::saveStream() const {
   return out.bytes();
 }
 
-void TfrDetalsListView::loadStream(std::string_view bytes) {
+void PartsListReportView::loadStream(std::string_view bytes) {
   StreamReader in(bytes, "списка деталей \"" + name + "\"");
-  TfrDetalsListView v;
+  PartsListReportView v;
   v.font = in.font();
   v.showPartsList = in.boolean();
   v.listFormat = in.i32();
@@ -570,20 +570,20 @@ void TfrDetalsListView::loadStream(std::string_view bytes) {
   edgeRows = std::move(v.edgeRows);
 }
 
-void TfrDetalsListView::saveProperties(QXmlStreamWriter& w) const { saveData(w, saveStream()); }
+void PartsListReportView::saveProperties(QXmlStreamWriter& w) const { saveData(w, saveStream()); }
 
-void TfrDetalsListView::loadProperties(QXmlStreamReader& r) {
+void PartsListReportView::loadProperties(QXmlStreamReader& r) {
   loadData(r, "списка деталей \"" + name + "\"", [this](std::string_view bytes) { loadStream(bytes); });
 }
 
-std::vector<std::string> TfrDetalsListView::partLines() const {
+std::vector<std::string> PartsListReportView::partLines() const {
   std::vector<std::string> lines;
   for (const ListPartRow& row : partRows)
     lines.push_back(row.name + " [" + number(row.length) + "x" + number(row.width) + "] " + number(row.count) + " шт");
   return lines;
 }
 
-std::vector<std::string> TfrDetalsListView::edgeLines() const {
+std::vector<std::string> PartsListReportView::edgeLines() const {
   std::vector<std::string> lines;
   for (const ListEdgeRow& row : edgeRows) {
     const std::string metres = common::lengthText(row.length, 2) + "м";
@@ -598,7 +598,7 @@ std::vector<std::string> TfrDetalsListView::edgeLines() const {
   return lines;
 }
 
-QStringList TfrDetalsListView::texts() const {
+QStringList PartsListReportView::texts() const {
   QStringList out;
   if (showPartsList)
     for (const std::string& l : partLines()) out << q(l);
@@ -607,7 +607,7 @@ QStringList TfrDetalsListView::texts() const {
   return out;
 }
 
-void TfrDetalsListView::draw(const report::RenderContext& rc) const {
+void PartsListReportView::draw(const report::RenderContext& rc) const {
   QPainter& p = *rc.painter;
   const QRectF frame = rc.toDevice(QRectF(x, y, width, height));
   drawFill(rc);
@@ -746,12 +746,12 @@ QImage listBitmap() {
 
 void registerMapReportObjects() {
   report::ObjectRegistry& registry = report::ObjectRegistry::instance();
-  if (!registry.find(TfrRskMapView::kClassName))
-    registry.add({TfrRskMapView::kClassName, QStringLiteral("Карта раскроя"), mapBitmap(),
-                  [] { return std::make_unique<TfrRskMapView>(); }});
-  if (!registry.find(TfrDetalsListView::kClassName))
-    registry.add({TfrDetalsListView::kClassName, QStringLiteral("Список деталей"), listBitmap(),
-                  [] { return std::make_unique<TfrDetalsListView>(); }});
+  if (!registry.find(MapReportView::kClassName))
+    registry.add({MapReportView::kClassName, QStringLiteral("Карта раскроя"), mapBitmap(),
+                  [] { return std::make_unique<MapReportView>(); }});
+  if (!registry.find(PartsListReportView::kClassName))
+    registry.add({PartsListReportView::kClassName, QStringLiteral("Список деталей"), listBitmap(),
+                  [] { return std::make_unique<PartsListReportView>(); }});
 }
 
 report::FontSpec reportFont(const common::FontKeys& f, double sizeFactor) {

@@ -1,10 +1,10 @@
 #pragma once
 
 // The two report object classes of printed cutting maps:
-// - the cutting map (TfrRskMapView, "Карта раскроя"): a sheet drawn to
+// - the cutting map (MapReportView, "Карта раскроя"): a sheet drawn to
 //   scale from its elements (parts, offcuts, cuts) in millimetres, with
 //   the fonts, brushes and pens of the printed map;
-// - the parts list (TfrDetalsListView, "Список деталей"): the parts of a
+// - the parts list (PartsListReportView, "Список деталей"): the parts of a
 //   map with a sketch of each part's edge-banding, and the edges list.
 //
 // Each object keeps its properties in one binary stream (MapReportStream.h)
@@ -16,8 +16,8 @@
 // useful offcuts, useless offcuts, cuts; colour int32, style uint8, width
 // uint8); edge labels flag uint8; edge label style int32; Ratio (view
 // units per mm) as extended float; element count int32; per element its
-// kind uint8 (1 part, 2 offcut, 3 cut), Title (string), RealLeft,
-// RealTop, RealWidth, RealHeight (int32), ShowTitle, ShowDim, TruncText
+// kind uint8 (1 part, 2 offcut, 3 cut), Title (string), x,
+// y, length, width (int32), ShowTitle, ShowDim, TruncText
 // (uint8); a part then has its edge labels flag uint8, edge label style
 // int32 and four 25-byte edge records (left, right, top, bottom: name as
 // short string of 20, code int32); an offcut has its useless flag uint8.
@@ -49,7 +49,7 @@ namespace kroyna::reports {
 
 class StreamReader;
 class StreamWriter;
-class TfrRskMapView;
+class MapReportView;
 
 // Names of edges and parts in the rows and edge records: at most 20 characters.
 inline constexpr int kShortNameLength = 20;
@@ -61,7 +61,7 @@ enum class TextLayout { Standard, OneLineHorizontal, TwoLineHorizontal, OneLineV
 
 // Measures of an element and its texts in device units: the inner size w
 // and h, th the height of "A", tw the width of the title (0 unless it is
-// shown), hw and ww the widths of the RealHeight and RealWidth numbers (0
+// shown), hw and ww the widths of the width and length numbers (0
 // unless the size is shown), xw the width of "x".
 struct TextMeasures {
   double w = 0, h = 0, th = 0, tw = 0, hw = 0, ww = 0, xw = 0;
@@ -98,19 +98,19 @@ struct TextMetrics {
 // ---- Elements of a cutting map ------------------------------------------
 
 // An element of a printed map, in mm relative to the sheet.
-class TzkfrCommonData {
+class MapElement {
  public:
-  TzkfrCommonData() = default;
-  TzkfrCommonData(const TzkfrCommonData&) = default;
-  TzkfrCommonData& operator=(const TzkfrCommonData&) = default;
-  virtual ~TzkfrCommonData() = default;
-  virtual std::unique_ptr<TzkfrCommonData> clone() const = 0;
+  MapElement() = default;
+  MapElement(const MapElement&) = default;
+  MapElement& operator=(const MapElement&) = default;
+  virtual ~MapElement() = default;
+  virtual std::unique_ptr<MapElement> clone() const = 0;
 
   // The style objects of the owning map that apply to the element;
   // nullptr when the element has none.
-  virtual const common::BrushKeys* brush(const TfrRskMapView& map) const = 0;
-  virtual const common::PenKeys& pen(const TfrRskMapView& map) const = 0;
-  virtual const common::FontKeys* font(const TfrRskMapView& map) const = 0;
+  virtual const common::BrushKeys* brush(const MapReportView& map) const = 0;
+  virtual const common::PenKeys& pen(const MapReportView& map) const = 0;
+  virtual const common::FontKeys* font(const MapReportView& map) const = 0;
   // The element's data after its kind byte.
   virtual void load(StreamReader& in);
   virtual void save(StreamWriter& out) const;
@@ -123,7 +123,7 @@ class TzkfrCommonData {
   // The texts inside the element of w x h device units at (L, T).
   std::vector<TextRun> planTexts(double L, double T, double w, double h, const TextMetrics& m) const;
 
-  std::int32_t RealLeft = 0, RealTop = 0, RealWidth = 0, RealHeight = 0;
+  std::int32_t x = 0, y = 0, length = 0, width = 0;
   std::string Title;
   bool ShowTitle = true;
   bool ShowDim = true;
@@ -140,13 +140,13 @@ struct EdgeRecord {
 
 enum Side { LeftSide = 0, RightSide = 1, TopSide = 2, BottomSide = 3 };
 
-class TzkfrDetalData : public TzkfrCommonData {
+class MapPartElement : public MapElement {
  public:
   static constexpr int kKind = 1;
-  std::unique_ptr<TzkfrCommonData> clone() const override { return std::make_unique<TzkfrDetalData>(*this); }
-  const common::BrushKeys* brush(const TfrRskMapView& map) const override;
-  const common::PenKeys& pen(const TfrRskMapView& map) const override;
-  const common::FontKeys* font(const TfrRskMapView& map) const override;
+  std::unique_ptr<MapElement> clone() const override { return std::make_unique<MapPartElement>(*this); }
+  const common::BrushKeys* brush(const MapReportView& map) const override;
+  const common::PenKeys& pen(const MapReportView& map) const override;
+  const common::FontKeys* font(const MapReportView& map) const override;
   void load(StreamReader& in) override;
   void save(StreamWriter& out) const override;
   int kind() const override { return kKind; }
@@ -164,13 +164,13 @@ class TzkfrDetalData : public TzkfrCommonData {
   std::string label(Side side) const;
 };
 
-class TzkfrScrapData : public TzkfrCommonData {
+class MapOffcutElement : public MapElement {
  public:
   static constexpr int kKind = 2;
-  std::unique_ptr<TzkfrCommonData> clone() const override { return std::make_unique<TzkfrScrapData>(*this); }
-  const common::BrushKeys* brush(const TfrRskMapView& map) const override;
-  const common::PenKeys& pen(const TfrRskMapView& map) const override;
-  const common::FontKeys* font(const TfrRskMapView& map) const override;
+  std::unique_ptr<MapElement> clone() const override { return std::make_unique<MapOffcutElement>(*this); }
+  const common::BrushKeys* brush(const MapReportView& map) const override;
+  const common::PenKeys& pen(const MapReportView& map) const override;
+  const common::FontKeys* font(const MapReportView& map) const override;
   void load(StreamReader& in) override;
   void save(StreamWriter& out) const override;
   int kind() const override { return kKind; }
@@ -178,31 +178,31 @@ class TzkfrScrapData : public TzkfrCommonData {
   bool useless = false;
 };
 
-// A cut reduced to the centre line of its kerf band (RealHeight 0 along
-// X, RealWidth 0 along Y).
-class TzkfrMillLineData : public TzkfrCommonData {
+// A cut reduced to the centre line of its kerf band (width 0 along
+// X, length 0 along Y).
+class MapCutElement : public MapElement {
  public:
   static constexpr int kKind = 3;
-  std::unique_ptr<TzkfrCommonData> clone() const override { return std::make_unique<TzkfrMillLineData>(*this); }
-  const common::BrushKeys* brush(const TfrRskMapView&) const override { return nullptr; }
-  const common::PenKeys& pen(const TfrRskMapView& map) const override;
-  const common::FontKeys* font(const TfrRskMapView&) const override { return nullptr; }
+  std::unique_ptr<MapElement> clone() const override { return std::make_unique<MapCutElement>(*this); }
+  const common::BrushKeys* brush(const MapReportView&) const override { return nullptr; }
+  const common::PenKeys& pen(const MapReportView& map) const override;
+  const common::FontKeys* font(const MapReportView&) const override { return nullptr; }
   int kind() const override { return kKind; }
 };
 
 // ---- The cutting map object -----------------------------------------------
 
-class TfrRskMapView : public report::ReportObject {
+class MapReportView : public report::ReportObject {
  public:
   static constexpr const char* kClassName = "TfrRskMapView";
 
-  TfrRskMapView();
-  TfrRskMapView(const TfrRskMapView& other);
-  TfrRskMapView& operator=(const TfrRskMapView& other);
-  ~TfrRskMapView() override;
+  MapReportView();
+  MapReportView(const MapReportView& other);
+  MapReportView& operator=(const MapReportView& other);
+  ~MapReportView() override;
 
   std::string className() const override { return kClassName; }
-  std::unique_ptr<report::ReportObject> clone() const override { return std::make_unique<TfrRskMapView>(*this); }
+  std::unique_ptr<report::ReportObject> clone() const override { return std::make_unique<MapReportView>(*this); }
   // Frame and fill of the object, then every element in list order.
   void draw(const report::RenderContext& rc) const override;
   void saveProperties(QXmlStreamWriter& w) const override;
@@ -220,7 +220,7 @@ class TfrRskMapView : public report::ReportObject {
   bool edgeLabels = false;
   int edgeLabelStyle = 0;  // 0 codes, otherwise names
   double Ratio = 0;        // view (report) units per mm; 0 draws no elements
-  std::vector<std::unique_ptr<TzkfrCommonData>> elements;
+  std::vector<std::unique_ptr<MapElement>> elements;
 };
 
 // ---- The parts list object ------------------------------------------------
@@ -243,13 +243,13 @@ struct ListEdgeRow {
   bool operator==(const ListEdgeRow&) const = default;
 };
 
-class TfrDetalsListView : public report::ReportObject {
+class PartsListReportView : public report::ReportObject {
  public:
   static constexpr const char* kClassName = "TfrDetalsListView";
 
-  TfrDetalsListView();
+  PartsListReportView();
   std::string className() const override { return kClassName; }
-  std::unique_ptr<report::ReportObject> clone() const override { return std::make_unique<TfrDetalsListView>(*this); }
+  std::unique_ptr<report::ReportObject> clone() const override { return std::make_unique<PartsListReportView>(*this); }
   void draw(const report::RenderContext& rc) const override;
   void saveProperties(QXmlStreamWriter& w) const override;
   void loadProperties(QXmlStreamReader& r) override;

@@ -45,22 +45,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
   // A stream that was read must write and read back.
   if (data[0] & 1) {
-    reports::TfrDetalsListView list;
+    reports::PartsListReportView list;
     try {
       list.loadStream(rest);
     } catch (const report::ReportError&) {
       return 0;
     }
-    reports::TfrDetalsListView again;
+    reports::PartsListReportView again;
     again.loadStream(list.saveStream());
   } else {
-    reports::TfrRskMapView map;
+    reports::MapReportView map;
     try {
       map.loadStream(rest);
     } catch (const report::ReportError&) {
       return 0;
     }
-    reports::TfrRskMapView again;
+    reports::MapReportView again;
     again.loadStream(map.saveStream());
   }
   return 0;

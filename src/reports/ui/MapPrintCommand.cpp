@@ -6,7 +6,7 @@
 #include "common/Settings.h"
 #include "common/ui/MainFrame.h"
 #include "common/ui/WindowPlacement.h"
-#include "maps/ui/TFormSheets.h"
+#include "maps/ui/MapsWindow.h"
 #include "platform/report/ReportError.h"
 #include "platform/report/ui/PreviewWindow.h"
 #include "reports/mapprint/MapReport.h"
@@ -48,7 +48,7 @@ const char* const kNothingToPrint = "Нет карт раскроя для пе�
 MapPrintWindows& mapPrintWindows() {
   static MapPrintWindows windows{
       [](const MapTabs& tabs, ini::IniFile& settings, QWidget* parent) -> std::optional<MapPrintDialogModel> {
-        TfrmSheetPrintParams dialog(tabs, settings, parent);
+        MapPrintParamsDialog dialog(tabs, settings, parent);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         return dialog.model();
       },
@@ -63,7 +63,7 @@ std::unique_ptr<MapReportCatalogue> environmentCatalogue(const maps::MapsEnviron
   return std::make_unique<EnvironmentCatalogue>(env);
 }
 
-void printMaps(maps::TFormSheets& window, const MapPrintSetup& setup) {
+void printMaps(maps::MapsWindow& window, const MapPrintSetup& setup) {
   QWidget* parent = setup.parent ? setup.parent : &window;
   const maps::MapsDocument& doc = window.document();
   if (!setup.settings) {
@@ -107,7 +107,7 @@ void printMaps(maps::TFormSheets& window, const MapPrintSetup& setup) {
   mapPrintWindows().preview(std::move(prepared), parent);
 }
 
-void printMaps(maps::TFormSheets& window) {
+void printMaps(maps::MapsWindow& window) {
   common::AppContext* context = common::AppContext::current();
   MapPrintSetup setup;
   if (context) {
@@ -120,13 +120,13 @@ void printMaps(maps::TFormSheets& window) {
 }
 
 void editMapPrintStyles(ini::IniFile& settings, QWidget* parent) {
-  TfrmPrnSetupAdv dialog(settings, parent);
+  AdvancedPrintSetupDialog dialog(settings, parent);
   dialog.exec();
 }
 
 void installMapPrinting(common::AppContext& context) {
   registerMapReportObjects();
-  maps::TFormSheets::commands().print = [](maps::TFormSheets& window) { printMaps(window); };
+  maps::MapsWindow::commands().print = [](maps::MapsWindow& window) { printMaps(window); };
   if (common::MainFrame* main = context.mainWindow()) {
     ini::IniFile* settings = &context.settings().ini();
     main->attachCommand(u("set.mapPrint"), [settings, main] { editMapPrintStyles(*settings, main); });

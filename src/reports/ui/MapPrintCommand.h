@@ -20,7 +20,7 @@ class IniFile;
 }
 namespace kroyna::maps {
 class MapsEnvironment;
-class TFormSheets;
+class MapsWindow;
 }  // namespace kroyna::maps
 namespace kroyna::common {
 class AppContext;
@@ -52,9 +52,9 @@ MapPrintWindows& mapPrintWindows();
 std::unique_ptr<MapReportCatalogue> environmentCatalogue(const maps::MapsEnvironment& env);
 
 // The print command on a maps window. Failures are shown to the user.
-void printMaps(maps::TFormSheets& window, const MapPrintSetup& setup);
+void printMaps(maps::MapsWindow& window, const MapPrintSetup& setup);
 // The same with the running program's settings, data root and printer.
-void printMaps(maps::TFormSheets& window);
+void printMaps(maps::MapsWindow& window);
 
 // "Параметры печати карт раскроя": the advanced dialog.
 void editMapPrintStyles(ini::IniFile& settings, QWidget* parent);

@@ -93,7 +93,7 @@ MapPrintChoosers& mapPrintChoosers() {
 
 // ---- "Дополнительные параметры печати" ------------------------------------
 
-TfrmPrnSetupAdv::TfrmPrnSetupAdv(ini::IniFile& settings, QWidget* parent)
+AdvancedPrintSetupDialog::AdvancedPrintSetupDialog(ini::IniFile& settings, QWidget* parent)
     : QDialog(parent), settings_(settings), styles_(readMapDrawStyles(settings)) {
   setWindowTitle(u("Дополнительные параметры печати"));
   loading_ = true;
@@ -135,8 +135,8 @@ TfrmPrnSetupAdv::TfrmPrnSetupAdv(ini::IniFile& settings, QWidget* parent)
   applyStates();
 }
 
-QWidget* TfrmPrnSetupAdv::buildElementPage(AdvancedPage p, ElementStyle& style, const char* draw, const char* title,
-                                           const char* dim) {
+QWidget* AdvancedPrintSetupDialog::buildElementPage(AdvancedPage p, ElementStyle& style, const char* draw,
+                                                    const char* title, const char* dim) {
   PageControls& c = controls_[p];
   auto* page = new QWidget(this);
   c.draw = new QCheckBox(u(draw), page);
@@ -231,7 +231,7 @@ QWidget* TfrmPrnSetupAdv::buildElementPage(AdvancedPage p, ElementStyle& style, 
   return page;
 }
 
-QWidget* TfrmPrnSetupAdv::buildCutsPage() {
+QWidget* AdvancedPrintSetupDialog::buildCutsPage() {
   PageControls& c = controls_[CutsPage];
   auto* page = new QWidget(this);
   c.draw = new QCheckBox(u("Рисовать резы"), page);
@@ -276,7 +276,7 @@ QWidget* TfrmPrnSetupAdv::buildCutsPage() {
   return page;
 }
 
-void TfrmPrnSetupAdv::refreshSamples() {
+void AdvancedPrintSetupDialog::refreshSamples() {
   const bool wasLoading = loading_;
   loading_ = true;
   auto element = [&](AdvancedPage p, const ElementStyle& s) {
@@ -297,7 +297,7 @@ void TfrmPrnSetupAdv::refreshSamples() {
   loading_ = wasLoading;
 }
 
-void TfrmPrnSetupAdv::applyStates() {
+void AdvancedPrintSetupDialog::applyStates() {
   if (loading_) return;
   for (int p = PartsPage; p <= WastePage; ++p) {
     const StylePageEnabled e = stylePageEnabled(styles_, static_cast<AdvancedPage>(p));
@@ -311,7 +311,7 @@ void TfrmPrnSetupAdv::applyStates() {
   }
 }
 
-void TfrmPrnSetupAdv::accept() {
+void AdvancedPrintSetupDialog::accept() {
   try {
     writeMapDrawStyles(settings_, styles_);
   } catch (const std::exception& e) {
@@ -323,15 +323,15 @@ void TfrmPrnSetupAdv::accept() {
 
 // ---- "Параметры печати раскроя" --------------------------------------------
 
-std::function<void(ini::IniFile&, QWidget*)>& TfrmSheetPrintParams::advancedDialog() {
+std::function<void(ini::IniFile&, QWidget*)>& MapPrintParamsDialog::advancedDialog() {
   static std::function<void(ini::IniFile&, QWidget*)> open = [](ini::IniFile& settings, QWidget* parent) {
-    TfrmPrnSetupAdv dialog(settings, parent);
+    AdvancedPrintSetupDialog dialog(settings, parent);
     dialog.exec();
   };
   return open;
 }
 
-TfrmSheetPrintParams::TfrmSheetPrintParams(const MapTabs& tabs, ini::IniFile& settings, QWidget* parent)
+MapPrintParamsDialog::MapPrintParamsDialog(const MapTabs& tabs, ini::IniFile& settings, QWidget* parent)
     : QDialog(parent), settings_(settings), model_(tabs, readMapPageParams(settings)) {
   setWindowTitle(u("Параметры печати раскроя"));
   loading_ = true;
@@ -505,7 +505,7 @@ TfrmSheetPrintParams::TfrmSheetPrintParams(const MapTabs& tabs, ini::IniFile& se
   fromControls();
 }
 
-void TfrmSheetPrintParams::fromControls() {
+void MapPrintParamsDialog::fromControls() {
   if (loading_) return;
   MapPageParams& p = model_.params;
   model_.range = numbers_->isChecked() ? MapRange::Numbers : current_->isChecked() ? MapRange::Current : MapRange::All;
@@ -530,7 +530,7 @@ void TfrmSheetPrintParams::fromControls() {
   applyStates();
 }
 
-void TfrmSheetPrintParams::applyStates() {
+void MapPrintParamsDialog::applyStates() {
   const bool numbers = model_.numbersEnabled();
   for (QWidget* w : std::initializer_list<QWidget*>{fromLabel_, toLabel_, from_, to_}) w->setEnabled(numbers);
   otherSpin_->setEnabled(model_.otherSpinEnabled());
@@ -545,9 +545,9 @@ void TfrmSheetPrintParams::applyStates() {
   labelNames_->setEnabled(model_.edgeStyleEnabled());
 }
 
-void TfrmSheetPrintParams::showFont() { showFontSample(fontSample_, model_.params.mapFont); }
+void MapPrintParamsDialog::showFont() { showFontSample(fontSample_, model_.params.mapFont); }
 
-void TfrmSheetPrintParams::done(int result) {
+void MapPrintParamsDialog::done(int result) {
   // The fields as last typed count, as if they had been left.
   model_.fromText = from_->text().toStdString();
   model_.toText = to_->text().toStdString();

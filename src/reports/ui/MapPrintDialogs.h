@@ -40,10 +40,10 @@ MapPrintChoosers& mapPrintChoosers();
 // "Дополнительные параметры печати": the pages "Детали", "Резы",
 // "Остатки", "Отходы" on [PrnSetupAdv]. "&Да" writes the page shown and
 // every value; "&Отмена" writes nothing.
-class TfrmPrnSetupAdv : public QDialog {
+class AdvancedPrintSetupDialog : public QDialog {
   Q_OBJECT
  public:
-  TfrmPrnSetupAdv(ini::IniFile& settings, QWidget* parent = nullptr);
+  AdvancedPrintSetupDialog(ini::IniFile& settings, QWidget* parent = nullptr);
 
   const MapDrawStyles& styles() const { return styles_; }
   QListWidget* pages() const { return pageList_; }
@@ -84,10 +84,10 @@ class TfrmPrnSetupAdv : public QDialog {
 
 // "Параметры печати раскроя". Every close, with "&Печать" or "&Отмена",
 // writes the values to [Sheet_Page_Params].
-class TfrmSheetPrintParams : public QDialog {
+class MapPrintParamsDialog : public QDialog {
   Q_OBJECT
  public:
-  TfrmSheetPrintParams(const MapTabs& tabs, ini::IniFile& settings, QWidget* parent = nullptr);
+  MapPrintParamsDialog(const MapTabs& tabs, ini::IniFile& settings, QWidget* parent = nullptr);
 
   MapPrintDialogModel& model() { return model_; }
 

@@ -6,7 +6,7 @@
 #include "common/Settings.h"
 #include "common/ui/MainFrame.h"
 #include "maps/ui/Maps.h"
-#include "maps/ui/TFormSheets.h"
+#include "maps/ui/MapsWindow.h"
 #include "parts/ui/PartsWindow.h"
 #include "reports/StatisticsReports.h"
 #include "reports/ui/ReportPreview.h"
@@ -92,7 +92,7 @@ bool mayBuild(const LabelCount& count, QWidget* parent) {
 
 void setLabelDialogRunner(LabelDialogRunner runner) { dialogRunner() = std::move(runner); }
 
-void printStatisticsReport(maps::TFormSheets& window, QWidget* parent) {
+void printStatisticsReport(maps::MapsWindow& window, QWidget* parent) {
   if (!parent) parent = &window;
   const Program p = program();
   report::PreparedReport prepared;
@@ -105,7 +105,7 @@ void printStatisticsReport(maps::TFormSheets& window, QWidget* parent) {
   showReportPreview(std::move(prepared), parent);
 }
 
-void printMaterialSummary(maps::TFormSheets& window) {
+void printMaterialSummary(maps::MapsWindow& window) {
   const Program p = program();
   report::PreparedReport prepared;
   try {
@@ -120,7 +120,7 @@ void printMaterialSummary(maps::TFormSheets& window) {
 void printPartLabels(common::MainFrame& mainWindow) {
   QWidget* active = activeDocument(mainWindow);
   std::vector<Label> labels;
-  if (auto* maps = qobject_cast<maps::TFormSheets*>(active)) {
+  if (auto* maps = qobject_cast<maps::MapsWindow*>(active)) {
     if (!mayBuild(countLabels(maps->document(), LabelKind::Parts), &mainWindow)) return;
     labels = mapLabels(maps->document(), LabelKind::Parts);
   } else if (auto* parts = qobject_cast<parts::PartsWindow*>(active)) {
@@ -140,7 +140,7 @@ void printPartLabels(common::MainFrame& mainWindow) {
 void printOffcutLabels(common::MainFrame& mainWindow) {
   QWidget* active = activeDocument(mainWindow);
   std::vector<Label> labels;
-  if (auto* maps = qobject_cast<maps::TFormSheets*>(active)) {
+  if (auto* maps = qobject_cast<maps::MapsWindow*>(active)) {
     if (!mayBuild(countLabels(maps->document(), LabelKind::Offcuts), &mainWindow)) return;
     labels = mapLabels(maps->document(), LabelKind::Offcuts);
   } else if (isWarehouseWindow(active)) {
@@ -161,7 +161,7 @@ void printOffcutLabels(common::MainFrame& mainWindow) {
 }
 
 void installStatisticsAndLabels(common::AppContext& context) {
-  maps::TFormSheets::commands().printStatistics = [](maps::TFormSheets& window) {
+  maps::MapsWindow::commands().printStatistics = [](maps::MapsWindow& window) {
     // The statistics dialog is open over the window: the preview goes over it.
     printStatisticsReport(window, QApplication::activeModalWidget());
   };
@@ -175,7 +175,7 @@ void installStatisticsAndLabels(common::AppContext& context) {
   QPointer<QAction> offcutLabels = mainWindow->command(QStringLiteral("cut.scrapLabels"));
   auto update = [mainWindow, partLabels, offcutLabels] {
     QWidget* active = activeDocument(*mainWindow);
-    const bool maps = qobject_cast<maps::TFormSheets*>(active) != nullptr;
+    const bool maps = qobject_cast<maps::MapsWindow*>(active) != nullptr;
     if (partLabels) partLabels->setEnabled(maps || qobject_cast<parts::PartsWindow*>(active));
     if (offcutLabels) offcutLabels->setEnabled(maps || isWarehouseWindow(active));
   };

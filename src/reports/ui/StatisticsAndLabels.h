@@ -20,15 +20,15 @@ class AppContext;
 class MainFrame;
 }  // namespace kroyna::common
 namespace kroyna::maps {
-class TFormSheets;
+class MapsWindow;
 }
 
 namespace kroyna::reports {
 
 // The reports of a maps window; a failure is shown as "Ошибка создания
 // отчета." with its reason.
-void printStatisticsReport(maps::TFormSheets& window, QWidget* parent = nullptr);
-void printMaterialSummary(maps::TFormSheets& window);
+void printStatisticsReport(maps::MapsWindow& window, QWidget* parent = nullptr);
+void printMaterialSummary(maps::MapsWindow& window);
 
 // The label commands, from the active document window of the main window.
 void printPartLabels(common::MainFrame& mainWindow);

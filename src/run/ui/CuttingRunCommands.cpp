@@ -8,7 +8,7 @@
 #include "common/ui/MainFrame.h"
 #include "maps/ProgramEnvironment.h"
 #include "maps/ui/Maps.h"
-#include "maps/ui/TFormSheets.h"
+#include "maps/ui/MapsWindow.h"
 #include "parts/ui/Parts.h"
 #include "parts/ui/PartsWindow.h"
 #include "run/ui/LayoutOptionsDialog.h"
@@ -32,7 +32,7 @@ namespace {
 
 class MapsWindowView : public RunMapsView {
  public:
-  explicit MapsWindowView(maps::TFormSheets* window) : window_(window) {}
+  explicit MapsWindowView(maps::MapsWindow* window) : window_(window) {}
   ~MapsWindowView() override { QObject::disconnect(abort_); }
 
   bool alive() const override { return !window_.isNull(); }
@@ -58,18 +58,18 @@ class MapsWindowView : public RunMapsView {
   void setAbortHandler(std::function<void()> onAbort) override {
     QObject::disconnect(abort_);
     if (onAbort && window_)
-      abort_ = QObject::connect(window_.data(), &maps::TFormSheets::abortRequested, window_.data(), std::move(onAbort));
+      abort_ = QObject::connect(window_.data(), &maps::MapsWindow::abortRequested, window_.data(), std::move(onAbort));
   }
   QWidget* dialogParent() const override { return window_.data(); }
 
  private:
-  QPointer<maps::TFormSheets> window_;
+  QPointer<maps::MapsWindow> window_;
   QMetaObject::Connection abort_;
 };
 
 }  // namespace
 
-std::unique_ptr<RunMapsView> mapsWindowView(maps::TFormSheets* window) {
+std::unique_ptr<RunMapsView> mapsWindowView(maps::MapsWindow* window) {
   if (!window) return nullptr;
   return std::make_unique<MapsWindowView>(window);
 }
@@ -112,7 +112,7 @@ CuttingRunServices programServices(common::AppContext& context) {
     // Without a main window (a run started from a tool): a window of its
     // own, with an environment that goes with it.
     auto* environment = new maps::ProgramEnvironment(context.settings().ini(), catalogues::Catalogues::instance());
-    auto* window = new maps::TFormSheets(*environment, context.settings().ini());
+    auto* window = new maps::MapsWindow(*environment, context.settings().ini());
     QObject::connect(window, &QObject::destroyed, [environment] { delete environment; });
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
@@ -127,7 +127,7 @@ CuttingRunServices programServices(common::AppContext& context) {
     return &w->document();
   };
   s.askRunOut = [](QWidget* parent) { return warehouse::askRunOut(parent); };
-  s.chooseSheet = [](warehouse::TModule& module, const QString& material, QWidget* parent) {
+  s.chooseSheet = [](warehouse::StockModule& module, const QString& material, QWidget* parent) {
     return warehouse::chooseStandardSheet(module, material, parent);
   };
   if (main) s.showStatus = [main](const QString& text) { statusPanel(*main)->setText(text); };

@@ -11,7 +11,7 @@
 #include <memory>
 
 namespace kroyna::maps {
-class TFormSheets;
+class MapsWindow;
 }
 namespace kroyna::parts {
 class PartsWindow;
@@ -23,7 +23,7 @@ class AppContext;
 namespace kroyna::run {
 
 // The run's view of a maps window (nullptr for none).
-std::unique_ptr<RunMapsView> mapsWindowView(maps::TFormSheets* window);
+std::unique_ptr<RunMapsView> mapsWindowView(maps::MapsWindow* window);
 // A parts window as the source of a run.
 RunSource partsWindowSource(parts::PartsWindow& window);
 

@@ -28,7 +28,7 @@ namespace kroyna::ini {
 class IniFile;
 }
 namespace kroyna::warehouse {
-class TModule;
+class StockModule;
 }
 
 namespace kroyna::run {

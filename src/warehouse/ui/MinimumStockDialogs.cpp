@@ -83,7 +83,7 @@ QuantityPrompt quantityDialogPrompt(QWidget* parent) {
 
 // ---- Minimum stock ----
 
-MinimumStockDialog::MinimumStockDialog(TModule& module, ini::IniFile& settings, int code, QWidget* parent)
+MinimumStockDialog::MinimumStockDialog(StockModule& module, ini::IniFile& settings, int code, QWidget* parent)
     : QDialog(parent), settings_(settings) {
   setWindowTitle(QStringLiteral("Минимум листов"));
   table_ = std::make_unique<MinimumStockTable>(module.patternFolder(), minimumScratchTable(module.dataRoot()));
@@ -198,7 +198,7 @@ void MinimumStockDialog::accept() {
   QDialog::accept();
 }
 
-void editMinimumStock(TModule& module, ini::IniFile& settings, int code, QWidget* parent) {
+void editMinimumStock(StockModule& module, ini::IniFile& settings, int code, QWidget* parent) {
   std::unique_ptr<MinimumStockDialog> d;
   try {
     d = std::make_unique<MinimumStockDialog>(module, settings, code, parent);

@@ -19,7 +19,7 @@ class IniFile;
 
 namespace kroyna::warehouse {
 
-class TModule;
+class StockModule;
 
 // One field "Количество листов" (a whole number from 0 to 2147483647),
 // "&Да" and "&Отмена"; "&Да" refuses anything else with a message.
@@ -49,7 +49,7 @@ class MinimumStockDialog : public QDialog {
   Q_OBJECT
  public:
   // Throws when the scratch table cannot be made (see MinimumStockTable).
-  MinimumStockDialog(TModule& module, ini::IniFile& settings, int code, QWidget* parent = nullptr);
+  MinimumStockDialog(StockModule& module, ini::IniFile& settings, int code, QWidget* parent = nullptr);
   ~MinimumStockDialog() override;
 
   QTableView* grid() const { return grid_; }
@@ -77,6 +77,6 @@ class MinimumStockDialog : public QDialog {
 
 // "Минимальное количество листов": the dialog for the material selected in
 // the warehouse, or the message why it cannot open.
-void editMinimumStock(TModule& module, ini::IniFile& settings, int code, QWidget* parent);
+void editMinimumStock(StockModule& module, ini::IniFile& settings, int code, QWidget* parent);
 
 }  // namespace kroyna::warehouse

@@ -24,7 +24,7 @@ Warehouse* Warehouse::instance() { return g_instance; }
 
 Warehouse::Warehouse(common::AppContext& context, QObject* parent) : QObject(parent), context_(context) {
   materials_ = std::make_unique<CatalogueMaterials>();
-  module_ = std::make_unique<TModule>(context.root().root().toStdString(), *materials_);
+  module_ = std::make_unique<StockModule>(context.root().root().toStdString(), *materials_);
   controller_ = std::make_unique<WarehouseController>(*module_, context.settings().ini());
   g_instance = this;
   installShortageDialog();

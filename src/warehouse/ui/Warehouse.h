@@ -30,7 +30,7 @@ class Warehouse : public QObject {
   // The live warehouse, or nullptr before start-up made it.
   static Warehouse* instance();
 
-  TModule& module() { return *module_; }
+  StockModule& module() { return *module_; }
   WarehouseController& controller() { return *controller_; }
   WarehouseWindow* window() const { return window_; }
 
@@ -43,7 +43,7 @@ class Warehouse : public QObject {
 
   common::AppContext& context_;
   std::unique_ptr<MaterialDirectory> materials_;
-  std::unique_ptr<TModule> module_;
+  std::unique_ptr<StockModule> module_;
   std::unique_ptr<WarehouseController> controller_;
   QPointer<WarehouseWindow> window_;
 };

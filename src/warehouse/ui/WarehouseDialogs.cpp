@@ -55,7 +55,7 @@ ini::IniFile* programSettings() {
 
 void setSheetChoiceHandler(SheetChoiceHandler handler) { sheetChoiceHandler() = std::move(handler); }
 
-std::optional<SheetChoice> chooseStandardSheet(TModule& module, const QString& materialName, QWidget* parent) {
+std::optional<SheetChoice> chooseStandardSheet(StockModule& module, const QString& materialName, QWidget* parent) {
   if (sheetChoiceHandler()) return sheetChoiceHandler()(module, materialName);
   SheetChoiceDialog d(module.tblSheets2(), materialName, programSettings(), parent);
   if (d.exec() != QDialog::Accepted) return std::nullopt;

@@ -35,8 +35,9 @@ namespace kroyna::warehouse {
 // Shows the dialog over module.tblSheets2() (the caller opens it with
 // openSheetView first); `materialName` empty shows "<нет данных>".
 // Returns the chosen row, or nothing when cancelled.
-std::optional<SheetChoice> chooseStandardSheet(TModule& module, const QString& materialName, QWidget* parent = nullptr);
-using SheetChoiceHandler = std::function<std::optional<SheetChoice>(TModule&, const QString&)>;
+std::optional<SheetChoice> chooseStandardSheet(StockModule& module, const QString& materialName,
+                                               QWidget* parent = nullptr);
+using SheetChoiceHandler = std::function<std::optional<SheetChoice>(StockModule&, const QString&)>;
 // Replaces the dialog (tests); an empty handler restores it.
 void setSheetChoiceHandler(SheetChoiceHandler handler);
 

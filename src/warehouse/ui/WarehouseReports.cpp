@@ -49,7 +49,7 @@ void preview(report::PreparedReport prepared, QWidget* parent) {
 
 }  // namespace
 
-report::PreparedReport prepareStockList(TModule& module, StockKind kind, int code, const QString& reportsFolder,
+report::PreparedReport prepareStockList(StockModule& module, StockKind kind, int code, const QString& reportsFolder,
                                         const ReportPageSetup& page) {
   dbase::Table data = module.stockList(kind, code);
   report::Report r;
@@ -59,7 +59,7 @@ report::PreparedReport prepareStockList(TModule& module, StockKind kind, int cod
   return r.prepare();
 }
 
-report::PreparedReport prepareWarehouseInfo(TModule& module, const QString& reportsFolder,
+report::PreparedReport prepareWarehouseInfo(StockModule& module, const QString& reportsFolder,
                                             const ReportPageSetup& page) {
   dbase::Table info = dbase::Table::inMemory(
       {dbase::FieldDef::numeric("Code", 11), dbase::FieldDef::character("Material", 100),
@@ -78,7 +78,7 @@ report::PreparedReport prepareWarehouseInfo(TModule& module, const QString& repo
   return prepared;
 }
 
-void printStockList(TModule& module, StockKind kind, int code, QWidget* parent) {
+void printStockList(StockModule& module, StockKind kind, int code, QWidget* parent) {
   const Program p = program(parent);
   try {
     preview(prepareStockList(module, kind, code, p.reports, p.page), p.parent);
@@ -87,7 +87,7 @@ void printStockList(TModule& module, StockKind kind, int code, QWidget* parent) 
   }
 }
 
-void printWarehouseInfo(TModule& module, QWidget* parent) {
+void printWarehouseInfo(StockModule& module, QWidget* parent) {
   const Program p = program(parent);
   report::PreparedReport prepared;
   try {

@@ -22,13 +22,14 @@ struct ReportPageSetup {
 
 // Throws report::ReportError or dbase errors when the data or the template
 // cannot be read.
-report::PreparedReport prepareStockList(TModule& module, StockKind kind, int code, const QString& reportsFolder,
+report::PreparedReport prepareStockList(StockModule& module, StockKind kind, int code, const QString& reportsFolder,
                                         const ReportPageSetup& page);
-report::PreparedReport prepareWarehouseInfo(TModule& module, const QString& reportsFolder, const ReportPageSetup& page);
+report::PreparedReport prepareWarehouseInfo(StockModule& module, const QString& reportsFolder,
+                                            const ReportPageSetup& page);
 
 // The commands: prepare and show the preview; failures are shown as
 // messages ("Ошибка создания отчета." for the statistics).
-void printStockList(TModule& module, StockKind kind, int code, QWidget* parent);
-void printWarehouseInfo(TModule& module, QWidget* parent);
+void printStockList(StockModule& module, StockKind kind, int code, QWidget* parent);
+void printWarehouseInfo(StockModule& module, QWidget* parent);
 
 }  // namespace kroyna::warehouse

@@ -116,8 +116,8 @@ WarehouseWindow::WarehouseWindow(WarehouseController& controller, QWidget* paren
   splitter_->addWidget(pages_);
   splitter_->setStretchFactor(1, 1);
   layout->addWidget(splitter_);
-  connect(&controller_.module(), &TModule::viewsReset, this, &WarehouseWindow::showMaterialColumns);
-  connect(&controller_.module(), &TModule::changedFlagsChanged, this, &WarehouseWindow::updateCaption);
+  connect(&controller_.module(), &StockModule::viewsReset, this, &WarehouseWindow::showMaterialColumns);
+  connect(&controller_.module(), &StockModule::changedFlagsChanged, this, &WarehouseWindow::updateCaption);
 }
 
 WarehouseWindow::~WarehouseWindow() {

@@ -32,15 +32,15 @@ class IniFile;
 
 namespace kroyna::maps {
 
-class TFormSheets;
+class MapsWindow;
 
 // One sheet drawn to scale. Parts, offcuts and cuts are painted by the
 // sheet itself (they have no windows of their own); tooltips and context
 // menus find the element under the mouse.
-class TSheetCtrl : public QWidget {
+class MapSheetView : public QWidget {
   Q_OBJECT
  public:
-  TSheetCtrl(const MapsDocument& document, int mapIndex, QWidget* parent = nullptr);
+  MapSheetView(const MapsDocument& document, int mapIndex, QWidget* parent = nullptr);
 
   int mapIndex() const { return map_; }
   double ratio() const { return ratio_; }
@@ -93,8 +93,8 @@ class MapStatusLine : public QWidget {
 class MapPage : public QWidget {
   Q_OBJECT
  public:
-  MapPage(TFormSheets& window, const MapsDocument& document, int mapIndex);
-  TSheetCtrl* sheet() const { return sheet_; }
+  MapPage(MapsWindow& window, const MapsDocument& document, int mapIndex);
+  MapSheetView* sheet() const { return sheet_; }
   MapStatusLine* line1() const { return line1_; }
   MapStatusLine* line2() const { return line2_; }
   // Height of the first status line.
@@ -104,8 +104,8 @@ class MapPage : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  TFormSheets& window_;
-  TSheetCtrl* sheet_;
+  MapsWindow& window_;
+  MapSheetView* sheet_;
   MapStatusLine* line1_;
   MapStatusLine* line2_;
 };
@@ -116,22 +116,22 @@ class MapPage : public QWidget {
 struct MapsWindowCommands {
   // Saves the document; returns true when it was saved (false when the
   // user cancelled the dialog or the save failed).
-  std::function<bool(TFormSheets&)> save;
-  std::function<void(TFormSheets&)> print;
+  std::function<bool(MapsWindow&)> save;
+  std::function<void(MapsWindow&)> print;
   // Returns true when the result was accepted (the command then stays
   // disabled for the life of the window).
-  std::function<bool(TFormSheets&)> apply;
-  std::function<void(TFormSheets&)> printStatistics;
+  std::function<bool(MapsWindow&)> apply;
+  std::function<void(MapsWindow&)> printStatistics;
 };
 
-class TFormSheets : public QWidget {
+class MapsWindow : public QWidget {
   Q_OBJECT
  public:
   // `settings` holds section [SheetParams] (panel width, cut mode,
   // placement); the document reads its colours, criteria and names
   // through `environment`.
-  TFormSheets(const MapsEnvironment& environment, ini::IniFile& settings, QWidget* parent = nullptr);
-  ~TFormSheets() override;
+  MapsWindow(const MapsEnvironment& environment, ini::IniFile& settings, QWidget* parent = nullptr);
+  ~MapsWindow() override;
 
   // The commands shared by every maps window.
   static MapsWindowCommands& commands();

@@ -1,7 +1,7 @@
 #include "maps/MapDrawing.h"
 #include "maps/MapsTestSupport.h"
+#include "maps/ui/MapsWindow.h"
 #include "maps/ui/StatisticsDialog.h"
-#include "maps/ui/TFormSheets.h"
 
 #include "common/AppState.h"
 #include "common/Messages.h"
@@ -46,11 +46,11 @@ class MapsWindowTest : public ::testing::Test {
     env.materials = {{1, u("ДСП 16")}, {2, u("ДВП 4")}};
     env.order = {2, 1};
     env.criteria[1] = testing::minimumSize(100, 100);
-    window = std::make_unique<TFormSheets>(env, ini);
+    window = std::make_unique<MapsWindow>(env, ini);
     window->resize(800, 600);
   }
   void TearDown() override {
-    TFormSheets::commands() = {};
+    MapsWindow::commands() = {};
     common::setBusy(false);
   }
 
@@ -76,7 +76,7 @@ class MapsWindowTest : public ::testing::Test {
   kroyna::testing::TempDir dir;
   ini::IniFile ini{dir / "Kroyna.ini"};
   FakeEnvironment env;
-  std::unique_ptr<TFormSheets> window;
+  std::unique_ptr<MapsWindow> window;
   QStringList asked;
   common::MsgResult answer = common::MsgResult::Yes;
 
@@ -177,9 +177,9 @@ TEST_F(MapsWindowTest, CommandsOfLaterFeaturesStayDisabledUntilAttached) {
   EXPECT_TRUE(window->action("statistics")->isEnabled());
 
   int applied = 0;
-  TFormSheets::commands().apply = [&](TFormSheets&) { return ++applied > 0; };
-  TFormSheets::commands().save = [](TFormSheets&) { return true; };
-  TFormSheets other(env, ini);
+  MapsWindow::commands().apply = [&](MapsWindow&) { return ++applied > 0; };
+  MapsWindow::commands().save = [](MapsWindow&) { return true; };
+  MapsWindow other(env, ini);
   EXPECT_TRUE(other.action("save")->isEnabled());
   ASSERT_TRUE(other.action("apply")->isEnabled());
   other.action("apply")->trigger();
@@ -190,7 +190,7 @@ TEST_F(MapsWindowTest, CommandsOfLaterFeaturesStayDisabledUntilAttached) {
 
 TEST_F(MapsWindowTest, DuringARunTheWindowWaitsAbortsOnRequestAndRecordsCloseAttempts) {
   int aborts = 0;
-  QObject::connect(window.get(), &TFormSheets::abortRequested, [&] { ++aborts; });
+  QObject::connect(window.get(), &MapsWindow::abortRequested, [&] { ++aborts; });
   window->show();
   window->beginRun();
   EXPECT_EQ(window->windowTitle(), u("Пожалуйста подождите ..."));
@@ -221,7 +221,7 @@ TEST_F(MapsWindowTest, DuringARunTheWindowWaitsAbortsOnRequestAndRecordsCloseAtt
 
 TEST_F(MapsWindowTest, TheRunCanCloseTheWindowWithoutAQuestion) {
   QMdiArea area;
-  auto* form = new TFormSheets(env, ini);
+  auto* form = new MapsWindow(env, ini);
   QMdiSubWindow* sub = area.addSubWindow(form);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   area.show();
@@ -246,7 +246,7 @@ TEST_F(MapsWindowTest, ClosingAChangedResultClosesOnlyWhenSaved) {
   EXPECT_FALSE(closeWindow());
   bool saveResult = false;
   int saves = 0;
-  TFormSheets::commands().save = [&](TFormSheets&) {
+  MapsWindow::commands().save = [&](MapsWindow&) {
     ++saves;
     return saveResult;
   };
@@ -265,7 +265,7 @@ TEST_F(MapsWindowTest, ClosingWithNoOrUnchangedAsksNothingMoreAndKeepsThePanelWi
   EXPECT_TRUE(ini.keyExists("SheetParams", "OutLook_Width"));
 
   asked.clear();
-  TFormSheets saved(env, ini);
+  MapsWindow saved(env, ini);
   saved.document().setModified(false);
   saved.show();
   EXPECT_TRUE(saved.close());
@@ -274,10 +274,10 @@ TEST_F(MapsWindowTest, ClosingWithNoOrUnchangedAsksNothingMoreAndKeepsThePanelWi
 
 TEST_F(MapsWindowTest, MillModeAndPanelWidthAreReadFromTheSettings) {
   ini.writeInt("SheetParams", "MillState", 2);
-  TFormSheets a(env, ini);
+  MapsWindow a(env, ini);
   EXPECT_EQ(a.document().millMode(), MillLastSheet);
   ini.writeInt("SheetParams", "MillState", 3);
-  TFormSheets b(env, ini);
+  MapsWindow b(env, ini);
   EXPECT_EQ(b.document().millMode(), MillHidden);
 }
 
@@ -286,7 +286,7 @@ TEST_F(MapsWindowTest, MillModeAndPanelWidthAreReadFromTheSettings) {
 TEST_F(MapsWindowTest, WithoutAKeptWidthTheMaterialsPanelFitsItsNames) {
   const QString longName = u("ДСП ламинированная 16 мм Дуб сонома");
   env.materials[2] = longName;
-  TFormSheets fitted(env, ini);
+  MapsWindow fitted(env, ini);
   fitted.resize(900, 600);
   fitted.show();
   QApplication::processEvents();
@@ -301,7 +301,7 @@ TEST_F(MapsWindowTest, WithoutAKeptWidthTheMaterialsPanelFitsItsNames) {
   EXPECT_EQ(panel->horizontalScrollBar()->maximum(), 0);
 
   ini.writeInt("SheetParams", "OutLook_Width", 90);
-  TFormSheets kept(env, ini);
+  MapsWindow kept(env, ini);
   kept.resize(900, 600);
   kept.show();
   kept.beginRun();
@@ -337,7 +337,7 @@ TEST_F(MapsWindowTest, InfoCommandsShowTheInfoTexts) {
   window->showMapInfo();
   EXPECT_EQ(asked.last(), window->document().mapInfo(1));
 
-  TFormSheets empty(env, ini);
+  MapsWindow empty(env, ini);
   asked.clear();
   empty.showMapInfo();
   EXPECT_TRUE(asked.isEmpty());
@@ -387,7 +387,7 @@ namespace {
 TEST_F(MapsWindowTest, TheFontCommandChoosesTheColourOfTheMapTexts) {
   env.font.name = "DejaVu Sans";
   env.font.size = 10;
-  window = std::make_unique<TFormSheets>(env, ini);
+  window = std::make_unique<MapsWindow>(env, ini);
   window->resize(800, 600);
   window->setDisplayFlags(true, true, true, false, false);
   fill();

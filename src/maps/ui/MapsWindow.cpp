@@ -1,4 +1,4 @@
-#include "maps/ui/TFormSheets.h"
+#include "maps/ui/MapsWindow.h"
 #include "common/settings/SettingsKeys.h"
 
 #include "catalogues/Catalogues.h"
@@ -58,22 +58,22 @@ QString tooltipText(const QString& text) {
 
 }  // namespace
 
-// ---- TSheetCtrl ----
+// ---- MapSheetView ----
 
-TSheetCtrl::TSheetCtrl(const MapsDocument& document, int mapIndex, QWidget* parent)
+MapSheetView::MapSheetView(const MapsDocument& document, int mapIndex, QWidget* parent)
     : QWidget(parent), document_(document), map_(mapIndex) {
   resize(20, 20);
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TSheetCtrl::setRatio(double ratio) {
+void MapSheetView::setRatio(double ratio) {
   ratio_ = ratio;
   if (!valid()) return;
   resize(sheetSize(sheet(), ratio).expandedTo(QSize(1, 1)));
   update();
 }
 
-int TSheetCtrl::offcutAt(QPoint pos) const {
+int MapSheetView::offcutAt(QPoint pos) const {
   if (!valid()) return -1;
   const auto& offcuts = sheet().Offcuts;
   for (int i = static_cast<int>(offcuts.size()) - 1; i >= 0; --i)
@@ -81,7 +81,7 @@ int TSheetCtrl::offcutAt(QPoint pos) const {
   return -1;
 }
 
-int TSheetCtrl::partAt(QPoint pos) const {
+int MapSheetView::partAt(QPoint pos) const {
   if (!valid()) return -1;
   const auto& parts = sheet().Parts;
   for (int i = static_cast<int>(parts.size()) - 1; i >= 0; --i)
@@ -89,13 +89,13 @@ int TSheetCtrl::partAt(QPoint pos) const {
   return -1;
 }
 
-void TSheetCtrl::paintEvent(QPaintEvent*) {
+void MapSheetView::paintEvent(QPaintEvent*) {
   if (!valid()) return;
   QPainter painter(this);
   paintSheet(painter, sheet(), ratio_);
 }
 
-bool TSheetCtrl::event(QEvent* e) {
+bool MapSheetView::event(QEvent* e) {
   if (e->type() == QEvent::ToolTip) {
     auto* help = static_cast<QHelpEvent*>(e);
     QString text;
@@ -116,7 +116,7 @@ bool TSheetCtrl::event(QEvent* e) {
   return QWidget::event(e);
 }
 
-void TSheetCtrl::contextMenuEvent(QContextMenuEvent* e) {
+void MapSheetView::contextMenuEvent(QContextMenuEvent* e) {
   if (int o = offcutAt(e->pos()); o >= 0)
     emit offcutMenuRequested(o, e->globalPos());
   else if (int p = partAt(e->pos()); p >= 0)
@@ -154,9 +154,9 @@ QStringList MapStatusLine::panels() const {
 
 // ---- MapPage ----
 
-MapPage::MapPage(TFormSheets& window, const MapsDocument& document, int mapIndex)
+MapPage::MapPage(MapsWindow& window, const MapsDocument& document, int mapIndex)
     : window_(window),
-      sheet_(new TSheetCtrl(document, mapIndex, this)),
+      sheet_(new MapSheetView(document, mapIndex, this)),
       line1_(new MapStatusLine(this)),
       line2_(new MapStatusLine(this)) {
   sheet_->move(kSheetMargin, kSheetMargin);
@@ -171,14 +171,14 @@ void MapPage::resizeEvent(QResizeEvent*) {
   window_.rescale();
 }
 
-// ---- TFormSheets ----
+// ---- MapsWindow ----
 
-MapsWindowCommands& TFormSheets::commands() {
+MapsWindowCommands& MapsWindow::commands() {
   static MapsWindowCommands instance;
   return instance;
 }
 
-TFormSheets::TFormSheets(const MapsEnvironment& environment, ini::IniFile& settings, QWidget* parent)
+MapsWindow::MapsWindow(const MapsEnvironment& environment, ini::IniFile& settings, QWidget* parent)
     : QWidget(parent), document_(std::make_unique<MapsDocument>(environment)), settings_(settings) {
   setObjectName(QStringLiteral("FormSheets"));
   auto* layout = new QVBoxLayout(this);
@@ -192,7 +192,7 @@ TFormSheets::TFormSheets(const MapsEnvironment& environment, ini::IniFile& setti
   auto* panelLayout = new QVBoxLayout(panel);
   panelLayout->setContentsMargins(0, 0, 0, 0);
   auto* find = new QPushButton(u("Материалы"), panel);
-  connect(find, &QPushButton::clicked, this, &TFormSheets::findMaterial);
+  connect(find, &QPushButton::clicked, this, &MapsWindow::findMaterial);
   materials_ = new QListWidget(panel);
   connect(materials_, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { selectMaterialRow(materials_->row(item)); });
@@ -226,9 +226,9 @@ TFormSheets::TFormSheets(const MapsEnvironment& environment, ini::IniFile& setti
   updateTitle();
 }
 
-TFormSheets::~TFormSheets() = default;
+MapsWindow::~MapsWindow() = default;
 
-void TFormSheets::buildToolBar() {
+void MapsWindow::buildToolBar() {
   toolBar_ = new QToolBar(this);
   toolBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
   auto add = [this](const QString& id, const char* caption, const char* hint) {
@@ -242,12 +242,12 @@ void TFormSheets::buildToolBar() {
       if (save(*this)) emit documentChanged();
     }
   });
-  connect(add(QStringLiteral("abort"), "Прервать", nullptr), &QAction::triggered, this, &TFormSheets::askAbort);
+  connect(add(QStringLiteral("abort"), "Прервать", nullptr), &QAction::triggered, this, &MapsWindow::askAbort);
   connect(add(QStringLiteral("print"), "&Печать", "Печать карт раскроя"), &QAction::triggered, this, [this] {
     if (auto& print = commands().print) print(*this);
   });
   connect(add(QStringLiteral("font"), "&Шрифт", "Параметры шрифта"), &QAction::triggered, this,
-          &TFormSheets::chooseFont);
+          &MapsWindow::chooseFont);
   connect(add(QStringLiteral("apply"), "П&ринять", "Принять раскрой"), &QAction::triggered, this, [this] {
     if (auto& apply = commands().apply) {
       if (apply(*this)) setApplied();
@@ -271,24 +271,24 @@ void TFormSheets::buildToolBar() {
 
   QAction* edge = add(QStringLiteral("edge"), "&Кромка", "Рисование кромки");
   edge->setCheckable(true);
-  connect(edge, &QAction::toggled, this, &TFormSheets::setShowBorder);
+  connect(edge, &QAction::toggled, this, &MapsWindow::setShowBorder);
   QAction* offcuts = add(QStringLiteral("offcuts"), "&Остатки", "Подписывание остатков");
   offcuts->setCheckable(true);
-  connect(offcuts, &QAction::toggled, this, &TFormSheets::setShowScrapsText);
+  connect(offcuts, &QAction::toggled, this, &MapsWindow::setShowScrapsText);
   QAction* hints = add(QStringLiteral("hints"), "Подсказк&и", nullptr);
   hints->setCheckable(true);
-  connect(hints, &QAction::toggled, this, &TFormSheets::setShowHints);
+  connect(hints, &QAction::toggled, this, &MapsWindow::setShowHints);
   connect(add(QStringLiteral("statistics"), "&Статистика", "Статистика раскроя"), &QAction::triggered, this,
-          &TFormSheets::showStatistics);
+          &MapsWindow::showStatistics);
 }
 
-QAction* TFormSheets::action(const QString& id) const {
+QAction* MapsWindow::action(const QString& id) const {
   for (QAction* a : toolBar_->actions())
     if (a->objectName() == id) return a;
   return nullptr;
 }
 
-void TFormSheets::updateCommands() {
+void MapsWindow::updateCommands() {
   const bool ready = !running_;
   const MapsWindowCommands& c = commands();
   action(QStringLiteral("save"))->setVisible(ready);
@@ -311,30 +311,30 @@ void TFormSheets::updateCommands() {
   action(QStringLiteral("hints"))->setChecked(document_->showHints());
 }
 
-void TFormSheets::updateTitle() { setWindowTitle(running_ ? u("Пожалуйста подождите ...") : document_->caption()); }
+void MapsWindow::updateTitle() { setWindowTitle(running_ ? u("Пожалуйста подождите ...") : document_->caption()); }
 
-void TFormSheets::setCaption(const QString& caption) {
+void MapsWindow::setCaption(const QString& caption) {
   document_->setCaption(caption);
   updateTitle();
 }
 
 // ---- Maps and pages ----
 
-int TFormSheets::pageCount() const { return tabs_->count(); }
+int MapsWindow::pageCount() const { return tabs_->count(); }
 
-MapPage* TFormSheets::page(int index) const { return qobject_cast<MapPage*>(tabs_->widget(index)); }
+MapPage* MapsWindow::page(int index) const { return qobject_cast<MapPage*>(tabs_->widget(index)); }
 
-void TFormSheets::addPage(int mapIndex) {
+void MapsWindow::addPage(int mapIndex) {
   auto* page = new MapPage(*this, *document_, mapIndex);
-  TSheetCtrl* sheet = page->sheet();
+  MapSheetView* sheet = page->sheet();
   sheet->setShowAllHints(document_->showHints());
-  connect(sheet, &TSheetCtrl::partMenuRequested, this,
+  connect(sheet, &MapSheetView::partMenuRequested, this,
           [this, mapIndex](int part, QPoint at) { openPartMenu(mapIndex, part, at); });
-  connect(sheet, &TSheetCtrl::offcutMenuRequested, this,
+  connect(sheet, &MapSheetView::offcutMenuRequested, this,
           [this, mapIndex](int offcut, QPoint at) { openOffcutMenu(mapIndex, offcut, at); });
-  connect(sheet, &TSheetCtrl::mapMenuRequested, this, [this](QPoint at) {
+  connect(sheet, &MapSheetView::mapMenuRequested, this, [this](QPoint at) {
     QMenu menu;
-    menu.addAction(u("Информация"), this, &TFormSheets::showMapInfo);
+    menu.addAction(u("Информация"), this, &MapsWindow::showMapInfo);
     menu.exec(at);
   });
   const int tab = tabs_->addTab(page, QString::fromStdString(document_->map(mapIndex).Caption));
@@ -343,8 +343,8 @@ void TFormSheets::addPage(int mapIndex) {
   sheet->setRatio(ratio_);
 }
 
-int TFormSheets::addMap(const QString& tabCaption, int materialCode, const engine::FinishedMap& finished,
-                        std::int32_t kerf, const QString& remark) {
+int MapsWindow::addMap(const QString& tabCaption, int materialCode, const engine::FinishedMap& finished,
+                       std::int32_t kerf, const QString& remark) {
   std::vector<std::array<double, 4>> before;
   before.reserve(static_cast<std::size_t>(document_->mapCount()));
   for (const SheetMap& m : document_->maps())
@@ -366,14 +366,14 @@ int TFormSheets::addMap(const QString& tabCaption, int materialCode, const engin
   return index;
 }
 
-void TFormSheets::refreshStatus(int mapIndex) {
+void MapsWindow::refreshStatus(int mapIndex) {
   MapPage* p = page(mapIndex);
   if (!p) return;
   p->line1()->setPanels(document_->statusLine1(mapIndex));
   p->line2()->setPanels(document_->statusLine2(mapIndex));
 }
 
-void TFormSheets::refreshFromDocument() {
+void MapsWindow::refreshFromDocument() {
   while (tabs_->count() > 0) {
     QWidget* w = tabs_->widget(0);
     tabs_->removeTab(0);
@@ -386,7 +386,7 @@ void TFormSheets::refreshFromDocument() {
   rescale();
 }
 
-void TFormSheets::rescale() {
+void MapsWindow::rescale() {
   // Only the current page follows the window's size (hidden pages keep
   // theirs until shown), so it sets the scale for all.
   auto* current = qobject_cast<MapPage*>(tabs_->currentWidget());
@@ -396,12 +396,12 @@ void TFormSheets::rescale() {
   for (int i = 0; i < pageCount(); ++i) page(i)->sheet()->setRatio(ratio_);
 }
 
-void TFormSheets::refreshMaps() {
+void MapsWindow::refreshMaps() {
   for (int i = 0; i < pageCount(); ++i) refreshStatus(i);
   repaintMaps();
 }
 
-void TFormSheets::setDisplayFlags(bool showName, bool showDim, bool showScrapsText, bool showHints, bool showBorder) {
+void MapsWindow::setDisplayFlags(bool showName, bool showDim, bool showScrapsText, bool showHints, bool showBorder) {
   document_->setShowTitleForNew(showName);
   document_->setShowDimForNew(showDim);
   document_->setShowScrapsText(showScrapsText);
@@ -410,18 +410,18 @@ void TFormSheets::setDisplayFlags(bool showName, bool showDim, bool showScrapsTe
   repaintMaps();
 }
 
-void TFormSheets::repaintMaps() {
+void MapsWindow::repaintMaps() {
   for (int i = 0; i < pageCount(); ++i) page(i)->sheet()->update();
 }
 
-void TFormSheets::applyVisibility() {
+void MapsWindow::applyVisibility() {
   for (int i = 0; i < pageCount(); ++i) tabs_->setTabVisible(i, document_->isVisible(i));
   repaintMaps();
 }
 
 // ---- Run ----
 
-void TFormSheets::beginRun() {
+void MapsWindow::beginRun() {
   running_ = true;
   progress_->setValue(0);
   progress_->show();
@@ -429,7 +429,7 @@ void TFormSheets::beginRun() {
   updateTitle();
 }
 
-void TFormSheets::endRun() {
+void MapsWindow::endRun() {
   running_ = false;
   progress_->hide();
   updateCommands();
@@ -438,7 +438,7 @@ void TFormSheets::endRun() {
   rescale();
 }
 
-void TFormSheets::setProgress(std::int64_t done, std::int64_t total) {
+void MapsWindow::setProgress(std::int64_t done, std::int64_t total) {
   // The bar paints itself at once on every step it can show; a run makes
   // thousands of steps a second, so the bar follows at most every 40 ms
   // (and at the start and the end of a pass).
@@ -449,13 +449,13 @@ void TFormSheets::setProgress(std::int64_t done, std::int64_t total) {
   progress_->setValue(static_cast<int>(std::clamp<std::int64_t>(done, 0, max)));
 }
 
-void TFormSheets::askAbort() {
+void MapsWindow::askAbort() {
   if (common::showMessage(u("Действительно прервать разложение?"), common::MsgIcon::Confirmation,
                           common::MsgButtons::YesNo, this) == common::MsgResult::Yes)
     emit abortRequested();
 }
 
-void TFormSheets::closeWithoutQuestion() {
+void MapsWindow::closeWithoutQuestion() {
   closeWithoutQuestion_ = true;
   if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
     sub->close();
@@ -465,43 +465,43 @@ void TFormSheets::closeWithoutQuestion() {
 
 // ---- Display commands ----
 
-void TFormSheets::setMillMode(int mode) {
+void MapsWindow::setMillMode(int mode) {
   document_->setMillMode(mode);
   updateCommands();
   repaintMaps();
 }
 
-void TFormSheets::setShowBorder(bool on) {
+void MapsWindow::setShowBorder(bool on) {
   document_->setShowBorder(on);
   updateCommands();
   repaintMaps();
 }
 
-void TFormSheets::setShowScrapsText(bool on) {
+void MapsWindow::setShowScrapsText(bool on) {
   document_->setShowScrapsText(on);
   updateCommands();
   repaintMaps();
 }
 
-void TFormSheets::setShowHints(bool on) {
+void MapsWindow::setShowHints(bool on) {
   document_->setShowHints(on);
   for (int i = 0; i < pageCount(); ++i) page(i)->sheet()->setShowAllHints(on);
   updateCommands();
 }
 
-void TFormSheets::setMapFont(const common::FontKeys& font) {
+void MapsWindow::setMapFont(const common::FontKeys& font) {
   document_->setFont(font);
   repaintMaps();
 }
 
-void TFormSheets::chooseFont() {
+void MapsWindow::chooseFont() {
   common::MapFontDialog dialog(document_->font(), this);
   if (dialog.exec() == QDialog::Accepted && dialog.mapFont() != document_->font()) setMapFont(dialog.mapFont());
 }
 
 // ---- Materials panel ----
 
-void TFormSheets::refreshMaterialsPanel() {
+void MapsWindow::refreshMaterialsPanel() {
   const int code = document_->materialFilter();
   panelCodes_ = QList<int>{kAllMaterials} + document_->materialPanelCodes();
   materials_->clear();
@@ -517,7 +517,7 @@ void TFormSheets::refreshMaterialsPanel() {
   if (panelFits_) fitMaterialsPanel();
 }
 
-void TFormSheets::fitMaterialsPanel() {
+void MapsWindow::fitMaterialsPanel() {
   const auto* button = materials_->parentWidget()->findChild<QPushButton*>();
   const int panel = common::fittingListWidth(*materials_, button ? button->sizeHint().width() : 0, 300);
   const QList<int> sizes = splitter_->sizes();
@@ -526,25 +526,25 @@ void TFormSheets::fitMaterialsPanel() {
   splitter_->setSizes({panel, total > panel ? total - panel : 600});
 }
 
-void TFormSheets::selectMaterialRow(int row) {
+void MapsWindow::selectMaterialRow(int row) {
   if (row < 0 || row >= panelCodes_.size()) return;
   materials_->setCurrentRow(row);
   if (document_->setMaterialFilter(panelCodes_[row])) applyVisibility();
 }
 
-void TFormSheets::showAllMaterials() {
+void MapsWindow::showAllMaterials() {
   selectMaterialRow(0);
   if (materials_->count() > 0) materials_->scrollToItem(materials_->item(0));
 }
 
-QString TFormSheets::selectedMaterialName() const {
+QString MapsWindow::selectedMaterialName() const {
   const QListWidgetItem* item = materials_->currentItem();
   return item ? item->text() : u(catalogues::kAllMaterialsName);
 }
 
-int TFormSheets::selectedMaterialCode() const { return document_->materialFilter(); }
+int MapsWindow::selectedMaterialCode() const { return document_->materialFilter(); }
 
-void TFormSheets::findMaterial() {
+void MapsWindow::findMaterial() {
   QList<catalogues::MaterialBarEntry> entries;
   for (int i = 0; i < panelCodes_.size(); ++i) entries.append({materials_->item(i)->text(), panelCodes_[i]});
   const int chosen = catalogues::findMaterialDialog(entries, materials_->currentRow(), this);
@@ -555,7 +555,7 @@ void TFormSheets::findMaterial() {
 
 // ---- Statistics, info, offcuts ----
 
-void TFormSheets::showStatistics() {
+void MapsWindow::showStatistics() {
   auto* dialog = new StatisticsDialog(statisticsFigures(*document_, selectedMaterialName()), document_->environment(),
                                       settings_, this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -565,23 +565,23 @@ void TFormSheets::showStatistics() {
   dialog->open();
 }
 
-void TFormSheets::showPartInfo(int map, int part) {
+void MapsWindow::showPartInfo(int map, int part) {
   common::showMessage(document_->partInfo(document_->map(map).Parts.at(static_cast<std::size_t>(part))),
                       common::MsgIcon::Information, common::MsgButtons::Ok, this);
 }
 
-void TFormSheets::showOffcutInfo(int map, int offcut) {
+void MapsWindow::showOffcutInfo(int map, int offcut) {
   common::showMessage(document_->offcutInfo(document_->map(map).Offcuts.at(static_cast<std::size_t>(offcut))),
                       common::MsgIcon::Information, common::MsgButtons::Ok, this);
 }
 
-void TFormSheets::showMapInfo() {
+void MapsWindow::showMapInfo() {
   const int index = tabs_->currentIndex();
   if (index < 0 || index >= document_->mapCount()) return;
   common::showMessage(document_->mapInfo(index), common::MsgIcon::Information, common::MsgButtons::Ok, this);
 }
 
-void TFormSheets::toggleOffcutKind(int map, int offcut) {
+void MapsWindow::toggleOffcutKind(int map, int offcut) {
   const bool useful = document_->map(map).Offcuts.at(static_cast<std::size_t>(offcut)).useful();
   document_->setOffcutUseful(map, offcut, !useful);
   refreshStatus(map);
@@ -589,19 +589,19 @@ void TFormSheets::toggleOffcutKind(int map, int offcut) {
   emit documentChanged();
 }
 
-void TFormSheets::renameOffcut(int map, int offcut, const QString& name) {
+void MapsWindow::renameOffcut(int map, int offcut, const QString& name) {
   if (!document_->renameOffcut(map, offcut, name)) return;
   if (MapPage* p = page(map)) p->sheet()->update();
   emit documentChanged();
 }
 
-void TFormSheets::openPartMenu(int map, int part, QPoint globalPos) {
+void MapsWindow::openPartMenu(int map, int part, QPoint globalPos) {
   QMenu menu;
   menu.addAction(u("Информация"), this, [this, map, part] { showPartInfo(map, part); });
   menu.exec(globalPos);
 }
 
-void TFormSheets::openOffcutMenu(int map, int offcut, QPoint globalPos) {
+void MapsWindow::openOffcutMenu(int map, int offcut, QPoint globalPos) {
   const MapOffcut& o = document_->map(map).Offcuts.at(static_cast<std::size_t>(offcut));
   QMenu menu;
   menu.addAction(u("Информация"), this, [this, map, offcut] { showOffcutInfo(map, offcut); });
@@ -618,14 +618,14 @@ void TFormSheets::openOffcutMenu(int map, int offcut, QPoint globalPos) {
   menu.exec(globalPos);
 }
 
-void TFormSheets::setApplied() {
+void MapsWindow::setApplied() {
   applied_ = true;
   updateCommands();
 }
 
 // ---- Show, resize, close ----
 
-void TFormSheets::showEvent(QShowEvent* event) {
+void MapsWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (shownOnce_) return;
   shownOnce_ = true;
@@ -637,12 +637,12 @@ void TFormSheets::showEvent(QShowEvent* event) {
     common::placeDocumentWindow(*frame, common::readDocumentPlacement(settings_, kSection), kMinimumMapsWindow);
 }
 
-void TFormSheets::resizeEvent(QResizeEvent* event) {
+void MapsWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   rescale();
 }
 
-void TFormSheets::saveWindowSettings() {
+void MapsWindow::saveWindowSettings() {
   try {
     const QList<int> sizes = splitter_->sizes();
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
@@ -660,7 +660,7 @@ void TFormSheets::saveWindowSettings() {
   }
 }
 
-void TFormSheets::closeEvent(QCloseEvent* event) {
+void MapsWindow::closeEvent(QCloseEvent* event) {
   if (running_ || common::isBusy()) {
     if (!closeWithoutQuestion_) {
       closeRequested_ = true;
