@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "common/settings/MaterialSettings.h"
 #include "platform/ini/CommaList.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
@@ -67,10 +68,11 @@ void convertMaterialSection(ini::IniFile& ini, const std::string& s) {
   wh.add(i("MinSheetsQuantity"));
 
   ini.eraseSection(s);
-  ini.writeString(s, "Mark", mark.joined());
-  ini.writeString(s, "Scrap", scrap.joined());
-  ini.writeString(s, "Optim", optim.joined());
-  ini.writeString(s, "WH", wh.joined());
+  using Item = MaterialSettings::Item;
+  ini.writeString(s, MaterialSettings::key(Item::OffcutCodes), mark.joined());
+  ini.writeString(s, MaterialSettings::key(Item::OffcutCriteria), scrap.joined());
+  ini.writeString(s, MaterialSettings::key(Item::LayoutOptions), optim.joined());
+  ini.writeString(s, MaterialSettings::key(Item::MinimumSheets), wh.joined());
 }
 
 }  // namespace

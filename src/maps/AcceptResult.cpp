@@ -1,6 +1,7 @@
 #include "maps/AcceptResult.h"
 
 #include "common/Messages.h"
+#include "common/settings/MaterialSettings.h"
 #include "common/settings/SettingsKeys.h"
 #include "maps/MapsDocument.h"
 #include "platform/dbase/Expr.h"
@@ -64,8 +65,6 @@ struct Snapshot {
   std::vector<std::pair<fs::path, fs::path>> files;  // working copy, backup
 };
 
-std::string materialSection(int code) { return "Material" + std::to_string(code); }
-
 }  // namespace
 
 ResultAcceptance::ResultAcceptance(warehouse::StockModule& stock, ini::IniFile& settings)
@@ -113,10 +112,7 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
     for (int i = 0; i < doc.mapCount(); ++i) {
       const int code = doc.map(i).MaterialCode;
       if (snap.marks.count(code)) continue;
-      const std::string section = materialSection(code);
-      snap.marks[code] = settings_.keyExists(section, "Mark")
-                             ? std::optional<std::string>(settings_.readString(section, "Mark"))
-                             : std::nullopt;
+      snap.marks[code] = common::MaterialSettings(code).storedOffcutCodes(settings_);
     }
     for (const fs::path& copy : {sheetsCopy, scrapsCopy}) {
       dbase::copyOver(copy, backupOf(copy));
@@ -196,12 +192,7 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
   doc.setModified(snap.modified);
   try {
     settings_.batch([&] {
-      for (const auto& [code, mark] : snap.marks) {
-        if (mark)
-          settings_.writeString(materialSection(code), "Mark", *mark);
-        else
-          settings_.eraseKey(materialSection(code), "Mark");
-      }
+      for (const auto& [code, mark] : snap.marks) common::MaterialSettings(code).restoreOffcutCodes(settings_, mark);
     });
   } catch (const std::exception& e) {
     notRestored << QString::fromStdString(e.what());

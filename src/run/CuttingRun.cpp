@@ -30,8 +30,6 @@ QString u(const char* s) { return QString::fromUtf8(s); }
 // engine would make one stock entry per physical offcut.
 constexpr long long kMaxOffcutsPerRow = 100000;
 
-constexpr const char* kSectionPrefix = "Material";
-
 // The hourglass while a pass runs; messages and dialogs take it off.
 class WaitCursor {
  public:
@@ -82,15 +80,11 @@ QString runCaption(int runNumber, const QString& partsCaption) {
 std::vector<RunMaterialOptions> runMaterials(ini::IniFile& workFile) {
   std::vector<RunMaterialOptions> out;
   std::vector<std::string> disabled;
-  const std::string prefix = kSectionPrefix;
   for (const std::string& section : workFile.sections()) {
-    if (section.size() <= prefix.size() || section.compare(0, prefix.size(), prefix) != 0) continue;
-    const std::string digits = section.substr(prefix.size());
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) || digits.size() > 9)
-      continue;
-    const int code = std::stoi(digits);
-    if (materialSection(code) != section) continue;  // "Material007" is not a material's section
-    const OptimRecord optim = readOptim(workFile, code);
+    const std::optional<int> material = common::MaterialSettings::codeOfSection(section);
+    if (!material) continue;
+    const int code = *material;
+    const OptimRecord optim = common::MaterialSettings(code).layoutOptions(workFile);
     if (!optim.enabled) {
       disabled.push_back(section);
       continue;

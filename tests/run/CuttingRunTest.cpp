@@ -51,9 +51,9 @@ TEST(CuttingRunInputs, DisabledMaterialsLeaveTheWorkFile) {
   OptimRecord on = RunFolder::sheet(2800, 2070);
   OptimRecord off = on;
   off.enabled = false;
-  writeOptim(work, 5, on);
-  writeOptim(work, 2, off);
-  writeOptim(work, 12, on);
+  common::MaterialSettings(5).setLayoutOptions(work, on);
+  common::MaterialSettings(2).setLayoutOptions(work, off);
+  common::MaterialSettings(12).setLayoutOptions(work, on);
   work.writeString("Remarks", "5", "x");
   work.writeString("Material007", "Optim", formatOptim(on));  // not a material's section
 

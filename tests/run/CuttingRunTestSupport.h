@@ -46,8 +46,8 @@ struct TestMaterials : warehouse::MaterialDirectory {
 // than 300 mm or narrower than 100 mm are waste.
 struct TestEnvironment : maps::MapsEnvironment {
   maps::MapColours colours() const override { return {}; }
-  warehouse::ScrapCriteria scrapCriteria(int) const override {
-    warehouse::ScrapCriteria c;
+  common::ScrapCriteria scrapCriteria(int) const override {
+    common::ScrapCriteria c;
     c.lengthOn = true;
     c.p1 = 300;
     c.widthOn = true;

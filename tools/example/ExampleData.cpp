@@ -1,5 +1,6 @@
 #include "ExampleData.h"
 
+#include "common/settings/MaterialSettings.h"
 #include "common/settings/SettingsKeys.h"
 #include "platform/dbase/DbfFile.h"
 #include "platform/ini/IniFile.h"
@@ -108,9 +109,26 @@ void writeExample(const fs::path& patternFolder, const fs::path& target) {
     settings.writeString(kroyna::common::keys::DefMaterial.section, kroyna::common::keys::DefMaterial.name,
                          std::to_string(kWhite));
     for (int code : {kWhite, kOak, kHdf}) {
-      const std::string section = "Material" + std::to_string(code);
-      settings.writeString(section, "Optim", "1,2800,2070,1,1,200,0,0,0,,0");
-      settings.writeString(section, "Scrap", "0,1,200,1,100,1,100000,0,0,0,0,0");
+      using kroyna::common::MaterialSettings;
+      const MaterialSettings material(code);
+      kroyna::common::OptimRecord options;
+      options.length = 2800;
+      options.width = 2070;
+      options.useScraps = true;
+      options.stockControl = true;
+      options.depth = 200;
+      // Only the layout options: the improved search stays that of the
+      // defaults.
+      settings.writeString(material.section(), MaterialSettings::key(MaterialSettings::Item::LayoutOptions),
+                           kroyna::common::formatOptim(options));
+      kroyna::common::ScrapCriteria criteria;
+      criteria.lengthOn = true;
+      criteria.p1 = 200;
+      criteria.widthOn = true;
+      criteria.p2 = 100;
+      criteria.areaOn = true;
+      criteria.area = 100000;
+      material.setOffcutCriteria(settings, criteria);
     }
     // The remark of the maps of a material comes from the remarks list.
     settings.writeString("Remarks", std::to_string(kWhite), "Кухня (пример)");
