@@ -1,5 +1,6 @@
 #include "common/DataRoot.h"
 
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
 
 #include <algorithm>
@@ -16,11 +17,7 @@
 
 namespace kroyna::common {
 
-namespace {
-std::filesystem::path toPath(const QString& path) {
-  return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-}  // namespace
+using platform::toPath;
 
 const QStringList& DataRoot::workingFolders() {
   static const QStringList folders = {

@@ -9,6 +9,7 @@
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
+#include "platform/text/Literals.h"
 #include "warehouse/StockModule.h"
 
 #include <algorithm>
@@ -28,7 +29,7 @@ using dbase::col;
 using warehouse::StockKind;
 namespace fs = std::filesystem;
 
-QString u(const char* text) { return QString::fromUtf8(text); }
+using text::u;
 
 // Character fields are padded with blanks in the table.
 std::string withoutTrailingBlanks(std::string s) {

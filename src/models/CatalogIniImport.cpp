@@ -2,6 +2,7 @@
 
 #include "common/Messages.h"
 #include "platform/compound/CompoundFile.h"
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
@@ -20,7 +21,7 @@ namespace {
 
 const QString kImportFailed = QStringLiteral("Ошибка импорта базы моделей.");
 
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
 struct ImportFailure : std::runtime_error {

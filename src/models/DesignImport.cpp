@@ -6,6 +6,7 @@
 #include "parts/PartsDocument.h"
 #include "parts/PartsImport.h"
 #include "parts/PartsTextFormats.h"
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
 
 #include <QDir>
@@ -26,7 +27,7 @@ const QString kBaseImportFailed = QStringLiteral("Ошибка импорта б
 const QString kDataImportFailed = QStringLiteral("Ошибка импорта данных!");
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 
 void error(const QString& text) { common::showMessage(text, common::MsgIcon::Error); }
 

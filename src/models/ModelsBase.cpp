@@ -7,6 +7,7 @@
 #include "parts/PartsDocument.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
 #include "platform/report/RecordSource.h"
 #include "platform/report/Report.h"
@@ -49,7 +50,7 @@ const QString kModelsFileFailed = QStringLiteral("Ошибка открытия 
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 
 void error(const QString& text) { common::showMessage(text, common::MsgIcon::Error); }
 // A message of the program followed by the reason.

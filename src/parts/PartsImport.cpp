@@ -7,6 +7,7 @@
 #include "parts/PartsDocument.h"
 #include "parts/PartsTextFormats.h"
 #include "platform/dbase/DbfFile.h"
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
 
@@ -28,7 +29,7 @@ const QString kDataImportFailed = QStringLiteral("Ошибка импорта д
 const QString kBaseImportFailed = QStringLiteral("Ошибка импорта базы деталей.");
 const QString kExportFailed = QStringLiteral("Ошибка экспорта данных!");
 
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 QString q(const std::string& s) { return QString::fromStdString(s); }
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 

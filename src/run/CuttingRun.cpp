@@ -8,6 +8,7 @@
 #include "parts/PartsDocument.h"
 #include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
+#include "platform/text/Literals.h"
 #include "warehouse/StockModule.h"
 
 #include <QCursor>
@@ -24,7 +25,7 @@ namespace {
 
 bool g_running = false;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 // More offcuts than this in one stock row can only be a damaged table: the
 // engine would make one stock entry per physical offcut.

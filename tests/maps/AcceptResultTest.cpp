@@ -5,6 +5,7 @@
 
 #include "maps/AcceptResult.h"
 #include "maps/MapsTestSupport.h"
+#include "platform/text/Literals.h"
 
 #include "common/Messages.h"
 #include "platform/ini/IniFile.h"
@@ -27,7 +28,7 @@ using testing::minimumSize;
 using warehouse::StockKind;
 using Rows = std::vector<std::vector<std::string>>;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 const dbase::Date kToday{2024, 5, 17};
 const std::string kTodayText = "17.05.2024";

@@ -6,6 +6,7 @@
 #include "maps/ui/MapFileCommands.h"
 #include "maps/ui/Maps.h"
 #include "maps/ui/MapsWindow.h"
+#include "platform/text/Literals.h"
 
 #include "common/AppContext.h"
 #include "common/DataRoot.h"
@@ -34,7 +35,7 @@ using kroyna::testing::readBytes;
 using kroyna::testing::TempDir;
 using kroyna::testing::writeBytes;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 QString qpath(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
 
 // A main window with the maps subsystem and the file commands installed;

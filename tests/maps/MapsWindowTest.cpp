@@ -2,6 +2,7 @@
 #include "maps/MapsTestSupport.h"
 #include "maps/ui/MapsWindow.h"
 #include "maps/ui/StatisticsDialog.h"
+#include "platform/text/Literals.h"
 
 #include "common/AppState.h"
 #include "common/Messages.h"
@@ -32,7 +33,7 @@ namespace {
 using testing::FakeEnvironment;
 using testing::LayoutBuilder;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 class MapsWindowTest : public ::testing::Test {
  protected:

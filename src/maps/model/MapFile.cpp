@@ -1,5 +1,6 @@
 #include "maps/model/MapFile.h"
 
+#include "platform/file/ReadFile.h"
 #include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
@@ -478,12 +479,12 @@ MapFileData parseMapFile(std::string_view bytes) {
 bool hasMapMagic(std::string_view bytes) { return hasMagicBytes(bytes); }
 
 MapFileData readMapFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw MapFileError("Не удаётся открыть файл " + path.string() + ".");
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) throw MapFileError("Не удаётся прочитать файл " + path.string() + ".");
-  return parseMapFile(buffer.str());
+  platform::ReadFailure why;
+  const std::optional<std::string> bytes = platform::readWholeFile(path, why);
+  if (bytes) return parseMapFile(*bytes);
+  if (why.kind == platform::ReadFailure::Kind::CannotRead || why.kind == platform::ReadFailure::Kind::TooLarge)
+    throw MapFileError("Не удаётся прочитать файл " + path.string() + ".");
+  throw MapFileError("Не удаётся открыть файл " + path.string() + ".");
 }
 
 MapFileData parseOldMapFile(std::string_view bytes) {

@@ -12,6 +12,9 @@
 #include "maps/model/MapFile.h"
 #include "maps/ui/Maps.h"
 #include "maps/ui/MapsWindow.h"
+#include "platform/file/QtPaths.h"
+#include "platform/file/ReadFile.h"
+#include "platform/text/Literals.h"
 #include "warehouse/ui/Warehouse.h"
 
 #include <QFileDialog>
@@ -26,9 +29,9 @@
 namespace kroyna::maps {
 namespace {
 
-QString u(const char* text) { return QString::fromUtf8(text); }
+using text::u;
 
-std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
+using platform::toPath;
 
 QString askFile(QWidget* parent, const QString& title, const QString& start, const QString& filter,
                 const QString& suffix, bool saving) {
@@ -73,12 +76,12 @@ QString withSuffix(const QString& path, const char* suffix) {
 }
 
 std::string readAll(const QString& path) {
-  std::ifstream in(toPath(path), std::ios::binary);
-  if (!in) throw MapFileError("Не удаётся открыть файл " + path.toStdString() + ".");
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) throw MapFileError("Не удаётся прочитать файл " + path.toStdString() + ".");
-  return buffer.str();
+  platform::ReadFailure why;
+  std::optional<std::string> bytes = platform::readWholeFile(toPath(path), why);
+  if (bytes) return std::move(*bytes);
+  if (why.kind == platform::ReadFailure::Kind::CannotRead || why.kind == platform::ReadFailure::Kind::TooLarge)
+    throw MapFileError("Не удаётся прочитать файл " + path.toStdString() + ".");
+  throw MapFileError("Не удаётся открыть файл " + path.toStdString() + ".");
 }
 
 }  // namespace

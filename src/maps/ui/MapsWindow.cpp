@@ -1,5 +1,6 @@
 #include "maps/ui/MapsWindow.h"
 #include "common/settings/SettingsKeys.h"
+#include "platform/text/Literals.h"
 
 #include "catalogues/Catalogues.h"
 #include "common/AppState.h"
@@ -48,7 +49,7 @@ namespace {
 constexpr const char* kSection = "SheetParams";
 // The smallest maps window that still shows a map at a readable scale.
 constexpr QSize kMinimumMapsWindow(640, 420);
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 // Message texts keep the program's "\r" line breaks; tooltips need "\n".
 QString tooltipText(const QString& text) {
   QString t = text;
