@@ -109,3 +109,13 @@ endfunction()
 function(kroyna_no_widgets target)
   target_include_directories(${target} BEFORE PRIVATE "${CMAKE_SOURCE_DIR}/cmake/no-widgets")
 endfunction()
+
+# kroyna_precompile(TARGET HEADER...): precompiles the given system headers
+# (<QString>, <gtest/gtest.h>...) for every source of the target, when
+# KROYNA_PCH is on. Only headers every build of the target may include: a
+# target without widgets gets no widget header here.
+function(kroyna_precompile target)
+  if(KROYNA_PCH)
+    target_precompile_headers(${target} PRIVATE ${ARGN})
+  endif()
+endfunction()
