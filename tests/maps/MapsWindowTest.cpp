@@ -182,6 +182,9 @@ TEST_F(MapsWindowTest, CommandsOfLaterFeaturesStayDisabledUntilAttached) {
   MapsWindow::commands().save = [](MapsWindow&) { return true; };
   MapsWindow other(env, ini);
   EXPECT_TRUE(other.action("save")->isEnabled());
+  // Without maps there is nothing to accept.
+  EXPECT_FALSE(other.action("apply")->isEnabled());
+  other.addMap(u("1: Лист 1"), 1, sheet(2800, 2070), 4, {});
   ASSERT_TRUE(other.action("apply")->isEnabled());
   other.action("apply")->trigger();
   EXPECT_EQ(applied, 1);

@@ -350,6 +350,7 @@ class OldIni {
   }
 
   std::size_t keyLines() const { return keyLines_; }
+  bool hasSection(const std::string& section) const { return sections_.count(upperAscii(section)) > 0; }
 
   const std::string* raw(const std::string& section, const std::string& key) const {
     const auto s = sections_.find(upperAscii(section));
@@ -494,6 +495,12 @@ MapFileData parseOldMapFile(std::string_view bytes) {
   MapFileHeader& h = data.header;
   h.caption = ini.text("Global", "Caption", "Вариант раскроя");
   const std::int32_t sheetsCount = std::max(0, ini.integer("Global", "SheetsCount", 0));
+  // Any text file reads as INI sections: only a [Global] section that
+  // counts at least one sheet, with that sheet's section, is a maps file.
+  if (!ini.hasSection("Global") || sheetsCount < 1 || !ini.hasSection("Sheet1"))
+    throw MapFileError(
+        "Файл не является файлом карт раскроя: в нём нет ни признака ZK_MAP, ни раздела [Global] с "
+        "листами.");
   h.millMode = ini.integer("Global", "MillState", 0);
   if (h.millMode < 0 || h.millMode > 2)
     oldDamaged("режим рисования резов " + std::to_string(h.millMode) + " не существует");
