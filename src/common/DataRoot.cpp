@@ -100,6 +100,10 @@ std::optional<QString> DataRoot::prepare(const QString& shippedData) const {
     if (!dir.mkpath(p) || !QFileInfo(p).isDir())
       return QStringLiteral("Не удалось создать рабочую папку %1.").arg(QDir::toNativeSeparators(p));
   }
+  // What a crash left of the safe writer's new files goes; no other file is
+  // touched, nor a file another program may still be writing.
+  platform::removeLeftoverNewFiles(toPath(root_), false);
+  for (const QString& name : workingFolders()) platform::removeLeftoverNewFiles(toPath(path(name)), true);
   if (!shippedData.isEmpty()) {
     if (auto err = installExample(shippedData + QStringLiteral("/Example"))) return err;
     for (const char* sub : {"Pattern", "Reports"}) {

@@ -7,6 +7,8 @@
 #include "platform/dbase/Expr.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Table.h"
+#include "platform/file/FileBackup.h"
+#include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Literals.h"
 #include "warehouse/StockModule.h"
@@ -112,7 +114,9 @@ struct Snapshot {
     QString name;
   };
   std::vector<Renamed> renamed;
-  std::vector<std::pair<fs::path, fs::path>> files;  // working copy, backup
+  // Copies of the working copies; an earlier attempt's copy is never
+  // replaced (a new one takes a numbered name).
+  std::vector<platform::FileBackup> backups;
 };
 
 }  // namespace
@@ -179,17 +183,9 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
       if (snap.marks.count(code)) continue;
       snap.marks[code] = common::MaterialSettings(code).storedOffcutCodes(settings_);
     }
-    for (const fs::path& copy : {sheetsCopy, scrapsCopy}) {
-      dbase::copyOver(copy, backupOf(copy));
-      snap.files.emplace_back(copy, backupOf(copy));
-    }
+    for (const fs::path& copy : {sheetsCopy, scrapsCopy}) snap.backups.emplace_back(copy, backupOf(copy));
   } catch (const std::exception& e) {
-    for (const auto& [copy, backup] : snap.files) {
-      try {
-        dbase::removeFile(backup);
-      } catch (const std::exception&) {
-      }
-    }
+    for (platform::FileBackup& backup : snap.backups) backup.discard();
     return QString::fromStdString(e.what());
   }
 
@@ -241,13 +237,8 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
   }
 
   if (failure.isEmpty()) {
-    for (const auto& [copy, backup] : snap.files) {
-      try {
-        dbase::removeFile(backup);
-      } catch (const std::exception&) {
-        // A stale backup beside the working copy harms nothing.
-      }
-    }
+    // A backup that cannot be removed beside the working copy harms nothing.
+    for (platform::FileBackup& backup : snap.backups) backup.discard();
     return {};
   }
 
@@ -266,10 +257,18 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
   try {
     // The working copies are about to get their earlier content back.
     stock_.discardViews();
-    for (const auto& [copy, backup] : snap.files) dbase::copyOver(backup, copy);
-    for (const auto& [copy, backup] : snap.files) dbase::removeFile(backup);
   } catch (const std::exception& e) {
     notRestored << QString::fromStdString(e.what());
+  }
+  // A backup that cannot be put back stays, and the message says where.
+  for (platform::FileBackup& backup : snap.backups) {
+    try {
+      if (dbase::isTableOpen(backup.original()))
+        throw platform::FileError(backup.original(), "таблица открыта в другом окне");
+      backup.restore();
+    } catch (const platform::FileError& e) {
+      notRestored << QString::fromStdString(platform::restoreFailedText(backup, e.reason()));
+    }
   }
   try {
     if (snap.viewsOpen) stock_.reselect();

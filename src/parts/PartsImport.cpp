@@ -9,6 +9,7 @@
 #include "platform/dbase/DbfFile.h"
 #include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
+#include "platform/file/StoredName.h"
 #include "platform/ini/IniFile.h"
 
 #include <QDir>
@@ -120,11 +121,13 @@ Version2Header readVersion2Header(const QString& path) {
   try {
     const ini::IniFile ini(toPath(path));
     Version2Header h;
-    QString fname = q(ini.readString("Header", "FName")).trimmed();
-    // Only the file name counts: the table lies beside its header. The
-    // stored name may come from Windows, with backslashes.
-    fname.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    fname = fname.section(QLatin1Char('/'), -1);
+    // The table lies beside its header: a name that leads elsewhere makes
+    // the header damaged.
+    const QString fname = q(ini.readString("Header", "FName")).trimmed();
+    if (!fname.isEmpty())
+      if (const std::string why = platform::fileNameProblem(fname.toStdString()); !why.empty())
+        throw ImportError(platform::damagedNameText(shown(path).toStdString(), "имя таблицы деталей (FName)",
+                                                    fname.toStdString(), why));
     if (fname.isEmpty())
       throw ImportError(
           QStringLiteral("Файл \"%1\" не называет таблицу деталей (ключ FName).").arg(shown(path)).toStdString());

@@ -9,6 +9,7 @@
 #include "platform/text/Literals.h"
 
 #include "common/Messages.h"
+#include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
 #include "warehouse/StockFixture.h"
 
@@ -24,6 +25,8 @@ using kroyna::testing::OffcutSpec;
 using kroyna::testing::readBytes;
 using kroyna::testing::rowsOf;
 using kroyna::testing::StockFolder;
+using kroyna::testing::writeBytes;
+namespace fs = std::filesystem;
 using testing::FakeEnvironment;
 using testing::LayoutBuilder;
 using testing::minimumSize;
@@ -271,6 +274,29 @@ TEST_F(AcceptResultTest, AFailingStepPutsEverythingBack) {
   EXPECT_EQ(module->tblScraps().rowCount(), 1u);
   for (const auto& e : std::filesystem::directory_iterator(stock.dir / "Temp"))
     EXPECT_EQ(e.path().string().find(".accept"), std::string::npos) << e.path();
+}
+
+TEST_F(AcceptResultTest, AnEarlierBackupIsKeptAndAFailedRestoreSaysWhereTheCopyIs) {
+  stock.storeOffcut({"A-7", 1200, 600, 5, 3});
+  addMap(3, {1200, 600, true, "A-7", 2, {{500, 500}}});
+  module = stock.openModule();
+  const fs::path temp = stock.dir / "Temp";
+  // Left by an accept whose restore failed: the only copy of that stock.
+  writeBytes(temp / "TempSc.accept.dbf", "the stock of an earlier failed accept");
+  const std::string scrapsBefore = readBytes(module->workingCopy(StockKind::Scraps));
+  std::filesystem::remove(stock.dir / "Pattern" / "Scraps.dbf");  // the merge fails
+  // Another window holds the offcut table: it cannot be put back.
+  dbase::Table held = dbase::Table::open(module->workingCopy(StockKind::Scraps));
+  ResultAcceptance acceptance(*module, ini);
+  const QString failure = acceptance.apply(doc, kToday);
+  held.close();
+  EXPECT_TRUE(failure.startsWith(u(kMergeFailed))) << failure.toStdString();
+  EXPECT_EQ(readBytes(temp / "TempSc.accept.dbf"), "the stock of an earlier failed accept");
+  EXPECT_EQ(readBytes(temp / "TempSc.accept_1.dbf"), scrapsBefore);
+  EXPECT_TRUE(failure.contains(QString::fromStdString((temp / "TempSc.accept_1.dbf").string())))
+      << failure.toStdString();
+  // The sheet table was put back, and its copy went.
+  EXPECT_FALSE(std::filesystem::exists(temp / "TempSh.accept.dbf"));
 }
 
 TEST_F(AcceptResultTest, AFailingStockRowIsShownWithItsReasonAndChangesNothing) {

@@ -363,6 +363,13 @@ TEST_F(PartsImportTest, Version2BaseWithoutItsTableOrWithACancelledMaterialMakes
   writeFile(importFile, "[Header]\r\nFName=Version20.dbf\r\nVersionLo=99999999999\r\n");
   EXPECT_EQ(importer.importVersion2(), nullptr);
   EXPECT_TRUE(messages.last().contains(u("Huge.det"))) << messages.last();
+  // A table named in another folder makes the header damaged.
+  importFile = folder.path(QStringLiteral("Detals/Away.det"));
+  writeFile(importFile, "[Header]\r\nFName=..\\Groups\\Version20.dbf\r\n");
+  EXPECT_EQ(importer.importVersion2(), nullptr);
+  EXPECT_TRUE(messages.last().contains(u("Away.det"))) << messages.last();
+  EXPECT_TRUE(messages.last().contains(u("..\\Groups\\Version20.dbf"))) << messages.last();
+  EXPECT_TRUE(host.shown.empty());
 }
 
 TEST(Version2Header, VersionIsHiDotLo) {
