@@ -107,7 +107,7 @@ QString saveMapsTo(MapsDocument& document, const QString& path) {
   return {};
 }
 
-bool openMapsFrom(MapsDocument& document, const QString& path) {
+bool openMapsFrom(MapsDocument& document, const QString& path, QString* why) {
   try {
     const std::string bytes = readAll(path);
     // Old text files are read key by key and recomputed: that can take a
@@ -115,7 +115,8 @@ bool openMapsFrom(MapsDocument& document, const QString& path) {
     std::optional<common::WaitScope> wait;
     if (!hasMapMagic(bytes)) wait.emplace();
     loadMapFileData(document, parseMapFile(bytes));
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    if (why) *why = QString::fromUtf8(e.what());
     document.clearMaps();
     document.usingSheets().clear();
     return false;
@@ -170,7 +171,8 @@ void openCommandLineMaps(common::MainFrame& mainWindow, const QStringList& argum
 
 MapsWindow* openMapsFile(common::MainFrame& mainWindow, const QString& path) {
   MapsWindow* window = openMapsWindow(mainWindow);
-  if (!openMapsFrom(window->document(), path)) {
+  QString why;
+  if (!openMapsFrom(window->document(), path, &why)) {
     // The new window goes without a question: it holds nothing.
     window->document().setModified(false);
     if (QMdiSubWindow* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
@@ -180,8 +182,9 @@ MapsWindow* openMapsFile(common::MainFrame& mainWindow, const QString& path) {
       window->close();
       window->deleteLater();
     }
-    common::showError(u("Ошибка открытия карт раскроя\rиз файла \"%1\".").arg(QFileInfo(path).absoluteFilePath()),
-                      &mainWindow);
+    QString text = u("Ошибка открытия карт раскроя\rиз файла \"%1\".").arg(QFileInfo(path).absoluteFilePath());
+    if (!why.isEmpty()) text += u("\r\r") + why;
+    common::showError(text, &mainWindow);
     return nullptr;
   }
   window->setCaption(window->document().caption());
@@ -213,6 +216,13 @@ void installMapFileCommands(common::AppContext& context) {
     warehouse::Warehouse* stock = warehouse::Warehouse::instance();
     if (!stock) {
       common::showError(u("Склад не открыт: принять раскрой невозможно."), &window);
+      return false;
+    }
+    // What a read-only stock takes in could never be saved.
+    if (stock->module().readOnly()) {
+      common::showError(
+          u("Склад открыт только для чтения (%1):\rпринять раскрой невозможно.").arg(stock->module().readOnlyReason()),
+          &window);
       return false;
     }
     ResultAcceptance acceptance(stock->module(), *settings);
