@@ -2,6 +2,7 @@
 
 #include "common/AppState.h"
 #include "common/Messages.h"
+#include "common/settings/SettingsKeys.h"
 #include "engine/FinishedMap.h"
 #include "maps/MapsDocument.h"
 #include "maps/model/MapRules.h"
@@ -70,6 +71,26 @@ QString placedNothingQuestion(const QString& materialName, const QStringList& pa
   return u("ВНИМАНИЕ!\r\rРазложение деталей материала <%1> остановлено:\rдетали не помещаются на лист (%2).\r"
            "\rСоздать базу неразложенных деталей?")
       .arg(materialName, names);
+}
+
+QString sheetSizeFault(const QString& materialName, std::int32_t length, std::int32_t width) {
+  const auto inRange = [](std::int32_t v) { return v >= 0 && v <= common::kMaxSizeMm; };
+  if (inRange(length) && inRange(width)) return {};
+  return u("Разложение деталей материала <%1> невозможно!\r\rРазмер листа %2x%3 мм вне допустимых пределов\r"
+           "(от 0 до %4 мм).")
+      .arg(materialName)
+      .arg(length)
+      .arg(width)
+      .arg(common::kMaxSizeMm);
+}
+
+QString settingsFaultMessage(const std::vector<std::string>& faults, const QString& settingsFile) {
+  if (faults.empty()) return {};
+  QStringList lines;
+  for (const std::string& f : faults) lines << QString::fromStdString(f);
+  return u("Значения в файле настроек %1 вне допустимых пределов:\r%2\r\rРаскрой выполняется с исправленными "
+           "значениями; исправьте их в \"Параметры по умолчанию\".")
+      .arg(settingsFile, lines.join(QLatin1Char('\r')));
 }
 
 QString runCaption(int runNumber, const QString& partsCaption) {
@@ -200,18 +221,22 @@ OffcutsRead readOffcuts(const std::filesystem::path& offcutTable, int materialCo
       const long long many = t.asInteger("MANY");
       const long long length = t.asInteger("LENGTH");
       const long long width = t.asInteger("WIDTH");
-      if (many > kMaxOffcutsPerRow || length > INT32_MAX || width > INT32_MAX || length < INT32_MIN ||
-          width < INT32_MIN) {
+      if (many > kMaxOffcutsPerRow) {
         out.failed = true;
         return out;
+      }
+      // An offcut without a size offers nothing to lay out on.
+      if (length <= 0 || width <= 0) continue;
+      if (length > common::kMaxSizeMm || width > common::kMaxSizeMm) {
+        out.refused.push_back("«" + t.asString("NAME") + "» " + std::to_string(length) + " x " + std::to_string(width));
+        continue;
       }
       engine::OffcutRow row;
       row.Name = t.asString("NAME");
       row.Length = static_cast<std::int32_t>(length);
       row.Width = static_cast<std::int32_t>(width);
       row.Many = static_cast<std::int32_t>(std::max(0LL, many));
-      // An offcut without a size offers nothing to lay out on.
-      if (row.Length > 0 && row.Width > 0) out.rows.push_back(std::move(row));
+      out.rows.push_back(std::move(row));
     }
   } catch (const std::exception&) {
     out.failed = true;
@@ -264,6 +289,15 @@ bool CuttingRun::start(const RunSource& source) {
   std::vector<LayoutMaterial> list;
   for (int i = 0; i < codes.size(); ++i) list.push_back({codes[i], i < names.size() ? names[i] : QString()});
   if (!services_.editOptions || !services_.editOptions(list)) return false;
+
+  // Settings outside their ranges are taken as the nearest value in range,
+  // and the user is told which.
+  if (services_.settings) {
+    const QString faults = settingsFaultMessage(rangeFaults(*services_.settings),
+                                                QString::fromStdString(services_.settings->path().string()));
+    if (!faults.isEmpty())
+      common::showMessage(faults, common::MsgIcon::Warning, common::MsgButtons::Ok, source.dialogParent);
+  }
 
   std::vector<RunMaterialOptions> materials;
   try {
@@ -353,6 +387,11 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
   input.Params = cuttingParameters(options.optim, defaults);
   input.StockCount = options.optim.stock;
   input.Parts = partsOfMaterial(rows, m.code);
+  if (const QString fault = sheetSizeFault(m.name, input.Params.SheetLength, input.Params.SheetWidth);
+      !fault.isEmpty()) {
+    common::showMessage(fault, common::MsgIcon::Error, common::MsgButtons::Ok, parentWidget());
+    return;
+  }
 
   if (services_.stock) {
     try {
@@ -379,6 +418,15 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
         OffcutsRead read = readOffcuts(services_.stock->workingCopy(warehouse::StockKind::Scraps), m.code);
         failed = read.failed;
         input.Offcuts = std::move(read.rows);
+        if (!read.refused.empty()) {
+          QStringList names;
+          for (const std::string& r : read.refused) names << QString::fromStdString(r);
+          common::showMessage(u("В базе остатков (Sheets/Scraps.dbf) есть остатки больше %1 мм;\rони не предложены "
+                                "для раскроя материала <%2>:\r%3")
+                                  .arg(common::kMaxSizeMm)
+                                  .arg(m.name, names.join(QLatin1Char('\r'))),
+                              common::MsgIcon::Warning, common::MsgButtons::Ok, parentWidget());
+        }
       }
     }
     if (failed)
@@ -504,6 +552,10 @@ engine::RunOutAnswer CuttingRun::askRunOut(Material& m) {
   if (!services_.stock || !services_.chooseSheet) return answer;
   const std::optional<warehouse::SheetChoice> chosen = services_.chooseSheet(*services_.stock, m.name, parentWidget());
   if (!chosen) return answer;
+  if (const QString fault = sheetSizeFault(m.name, chosen->length, chosen->width); !fault.isEmpty()) {
+    common::showMessage(fault, common::MsgIcon::Error, common::MsgButtons::Ok, parentWidget());
+    return answer;
+  }
   answer.Action = Choice::OtherSize;
   answer.SheetLength = chosen->length;
   answer.SheetWidth = chosen->width;

@@ -21,6 +21,14 @@ constexpr const char* kMapFontSection = "SheetParams";
 
 int read(const ini::IniFile& ini, const IntKey& key) { return bring(key, ini.readInt(key.section, key.name, key.def)); }
 
+std::optional<std::string> outOfRange(const ini::IniFile& ini, const IntKey& key) {
+  const int stored = ini.readInt(key.section, key.name, key.def);
+  if (stored >= key.min && stored <= key.max) return std::nullopt;
+  return "[" + std::string(key.section) + "] " + key.name + "=" + std::to_string(stored) + " (допустимо от " +
+         std::to_string(key.min) + " до " + std::to_string(key.max) + ", взято " + std::to_string(bring(key, stored)) +
+         ")";
+}
+
 bool read(const ini::IniFile& ini, const BoolKey& key) { return ini.readBool(key.section, key.name, key.def); }
 
 std::int32_t read(const ini::IniFile& ini, const ColourKey& key) {
