@@ -18,7 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <numeric>
 
 namespace kroyna::reports {
 namespace {
@@ -173,8 +172,27 @@ TEST_F(ExampleReports, EveryPartLabelOfTheRunGivesItsRowAsThePartsDatabaseHasIt)
     ids << l.barcode;
   }
   for (const auto& [row, n] : copies) EXPECT_EQ(n, rows[static_cast<std::size_t>(row)].quantity);
+  const int total = static_cast<int>(ids.size());
   ids.removeDuplicates();
-  EXPECT_EQ(ids.size(), std::accumulate(copies.begin(), copies.end(), 0, [](int a, auto& c) { return a + c.second; }));
+  EXPECT_EQ(ids.size(), total);
+
+  // On sheets bought every label comes out whole: 24 a page of A4 with
+  // Code 128, one a page of a roll with DataMatrix.
+  const std::vector<Label> labels = mapLabels(*doc, LabelKind::Parts);
+  LabelSettings s;
+  s.font = {"DejaVu Sans", 10, false, false, 204};
+  s.chooseSheet("a4-3x8-70x37");
+  const report::PreparedReport sheet = prepareLabelSheet(labels, s, LabelKind::Parts, reports("ScrapsLbl.frf"), {});
+  EXPECT_EQ(sheet.notice, QString());
+  EXPECT_EQ(sheet.pageCount(), (total + 23) / 24);
+  const QString text = writeAndRead(sheet, folder.path(QStringLiteral("Temp")), "part-labels-a4.pdf");
+  EXPECT_EQ(text.count(u("Кухня (пример)")), total);
+  s.chooseSheet("roll-58x40");
+  s.barcode = report::Symbology::DataMatrix;
+  const report::PreparedReport roll = prepareLabelSheet(labels, s, LabelKind::Parts, reports("ScrapsLbl.frf"), {});
+  EXPECT_EQ(roll.notice, QString());
+  EXPECT_EQ(roll.pageCount(), total);
+  writeAndRead(roll, folder.path(QStringLiteral("Temp")), "part-labels-roll.pdf");
 }
 
 }  // namespace

@@ -130,6 +130,50 @@ TEST(LabelDialogs, ControlsShowTheStoredSettingsAndClosingWritesThemBack) {
   EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u("|")).toStdString();
 }
 
+TEST(LabelDialogs, ASheetBoughtFillsInSizeGapsAndMarginsAndIsStoredWithTheBarcode) {
+  Program p;
+  ASSERT_TRUE(p.ready());
+  Messages messages;
+  Previews previews;
+  const QString tmpl = p.path(QStringLiteral("Reports/ScrapsLbl.frf"));
+  auto combo = [](LabelDialog& d, const char* name) { return d.findChild<QComboBox*>(QString::fromLatin1(name)); };
+  auto label = [](LabelDialog& d) { return d.findChild<QLabel*>(QStringLiteral("margins"))->text(); };
+  {
+    LabelDialog d(LabelKind::Parts, someLabels(3), p.ini(), tmpl, false);
+    // A new data root: Code 128, the user's own size.
+    EXPECT_EQ(combo(d, "barcode")->currentText(), u("Code 128"));
+    EXPECT_EQ(combo(d, "barcode")->count(), 4);
+    EXPECT_EQ(combo(d, "sheet")->currentText(), u("Свой размер"));
+    combo(d, "sheet")->setCurrentIndex(combo(d, "sheet")->findData(u("a4-2x7-99.1x38.1")));
+    EXPECT_DOUBLE_EQ(spin(d, "width")->value(), 99.1);
+    EXPECT_DOUBLE_EQ(spin(d, "height")->value(), 38.1);
+    EXPECT_DOUBLE_EQ(spin(d, "gapX")->value(), 2.5);
+    EXPECT_TRUE(label(d).contains(u("слева 4,65, сверху 15,15"))) << label(d).toStdString();
+    combo(d, "barcode")->setCurrentIndex(3);
+    button(d, "printButton")->click();
+    button(d, "closeButton")->click();
+  }
+  ASSERT_EQ(previews.shown.size(), 1u);
+  const auto& first = *previews.shown[0].pages[0].objects[0];
+  EXPECT_EQ(first.name, "Frame1");
+  EXPECT_NEAR(first.x, 4.65 * 3.6, 1e-9);
+  EXPECT_NEAR(first.y, 15.15 * 3.6, 1e-9);
+  EXPECT_EQ(p.ini().readString("Print_Detals_Label", "Sheet", ""), "a4-2x7-99.1x38.1");
+  EXPECT_EQ(p.ini().readString("Print_Detals_Label", "Barcode", ""), "3");
+
+  // Reopened as it was; a size typed by hand makes the sheet one's own,
+  // with the shared margins.
+  LabelDialog d(LabelKind::Parts, someLabels(3), p.ini(), tmpl, false);
+  EXPECT_EQ(combo(d, "sheet")->currentData().toString(), u("a4-2x7-99.1x38.1"));
+  EXPECT_EQ(combo(d, "barcode")->currentText(), u("QR"));
+  spin(d, "width")->setValue(100);
+  EXPECT_EQ(combo(d, "sheet")->currentText(), u("Свой размер"));
+  EXPECT_TRUE(label(d).contains(u("слева 0, сверху 0"))) << label(d).toStdString();
+  EXPECT_EQ(d.currentSettings().sheet, "");
+  EXPECT_DOUBLE_EQ(d.currentSettings().height, 38.1);
+  EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u("|")).toStdString();
+}
+
 TEST(LabelDialogs, PageMarginsAreSharedAndPrintingUsesThemAndTheControls) {
   Program p;
   ASSERT_TRUE(p.ready());

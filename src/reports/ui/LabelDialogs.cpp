@@ -40,7 +40,7 @@ QDoubleSpinBox* millimetres(double value, double max, const char* name, QWidget*
   return box;
 }
 
-QString mm(double v) { return QLocale().toString(v, 'g', 6); }
+QString mm(double v) { return QLocale(QLocale::Russian).toString(v, 'g', 6); }
 
 QCheckBox* check(const char* caption, bool on, const char* name, QWidget* parent) {
   auto* box = new QCheckBox(u(caption), parent);
