@@ -419,6 +419,9 @@ TEST(LabelText, ShrinksStepByStepToFivePointsThenEndsInAnEllipsis) {
   EXPECT_GE(fits.fontSize, kMinLabelFontSize);
   EXPECT_EQ(fits.lines.size(), 6);
   EXPECT_EQ(fitLabelText(text, font, 100 * 3.6, 60 * 3.6, false).fontSize, 10);
+  // However large the font chosen, the same size is found.
+  EXPECT_EQ(fitLabelText(text, {"DejaVu Sans", 1000, false, false, 204}, 45 * 3.6, 15 * 3.6, false).fontSize,
+            fits.fontSize);
   // 45 x 8 mm: what fits at 5 pt, the last line shown ending in "…".
   const FittedText cut = fitLabelText(text, font, 45 * 3.6, 8 * 3.6, false);
   EXPECT_TRUE(cut.cutShort);

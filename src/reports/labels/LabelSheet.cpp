@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <tuple>
 
 namespace kroyna::reports {
 
@@ -126,32 +128,69 @@ FittedText fitLabelText(const QString& text, const LabelFont& font, double width
   const double roomH = std::max(0.0, height - 2 * kPad);
   out.fontSize = start;
   if (text.isEmpty()) return out;
-  for (double size = start;; size = std::max(smallest, size - 0.5)) {
-    const report::FontSpec spec = fontSpec(font, size);
-    std::vector<QString> lines = report::breakText(text, spec, roomW, wrap);
-    const double lineHeight = report::textLineHeight(spec);
-    auto tooWide = [&](const QString& l) { return report::textWidth(spec, l) > roomW + 1e-6; };
-    bool fits = static_cast<double>(lines.size()) * lineHeight <= roomH + 1e-6;
-    if (fits && !wrap) fits = std::none_of(lines.begin(), lines.end(), tooWide);
-    if (fits || size <= smallest) {
-      out.fontSize = size;
-      if (!fits) {
-        out.cutShort = true;
-        const auto keep =
-            static_cast<std::size_t>(lineHeight > 0 ? std::max(0.0, std::floor((roomH + 1e-6) / lineHeight)) : 0);
-        const bool dropped = lines.size() > keep;
-        if (dropped) lines.resize(keep);
-        for (QString& l : lines)
-          if (tooWide(l)) l = withEllipsis(l, spec, roomW);
-        if (dropped && !lines.empty()) lines.back() = withEllipsis(lines.back(), spec, roomW);
+
+  // The sizes tried, half a point apart: the font's own first, 5 pt last.
+  std::vector<double> sizes;
+  for (double size = start; size > smallest + 1e-9; size -= 0.5) sizes.push_back(size);
+  sizes.push_back(smallest);
+  struct Attempt {
+    report::FontSpec spec;
+    std::vector<QString> lines;
+    double lineHeight = 0;
+    bool fits = false;
+  };
+  auto tooWide = [&](const report::FontSpec& spec, const QString& l) {
+    return report::textWidth(spec, l) > roomW + 1e-6;
+  };
+  auto attempt = [&](std::size_t i) {
+    Attempt a;
+    a.spec = fontSpec(font, sizes[i]);
+    a.lines = report::breakText(text, a.spec, roomW, wrap);
+    a.lineHeight = report::textLineHeight(a.spec);
+    a.fits = static_cast<double>(a.lines.size()) * a.lineHeight <= roomH + 1e-6;
+    if (a.fits && !wrap)
+      a.fits = std::none_of(a.lines.begin(), a.lines.end(), [&](const QString& l) { return tooWide(a.spec, l); });
+    return a;
+  };
+  // A smaller font never needs more room, so the largest size that fits is
+  // found by halving the sizes between one that does not and one that does.
+  Attempt best = attempt(0);
+  if (!best.fits && sizes.size() > 1) {
+    best = attempt(sizes.size() - 1);
+    std::size_t no = 0, yes = sizes.size() - 1;
+    while (best.fits && yes - no > 1) {
+      const std::size_t mid = (no + yes) / 2;
+      Attempt a = attempt(mid);
+      if (a.fits) {
+        yes = mid;
+        best = std::move(a);
+      } else {
+        no = mid;
       }
-      for (const QString& l : lines) out.lines << l;
-      return out;
     }
   }
+  out.fontSize = best.spec.size;
+  if (!best.fits) {
+    // Even 5 pt is too large: what fits, ending in "…".
+    out.cutShort = true;
+    const auto keep =
+        static_cast<std::size_t>(best.lineHeight > 0 ? std::max(0.0, std::floor((roomH + 1e-6) / best.lineHeight)) : 0);
+    const bool dropped = best.lines.size() > keep;
+    if (dropped) best.lines.resize(keep);
+    for (QString& l : best.lines)
+      if (tooWide(best.spec, l)) l = withEllipsis(l, best.spec, roomW);
+    if (dropped && !best.lines.empty()) best.lines.back() = withEllipsis(best.lines.back(), best.spec, roomW);
+  }
+  for (const QString& l : best.lines) out.lines << l;
+  return out;
 }
 
-LabelLayout layoutLabel(const Label& label, const LabelSettings& s, LabelKind kind) {
+namespace {
+
+// Fitted texts by text and room: the copies of a part share theirs.
+using FitCache = std::map<std::tuple<QString, double, double>, FittedText>;
+
+LabelLayout layOut(const Label& label, const LabelSettings& s, LabelKind kind, FitCache* cache) {
   LabelLayout out;
   const double w = std::max(0.0, s.width * kUnits);
   const double h = std::max(0.0, s.height * kUnits);
@@ -203,8 +242,23 @@ LabelLayout layoutLabel(const Label& label, const LabelSettings& s, LabelKind ki
       if (!out.barcodeRect.isEmpty()) out.barcode = LabelLayout::Barcode::Printed;
     }
   }
-  out.fitted = fitLabelText(labelText(label, s, kind), s.font, out.text.width(), out.text.height(), s.wordWrap);
+  const QString text = labelText(label, s, kind);
+  if (!cache) {
+    out.fitted = fitLabelText(text, s.font, out.text.width(), out.text.height(), s.wordWrap);
+    return out;
+  }
+  const auto key = std::make_tuple(text, out.text.width(), out.text.height());
+  auto it = cache->find(key);
+  if (it == cache->end())
+    it = cache->emplace(key, fitLabelText(text, s.font, out.text.width(), out.text.height(), s.wordWrap)).first;
+  out.fitted = it->second;
   return out;
+}
+
+}  // namespace
+
+LabelLayout layoutLabel(const Label& label, const LabelSettings& settings, LabelKind kind) {
+  return layOut(label, settings, kind, nullptr);
 }
 
 // ---- The sheet ----
@@ -328,8 +382,9 @@ report::PreparedReport prepareLabelSheet(const std::vector<Label>& labels, const
   LabelSheetNotes notes;
   std::vector<LabelLayout> layouts;
   layouts.reserve(labels.size());
+  FitCache fitted;
   for (const Label& l : labels) {
-    layouts.push_back(layoutLabel(l, settings, kind));
+    layouts.push_back(layOut(l, settings, kind, &fitted));
     const LabelLayout& L = layouts.back();
     notes.cutShort += L.fitted.cutShort;
     notes.barcodeTooSmall += L.barcode == LabelLayout::Barcode::TooSmall;
