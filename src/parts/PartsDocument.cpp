@@ -905,7 +905,11 @@ bool PartsDocument::labelRows(std::vector<LabelRow>& out) const {
         {r.left, "л: %1\r"}, {r.right, "пр: %1\r"}, {r.top, "в: %1\r"}, {r.bottom, "н: %1\r"}};
     for (auto [code, pattern] : sides)
       if (code > 0) label.edges += QString::fromUtf8(pattern).arg(catalogue_.edgeName(code));
-    for (int k = 0; k < r.quantity; ++k) out.push_back(label);
+    label.row = i;
+    for (int k = 0; k < r.quantity; ++k) {
+      label.copy = k + 1;
+      out.push_back(label);
+    }
   }
   return true;
 }

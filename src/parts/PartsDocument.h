@@ -81,6 +81,8 @@ struct LabelRow {
   QString material;
   QString comment;
   QString edges;
+  int row = 0;   // the row in the parts database, from 0 (whatever the filter shows)
+  int copy = 1;  // which of the row's MANY copies, from 1
 };
 
 // Outcome of a save.

@@ -251,6 +251,9 @@ struct CuttingRun::Material {
   QString name;
   QString remark;
   maps::TabCaptions captions;  // counts the material's sheets
+  // The parts database row of each part the engine was given, in the
+  // engine's order (the engine numbers the material's parts from 0).
+  std::vector<std::int32_t> baseRows;
 };
 
 CuttingRun::CuttingRun(CuttingRunServices services) : services_(std::move(services)) {}
@@ -387,6 +390,9 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
   input.Params = cuttingParameters(options.optim, defaults);
   input.StockCount = options.optim.stock;
   input.Parts = partsOfMaterial(rows, m.code);
+  m.baseRows.clear();
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].material == m.code) m.baseRows.push_back(static_cast<std::int32_t>(i));
   if (const QString fault = sheetSizeFault(m.name, input.Params.SheetLength, input.Params.SheetWidth);
       !fault.isEmpty()) {
     common::showMessage(fault, common::MsgIcon::Error, common::MsgButtons::Ok, parentWidget());
@@ -499,7 +505,12 @@ void CuttingRun::handOver(const engine::EngineContext& ctx, int first, int count
   if (windowGone()) return;
   window_->showProgress(false);
   for (int i = first; i < first + count; ++i) {
-    const engine::FinishedMap map = engine::MakeFinishedMap(*ctx.Results.Items(i), ctx.Parts, ctx.Params.Kerf);
+    engine::FinishedMap map = engine::MakeFinishedMap(*ctx.Results.Items(i), ctx.Parts, ctx.Params.Kerf);
+    // The maps keep each part's row of the parts database (labels name it).
+    for (engine::MapPart& p : map.Parts)
+      p.Row = p.Row >= 0 && static_cast<std::size_t>(p.Row) < m.baseRows.size()
+                  ? m.baseRows[static_cast<std::size_t>(p.Row)]
+                  : -1;
     const std::string caption = m.captions.next(window_->document().mapCount(), map);
     window_->addMap(QString::fromStdString(caption), m.code, map, ctx.Params.Kerf, m.remark);
   }

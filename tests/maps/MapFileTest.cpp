@@ -62,9 +62,13 @@ MapFileData sampleDocument() {
   p.showBorder = true;
   p.edges = {1, 2, 3, 4};
   p.edgeColours = {0x10, 0x20, 0x30, kSystemWorkspaceColour};
+  p.row = 11;  // row 12 of its parts database, laid out turned
+  p.turned = true;
   s.parts.push_back(p);
   p.title = "Полка";
   p.left = 614;
+  p.row = -1;
+  p.turned = false;
   s.parts.push_back(p);
   s.offcuts.push_back({"Б-12", 10, 414, 2780, 450, 255, false, true, true});
   s.offcuts.push_back({"", 10, 868, 40, 1192, 0, true, false, false});
@@ -99,6 +103,11 @@ TEST(MapFileBinary, RoundTripKeepsEveryStoredField) {
   EXPECT_EQ(back, d);
   // Writing what was read gives the same bytes.
   EXPECT_EQ(serializeMapFile(back), bytes);
+  // A part's row and turn take the record's reserved bytes: row + 1, the
+  // turn and a mark; a part without them leaves the bytes zero.
+  const std::size_t firstPart = kMapHeaderSize + 1 + kSheetRecordSize + 1;
+  EXPECT_EQ(bytes.substr(firstPart + 61, 4), std::string("\x0C\x00\x01\xA5", 4));
+  EXPECT_EQ(bytes.substr(firstPart + kPartRecordSize + 1 + 61, 4), std::string(4, '\0'));
 }
 
 TEST(MapFileBinary, EmptyDocumentIsTheHeaderAlone) {
@@ -325,6 +334,8 @@ TEST(MapFileBinary, ReadsAFileWrittenByHandFromTheLayout) {
   EXPECT_EQ(sheet.parts[0].title, "P1");
   EXPECT_EQ(sheet.parts[0].left, 5);
   EXPECT_EQ(sheet.parts[0].brushColour, 0xABCDEF);
+  EXPECT_EQ(sheet.parts[0].row, -1);  // the reserved bytes hold no mark
+  EXPECT_FALSE(sheet.parts[0].turned);
   EXPECT_TRUE(sheet.parts[0].showTitle);
   EXPECT_FALSE(sheet.parts[0].showDim);
   EXPECT_TRUE(sheet.parts[0].showBorder);

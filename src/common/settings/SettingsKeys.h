@@ -61,10 +61,22 @@ struct StringKey {
   const char* def;
 };
 
+// A length in millimetres to a hundredth ("99.1"); a whole length is
+// written as a whole number, so that readers of whole millimetres read
+// it as before. A stored value outside [min, max] reads as the nearer end.
+struct MillimetreKey {
+  const char* section;
+  const char* name;
+  double def;
+  double min = 0;
+  double max = 1000;
+};
+
 int read(const ini::IniFile& ini, const IntKey& key);
 bool read(const ini::IniFile& ini, const BoolKey& key);
 std::int32_t read(const ini::IniFile& ini, const ColourKey& key);
 std::string read(const ini::IniFile& ini, const StringKey& key);
+double read(const ini::IniFile& ini, const MillimetreKey& key);
 // The stored value of an integer key outside its range, as the user would
 // look for it in the file: "[Default] LIndent=-100 (допустимо от 0 до
 // 100000, взято 0)"; nothing when the key is missing or in range.
@@ -74,6 +86,7 @@ void write(ini::IniFile& ini, const IntKey& key, int value);
 void write(ini::IniFile& ini, const BoolKey& key, bool value);
 void write(ini::IniFile& ini, const ColourKey& key, std::int32_t value);
 void write(ini::IniFile& ini, const StringKey& key, std::string_view value);
+void write(ini::IniFile& ini, const MillimetreKey& key, double value);
 
 namespace keys {
 

@@ -19,6 +19,8 @@ namespace kroyna::maps {
 namespace {
 
 constexpr std::string_view kMagic = "ZK_MAP";
+// Marks the reserved bytes of a part record as holding its row and turn.
+constexpr std::uint8_t kPartOriginMark = 0xA5;
 
 // ---- Binary writing ----
 
@@ -219,7 +221,16 @@ MapFileData parseBinary(std::string_view bytes) {
         p.top = in.i16();
         p.width = in.i16();
         p.height = in.i16();
-        in.skip(4);
+        {
+          // The reserved bytes: row + 1 (0 unknown), flags, and a mark
+          // that tells them from whatever another writer left there.
+          const std::int32_t row = in.u16();
+          const std::uint8_t flags = in.u8();
+          if (in.u8() == kPartOriginMark && row > 0) {
+            p.row = row - 1;
+            p.turned = (flags & 1) != 0;
+          }
+        }
         in.pen();
         p.brushColour = in.brush();
         in.font();
@@ -776,7 +787,13 @@ std::string serializeMapFile(const MapFileData& data) {
       out.i16(p.top);
       out.i16(p.width);
       out.i16(p.height);
-      out.zeros(4);
+      if (p.row >= 0 && p.row < kMaxCount) {
+        out.u16(static_cast<std::uint32_t>(p.row + 1));
+        out.u8(p.turned ? 1 : 0);
+        out.u8(kPartOriginMark);
+      } else {
+        out.zeros(4);
+      }
       out.pen(0);
       out.brush(p.brushColour);
       out.font(h.font);

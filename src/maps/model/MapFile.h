@@ -94,6 +94,11 @@ struct MapPartRecord {
   // Edge codes and their colours, in the order left, right, top, bottom.
   std::array<std::int32_t, 4> edges{};
   std::array<std::int32_t, 4> edgeColours{};
+  // The part's row in its parts database (0..65534, -1 unknown) and whether
+  // it lies turned; kept in the record's four reserved bytes, which other
+  // readers ignore.
+  std::int32_t row = -1;
+  bool turned = false;
   friend bool operator==(const MapPartRecord&, const MapPartRecord&) = default;
 };
 
