@@ -83,7 +83,8 @@ std::optional<QString> copyMissing(const QString& from, const QString& to) {
 
 }  // namespace
 
-std::optional<QString> DataRoot::prepare(const QString& shippedData) const {
+std::optional<QString> DataRoot::prepare(const QString& shippedData, bool* firstStart) const {
+  if (firstStart) *firstStart = false;
   const QString shown = QDir::toNativeSeparators(root_);
   QDir dir;
   if (!dir.mkpath(root_))
@@ -105,7 +106,7 @@ std::optional<QString> DataRoot::prepare(const QString& shippedData) const {
   platform::removeLeftoverNewFiles(toPath(root_), false);
   for (const QString& name : workingFolders()) platform::removeLeftoverNewFiles(toPath(path(name)), true);
   if (!shippedData.isEmpty()) {
-    if (auto err = installExample(shippedData + QStringLiteral("/Example"))) return err;
+    if (auto err = installExample(shippedData + QStringLiteral("/Example"), firstStart)) return err;
     for (const char* sub : {"Pattern", "Reports"}) {
       const QString name = QString::fromLatin1(sub);
       if (auto err = copyMissing(shippedData + QLatin1Char('/') + name, path(name))) return err;
@@ -114,7 +115,8 @@ std::optional<QString> DataRoot::prepare(const QString& shippedData) const {
   return std::nullopt;
 }
 
-std::optional<QString> DataRoot::installExample(const QString& exampleFolder) const {
+std::optional<QString> DataRoot::installExample(const QString& exampleFolder, bool* installed) const {
+  if (installed) *installed = false;
   // The stock and catalogue tables tell a data root that was used before.
   static const char* const kUsed[] = {"Sheets/Types.dbf",  "Sheets/Borders.dbf",   "Sheets/Sheets.dbf",
                                       "Sheets/Scraps.dbf", "Sheets/Materials.dbf", "Sheets/BrdsExt.dbf"};
@@ -161,7 +163,17 @@ std::optional<QString> DataRoot::installExample(const QString& exampleFolder) co
       return failed(f);
     }
   }
+  if (installed) *installed = !copies.empty();
   return std::nullopt;
+}
+
+QStringList DataRoot::startupFiles(const QStringList& named, bool firstStart) const {
+  if (!firstStart) return named;
+  for (const QString& f : named)
+    if (f.endsWith(QStringLiteral(".krb"), Qt::CaseInsensitive)) return named;
+  // The order the example brings (see tools/example).
+  const QString order = path(QStringLiteral("Groups/Пример.krb"));
+  return QFileInfo::exists(order) ? named + QStringList{order} : named;
 }
 
 QString shippedDataFolder(const QString& applicationDir) {

@@ -36,15 +36,22 @@ class DataRoot {
   // Reports/ files that are missing from shippedData (never overwriting the
   // user's). Returns an
   // error text naming the folder and the reason, or nothing on success.
-  std::optional<QString> prepare(const QString& shippedData) const;
+  // `firstStart`, when given, tells whether the example was copied now:
+  // the root's very first start.
+  std::optional<QString> prepare(const QString& shippedData, bool* firstStart = nullptr) const;
 
   // Copies the example of a first start (catalogues, stock, an order, the
   // settings of its materials; prepare() takes it from shippedData's
   // Example/) into a root that has none of the stock and catalogue tables
   // yet. A root that has any of them, or a file the example also has, keeps
   // its own: nothing is ever copied over a file. Returns an error text, or
-  // nothing on success (also when there was nothing to copy).
-  std::optional<QString> installExample(const QString& exampleFolder) const;
+  // nothing on success (also when there was nothing to copy); `installed`
+  // tells whether anything was copied.
+  std::optional<QString> installExample(const QString& exampleFolder, bool* installed = nullptr) const;
+
+  // The files a start opens: those named, and on the root's first start,
+  // when no parts database is named, the example's order as well.
+  QStringList startupFiles(const QStringList& named, bool firstStart) const;
 
  private:
   QString root_;

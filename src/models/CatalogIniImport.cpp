@@ -2,8 +2,8 @@
 
 #include "common/Messages.h"
 #include "platform/compound/CompoundFile.h"
-#include "platform/file/QtPaths.h"
 #include "platform/file/FileBackup.h"
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
 #include "platform/file/StoredName.h"
 #include "platform/ini/IniFile.h"

@@ -2,6 +2,7 @@
 
 #include "common/Messages.h"
 #include "common/settings/SettingsKeys.h"
+#include "models/ModelRecords.h"
 #include "models/ModelsBase.h"
 #include "parts/PartsDocument.h"
 #include "parts/PartsImport.h"
@@ -34,14 +35,6 @@ QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 using platform::toPath;
 
 void error(const QString& text) { common::showMessage(text, common::MsgIcon::Error); }
-
-// Model names compared as the models base finds them: the Latin letters
-// a-z without regard to case, every other character exactly.
-std::string foldLatin(std::string name) {
-  for (char& c : name)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return name;
-}
 
 QFileInfoList filesOf(const QString& folder, const QString& pattern) {
   QDir dir(folder);
@@ -116,12 +109,12 @@ std::vector<ModelListEntry> applyModelLists(ModelsBase& base, const std::vector<
   // The first model of each name, sections and models in list order.
   std::map<std::string, int> byName;
   for (const ModelSection& sec : base.sections())
-    for (const ModelInfo& m : sec.models) byName.emplace(foldLatin(m.name), rowOf[&m]);
+    for (const ModelInfo& m : sec.models) byName.emplace(foldModelName(m.name), rowOf[&m]);
 
   std::vector<ModelListEntry> missing;
   std::map<int, long long> added;
   for (const ModelListEntry& e : entries) {
-    const auto it = byName.find(foldLatin(e.name));
+    const auto it = byName.find(foldModelName(e.name));
     if (it != byName.end()) {
       added[it->second] += e.count;
     } else if (e.count > 0) {
@@ -235,6 +228,12 @@ void importAutoRun(const QString& dataRoot, ini::IniFile& settings, const AutoRu
   auto step = [&](const QString& kind, const QString& file, int progress) {
     if (ui.step) ui.step(kind, file, progress);
   };
+  // The progress window stays on top: it goes before a question of its own.
+  bool ended = false;
+  auto end = [&] {
+    if (!ended && ui.end) ui.end();
+    ended = true;
+  };
 
   int done = 0;
   for (const QFileInfo& file : designFiles) {
@@ -272,6 +271,7 @@ void importAutoRun(const QString& dataRoot, ini::IniFile& settings, const AutoRu
       for (const QString& path : applied) removeImported(path);
       step(QStringLiteral("Описания моделей мебели"), QString(), maximum);
       if (ui.showSelectedModels) ui.showSelectedModels();
+      if (!missing.empty()) end();
       if (!missing.empty() && ui.askMissingModels && ui.askMissingModels(distinctNames(missing))) {
         try {
           writeMissingModelsList(folder, missing);
@@ -281,7 +281,7 @@ void importAutoRun(const QString& dataRoot, ini::IniFile& settings, const AutoRu
       }
     }
   }
-  if (ui.end) ui.end();
+  end();
 }
 
 }  // namespace kroyna::models

@@ -62,8 +62,8 @@ DesignImportResult importDesignFile(const QString& path, ini::IniFile& settings,
 // ---- Model list files ----
 
 // Adds the counts of the entries to the selection counts of the models of
-// `base` whose names match (the Latin letters a-z without regard to case,
-// the first match in section order); entries of one model add up. Then
+// `base` whose names match (letters, Latin and Cyrillic, without regard to
+// case: foldModelName; the first match in section order); entries of one model add up. Then
 // shows "<Выбранные модели>". Returns the entries whose model is missing
 // and whose count is above 0, in order, a name as often as it came.
 std::vector<ModelListEntry> applyModelLists(ModelsBase& base, const std::vector<ModelListEntry>& entries);

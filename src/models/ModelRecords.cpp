@@ -63,15 +63,6 @@ class RecordReader {
   std::size_t at_ = 0;
 };
 
-bool sameLatinIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string checkRecordText(std::string_view utf8) {
@@ -151,10 +142,39 @@ int findSection(const ModelSectionList& sections, std::string_view name) {
   return -1;
 }
 
+std::string foldModelName(std::string_view utf8) {
+  // Folded in the models base's own code page, where every letter of a
+  // name is one byte; a name that does not fit it keeps its other letters.
+  std::string bytes = text::fitsCp1251(utf8) ? text::utf8ToCp1251(utf8) : std::string(utf8);
+  for (char& ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    unsigned char upper = c;
+    if (c >= 'a' && c <= 'z')
+      upper = static_cast<unsigned char>(c - 'a' + 'A');
+    else if (c >= 0xE0)
+      upper = static_cast<unsigned char>(c - 0x20);  // а..я
+    else if (c == 0xB8)
+      upper = 0xA8;  // ё
+    else if (c == 0xB3)
+      upper = 0xB2;  // і
+    else if (c == 0xBA)
+      upper = 0xAA;  // є
+    else if (c == 0xBF)
+      upper = 0xAF;  // ї
+    else if (c == 0xA2)
+      upper = 0xA1;  // ў
+    else if (c == 0xB4)
+      upper = 0xA5;  // ґ
+    ch = static_cast<char>(upper);
+  }
+  return bytes;
+}
+
 std::optional<ModelRef> findModel(const ModelSectionList& sections, std::string_view name) {
+  const std::string folded = foldModelName(name);
   for (std::size_t s = 0; s < sections.size(); ++s)
     for (std::size_t m = 0; m < sections[s].models.size(); ++m)
-      if (sameLatinIgnoringCase(sections[s].models[m].name, name))
+      if (foldModelName(sections[s].models[m].name) == folded)
         return ModelRef{static_cast<int>(s), static_cast<int>(m)};
   return std::nullopt;
 }

@@ -92,6 +92,12 @@ struct ModelRef {
   int section = -1;
   int model = -1;
 };
+// A model's name as names are compared: letters without regard to case,
+// Cyrillic as well as Latin ("кухня угловая" finds "Кухня угловая"); every
+// other character exactly.
+std::string foldModelName(std::string_view utf8);
+// The first model, sections and models in list order, whose name equals
+// the text compared folded.
 std::optional<ModelRef> findModel(const ModelSectionList& sections, std::string_view name);
 
 }  // namespace kroyna::models

@@ -4,9 +4,13 @@
 #include "common/DataRoot.h"
 #include "common/Messages.h"
 #include "common/Settings.h"
+#include "common/settings/SettingsKeys.h"
+#include "common/ui/DialogTitles.h"
 #include "common/ui/MessageBoxes.h"
 #include "common/ui/WaitWindow.h"
 #include "platform/file/SafeFile.h"
+#include "platform/ini/IniFile.h"
+#include "platform/report/ui/ReportPrint.h"
 #include "shell/CommandLine.h"
 #include "shell/MainWindow.h"
 #include "shell/QtTranslations.h"
@@ -124,10 +128,13 @@ int runApplication(int argc, char** argv, const char* version) {
     instance.activateRunning();
     return 0;
   }
-  if (auto error = root.prepare(shippedDataFolder(QApplication::applicationDirPath()))) {
+  bool firstStart = false;
+  if (auto error = root.prepare(shippedDataFolder(QApplication::applicationDirPath()), &firstStart)) {
     showError(*error);
     return 1;
   }
+  // A first start shows the example's order, as a new user expects.
+  args = root.startupFiles(args, firstStart);
 
   // Opening the settings upgrades them and writes the keys that must exist.
   std::unique_ptr<Settings> settings;
@@ -139,11 +146,18 @@ int runApplication(int argc, char** argv, const char* version) {
     return 1;
   }
 
+  // Printing to PDF starts in the folder of the last PDF.
+  ini::IniFile& ini = settings->ini();
+  report::setPdfFolderMemory(
+      {[&ini] { return QString::fromStdString(read(ini, keys::LastPdfFolder)); },
+       [&ini](const QString& folder) { write(ini, keys::LastPdfFolder, folder.toStdString()); }});
+
   AppContext context(root, *settings);
   MainWindow window(root, *settings);
   window.setStartupFiles(args);
   context.setMainWindow(&window);
   installSubsystems(context);
+  installDialogTitleFitting();
   QObject::connect(&window, &MainWindow::firstShown, &context, &AppContext::mainWindowShown, Qt::QueuedConnection);
   QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
     if (window.isMinimized()) window.showNormal();
@@ -185,6 +199,7 @@ int runApplication(int argc, char** argv, const char* version) {
     QTimer::singleShot(quitAfter, &window, [&window] { window.command(QStringLiteral("app.exit"))->trigger(); });
 
   const int status = QApplication::exec();
+  report::setPdfFolderMemory({});
   emit context.mainWindowClosed();
   try {
     settings->saveRemarks();

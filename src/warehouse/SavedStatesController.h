@@ -20,7 +20,7 @@ class WarehouseController;
 
 class SavedStatesController {
  public:
-  // The description dialog "Сохрание состояния склада" opened on a text:
+  // The description dialog "Сохранение состояния склада" opened on a text:
   // the text confirmed with "&Да", nothing on "&Отмена".
   using DescriptionPrompt = std::function<std::optional<QString>(const QString& text)>;
 

@@ -85,6 +85,29 @@ TEST(DataRoot, PrepareMakesFoldersAndCopiesOnlyMissingShippedFiles) {
   EXPECT_EQ(readFile(root.path("Sheets/Sheets.dbf")), "stock");
 }
 
+TEST(DataRoot, OnlyTheFirstStartOpensTheExamplesOrder) {
+  QTemporaryDir tmp;
+  const QString shipped = tmp.filePath("shipped");
+  writeFile(shipped + "/Example/Groups/Пример.krb", "order");
+  writeFile(shipped + "/Example/Sheets/Sheets.dbf", "stock");
+  DataRoot root(tmp.filePath("home"));
+  const QString example = root.path("Groups/Пример.krb");
+
+  bool first = false;
+  ASSERT_FALSE(root.prepare(shipped, &first).has_value());
+  EXPECT_TRUE(first);
+  EXPECT_EQ(root.startupFiles({}, first), QStringList{example});
+  EXPECT_EQ(root.startupFiles({"/w/a.map"}, first), (QStringList{"/w/a.map", example}));
+  EXPECT_EQ(root.startupFiles({"/w/Заказ.KRB"}, first), QStringList{"/w/Заказ.KRB"});  // a base of his own
+
+  // The next start is no first start, even with the example's order gone.
+  ASSERT_FALSE(root.prepare(shipped, &first).has_value());
+  EXPECT_FALSE(first);
+  EXPECT_EQ(root.startupFiles({}, first), QStringList{});
+  QFile::remove(example);
+  EXPECT_EQ(root.startupFiles({}, true), QStringList{});
+}
+
 TEST(DataRoot, UnusableRootGivesMessageNamingTheFolder) {
   QTemporaryDir tmp;
   writeFile(tmp.filePath("blocker"), "a file, not a folder");

@@ -112,7 +112,7 @@ TEST_F(MapFileCommandsTest, SaveWritesTheFileAndRenamesTheWindow) {
   answer = qpath(dir / "Maps" / "kitchen");  // no extension typed
   command("cut.saveMaps")->trigger();
   ASSERT_EQ(started.size(), 1);
-  EXPECT_EQ(started[0], root.folder(u("Maps")));
+  EXPECT_EQ(started[0], root.folder(u("Maps")) + u("/Кухня.map"));  // named after the parts base
   EXPECT_TRUE(std::filesystem::exists(dir / "Maps" / "kitchen.map"));
   EXPECT_EQ(w->windowTitle(), u("Карты раскроя: kitchen.map"));
   EXPECT_FALSE(w->document().isModified());
@@ -132,6 +132,17 @@ TEST_F(MapFileCommandsTest, SaveWritesTheFileAndRenamesTheWindow) {
   w->action(u("save"))->trigger();
   EXPECT_TRUE(w->document().isModified());
   EXPECT_EQ(w->windowTitle(), u("Карты раскроя: second.map"));
+}
+
+TEST(SuggestedMapsFileName, IsThePartsBaseOfTheCaptionAsAFileName) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Вариант раскроя 2: \"Пример-кухня\"", "Пример-кухня.map"},
+      {"Вариант раскроя 1: \"a/b:c\"", "a_b_c.map"},
+      {"Раскрой шкафов", "Раскрой шкафов.map"},
+      {"Вариант раскроя 1: \"..\"", ""},
+      {"<без названия>", ""},
+  };
+  for (const auto& [caption, name] : cases) EXPECT_EQ(suggestedMapsFileName(u(caption)), u(name)) << caption;
 }
 
 TEST_F(MapFileCommandsTest, FailedSaveShowsWhyAndKeepsTheDocumentChanged) {
@@ -176,7 +187,9 @@ TEST_F(MapFileCommandsTest, DamagedFileShowsTheOpenErrorAndLeavesNoWindow) {
   command("cut.openMaps")->trigger();
   QApplication::processEvents();
   ASSERT_EQ(shown.size(), 1);
-  EXPECT_EQ(shown[0], u("Ошибка открытия карт раскроя\rиз файла \"%1\".").arg(answer));
+  // The open error of maps files, then why the file was refused.
+  EXPECT_TRUE(shown[0].startsWith(u("Ошибка открытия карт раскроя\rиз файла \"%1\".\r\r").arg(answer)))
+      << shown[0].toStdString();
   EXPECT_TRUE(mainWindow.documentArea()->subWindowList().isEmpty());
 }
 
@@ -206,7 +219,8 @@ TEST_F(MapFileCommandsTest, MapsFilesOfTheCommandLineOpenWhenTheMainWindowIsShow
   EXPECT_EQ(opened->document().mapCount(), 1);
   EXPECT_FALSE(opened->document().isModified());
   ASSERT_EQ(shown.size(), 1);
-  EXPECT_EQ(shown[0], u("Ошибка открытия карт раскроя\rиз файла \"%1\".").arg(qpath(dir / "Maps" / "bad.map")));
+  EXPECT_TRUE(
+      shown[0].startsWith(u("Ошибка открытия карт раскроя\rиз файла \"%1\".").arg(qpath(dir / "Maps" / "bad.map"))));
 }
 
 TEST_F(MapFileCommandsTest, ExportWritesTheIniFileOrSaysItFailed) {
@@ -344,7 +358,8 @@ TEST_F(MapFileCommandsTest, OnlyMapsFilesOpen) {
     answer = qpath(dir / "Maps" / name);
     command("cut.openMaps")->trigger();
     QApplication::processEvents();
-    EXPECT_EQ(shown, QStringList{u("Ошибка открытия карт раскроя\rиз файла \"%1\".").arg(answer)}) << name;
+    ASSERT_EQ(shown.size(), 1) << name;
+    EXPECT_TRUE(shown[0].startsWith(u("Ошибка открытия карт раскроя\rиз файла \"%1\".").arg(answer))) << name;
     EXPECT_TRUE(mainWindow.documentArea()->subWindowList().isEmpty()) << name;
   }
   answer = qpath(dir / "Maps" / "empty.map");

@@ -134,7 +134,7 @@ struct Result {
     b.layout.Quantity = 2;
     const int p = b.part("Ящик", 500, 300);
     b.place(p, -2, -2);
-    b.region(502, -2, 702, 604);  // a useful offcut 698 x 600
+    b.region(502, -2, 700, 604);  // a useful offcut 696 x 600, up to the edge
     b.region(-2, 302, 504, 84);   // too narrow: useless (500 x 80)
     b.cut(500, -2, false, 604);
     doc.addMap(u("%1: Листы 2 - 3 (A-7)").arg(++n), 4, b.finished(), 4, QString());
@@ -271,7 +271,7 @@ TEST(MapFileDocument, ExportNamesTheMaterialsAndSortsOffcutsByKind) {
   EXPECT_EQ(text.substr(at + lastSection.size()),
             "SNAME=" + std::to_string(last) +
                 ": Листы 2 - 3 (A-7)\r\nSMATERIAL=МДФ 10\r\nSWIDTH=1200\r\nSHEIGHT=600\r\nSQUANTITY=2\r\n"
-                "D1=\"Ящик\",500,300\r\nS1=\"Б-12\",698,600\r\nS2=\"\",500,80\r\n"
+                "D1=\"Ящик\",500,300\r\nS1=\"Б-12\",696,600\r\nS2=\"\",500,80\r\n"
                 "DCOUNT=1\r\nSCOUNT=2\r\nLSCOUNT=0\r\n");
   EXPECT_FALSE(exportMapsTo(r.doc, qpath(dir / "no such folder" / "out.ini")));
 }

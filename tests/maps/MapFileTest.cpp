@@ -513,10 +513,13 @@ TEST(MapFileDamaged, PartsAndOffcutsOffTheirSheetAreRefusedAndCutsAreCutDownToIt
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
   }
-  // The band of a cut at the sheet's edge is cut down to the sheet.
+  // The band of a cut at the sheet's edge may lie past it by its kerf, as
+  // on sheets without trims; further it is cut down to that.
   MapFileData d = onSheet();
   d.sheets[0].cuts[0] = {-2, 500, 2804, 4, 0, true, true};
-  EXPECT_EQ(parseMapFile(serializeMapFile(d)).sheets[0].cuts[0], (MapCutRecord{0, 500, 2800, 4, 0, true, true}));
+  EXPECT_EQ(parseMapFile(serializeMapFile(d)).sheets[0].cuts[0], (MapCutRecord{-2, 500, 2804, 4, 0, true, true}));
+  d.sheets[0].cuts[0] = {-50, 500, 9000, 4, 0, true, true};
+  EXPECT_EQ(parseMapFile(serializeMapFile(d)).sheets[0].cuts[0], (MapCutRecord{-4, 500, 2808, 4, 0, true, true}));
   // The old form likewise, and its sheets are not larger than any saw cuts.
   EXPECT_THROW(parseMapFile("[Global]\nSheetsCount=1\n[Sheet1]\nWidth=2800\nHeigth=2070\nDetalsCount=1\n"
                             "DetLeft1=2790\nDetWidth1=100\nDetHeigth1=50\n"),

@@ -243,7 +243,7 @@ TEST_F(MapsWindowTest, ClosingAChangedResultClosesOnlyWhenSaved) {
   fill();
   answer = common::MsgResult::Cancel;
   EXPECT_FALSE(closeWindow());
-  EXPECT_EQ(asked.last(), u("Карты раскроя \"<без названия>\" были изменеы.\rСохранить?"));
+  EXPECT_EQ(asked.last(), u("Карты раскроя \"<без названия>\" были изменены.\rСохранить?"));
 
   // "Yes" with no way to save, or a save that fails, keeps the result.
   answer = common::MsgResult::Yes;

@@ -37,6 +37,8 @@ struct AutoRunRecord {
   bool ended = false;
   int selectedShown = 0;
   std::vector<QStringList> asked;
+  bool progressGoneWhenAsked = false;
+  int ends = 0;
   bool createList = true;
   ModelsBase* base = nullptr;
 
@@ -47,11 +49,15 @@ struct AutoRunRecord {
     ui.step = [this](const QString& kind, const QString& file, int progress) {
       steps.push_back((kind + "|" + file + "|" + QString::number(progress)).toStdString());
     };
-    ui.end = [this] { ended = true; };
+    ui.end = [this] {
+      ended = true;
+      ++ends;
+    };
     ui.openModelsBase = [this] { return base; };
     ui.showSelectedModels = [this] { ++selectedShown; };
     ui.askMissingModels = [this](const QStringList& names) {
       asked.push_back(names);
+      progressGoneWhenAsked = ended;
       return createList;
     };
     return ui;
@@ -141,7 +147,7 @@ TEST(ModelListFile, ACountThatIsNoWholeNumberOrTooLargeMakesTheFileDamaged) {
   EXPECT_NO_THROW(readModelList("[MODELS]\r\nCOUNT=100000\r\n", "x"));
 }
 
-TEST(ModelListFile, CountsGoToModelsFoundIgnoringTheCaseOfLatinLettersOnly) {
+TEST(ModelListFile, CountsGoToModelsFoundIgnoringTheCaseOfLatinAndCyrillicLetters) {
   ModelsFixture f;
   const ModelSection s = f.file.addSection("Шкафы");
   f.addModel(s.storageName, "Шкаф", "mdl0", {part("X", 700, 400, 1)});
@@ -152,11 +158,11 @@ TEST(ModelListFile, CountsGoToModelsFoundIgnoringTheCaseOfLatinLettersOnly) {
   f.base.setCount(f.rowOf("Shkaf"), 1);  // counts add to what is there
   const std::vector<ModelListEntry> missing = applyModelLists(
       f.base, {{"ШКАФ", 1}, {"SHKAF", 2}, {"Шкаф", 2}, {"shkaf", 1}, {"Шкаф", 1}, {"Стол", 0}, {"Стол", 2}});
-  // Cyrillic letters are compared exactly: ШКАФ is not Шкаф.
-  EXPECT_EQ(missing, (std::vector<ModelListEntry>{{"ШКАФ", 1}, {"Стол", 2}}));
+  // ШКАФ is Шкаф, as SHKAF is Shkaf.
+  EXPECT_EQ(missing, (std::vector<ModelListEntry>{{"Стол", 2}}));
   EXPECT_EQ(f.base.currentEntry(), 1);  // "<Выбранные модели>"
   ASSERT_EQ(f.base.rowCount(), 2);
-  EXPECT_EQ(f.base.rowModel(f.rowOf("Шкаф")).count, 3);
+  EXPECT_EQ(f.base.rowModel(f.rowOf("Шкаф")).count, 4);
   EXPECT_EQ(f.base.rowModel(f.rowOf("Shkaf")).count, 4);
   EXPECT_EQ(f.rowOf("Полка"), -1);
 }
@@ -223,6 +229,9 @@ TEST(AutoRunFolder, ImportsInOrderDeletesWhatCameInAndMovesFailuresAside) {
   EXPECT_EQ(record.selectedShown, 1);
   ASSERT_EQ(record.asked.size(), 1u);
   EXPECT_EQ(record.asked[0], (QStringList{"Стол", "Комод"}));
+  // The always-on-top progress box is gone before its own question, once.
+  EXPECT_TRUE(record.progressGoneWhenAsked);
+  EXPECT_EQ(record.ends, 1);
   EXPECT_EQ(filesIn(autoRun), std::vector<std::string>{"tmp0.krm"});
   EXPECT_EQ(readModelList(readBytes(autoRun / "tmp0.krm"), "tmp0.krm"),
             (std::vector<ModelListEntry>{{"Стол", 1}, {"Комод", 2}, {"Стол", 3}}));

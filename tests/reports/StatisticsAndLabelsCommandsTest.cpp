@@ -385,7 +385,7 @@ TEST(EdgeStatistics, NamesAndLengthsOfTheVisibleMapsWithStoredColumnWidths) {
   dialog->edgesButton()->click();
   auto* edges = dialog->findChild<maps::EdgeStatisticsDialog*>();
   ASSERT_NE(edges, nullptr);
-  EXPECT_EQ(edges->windowTitle(), u("Статиска кромок"));
+  EXPECT_EQ(edges->windowTitle(), u("Статистика кромок"));
   auto* table = edges->findChild<QTableWidget*>();
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(table->horizontalHeaderItem(0)->text(), u("Название"));

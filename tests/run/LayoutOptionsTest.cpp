@@ -3,7 +3,9 @@
 #include "run/ui/LayoutOptionsDialog.h"
 #include "support/TempDir.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
@@ -177,6 +179,24 @@ TEST(LayoutOptionsDialog, ImprovedSearchIsAThirdWayStoredUnderItsOwnKey) {
   d.improvedButton()->setChecked(true);
   EXPECT_TRUE(d.effortBox()->isEnabled());
   d.effortBox()->setValue(8);
+  {
+    // Typed 99 is refused with the limits named, not quietly taken as 9.
+    QStringList said;
+    common::ScopedMessageHandler h([&](const QString& text, common::MsgIcon, common::MsgButtons) {
+      said << text;
+      return common::MsgResult::Ok;
+    });
+    QSpinBox* box = d.effortBox();
+    box->selectAll();
+    for (const auto& [key, text] : {std::pair{Qt::Key_9, "9"}, {Qt::Key_9, "9"}, {Qt::Key_Return, "\r"}}) {
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString::fromLatin1(text));
+      QApplication::sendEvent(box, &press);
+    }
+    EXPECT_EQ(box->value(), 8);
+    EXPECT_EQ(box->text(), "8");
+    ASSERT_EQ(said.size(), 1);
+    EXPECT_TRUE(said[0].contains("от 1 до 10")) << said[0].toStdString();
+  }
   d.selectMaterial(1);
   const OptimRecord r3 = m.read(3);
   EXPECT_TRUE(r3.improved);

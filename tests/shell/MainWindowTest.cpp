@@ -84,7 +84,7 @@ TEST_F(MainWindowTest, MenusAndShortcutsAreThoseOfTheCommandTable) {
   for (auto [id, keys] : shortcuts)
     EXPECT_EQ(window_->command(id)->shortcut(), QKeySequence(QString::fromLatin1(keys))) << id;
   EXPECT_EQ(window_->command("group.saveAs")->text(), "Сохранить как ...");
-  EXPECT_EQ(window_->command("set.materials")->text(), "Материлы");
+  EXPECT_EQ(window_->command("set.materials")->text(), "Материалы");
 }
 
 TEST_F(MainWindowTest, OnlyCommandsWithAHandlerAreEnabled) {

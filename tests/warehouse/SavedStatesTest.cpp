@@ -460,7 +460,7 @@ TEST(SavedStatesDialog, ListsStatesOldestFirstAndOffersTheCommandsOnlyForASelect
 
 TEST(SavedStatesDialog, TheDescriptionDialogRefusesTextTheIndexCannotHold) {
   StateDescriptionDialog d(QStringLiteral("Склад"));
-  EXPECT_EQ(d.windowTitle(), "Сохрание состояния склада");
+  EXPECT_EQ(d.windowTitle(), "Сохранение состояния склада");
   EXPECT_EQ(d.edit()->text(), "Склад");
   QStringList shown;
   common::ScopedMessageHandler h([&](const QString& text, MsgIcon, MsgButtons) {

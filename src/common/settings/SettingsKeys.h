@@ -135,6 +135,9 @@ inline constexpr IntKey Criterion{"Default", "Optimization", 0, 0, 2, OutOfRange
 // "on,effort" ("1,5"); empty means off.
 inline constexpr StringKey DefaultImproved{"Default", "Improved", ""};
 
+// The folder the last report printed or saved as PDF went to.
+inline constexpr StringKey LastPdfFolder{"PageParams", "PdfFolder", ""};
+
 // ---- [Default]: printing and stock ----
 inline constexpr BoolKey PrintPartEdges{"Default", "PrintDetalBorders", false};
 inline constexpr BoolKey PrintPartsSorted{"Default", "PrintDetalSort", true};

@@ -41,6 +41,7 @@ MsgResult showBox(const QString& text, MsgIcon icon, MsgButtons buttons, QWidget
       box.setDefaultButton(QMessageBox::No);
       break;
   }
+  if (auto* ok = box.button(QMessageBox::Ok)) ok->setText(QStringLiteral("ОК"));
   if (auto* yes = box.button(QMessageBox::Yes)) yes->setText(QStringLiteral("&Да"));
   if (auto* no = box.button(QMessageBox::No)) no->setText(QStringLiteral("&Нет"));
   if (auto* cancel = box.button(QMessageBox::Cancel)) cancel->setText(QStringLiteral("Отмена"));

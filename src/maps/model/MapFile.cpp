@@ -455,12 +455,14 @@ bool within(std::int32_t start, std::int32_t size, std::int32_t limit) {
   return start >= 0 && size >= 0 && static_cast<std::int64_t>(start) + size <= limit;
 }
 
-// Cut [start, start + size] down to [0, limit]; false when nothing of it is
-// left there.
-bool clip(std::int32_t& start, std::int32_t& size, std::int32_t limit) {
+// Cut [start, start + size] down to [-slack, limit + slack]; false when
+// nothing of it is left in [0, limit].
+bool clip(std::int32_t& start, std::int32_t& size, std::int32_t limit, std::int32_t slack) {
   if (size < 0) return false;
-  const std::int64_t lo = std::max<std::int64_t>(start, 0);
-  const std::int64_t hi = std::min<std::int64_t>(static_cast<std::int64_t>(start) + size, limit);
+  if (static_cast<std::int64_t>(start) + size < 0 || start > limit) return false;
+  const std::int64_t lo = std::max<std::int64_t>(start, -static_cast<std::int64_t>(slack));
+  const std::int64_t hi =
+      std::min<std::int64_t>(static_cast<std::int64_t>(start) + size, static_cast<std::int64_t>(limit) + slack);
   if (lo > hi) return false;
   start = static_cast<std::int32_t>(lo);
   size = static_cast<std::int32_t>(hi - lo);
@@ -470,7 +472,7 @@ bool clip(std::int32_t& start, std::int32_t& size, std::int32_t limit) {
 // Every sheet of a size a saw cuts, every part and offcut on its sheet:
 // a map that says otherwise is damaged, and nothing of it is shown,
 // printed or taken into stock. The band of a cut that reaches past the
-// sheet's edge is cut down to the sheet.
+// sheet's edge by more than its kerf is cut down to that.
 void checkContents(MapFileData& data) {
   for (std::size_t i = 0; i < data.sheets.size(); ++i) {
     MapSheetRecord& s = data.sheets[i];
@@ -497,7 +499,11 @@ void checkContents(MapFileData& data) {
     for (std::size_t j = 0; j < s.cuts.size(); ++j) {
       MapCutRecord& c = s.cuts[j];
       const MapCutRecord given = c;
-      if (!clip(c.left, c.width, s.width) || !clip(c.top, c.height, s.height))
+      // On a sheet without trims the saw's band at an edge lies half off
+      // the sheet: a band keeps what reaches past the edge by no more than
+      // its own thickness (the kerf), so maps reopen as they were saved.
+      const std::int32_t kerf = std::clamp(std::min(c.width, c.height), 0, common::kMaxSizeMm);
+      if (!clip(c.left, c.width, s.width, kerf) || !clip(c.top, c.height, s.height, kerf))
         throw MapFileError("Файл карт раскроя повреждён: " + where + ": рез " + std::to_string(j + 1) + " (" +
                            box(given.left, given.top, given.width, given.height) + ") лежит вне листа " +
                            std::to_string(s.width) + " x " + std::to_string(s.height) + " мм.");

@@ -182,8 +182,8 @@ inline constexpr std::int32_t kMaxCount = 65535;  // quantities, counts, kerf
 // number; in the old form, a mill-lines mode outside 0..2 or counts the
 // file has no room for; in either form, a sheet larger than 100000 mm, a
 // part or offcut that does not lie on its sheet, a cut wholly off its sheet
-// (the band of a cut that reaches past the sheet's edge is cut down to the
-// sheet). A binary mill-lines mode above 2 reads as 1.
+// (the band of a cut that reaches past the sheet's edge by more than its
+// kerf is cut down to that). A binary mill-lines mode above 2 reads as 1.
 MapFileData parseMapFile(std::string_view bytes);
 // Whether the bytes are taken as the binary form (a whole header that
 // starts with the magic).

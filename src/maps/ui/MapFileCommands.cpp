@@ -165,10 +165,29 @@ bool exportMapsTo(const MapsDocument& document, const QString& path) {
 
 // ---- Commands ----
 
+QString suggestedMapsFileName(const QString& caption) {
+  // "Вариант раскроя 1: "Кухня"" is named after its parts base.
+  QString name = caption;
+  const qsizetype open = name.indexOf(QLatin1Char('"'));
+  const qsizetype close = name.lastIndexOf(QLatin1Char('"'));
+  if (open >= 0 && close > open + 1) name = name.mid(open + 1, close - open - 1);
+  if (name == u(kUntitledCaption)) return {};
+  // Characters no file name may hold on the shop's computers.
+  static const QString kForbidden = QStringLiteral("/\\:*?\"<>|");
+  for (QChar& c : name)
+    if (kForbidden.contains(c) || c.unicode() < 0x20) c = QLatin1Char('_');
+  name = name.trimmed();
+  if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) return {};
+  return name + u(".map");
+}
+
 bool saveMapsCommand(MapsWindow& window, const QString& mapsFolder) {
   MapsDocument& doc = window.document();
   const QString current = doc.fileName();
-  const QString start = !current.isEmpty() && QFileInfo::exists(current) ? current : mapsFolder;
+  const QString suggested = suggestedMapsFileName(doc.caption());
+  const QString start = !current.isEmpty() && QFileInfo::exists(current) ? current
+                        : suggested.isEmpty()                            ? mapsFolder
+                                                                         : mapsFolder + QLatin1Char('/') + suggested;
   const QString path = withSuffix(mapFileDialogs().save(&window, start), "map");
   if (path.isEmpty()) return false;
   const QString failure = saveMapsTo(doc, path);

@@ -68,8 +68,14 @@ QString mapsFileCaption(const QString& path);
 
 // ---- Commands with dialogs and messages ----
 
+// The file name a save suggests for maps of that caption: the parts base's
+// name quoted in it ("Вариант раскроя 1: "Кухня"" gives "Кухня.map"), or
+// the caption; empty for untitled maps.
+QString suggestedMapsFileName(const QString& caption);
+
 // Save dialog (in the folder and with the name of the document's file when
-// it exists, else in `mapsFolder`), then saveMapsTo; a failure is shown.
+// it exists, else in `mapsFolder` with the suggested name), then
+// saveMapsTo; a failure is shown.
 // Returns whether the document was saved.
 bool saveMapsCommand(MapsWindow& window, const QString& mapsFolder);
 // Open dialog in `mapsFolder`; a new maps window holds the file read, or

@@ -682,7 +682,7 @@ void MapsWindow::closeEvent(QCloseEvent* event) {
     }
   } else if (!closeWithoutQuestion_ && document_->isModified()) {
     const common::MsgResult answer =
-        common::showMessage(u("Карты раскроя \"%1\" были изменеы.\rСохранить?").arg(document_->caption()),
+        common::showMessage(u("Карты раскроя \"%1\" были изменены.\rСохранить?").arg(document_->caption()),
                             common::MsgIcon::Warning, common::MsgButtons::YesNoCancel, this);
     if (answer == common::MsgResult::Cancel) {
       event->ignore();

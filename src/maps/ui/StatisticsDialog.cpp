@@ -82,7 +82,7 @@ void StatisticsDialog::showEdges() {
 EdgeStatisticsDialog::EdgeStatisticsDialog(const std::vector<EdgeUseRow>& rows, ini::IniFile& settings, QWidget* parent)
     : QDialog(parent), settings_(settings) {
   setObjectName(QStringLiteral("EdgeStatisticsDialog"));
-  setWindowTitle(u("Статиска кромок"));
+  setWindowTitle(u("Статистика кромок"));
   auto* layout = new QVBoxLayout(this);
   table_ = new QTableWidget(this);
   table_->setColumnCount(2);

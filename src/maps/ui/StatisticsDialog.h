@@ -41,7 +41,7 @@ class StatisticsDialog : public QDialog {
   QPushButton* edges_ = nullptr;
 };
 
-// "Статиска кромок": a read-only table of the edge use; its column widths
+// "Статистика кромок": a read-only table of the edge use; its column widths
 // are kept in [BorderInfo_Window].
 class EdgeStatisticsDialog : public QDialog {
   Q_OBJECT

@@ -445,7 +445,7 @@ MapPrintParamsDialog::MapPrintParamsDialog(const MapTabs& tabs, ini::IniFile& se
   fontSample_->setFrameShadow(QFrame::Sunken);
   fontSample_->setAlignment(Qt::AlignCenter);
   fontSample_->setMinimumHeight(36);
-  fontButton_ = new QPushButton(u("&Изменть шрифт"), font);
+  fontButton_ = new QPushButton(u("&Изменить шрифт"), font);
   auto* fontLayout = new QHBoxLayout(font);
   fontLayout->addWidget(fontSample_, 1);
   fontLayout->addWidget(fontButton_);

@@ -5,6 +5,7 @@
 #include "common/SettingsUtils.h"
 #include "common/ui/MapFontDialog.h"
 #include "common/ui/MessageBoxes.h"
+#include "common/ui/RangeSpinBox.h"
 #include "platform/ini/IniFile.h"
 
 #include <QButtonGroup>
@@ -132,7 +133,7 @@ QWidget* DefaultParamsDialog::buildGeneral() {
   lenDigits_ = spin(digits, 0, 10, base_.lenDigits);
   sqrDigits_ = spin(digits, 0, 10, base_.sqrDigits);
   f->addRow(QStringLiteral("в длине"), lenDigits_);
-  f->addRow(QStringLiteral("в площаде"), sqrDigits_);
+  f->addRow(QStringLiteral("в площади"), sqrDigits_);
   v->addWidget(digits);
   printBorders_ = new QCheckBox(QStringLiteral("Выводить информацию по кромкам при печати списка деталей"), page);
   printBorders_->setChecked(base_.printDetalBorders);
@@ -300,10 +301,12 @@ QWidget* DefaultParamsDialog::buildTechnology() {
   auto* imf = new QFormLayout(improved);
   improved_ = new QCheckBox(QStringLiteral("Для материалов без своего способа перебора"), improved);
   improved_->setChecked(base_.improved.on);
-  effort_ = spin(improved, 1, 10, std::clamp(base_.improved.effort, 1, 10));
-  effort_->setToolTip(QStringLiteral("Усилие улучшенного перебора: 1 быстрее, 10 тщательнее"));
+  auto* effort = new common::RangeSpinBox(QStringLiteral("Усилие"), 1, 10, improved);
+  effort->setValue(std::clamp(base_.improved.effort, 1, 10));
+  effort->setToolTip(QStringLiteral("1 — быстро, 10 — дольше ищет раскрой на меньшее число листов"));
+  effort_ = effort;
   imf->addRow(improved_);
-  imf->addRow(QStringLiteral("Усилие"), effort_);
+  imf->addRow(effort->captionWithLimits(), effort_);
   v->addWidget(improved);
   v->addStretch();
   return page;

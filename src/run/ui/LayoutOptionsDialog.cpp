@@ -5,6 +5,7 @@
 #include "common/Messages.h"
 #include "common/Settings.h"
 #include "common/SettingsUtils.h"
+#include "common/ui/RangeSpinBox.h"
 #include "platform/ini/IniFile.h"
 #include "run/ui/DefaultParamsDialog.h"
 #include "warehouse/StockModule.h"
@@ -114,14 +115,14 @@ LayoutOptionsDialog::LayoutOptionsDialog(LayoutOptionsModel& model, SheetStockLo
       QStringLiteral("Раскладывает все детали сразу на наименьшее число листов;\r\n"
                      "быстрый или полный перебор с той же глубиной считается рядом,\r\n"
                      "и остаётся его результат, если он лучше"));
-  effort_ = new QSpinBox(search);
-  effort_->setRange(1, 10);
-  effort_->setToolTip(QStringLiteral("Усилие улучшенного перебора: 1 быстрее, 10 тщательнее"));
+  auto* effort = new common::RangeSpinBox(QStringLiteral("Усилие"), 1, 10, search);
+  effort_ = effort;
+  effort_->setToolTip(QStringLiteral("1 — быстро, 10 — дольше ищет раскрой на меньшее число листов"));
   sh->addWidget(quick_, 0, 0);
   sh->addWidget(full_, 0, 1);
   sh->addWidget(improved_, 1, 0);
   auto* effortRow = new QHBoxLayout;
-  effortRow->addWidget(new QLabel(QStringLiteral("Усилие"), search));
+  effortRow->addWidget(new QLabel(effort->captionWithLimits(), search));
   effortRow->addWidget(effort_);
   sh->addLayout(effortRow, 1, 1);
   auto* searchAll = allButton(search, QStringLiteral("Способ перебора установить\r\nдля всех материалов"), [this] {

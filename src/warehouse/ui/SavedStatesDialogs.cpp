@@ -26,7 +26,7 @@ constexpr const char* kListName = "lvwWHs";
 // ---- Description ----
 
 StateDescriptionDialog::StateDescriptionDialog(const QString& text, QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("Сохрание состояния склада"));
+  setWindowTitle(QStringLiteral("Сохранение состояния склада"));
   auto* v = new QVBoxLayout(this);
   auto* label = new QLabel(QStringLiteral("Описание"), this);
   edit_ = new QLineEdit(text, this);

@@ -1,6 +1,6 @@
 #pragma once
 
-// Dialogs of saved warehouse states: the description dialog "Сохрание
+// Dialogs of saved warehouse states: the description dialog "Сохранение
 // состояния склада" and the list "Просмотр состояний склада". What they do
 // is in SavedStatesController.
 

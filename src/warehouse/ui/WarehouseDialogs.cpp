@@ -166,7 +166,7 @@ RunOutChoice askRunOut(QWidget* parent) {
 RunOutDialog::RunOutDialog(RunOutChoice preselected, QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Склад (стандартные листы)"));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(QStringLiteral("На складе закончились стандартные листы ."), this));
+  layout->addWidget(new QLabel(QStringLiteral("На складе закончились стандартные листы."), this));
   auto* group = new QGroupBox(QStringLiteral("Варианты продолжения"), this);
   auto* g = new QVBoxLayout(group);
   const char* captions[3] = {"Завершить разложение", "Продолжить разложение на листах текущего размера",

@@ -4,6 +4,8 @@
 #include "platform/report/Report.h"
 #include "platform/report/ui/ReportPrint.h"
 
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QTemporaryDir>
 
@@ -69,4 +71,28 @@ TEST(Printing, PrinterGetsTheChosenPagesInLandscape) {
   none.setOutputFormat(QPrinter::PdfFormat);
   none.setOutputFileName(dir.filePath(QStringLiteral("none.pdf")));
   EXPECT_NO_THROW(printPages(r, none, 50, 60));
+}
+
+// Printing to a PDF file starts in the folder of the last PDF, with the
+// report's title as the name, rather than in the home folder every time.
+TEST(Printing, PdfFileIsOfferedInTheLastPdfFolder) {
+  QTemporaryDir dir;
+  QString stored;
+  setPdfFolderMemory({[&] { return stored; }, [&](const QString& f) { stored = f; }});
+  QPrinter first;
+  suggestPdfFile(first, QStringLiteral("Карты раскроя"));
+  EXPECT_TRUE(first.outputFileName().isEmpty());  // nothing remembered yet
+
+  first.setOutputFileName(dir.filePath(QStringLiteral("сегодня.pdf")));
+  rememberPdfFolder(first);
+  EXPECT_EQ(stored, dir.path());
+
+  QPrinter next;
+  suggestPdfFile(next, QStringLiteral("Карты раскроя"));
+  QPrintDialog dialog(&next);
+  auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+  ASSERT_NE(field, nullptr);
+  EXPECT_EQ(field->text(), dir.filePath(QStringLiteral("Карты раскроя.pdf")));
+  EXPECT_EQ(suggestedPdfPath(QStringLiteral("a/b")), dir.filePath(QStringLiteral("a_b.pdf")));
+  setPdfFolderMemory({});
 }

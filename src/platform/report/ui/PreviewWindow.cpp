@@ -253,8 +253,10 @@ void PreviewWindow::openFile(const QString& path) {
 void PreviewWindow::onSave() {
   const QStringList filters = saveFilters();
   QString selected = filters.front();
-  QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчет"), QString(),
-                                              filters.join(QStringLiteral(";;")), &selected);
+  // The report's title in the folder the last PDF went to.
+  QString path =
+      QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчет"), suggestedPdfPath(model_.report().title),
+                                   filters.join(QStringLiteral(";;")), &selected);
   if (path.isEmpty()) return;
   if (QFileInfo(path).suffix().isEmpty()) {
     // The extension of the chosen filter: "(*.pdf)" gives ".pdf".
@@ -264,6 +266,8 @@ void PreviewWindow::onSave() {
   }
   try {
     saveAs(path);
+    if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0)
+      setLastPdfFolder(QFileInfo(path).absolutePath());
   } catch (const ReportError& e) {
     QMessageBox::critical(this, windowTitle(), QString::fromUtf8(e.what()));
   }

@@ -3,10 +3,13 @@
 #include "platform/report/Render.h"
 #include "platform/report/ReportError.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include <algorithm>
 
@@ -39,14 +42,63 @@ void printPages(const PreparedReport& report, QPrinter& printer, int from, int t
   painter.end();
 }
 
+namespace {
+
+PdfFolderMemory& memory() {
+  static PdfFolderMemory m;
+  return m;
+}
+
+QString& runFolder() {
+  static QString folder;
+  return folder;
+}
+
+}  // namespace
+
+void setPdfFolderMemory(PdfFolderMemory m) { memory() = std::move(m); }
+
+QString lastPdfFolder() { return memory().read ? memory().read() : runFolder(); }
+
+void setLastPdfFolder(const QString& folder) {
+  if (memory().write)
+    memory().write(folder);
+  else
+    runFolder() = folder;
+}
+
+QString suggestedPdfPath(const QString& title) {
+  const QString folder = lastPdfFolder();
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) return {};
+  QString name = title.trimmed();
+  for (QChar& c : name)
+    if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20) c = QLatin1Char('_');
+  if (name.isEmpty() || name.startsWith(QLatin1Char('.'))) name = QStringLiteral("Отчет");
+  return QDir(folder).filePath(name + QStringLiteral(".pdf"));
+}
+
+void suggestPdfFile(QPrinter& printer, const QString& title) {
+  const QString path = suggestedPdfPath(title);
+  if (path.isEmpty()) return;
+  printer.setOutputFileName(path);  // this alone would choose the PDF file
+  if (!QPrinterInfo::availablePrinterNames().isEmpty()) printer.setOutputFormat(QPrinter::NativeFormat);
+}
+
+void rememberPdfFolder(const QPrinter& printer) {
+  if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty()) return;
+  setLastPdfFolder(QFileInfo(printer.outputFileName()).absolutePath());
+}
+
 bool printWithDialog(const PreparedReport& report, QWidget* parent) {
   if (report.pages.empty()) return false;
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(report.title);
+  suggestPdfFile(printer, report.title);
   QPrintDialog dialog(&printer, parent);
   dialog.setMinMax(1, report.pageCount());
   dialog.setFromTo(1, report.pageCount());
   if (dialog.exec() != QDialog::Accepted) return false;
+  rememberPdfFolder(printer);
   int from = 1, to = report.pageCount();
   if (printer.printRange() == QPrinter::PageRange) {
     from = printer.fromPage();
