@@ -5,6 +5,8 @@
 #include <iterator>
 #include <string>
 
+#include "common/settings/MaterialSettings.h"
+#include "platform/file/ReadFile.h"
 #include "platform/ini/CommaList.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
@@ -67,10 +69,11 @@ void convertMaterialSection(ini::IniFile& ini, const std::string& s) {
   wh.add(i("MinSheetsQuantity"));
 
   ini.eraseSection(s);
-  ini.writeString(s, "Mark", mark.joined());
-  ini.writeString(s, "Scrap", scrap.joined());
-  ini.writeString(s, "Optim", optim.joined());
-  ini.writeString(s, "WH", wh.joined());
+  using Item = MaterialSettings::Item;
+  ini.writeString(s, MaterialSettings::key(Item::OffcutCodes), mark.joined());
+  ini.writeString(s, MaterialSettings::key(Item::OffcutCriteria), scrap.joined());
+  ini.writeString(s, MaterialSettings::key(Item::LayoutOptions), optim.joined());
+  ini.writeString(s, MaterialSettings::key(Item::MinimumSheets), wh.joined());
 }
 
 }  // namespace
@@ -88,13 +91,12 @@ bool upgradeSettings(ini::IniFile& ini) {
   // there is no upgrade.
   std::error_code ec;
   if (std::filesystem::exists(ini.path(), ec)) {
-    std::ifstream in(ini.path(), std::ios::binary);
-    std::string bytes;
-    if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in && !in.eof())
+    platform::ReadFailure why;
+    const std::optional<std::string> bytes = platform::readWholeFile(ini.path(), why);
+    if (!bytes)
       throw ini::IniError("Файл настроек \"" + ini.path().string() +
                           "\": не удалось прочитать его для резервной копии");
-    ini::writeFileAtomically(settingsBackupPath(ini.path()), bytes);
+    ini::writeFileAtomically(settingsBackupPath(ini.path()), *bytes);
   }
 
   ini.batch([&] {

@@ -1,6 +1,7 @@
 #include "maps/ProgramEnvironment.h"
 
 #include "catalogues/Catalogues.h"
+#include "common/settings/MaterialSettings.h"
 #include "common/settings/SettingsKeys.h"
 #include "platform/ini/IniFile.h"
 
@@ -11,8 +12,8 @@ ProgramEnvironment::ProgramEnvironment(const ini::IniFile& settings, const catal
 
 MapColours ProgramEnvironment::colours() const { return readMapColours(settings_); }
 
-warehouse::ScrapCriteria ProgramEnvironment::scrapCriteria(int materialCode) const {
-  return warehouse::parseScrapCriteria(settings_.readString("Material" + std::to_string(materialCode), "Scrap", ""));
+common::ScrapCriteria ProgramEnvironment::scrapCriteria(int materialCode) const {
+  return common::MaterialSettings(materialCode).offcutCriteria(settings_);
 }
 
 QString ProgramEnvironment::materialName(int materialCode) const {

@@ -2,7 +2,6 @@
 
 #include "common/SettingsUtils.h"
 #include "common/settings/SettingsKeys.h"
-#include "maps/model/ScrapCriteria.h"
 #include "platform/ini/IniFile.h"
 
 #include <algorithm>
@@ -10,81 +9,6 @@
 #include <limits>
 
 namespace kroyna::run {
-
-using warehouse::listBool;
-using warehouse::listInt;
-using warehouse::listText;
-
-namespace {
-
-std::int32_t clamp32(std::int64_t v) {
-  return static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
-std::string flag(bool b) { return b ? "1" : "0"; }
-
-// The improved search, in a material's section (its own key, so that the
-// eleven items of `Optim` keep their meanings).
-constexpr const char* kImproved = "Improved";
-
-}  // namespace
-
-std::string materialSection(int code) { return "Material" + std::to_string(code); }
-
-OptimRecord parseOptim(std::string_view text) {
-  const std::vector<std::string> items = ini::splitCommaList(text);
-  OptimRecord r;
-  r.enabled = listBool(items, 0, true);
-  r.length = clamp32(listInt(items, 1));
-  r.width = clamp32(listInt(items, 2));
-  r.useScraps = listBool(items, 3);
-  r.stockControl = listBool(items, 4);
-  r.depth = clamp32(listInt(items, 5));
-  r.algorithm = listInt(items, 6) != 0 ? 1 : 0;
-  r.stock = clamp32(listInt(items, 7));
-  r.fullSearch = listInt(items, 8) != 0 ? 1 : 0;
-  r.remark = listText(items, 9);
-  r.oneDimOpt = listBool(items, 10);
-  return r;
-}
-
-std::string formatOptim(const OptimRecord& r) {
-  return ini::joinCommaList({flag(r.enabled), std::to_string(r.length), std::to_string(r.width), flag(r.useScraps),
-                             flag(r.stockControl), std::to_string(r.depth), std::to_string(r.algorithm),
-                             std::to_string(r.stock), std::to_string(r.fullSearch), r.remark, flag(r.oneDimOpt)});
-}
-
-ImprovedChoice parseImproved(std::string_view text, ImprovedChoice fallback) {
-  const std::vector<std::string> items = ini::splitCommaList(text);
-  if (items.empty() || (items.size() == 1 && items[0].empty())) return fallback;
-  ImprovedChoice c;
-  c.on = listBool(items, 0, fallback.on);
-  c.effort = items.size() > 1 ? std::clamp(clamp32(listInt(items, 1, fallback.effort)), 1, 10) : fallback.effort;
-  return c;
-}
-
-std::string formatImproved(const ImprovedChoice& c) {
-  return ini::joinCommaList({flag(c.on), std::to_string(std::clamp(c.effort, 1, 10))});
-}
-
-OptimRecord readOptim(const ini::IniFile& ini, int materialCode) {
-  const std::string section = materialSection(materialCode);
-  OptimRecord r = parseOptim(ini.readString(section, "Optim"));
-  const ImprovedChoice fallback = parseImproved(common::read(ini, common::keys::DefaultImproved));
-  const ImprovedChoice c = parseImproved(ini.readString(section, kImproved), fallback);
-  r.improved = c.on;
-  r.effort = c.effort;
-  return r;
-}
-
-void writeOptim(ini::IniFile& ini, int materialCode, const OptimRecord& record) {
-  const std::string section = materialSection(materialCode);
-  ini.batch([&] {
-    ini.writeString(section, "Optim", formatOptim(record));
-    ini.writeString(section, kImproved, formatImproved({record.improved, record.effort}));
-  });
-}
 
 int roundKerf(double mm) {
   if (!std::isfinite(mm)) return 0;
@@ -109,7 +33,7 @@ DefaultParams readDefaultParams(const ini::IniFile& ini) {
   p.technics = read(ini, common::keys::Technics);
   p.propilLen = read(ini, MaxCutLength);
   p.optimization = read(ini, Criterion);
-  p.improved = parseImproved(read(ini, common::keys::DefaultImproved));
+  p.improved = common::parseImproved(read(ini, common::keys::DefaultImproved));
   p.showName = read(ini, ShowName);
   p.showDim = read(ini, ShowDim);
   p.showBorder = read(ini, ShowBorder);
@@ -157,7 +81,7 @@ void writeDefaultParams(ini::IniFile& ini, const DefaultParams& p) {
     write(ini, common::keys::Technics, p.technics);
     write(ini, MaxCutLength, p.propilLen);
     write(ini, Criterion, p.optimization);
-    write(ini, common::keys::DefaultImproved, formatImproved(p.improved));
+    write(ini, common::keys::DefaultImproved, common::formatImproved(p.improved));
     write(ini, ShowName, p.showName);
     write(ini, ShowDim, p.showDim);
     write(ini, ShowBorder, p.showBorder);

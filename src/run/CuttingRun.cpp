@@ -8,6 +8,7 @@
 #include "parts/PartsDocument.h"
 #include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
+#include "platform/text/Literals.h"
 #include "warehouse/StockModule.h"
 
 #include <QCursor>
@@ -24,13 +25,11 @@ namespace {
 
 bool g_running = false;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 // More offcuts than this in one stock row can only be a damaged table: the
 // engine would make one stock entry per physical offcut.
 constexpr long long kMaxOffcutsPerRow = 100000;
-
-constexpr const char* kSectionPrefix = "Material";
 
 // The hourglass while a pass runs; messages and dialogs take it off.
 class WaitCursor {
@@ -77,20 +76,42 @@ QString runCaption(int runNumber, const QString& partsCaption) {
   return u("Вариант раскроя ") + QString::number(runNumber) + QStringLiteral(": \"") + partsCaption + QLatin1Char('"');
 }
 
+QString skippedRowsMessage(const std::vector<parts::PartRow>& rows, const std::vector<int>& materials,
+                           const std::function<QString(int)>& materialName) {
+  constexpr int kRowsShown = 10;
+  QStringList lines;
+  int count = 0;
+  for (int code : materials)
+    for (const parts::PartRow& r : rows) {
+      if (r.material != code) continue;
+      QStringList why;
+      if (r.length <= 0 || r.width <= 0) why << u("нулевой размер");
+      if (r.quantity <= 0) why << u("количество 0");
+      if (why.isEmpty()) continue;
+      if (++count > kRowsShown) continue;
+      const QString name = r.name.empty() ? u("<без шифра>") : QString::fromStdString(r.name);
+      QString material = materialName(code);
+      if (material.isEmpty()) material = u("материал %1").arg(code);
+      lines << u("\"%1\" %2 x %3, %4 шт. (%5): %6")
+                   .arg(name, QString::number(r.length), QString::number(r.width), QString::number(r.quantity),
+                        material, why.join(QStringLiteral(", ")));
+    }
+  if (count == 0) return {};
+  if (count > kRowsShown) lines << u("... и ещё %1").arg(count - kRowsShown);
+  return u("Не разложены строки базы деталей (%1), в которых не задан размер или количество:\r\r").arg(count) +
+         lines.join(QLatin1Char('\r'));
+}
+
 // ---- Inputs ----
 
 std::vector<RunMaterialOptions> runMaterials(ini::IniFile& workFile) {
   std::vector<RunMaterialOptions> out;
   std::vector<std::string> disabled;
-  const std::string prefix = kSectionPrefix;
   for (const std::string& section : workFile.sections()) {
-    if (section.size() <= prefix.size() || section.compare(0, prefix.size(), prefix) != 0) continue;
-    const std::string digits = section.substr(prefix.size());
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) || digits.size() > 9)
-      continue;
-    const int code = std::stoi(digits);
-    if (materialSection(code) != section) continue;  // "Material007" is not a material's section
-    const OptimRecord optim = readOptim(workFile, code);
+    const std::optional<int> material = common::MaterialSettings::codeOfSection(section);
+    if (!material) continue;
+    const int code = *material;
+    const OptimRecord optim = common::MaterialSettings(code).layoutOptions(workFile);
     if (!optim.enabled) {
       disabled.push_back(section);
       continue;
@@ -306,6 +327,19 @@ bool CuttingRun::start(const RunSource& source) {
   }
   std::error_code ec;
   std::filesystem::remove(services_.workFile, ec);
+  // Rows passed over are named at the end, unless the user closed the
+  // maps window and so ended the run himself.
+  if (!closeRequested_) {
+    std::vector<int> runCodes;
+    for (const RunMaterialOptions& options : materials) runCodes.push_back(options.code);
+    const QString skipped = skippedRowsMessage(rows, runCodes, [&](int code) {
+      const int index = static_cast<int>(codes.indexOf(code));
+      return index >= 0 && index < names.size() ? names[index] : QString();
+    });
+    if (!skipped.isEmpty())
+      common::showMessage(skipped, common::MsgIcon::Information, common::MsgButtons::Ok,
+                          result ? parentWidget() : source.dialogParent);
+  }
   return result;
 }
 

@@ -1,6 +1,7 @@
 #include "warehouse/StockCheck.h"
 
 #include "common/Messages.h"
+#include "common/settings/MaterialSettings.h"
 #include "common/settings/SettingsKeys.h"
 #include "platform/dbase/Statements.h"
 #include "warehouse/MinimumStock.h"
@@ -48,7 +49,7 @@ StockShortage findShortage(StockModule& module, const ini::IniFile& settings) {
   }
   const auto at = [](const dbase::Row& r, int i) -> const dbase::Value& { return r[static_cast<std::size_t>(i)]; };
   for (const MaterialEntry& m : materials) {
-    const std::int32_t minimum = readMinimum(settings, m.code);
+    const std::int32_t minimum = common::MaterialSettings(m.code).minimumSheets(settings);
     if (minimum <= 0) continue;
     bool named = false;
     for (const dbase::Row& r : rows) {

@@ -1,9 +1,9 @@
 #include "warehouse/StockModule.h"
 
+#include "common/settings/MaterialSettings.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/ini/IniFile.h"
-#include "run/CuttingParameters.h"
 
 #include <algorithm>
 #include <cmath>
@@ -331,7 +331,7 @@ void StockModule::mergeOffcuts() {
   if (wasOpen) reselect();
 }
 
-CleanUpResult StockModule::cleanUp(int code, const ScrapCriteria& c) {
+CleanUpResult StockModule::cleanUp(int code, const common::ScrapCriteria& c) {
   postPending(StockKind::Scraps);
   const Expr ofMaterial = col("Code") == code;
   const Expr shortL = col("Length") < c.p1;
@@ -406,17 +406,17 @@ std::int32_t StockModule::markOffcuts(const std::string& prefix, const std::stri
 
 std::string StockModule::nextMark(ini::IniFile& ini, int code) {
   postPending(StockKind::Scraps);
-  const std::string section = run::materialSection(code);
-  MarkRecord mark = parseMarkRecord(ini.readString(section, "Mark"));
+  const common::MaterialSettings material(code);
+  common::MarkRecord mark = material.offcutCodes(ini);
   std::set<std::string> used;
   {
     Table names = dbase::select(dbase::RowSource(workingCopy(StockKind::Scraps)), {"NAME"}, col("Code") == code);
     for (bool ok = names.first(); ok; ok = names.next()) used.insert(trimmed(names.asString("NAME")));
   }
-  const NextMark next = warehouse::nextMark(mark, [&](const std::string& n) { return used.count(n) > 0; });
+  const common::NextMark next = common::nextMark(mark, [&](const std::string& n) { return used.count(n) > 0; });
   if (mark.continuous) {
     mark.number = next.number;
-    ini.writeString(section, "Mark", formatMarkRecord(mark));
+    material.setOffcutCodes(ini, mark);
   }
   setChanged(StockKind::Scraps, true);
   return next.name;

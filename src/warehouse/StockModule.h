@@ -17,7 +17,7 @@
 // at the level of the user's command and shows the messages of the
 // warehouse.
 
-#include "maps/model/ScrapCriteria.h"
+#include "common/settings/OffcutCriteria.h"
 #include "platform/dbase/Table.h"
 #include "warehouse/MaterialDirectory.h"
 
@@ -167,7 +167,7 @@ class StockModule : public QObject {
   // Deletes the offcuts of material `code` that the criteria count as
   // waste (see ScrapCriteria). Each failed statement is reported in the
   // result and the others still run; the flag is set when rows went.
-  CleanUpResult cleanUp(int code, const ScrapCriteria& criteria);
+  CleanUpResult cleanUp(int code, const common::ScrapCriteria& criteria);
 
   // Gives every offcut of the view without a code the code prefix +
   // counter + suffix, counting on from `counter` to the first number not

@@ -2,9 +2,9 @@
 
 #include "common/Messages.h"
 #include "common/SettingsUtils.h"
+#include "common/settings/MaterialSettings.h"
 #include "common/settings/SettingsKeys.h"
 #include "platform/ini/IniFile.h"
-#include "run/CuttingParameters.h"
 
 #include <cmath>
 #include <exception>
@@ -159,22 +159,21 @@ void WarehouseController::clearOffcuts() {
   }
 }
 
-ScrapCriteria WarehouseController::beginScrapParams() {
+common::ScrapCriteria WarehouseController::beginScrapParams() {
   try {
     module_.postPending(StockKind::Scraps);
     module_.mergeOffcuts();
   } catch (const std::exception&) {
     common::showError(QStringLiteral("Внутренняя ошибка при подсчёте отходов\rодинакового размера!"));
   }
-  return parseScrapCriteria(settings_.readString(run::materialSection(selected_), "Scrap"));
+  return common::MaterialSettings(selected_).offcutCriteria(settings_);
 }
 
-void WarehouseController::applyScrapParams(ScrapCriteria criteria) {
+void WarehouseController::applyScrapParams(common::ScrapCriteria criteria) {
   criteria.joint = false;
-  const std::string text = formatScrapCriteria(criteria);
   QStringList failures;
   try {
-    settings_.writeString(run::materialSection(selected_), "Scrap", text);
+    common::MaterialSettings(selected_).setOffcutCriteria(settings_, criteria);
     QList<int> codes;
     if (selected_ == kAllMaterials) {
       for (const BarEntry& e : bar_) codes.append(e.code);
@@ -182,9 +181,9 @@ void WarehouseController::applyScrapParams(ScrapCriteria criteria) {
       codes.append(selected_);
     }
     for (int code : codes) {
-      const std::string section = run::materialSection(code);
-      settings_.writeString(section, "Scrap", text);
-      const ScrapCriteria stored = parseScrapCriteria(settings_.readString(section, "Scrap"));
+      const common::MaterialSettings material(code);
+      material.setOffcutCriteria(settings_, criteria);
+      const common::ScrapCriteria stored = material.offcutCriteria(settings_);
       if (!stored.cleanUp) continue;
       const CleanUpResult r = module_.cleanUp(code, stored);
       for (const std::string& f : r.failures) failures.append(QString::fromStdString(f));
@@ -237,7 +236,7 @@ MarkInput WarehouseController::beginMarking() {
   } catch (const std::exception& e) {
     common::showError(reasonOf(e));
   }
-  const MarkRecord m = parseMarkRecord(settings_.readString(run::materialSection(selected_), "Mark"));
+  const common::MarkRecord m = common::MaterialSettings(selected_).offcutCodes(settings_);
   MarkInput in;
   in.continuous = m.continuous;
   in.prefix = QString::fromStdString(m.prefix);
@@ -254,9 +253,9 @@ bool WarehouseController::applyMarking(const MarkInput& in) {
     return false;
   }
   const std::int32_t first = (start >= 1 && start <= 2147483647.0) ? static_cast<std::int32_t>(std::trunc(start)) : 1;
-  MarkRecord rec{in.continuous, in.prefix.toStdString(), in.suffix.toStdString(), first - 1};
+  common::MarkRecord rec{in.continuous, in.prefix.toStdString(), in.suffix.toStdString(), first - 1};
   try {
-    settings_.writeString(run::materialSection(selected_), "Mark", formatMarkRecord(rec));
+    common::MaterialSettings(selected_).setOffcutCodes(settings_, rec);
     module_.markOffcuts(rec.prefix, rec.suffix, in.continuous ? first - 1 : 0);
   } catch (const std::exception& e) {
     common::showError(QStringLiteral("Ошибка маркировки остатков:\r%1").arg(reasonOf(e)));

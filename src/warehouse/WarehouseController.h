@@ -9,7 +9,7 @@
 // the user's actions; tests drive this class and answer its questions
 // through common::ScopedMessageHandler.
 
-#include "maps/model/ScrapCriteria.h"
+#include "common/settings/OffcutCriteria.h"
 #include "warehouse/StockModule.h"
 
 #include <QList>
@@ -90,11 +90,11 @@ class WarehouseController {
   // The merge before the dialog ("Внутренняя ошибка при подсчёте
   // отходов\rодинакового размера!" on failure, then goes on) and the stored
   // record of the selected material, for the dialog.
-  ScrapCriteria beginScrapParams();
+  common::ScrapCriteria beginScrapParams();
   // "&Да" of the criteria dialog: stores the record (joint mode off) for
   // the selected material, or every bar entry for all materials, cleans
   // up where asked, sets the flag and refreshes the view.
-  void applyScrapParams(ScrapCriteria criteria);
+  void applyScrapParams(common::ScrapCriteria criteria);
 
   // ---- Date filter ----
   bool dateFilterOn() const { return filterOn_; }

@@ -16,17 +16,18 @@
 #include "maps/MapsDocument.h"
 #include "parts/PartsDocument.h"
 #include "platform/ini/IniFile.h"
+#include "platform/text/Literals.h"
 #include "run/CuttingRun.h"
 #include "run/LayoutOptions.h"
 
 namespace kroyna::run {
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 struct Environment : maps::MapsEnvironment {
   maps::MapColours colours() const override { return {}; }
-  warehouse::ScrapCriteria scrapCriteria(int) const override { return {}; }
+  common::ScrapCriteria scrapCriteria(int) const override { return {}; }
   QString materialName(int) const override { return {}; }
   QList<int> materialOrder() const override { return {1, 2, 3}; }
   std::int32_t edgeColour(int, std::int32_t def) const override { return def; }

@@ -50,13 +50,13 @@ engine::FinishedMap handMap() {
 class Look : public MapLook {
  public:
   MapColours c{0x808080, 0xF0F0F0, 0x101010, 0x00FF00, 0x0000FF};
-  std::map<int, warehouse::ScrapCriteria> criteria;
+  std::map<int, common::ScrapCriteria> criteria;
   mutable int criteriaReads = 0;
   MapColours colours() const override { return c; }
-  warehouse::ScrapCriteria scrapCriteria(int code) const override {
+  common::ScrapCriteria scrapCriteria(int code) const override {
     ++criteriaReads;
     auto it = criteria.find(code);
-    return it == criteria.end() ? warehouse::ScrapCriteria{} : it->second;
+    return it == criteria.end() ? common::ScrapCriteria{} : it->second;
   }
   std::int32_t edgeColour(int code, std::int32_t def) const override { return code == 7 ? 0x123456 : def; }
 };
@@ -133,7 +133,7 @@ TEST(MapRules, OffcutVerdictsColoursAndStatisticsFollowTheCriteria) {
 
   // Normal mode, narrower than 100 is waste: the strip becomes "Отход" and
   // its area moves to the waste.
-  warehouse::ScrapCriteria narrow;
+  common::ScrapCriteria narrow;
   narrow.widthOn = true;
   narrow.p2 = 100;
   SheetMap normal = makeMap(handMap(), newMap());
@@ -218,7 +218,7 @@ TEST(MapRules, TabCaptionsCountTheSheetsOfTheMaterial) {
 
 TEST(MapRules, RecordsKeepEveryFieldOfAMap) {
   Look look;
-  warehouse::ScrapCriteria narrow;
+  common::ScrapCriteria narrow;
   narrow.widthOn = true;
   narrow.p2 = 100;
   SheetMap m = makeMap(handMap(), newMap());

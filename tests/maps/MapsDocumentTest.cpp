@@ -1,6 +1,7 @@
 #include "maps/MapsDocument.h"
 #include "maps/MapsTestSupport.h"
 #include "maps/ProgramEnvironment.h"
+#include "platform/text/Literals.h"
 
 #include "platform/ini/IniFile.h"
 #include "support/TempDir.h"
@@ -16,7 +17,7 @@ using testing::FakeEnvironment;
 using testing::LayoutBuilder;
 using testing::minimumSize;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 // ---- From engine layout to map ----
 
@@ -114,12 +115,12 @@ TEST(MapsDocumentBuild, FreeRectangleOfOneKerfGivesNoOffcutAndKerfPlusOneGivesOn
 // ---- Classification ----
 
 struct Verdict {
-  warehouse::ScrapCriteria criteria;
+  common::ScrapCriteria criteria;
   std::int32_t w, h;
   OffcutKind expected;
 };
 
-OffcutKind classifyOne(const warehouse::ScrapCriteria& criteria, std::int32_t w, std::int32_t h) {
+OffcutKind classifyOne(const common::ScrapCriteria& criteria, std::int32_t w, std::int32_t h) {
   FakeEnvironment env;
   env.criteria[3] = criteria;
   MapsDocument doc(env);
@@ -130,21 +131,21 @@ OffcutKind classifyOne(const warehouse::ScrapCriteria& criteria, std::int32_t w,
 }
 
 TEST(MapsDocumentClassify, FollowsTheMaterialsCriteriaInBothModes) {
-  warehouse::ScrapCriteria off;
-  warehouse::ScrapCriteria jointOff;
+  common::ScrapCriteria off;
+  common::ScrapCriteria jointOff;
   jointOff.joint = true;
   // Everything switched off: nothing is useless, in either mode.
   EXPECT_EQ(classifyOne(off, 1, 1), stNormalScrap);
   EXPECT_EQ(classifyOne(jointOff, 1, 1), stNormalScrap);
 
-  warehouse::ScrapCriteria narrow = minimumSize(0, 100);
+  common::ScrapCriteria narrow = minimumSize(0, 100);
   narrow.lengthOn = true;
   narrow.p1 = 300;
   narrow.areaOn = true;
   narrow.area = 50000;
   // 2000 x 50 has more area than A but is narrower than P2.
   EXPECT_EQ(classifyOne(narrow, 2000, 50), stLostScrap);
-  warehouse::ScrapCriteria joint = narrow;
+  common::ScrapCriteria joint = narrow;
   joint.joint = true;
   EXPECT_EQ(classifyOne(joint, 2000, 50), stNormalScrap);
   EXPECT_EQ(classifyOne(joint, 200, 50), stLostScrap);
@@ -153,7 +154,7 @@ TEST(MapsDocumentClassify, FollowsTheMaterialsCriteriaInBothModes) {
 TEST(MapsDocumentClassify, EachMaterialUsesItsOwnCriteria) {
   FakeEnvironment env;
   env.criteria[1] = minimumSize(500, 500);
-  env.criteria[2] = warehouse::ScrapCriteria{};
+  env.criteria[2] = common::ScrapCriteria{};
   MapsDocument doc(env);
   for (int code : {1, 2, 1}) {
     LayoutBuilder b(3000, 3000, 4);
@@ -215,7 +216,7 @@ TEST(MapsDocumentRecompute, SheetAreaSplitsIntoPartsUsefulOffcutsAndWaste) {
 
 TEST(MapsDocumentRecompute, AFailingSettingsReadKeepsTheMap) {
   struct Failing : FakeEnvironment {
-    warehouse::ScrapCriteria scrapCriteria(int) const override { throw std::runtime_error("unreadable"); }
+    common::ScrapCriteria scrapCriteria(int) const override { throw std::runtime_error("unreadable"); }
   } env;
   MapsDocument doc(env);
   LayoutBuilder b(1000, 1000, 4);
@@ -518,7 +519,7 @@ TEST(ProgramEnvironment, ReadsColoursCriteriaDigitsAndFontFromTheSettings) {
   EXPECT_EQ(env.colours().scrap, 65280);
   EXPECT_EQ(env.sqrDigits(), 10);
   EXPECT_EQ(env.scrapCriteria(12), minimumSize(300, 100));
-  EXPECT_EQ(env.scrapCriteria(13), warehouse::ScrapCriteria{});
+  EXPECT_EQ(env.scrapCriteria(13), common::ScrapCriteria{});
   EXPECT_EQ(env.mapFont().name, "Arial");
   EXPECT_TRUE(env.mapFont().bold);
 }

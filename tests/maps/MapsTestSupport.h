@@ -28,7 +28,7 @@ struct TestEdge {
 class FakeEnvironment : public MapsEnvironment {
  public:
   MapColours colourValues;
-  std::map<int, warehouse::ScrapCriteria> criteria;
+  std::map<int, common::ScrapCriteria> criteria;
   std::map<int, QString> materials;  // code -> name
   QList<int> order;                  // catalogue order
   std::map<int, TestEdge> edges;
@@ -38,10 +38,10 @@ class FakeEnvironment : public MapsEnvironment {
   mutable int criteriaReads = 0;
 
   MapColours colours() const override { return colourValues; }
-  warehouse::ScrapCriteria scrapCriteria(int code) const override {
+  common::ScrapCriteria scrapCriteria(int code) const override {
     ++criteriaReads;
     auto it = criteria.find(code);
-    return it == criteria.end() ? warehouse::ScrapCriteria{} : it->second;
+    return it == criteria.end() ? common::ScrapCriteria{} : it->second;
   }
   QString materialName(int code) const override {
     auto it = materials.find(code);
@@ -66,8 +66,8 @@ class FakeEnvironment : public MapsEnvironment {
 };
 
 // Criteria "shorter than p1 or narrower than p2 is waste" (normal mode).
-inline warehouse::ScrapCriteria minimumSize(std::int32_t p1, std::int32_t p2) {
-  warehouse::ScrapCriteria c;
+inline common::ScrapCriteria minimumSize(std::int32_t p1, std::int32_t p2) {
+  common::ScrapCriteria c;
   c.lengthOn = true;
   c.p1 = p1;
   c.widthOn = true;

@@ -91,7 +91,7 @@ TEST(LayoutOptions, AutoSizeWithoutSheetsGivesZeroAndTheStockCheckRefuses) {
   ASSERT_TRUE(message);
   EXPECT_EQ(*message, "ВНИМАНИЕ!\rРазложение невозможно!\r\rЛисты <МДФ 10> размером 0x0 на складе отсутствуют.");
   // Sections were copied into Kroyna.ini before the check.
-  EXPECT_EQ(readOptim(f.ini, 4).stockControl, true);
+  EXPECT_EQ(common::MaterialSettings(4).layoutOptions(f.ini).stockControl, true);
   // The material checked before the missing one got its stock.
   EXPECT_EQ(m.read(3).stock, 4);
 }
@@ -112,7 +112,7 @@ TEST(LayoutOptions, AcceptWritesTheStockOfEveryControlledMaterial) {
   m.write(3, r);
   f.sheets.clear();
   EXPECT_FALSE(m.accept(f.stock));
-  EXPECT_FALSE(readOptim(f.ini, 3).enabled);
+  EXPECT_FALSE(common::MaterialSettings(3).layoutOptions(f.ini).enabled);
 }
 
 TEST(LayoutOptionsDialog, PagesAreWrittenBackWhenSwitchingAndOnAccept) {

@@ -131,9 +131,9 @@ TEST(WarehouseController, CriteriaForAllMaterialsGoToEverySection) {
   Stock s;
   s.ini.writeString("Material4", "Scrap", "1,0,0,1,100");
   Answers a;
-  const ScrapCriteria stored = s.controller->beginScrapParams();
+  const common::ScrapCriteria stored = s.controller->beginScrapParams();
   EXPECT_FALSE(stored.lengthOn);
-  ScrapCriteria c;
+  common::ScrapCriteria c;
   c.joint = true;  // confirming always stores separate criteria
   c.lengthOn = true;
   c.p1 = 300;

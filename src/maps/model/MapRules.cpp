@@ -109,7 +109,7 @@ void recomputeSquares(SheetMap& m) {
   m.TotalSquare = m.ScrapSquare + m.LostSquare;
 }
 
-void classifyMap(SheetMap& m, const warehouse::ScrapCriteria& criteria, const MapColours& colours, const MapLook& look,
+void classifyMap(SheetMap& m, const common::ScrapCriteria& criteria, const MapColours& colours, const MapLook& look,
                  bool showScrapsText) {
   m.Color = colours.sheet;
   for (MapCut& c : m.Cuts) c.Color = colours.mill;
@@ -121,13 +121,13 @@ void classifyMap(SheetMap& m, const warehouse::ScrapCriteria& criteria, const Ma
     p.BottomBorderColor = look.edgeColour(p.BottomBorder, colours.detal);
   }
   for (MapOffcut& o : m.Offcuts)
-    setOffcutKind(o, warehouse::isUseful(criteria, o.length, o.width), colours, showScrapsText);
+    setOffcutKind(o, common::isUseful(criteria, o.length, o.width), colours, showScrapsText);
   recomputeSquares(m);
 }
 
 MapColours classifyMaps(std::vector<SheetMap>& maps, const MapLook& look, bool showScrapsText) {
   const MapColours colours = look.colours();
-  std::map<int, warehouse::ScrapCriteria> criteria;
+  std::map<int, common::ScrapCriteria> criteria;
   for (SheetMap& m : maps) {
     auto it = criteria.find(m.MaterialCode);
     if (it == criteria.end()) it = criteria.emplace(m.MaterialCode, look.scrapCriteria(m.MaterialCode)).first;

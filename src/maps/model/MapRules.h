@@ -15,9 +15,9 @@
 #include <utility>
 #include <vector>
 
+#include "common/settings/OffcutCriteria.h"
 #include "maps/model/MapFile.h"
 #include "maps/model/MapModel.h"
-#include "maps/model/ScrapCriteria.h"
 
 namespace kroyna::engine {
 struct FinishedMap;
@@ -33,7 +33,7 @@ class MapLook {
   // [Default] SheetColor, DetalColor, LostColor, ScrapColor, MillColor.
   virtual MapColours colours() const = 0;
   // Key Scrap of the material's section.
-  virtual warehouse::ScrapCriteria scrapCriteria(int materialCode) const = 0;
+  virtual common::ScrapCriteria scrapCriteria(int materialCode) const = 0;
   // The catalogue colour of an edge code, or `def` for an unknown code.
   virtual std::int32_t edgeColour(int edgeCode, std::int32_t def) const = 0;
 };
@@ -43,7 +43,7 @@ class MapLook {
 class DefaultMapLook : public MapLook {
  public:
   MapColours colours() const override { return {}; }
-  warehouse::ScrapCriteria scrapCriteria(int) const override { return {}; }
+  common::ScrapCriteria scrapCriteria(int) const override { return {}; }
   std::int32_t edgeColour(int, std::int32_t def) const override { return def; }
 };
 
@@ -71,8 +71,8 @@ SheetMap makeMap(const engine::FinishedMap& finished, const NewMap& settings);
 // DetalsSquare = Σ parts, ScrapSquare = Σ useful offcuts,
 // LostSquare = sheet − (parts + useful offcuts) (kerf, trims, useless
 // offcuts and scraps too small to be offcuts), TotalSquare = Scrap + Lost.
-void classifyMap(SheetMap& map, const warehouse::ScrapCriteria& criteria, const MapColours& colours,
-                 const MapLook& look, bool showScrapsText);
+void classifyMap(SheetMap& map, const common::ScrapCriteria& criteria, const MapColours& colours, const MapLook& look,
+                 bool showScrapsText);
 
 // classifyMap on every map, each with its material's criteria. Returns the
 // colours it used (read once from `look`).

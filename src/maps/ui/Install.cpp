@@ -27,7 +27,7 @@ class LiveEnvironment : public MapsEnvironment {
   ProgramEnvironment now() const { return ProgramEnvironment(settings_, catalogues::Catalogues::instance()); }
 
   MapColours colours() const override { return now().colours(); }
-  warehouse::ScrapCriteria scrapCriteria(int code) const override { return now().scrapCriteria(code); }
+  common::ScrapCriteria scrapCriteria(int code) const override { return now().scrapCriteria(code); }
   QString materialName(int code) const override { return now().materialName(code); }
   QList<int> materialOrder() const override { return now().materialOrder(); }
   std::int32_t edgeColour(int code, std::int32_t def) const override { return now().edgeColour(code, def); }

@@ -36,7 +36,7 @@ std::int32_t mmField(const QLineEdit* e) {
 
 // ---- Criteria ----
 
-ScrapParamsDialog::ScrapParamsDialog(const QString& materialName, const ScrapCriteria& c, QWidget* parent)
+ScrapParamsDialog::ScrapParamsDialog(const QString& materialName, const common::ScrapCriteria& c, QWidget* parent)
     : QDialog(parent) {
   setWindowTitle(QStringLiteral("Параметры поступления остатков"));
   auto* layout = new QVBoxLayout(this);
@@ -97,8 +97,8 @@ void ScrapParamsDialog::updateEnabled() {
   p4_->setEnabled(area_->isChecked() && widthLimit_->isChecked());
 }
 
-ScrapCriteria ScrapParamsDialog::criteria() const {
-  ScrapCriteria c;
+common::ScrapCriteria ScrapParamsDialog::criteria() const {
+  common::ScrapCriteria c;
   c.joint = false;
   c.lengthOn = length_->isChecked();
   c.p1 = mmField(p1_);

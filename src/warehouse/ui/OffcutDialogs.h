@@ -4,7 +4,7 @@
 // остатков", the date filter "Фильтр", the date picking "Выбор дня", the
 // marking "Маркировка остатков" and the code change "Изменение шифра".
 
-#include "maps/model/ScrapCriteria.h"
+#include "common/settings/OffcutCriteria.h"
 #include "warehouse/WarehouseController.h"
 
 #include <QDate>
@@ -26,10 +26,10 @@ namespace kroyna::warehouse {
 class ScrapParamsDialog : public QDialog {
   Q_OBJECT
  public:
-  ScrapParamsDialog(const QString& materialName, const ScrapCriteria& criteria, QWidget* parent = nullptr);
+  ScrapParamsDialog(const QString& materialName, const common::ScrapCriteria& criteria, QWidget* parent = nullptr);
   // The values as "&Да" stores them: mm fields cut to whole numbers, the
   // area m² × 1 000 000 cut, joint mode off.
-  ScrapCriteria criteria() const;
+  common::ScrapCriteria criteria() const;
 
   QCheckBox* lengthBox() const { return length_; }
   QCheckBox* widthBox() const { return width_; }

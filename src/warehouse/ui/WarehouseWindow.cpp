@@ -379,7 +379,7 @@ void WarehouseWindow::deleteScrap() {
 
 void WarehouseWindow::scrapParams() {
   postGrid(StockKind::Scraps);
-  const ScrapCriteria stored = controller_.beginScrapParams();
+  const common::ScrapCriteria stored = controller_.beginScrapParams();
   ScrapParamsDialog d(controller_.materialNameOf(controller_.selectedCode()), stored, this);
   if (d.exec() == QDialog::Accepted) controller_.applyScrapParams(d.criteria());
 }

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kroyna::warehouse {
+namespace kroyna::common {
 
 // The largest value a switched-off limit takes ("no limit").
 inline constexpr std::int32_t kNoLimit = 2147483647;
@@ -90,4 +90,4 @@ std::int64_t listInt(const std::vector<std::string>& items, std::size_t i, std::
 bool listBool(const std::vector<std::string>& items, std::size_t i, bool def = false);
 std::string listText(const std::vector<std::string>& items, std::size_t i);
 
-}  // namespace kroyna::warehouse
+}  // namespace kroyna::common

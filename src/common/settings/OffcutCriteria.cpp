@@ -1,4 +1,4 @@
-#include "maps/model/ScrapCriteria.h"
+#include "common/settings/OffcutCriteria.h"
 
 #include "platform/ini/IniFile.h"
 
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
-namespace kroyna::warehouse {
+namespace kroyna::common {
 
 namespace {
 
@@ -109,4 +109,4 @@ NextMark nextMark(const MarkRecord& mark, const std::function<bool(const std::st
   return {name, n};
 }
 
-}  // namespace kroyna::warehouse
+}  // namespace kroyna::common

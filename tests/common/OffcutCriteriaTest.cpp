@@ -1,10 +1,10 @@
-#include "maps/model/ScrapCriteria.h"
+#include "common/settings/OffcutCriteria.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-namespace kroyna::warehouse {
+namespace kroyna::common {
 namespace {
 
 TEST(ScrapCriteria, RoundTripAndMissingItems) {
@@ -100,4 +100,4 @@ TEST(MarkRecord, RoundTripAndNextMark) {
 }
 
 }  // namespace
-}  // namespace kroyna::warehouse
+}  // namespace kroyna::common
