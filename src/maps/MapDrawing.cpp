@@ -57,7 +57,10 @@ FontMeasure screenMeasure(const QFont& font) {
           }};
 }
 
-FittedLabel partLabels(const MapPart& p, int w, int h, const QFont& font, const std::string& number) {
+namespace {
+
+FittedLabel partLabelsWith(const MapPart& p, int w, int h, const FontMeasure& measure, double points,
+                           const std::string& number) {
   if (!p.ShowTitle && !p.ShowDim) return {};
   // The frame inside the part leaves room for the edge marks.
   const int x0 = p.LeftBorder > 0 ? 4 : 2;
@@ -70,11 +73,10 @@ FittedLabel partLabels(const MapPart& p, int w, int h, const QFont& font, const 
   texts.length = p.length;
   texts.width = p.width;
   texts.number = number;
-  return fitLabel({double(x0), double(y0), double(right - x0), double(bottom - y0)}, texts, screenMeasure(font),
-                  pointsOf(font), 0);
+  return fitLabel({double(x0), double(y0), double(right - x0), double(bottom - y0)}, texts, measure, points, 0);
 }
 
-FittedLabel offcutLabels(const MapOffcut& o, int w, int h, const QFont& font) {
+FittedLabel offcutLabelsWith(const MapOffcut& o, int w, int h, const FontMeasure& measure, double points) {
   const bool hasText = o.ShowText && !o.Text.empty();
   if (!hasText && !o.ShowDim) return {};
   LabelTexts texts;
@@ -82,7 +84,17 @@ FittedLabel offcutLabels(const MapOffcut& o, int w, int h, const QFont& font) {
   texts.showSize = o.ShowDim;
   texts.length = o.length;
   texts.width = o.width;
-  return fitLabel({1, 1, double(w - 3), double(h - 3)}, texts, screenMeasure(font), pointsOf(font), 0);
+  return fitLabel({1, 1, double(w - 3), double(h - 3)}, texts, measure, points, 0);
+}
+
+}  // namespace
+
+FittedLabel partLabels(const MapPart& p, int w, int h, const QFont& font, const std::string& number) {
+  return partLabelsWith(p, w, h, screenMeasure(font), pointsOf(font), number);
+}
+
+FittedLabel offcutLabels(const MapOffcut& o, int w, int h, const QFont& font) {
+  return offcutLabelsWith(o, w, h, screenMeasure(font), pointsOf(font));
 }
 
 QFont mapQFont(const common::FontKeys& font) {
@@ -167,6 +179,7 @@ void paintSheet(QPainter& painter, const SheetMap& m, double ratio, const std::v
   // The texts, each inside its element; a part too small for them shows
   // its row in the parts list.
   const QFont font = mapQFont(m.Font);
+  const FontMeasure measure = screenMeasure(font);
   const std::vector<int> rows = partListRows(m);
   std::vector<TextBox> taken;
   painter.save();
@@ -183,12 +196,13 @@ void paintSheet(QPainter& painter, const SheetMap& m, double ratio, const std::v
   for (std::size_t i = 0; i < m.Parts.size(); ++i) {
     const QRect r = elementRect(m.Parts[i], ratio);
     if (r.width() <= 0 || r.height() <= 0) continue;
-    draw(partLabels(m.Parts[i], r.width(), r.height(), font, std::to_string(rows[i] + 1)), r.topLeft());
+    draw(partLabelsWith(m.Parts[i], r.width(), r.height(), measure, pointsOf(font), std::to_string(rows[i] + 1)),
+         r.topLeft());
   }
   for (const MapOffcut& o : m.Offcuts) {
     const QRect r = elementRect(o, ratio);
     if (r.width() <= 0 || r.height() <= 0) continue;
-    draw(offcutLabels(o, r.width(), r.height(), font), r.topLeft());
+    draw(offcutLabelsWith(o, r.width(), r.height(), measure, pointsOf(font)), r.topLeft());
   }
 
   if (passNumbers && !passNumbers->empty()) {

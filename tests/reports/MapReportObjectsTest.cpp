@@ -120,6 +120,12 @@ MapReportView sampleMap() {
   cut->x = 730;
   cut->width = 2070;
   v.elements.push_back(std::move(cut));
+  auto pass = std::make_unique<MapCutNumberElement>();
+  pass->Title = "12";
+  pass->x = 730;
+  pass->y = 10;
+  pass->width = 2050;
+  v.elements.push_back(std::move(pass));
   return v;
 }
 
@@ -137,7 +143,7 @@ TEST(MapReportStreams, TheCuttingMapKeepsItsStylesAndElements) {
   EXPECT_TRUE(back.edgeLabels);
   EXPECT_EQ(back.edgeLabelStyle, 1);
   EXPECT_EQ(back.Ratio, v.Ratio);  // the extended float holds every double
-  ASSERT_EQ(back.elements.size(), 3u);
+  ASSERT_EQ(back.elements.size(), 4u);
   const auto* part = dynamic_cast<const MapPartElement*>(back.elements[0].get());
   ASSERT_NE(part, nullptr);
   EXPECT_EQ(part->Title, "Фасад верхний");
@@ -157,6 +163,33 @@ TEST(MapReportStreams, TheCuttingMapKeepsItsStylesAndElements) {
   EXPECT_EQ(offcut->brush(back), &back.wasteBrush);
   EXPECT_EQ(&back.elements[2]->pen(back), &back.cutPen);
   EXPECT_EQ(back.elements[2]->brush(back), nullptr);
+  // Where a saw pass's number stands.
+  EXPECT_EQ(back.elements[3]->kind(), MapCutNumberElement::kKind);
+  EXPECT_EQ(back.elements[3]->Title, "12");
+  EXPECT_EQ(back.elements[3]->width, 2050);
+  EXPECT_TRUE(back.texts().contains(QStringLiteral("Отход")));
+  EXPECT_FALSE(back.texts().contains(QStringLiteral("12")));
+
+  CutOrderReportView table;
+  table.name = "mmCutOrder";
+  table.font.size = 8;
+  table.rows = {{1, "по длине", 6, 2800, "отход"}, {2, "↻ по ширине", 720, 300, "Бок навесной 720x300"}};
+  table.moreX = 612.25;
+  table.moreY = -40;
+  table.moreWidth = 250;
+  table.moreHeight = 300.5;
+  CutOrderReportView tableBack;
+  tableBack.loadStream(table.saveStream());
+  EXPECT_EQ(tableBack.font, table.font);
+  EXPECT_EQ(tableBack.rows, table.rows);
+  EXPECT_EQ(tableBack.moreX, 612.25);
+  EXPECT_EQ(tableBack.moreY, -40);
+  EXPECT_EQ(tableBack.moreHeight, 300.5);
+  table.rows.clear();
+  table.note = "карту нельзя раскроить сквозными резами.";
+  tableBack.loadStream(table.saveStream());
+  EXPECT_EQ(tableBack.note, table.note);
+  EXPECT_TRUE(tableBack.rows.empty());
 }
 
 TEST(MapReportStreams, RecordsHaveTheirFixedSizes) {
@@ -221,6 +254,13 @@ TEST(MapReportStreams, EveryCutShortStreamIsRefused) {
   for (std::size_t n = 0; n < bytes.size(); ++n) {
     PartsListReportView v;
     EXPECT_THROW(v.loadStream(std::string_view(bytes).substr(0, n)), report::ReportError) << n;
+  }
+  CutOrderReportView table;
+  table.rows = {{1, "по длине", 6, 2800, "отход"}};
+  const std::string order = table.saveStream();
+  for (std::size_t n = 0; n < order.size(); ++n) {
+    CutOrderReportView v;
+    EXPECT_THROW(v.loadStream(std::string_view(order).substr(0, n)), report::ReportError) << n;
   }
 }
 

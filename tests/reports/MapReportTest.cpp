@@ -479,6 +479,57 @@ TEST(PartsListView, ALongListGoesOnInColumnsThenShrinksThenEndsWithHowManyAreLef
             std::to_string(kept) + ". Полка " + std::to_string(kept) + " [564x300] 1 шт");
 }
 
+// A list too long for the column beside the map goes on under it, before
+// the cut order's table (which then takes what the list leaves there), and
+// the page keeps it when saved and read back.
+TEST(MapReport, ALongPartsListGoesOnUnderTheMapRatherThanBeingCutShort) {
+  const TestCatalogue catalogue;
+  std::vector<maps::SheetMap> maps = {sampleMap()};
+  maps[0].length = 2800;
+  maps[0].width = 2070;
+  maps[0].Parts.clear();
+  for (int i = 0; i < 100; ++i)
+    maps[0].Parts.push_back(
+        part(("Деталь " + std::to_string(i + 1)).c_str(), (i % 10) * 280, (i / 10) * 207, 276 - i / 10, 203));
+  maps[0].Offcuts.clear();
+  maps[0].Cuts.clear();
+  for (bool cutOrder : {false, true}) {
+    SCOPED_TRACE(cutOrder);
+    MapReportJob job = jobFor(maps, catalogue);
+    job.params.showBorderList = false;
+    job.params.printCutOrder = cutOrder;
+    const report::PreparedReport r = prepareMapReport(kTemplate, job);
+    ASSERT_EQ(r.pageCount(), 1);
+    const auto lists = objectsOf<PartsListReportView>(r.pages[0]);
+    ASSERT_EQ(lists.size(), 1u);
+    const PartsListReportView& list = *lists[0];
+    const PartsListReportView::Shown shown = list.shown();
+    EXPECT_EQ(shown.lines.size(), 101u);  // the heading and every row, none left out
+    EXPECT_EQ(shown.lines.back(), "100. Деталь 100 [267x203] 1 шт");
+    EXPECT_GE(shown.points, kMinListPoints);
+    const auto views = objectsOf<MapReportView>(r.pages[0]);
+    ASSERT_EQ(views.size(), 1u);
+    ASSERT_GT(list.moreHeight, 0);
+    EXPECT_GE(list.y + list.moreY, views[0]->y + views[0]->height - 0.01);  // under the map
+    EXPECT_LE(list.y + list.moreY + list.moreHeight, r.pages[0].size.height() - report::mmToUnits(10) + 0.01);
+    const auto tables = objectsOf<CutOrderReportView>(r.pages[0]);
+    ASSERT_EQ(tables.size(), cutOrder ? 1u : 0u);
+    if (cutOrder) {
+      // The table starts where the list ends under the map.
+      EXPECT_GE(tables[0]->y, list.y + list.moreY + list.usedHeights().back() - 0.01);
+      EXPECT_EQ(tables[0]->moreHeight, 0);
+    }
+
+    PartsListReportView back;
+    back.loadStream(list.saveStream());
+    back.x = list.x;
+    back.y = list.y;
+    back.width = list.width;
+    back.height = list.height;
+    EXPECT_EQ(back.shown().lines, shown.lines);
+  }
+}
+
 TEST(CutOrderTable, EveryPassWithItsFenceLengthAndWhatItGives) {
   // Two parts side by side in a strip across a 1000 x 500 offcut sheet,
   // kerf 4: a cut along the width at 404 leaves the strip of 496 ...

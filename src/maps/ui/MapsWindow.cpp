@@ -100,8 +100,9 @@ const std::vector<NumberStretch>& MapSheetView::passNumbers() {
   if (!numbers_) {
     numbers_.emplace();
     if (valid()) {
+      // The same order as the printed map's.
+      const engine::CutSequence order = cutOrder(sheet());
       const engine::SequenceInput input = cutOrderInput(sheet());
-      const engine::CutSequence order = engine::MakeCutSequence(input);
       if (order.status == engine::SequenceStatus::Ok) *numbers_ = numberStretches(order, input);
     }
   }

@@ -349,12 +349,36 @@ void fillDetalsListView(PartsListReportView& view, const maps::SheetMap& map, co
 
 namespace {
 
+// The second room of the lists: the rectangle under the map, relative to
+// the lists' own corner.
+void listGoesOnIn(PartsListReportView& list, const QRectF& room) {
+  list.moreX = room.x() - list.x;
+  list.moreY = room.y() - list.y;
+  list.moreWidth = room.width();
+  list.moreHeight = room.height();
+}
+
 // The lists beside the map and the table of the cut order share the room
 // left by the map: the table goes on in what the lists leave free of their
 // column. Both take the largest font, down to 6 pt, at which the lists and
-// the whole table fit.
+// the whole table fit. Lists too long for their column come first: they go
+// on under the map, and the table takes what they leave there.
 void shareColumn(PartsListReportView* list, CutOrderReportView& table, double gap) {
   const int largest = std::max(static_cast<int>(kMinListPoints), table.font.size);
+  if (list) {
+    list->moreX = list->moreY = list->moreWidth = list->moreHeight = 0;
+    if (!list->fitsWhole() && table.width > 0 && table.height > 0) {
+      listGoesOnIn(*list, QRectF(table.x, table.y, table.width, table.height));
+      const double used = list->usedHeights().back() + gap;
+      table.y += used;
+      table.height = std::max(0.0, table.height - used);
+      table.moreX = table.moreY = table.moreWidth = table.moreHeight = 0;
+      for (int size = largest;; --size) {
+        table.font.size = size;
+        if (size <= kMinListPoints || table.fitsWhole()) return;
+      }
+    }
+  }
   for (int size = largest;; --size) {
     if (list) {
       list->font.size = std::min(size, list->font.size);
@@ -525,6 +549,9 @@ report::PreparedReport prepareMapReport(const QString& templatePath, const MapRe
           fillCutOrderView(*table, map, orderOf(), params);
           shareColumn(besideList, *table, roomGap);
         } else {
+          // No table: the lists go on in its room under the map.
+          if (besideList && table->width > 0 && table->height > 0)
+            listGoesOnIn(*besideList, QRectF(table->x, table->y, table->width, table->height));
           o.visible = false;
         }
       }

@@ -595,6 +595,9 @@ std::string PartsListReportView::saveStream() const {
     out.i32(row.length);
     out.i32(row.code);
   }
+  // The room the list goes on in, only when it has one.
+  if (moreWidth > 0 && moreHeight > 0)
+    for (double v : {moreX, moreY, moreWidth, moreHeight}) out.i32(static_cast<std::int32_t>(std::lround(v * 100)));
   return out.bytes();
 }
 
@@ -630,6 +633,12 @@ void PartsListReportView::loadStream(std::string_view bytes) {
     row.code = in.i32();
     v.edgeRows.push_back(std::move(row));
   }
+  if (in.left() > 0) {
+    for (double* d : {&v.moreX, &v.moreY, &v.moreWidth, &v.moreHeight}) {
+      *d = in.i32() / 100.0;
+      if (std::abs(*d) > report::kMaxPosition) in.fail("неверное место продолжения списка");
+    }
+  }
   in.expectEnd();
   font = v.font;
   showPartsList = v.showPartsList;
@@ -641,6 +650,10 @@ void PartsListReportView::loadStream(std::string_view bytes) {
   showSketchCodes = v.showSketchCodes;
   partRows = std::move(v.partRows);
   edgeRows = std::move(v.edgeRows);
+  moreX = v.moreX;
+  moreY = v.moreY;
+  moreWidth = v.moreWidth;
+  moreHeight = v.moreHeight;
 }
 
 void PartsListReportView::saveProperties(QXmlStreamWriter& w) const { saveData(w, saveStream()); }
@@ -693,6 +706,7 @@ struct ListItem {
 
 struct PlacedItem {
   std::size_t item = 0;
+  std::size_t column = 0;  // in ListLayout::columnRoom
   double x = 0, y = 0;
   std::vector<QString> lines;
 };
@@ -702,7 +716,8 @@ struct ListLayout {
   double points = 0;
   double columnWidth = 0;
   std::vector<PlacedItem> placed;
-  int leftOut = 0;  // rows not shown
+  std::vector<std::size_t> columnRoom;  // the room of each column
+  int leftOut = 0;                      // rows not shown
   double moreX = 0, moreY = 0;
 };
 
@@ -712,8 +727,8 @@ std::string moreText(int n) { return "… ещё " + std::to_string(n); }
 // as there is width for, one after another from the top. With `truncate`
 // the items that do not fit are left out and "… ещё N" takes the place of
 // the last ones shown.
-ListLayout flowList(const std::vector<ListItem>& items, const UnitsMeasure& m, double pt, const QRectF& room, bool wrap,
-                    bool truncate) {
+ListLayout flowList(const std::vector<ListItem>& items, const UnitsMeasure& m, double pt,
+                    const std::vector<QRectF>& rooms, bool wrap, bool truncate) {
   ListLayout out;
   out.points = pt;
   const double th = m.lineHeight(pt), sth = m.lineHeight(pt * 0.8);
@@ -722,37 +737,56 @@ ListLayout flowList(const std::vector<ListItem>& items, const UnitsMeasure& m, d
     natural = std::max(natural, m.width(it.text, pt) + 2 * kTextPad + kMeasureSlack);
     if (it.sketch) natural = std::max(natural, 3 * sth + 2);
   }
-  const double colW = std::min(room.width(), natural);
+  // The columns: as many side by side in each room as its width holds,
+  // each as wide as the widest line (or the room).
   const double gap = th;
-  const int columns = std::max(1, static_cast<int>((room.width() + gap) / (colW + gap)));
-  out.columnWidth = colW;
+  std::vector<QRectF> columns;
+  for (std::size_t r = 0; r < rooms.size(); ++r) {
+    const QRectF& room = rooms[r];
+    if (!(room.width() > 0) || !(room.height() > 0)) continue;
+    const double colW = std::min(room.width(), natural);
+    const int n = std::max(1, static_cast<int>((room.width() + gap) / (colW + gap)));
+    for (int c = 0; c < n; ++c) {
+      columns.emplace_back(room.left() + c * (colW + gap), room.top(), colW, room.height());
+      out.columnRoom.push_back(r);
+    }
+  }
+  if (columns.empty()) return out;
+  out.columnWidth = columns.front().width();
   const report::FontSpec font = m.specAt(pt);
   auto sketchHeight = [&](const ListItem& it) { return it.sketch ? 2 + 2 * sth + 2 : 0.0; };
 
-  int column = 0;
+  std::size_t column = 0;
   double y = 0;
   std::size_t i = 0;
-  std::vector<double> bottoms;  // where each placed item ends
-  for (; i < items.size(); ++i) {
+  std::vector<std::pair<std::size_t, double>> ends;  // the column and the bottom of each placed item
+  for (; i < items.size() && column < columns.size(); ++i) {
     const ListItem& it = items[i];
     PlacedItem placed;
     placed.item = i;
-    placed.lines = report::breakText(q(it.text), font, std::max(0.0, colW - 2 * kTextPad), wrap);
-    if (!wrap && m.width(it.text, pt) > colW - 2 * kTextPad + 1e-6) return out;  // smaller first
+    auto lay = [&] {
+      const double colW = columns[column].width();
+      if (!wrap && m.width(it.text, pt) > colW - 2 * kTextPad + 1e-6) return false;  // smaller first
+      placed.lines = report::breakText(q(it.text), font, std::max(0.0, colW - 2 * kTextPad), wrap);
+      return true;
+    };
+    if (!lay()) return out;
     double before = y > 0 ? it.gapBefore * th : 0;
     double h = before + static_cast<double>(placed.lines.size()) * th + it.gapAfter * th + sketchHeight(it);
-    if (y + h > room.height() + 1e-6 && y > 0) {
-      ++column;
+    if (y + h > columns[column].height() + 1e-6 && y > 0) {
+      if (++column >= columns.size()) break;
       y = 0;
+      if (!lay()) return out;
       before = 0;
       h = static_cast<double>(placed.lines.size()) * th + it.gapAfter * th + sketchHeight(it);
     }
-    if (column >= columns || h > room.height() + 1e-6) break;
-    placed.x = room.left() + column * (colW + gap);
-    placed.y = room.top() + y + before;
+    if (h > columns[column].height() + 1e-6) break;
+    placed.column = column;
+    placed.x = columns[column].left();
+    placed.y = columns[column].top() + y + before;
     out.placed.push_back(std::move(placed));
     y += h;
-    bottoms.push_back(y);
+    ends.emplace_back(column, columns[column].top() + y);
   }
   if (i == items.size()) {
     out.fits = true;
@@ -768,18 +802,17 @@ ListLayout flowList(const std::vector<ListItem>& items, const UnitsMeasure& m, d
   };
   while (true) {
     const std::size_t kept = out.placed.size();
-    const double lastX = kept ? out.placed.back().x : room.left();
-    const double lastBottom = kept ? room.top() + bottoms[kept - 1] : room.top();
-    const int lastColumn = kept ? static_cast<int>(std::lround((lastX - room.left()) / (colW + gap))) : 0;
+    const std::size_t last = kept ? ends.back().first : 0;
+    const double lastBottom = kept ? ends.back().second : columns[0].top();
     out.leftOut = rowsFrom(kept);
-    if (lastBottom + th <= room.bottom() + 1e-6) {
-      out.moreX = lastX;
+    if (lastBottom + th <= columns[last].bottom() + 1e-6) {
+      out.moreX = columns[last].left();
       out.moreY = lastBottom;
       return out;
     }
-    if (lastColumn + 1 < columns && th <= room.height() + 1e-6) {
-      out.moreX = room.left() + (lastColumn + 1) * (colW + gap);
-      out.moreY = room.top();
+    if (last + 1 < columns.size() && th <= columns[last + 1].height() + 1e-6) {
+      out.moreX = columns[last + 1].left();
+      out.moreY = columns[last + 1].top();
       return out;
     }
     if (!kept) {
@@ -787,13 +820,14 @@ ListLayout flowList(const std::vector<ListItem>& items, const UnitsMeasure& m, d
       return out;
     }
     out.placed.pop_back();
-    bottoms.pop_back();
+    ends.pop_back();
   }
 }
 
 // The sizes a list is tried at until it fits whole, each line on one line;
 // at 6 pt long lines are broken, and then the list is cut short.
-ListLayout fitList(const std::vector<ListItem>& items, const UnitsMeasure& m, double points, const QRectF& room) {
+ListLayout fitList(const std::vector<ListItem>& items, const UnitsMeasure& m, double points,
+                   const std::vector<QRectF>& room) {
   for (double pt : listSizes(points)) {
     ListLayout l = flowList(items, m, pt, room, false, false);
     if (l.fits) return l;
@@ -836,12 +870,20 @@ std::vector<ListItem> listItems(const PartsListReportView& v) {
 
 }  // namespace
 
+std::vector<QRectF> PartsListReportView::rooms() const {
+  std::vector<QRectF> out = {QRectF(x, y, width, height)};
+  if (moreWidth > 0 && moreHeight > 0) out.emplace_back(x + moreX, y + moreY, moreWidth, moreHeight);
+  return out;
+}
+
 PartsListReportView::Shown PartsListReportView::shown() const {
   Shown out;
   const std::vector<ListItem> items = listItems(*this);
   if (items.empty()) return out;
   const UnitsMeasure m(font);
-  const ListLayout l = fitList(items, m, fontPoints(font), QRectF(0, 0, width, height));
+  std::vector<QRectF> all = rooms();
+  for (QRectF& r : all) r.translate(-x, -y);
+  const ListLayout l = fitList(items, m, fontPoints(font), all);
   out.points = l.points;
   std::vector<double> columns;
   for (const PlacedItem& p : l.placed) {
@@ -854,22 +896,44 @@ PartsListReportView::Shown PartsListReportView::shown() const {
   return out;
 }
 
-double PartsListReportView::usedHeight() const {
+std::vector<double> PartsListReportView::usedHeights() const {
+  const std::vector<QRectF> all = rooms();
+  std::vector<double> used(all.size(), 0);
   const std::vector<ListItem> items = listItems(*this);
-  if (items.empty()) return 0;
+  if (items.empty()) return used;
   const UnitsMeasure m(font);
-  const ListLayout l = fitList(items, m, fontPoints(font), QRectF(0, 0, width, height));
-  if (!l.fits) return height;
-  const double th = m.lineHeight(l.points), sth = m.lineHeight(l.points * 0.8);
-  double bottom = 0;
-  for (const PlacedItem& p : l.placed) {
-    // Only one column leaves room under it.
-    if (p.x > 1e-6) return height;
-    const ListItem& it = items[p.item];
-    bottom = std::max(bottom, p.y + static_cast<double>(p.lines.size()) * th + it.gapAfter * th +
-                                  (it.sketch ? 2 + 2 * sth + 2 : 0.0));
+  const ListLayout l = fitList(items, m, fontPoints(font), all);
+  if (!l.fits || l.placed.empty()) {
+    for (std::size_t r = 0; r < all.size(); ++r) used[r] = all[r].height();
+    return used;
   }
-  return std::min(height, bottom);
+  const double th = m.lineHeight(l.points), sth = m.lineHeight(l.points * 0.8);
+  const std::size_t lastRoom = l.columnRoom[l.placed.back().column];
+  for (const PlacedItem& p : l.placed) {
+    const std::size_t r = l.columnRoom[p.column];
+    // Only a room's one column leaves room under it, and a room the lists
+    // went on from is taken whole.
+    const bool firstColumn = p.column == 0 || l.columnRoom[p.column - 1] != r;
+    if (!firstColumn || r < lastRoom) {
+      used[r] = all[r].height();
+      continue;
+    }
+    const ListItem& it = items[p.item];
+    const double bottom = p.y - all[r].top() + static_cast<double>(p.lines.size()) * th + it.gapAfter * th +
+                          (it.sketch ? 2 + 2 * sth + 2 : 0.0);
+    used[r] = std::min(all[r].height(), std::max(used[r], bottom));
+  }
+  for (std::size_t r = 0; r < lastRoom; ++r) used[r] = all[r].height();
+  return used;
+}
+
+double PartsListReportView::usedHeight() const { return usedHeights().front(); }
+
+bool PartsListReportView::fitsWhole() const {
+  const std::vector<ListItem> items = listItems(*this);
+  if (items.empty()) return true;
+  const UnitsMeasure m(font);
+  return fitList(items, m, fontPoints(font), rooms()).fits;
 }
 
 void PartsListReportView::draw(const report::RenderContext& rc) const {
@@ -881,7 +945,7 @@ void PartsListReportView::draw(const report::RenderContext& rc) const {
 
   const std::vector<ListItem> items = listItems(*this);
   if (!items.empty()) {
-    const ListLayout l = fitList(items, m, fontPoints(font), room);
+    const ListLayout l = fitList(items, m, fontPoints(font), rooms());
     const double th = m.lineHeight(l.points);
     const double sth = m.lineHeight(l.points * 0.8);
     p.save();

@@ -28,7 +28,8 @@
 // and 65-byte rows (name short string of 20, length, width, count, edge
 // codes left, right, top, bottom, edge colours left, right, top, bottom,
 // all int32); edge row count int32 and 29-byte rows (name short string
-// of 20, length in mm, code, int32).
+// of 20, length in mm, code, int32); then, only when the list goes on in
+// a second room, that room (four int32).
 //
 // Qt Gui only (drawing with QPainter); no widgets.
 
@@ -258,8 +259,13 @@ class PartsListReportView : public report::ReportObject {
   std::vector<std::string> partLines() const;
   std::vector<std::string> edgeLines() const;
   // How much of its height the lists take from the top as they are drawn
-  // (all of it when they flow into a second column or are cut short).
+  // (all of it when they flow into a second column, go on in the second
+  // room or are cut short), and the same for each room (its own rectangle,
+  // then the second room when it has one).
   double usedHeight() const;
+  std::vector<double> usedHeights() const;
+  // Whether every row of the lists is shown (none is left out for "… ещё N").
+  bool fitsWhole() const;
   // What the object shows in its rectangle: the size the lists fit at, in
   // how many columns, and their lines ("… ещё N" last when rows are left
   // out).
@@ -280,6 +286,14 @@ class PartsListReportView : public report::ReportObject {
   bool showSketchCodes = false;
   std::vector<ListPartRow> partRows;
   std::vector<ListEdgeRow> edgeRows;
+  // A second room the lists go on in (the room under the map), relative
+  // to the object's top-left corner; none when it has no size. Kept after
+  // the edge rows in the stream (four int32, hundredths of a report unit),
+  // only when there is one.
+  double moreX = 0, moreY = 0, moreWidth = 0, moreHeight = 0;
+
+ private:
+  std::vector<QRectF> rooms() const;
 };
 
 // ---- The cut order table ---------------------------------------------------
