@@ -324,7 +324,7 @@ TEST(MapReportStreams, TemplatesAndPreparedReportsRefuseADamagedObjectNamingTheF
   const report::Template t = report::Template::parse(good, QStringLiteral("Карты.frf"));
   const auto* map = dynamic_cast<const MapReportView*>(t.findObject("Map"));
   ASSERT_NE(map, nullptr);
-  EXPECT_EQ(map->elements.size(), 3u);
+  EXPECT_EQ(map->elements.size(), 4u);
 
   QByteArray cut = good;
   cut.replace("</data>", "AAAA</data>");

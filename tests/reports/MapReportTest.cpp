@@ -488,9 +488,10 @@ TEST(MapReport, ALongPartsListGoesOnUnderTheMapRatherThanBeingCutShort) {
   maps[0].length = 2800;
   maps[0].width = 2070;
   maps[0].Parts.clear();
-  for (int i = 0; i < 100; ++i)
+  const int n = 80;
+  for (int i = 0; i < n; ++i)
     maps[0].Parts.push_back(
-        part(("Деталь " + std::to_string(i + 1)).c_str(), (i % 10) * 280, (i / 10) * 207, 276 - i / 10, 203));
+        part(("Планка цоколя " + std::to_string(i + 1)).c_str(), (i % 10) * 280, (i / 10) * 207, 276 - i / 10, 203));
   maps[0].Offcuts.clear();
   maps[0].Cuts.clear();
   for (bool cutOrder : {false, true}) {
@@ -504,8 +505,8 @@ TEST(MapReport, ALongPartsListGoesOnUnderTheMapRatherThanBeingCutShort) {
     ASSERT_EQ(lists.size(), 1u);
     const PartsListReportView& list = *lists[0];
     const PartsListReportView::Shown shown = list.shown();
-    EXPECT_EQ(shown.lines.size(), 101u);  // the heading and every row, none left out
-    EXPECT_EQ(shown.lines.back(), "100. Деталь 100 [267x203] 1 шт");
+    EXPECT_EQ(shown.lines.size(), n + 1u);  // the heading and every row, none left out
+    EXPECT_EQ(shown.lines.back(), "80. Планка цоколя 80 [269x203] 1 шт");
     EXPECT_GE(shown.points, kMinListPoints);
     const auto views = objectsOf<MapReportView>(r.pages[0]);
     ASSERT_EQ(views.size(), 1u);

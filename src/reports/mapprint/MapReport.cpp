@@ -262,7 +262,7 @@ std::vector<CutOrderRow> cutOrderRows(const maps::SheetMap& map, const engine::C
   for (const engine::SawPass& p : order.passes) {
     CutOrderRow row;
     row.number = p.number;
-    row.direction = std::string(p.turn ? "↻ " : "") + (p.alongX ? "по длине" : "по ширине");
+    row.direction = std::string(p.turn ? kTurnMark : "") + (p.alongX ? "по длине" : "по ширине");
     row.fence = p.fence;
     row.length = p.length;
     // The sides the pass finishes; a pass that only parts strips gives a strip.
@@ -368,7 +368,22 @@ void shareColumn(PartsListReportView* list, CutOrderReportView& table, double ga
   if (list) {
     list->moreX = list->moreY = list->moreWidth = list->moreHeight = 0;
     if (!list->fitsWhole() && table.width > 0 && table.height > 0) {
-      listGoesOnIn(*list, QRectF(table.x, table.y, table.width, table.height));
+      // As little of the room as the list needs at the size the whole room
+      // gives it; the table has the rest.
+      const QRectF under(table.x, table.y, table.width, table.height);
+      listGoesOnIn(*list, under);
+      const double points = list->shown().points;
+      double low = 0, high = under.height();
+      for (int step = 0; step < 16 && high - low > 1; ++step) {
+        const double mid = (low + high) / 2;
+        listGoesOnIn(*list, QRectF(under.x(), under.y(), under.width(), mid));
+        if (list->fitsWhole() && list->shown().points >= points) {
+          high = mid;
+        } else {
+          low = mid;
+        }
+      }
+      listGoesOnIn(*list, QRectF(under.x(), under.y(), under.width(), high));
       const double used = list->usedHeights().back() + gap;
       table.y += used;
       table.height = std::max(0.0, table.height - used);

@@ -633,7 +633,7 @@ void PartsListReportView::loadStream(std::string_view bytes) {
     row.code = in.i32();
     v.edgeRows.push_back(std::move(row));
   }
-  if (in.left() > 0) {
+  if (in.left() >= 4 * 4) {
     for (double* d : {&v.moreX, &v.moreY, &v.moreWidth, &v.moreHeight}) {
       *d = in.i32() / 100.0;
       if (std::abs(*d) > report::kMaxPosition) in.fail("неверное место продолжения списка");
@@ -1021,7 +1021,9 @@ std::string CutOrderReportView::saveStream() const {
   out.i32(static_cast<std::int32_t>(rows.size()));
   for (const CutOrderRow& row : rows) {
     out.i32(row.number);
-    out.string(row.direction);
+    const bool turned = row.direction.starts_with(kTurnMark);
+    out.boolean(turned);
+    out.string(turned ? std::string_view(row.direction).substr(kTurnMark.size()) : std::string_view(row.direction));
     out.i32(row.fence);
     out.i32(row.length);
     out.string(row.yields);
@@ -1036,13 +1038,14 @@ void CutOrderReportView::loadStream(std::string_view bytes) {
   CutOrderReportView v;
   v.font = in.font();
   v.note = in.string();
-  // A row: four int32 and two strings of at least three bytes.
-  const std::int32_t n = in.count(4 * 4 + 2 * 3, "резов");
+  // A row: three int32, a byte and two strings of at least three bytes.
+  const std::int32_t n = in.count(3 * 4 + 1 + 2 * 3, "резов");
   v.rows.reserve(static_cast<std::size_t>(n));
   for (std::int32_t i = 0; i < n; ++i) {
     CutOrderRow row;
     row.number = in.i32();
-    row.direction = in.string();
+    const bool turned = in.boolean();
+    row.direction = (turned ? std::string(kTurnMark) : std::string()) + in.string();
     row.fence = in.i32();
     row.length = in.i32();
     row.yields = in.string();

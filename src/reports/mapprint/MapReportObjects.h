@@ -302,6 +302,9 @@ class PartsListReportView : public report::ReportObject {
 // длине", "по ширине", after "↻ " when the piece is turned first), fence
 // setting and length in mm, and what it gives ("Бок 720x300", "полоса",
 // "отход").
+// The mark before the direction of a pass for which the piece is turned.
+inline constexpr std::string_view kTurnMark = "↻ ";
+
 struct CutOrderRow {
   std::int32_t number = 0;
   std::string direction;
@@ -317,7 +320,9 @@ struct CutOrderRow {
 // the rows that still do not. A map without an order shows `note` instead.
 //
 // Stream: font; note (string); row count int32; per row number int32,
-// direction (string), fence int32, length int32, yields (string); the
+// turned (uint8, 1 when the direction starts with the turn mark, which
+// code page 1251 lacks), direction without the mark (string), fence
+// int32, length int32, yields (string); the
 // second room's x, y, width, height (int32, hundredths of a report unit).
 class CutOrderReportView : public report::ReportObject {
  public:
