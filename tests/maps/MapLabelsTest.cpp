@@ -128,7 +128,9 @@ TEST(MapLabels, NoTextLeavesItsElementOrMeetsAnotherAtAnySize) {
     t.edgesLeftRight = t.edgesTopBottom;
     const FittedLabel l = fitLabel(frame, t, fixedFont(), 4 + i % 9, 1);
     expectClean(l, frame);
-    if (l.layout != LabelLayout::None) EXPECT_GE(l.points, std::min<double>(5, 4 + i % 9));
+    if (l.layout != LabelLayout::None) {
+      EXPECT_GE(l.points, std::min<double>(5, 4 + i % 9));
+    }
   }
 }
 
@@ -142,8 +144,11 @@ TEST(MapLabels, PassNumbersStandOnTheirCutsClearOfOtherTexts) {
   for (const PlacedNumber& n : placed) {
     EXPECT_TRUE(n.box.inside(sheet)) << n.text;
     EXPECT_FALSE(n.box.overlaps(taken[0])) << n.text;
-    for (const PlacedNumber& o : placed)
-      if (&o != &n) EXPECT_FALSE(n.box.overlaps(o.box));
+    for (const PlacedNumber& o : placed) {
+      if (&o != &n) {
+        EXPECT_FALSE(n.box.overlaps(o.box));
+      }
+    }
   }
   // Number 1 moved along its cut off the text at the middle and still
   // touches the cut.
