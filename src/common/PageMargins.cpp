@@ -14,19 +14,19 @@ int clampMargin(int mm) { return std::clamp(mm, 0, 100); }
 
 PageMargins readPageMargins(const ini::IniFile& ini, std::string_view section) {
   PageMargins m;
-  m.top = clampMargin(ini.readInt(section, "Top", 0));
-  m.left = clampMargin(ini.readInt(section, "Left", 0));
-  m.right = clampMargin(ini.readInt(section, "Right", 0));
-  m.bottom = clampMargin(ini.readInt(section, "Bottom", 0));
+  m.top = clampMargin(ini.readInt(section, kMarginTopKey, 0));
+  m.left = clampMargin(ini.readInt(section, kMarginLeftKey, 0));
+  m.right = clampMargin(ini.readInt(section, kMarginRightKey, 0));
+  m.bottom = clampMargin(ini.readInt(section, kMarginBottomKey, 0));
   return m;
 }
 
 void writePageMargins(ini::IniFile& ini, const PageMargins& m, std::string_view section) {
   ini.batch([&] {
-    ini.writeInt(section, "Top", clampMargin(m.top));
-    ini.writeInt(section, "Left", clampMargin(m.left));
-    ini.writeInt(section, "Right", clampMargin(m.right));
-    ini.writeInt(section, "Bottom", clampMargin(m.bottom));
+    ini.writeInt(section, kMarginTopKey, clampMargin(m.top));
+    ini.writeInt(section, kMarginLeftKey, clampMargin(m.left));
+    ini.writeInt(section, kMarginRightKey, clampMargin(m.right));
+    ini.writeInt(section, kMarginBottomKey, clampMargin(m.bottom));
   });
 }
 

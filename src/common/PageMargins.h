@@ -20,6 +20,11 @@ struct PageMargins {
 // Section `PageParams` of the reports, or another section with the same
 // keys (`Lbl_PageParams` of the labels).
 inline constexpr const char* kPageParamsSection = "PageParams";
+// Its keys, mm.
+inline constexpr const char* kMarginTopKey = "Top";
+inline constexpr const char* kMarginLeftKey = "Left";
+inline constexpr const char* kMarginRightKey = "Right";
+inline constexpr const char* kMarginBottomKey = "Bottom";
 PageMargins readPageMargins(const ini::IniFile& ini, std::string_view section = kPageParamsSection);
 void writePageMargins(ini::IniFile& ini, const PageMargins& margins, std::string_view section = kPageParamsSection);
 

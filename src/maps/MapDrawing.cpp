@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <memory>
 
 namespace kroyna::maps {
 
@@ -23,70 +25,76 @@ QRect elementRect(std::int32_t left, std::int32_t top, std::int32_t width, std::
 
 namespace {
 
-QString sizeText(std::int32_t w, std::int32_t h) {
-  return QString::number(w) + QStringLiteral("x") + QString::number(h);
-}
+// The metrics of the font at a size, made once a size.
+class ScreenMetrics {
+ public:
+  explicit ScreenMetrics(const QFont& font) : font_(font) {}
+  const QFontMetricsF& at(double points) {
+    const long key = std::lround(points * 4);
+    auto it = cache_.find(key);
+    if (it == cache_.end()) {
+      QFont f = font_;
+      f.setPointSizeF(points);
+      it = cache_.emplace(key, QFontMetricsF(f)).first;
+    }
+    return it->second;
+  }
+
+ private:
+  QFont font_;
+  std::map<long, QFontMetricsF> cache_;
+};
+
+double pointsOf(const QFont& font) { return font.pointSizeF() > 0 ? font.pointSizeF() : 8; }
 
 }  // namespace
 
-ElementLabels partLabels(const MapPart& p, int w, int h, const QFontMetrics& fm) {
-  ElementLabels out;
-  if (!p.ShowTitle && !p.ShowDim) return out;
-  const int th = fm.height();
+FontMeasure screenMeasure(const QFont& font) {
+  auto metrics = std::make_shared<ScreenMetrics>(font);
+  return {[metrics](double pt) { return metrics->at(pt).height(); },
+          [metrics](const std::string& s, double pt) {
+            return metrics->at(pt).horizontalAdvance(QString::fromStdString(s));
+          }};
+}
+
+namespace {
+
+FittedLabel partLabelsWith(const MapPart& p, int w, int h, const FontMeasure& measure, double points,
+                           const std::string& number) {
+  if (!p.ShowTitle && !p.ShowDim) return {};
+  // The frame inside the part leaves room for the edge marks.
   const int x0 = p.LeftBorder > 0 ? 4 : 2;
   const int y0 = p.TopBorder > 0 ? 4 : 1;
   const int right = p.RightBorder > 0 ? w - 5 : w - 2;
   const int bottom = p.BottomBorder > 0 ? h - 5 : h - 1;
-
-  bool inlineDims = false;
-  int heightWidth = 0;
-  const QString heightText = QString::number(p.width);
-  if (p.ShowDim) {
-    heightWidth = fm.horizontalAdvance(heightText);
-    inlineDims = p.ShowTitle ? heightWidth > bottom - th : heightWidth > bottom;
-  }
-  if (p.ShowTitle || inlineDims) {
-    out.line = true;
-    if (p.ShowTitle) out.lineText = QString::fromStdString(p.Title) + QStringLiteral(" ");
-    if (inlineDims) out.lineText += sizeText(p.length, p.width);
-    out.lineClip = QRect(x0, y0, std::max(0, right - x0), th);
-  }
-  if (p.ShowDim && !inlineDims) {
-    out.sideDims = true;
-    out.heightText = heightText;
-    out.heightAt = QPoint(x0, (h + heightWidth) / 2);
-    out.widthText = QString::number(p.length);
-    out.widthAt = QPoint((w - fm.horizontalAdvance(out.widthText)) / 2, bottom - th);
-  }
-  return out;
+  LabelTexts texts;
+  if (p.ShowTitle) texts.title = p.Title;
+  texts.showSize = p.ShowDim;
+  texts.length = p.length;
+  texts.width = p.width;
+  texts.number = number;
+  return fitLabel({double(x0), double(y0), double(right - x0), double(bottom - y0)}, texts, measure, points, 0);
 }
 
-ElementLabels offcutLabels(const MapOffcut& o, int w, int h, const QFontMetrics& fm) {
-  ElementLabels out;
-  if (!o.ShowText && !o.ShowDim) return out;
-  const int th = fm.height();
+FittedLabel offcutLabelsWith(const MapOffcut& o, int w, int h, const FontMeasure& measure, double points) {
   const bool hasText = o.ShowText && !o.Text.empty();
-  bool inlineDims = false;
-  int heightWidth = 0;
-  const QString heightText = QString::number(o.width);
-  if (o.ShowDim) {
-    heightWidth = fm.horizontalAdvance(heightText);
-    inlineDims = hasText ? heightWidth > h - th : heightWidth > h;
-  }
-  if (hasText || inlineDims) {
-    out.line = true;
-    if (hasText) out.lineText = QString::fromStdString(o.Text) + QStringLiteral(" ");
-    if (inlineDims) out.lineText += sizeText(o.length, o.width);
-    out.lineClip = QRect(1, 1, std::max(0, w - 3), th);
-  }
-  if (o.ShowDim && !inlineDims) {
-    out.sideDims = true;
-    out.heightText = heightText;
-    out.heightAt = QPoint(1, (h + heightWidth) / 2);
-    out.widthText = QString::number(o.length);
-    out.widthAt = QPoint((w - fm.horizontalAdvance(out.widthText)) / 2, h - th - 2);
-  }
-  return out;
+  if (!hasText && !o.ShowDim) return {};
+  LabelTexts texts;
+  if (hasText) texts.title = o.Text;
+  texts.showSize = o.ShowDim;
+  texts.length = o.length;
+  texts.width = o.width;
+  return fitLabel({1, 1, double(w - 3), double(h - 3)}, texts, measure, points, 0);
+}
+
+}  // namespace
+
+FittedLabel partLabels(const MapPart& p, int w, int h, const QFont& font, const std::string& number) {
+  return partLabelsWith(p, w, h, screenMeasure(font), pointsOf(font), number);
+}
+
+FittedLabel offcutLabels(const MapOffcut& o, int w, int h, const QFont& font) {
+  return offcutLabelsWith(o, w, h, screenMeasure(font), pointsOf(font));
 }
 
 QFont mapQFont(const common::FontKeys& font) {
@@ -97,36 +105,32 @@ QFont mapQFont(const common::FontKeys& font) {
 
 namespace {
 
-void drawLabels(QPainter& painter, const ElementLabels& labels, const QFont& font, std::int32_t fontColour) {
-  if (!labels.line && !labels.sideDims) return;
-  painter.setFont(font);
-  painter.setPen(common::toQColor(fontColour));
-  painter.setBrush(Qt::NoBrush);
-  const QFontMetrics fm(font);
-  if (labels.line) {
+QFont fontAt(const QFont& font, double points) {
+  QFont f = font;
+  f.setPointSizeF(points);
+  return f;
+}
+
+// A text placed by the label rules, `at` being its element's corner.
+void drawRun(QPainter& painter, const LabelRun& run, QPointF at) {
+  const QString text = QString::fromStdString(run.text);
+  const QRectF box(at.x() + run.box.x, at.y() + run.box.y, run.box.w, run.box.h);
+  if (run.vertical) {
+    // The save/restore pair puts the unturned transform back also when
+    // drawing the turned text fails.
     painter.save();
-    painter.setClipRect(labels.lineClip, Qt::IntersectClip);
-    painter.drawText(QRect(labels.lineClip.topLeft(), QSize(fm.horizontalAdvance(labels.lineText) + 2, fm.height())),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, labels.lineText);
-    painter.restore();
-  }
-  if (labels.sideDims) {
-    // The save/restore pair puts the unturned font and transform back also
-    // when drawing the turned text fails.
-    painter.save();
-    painter.translate(labels.heightAt);
+    painter.translate(box.left(), box.bottom());
     painter.rotate(-90);
-    painter.drawText(QRect(0, 0, fm.horizontalAdvance(labels.heightText) + 2, fm.height()),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, labels.heightText);
+    painter.drawText(QRectF(0, 0, box.height() + 2, box.width()), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                     text);
     painter.restore();
-    painter.drawText(QRect(labels.widthAt, QSize(fm.horizontalAdvance(labels.widthText) + 2, fm.height())),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, labels.widthText);
+  } else {
+    painter.drawText(QRectF(box.left(), box.top(), box.width() + 2, box.height()),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
   }
 }
 
-}  // namespace
-
-void paintPart(QPainter& painter, const MapPart& p, const QRect& rect, const QFont& font, std::int32_t fontColour) {
+void paintPartShape(QPainter& painter, const MapPart& p, const QRect& rect) {
   const int w = rect.width();
   const int h = rect.height();
   if (w <= 0 || h <= 0) return;
@@ -153,33 +157,77 @@ void paintPart(QPainter& painter, const MapPart& p, const QRect& rect, const QFo
     mark(p.TopBorder, p.TopBorderColor, {b, 2}, {2 * b, 2});
     mark(p.BottomBorder, p.BottomBorderColor, {b, h - 4}, {2 * b, h - 4});
   }
-  drawLabels(painter, partLabels(p, w, h, QFontMetrics(font)), font, fontColour);
   painter.restore();
 }
 
-void paintOffcut(QPainter& painter, const MapOffcut& o, const QRect& rect, const QFont& font, std::int32_t fontColour) {
-  const int w = rect.width();
-  const int h = rect.height();
-  if (w <= 0 || h <= 0) return;
-  painter.save();
-  painter.translate(rect.topLeft());
-  painter.setClipRect(QRect(0, 0, w, h));
-  painter.fillRect(QRect(0, 0, w, h), common::toQColor(o.Color));
-  drawLabels(painter, offcutLabels(o, w, h, QFontMetrics(font)), font, fontColour);
-  painter.restore();
-}
+}  // namespace
 
-void paintSheet(QPainter& painter, const SheetMap& m, double ratio) {
+void paintSheet(QPainter& painter, const SheetMap& m, double ratio, const std::vector<NumberStretch>* passNumbers) {
   const QSize size = sheetSize(m, ratio);
   painter.fillRect(QRect(QPoint(0, 0), size), common::toQColor(m.Color));
-  const QFont font = mapQFont(m.Font);
-  for (const MapPart& p : m.Parts) paintPart(painter, p, elementRect(p, ratio), font, m.Font.colour);
-  for (const MapOffcut& o : m.Offcuts) paintOffcut(painter, o, elementRect(o, ratio), font, m.Font.colour);
+  for (const MapPart& p : m.Parts) paintPartShape(painter, p, elementRect(p, ratio));
+  for (const MapOffcut& o : m.Offcuts) {
+    const QRect r = elementRect(o, ratio);
+    if (r.width() > 0 && r.height() > 0) painter.fillRect(r, common::toQColor(o.Color));
+  }
   for (const MapCut& c : m.Cuts) {
     if (!c.Visible) continue;
     const QRect r = elementRect(c, ratio);
     if (r.width() > 0 && r.height() > 0) painter.fillRect(r, common::toQColor(c.Color));
   }
+
+  // The texts, each inside its element; a part too small for them shows
+  // its row in the parts list.
+  const QFont font = mapQFont(m.Font);
+  const FontMeasure measure = screenMeasure(font);
+  const std::vector<int> rows = partListRows(m);
+  std::vector<TextBox> taken;
+  painter.save();
+  painter.setPen(common::toQColor(m.Font.colour));
+  painter.setBrush(Qt::NoBrush);
+  auto draw = [&](const FittedLabel& label, QPoint at) {
+    if (label.runs.empty()) return;
+    painter.setFont(fontAt(font, label.points));
+    for (const LabelRun& run : label.runs) {
+      drawRun(painter, run, at);
+      taken.push_back({at.x() + run.box.x, at.y() + run.box.y, run.box.w, run.box.h});
+    }
+  };
+  for (std::size_t i = 0; i < m.Parts.size(); ++i) {
+    const QRect r = elementRect(m.Parts[i], ratio);
+    if (r.width() <= 0 || r.height() <= 0) continue;
+    draw(partLabelsWith(m.Parts[i], r.width(), r.height(), measure, pointsOf(font), std::to_string(rows[i] + 1)),
+         r.topLeft());
+  }
+  for (const MapOffcut& o : m.Offcuts) {
+    const QRect r = elementRect(o, ratio);
+    if (r.width() <= 0 || r.height() <= 0) continue;
+    draw(offcutLabelsWith(o, r.width(), r.height(), measure, pointsOf(font)), r.topLeft());
+  }
+
+  if (passNumbers && !passNumbers->empty()) {
+    std::vector<NumberLine> lines;
+    lines.reserve(passNumbers->size());
+    for (const NumberStretch& n : *passNumbers) {
+      const double at = n.at * ratio, from = n.from * ratio, to = n.to * ratio;
+      lines.push_back(n.alongX ? NumberLine{std::to_string(n.number), from, at, to, at}
+                               : NumberLine{std::to_string(n.number), at, from, at, to});
+    }
+    QFont bold = font;
+    bold.setBold(true);
+    const TextBox sheet{0, 0, double(size.width()), double(size.height())};
+    const std::vector<PlacedNumber> placed = placeNumbers(lines, taken, sheet, screenMeasure(bold), pointsOf(bold), 1);
+    for (const PlacedNumber& n : placed) {
+      const QRectF box(n.box.x, n.box.y, n.box.w, n.box.h);
+      painter.setPen(QPen(Qt::black, 1));
+      painter.setBrush(Qt::white);
+      painter.drawRect(box.adjusted(0, 0, -1, -1));
+      painter.setFont(fontAt(bold, n.points));
+      painter.setPen(Qt::black);
+      painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, QString::fromStdString(n.text));
+    }
+  }
+  painter.restore();
 }
 
 }  // namespace kroyna::maps

@@ -6,12 +6,17 @@
 // each element inside its own rectangle.
 
 #include "maps/MapsDocument.h"
+#include "maps/model/MapCutOrder.h"
+#include "maps/model/MapLabels.h"
 
 #include <QFont>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
+
+#include <string>
+#include <vector>
 
 class QFontMetrics;
 class QPainter;
@@ -36,36 +41,27 @@ inline QRect elementRect(const MapOffcut& o, double r) { return elementRect(o.x,
 inline QRect elementRect(const MapCut& c, double r) { return elementRect(c.x, c.y, c.length, c.width, r); }
 inline QSize sheetSize(const SheetMap& m, double r) { return {toPixels(m.length, r), toPixels(m.width, r)}; }
 
-// Where the labels of a part or an offcut go, in the element's own pixels.
-struct ElementLabels {
-  // One line at the top: the title and/or the size "LxW" when it is inline.
-  bool line = false;
-  QString lineText;
-  QRect lineClip;  // the text starts at its top-left corner
-  // Sizes at the sides: the width (along Y) turned to read upwards along
-  // the left side, the length centred along the bottom.
-  bool sideDims = false;
-  QString heightText;
-  QPoint heightAt;  // start of the turned text (its baseline runs upwards)
-  QString widthText;
-  QPoint widthAt;  // top-left of the text
-};
-
-// Labels of a part of w x h pixels. The frame inside the part leaves room
-// for the edge marks of the banded sides.
-ElementLabels partLabels(const MapPart& part, int w, int h, const QFontMetrics& metrics);
-// Labels of an offcut of w x h pixels.
-ElementLabels offcutLabels(const MapOffcut& offcut, int w, int h, const QFontMetrics& metrics);
+// The texts of a part of w x h pixels, placed by the label rules
+// (maps/model/MapLabels.h) inside the frame that leaves room for the edge
+// marks of its banded sides: the font shrinks down to 5 pt where they do
+// not fit, and `number` (the part's row in the parts list) stands alone
+// when nothing else does. Positions are the element's own pixels.
+FittedLabel partLabels(const MapPart& part, int w, int h, const QFont& font, const std::string& number = {});
+// The texts of an offcut of w x h pixels: its label and size, turned
+// along a thin strip, or none.
+FittedLabel offcutLabels(const MapOffcut& offcut, int w, int h, const QFont& font);
+// The map font's measures at any size, on screen.
+FontMeasure screenMeasure(const QFont& font);
 
 // The screen font of a map font.
 QFont mapQFont(const common::FontKeys& font);
 
 // Paints a whole sheet at `ratio` with the painter's origin at the
 // sheet's top-left corner: the sheet, all parts, all offcuts, the visible
-// cuts, in that order, each clipped to its own rectangle.
-void paintSheet(QPainter& painter, const SheetMap& map, double ratio);
-void paintPart(QPainter& painter, const MapPart& part, const QRect& rect, const QFont& font, std::int32_t fontColour);
-void paintOffcut(QPainter& painter, const MapOffcut& offcut, const QRect& rect, const QFont& font,
-                 std::int32_t fontColour);
+// cuts, in that order, then the texts of the parts and offcuts, each
+// inside its own element, and, when `passNumbers` are given, the number of
+// each saw pass on its stretch of cut, clear of the other texts.
+void paintSheet(QPainter& painter, const SheetMap& map, double ratio,
+                const std::vector<NumberStretch>* passNumbers = nullptr);
 
 }  // namespace kroyna::maps

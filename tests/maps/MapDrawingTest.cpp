@@ -54,6 +54,12 @@ TEST(MapScale, ElementsRoundToTheNearestPixel) {
 
 // ---- Labels ----
 
+std::vector<std::string> texts(const FittedLabel& l) {
+  std::vector<std::string> out;
+  for (const LabelRun& r : l.runs) out.push_back(r.text);
+  return out;
+}
+
 TEST(MapLabels, AFlatPartShowsTitleAndSizeOnOneLine) {
   const QFont font = testFont();
   const QFontMetrics fm(font);
@@ -62,42 +68,38 @@ TEST(MapLabels, AFlatPartShowsTitleAndSizeOnOneLine) {
   p.length = 600;
   p.width = 45;
   const int h = fm.height() + 4;  // too low for the turned "45" beside a title
-  const ElementLabels l = partLabels(p, 200, h, fm);
-  EXPECT_TRUE(l.line);
-  EXPECT_EQ(l.lineText, u("Планка 600x45"));
-  EXPECT_FALSE(l.sideDims);
-  EXPECT_EQ(l.lineClip, QRect(2, 1, 196, fm.height()));
+  const FittedLabel l = partLabels(p, 200, h, font);
+  EXPECT_EQ(l.layout, LabelLayout::OneLineHorizontal);
+  EXPECT_EQ(texts(l), std::vector<std::string>{"Планка 600x45"});
+  EXPECT_EQ(l.points, 8);
+  EXPECT_EQ(l.runs[0].box.x, 2);  // the frame inside the part
+  EXPECT_EQ(l.runs[0].box.y, 1);
 }
 
 TEST(MapLabels, ATallPartShowsItsSizesAtTheSides) {
-  const QFontMetrics fm(testFont());
+  const QFont font = testFont();
   MapPart p;
   p.Title = "Бок";
   p.length = 720;
   p.width = 560;
-  const ElementLabels l = partLabels(p, 150, 120, fm);
-  EXPECT_TRUE(l.line);
-  EXPECT_EQ(l.lineText, u("Бок "));
-  ASSERT_TRUE(l.sideDims);
-  const int w = fm.horizontalAdvance(u("560"));
-  EXPECT_EQ(l.heightAt, QPoint(2, (120 + w) / 2));
-  EXPECT_EQ(l.widthText, u("720"));
-  EXPECT_EQ(l.widthAt, QPoint((150 - fm.horizontalAdvance(u("720"))) / 2, 119 - fm.height()));
+  const FittedLabel l = partLabels(p, 150, 120, font);
+  EXPECT_EQ(l.layout, LabelLayout::Standard);
+  ASSERT_EQ(texts(l), (std::vector<std::string>{"Бок", "720", "560"}));
+  EXPECT_TRUE(l.runs[2].vertical);
+  EXPECT_EQ(l.runs[2].box.x, 2);
+  EXPECT_NEAR(l.runs[2].box.y + l.runs[2].box.h / 2, 1 + 118 / 2.0, 0.01);  // centred along the left
 
   // Without the title only the two side sizes are drawn ...
   p.ShowTitle = false;
-  const ElementLabels bare = partLabels(p, 150, 120, fm);
-  EXPECT_FALSE(bare.line);
-  EXPECT_TRUE(bare.sideDims);
+  EXPECT_EQ(texts(partLabels(p, 150, 120, font)), (std::vector<std::string>{"720", "560"}));
   // ... and a flat part shows "length x width" on its first line.
-  const ElementLabels flat = partLabels(p, 150, 10, fm);
-  EXPECT_TRUE(flat.line);
-  EXPECT_EQ(flat.lineText, u("720x560"));
-  EXPECT_FALSE(flat.sideDims);
+  const FittedLabel flat = partLabels(p, 150, 14, font);
+  EXPECT_EQ(texts(flat), std::vector<std::string>{"720x560"});
+  EXPECT_FALSE(flat.runs[0].vertical);
 }
 
 TEST(MapLabels, BandedSidesMoveTheFrameInwards) {
-  const QFontMetrics fm(testFont());
+  const QFont font = testFont();
   MapPart p;
   p.Title = "Фасад";
   p.length = 716;
@@ -106,17 +108,38 @@ TEST(MapLabels, BandedSidesMoveTheFrameInwards) {
   p.TopBorder = 3;
   p.RightBorder = 3;
   p.BottomBorder = 3;
-  const ElementLabels l = partLabels(p, 150, 100, fm);
-  EXPECT_EQ(l.lineClip.topLeft(), QPoint(4, 4));
-  EXPECT_EQ(l.lineClip.right() + 1, 145);
-  EXPECT_EQ(l.heightAt.x(), 4);
-  EXPECT_EQ(l.widthAt.y(), 95 - fm.height());
+  const FittedLabel l = partLabels(p, 150, 100, font);
+  ASSERT_EQ(l.layout, LabelLayout::Standard);
+  EXPECT_EQ(l.runs[0].box.x, 4);
+  EXPECT_EQ(l.runs[0].box.y, 4);
+  EXPECT_EQ(l.runs[1].box.bottom(), 95);  // the length on the bottom line of the frame
+  EXPECT_EQ(l.runs[2].box.x, 4);
 
   p.ShowTitle = false;
   p.ShowDim = false;
-  const ElementLabels none = partLabels(p, 150, 100, fm);
-  EXPECT_FALSE(none.line);
-  EXPECT_FALSE(none.sideDims);
+  EXPECT_TRUE(partLabels(p, 150, 100, font).runs.empty());
+}
+
+TEST(MapLabels, NoTextOverAnotherAndAPartTooSmallShowsItsRowNumber) {
+  // The maps window drew the turned "100" over "Планка цоколя" in a part
+  // just high enough for the number beside the title's line.
+  const QFont font = testFont();
+  MapPart p;
+  p.Title = "Планка цоколя";
+  p.length = 2400;
+  p.width = 100;
+  for (int h = 10; h <= 60; ++h) {
+    const FittedLabel l = partLabels(p, 600, h, font, "14");
+    for (std::size_t i = 0; i < l.runs.size(); ++i) {
+      EXPECT_TRUE(l.runs[i].box.inside({2, 1, 596, double(h - 2)})) << h << " " << l.runs[i].text;
+      for (std::size_t j = 0; j < i; ++j) EXPECT_FALSE(l.runs[i].box.overlaps(l.runs[j].box)) << h;
+    }
+  }
+  // Too small for its name even at 5 pt: the number of its row.
+  const FittedLabel small = partLabels(p, 40, 14, font, "14");
+  EXPECT_EQ(small.layout, LabelLayout::Number);
+  EXPECT_EQ(texts(small), std::vector<std::string>{"14"});
+  EXPECT_GE(small.points, 5);
 }
 
 TEST(MapLabels, AnUnnamedUsefulOffcutIsLabelledOstatok) {
@@ -127,18 +150,16 @@ TEST(MapLabels, AnUnnamedUsefulOffcutIsLabelledOstatok) {
   b.region(0, 0, 504, 304);
   doc.addMap(u("1"), 1, b.finished(), 4, {});
   const MapOffcut& o = doc.map(0).Offcuts[0];
-  const QFontMetrics fm(testFont());
-  const ElementLabels l = offcutLabels(o, 100, 60, fm);
-  EXPECT_TRUE(l.line);
-  EXPECT_EQ(l.lineText, u("Остаток "));
-  EXPECT_EQ(l.lineClip, QRect(1, 1, 97, fm.height()));
-  EXPECT_TRUE(l.sideDims);
-  EXPECT_EQ(l.widthAt.y(), 60 - fm.height() - 2);
+  const FittedLabel l = offcutLabels(o, 100, 60, testFont());
+  ASSERT_FALSE(l.runs.empty());
+  EXPECT_EQ(l.runs[0].text, "Остаток");
+  EXPECT_EQ(l.runs[0].box.x, 1);
+  EXPECT_EQ(l.layout, LabelLayout::Standard);
 
   // Useless offcuts carry no label at all.
   MapOffcut lost = o;
   lost.ShowText = lost.ShowDim = false;
-  EXPECT_FALSE(offcutLabels(lost, 100, 60, fm).line);
+  EXPECT_TRUE(offcutLabels(lost, 100, 60, testFont()).runs.empty());
 }
 
 // ---- Painting ----

@@ -147,6 +147,17 @@ TEST_F(MapsWindowTest, ToolBarSwitchesReachEveryMap) {
   window->setMillMode(MillLastSheet);
   EXPECT_FALSE(window->document().map(0).Cuts[0].Visible);
   EXPECT_TRUE(window->document().map(2).Cuts[0].Visible);
+
+  // "Порядок резов": the number of each saw pass on every map, and the
+  // next window starts with it.
+  const QImage plain = window->page(0)->sheet()->grab().toImage();
+  EXPECT_FALSE(window->action("order")->isChecked());
+  window->action("order")->trigger();
+  EXPECT_TRUE(window->page(2)->sheet()->showCutOrder());
+  EXPECT_FALSE(window->page(0)->sheet()->passNumbers().empty());
+  EXPECT_NE(window->page(0)->sheet()->grab().toImage(), plain);
+  MapsWindow next(env, ini);
+  EXPECT_TRUE(next.action("order")->isChecked());
 }
 
 TEST_F(MapsWindowTest, TheRunsDisplayFlagsReachTheToolBarAndTheMapsItAdds) {

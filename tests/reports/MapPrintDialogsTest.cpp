@@ -168,6 +168,9 @@ TEST_F(PrintSettingsTest, ThePrintDialogShowsEnablesAndAlwaysWritesBack) {
     EXPECT_FALSE(d.statistics(4)->isChecked());
     EXPECT_TRUE(d.statistics(0)->isChecked());
     EXPECT_EQ(d.fontSample()->text(), QStringLiteral("AaZzДдЯя"));
+    // Settings written before the cut order print none.
+    EXPECT_FALSE(d.cutOrder()->isChecked());
+    d.cutOrder()->setChecked(true);
 
     d.numberedMaps()->setChecked(true);
     EXPECT_TRUE(d.fromField()->isEnabled());
@@ -200,6 +203,8 @@ TEST_F(PrintSettingsTest, ThePrintDialogShowsEnablesAndAlwaysWritesBack) {
   EXPECT_FALSE(p.showBordersOnMaps);
   EXPECT_EQ(p.bordersOnMapsStyle, EdgeLabelCodes);
   EXPECT_EQ(p.mapQuantity, 1);
+  EXPECT_TRUE(p.printCutOrder);
+  EXPECT_TRUE(ini.readBool("Sheet_Page_Params", "PrintCutOrder", false));
 
   // Reopened: the stored values; "Все" again whatever was chosen.
   MapPrintParamsDialog again({1, 3, 1}, ini);
@@ -208,6 +213,7 @@ TEST_F(PrintSettingsTest, ThePrintDialogShowsEnablesAndAlwaysWritesBack) {
   EXPECT_FALSE(again.statistics(1)->isChecked());
   EXPECT_FALSE(again.showDetailList()->isChecked());
   EXPECT_FALSE(again.showOutline()->isEnabled());
+  EXPECT_TRUE(again.cutOrder()->isChecked());
 }
 
 TEST_F(PrintSettingsTest, PrintReturnsTheRangeAndTheFontChosen) {

@@ -15,138 +15,62 @@
 namespace kroyna::reports {
 namespace {
 
-// ---- the layout of the texts inside a part ----------------------------------
+// ---- the texts inside a part (the layouts themselves: tests/maps) ----------
 
-// Text 10 high, every character 6 wide.
-TextMetrics fixedMetrics() {
-  TextMetrics m;
-  m.lineHeight = 10;
-  m.width = [](const std::string& s) {
-    std::size_t chars = 0;
-    for (char c : s) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return 6.0 * static_cast<double>(chars);
-  };
-  return m;
+// Lines as high as the size in points, every character 0.6 of it wide.
+maps::FontMeasure fixedFont() {
+  return {[](double pt) { return pt; },
+          [](const std::string& s, double pt) {
+            std::size_t chars = 0;
+            for (char c : s) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+            return 0.6 * pt * static_cast<double>(chars);
+          }};
 }
 
-TEST(MapTextLayout, EachLayoutWhereTheRulesPutIt) {
-  // A title 50 wide, both numbers 20 wide, "x" 5 wide, lines 10 high.
-  auto measures = [](double w, double h) {
-    TextMeasures m;
-    m.w = w;
-    m.h = h;
-    m.th = 10;
-    m.tw = 50;
-    m.hw = 20;
-    m.ww = 20;
-    m.xw = 5;
-    return m;
-  };
-  // Room for the title on top, the length below and the width at the side.
-  EXPECT_EQ(chooseTextLayout(measures(100, 100), true, true), TextLayout::Standard);
-  // Too low for the width at the side (30 - 20 < 20), wide enough for
-  // "title LxW" on one line (50 + 20 + 20 + 5 + 5 = 100).
-  EXPECT_EQ(chooseTextLayout(measures(100, 30), true, true), TextLayout::OneLineHorizontal);
-  // 80 wide: not one line, but the title (50) and the size (45) each fit
-  // and two lines (20) fit in 30.
-  EXPECT_EQ(chooseTextLayout(measures(80, 30), true, true), TextLayout::TwoLineHorizontal);
-  // Narrower than the title: the whole text (100) turned along a part 120 long.
-  EXPECT_EQ(chooseTextLayout(measures(40, 120), true, true), TextLayout::OneLineVertical);
-  // 60 long: the title (50) and the size (45) on two turned lines; 40 > 2 lines.
-  EXPECT_EQ(chooseTextLayout(measures(40, 60), true, true), TextLayout::TwoLineVertical);
-
-  // Nothing fits: the standard layout when the title does (w >= tw) ...
-  EXPECT_EQ(chooseTextLayout(measures(50, 15), true, true), TextLayout::Standard);
-  // ... else two lines cut off at the edge, or one line running over it.
-  EXPECT_EQ(chooseTextLayout(measures(15, 25), true, true), TextLayout::TwoLineHorizontal);
-  EXPECT_EQ(chooseTextLayout(measures(15, 25), true, false), TextLayout::OneLineHorizontal);
-
-  // Without the size "x" still counts once, its second count (xd) not:
-  // "title " alone fits one line 55 wide (50 + 5), or 61 long turned.
-  TextMeasures noDim = measures(55, 15);
-  noDim.hw = noDim.ww = 0;
-  EXPECT_EQ(chooseTextLayout(noDim, false, true), TextLayout::OneLineHorizontal);
-  EXPECT_EQ(chooseTextLayout(noDim, true, true), TextLayout::Standard);  // 60 needed; the title fits w
-  noDim.h = 61;
-  noDim.tw = 56;
-  EXPECT_EQ(chooseTextLayout(noDim, false, true), TextLayout::OneLineVertical);
+std::vector<std::string> texts(const maps::FittedLabel& l) {
+  std::vector<std::string> out;
+  for (const maps::LabelRun& r : l.runs) out.push_back(r.text);
+  return out;
 }
 
-TEST(MapTextLayout, AWideTitleIsCutAtThePartsEdgeOrRunsOverIt) {
+TEST(MapTextLayout, AnElementShowsWhatItsSwitchesAsk) {
   MapPartElement part;
-  part.Title = "ДлинноеНазвание";  // 15 characters, 90 wide
-  part.ShowTitle = true;
-  part.ShowDim = false;
-  part.TruncText = true;
-  // 60 x 50 at (100, 200): neither line nor turned text fits the title;
-  // it goes where the standard layout puts it.
-  std::vector<TextRun> cut = part.planTexts(100, 200, 60, 50, fixedMetrics());
-  ASSERT_EQ(cut.size(), 1u);
-  EXPECT_EQ(cut[0].text, part.Title);
-  EXPECT_FALSE(cut[0].vertical);
-  EXPECT_EQ(cut[0].x, 101);  // left-aligned: one unit in
-  EXPECT_EQ(cut[0].y, 200);
-  EXPECT_EQ(cut[0].clipRight, 160);  // the part's right edge
-  EXPECT_EQ(cut[0].clipBottom, 210);
-
-  part.TruncText = false;
-  std::vector<TextRun> over = part.planTexts(100, 200, 60, 50, fixedMetrics());
-  ASSERT_EQ(over.size(), 1u);
-  EXPECT_EQ(over[0].clipRight, 190);  // as wide as the title
-}
-
-TEST(MapTextLayout, TextsOfEachLayout) {
-  MapPartElement part;
-  part.Title = "Бок";  // 18 wide
+  part.Title = "Бок";
   part.length = 720;
-  part.width = 560;  // "720", "560": 18 wide each
+  part.width = 560;
   part.edgeLabels = true;
   part.edges[TopSide] = {"ПВХ", 2};
   part.edges[LeftSide] = {"АБС", 1};
-  const TextMetrics m = fixedMetrics();
-
-  // Standard, 100 x 100 at (0, 0): title top left, length centred at the
-  // bottom with the top/bottom edge labels above it, width turned at the
-  // left with the left/right edge labels beside it.
-  std::vector<TextRun> runs = part.planTexts(0, 0, 100, 100, m);
-  ASSERT_EQ(runs.size(), 5u);
-  EXPECT_EQ(runs[0].text, "Бок");
-  EXPECT_EQ(runs[1].text, "720");
-  EXPECT_EQ(runs[1].x, 41);  // (100 - 18 - 2) div 2 + 1
-  EXPECT_EQ(runs[1].y, 90);
-  EXPECT_EQ(runs[2].text, "[2]");
-  EXPECT_EQ(runs[2].y, 80);
-  EXPECT_TRUE(runs[3].vertical);
-  EXPECT_EQ(runs[3].text, "560");
-  EXPECT_EQ(runs[3].x, 0);
-  EXPECT_EQ(runs[3].y, 58);  // 100 - (100 - 18 - 2) div 2 - 2
-  EXPECT_EQ(runs[4].text, "[1]");
-  EXPECT_EQ(runs[4].x, 10);
-
-  // One line: "Бок 720x560" (11 characters, 66 wide) in 70 x 25.
-  runs = part.planTexts(0, 0, 70, 25, m);
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].text, "Бок 720x560");
-
-  // Two lines in 45 x 25: the title, then the size below it.
-  runs = part.planTexts(0, 0, 45, 25, m);
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[0].text, "Бок");
-  EXPECT_EQ(runs[1].text, "720x560");
-  EXPECT_EQ(runs[1].y, 10);
-
-  // Turned, one line, in 15 x 80: read upwards from the bottom.
-  runs = part.planTexts(0, 0, 15, 80, m);
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_TRUE(runs[0].vertical);
-  EXPECT_EQ(runs[0].text, "Бок 720x560");
-  EXPECT_EQ(runs[0].y, 79);
-
-  // Without the title the size alone takes the first line.
+  const maps::TextBox frame{0, 0, 100, 100};
+  // Title, length, the top and bottom edges, width, the left and right edges.
+  EXPECT_EQ(texts(part.planTexts(frame, fixedFont(), 10)),
+            (std::vector<std::string>{"Бок", "720", "[2]", "560", "[1]"}));
+  part.edgeLabelStyle = 1;  // names
+  EXPECT_EQ(texts(part.planTexts(frame, fixedFont(), 10))[2], "[ПВХ]");
   part.ShowTitle = false;
-  runs = part.planTexts(0, 0, 45, 25, m);
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].text, "720x560");
+  EXPECT_EQ(texts(part.planTexts({0, 0, 45, 25}, fixedFont(), 10)), std::vector<std::string>{"720x560"});
+  part.ShowDim = false;
+  EXPECT_TRUE(part.planTexts(frame, fixedFont(), 10, "3").runs.empty());
+}
+
+TEST(MapTextLayout, AWideTitleShrinksInsteadOfBeingCutOrRunningOver) {
+  MapPartElement part;
+  part.Title = "ДлинноеНазвание";  // 15 characters, 90 wide at 10 pt
+  part.ShowDim = false;
+  for (bool trunc : {true, false}) {
+    part.TruncText = trunc;
+    // 60 x 50: the whole title at 6.5 pt (58.5 wide), one unit in.
+    const maps::FittedLabel l = part.planTexts({100, 200, 60, 50}, fixedFont(), 10, "4");
+    ASSERT_EQ(texts(l), std::vector<std::string>{part.Title});
+    EXPECT_DOUBLE_EQ(l.points, 6.5);
+    EXPECT_DOUBLE_EQ(l.runs[0].box.x, 101);
+    EXPECT_LE(l.runs[0].box.right(), 160);
+    // 30 x 50: not even at 5 pt (45 wide, or turned 45 long in 30 ...
+    // turned 45 fits 50): turned along the part.
+    EXPECT_EQ(part.planTexts({0, 0, 30, 50}, fixedFont(), 10, "4").layout, maps::LabelLayout::OneLineVertical);
+    // 30 x 30: the row number instead.
+    EXPECT_EQ(texts(part.planTexts({0, 0, 30, 30}, fixedFont(), 10, "4")), std::vector<std::string>{"4"});
+  }
 }
 
 TEST(MapEdgeLabels, CodesOrNamesOfTheBandedSides) {
@@ -196,6 +120,12 @@ MapReportView sampleMap() {
   cut->x = 730;
   cut->width = 2070;
   v.elements.push_back(std::move(cut));
+  auto pass = std::make_unique<MapCutNumberElement>();
+  pass->Title = "12";
+  pass->x = 730;
+  pass->y = 10;
+  pass->width = 2050;
+  v.elements.push_back(std::move(pass));
   return v;
 }
 
@@ -213,7 +143,7 @@ TEST(MapReportStreams, TheCuttingMapKeepsItsStylesAndElements) {
   EXPECT_TRUE(back.edgeLabels);
   EXPECT_EQ(back.edgeLabelStyle, 1);
   EXPECT_EQ(back.Ratio, v.Ratio);  // the extended float holds every double
-  ASSERT_EQ(back.elements.size(), 3u);
+  ASSERT_EQ(back.elements.size(), 4u);
   const auto* part = dynamic_cast<const MapPartElement*>(back.elements[0].get());
   ASSERT_NE(part, nullptr);
   EXPECT_EQ(part->Title, "Фасад верхний");
@@ -233,6 +163,33 @@ TEST(MapReportStreams, TheCuttingMapKeepsItsStylesAndElements) {
   EXPECT_EQ(offcut->brush(back), &back.wasteBrush);
   EXPECT_EQ(&back.elements[2]->pen(back), &back.cutPen);
   EXPECT_EQ(back.elements[2]->brush(back), nullptr);
+  // Where a saw pass's number stands.
+  EXPECT_EQ(back.elements[3]->kind(), MapCutNumberElement::kKind);
+  EXPECT_EQ(back.elements[3]->Title, "12");
+  EXPECT_EQ(back.elements[3]->width, 2050);
+  EXPECT_TRUE(back.texts().contains(QStringLiteral("Отход")));
+  EXPECT_FALSE(back.texts().contains(QStringLiteral("12")));
+
+  CutOrderReportView table;
+  table.name = "mmCutOrder";
+  table.font.size = 8;
+  table.rows = {{1, "по длине", 6, 2800, "отход"}, {2, "↻ по ширине", 720, 300, "Бок навесной 720x300"}};
+  table.moreX = 612.25;
+  table.moreY = -40;
+  table.moreWidth = 250;
+  table.moreHeight = 300.5;
+  CutOrderReportView tableBack;
+  tableBack.loadStream(table.saveStream());
+  EXPECT_EQ(tableBack.font, table.font);
+  EXPECT_EQ(tableBack.rows, table.rows);
+  EXPECT_EQ(tableBack.moreX, 612.25);
+  EXPECT_EQ(tableBack.moreY, -40);
+  EXPECT_EQ(tableBack.moreHeight, 300.5);
+  table.rows.clear();
+  table.note = "карту нельзя раскроить сквозными резами.";
+  tableBack.loadStream(table.saveStream());
+  EXPECT_EQ(tableBack.note, table.note);
+  EXPECT_TRUE(tableBack.rows.empty());
 }
 
 TEST(MapReportStreams, RecordsHaveTheirFixedSizes) {
@@ -298,6 +255,13 @@ TEST(MapReportStreams, EveryCutShortStreamIsRefused) {
     PartsListReportView v;
     EXPECT_THROW(v.loadStream(std::string_view(bytes).substr(0, n)), report::ReportError) << n;
   }
+  CutOrderReportView table;
+  table.rows = {{1, "по длине", 6, 2800, "отход"}};
+  const std::string order = table.saveStream();
+  for (std::size_t n = 0; n < order.size(); ++n) {
+    CutOrderReportView v;
+    EXPECT_THROW(v.loadStream(std::string_view(order).substr(0, n)), report::ReportError) << n;
+  }
 }
 
 TEST(MapReportStreams, DamagedCountsLengthsAndValuesAreRefusedWithTheReason) {
@@ -360,7 +324,7 @@ TEST(MapReportStreams, TemplatesAndPreparedReportsRefuseADamagedObjectNamingTheF
   const report::Template t = report::Template::parse(good, QStringLiteral("Карты.frf"));
   const auto* map = dynamic_cast<const MapReportView*>(t.findObject("Map"));
   ASSERT_NE(map, nullptr);
-  EXPECT_EQ(map->elements.size(), 3u);
+  EXPECT_EQ(map->elements.size(), 4u);
 
   QByteArray cut = good;
   cut.replace("</data>", "AAAA</data>");

@@ -2,6 +2,7 @@
 // rows of a map, the filling of the two objects, and the report laid out
 // with the shipped template "RskMaps.frf".
 
+#include "maps/model/MapCutOrder.h"
 #include "platform/report/Render.h"
 #include "platform/report/ReportError.h"
 #include "platform/report/ui/PreviewWindow.h"
@@ -372,6 +373,213 @@ TEST(MapReport, MapsPerPageRangeAndListsOff) {
   job.from = 0;
   job.to = -1;
   EXPECT_TRUE(objectsOf<MapReportView>(prepareMapReport(kTemplate, job).pages[0]).empty());
+}
+
+// Standard sheets of 2800 x 2070 with the parts of sampleMap.
+std::vector<maps::SheetMap> standardSheets(int n) {
+  std::vector<maps::SheetMap> maps(static_cast<std::size_t>(n), sampleMap());
+  for (maps::SheetMap& m : maps) {
+    m.length = 2800;
+    m.width = 2070;
+  }
+  return maps;
+}
+
+TEST(MapReport, MapsFillThePageAndStayInsideItsMargins) {
+  const TestCatalogue catalogue;
+  struct Case {
+    int perPage;
+    double minMapMm;  // width of a 2800 x 2070 sheet as drawn
+    int landscape;    // -1: either, the larger scale decides
+  };
+  for (const Case& c : {Case{1, 200, 1}, Case{2, 150, 0}, Case{3, 100, -1}, Case{4, 70, -1}, Case{5, 60, -1}}) {
+    SCOPED_TRACE(c.perPage);
+    const std::vector<maps::SheetMap> maps = standardSheets(c.perPage);
+    MapReportJob job = jobFor(maps, catalogue);
+    job.params.position = c.perPage == 1 ? OneMapPerPage : c.perPage == 2 ? TwoMapsPerPage : OtherMapsPerPage;
+    job.params.mapQuantity = c.perPage;
+    job.params.printCutOrder = true;
+    const report::PreparedReport r = prepareMapReport(kTemplate, job);
+    ASSERT_EQ(r.pageCount(), 1);
+    const report::PreparedPage& page = r.pages[0];
+    if (c.landscape >= 0) {
+      EXPECT_EQ(page.size.width() > page.size.height(), c.landscape == 1);
+    }
+    const auto views = objectsOf<MapReportView>(page);
+    ASSERT_EQ(views.size(), static_cast<std::size_t>(c.perPage));
+    for (const MapReportView* v : views) {
+      // A grid of equal cells, each map drawn as large as the first.
+      EXPECT_NEAR(v->width, views[0]->width, 0.5);
+      EXPECT_GE(v->width / report::kUnitsPerMm, c.minMapMm);
+    }
+    for (const auto& o : page.objects) {
+      SCOPED_TRACE(o->name);
+      const double margin = report::mmToUnits(10);
+      EXPECT_GE(o->x, margin - 0.01);
+      EXPECT_GE(o->y, margin - 0.01);
+      EXPECT_LE(o->x + o->width, page.size.width() - margin + 0.01);
+      EXPECT_LE(o->y + o->height, page.size.height() - margin + 0.01);
+      if (dynamic_cast<const PartsListReportView*>(o.get())) {
+        EXPECT_LE(o->width, report::mmToUnits(70));
+      }
+    }
+    EXPECT_EQ(objectsOf<CutOrderReportView>(page).size(), static_cast<std::size_t>(c.perPage));
+  }
+  EXPECT_EQ(mapPageGrids(2), (std::vector<MapPageGrid>{{true, 2, 1}, {false, 1, 2}}));
+  // Five maps: 1 x 5, 2 x 3, 3 x 2, 5 x 1 on either page (4 x 2 would leave a column empty).
+  EXPECT_EQ(mapPageGrids(5).size(), 8u);
+}
+
+TEST(MapReport, TheParametersShrinkToTheirColumnBeforeTheyWrap) {
+  report::FontSpec font;
+  font.size = 10;
+  const std::string lines = "Количество резов: 35 (длина резов: 63.60 м)\rПолный отход: 0.749 кв м (12.92%)";
+  const double wide = report::textWidth(font, QString::fromStdString("Количество резов: 35 (длина резов: 63.60 м)"));
+  FittedText fit = fitTextWidth(lines, font, wide + 2 * report::kTextPadding + 1);
+  EXPECT_EQ(fit.points, 10);
+  EXPECT_FALSE(fit.wrap);
+  EXPECT_NEAR(fit.height, 2 * report::textLineHeight(font) + 2 * report::kTextPadding, 1e-6);
+  fit = fitTextWidth(lines, font, wide * 0.81 + 2 * report::kTextPadding);
+  EXPECT_EQ(fit.points, 8);  // 81 % of the width: 8 pt
+  EXPECT_FALSE(fit.wrap);
+  fit = fitTextWidth(lines, font, wide * 0.4);
+  EXPECT_EQ(fit.points, kMinListPoints);
+  EXPECT_TRUE(fit.wrap);
+}
+
+TEST(PartsListView, ALongListGoesOnInColumnsThenShrinksThenEndsWithHowManyAreLeft) {
+  PartsListReportView list;
+  list.font.size = 10;
+  list.showEdgesList = false;
+  for (int i = 0; i < 40; ++i) list.partRows.push_back({"Полка " + std::to_string(i + 1), 564, 300, 1, {}, {}});
+  const double line = report::textLineHeight(reportFont(list.font));
+  // Room for all at 10 pt in two columns side by side.
+  list.width = report::mmToUnits(200);
+  list.height = 22 * line;
+  PartsListReportView::Shown shown = list.shown();
+  EXPECT_EQ(shown.points, 10);
+  EXPECT_EQ(shown.columns, 2);
+  EXPECT_EQ(shown.lines.size(), 41u);
+  EXPECT_EQ(shown.lines[1], "1. Полка 1 [564x300] 1 шт");
+  // One narrow column: smaller, down to 6 pt, ...
+  list.width = report::mmToUnits(60);
+  list.height = 34 * line;
+  shown = list.shown();
+  EXPECT_LT(shown.points, 10);
+  EXPECT_GE(shown.points, kMinListPoints);
+  EXPECT_EQ(shown.lines.size(), 41u);
+  // ... then the rows left out are counted on the last line.
+  list.height = 12 * line;
+  shown = list.shown();
+  EXPECT_EQ(shown.points, kMinListPoints);
+  ASSERT_GT(shown.lines.size(), 2u);
+  const int kept = static_cast<int>(shown.lines.size()) - 2;  // the heading and "… ещё N"
+  EXPECT_EQ(shown.lines.back(), "… ещё " + std::to_string(40 - kept));
+  EXPECT_EQ(shown.lines[shown.lines.size() - 2],
+            std::to_string(kept) + ". Полка " + std::to_string(kept) + " [564x300] 1 шт");
+}
+
+// A list too long for the column beside the map goes on under it, before
+// the cut order's table (which then takes what the list leaves there), and
+// the page keeps it when saved and read back.
+TEST(MapReport, ALongPartsListGoesOnUnderTheMapRatherThanBeingCutShort) {
+  const TestCatalogue catalogue;
+  std::vector<maps::SheetMap> maps = {sampleMap()};
+  maps[0].length = 2800;
+  maps[0].width = 2070;
+  maps[0].Parts.clear();
+  const int n = 80;
+  for (int i = 0; i < n; ++i)
+    maps[0].Parts.push_back(
+        part(("Планка цоколя " + std::to_string(i + 1)).c_str(), (i % 10) * 280, (i / 10) * 207, 276 - i / 10, 203));
+  maps[0].Offcuts.clear();
+  maps[0].Cuts.clear();
+  for (bool cutOrder : {false, true}) {
+    SCOPED_TRACE(cutOrder);
+    MapReportJob job = jobFor(maps, catalogue);
+    job.params.showBorderList = false;
+    job.params.printCutOrder = cutOrder;
+    const report::PreparedReport r = prepareMapReport(kTemplate, job);
+    ASSERT_EQ(r.pageCount(), 1);
+    const auto lists = objectsOf<PartsListReportView>(r.pages[0]);
+    ASSERT_EQ(lists.size(), 1u);
+    const PartsListReportView& list = *lists[0];
+    const PartsListReportView::Shown shown = list.shown();
+    EXPECT_EQ(shown.lines.size(), n + 1u);  // the heading and every row, none left out
+    EXPECT_EQ(shown.lines.back(), "80. Планка цоколя 80 [269x203] 1 шт");
+    EXPECT_GE(shown.points, kMinListPoints);
+    const auto views = objectsOf<MapReportView>(r.pages[0]);
+    ASSERT_EQ(views.size(), 1u);
+    ASSERT_GT(list.moreHeight, 0);
+    EXPECT_GE(list.y + list.moreY, views[0]->y + views[0]->height - 0.01);  // under the map
+    EXPECT_LE(list.y + list.moreY + list.moreHeight, r.pages[0].size.height() - report::mmToUnits(10) + 0.01);
+    const auto tables = objectsOf<CutOrderReportView>(r.pages[0]);
+    ASSERT_EQ(tables.size(), cutOrder ? 1u : 0u);
+    if (cutOrder) {
+      // The table starts where the list ends under the map.
+      EXPECT_GE(tables[0]->y, list.y + list.moreY + list.usedHeights().back() - 0.01);
+      EXPECT_EQ(tables[0]->moreHeight, 0);
+    }
+
+    PartsListReportView back;
+    back.loadStream(list.saveStream());
+    back.x = list.x;
+    back.y = list.y;
+    back.width = list.width;
+    back.height = list.height;
+    EXPECT_EQ(back.shown().lines, shown.lines);
+  }
+}
+
+TEST(CutOrderTable, EveryPassWithItsFenceLengthAndWhatItGives) {
+  // Two parts side by side in a strip across a 1000 x 500 offcut sheet,
+  // kerf 4: a cut along the width at 404 leaves the strip of 496 ...
+  maps::SheetMap m;
+  m.length = 1000;
+  m.width = 500;
+  m.MillSize = 4;
+  m.IsScraps = true;
+  m.Parts = {part("Бок", 0, 0, 400, 300), part("Дно", 404, 0, 300, 300)};
+  maps::MapOffcut rest;
+  rest.x = 708;
+  rest.length = 292;
+  rest.width = 300;
+  rest.ScrapType = maps::stNormalScrap;
+  rest.Text = "Остаток";
+  m.Offcuts = {rest};
+  const engine::CutSequence order = maps::cutOrder(m);
+  ASSERT_EQ(order.status, engine::SequenceStatus::Ok);
+  const std::vector<CutOrderRow> rows = cutOrderRows(m, order);
+  ASSERT_EQ(rows.size(), order.passes.size());
+  ASSERT_GE(rows.size(), 3u);
+  EXPECT_EQ(rows[0].number, 1);
+  EXPECT_EQ(rows[0].direction, "по длине");
+  EXPECT_EQ(rows[0].fence, 300);
+  EXPECT_EQ(rows[0].length, 1000);
+  EXPECT_EQ(rows[0].yields, "отход");  // beyond the strip: waste 196 wide
+  EXPECT_EQ(rows[1].direction, "↻ по ширине");
+  EXPECT_EQ(rows[1].yields, "Бок 400x300");
+  EXPECT_EQ(rows[2].yields, "Дно 300x300, Остаток 292x300");
+
+  CutOrderReportView table;
+  fillCutOrderView(table, m, order, {});
+  EXPECT_EQ(table.rows, rows);
+  EXPECT_TRUE(table.note.empty());
+  table.width = report::mmToUnits(80);
+  table.height = report::mmToUnits(40);
+  EXPECT_TRUE(table.fitsWhole());
+  table.height = report::mmToUnits(4);  // not even the heading
+  EXPECT_FALSE(table.fitsWhole());
+
+  // Parts no straight cut can part: the table says so.
+  maps::SheetMap pinwheel;
+  pinwheel.length = pinwheel.width = 300;
+  pinwheel.IsScraps = true;
+  pinwheel.Parts = {part("А", 0, 0, 200, 100), part("Б", 200, 0, 100, 200), part("В", 100, 200, 200, 100),
+                    part("Г", 0, 100, 100, 200), part("Д", 100, 100, 100, 100)};
+  fillCutOrderView(table, pinwheel, maps::cutOrder(pinwheel), {});
+  EXPECT_TRUE(table.rows.empty());
+  EXPECT_EQ(table.note, "карту нельзя раскроить сквозными резами.");
 }
 
 TEST(MapReport, TheTemplatesObjectsMustBeOfTheirClasses) {

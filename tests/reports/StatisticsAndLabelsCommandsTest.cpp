@@ -182,6 +182,7 @@ TEST(LabelDialogs, PageMarginsAreSharedAndPrintingUsesThemAndTheControls) {
   Previews previews;
   const QString tmpl = p.path(QStringLiteral("Reports/ScrapsLbl.frf"));
   LabelDialog parts(LabelKind::Parts, someLabels(5), p.ini(), tmpl, false);
+  const common::PageMargins reportMargins = common::readPageMargins(p.ini());
   parts.setMarginsEditor([](const common::PageMargins& m, QWidget*) -> std::optional<common::PageMargins> {
     EXPECT_EQ(m, common::PageMargins{});
     return common::PageMargins{10, 20, 5, 0};
@@ -189,7 +190,7 @@ TEST(LabelDialogs, PageMarginsAreSharedAndPrintingUsesThemAndTheControls) {
   button(parts, "pageButton")->click();
   EXPECT_EQ(common::readPageMargins(p.ini(), "Lbl_PageParams"), (common::PageMargins{10, 20, 5, 0}));
   // The report margins of PageParams are not touched.
-  EXPECT_EQ(common::readPageMargins(p.ini()), common::PageMargins{});
+  EXPECT_EQ(common::readPageMargins(p.ini()), reportMargins);
 
   LabelDialog offcuts(LabelKind::Offcuts, someLabels(1), p.ini(), tmpl, false);
   std::optional<common::PageMargins> seen;

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QString>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -89,7 +90,7 @@ std::optional<std::string> MapsPdf::checkTemplate(const std::string& templatePat
 
 std::optional<std::string> MapsPdf::write(const engine::EngineContext& ctx, const CutJob& job,
                                           std::int32_t materialCode, const std::string& templatePath,
-                                          const std::string& pdfPath) {
+                                          const std::string& pdfPath, const PdfChoices& choices) {
   // The maps as the program holds them after a run (the maps file's records
   // are those maps).
   const maps::MapFileData data = resultMaps(ctx, job, materialCode);
@@ -103,6 +104,11 @@ std::optional<std::string> MapsPdf::write(const engine::EngineContext& ctx, cons
   reportJob.from = 0;
   reportJob.to = static_cast<int>(sheets.size()) - 1;
   reportJob.catalogue = &catalogue;
+  reportJob.params.position = choices.mapsPerPage <= 1   ? reports::OneMapPerPage
+                              : choices.mapsPerPage == 2 ? reports::TwoMapsPerPage
+                                                         : reports::OtherMapsPerPage;
+  reportJob.params.mapQuantity = std::clamp(choices.mapsPerPage, reports::kMinOtherMaps, reports::kMaxOtherMaps);
+  reportJob.params.printCutOrder = choices.cutOrder;
   try {
     report::writePdf(reports::prepareMapReport(q(templatePath), reportJob), q(pdfPath));
   } catch (const report::ReportError& e) {

@@ -2,10 +2,11 @@
 
 // kroyna-cut --pdf: the maps of a job printed as the program prints them,
 // through the map report template "Reports/RskMaps.frf" and its cutting
-// map and parts list objects, with the default print settings (one map a
-// page, every statistics line, parts and edges lists, edge codes on the
-// maps, Arial 10) and the template's own page and margins. The PDF is
-// made without a display: an offscreen GUI application is started for it.
+// map and parts list objects, with the default print settings (every
+// statistics line, parts and edges lists, edge codes on the maps, Arial
+// 10) but for the maps per page and the cut order, and the template's own
+// page and margins. The PDF is made without a display: an offscreen GUI
+// application is started for it.
 //
 // This header needs no Qt, so that the cutter's option parsing does not.
 
@@ -29,6 +30,13 @@ std::string defaultMapTemplate(const std::string& programPath);
 // The same for any template of Reports/ ("ScrapsLbl.frf").
 std::string defaultReportTemplate(const std::string& programPath, const std::string& name);
 
+// What the print dialog would choose: "по одной на листе" (1), "по две на
+// листе" (2) or "другое" (3 to 5), and "Печатать порядок резов".
+struct PdfChoices {
+  int mapsPerPage = 1;
+  bool cutOrder = false;
+};
+
 class MapsPdf {
  public:
   // Starts the offscreen GUI application (fonts, PDF writer).
@@ -43,7 +51,8 @@ class MapsPdf {
   // on success, else why the file was not written (one line; an existing
   // file of that name is then left as it was).
   std::optional<std::string> write(const engine::EngineContext& ctx, const CutJob& job, std::int32_t materialCode,
-                                   const std::string& templatePath, const std::string& pdfPath);
+                                   const std::string& templatePath, const std::string& pdfPath,
+                                   const PdfChoices& choices = {});
 
  private:
   struct Gui;

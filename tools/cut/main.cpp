@@ -1,7 +1,7 @@
 // kroyna-cut: lays out one cutting job without a display.
 //
 //   kroyna-cut [--progress] [--time-limit SECONDS] [--map OUT.map [--code N]]
-//              [--pdf OUT.pdf [--template FILE.frf]]
+//              [--pdf OUT.pdf [--template FILE.frf] [--maps-per-page N] [--cut-order]]
 //              [--labels OUT.pdf [--barcode KIND] [--label-sheet SHEET]] JOB.json
 //                                        (JOB.json "-" reads standard input)
 //   kroyna-cut --help | --version
@@ -29,6 +29,7 @@
 
 #include "engine/MaterialRun.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -50,7 +51,7 @@ using namespace kroyna;
 
 constexpr const char* Usage =
     "usage: kroyna-cut [--progress] [--time-limit SECONDS] [--map OUT.map [--code N]]\n"
-    "                  [--pdf OUT.pdf [--template FILE.frf]]\n"
+    "                  [--pdf OUT.pdf [--template FILE.frf] [--maps-per-page N] [--cut-order]]\n"
     "                  [--labels OUT.pdf [--barcode KIND] [--label-sheet SHEET]] JOB.json";
 
 // A time limit in seconds: a number above 0, at most a year.
@@ -66,7 +67,7 @@ bool parseSeconds(const std::string& text, double& seconds) {
 
 constexpr const char* Help =
     "usage: kroyna-cut [--progress] [--time-limit SECONDS] [--map OUT.map [--code N]]\n"
-    "                  [--pdf OUT.pdf [--template FILE.frf]]\n"
+    "                  [--pdf OUT.pdf [--template FILE.frf] [--maps-per-page N] [--cut-order]]\n"
     "                  [--labels OUT.pdf [--barcode KIND] [--label-sheet SHEET]] JOB.json\n"
     "Lays out one cutting job (one material) without a display and prints the\n"
     "maps as JSON on standard output. JOB.json \"-\" reads the job from standard\n"
@@ -80,6 +81,9 @@ constexpr const char* Help =
     "  --pdf OUT.pdf   also print the cutting maps to a PDF file\n"
     "  --template FILE.frf\n"
     "                  the map report template of that PDF (default RskMaps.frf)\n"
+    "  --maps-per-page N\n"
+    "                  maps on a page of that PDF, 1 to 5 (default 1)\n"
+    "  --cut-order     print the order of the cuts on the maps of that PDF\n"
     "  --labels OUT.pdf also print a label for every part cut to a PDF file\n"
     "  --barcode KIND  the barcode of those labels: none, code128 (default),\n"
     "                  datamatrix or qr\n"
@@ -143,6 +147,8 @@ int main(int argc, char** argv) {
   std::int32_t materialCode = cut::NoMaterialCode;
   bool codeGiven = false;
   double timeLimit = 0;
+  int mapsPerPage = 0;  // 0: not given
+  bool cutOrder = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--progress") {
@@ -152,6 +158,18 @@ int main(int argc, char** argv) {
         std::cerr << "kroyna-cut: --time-limit needs a number of seconds above 0\n" << Usage << "\n";
         return 2;
       }
+      ++i;
+    } else if (arg == "--cut-order") {
+      cutOrder = true;
+    } else if (arg == "--maps-per-page") {
+      const std::string value = i + 1 < argc ? argv[i + 1] : "";
+      int n = 0;
+      const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+      if (value.empty() || ec != std::errc() || end != value.data() + value.size() || n < 1 || n > 5) {
+        std::cerr << "kroyna-cut: --maps-per-page needs a number from 1 to 5\n" << Usage << "\n";
+        return 2;
+      }
+      mapsPerPage = n;
       ++i;
     } else if (arg == "--map" || arg == "--code" || arg == "--pdf" || arg == "--template" || arg == "--labels" ||
                arg == "--barcode" || arg == "--label-sheet") {
@@ -209,6 +227,11 @@ int main(int argc, char** argv) {
   }
   if (!templatePath.empty() && pdfPath.empty()) {
     std::cerr << "kroyna-cut: --template is the template of the PDF: it needs --pdf\n" << Usage << "\n";
+    return 2;
+  }
+  if ((mapsPerPage > 0 || cutOrder) && pdfPath.empty()) {
+    std::cerr << "kroyna-cut: --maps-per-page and --cut-order choose how the PDF prints: they need --pdf\n"
+              << Usage << "\n";
     return 2;
   }
   if (labelOptionGiven && labelsPath.empty()) {
@@ -313,7 +336,8 @@ int main(int argc, char** argv) {
 
 #ifdef KROYNA_CUT_PDF
   if (pdf) {
-    if (const auto failure = pdf->write(ctx, job, materialCode, templatePath, pdfPath)) {
+    if (const auto failure =
+            pdf->write(ctx, job, materialCode, templatePath, pdfPath, {std::max(mapsPerPage, 1), cutOrder})) {
       std::cerr << "kroyna-cut: " << pdfPath << ": " << *failure << "\n";
       return 1;
     }

@@ -1,9 +1,11 @@
 #include "ExampleData.h"
 
+#include "common/PageMargins.h"
 #include "common/settings/MaterialSettings.h"
 #include "common/settings/SettingsKeys.h"
 #include "platform/dbase/DbfFile.h"
 #include "platform/ini/IniFile.h"
+#include "reports/mapprint/MapPrintSettings.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -101,7 +103,8 @@ void writeExample(const fs::path& patternFolder, const fs::path& target) {
   // Settings: the current layout version, per material the layout options
   // (sheet 2800 x 2070, offcuts and stock control on, 200 extra variants)
   // and the offcut criteria (shorter than 200 mm, narrower than 100 mm or
-  // smaller than 0.1 m² is waste), and the remarks of the order's maps.
+  // smaller than 0.1 m² is waste), the page margins and the printed cut
+  // order, and the remarks of the order's maps.
   ini::IniFile settings(target / "Kroyna.ini");
   settings.batch([&] {
     settings.writeString("Default", "Version", "2");
@@ -133,6 +136,12 @@ void writeExample(const fs::path& patternFolder, const fs::path& target) {
       criteria.area = 100000;
       material.setOffcutCriteria(settings, criteria);
     }
+    // Reports keep 10 mm from the paper's edges, and printed maps carry
+    // the order of their cuts.
+    for (const char* side : {kroyna::common::kMarginTopKey, kroyna::common::kMarginLeftKey,
+                             kroyna::common::kMarginRightKey, kroyna::common::kMarginBottomKey})
+      settings.writeString(kroyna::common::kPageParamsSection, side, "10");
+    settings.writeString(kroyna::reports::kPrintCutOrderKey.section, kroyna::reports::kPrintCutOrderKey.name, "1");
     // The remark of the maps of a material comes from the remarks list.
     settings.writeString("Remarks", std::to_string(kWhite), "Кухня (пример)");
     settings.writeString("Remarks", std::to_string(kOak), "Кухня (пример)");

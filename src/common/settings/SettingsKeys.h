@@ -148,6 +148,8 @@ inline constexpr BoolKey AutoOffcutMarks{"Default", "AutoScrapsMark", false};
 // 0 cuts hidden, 1 shown, 2 on the last map only; anything else hides them.
 inline constexpr IntKey CutsShown{"SheetParams", "MillState", 0, 0, 2, OutOfRange::Default};
 inline constexpr IntKey MapsMaterialsPanelWidth{"SheetParams", "OutLook_Width", 105, 0};
+// The maps window's "Порядок резов": the saw passes' numbers on the maps.
+inline constexpr BoolKey CutOrderShown{"SheetParams", "ShowCutOrder", false};
 
 }  // namespace keys
 

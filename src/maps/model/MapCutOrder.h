@@ -8,6 +8,7 @@
 #include "maps/model/MapModel.h"
 
 #include <optional>
+#include <vector>
 
 namespace kroyna::maps {
 
@@ -36,5 +37,19 @@ inline engine::SequenceInput cutOrderInput(const SheetMap& map, std::optional<en
 inline engine::CutSequence cutOrder(const SheetMap& map, std::optional<engine::SheetTrims> trims = {}) {
   return engine::MakeCutSequence(cutOrderInput(map, trims));
 }
+
+// Where a pass's number stands on the map: along the stretch of a drawn cut
+// the pass makes, or along the whole pass when it makes none (the far
+// trims), mm on the sheet.
+struct NumberStretch {
+  std::int32_t number = 0;  // the pass's number
+  bool alongX = true;
+  std::int32_t at = 0;  // the centre line: y when alongX, else x
+  std::int32_t from = 0, to = 0;
+  bool operator==(const NumberStretch&) const = default;
+};
+
+// One stretch for each of the order's marks, in the order of the marks.
+std::vector<NumberStretch> numberStretches(const engine::CutSequence& order, const engine::SequenceInput& input);
 
 }  // namespace kroyna::maps

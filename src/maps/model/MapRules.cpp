@@ -350,4 +350,30 @@ SheetMap fromRecord(const MapSheetRecord& s) {
   return m;
 }
 
+// ---- Rows of a map's parts list ----
+
+std::vector<int> partListRows(const std::vector<PartRowKey>& parts) {
+  std::vector<int> rows;
+  rows.reserve(parts.size());
+  std::vector<std::size_t> firsts;  // the first part of each row
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    auto same = std::find_if(firsts.begin(), firsts.end(), [&](std::size_t f) { return parts[f] == parts[i]; });
+    if (same == firsts.end()) {
+      rows.push_back(static_cast<int>(firsts.size()));
+      firsts.push_back(i);
+    } else {
+      rows.push_back(static_cast<int>(same - firsts.begin()));
+    }
+  }
+  return rows;
+}
+
+std::vector<int> partListRows(const SheetMap& map) {
+  std::vector<PartRowKey> keys;
+  keys.reserve(map.Parts.size());
+  for (const MapPart& p : map.Parts)
+    keys.push_back({p.Title, p.length, p.width, {p.LeftBorder, p.RightBorder, p.TopBorder, p.BottomBorder}});
+  return partListRows(keys);
+}
+
 }  // namespace kroyna::maps

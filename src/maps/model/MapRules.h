@@ -110,6 +110,20 @@ class TabCaptions {
   std::int64_t sheets_ = 0;
 };
 
+// ---- Rows of a map's parts list ----
+// What makes two parts one row: name, length, width and the four edge
+// codes (left, right, top, bottom).
+struct PartRowKey {
+  std::string name;
+  std::int32_t length = 0, width = 0;
+  std::array<std::int32_t, 4> edges{};
+  bool operator==(const PartRowKey&) const = default;
+};
+// The row of each part: equal parts share a row, rows are numbered from 0
+// in the order their first part comes.
+std::vector<int> partListRows(const std::vector<PartRowKey>& parts);
+std::vector<int> partListRows(const SheetMap& map);
+
 // ---- Edge banding used ----
 // Edge code and length in mm, in order of first use.
 using EdgeUse = std::vector<std::pair<int, long long>>;

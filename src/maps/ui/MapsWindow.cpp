@@ -90,10 +90,29 @@ int MapSheetView::partAt(QPoint pos) const {
   return -1;
 }
 
+void MapSheetView::setShowCutOrder(bool on) {
+  if (cutOrder_ == on) return;
+  cutOrder_ = on;
+  update();
+}
+
+const std::vector<NumberStretch>& MapSheetView::passNumbers() {
+  if (!numbers_) {
+    numbers_.emplace();
+    if (valid()) {
+      // The same order as the printed map's.
+      const engine::CutSequence order = cutOrder(sheet());
+      const engine::SequenceInput input = cutOrderInput(sheet());
+      if (order.status == engine::SequenceStatus::Ok) *numbers_ = numberStretches(order, input);
+    }
+  }
+  return *numbers_;
+}
+
 void MapSheetView::paintEvent(QPaintEvent*) {
   if (!valid()) return;
   QPainter painter(this);
-  paintSheet(painter, sheet(), ratio_);
+  paintSheet(painter, sheet(), ratio_, cutOrder_ ? &passNumbers() : nullptr);
 }
 
 bool MapSheetView::event(QEvent* e) {
@@ -221,6 +240,7 @@ MapsWindow::MapsWindow(const MapsEnvironment& environment, ini::IniFile& setting
   connect(splitter_, &QSplitter::splitterMoved, this, [this] { panelFits_ = false; });
   splitter_->setSizes({common::read(settings_, common::keys::MapsMaterialsPanelWidth), 600});
   document_->setMillMode(common::read(settings_, common::keys::CutsShown));
+  showCutOrder_ = common::read(settings_, common::keys::CutOrderShown);
   resize(760, 560);
   refreshMaterialsPanel();
   updateCommands();
@@ -279,6 +299,10 @@ void MapsWindow::buildToolBar() {
   QAction* hints = add(QStringLiteral("hints"), "Подсказк&и", nullptr);
   hints->setCheckable(true);
   connect(hints, &QAction::toggled, this, &MapsWindow::setShowHints);
+  QAction* order =
+      add(QStringLiteral("order"), "Порядок резов", "Номера резов в том порядке,\r\nв каком их делают на пиле");
+  order->setCheckable(true);
+  connect(order, &QAction::toggled, this, &MapsWindow::setShowCutOrder);
   connect(add(QStringLiteral("statistics"), "&Статистика", "Статистика раскроя"), &QAction::triggered, this,
           &MapsWindow::showStatistics);
 }
@@ -299,7 +323,7 @@ void MapsWindow::updateCommands() {
   action(QStringLiteral("print"))->setEnabled(ready && bool(c.print));
   // A window without maps has nothing to accept.
   action(QStringLiteral("apply"))->setEnabled(ready && bool(c.apply) && !applied_ && document_->mapCount() > 0);
-  for (const char* id : {"font", "cuts", "edge", "offcuts", "hints", "statistics"})
+  for (const char* id : {"font", "cuts", "edge", "offcuts", "hints", "order", "statistics"})
     action(QString::fromLatin1(id))->setEnabled(ready);
   cutsButton_->setEnabled(ready);
   const int mode = document_->millMode();
@@ -308,9 +332,11 @@ void MapsWindow::updateCommands() {
   const QSignalBlocker b1(action(QStringLiteral("edge")));
   const QSignalBlocker b2(action(QStringLiteral("offcuts")));
   const QSignalBlocker b3(action(QStringLiteral("hints")));
+  const QSignalBlocker b4(action(QStringLiteral("order")));
   action(QStringLiteral("edge"))->setChecked(document_->showBorder());
   action(QStringLiteral("offcuts"))->setChecked(document_->showScrapsText());
   action(QStringLiteral("hints"))->setChecked(document_->showHints());
+  action(QStringLiteral("order"))->setChecked(showCutOrder_);
 }
 
 void MapsWindow::updateTitle() { setWindowTitle(running_ ? u("Пожалуйста подождите ...") : document_->caption()); }
@@ -330,6 +356,7 @@ void MapsWindow::addPage(int mapIndex) {
   auto* page = new MapPage(*this, *document_, mapIndex);
   MapSheetView* sheet = page->sheet();
   sheet->setShowAllHints(document_->showHints());
+  sheet->setShowCutOrder(showCutOrder_);
   connect(sheet, &MapSheetView::partMenuRequested, this,
           [this, mapIndex](int part, QPoint at) { openPartMenu(mapIndex, part, at); });
   connect(sheet, &MapSheetView::offcutMenuRequested, this,
@@ -492,6 +519,17 @@ void MapsWindow::setShowHints(bool on) {
   document_->setShowHints(on);
   for (int i = 0; i < pageCount(); ++i) page(i)->sheet()->setShowAllHints(on);
   updateCommands();
+}
+
+void MapsWindow::setShowCutOrder(bool on) {
+  showCutOrder_ = on;
+  for (int i = 0; i < pageCount(); ++i) page(i)->sheet()->setShowCutOrder(on);
+  updateCommands();
+  try {
+    common::write(settings_, common::keys::CutOrderShown, on);
+  } catch (const std::exception&) {
+    // The switch works for this window all the same.
+  }
 }
 
 void MapsWindow::setMapFont(const common::FontKeys& font) {

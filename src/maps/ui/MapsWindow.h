@@ -6,6 +6,7 @@
 // MapsDocument and forwards the user's commands to it.
 
 #include "maps/MapsDocument.h"
+#include "maps/model/MapCutOrder.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -48,6 +50,12 @@ class MapSheetView : public QWidget {
   void setRatio(double ratio);
   // Tooltips of parts and offcuts on or off.
   void setShowAllHints(bool on) { hints_ = on; }
+  // The number of each saw pass at its cut ("Порядок резов") on or off.
+  void setShowCutOrder(bool on);
+  bool showCutOrder() const { return cutOrder_; }
+  // Where the numbers stand; worked out the first time they are shown
+  // (empty when the map has no order of through-cuts).
+  const std::vector<NumberStretch>& passNumbers();
   bool showAllHints() const { return hints_; }
 
   // The element under a point of the widget: the topmost offcut, else the
@@ -75,6 +83,8 @@ class MapSheetView : public QWidget {
   int map_;
   double ratio_ = 0;
   bool hints_ = false;
+  bool cutOrder_ = false;
+  std::optional<std::vector<NumberStretch>> numbers_;
 };
 
 // The status line under a map: panels as wide as their texts + 8 pixels.
@@ -188,6 +198,9 @@ class MapsWindow : public QWidget {
   void setShowBorder(bool on);
   void setShowScrapsText(bool on);
   void setShowHints(bool on);
+  // "Порядок резов": the saw passes' numbers on every map.
+  void setShowCutOrder(bool on);
+  bool showCutOrder() const { return showCutOrder_; }
   void setMapFont(const common::FontKeys& font);
   // Filters by the materials panel entry `row` (0 = all materials).
   void selectMaterialRow(int row);
@@ -214,7 +227,7 @@ class MapsWindow : public QWidget {
   const QString& acceptedNote() const { return acceptedNote_; }
 
   // The action of a tool-bar command: "save", "print", "font", "apply",
-  // "cuts", "edge", "offcuts", "hints", "statistics", "abort".
+  // "cuts", "edge", "offcuts", "hints", "order", "statistics", "abort".
   QAction* action(const QString& id) const;
   // The name of the selected materials panel entry and its code.
   QString selectedMaterialName() const;
@@ -267,6 +280,7 @@ class MapsWindow : public QWidget {
   bool applied_ = false;
   QString acceptedNote_;
   bool shownOnce_ = false;
+  bool showCutOrder_ = false;
   // No panel width is kept and the user has not moved the splitter: the
   // panel follows its names.
   bool panelFits_ = false;

@@ -102,6 +102,7 @@ MapPageParams readMapPageParams(const ini::IniFile& ini) {
   p.showBordersOnMaps = common::read(ini, ShowBordersOnMaps);
   p.bordersOnMapsStyle = common::read(ini, BordersOnMapsStyle);
   p.mapFont = common::readFont(ini, P, MapFont);
+  p.printCutOrder = common::read(ini, kPrintCutOrderKey);
   return p;
 }
 
@@ -125,6 +126,7 @@ void writeMapPageParams(ini::IniFile& ini, const MapPageParams& p) {
     common::write(ini, ShowBordersOnMaps, p.showBordersOnMaps);
     common::write(ini, BordersOnMapsStyle, p.bordersOnMapsStyle);
     common::writeFont(ini, P, MapFont, p.mapFont);
+    common::write(ini, kPrintCutOrderKey, p.printCutOrder);
   });
 }
 

@@ -9,6 +9,7 @@
 //   печати".
 // Standard C++ only.
 
+#include "common/settings/SettingsKeys.h"
 #include "common/settings/SettingsValues.h"
 
 namespace kroyna::ini {
@@ -34,6 +35,12 @@ enum EdgeListPosition { EdgesBelowParts = 0, EdgesAbovePartList = 1 };
 // Edge labels on the maps: "Код", "Название".
 enum EdgeLabelStyle { EdgeLabelCodes = 0, EdgeLabelNames = 1 };
 
+// [Sheet_Page_Params] PrintCutOrder: the order of the cuts is printed (the
+// saw passes' numbers on the map and the table "Порядок резов"). Settings
+// written before it was known have no such key and print none; a new data
+// root's settings turn it on.
+inline constexpr common::BoolKey kPrintCutOrderKey{kSheetPageParamsSection, "PrintCutOrder", false};
+
 // [Sheet_Page_Params].
 struct MapPageParams {
   int position = OneMapPerPage;              // Position
@@ -54,6 +61,7 @@ struct MapPageParams {
   bool showBordersOnMaps = true;             // ShowBordersOnMaps
   int bordersOnMapsStyle = EdgeLabelCodes;   // BordersOnMapsStyle
   common::FontKeys mapFont;                  // MapFont: the print font
+  bool printCutOrder = false;                // PrintCutOrder: "Печатать порядок резов"
 
   // 1, 2 or the number of "другое" (brought into 1..5).
   int mapsPerPage() const;

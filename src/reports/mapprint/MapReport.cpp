@@ -1,6 +1,7 @@
 #include "reports/mapprint/MapReport.h"
 
 #include "common/settings/SettingsValues.h"
+#include "maps/model/MapCutOrder.h"
 #include "maps/model/MapRules.h"
 #include "platform/report/RecordSource.h"
 #include "platform/report/Report.h"
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
+#include <optional>
 
 namespace kroyna::reports {
 
@@ -60,23 +63,25 @@ report::FontSpec textFont(const common::FontKeys& f) {
 // ---- rows ----
 
 std::vector<ListPartRow> mapPartRows(const maps::SheetMap& map) {
+  // The rows as the map numbers them (a part too small for its texts shows
+  // its row's number).
+  const std::vector<int> rowOf = maps::partListRows(map);
   std::vector<ListPartRow> rows;
-  for (const maps::MapPart& p : map.Parts) {
+  for (std::size_t i = 0; i < map.Parts.size(); ++i) {
+    const maps::MapPart& p = map.Parts[i];
+    const auto r = static_cast<std::size_t>(rowOf[i]);
+    if (r < rows.size()) {
+      rows[r].count = saturate(static_cast<long long>(rows[r].count) + 1);
+      continue;
+    }
     ListPartRow row;
     row.name = p.Title;
     row.length = p.length;
     row.width = p.width;
     row.count = 1;
     row.edges = {p.LeftBorder, p.RightBorder, p.TopBorder, p.BottomBorder};
-    auto same = std::find_if(rows.begin(), rows.end(), [&](const ListPartRow& r) {
-      return r.name == row.name && r.length == row.length && r.width == row.width && r.edges == row.edges;
-    });
-    if (same != rows.end())
-      same->count = saturate(static_cast<long long>(same->count) + 1);
-    else
-      rows.push_back(std::move(row));
+    rows.push_back(std::move(row));
   }
-  std::erase_if(rows, [](const ListPartRow& r) { return r.count == 0; });
   return rows;
 }
 
@@ -134,7 +139,7 @@ double mapRatio(std::int32_t width, std::int32_t height, double mapW, double map
 }
 
 void fillMapView(MapReportView& view, const maps::SheetMap& map, double mapW, double mapH, const MapPageParams& params,
-                 const MapDrawStyles& styles, const MapReportCatalogue& catalogue) {
+                 const MapDrawStyles& styles, const MapReportCatalogue& catalogue, const engine::CutSequence* order) {
   const double r = mapRatio(map.length, map.width, mapW, mapH);
   view.Ratio = r;
   if (r > 0) {
@@ -207,6 +212,117 @@ void fillMapView(MapReportView& view, const maps::SheetMap& map, double mapW, do
       view.elements.push_back(std::move(e));
     }
   }
+  if (params.printCutOrder && order && order->status == engine::SequenceStatus::Ok) {
+    for (const maps::NumberStretch& n : maps::numberStretches(*order, maps::cutOrderInput(map))) {
+      auto e = std::make_unique<MapCutNumberElement>();
+      e->Title = number(n.number);
+      if (n.alongX)
+        place(*e, n.from, n.at, n.to - n.from, 0);
+      else
+        place(*e, n.at, n.from, 0, n.to - n.from);
+      e->ShowDim = false;
+      view.elements.push_back(std::move(e));
+    }
+  }
+}
+
+namespace {
+
+std::string sizeText(std::int32_t length, std::int32_t width) { return number(length) + "x" + number(width); }
+
+// What one side of a pass is, as the table names it; empty for nothing.
+std::string yieldText(const maps::SheetMap& map, const engine::PassYield& y) {
+  const auto i = static_cast<std::size_t>(y.index);
+  switch (y.kind) {
+    case engine::YieldKind::Part:
+      if (i < map.Parts.size()) {
+        const maps::MapPart& p = map.Parts[i];
+        return p.Title.empty() ? sizeText(p.length, p.width) : p.Title + " " + sizeText(p.length, p.width);
+      }
+      return "деталь";
+    case engine::YieldKind::Offcut:
+      if (i < map.Offcuts.size() && map.Offcuts[i].useful()) {
+        const maps::MapOffcut& o = map.Offcuts[i];
+        const std::string name = o.Text.empty() ? std::string(maps::kUsefulOffcutText) : o.Text;
+        return name + " " + sizeText(o.length, o.width);
+      }
+      return "отход";
+    case engine::YieldKind::Waste: return "отход";
+    case engine::YieldKind::Strip: return "полоса";
+    case engine::YieldKind::Nothing: return {};
+  }
+  return {};
+}
+
+}  // namespace
+
+std::vector<CutOrderRow> cutOrderRows(const maps::SheetMap& map, const engine::CutSequence& order) {
+  std::vector<CutOrderRow> rows;
+  rows.reserve(order.passes.size());
+  for (const engine::SawPass& p : order.passes) {
+    CutOrderRow row;
+    row.number = p.number;
+    row.direction = std::string(p.turn ? kTurnMark : "") + (p.alongX ? "по длине" : "по ширине");
+    row.fence = p.fence;
+    row.length = p.length;
+    // The sides the pass finishes; a pass that only parts strips gives a strip.
+    std::vector<std::string> sides;
+    for (const engine::PassYield& y : {p.nearSide, p.farSide})
+      if (y.kind != engine::YieldKind::Strip && y.kind != engine::YieldKind::Nothing)
+        sides.push_back(yieldText(map, y));
+    if (sides.empty()) sides.push_back("полоса");
+    row.yields = sides[0];
+    for (std::size_t k = 1; k < sides.size(); ++k) row.yields += ", " + sides[k];
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+void fillCutOrderView(CutOrderReportView& view, const maps::SheetMap& map, const engine::CutSequence& order,
+                      const MapPageParams& params) {
+  view.font = params.mapFont;
+  view.rows.clear();
+  view.note.clear();
+  switch (order.status) {
+    case engine::SequenceStatus::Ok: view.rows = cutOrderRows(map, order); break;
+    case engine::SequenceStatus::NotGuillotine: view.note = "карту нельзя раскроить сквозными резами."; break;
+    case engine::SequenceStatus::BadMap: view.note = "деталь лежит за краем листа."; break;
+  }
+}
+
+FittedText fitTextWidth(const std::string& lines, const report::FontSpec& font, double width) {
+  const QString text = QString::fromStdString(lines);
+  const double room = std::max(0.0, width - 2 * report::kTextPadding);
+  FittedText out;
+  report::FontSpec f = font;
+  const double smallest = std::min(font.size, kMinListPoints);
+  for (double pt = font.size;; pt -= 0.5) {
+    f.size = std::max(pt, smallest);
+    const std::vector<QString> parts = report::breakText(text, f, room, false);
+    const bool fits = std::all_of(parts.begin(), parts.end(),
+                                  [&](const QString& l) { return report::textWidth(f, l) <= room + 1e-6; });
+    if (fits || f.size <= smallest + 1e-9) {
+      out.points = f.size;
+      out.wrap = !fits;
+      const std::size_t n = fits ? parts.size() : report::breakText(text, f, room, true).size();
+      out.height = static_cast<double>(n) * report::textLineHeight(f) + 2 * report::kTextPadding;
+      return out;
+    }
+  }
+}
+
+std::vector<MapPageGrid> mapPageGrids(int mapsPerPage) {
+  const int n = std::clamp(mapsPerPage, 1, kMaxOtherMaps);
+  if (n == 1) return {{true, 1, 1}};
+  if (n == 2) return {{true, 2, 1}, {false, 1, 2}};
+  std::vector<MapPageGrid> grids;
+  for (bool landscape : {true, false})
+    for (int columns = 1; columns <= n; ++columns) {
+      const int rows = (n + columns - 1) / columns;
+      if ((columns - 1) * rows >= n) continue;  // a column would stay empty
+      grids.push_back({landscape, columns, rows});
+    }
+  return grids;
 }
 
 void fillDetalsListView(PartsListReportView& view, const maps::SheetMap& map, const MapPageParams& params,
@@ -231,6 +347,69 @@ void fillDetalsListView(PartsListReportView& view, const maps::SheetMap& map, co
 
 // ---- the report ----
 
+namespace {
+
+// The second room of the lists: the rectangle under the map, relative to
+// the lists' own corner.
+void listGoesOnIn(PartsListReportView& list, const QRectF& room) {
+  list.moreX = room.x() - list.x;
+  list.moreY = room.y() - list.y;
+  list.moreWidth = room.width();
+  list.moreHeight = room.height();
+}
+
+// The lists beside the map and the table of the cut order share the room
+// left by the map: the table goes on in what the lists leave free of their
+// column. Both take the largest font, down to 6 pt, at which the lists and
+// the whole table fit. Lists too long for their column come first: they go
+// on under the map, and the table takes what they leave there.
+void shareColumn(PartsListReportView* list, CutOrderReportView& table, double gap) {
+  const int largest = std::max(static_cast<int>(kMinListPoints), table.font.size);
+  if (list) {
+    list->moreX = list->moreY = list->moreWidth = list->moreHeight = 0;
+    if (!list->fitsWhole() && table.width > 0 && table.height > 0) {
+      // As little of the room as the list needs at the size the whole room
+      // gives it; the table has the rest.
+      const QRectF under(table.x, table.y, table.width, table.height);
+      listGoesOnIn(*list, under);
+      const double points = list->shown().points;
+      double low = 0, high = under.height();
+      for (int step = 0; step < 16 && high - low > 1; ++step) {
+        const double mid = (low + high) / 2;
+        listGoesOnIn(*list, QRectF(under.x(), under.y(), under.width(), mid));
+        if (list->fitsWhole() && list->shown().points >= points) {
+          high = mid;
+        } else {
+          low = mid;
+        }
+      }
+      listGoesOnIn(*list, QRectF(under.x(), under.y(), under.width(), high));
+      const double used = list->usedHeights().back() + gap;
+      table.y += used;
+      table.height = std::max(0.0, table.height - used);
+      table.moreX = table.moreY = table.moreWidth = table.moreHeight = 0;
+      for (int size = largest;; --size) {
+        table.font.size = size;
+        if (size <= kMinListPoints || table.fitsWhole()) return;
+      }
+    }
+  }
+  for (int size = largest;; --size) {
+    if (list) {
+      list->font.size = std::min(size, list->font.size);
+      const double used = list->usedHeight() + gap;
+      table.moreX = list->x - table.x;
+      table.moreY = list->y + used - table.y;
+      table.moreWidth = used < list->height ? list->width : 0;
+      table.moreHeight = std::max(0.0, list->height - used);
+    }
+    table.font.size = size;
+    if (size <= kMinListPoints || table.fitsWhole()) return;
+  }
+}
+
+}  // namespace
+
 report::Template loadMapReportTemplate(const QString& templatePath) {
   registerMapReportObjects();
   report::Template t = report::Template::read(templatePath);
@@ -243,6 +422,9 @@ report::Template loadMapReportTemplate(const QString& templatePath) {
   if (const report::ReportObject* o = t.findObject(kPartsListObjectName);
       o && !dynamic_cast<const PartsListReportView*>(o))
     wrongClass(kPartsListObjectName, "Список деталей");
+  if (const report::ReportObject* o = t.findObject(kCutOrderObjectName);
+      o && !dynamic_cast<const CutOrderReportView*>(o))
+    wrongClass(kCutOrderObjectName, "Порядок резов");
   return t;
 }
 
@@ -259,45 +441,135 @@ report::PreparedReport prepareMapReport(const QString& templatePath, const MapRe
   const MapPageParams& params = job.params;
   r.setVariable("MAPPARAMSLINES", report::Value::number(mapParamsLines(params)));
   r.setVariable("PRNDETALSLIST", report::Value::number(params.showDetailList || params.showBorderList ? 1 : 0));
+  r.setVariable("PRNCUTORDER", report::Value::number(params.printCutOrder ? 1 : 0));
   r.setVariable("MAPSPERPAGE", report::Value::number(params.mapsPerPage()));
   // Texts take the print font: the template sizes them by its line height.
-  r.setVariable("PRINTFONTHEIGHT", report::Value::number(report::textLineHeight(textFont(params.mapFont))));
-  const double mapW = r.templateValue("MAP_W").toNumber();
-  const double mapH = r.templateValue("MAP_H").toNumber();
+  const report::FontSpec printFont = textFont(params.mapFont);
+  r.setVariable("PRINTFONTHEIGHT", report::Value::number(report::textLineHeight(printFont)));
 
   const int count = static_cast<int>(maps.size());
   const int from = std::max(job.from, 0);
   const int to = std::min(job.to, count - 1);
+
+  // The grid of the page: one map keeps the page as it is; more take the
+  // arrangement that draws the maps printed largest (the smallest of their
+  // scales counts).
+  auto useGrid = [&](const MapPageGrid& g, bool turn) {
+    if (turn) r.setLandscape(g.landscape);
+    r.setVariable("MAPCOLUMNS", report::Value::number(g.columns));
+    r.setVariable("MAPROWS", report::Value::number(g.rows));
+  };
+  const std::vector<MapPageGrid> grids = mapPageGrids(params.mapsPerPage());
+  const bool choose = grids.size() > 1;
+  MapPageGrid best = grids.front();
+  double bestScale = -1;
+  for (const MapPageGrid& g : grids) {
+    useGrid(g, choose);
+    const double w = r.templateValue("MAP_W").toNumber(), h = r.templateValue("MAP_H").toNumber();
+    double scale = std::numeric_limits<double>::max();
+    for (int i = from; i <= to; ++i)
+      scale = std::min(
+          scale, mapRatio(maps[static_cast<std::size_t>(i)].length, maps[static_cast<std::size_t>(i)].width, w, h));
+    if (from > to) scale = mapRatio(2800, 2070, w, h);
+    if (scale > bestScale + 1e-9) {
+      bestScale = scale;
+      best = g;
+    }
+  }
+  useGrid(best, choose);
+  const double mapW = r.templateValue("MAP_W").toNumber();
+  const double mapH = r.templateValue("MAP_H").toNumber();
+  const double paramsW = r.templateValue("PARAMS_W").toNumber();
+
   int current = from;
   auto valid = [&] { return current >= from && current <= to; };
   report::DrivenRecordSource records({[&] { current = from; }, [&] { ++current; }, [&] { return !valid(); }, {}});
   r.setDataSource(&records);
 
+  // What each record needs more than once, worked out once.
+  struct RecordValues {
+    std::string params;
+    FittedText paramsFit;
+    std::optional<engine::CutSequence> order;
+  };
+  std::map<int, RecordValues> cache;
+  auto values = [&]() -> RecordValues& {
+    auto [it, fresh] = cache.try_emplace(current);
+    if (fresh) {
+      cache.erase(current - 2);  // records are printed in order
+      const maps::SheetMap& map = maps[static_cast<std::size_t>(current)];
+      it->second.params = mapParamsText(map, params, catalogue, job.formats);
+      if (paramsW > 0) {
+        it->second.paramsFit = fitTextWidth(it->second.params, printFont, paramsW);
+      } else {
+        // A template without PARAMS_W: the print font as it is.
+        const auto lines =
+            static_cast<double>(std::count(it->second.params.begin(), it->second.params.end(), '\r') + 1);
+        it->second.paramsFit = {printFont.size, false,
+                                lines * report::textLineHeight(printFont) + 2 * report::kTextPadding};
+      }
+    }
+    return it->second;
+  };
+  auto orderOf = [&]() -> const engine::CutSequence& {
+    RecordValues& v = values();
+    if (!v.order) v.order = maps::cutOrder(maps[static_cast<std::size_t>(current)]);
+    return *v.order;
+  };
+
   r.setVariableCallback([&](std::string_view name) -> std::optional<report::Value> {
     if (!valid()) return std::nullopt;
     const maps::SheetMap& map = maps[static_cast<std::size_t>(current)];
     if (text::equalsIgnoreCase(name, "DETALSLIST")) return report::Value::text(detalsListText(map));
-    if (text::equalsIgnoreCase(name, "MAPPARAMS"))
-      return report::Value::text(mapParamsText(map, params, catalogue, job.formats));
+    if (text::equalsIgnoreCase(name, "MAPPARAMS")) return report::Value::text(values().params);
+    if (text::equalsIgnoreCase(name, "PARAMSH")) return report::Value::number(values().paramsFit.height);
+    if (text::equalsIgnoreCase(name, "MAPDRAWH")) {
+      const double ratio = mapRatio(map.length, map.width, mapW, mapH);
+      return report::Value::number(ratio > 0 ? std::trunc(map.width * ratio) : mapH);
+    }
     return std::nullopt;
   });
 
-  const report::FontSpec printFont = textFont(params.mapFont);
   const QColor printColour = windowsColour(params.mapFont.colour);
+  // The part of the column beside the map the lists leave free: the table
+  // of the cut order continues there.
+  PartsListReportView* besideList = nullptr;
+  const double roomGap = report::textLineHeight(printFont) / 2;
   r.setBeforePrint([&](report::ReportObject& o) {
     if (auto* t = dynamic_cast<report::TextObject*>(&o)) {
       t->font = printFont;
       t->color = printColour;
+      // The parameters shrink to their width before they wrap.
+      if (o.name == kMapParamsObjectName && valid()) {
+        const FittedText& fit = values().paramsFit;
+        t->font.size = fit.points;
+        t->wordWrap = fit.wrap;
+      }
       return;
     }
     if (!valid()) return;
     const maps::SheetMap& map = maps[static_cast<std::size_t>(current)];
     if (o.name == kMapObjectName) {
+      besideList = nullptr;
       if (auto* view = dynamic_cast<MapReportView*>(&o))
-        fillMapView(*view, map, mapW, mapH, params, job.styles, catalogue);
+        fillMapView(*view, map, mapW, mapH, params, job.styles, catalogue, params.printCutOrder ? &orderOf() : nullptr);
     } else if (o.name == kPartsListObjectName && (params.showDetailList || params.showBorderList)) {
-      if (auto* list = dynamic_cast<PartsListReportView*>(&o))
+      if (auto* list = dynamic_cast<PartsListReportView*>(&o)) {
         fillDetalsListView(*list, map, params, catalogue, job.withEdgeRows);
+        besideList = list;
+      }
+    } else if (o.name == kCutOrderObjectName) {
+      if (auto* table = dynamic_cast<CutOrderReportView*>(&o)) {
+        if (params.printCutOrder) {
+          fillCutOrderView(*table, map, orderOf(), params);
+          shareColumn(besideList, *table, roomGap);
+        } else {
+          // No table: the lists go on in its room under the map.
+          if (besideList && table->width > 0 && table->height > 0)
+            listGoesOnIn(*besideList, QRectF(table->x, table->y, table->width, table->height));
+          o.visible = false;
+        }
+      }
     }
   });
   return r.prepare();

@@ -17,8 +17,20 @@
 // - MAP_W and MAP_H, read from the template: the room for the map in
 //   report units.
 //
+// The maps of a page stand in a grid of equal cells: MAPCOLUMNS side by
+// side, MAPROWS one above the other. With one map a page the page keeps
+// its orientation; with more, the program tries the grids that hold them
+// on a portrait and on a landscape page and keeps the one that draws the
+// maps printed at the largest scale. Per record the program also answers
+// PARAMSH, the height of MAPPARAMS in a text PARAMS_W wide (the template
+// defines PARAMS_W; the text shrinks down to 6 pt before it wraps), and
+// MAPDRAWH, the height of the map as drawn. With the cut order printed
+// (PRNCUTORDER) the map carries the saw passes' numbers and the object
+// "mmCutOrder" the table "Порядок резов".
+//
 // Qt Gui only; no widgets.
 
+#include "engine/CutSequence.h"
 #include "maps/model/MapModel.h"
 #include "platform/report/PreparedReport.h"
 #include "platform/report/Template.h"
@@ -40,6 +52,7 @@ inline constexpr const char* kMapReportTemplate = "RskMaps.frf";
 inline constexpr const char* kMapObjectName = "Map";
 inline constexpr const char* kPartsListObjectName = "mmDetalsList";
 inline constexpr const char* kMapParamsObjectName = "mmMapParams";
+inline constexpr const char* kCutOrderObjectName = "mmCutOrder";
 
 // The catalogues as the map report sees them.
 class MapReportCatalogue {
@@ -112,10 +125,43 @@ double mapRatio(std::int32_t width, std::int32_t height, double mapW, double map
 // Fills a cutting map object with the map: size and ratio, edge labels,
 // the styles of [PrnSetupAdv], then the parts (when drawn), the useful and
 // the useless offcuts (each when drawn) and the cuts (when drawn) reduced
-// to the centre lines of their kerf bands. A ratio of 0 leaves the
-// object's size as it is.
+// to the centre lines of their kerf bands, and, with the cut order printed
+// and an `order` found, where each saw pass's number stands. A ratio of 0
+// leaves the object's size as it is.
 void fillMapView(MapReportView& view, const maps::SheetMap& map, double mapW, double mapH, const MapPageParams& params,
-                 const MapDrawStyles& styles, const MapReportCatalogue& catalogue);
+                 const MapDrawStyles& styles, const MapReportCatalogue& catalogue,
+                 const engine::CutSequence* order = nullptr);
+
+// The rows of the table "Порядок резов": per pass its number, direction
+// ("по длине" along the sheet's length, "по ширине" along its width, after
+// "↻ " when the piece is turned first), fence setting, length, and what it
+// gives: the part ("name LxW"), the offcut, "отход" or "полоса", for each
+// side that is finished by the pass ("полоса" when neither is).
+std::vector<CutOrderRow> cutOrderRows(const maps::SheetMap& map, const engine::CutSequence& order);
+// Fills the table: its font, and the rows, or why the map has no order.
+void fillCutOrderView(CutOrderReportView& view, const maps::SheetMap& map, const engine::CutSequence& order,
+                      const MapPageParams& params);
+
+// The font size and height of a text of `lines` ("\r" between them) in a
+// text object `width` wide: the largest size from `font` down to 6 pt at
+// which every line fits whole, else 6 pt with the lines broken at spaces.
+struct FittedText {
+  double points = 0;
+  bool wrap = false;
+  double height = 0;  // report units, with the text's padding
+};
+FittedText fitTextWidth(const std::string& lines, const report::FontSpec& font, double width);
+
+// How the maps of a page are arranged.
+struct MapPageGrid {
+  bool landscape = true;
+  int columns = 1, rows = 1;
+  bool operator==(const MapPageGrid&) const = default;
+};
+// The arrangements tried for `mapsPerPage` maps: two maps one above the
+// other on a portrait page or side by side on a landscape one; three to
+// five in every grid without an empty row or column, on either page.
+std::vector<MapPageGrid> mapPageGrids(int mapsPerPage);
 
 // Fills a parts list object: its switches from the print dialog, the part
 // rows (names cut to 20 characters; edge colours black with "Черный

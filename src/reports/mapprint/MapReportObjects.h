@@ -28,11 +28,13 @@
 // and 65-byte rows (name short string of 20, length, width, count, edge
 // codes left, right, top, bottom, edge colours left, right, top, bottom,
 // all int32); edge row count int32 and 29-byte rows (name short string
-// of 20, length in mm, code, int32).
+// of 20, length in mm, code, int32); then, only when the list goes on in
+// a second room, that room (four int32).
 //
 // Qt Gui only (drawing with QPainter); no widgets.
 
 #include "common/settings/SettingsValues.h"
+#include "maps/model/MapLabels.h"
 #include "platform/report/ReportObject.h"
 
 #include <array>
@@ -53,47 +55,6 @@ class MapReportView;
 
 // Names of edges and parts in the rows and edge records: at most 20 characters.
 inline constexpr int kShortNameLength = 20;
-
-// ---- Texts inside a part or an offcut ------------------------------------
-
-// How the title and the size are laid out inside an element.
-enum class TextLayout { Standard, OneLineHorizontal, TwoLineHorizontal, OneLineVertical, TwoLineVertical };
-
-// Measures of an element and its texts in device units: the inner size w
-// and h, th the height of "A", tw the width of the title (0 unless it is
-// shown), hw and ww the widths of the width and length numbers (0
-// unless the size is shown), xw the width of "x".
-struct TextMeasures {
-  double w = 0, h = 0, th = 0, tw = 0, hw = 0, ww = 0, xw = 0;
-};
-
-// The first layout that applies: standard when the size fits beside and
-// below the title (h - 2th >= hw, w >= tw, w >= ww); else the first of
-// one-line horizontal (w >= tw + hw + ww + xw + xd), two-line horizontal
-// (w >= hw + ww + xd, w >= tw, 2th < h), one-line vertical (tw + hw + ww +
-// xw + xd <= h) and two-line vertical (hw + ww + xd <= h, tw <= h, w > 2th)
-// that fits, xd being xw when the size is shown; when none fits, standard
-// when (h - 2th >= hw and w >= ww) or w >= tw, else two-line horizontal
-// when the text is cut off at the element's edge and one-line horizontal
-// when it may run over.
-TextLayout chooseTextLayout(const TextMeasures& m, bool showDim, bool truncText);
-
-// One text as drawn: horizontal text has the top-left corner of its line
-// at (x, y); vertical text reads upwards, the top-left corner of its line
-// (before turning) at (x, y). The text is clipped to the clip rectangle.
-struct TextRun {
-  std::string text;
-  double x = 0, y = 0;
-  bool vertical = false;
-  double clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0;
-  bool operator==(const TextRun&) const = default;
-};
-
-// The line height and the text width of the element's font, device units.
-struct TextMetrics {
-  double lineHeight = 0;
-  std::function<double(const std::string&)> width;
-};
 
 // ---- Elements of a cutting map ------------------------------------------
 
@@ -120,8 +81,13 @@ class MapElement {
   virtual std::string topBottomLabels() const { return {}; }
   virtual std::string leftRightLabels() const { return {}; }
 
-  // The texts inside the element of w x h device units at (L, T).
-  std::vector<TextRun> planTexts(double L, double T, double w, double h, const TextMetrics& m) const;
+  // What the element shows inside itself: its title when ShowTitle, its
+  // size when ShowDim, and for a part its edge labels.
+  maps::LabelTexts labelTexts() const;
+  // Its texts laid out inside `frame` with its font at `points` (smaller
+  // when they do not fit); `number` stands alone when nothing else fits.
+  maps::FittedLabel planTexts(const maps::TextBox& frame, const maps::FontMeasure& font, double points,
+                              const std::string& number = {}) const;
 
   std::int32_t x = 0, y = 0, length = 0, width = 0;
   std::string Title;
@@ -190,6 +156,18 @@ class MapCutElement : public MapElement {
   int kind() const override { return kKind; }
 };
 
+// Where a saw pass's number stands: the stretch of cut (x, y along x
+// when width is 0, else along y; length or width long), Title the number.
+class MapCutNumberElement : public MapElement {
+ public:
+  static constexpr int kKind = 4;
+  std::unique_ptr<MapElement> clone() const override { return std::make_unique<MapCutNumberElement>(*this); }
+  const common::BrushKeys* brush(const MapReportView&) const override { return nullptr; }
+  const common::PenKeys& pen(const MapReportView& map) const override;
+  const common::FontKeys* font(const MapReportView& map) const override;
+  int kind() const override { return kKind; }
+};
+
 // ---- The cutting map object -----------------------------------------------
 
 class MapReportView : public report::ReportObject {
@@ -222,6 +200,24 @@ class MapReportView : public report::ReportObject {
   double Ratio = 0;        // view (report) units per mm; 0 draws no elements
   std::vector<std::unique_ptr<MapElement>> elements;
 };
+
+// A text of a cutting map as it is drawn: report units on the page, its
+// font at `points`.
+struct MapText {
+  std::string text;
+  maps::TextBox box;
+  bool vertical = false;
+  double points = 0;
+  const common::FontKeys* font = nullptr;
+  bool passNumber = false;  // a saw pass's number: bold, in a frame
+  int element = -1;         // the element it belongs to
+};
+
+// The texts of a cutting map object: those of each part and offcut inside
+// it (a part too small for its texts shows its row in the parts list), then
+// the saw passes' numbers along the cuts, clear of them all. Nothing lies
+// outside the sheet.
+std::vector<MapText> planMapTexts(const MapReportView& view);
 
 // ---- The parts list object ------------------------------------------------
 
@@ -262,6 +258,23 @@ class PartsListReportView : public report::ReportObject {
   // sketches are not text).
   std::vector<std::string> partLines() const;
   std::vector<std::string> edgeLines() const;
+  // How much of its height the lists take from the top as they are drawn
+  // (all of it when they flow into a second column, go on in the second
+  // room or are cut short), and the same for each room (its own rectangle,
+  // then the second room when it has one).
+  double usedHeight() const;
+  std::vector<double> usedHeights() const;
+  // Whether every row of the lists is shown (none is left out for "… ещё N").
+  bool fitsWhole() const;
+  // What the object shows in its rectangle: the size the lists fit at, in
+  // how many columns, and their lines ("… ещё N" last when rows are left
+  // out).
+  struct Shown {
+    double points = 0;
+    int columns = 0;
+    std::vector<std::string> lines;
+  };
+  Shown shown() const;
 
   common::FontKeys font;
   bool showPartsList = true;
@@ -273,9 +286,75 @@ class PartsListReportView : public report::ReportObject {
   bool showSketchCodes = false;
   std::vector<ListPartRow> partRows;
   std::vector<ListEdgeRow> edgeRows;
+  // A second room the lists go on in (the room under the map), relative
+  // to the object's top-left corner; none when it has no size. Kept after
+  // the edge rows in the stream (four int32, hundredths of a report unit),
+  // only when there is one.
+  double moreX = 0, moreY = 0, moreWidth = 0, moreHeight = 0;
+
+ private:
+  std::vector<QRectF> rooms() const;
 };
 
-// Registers both classes with the report engine under their captions;
+// ---- The cut order table ---------------------------------------------------
+
+// One saw pass in the table "Порядок резов": its number, direction ("по
+// длине", "по ширине", after "↻ " when the piece is turned first), fence
+// setting and length in mm, and what it gives ("Бок 720x300", "полоса",
+// "отход").
+// The mark before the direction of a pass for which the piece is turned.
+inline constexpr std::string_view kTurnMark = "↻ ";
+
+struct CutOrderRow {
+  std::int32_t number = 0;
+  std::string direction;
+  std::int32_t fence = 0, length = 0;
+  std::string yields;
+  bool operator==(const CutOrderRow&) const = default;
+};
+
+// The table "Порядок резов" of a map: the heading, then one row per pass in
+// as many blocks side by side as its rectangle holds, continued in a
+// second room (the free part of the column beside the map), the font made
+// smaller down to 6 pt where the rows do not fit, and "… ещё N" in place of
+// the rows that still do not. A map without an order shows `note` instead.
+//
+// Stream: font; note (string); row count int32; per row number int32,
+// turned (uint8, 1 when the direction starts with the turn mark, which
+// code page 1251 lacks), direction without the mark (string), fence
+// int32, length int32, yields (string); the
+// second room's x, y, width, height (int32, hundredths of a report unit).
+class CutOrderReportView : public report::ReportObject {
+ public:
+  static constexpr const char* kClassName = "TfrCutOrderView";
+
+  std::string className() const override { return kClassName; }
+  std::unique_ptr<report::ReportObject> clone() const override { return std::make_unique<CutOrderReportView>(*this); }
+  void draw(const report::RenderContext& rc) const override;
+  void saveProperties(QXmlStreamWriter& w) const override;
+  void loadProperties(QXmlStreamReader& r) override;
+  QStringList texts() const override;
+
+  std::string saveStream() const;
+  void loadStream(std::string_view bytes);
+  // Whether every row fits its rooms at the font's own size.
+  bool fitsWhole() const;
+
+  common::FontKeys font;
+  std::string note;
+  std::vector<CutOrderRow> rows;
+  // The second room, relative to the object's top-left corner; none when
+  // it has no size.
+  double moreX = 0, moreY = 0, moreWidth = 0, moreHeight = 0;
+
+ private:
+  std::vector<QRectF> rooms() const;
+};
+
+// The font sizes lists and tables shrink to before rows are left out.
+inline constexpr double kMinListPoints = 6;
+
+// Registers the classes with the report engine under their captions;
 // later calls do nothing.
 void registerMapReportObjects();
 

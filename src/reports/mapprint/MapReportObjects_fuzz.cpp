@@ -1,14 +1,15 @@
 // libFuzzer target for the readers of report templates and prepared
-// reports with the cutting map and parts list objects registered, so that
+// reports with the cutting map, parts list and cut order objects
+// registered, so that
 // their binary streams (fonts, styles, elements, rows, counts and lengths)
 // are read from damaged files too. Seed it with data/Reports/RskMaps.frf
 // and tests/data/report/MapReport*.kpr.
 //
 // Input that starts like XML ("<", or the UTF-8 byte order mark) is read
 // as a template and as a prepared report; any other input is the bare
-// stream of one of the two objects, its first byte choosing which (odd:
-// parts list, even: cutting map), so that the fuzzer need not keep base64
-// intact to reach the stream.
+// stream of one of the three objects, its first byte choosing which (by
+// its remainder of 3: cutting map, parts list, cut order), so that the
+// fuzzer need not keep base64 intact to reach the stream.
 
 #include "platform/report/PreparedReport.h"
 #include "platform/report/ReportError.h"
@@ -44,7 +45,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
   // A stream that was read must write and read back.
-  if (data[0] & 1) {
+  if (data[0] % 3 == 2) {
+    reports::CutOrderReportView table;
+    try {
+      table.loadStream(rest);
+    } catch (const report::ReportError&) {
+      return 0;
+    }
+    reports::CutOrderReportView again;
+    again.loadStream(table.saveStream());
+  } else if (data[0] % 3 == 1) {
     reports::PartsListReportView list;
     try {
       list.loadStream(rest);

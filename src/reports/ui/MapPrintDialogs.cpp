@@ -387,6 +387,14 @@ MapPrintParamsDialog::MapPrintParamsDialog(const MapTabs& tabs, ini::IniFile& se
     statsLayout->addWidget(stats_[static_cast<std::size_t>(i)]);
   }
 
+  // "Порядок резов": the saw passes' numbers on the map and their table.
+  auto* order = new QGroupBox(u("Порядок резов"), this);
+  cutOrder_ = new QCheckBox(u("Печатать порядок резов"), order);
+  cutOrder_->setToolTip(u("Номера резов на карте и таблица: направление, установка упора, длина, что получается"));
+  cutOrder_->setChecked(p.printCutOrder);
+  auto* orderLayout = new QVBoxLayout(order);
+  orderLayout->addWidget(cutOrder_);
+
   // "Список деталей"
   auto* list = new QGroupBox(u("Список деталей"), this);
   showList_ = new QCheckBox(u("Отображать список деталей"), list);
@@ -465,6 +473,7 @@ MapPrintParamsDialog::MapPrintParamsDialog(const MapTabs& tabs, ini::IniFile& se
   left->addWidget(maps);
   left->addWidget(perPage);
   left->addWidget(stats);
+  left->addWidget(order);
   left->addStretch(1);
   auto* right = new QVBoxLayout;
   right->addWidget(list);
@@ -480,8 +489,9 @@ MapPrintParamsDialog::MapPrintParamsDialog(const MapTabs& tabs, ini::IniFile& se
 
   // Every control feeds the model and the enabled states follow.
   for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
-           all_, current_, numbers_, perPage_[0], perPage_[1], perPage_[2], stats_[0], stats_[1], stats_[2], stats_[3],
-           stats_[4], showList_, outline_, black_, codes_, showEdges_, edgesOnMaps_, labelCodes_, labelNames_})
+           all_,      current_,  numbers_,   perPage_[0],  perPage_[1], perPage_[2], stats_[0],
+           stats_[1], stats_[2], stats_[3],  stats_[4],    cutOrder_,   showList_,   outline_,
+           black_,    codes_,    showEdges_, edgesOnMaps_, labelCodes_, labelNames_})
     connect(b, &QAbstractButton::toggled, this, [this] { fromControls(); });
   for (QComboBox* box : {listFormat_, edgesPosition_, edgesFormat_})
     connect(box, &QComboBox::currentIndexChanged, this, [this] { fromControls(); });
@@ -518,6 +528,7 @@ void MapPrintParamsDialog::fromControls() {
   p.usefulWStat = stats_[2]->isChecked();
   p.uselessWStat = stats_[3]->isChecked();
   p.detalStat = stats_[4]->isChecked();
+  p.printCutOrder = cutOrder_->isChecked();
   p.showDetailList = showList_->isChecked();
   p.detailListFormat = listFormat_->currentIndex();
   p.showDetailOutline = outline_->isChecked();

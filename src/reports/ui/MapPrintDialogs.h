@@ -99,6 +99,7 @@ class MapPrintParamsDialog : public QDialog {
   QRadioButton* perPage(int choice) const { return perPage_[static_cast<std::size_t>(choice)]; }
   QSpinBox* otherSpin() const { return otherSpin_; }
   QCheckBox* statistics(int i) const { return stats_[static_cast<std::size_t>(i)]; }
+  QCheckBox* cutOrder() const { return cutOrder_; }
   QCheckBox* showDetailList() const { return showList_; }
   QComboBox* listFormat() const { return listFormat_; }
   QCheckBox* showOutline() const { return outline_; }
@@ -137,6 +138,7 @@ class MapPrintParamsDialog : public QDialog {
   std::array<QRadioButton*, 3> perPage_{};
   QSpinBox* otherSpin_ = nullptr;
   std::array<QCheckBox*, 5> stats_{};
+  QCheckBox* cutOrder_ = nullptr;
   QCheckBox* showList_ = nullptr;
   QComboBox* listFormat_ = nullptr;
   QCheckBox* outline_ = nullptr;
