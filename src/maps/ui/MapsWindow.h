@@ -5,6 +5,7 @@
 // progress bar on the right while a cutting run fills it. It shows a
 // MapsDocument and forwards the user's commands to it.
 
+#include "common/ui/DocumentWindow.h"
 #include "maps/MapsDocument.h"
 
 #include <QElapsedTimer>
@@ -21,14 +22,8 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QProgressBar;
-class QSplitter;
 class QTabWidget;
-class QToolBar;
 class QToolButton;
-
-namespace kroyna::ini {
-class IniFile;
-}
 
 namespace kroyna::maps {
 
@@ -124,11 +119,11 @@ struct MapsWindowCommands {
   std::function<void(MapsWindow&)> printStatistics;
 };
 
-class MapsWindow : public QWidget {
+class MapsWindow : public common::DocumentWindow {
   Q_OBJECT
  public:
-  // `settings` holds section [SheetParams] (panel width, cut mode,
-  // placement); the document reads its colours, criteria and names
+  // `settings` holds the cut mode and the layout (common::layouts::
+  // MapsWindow: panel width, placement); the document reads its colours, criteria and names
   // through `environment`.
   MapsWindow(const MapsEnvironment& environment, ini::IniFile& settings, QWidget* parent = nullptr);
   ~MapsWindow() override;
@@ -181,7 +176,6 @@ class MapsWindow : public QWidget {
   MapPage* page(int index) const;
   QTabWidget* tabs() const { return tabs_; }
   QListWidget* materialsPanel() const { return materials_; }
-  QToolBar* toolBar() const { return toolBar_; }
 
   // ---- Commands ----
   void setMillMode(int mode);
@@ -222,8 +216,12 @@ class MapsWindow : public QWidget {
   void documentChanged();
 
  protected:
-  void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
+  // Fits the materials panel (where no width is kept) and places the frame
+  // as the last maps window was.
+  void restoreLayout() override;
+  void saveLayout() override;
+  bool mayClose() override;
+  bool maybeSave() override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -241,15 +239,11 @@ class MapsWindow : public QWidget {
   void openOffcutMenu(int map, int offcut, QPoint globalPos);
   void chooseFont();
   void findMaterial();
-  void saveWindowSettings();
 
   std::unique_ptr<MapsDocument> document_;
-  ini::IniFile& settings_;
-  QToolBar* toolBar_ = nullptr;
   QToolButton* cutsButton_ = nullptr;
   QMenu* cutsMenu_ = nullptr;
   QActionGroup* cutsGroup_ = nullptr;
-  QSplitter* splitter_ = nullptr;
   QListWidget* materials_ = nullptr;
   QList<int> panelCodes_;
   QTabWidget* tabs_ = nullptr;
@@ -260,7 +254,6 @@ class MapsWindow : public QWidget {
   bool closeRequested_ = false;
   bool closeWithoutQuestion_ = false;
   bool applied_ = false;
-  bool shownOnce_ = false;
   // No panel width is kept and the user has not moved the splitter: the
   // panel follows its names.
   bool panelFits_ = false;
