@@ -7,6 +7,7 @@
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
+#include "platform/file/SafeFile.h"
 
 #include <system_error>
 
@@ -181,6 +182,9 @@ ModeOutcome applyCatalogueMode(const CataloguePaths& paths, int baseType, const 
   ModeOutcome out;
   if (baseType == 1) {
     const fs::path folder = externalFolder(basePath);
+    // The program writes the edge colours there too: what a crash left of
+    // such a save goes.
+    if (!folder.empty()) platform::removeLeftoverNewFiles(folder, false);
     if (!hasExternalFiles(folder)) {
       out.errors.push_back(QString::fromUtf8(kMsgNotFound));
     } else {

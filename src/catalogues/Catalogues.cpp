@@ -5,6 +5,7 @@
 #include "common/Messages.h"
 #include "common/settings/SettingsKeys.h"
 #include "platform/dbase/Statements.h"
+#include "platform/file/ReadFile.h"
 #include "platform/ini/IniFile.h"
 
 #include <cmath>
@@ -100,15 +101,10 @@ const Catalogues::MaterialRows& Catalogues::materialRows() const {
   auto rows = std::make_shared<MaterialRows>();
   rows->path = fs::path(materialsTablePath().toStdString());
   {
-    std::ifstream in(rows->path, std::ios::binary);
-    rows->exists = static_cast<bool>(in);
-    if (rows->exists) {
-      try {
-        rows->bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      } catch (const std::exception&) {
-        rows->exists = false;
-      }
-    }
+    platform::ReadFailure why;
+    std::optional<std::string> bytes = platform::readWholeFile(rows->path, why);
+    rows->exists = bytes.has_value();
+    if (bytes) rows->bytes = std::move(*bytes);
   }
   if (materialRows_ && materialRows_->path == rows->path && materialRows_->exists == rows->exists &&
       materialRows_->bytes == rows->bytes) {

@@ -1,5 +1,6 @@
 #include "common/DataRoot.h"
 
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
 
 #include <algorithm>
@@ -16,11 +17,7 @@
 
 namespace kroyna::common {
 
-namespace {
-std::filesystem::path toPath(const QString& path) {
-  return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-}  // namespace
+using platform::toPath;
 
 const QStringList& DataRoot::workingFolders() {
   static const QStringList folders = {
@@ -103,6 +100,10 @@ std::optional<QString> DataRoot::prepare(const QString& shippedData) const {
     if (!dir.mkpath(p) || !QFileInfo(p).isDir())
       return QStringLiteral("Не удалось создать рабочую папку %1.").arg(QDir::toNativeSeparators(p));
   }
+  // What a crash left of the safe writer's new files goes; no other file is
+  // touched, nor a file another program may still be writing.
+  platform::removeLeftoverNewFiles(toPath(root_), false);
+  for (const QString& name : workingFolders()) platform::removeLeftoverNewFiles(toPath(path(name)), true);
   if (!shippedData.isEmpty()) {
     if (auto err = installExample(shippedData + QStringLiteral("/Example"))) return err;
     for (const char* sub : {"Pattern", "Reports"}) {

@@ -31,8 +31,10 @@ class DataRoot {
   QString folder(const QString& name) const;
 
   // Creates the root and the missing working folders, checks the root can
-  // be written, and copies the shipped Pattern/ and Reports/ files that are
-  // missing from shippedData (never overwriting the user's). Returns an
+  // be written, removes what a crash left of the safe writer's new files in
+  // the root and the working folders, and copies the shipped Pattern/ and
+  // Reports/ files that are missing from shippedData (never overwriting the
+  // user's). Returns an
   // error text naming the folder and the reason, or nothing on success.
   std::optional<QString> prepare(const QString& shippedData) const;
 

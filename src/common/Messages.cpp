@@ -34,6 +34,7 @@ MsgResult defaultAnswer(MsgButtons buttons) {
   switch (buttons) {
     case MsgButtons::Ok: return MsgResult::Ok;
     case MsgButtons::YesNo: return MsgResult::No;
+    case MsgButtons::YesNoDefaultNo: return MsgResult::No;
     case MsgButtons::YesNoCancel: return MsgResult::Cancel;
     case MsgButtons::RetryCancel: return MsgResult::Cancel;
   }

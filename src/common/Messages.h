@@ -12,7 +12,9 @@ namespace kroyna::common {
 // can be driven by tests (which answer the questions) and so that a message
 // shown before the main window exists still has the program's caption.
 enum class MsgIcon { Error, Warning, Information, Confirmation };
-enum class MsgButtons { Ok, YesNo, YesNoCancel, RetryCancel };
+// YesNoDefaultNo: a question whose safe answer is "Нет", which Enter and
+// the box's default button give.
+enum class MsgButtons { Ok, YesNo, YesNoCancel, RetryCancel, YesNoDefaultNo };
 enum class MsgResult { Ok, Yes, No, Cancel, Retry };
 
 // Shows a modal message box. Line breaks may be written as "\r" (the

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/settings/MaterialSettings.h"
+#include "platform/file/ReadFile.h"
 #include "platform/ini/CommaList.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
@@ -90,13 +91,12 @@ bool upgradeSettings(ini::IniFile& ini) {
   // there is no upgrade.
   std::error_code ec;
   if (std::filesystem::exists(ini.path(), ec)) {
-    std::ifstream in(ini.path(), std::ios::binary);
-    std::string bytes;
-    if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in && !in.eof())
+    platform::ReadFailure why;
+    const std::optional<std::string> bytes = platform::readWholeFile(ini.path(), why);
+    if (!bytes)
       throw ini::IniError("Файл настроек \"" + ini.path().string() +
                           "\": не удалось прочитать его для резервной копии");
-    ini::writeFileAtomically(settingsBackupPath(ini.path()), bytes);
+    ini::writeFileAtomically(settingsBackupPath(ini.path()), *bytes);
   }
 
   ini.batch([&] {

@@ -37,7 +37,9 @@ std::optional<std::string> LoadMaterial(EngineContext& ctx, const MaterialInput&
   bool allFit = true;
   for (std::size_t row = 0; row < input.Parts.size(); ++row) {
     const PartRow& p = input.Parts[row];
-    if (p.Many <= 0) continue;
+    // A row without copies or without a size has nothing to cut: a part
+    // of zero length would be "placed" as a sliver of kerf.
+    if (p.Many <= 0 || p.Length <= 0 || p.Width <= 0) continue;
     TDetal& d = ctx.Parts.AddDetal(p.Name, p.Length, p.Width, p.Many, p.Rotate);
     d.LBorder = p.LBorder;
     d.RBorder = p.RBorder;

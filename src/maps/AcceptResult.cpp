@@ -6,9 +6,11 @@
 #include "maps/MapsDocument.h"
 #include "platform/dbase/Expr.h"
 #include "platform/dbase/FileOps.h"
-#include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
+#include "platform/file/FileBackup.h"
+#include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
+#include "platform/text/Literals.h"
 #include "warehouse/StockModule.h"
 
 #include <algorithm>
@@ -19,6 +21,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kroyna::maps {
@@ -28,7 +31,7 @@ using dbase::col;
 using warehouse::StockKind;
 namespace fs = std::filesystem;
 
-QString u(const char* text) { return QString::fromUtf8(text); }
+using text::u;
 
 // Character fields are padded with blanks in the table.
 std::string withoutTrailingBlanks(std::string s) {
@@ -39,6 +42,55 @@ std::string withoutTrailingBlanks(std::string s) {
 // A quantity no long long holds is refused (naming the table and the field)
 // rather than read as some other number.
 long long wholeMany(const dbase::Table& t) { return t.isNull("MANY") ? 0 : t.asInteger("MANY"); }
+
+// Standard sheets each material and size of the used-sheets list took:
+// initial − remaining of its entries (an entry that gives back more than
+// it took counts as 0).
+using SheetSize = std::tuple<int, std::int32_t, std::int32_t>;  // code, length, width
+std::map<SheetSize, long long> sheetsUsed(const MapsDocument& doc) {
+  std::map<SheetSize, long long> used;
+  for (const UsedSheet& e : doc.usingSheets().entries())
+    used[{e.materialCode, e.length, e.width}] +=
+        std::max<long long>(0, static_cast<long long>(e.initial) - e.remaining);
+  return used;
+}
+
+dbase::Expr sheetRows(const SheetSize& size) {
+  return col("Length") == std::get<1>(size) && col("Width") == std::get<2>(size) && col("Code") == std::get<0>(size);
+}
+
+// Sheets of a material and size in the standard-sheet working copy, over
+// all its rows of that size.
+long long sheetsInStock(const fs::path& sheetsCopy, const SheetSize& size) {
+  dbase::Table t = dbase::Table::open(sheetsCopy, dbase::OpenOptions{.readOnly = true});
+  t.setFilter(sheetRows(size));
+  t.setFiltered(true);
+  long long many = 0;
+  for (bool ok = t.first(); ok; ok = t.next()) many += wholeMany(t);
+  return many;
+}
+
+// Takes `used` sheets out of the rows of that size in table order; rows
+// that reach 0 stay.
+void takeSheets(const fs::path& sheetsCopy, const SheetSize& size, long long used) {
+  dbase::Table t = dbase::Table::open(sheetsCopy);
+  t.setFilter(sheetRows(size));
+  t.setFiltered(true);
+  std::vector<dbase::Bookmark> rows;
+  for (bool ok = t.first(); ok; ok = t.next()) rows.push_back(t.bookmark());
+  for (const dbase::Bookmark& row : rows) {
+    if (used <= 0) break;
+    if (!t.gotoBookmark(row)) continue;
+    const long long many = wholeMany(t);
+    if (many <= 0) continue;
+    const long long taken = std::min(many, used);
+    t.edit();
+    t.setDouble("MANY", static_cast<double>(many - taken));
+    t.post();
+    used -= taken;
+  }
+  t.close();
+}
 
 fs::path backupOf(const fs::path& workingCopy) {
   fs::path p = workingCopy;
@@ -62,13 +114,22 @@ struct Snapshot {
     QString name;
   };
   std::vector<Renamed> renamed;
-  std::vector<std::pair<fs::path, fs::path>> files;  // working copy, backup
+  // Copies of the working copies; an earlier attempt's copy is never
+  // replaced (a new one takes a numbered name).
+  std::vector<platform::FileBackup> backups;
 };
 
 }  // namespace
 
-ResultAcceptance::ResultAcceptance(warehouse::StockModule& stock, ini::IniFile& settings)
-    : stock_(stock), settings_(settings) {}
+QString tooFewSheetsMessage(const std::string& material, std::int32_t length, std::int32_t width, long long inStock,
+                            long long used) {
+  const QString name = material.empty() ? QString() : QStringLiteral(" <%1>").arg(QString::fromStdString(material));
+  return u(kTooFewSheets)
+      .arg(name, QString::number(length), QString::number(width), QString::number(inStock), QString::number(used));
+}
+
+ResultAcceptance::ResultAcceptance(warehouse::StockModule& stock, ini::IniFile& settings, AcceptJournal* journal)
+    : stock_(stock), settings_(settings), journal_(journal) {}
 
 void ResultAcceptance::takeOffcutSheets(const MapsDocument& document, int index) {
   const SheetMap& m = document.map(index);
@@ -105,6 +166,14 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
   const fs::path scrapsCopy = stock_.workingCopy(StockKind::Scraps);
   try {
     stock_.postPending();
+    // Sheets the maps used must still be in stock: the stock may have
+    // changed since the run (another result accepted, sheets edited).
+    for (const auto& [size, used] : sheetsUsed(doc)) {
+      const long long inStock = sheetsInStock(sheetsCopy, size);
+      if (used > inStock)
+        return tooFewSheetsMessage(stock_.materialName(std::get<0>(size)), std::get<1>(size), std::get<2>(size),
+                                   inStock, used);
+    }
     snap.sheetsChanged = stock_.sheetsChanged();
     snap.scrapsChanged = stock_.scrapsChanged();
     snap.modified = doc.isModified();
@@ -114,17 +183,9 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
       if (snap.marks.count(code)) continue;
       snap.marks[code] = common::MaterialSettings(code).storedOffcutCodes(settings_);
     }
-    for (const fs::path& copy : {sheetsCopy, scrapsCopy}) {
-      dbase::copyOver(copy, backupOf(copy));
-      snap.files.emplace_back(copy, backupOf(copy));
-    }
+    for (const fs::path& copy : {sheetsCopy, scrapsCopy}) snap.backups.emplace_back(copy, backupOf(copy));
   } catch (const std::exception& e) {
-    for (const auto& [copy, backup] : snap.files) {
-      try {
-        dbase::removeFile(backup);
-      } catch (const std::exception&) {
-      }
-    }
+    for (platform::FileBackup& backup : snap.backups) backup.discard();
     return QString::fromStdString(e.what());
   }
 
@@ -157,9 +218,10 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
     stock_.mergeOffcuts();
 
     step = Step::Sheets;
-    for (const UsedSheet& used : doc.usingSheets().entries()) {
-      dbase::updateSet(sheetsCopy, {{"Many", dbase::Expr(used.remaining)}},
-                       col("Length") == used.length && col("Width") == used.width && col("Code") == used.materialCode);
+    // What the maps used is taken out of what the stock holds now.
+    for (const auto& [size, used] : sheetsUsed(doc)) {
+      if (used <= 0) continue;
+      takeSheets(sheetsCopy, size, used);
       stock_.setChanged(StockKind::Sheets, true);
     }
 
@@ -175,13 +237,8 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
   }
 
   if (failure.isEmpty()) {
-    for (const auto& [copy, backup] : snap.files) {
-      try {
-        dbase::removeFile(backup);
-      } catch (const std::exception&) {
-        // A stale backup beside the working copy harms nothing.
-      }
-    }
+    // A backup that cannot be removed beside the working copy harms nothing.
+    for (platform::FileBackup& backup : snap.backups) backup.discard();
     return {};
   }
 
@@ -200,10 +257,18 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
   try {
     // The working copies are about to get their earlier content back.
     stock_.discardViews();
-    for (const auto& [copy, backup] : snap.files) dbase::copyOver(backup, copy);
-    for (const auto& [copy, backup] : snap.files) dbase::removeFile(backup);
   } catch (const std::exception& e) {
     notRestored << QString::fromStdString(e.what());
+  }
+  // A backup that cannot be put back stays, and the message says where.
+  for (platform::FileBackup& backup : snap.backups) {
+    try {
+      if (dbase::isTableOpen(backup.original()))
+        throw platform::FileError(backup.original(), "таблица открыта в другом окне");
+      backup.restore();
+    } catch (const platform::FileError& e) {
+      notRestored << QString::fromStdString(platform::restoreFailedText(backup, e.reason()));
+    }
   }
   try {
     if (snap.viewsOpen) stock_.reselect();
@@ -217,14 +282,36 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
   return failure;
 }
 
-bool acceptResultCommand(MapsDocument& document, ResultAcceptance& acceptance, QWidget* parent) {
+bool acceptResultCommand(MapsDocument& document, ResultAcceptance& acceptance, QWidget* parent, const QDateTime& now) {
+  // The digest before the accept: the names it may give offcuts are not
+  // part of it anyway.
+  const QString digest = mapsDigest(document);
+  if (AcceptJournal* journal = acceptance.journal()) {
+    const JournalContents known = journal->read();
+    if (!known.problem.isEmpty())
+      common::showMessage(known.problem + u("\r\rПроверка повторного принятия идёт по прочитанным записям."),
+                          common::MsgIcon::Warning, common::MsgButtons::Ok, parent);
+    if (const std::optional<AcceptEntry> earlier = AcceptJournal::latest(known, digest))
+      if (common::showMessage(u(kAcceptedBefore).arg(acceptTimeText(earlier->when)), common::MsgIcon::Confirmation,
+                              common::MsgButtons::YesNoDefaultNo, parent) != common::MsgResult::Yes)
+        return false;
+  }
   if (common::showMessage(u(kAcceptQuestion), common::MsgIcon::Confirmation, common::MsgButtons::YesNo, parent) !=
       common::MsgResult::Yes)
     return false;
-  const QString failure = acceptance.apply(document, dbase::Date::today());
+  const QString failure =
+      acceptance.apply(document, dbase::Date{now.date().year(), now.date().month(), now.date().day()});
   if (!failure.isEmpty()) {
     common::showError(failure, parent);
     return false;
+  }
+  if (AcceptJournal* journal = acceptance.journal()) {
+    try {
+      journal->append({digest, now, document.caption()});
+    } catch (const std::exception& e) {
+      common::showMessage(u(kJournalNotWritten).arg(QString::fromUtf8(e.what())), common::MsgIcon::Warning,
+                          common::MsgButtons::Ok, parent);
+    }
   }
   return true;
 }

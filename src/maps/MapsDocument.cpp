@@ -1,6 +1,7 @@
 #include "maps/MapsDocument.h"
 
 #include "engine/FinishedMap.h"
+#include "platform/text/Literals.h"
 
 #include <QMap>
 
@@ -15,7 +16,7 @@ namespace {
 
 const QString kCr = QStringLiteral("\r");
 
-QString u(const char* text) { return QString::fromUtf8(text); }
+using text::u;
 
 }  // namespace
 

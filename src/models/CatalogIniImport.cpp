@@ -2,7 +2,10 @@
 
 #include "common/Messages.h"
 #include "platform/compound/CompoundFile.h"
+#include "platform/file/QtPaths.h"
+#include "platform/file/FileBackup.h"
 #include "platform/file/SafeFile.h"
+#include "platform/file/StoredName.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
 
@@ -11,6 +14,7 @@
 #include <QFileInfo>
 
 #include <map>
+#include <optional>
 
 namespace kroyna::models {
 
@@ -20,7 +24,7 @@ namespace {
 
 const QString kImportFailed = QStringLiteral("Ошибка импорта базы моделей.");
 
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
 struct ImportFailure : std::runtime_error {
@@ -48,6 +52,12 @@ ModelSectionList readCatalogue(const QString& path) {
         m.name = modelName;
         const auto t = tables.find(text::toUpperUtf8(model));
         if (t != tables.end()) m.tableName = t->second;
+        // The name becomes a file in Catalog: one that leads elsewhere
+        // refuses the whole catalogue before anything changes.
+        if (const std::string why = tableNameProblem(m.tableName); !why.empty())
+          throw ImportFailure(platform::damagedNameText(
+              shown(path).toStdString(), "имя таблицы деталей модели \"" + platform::shownStoredName(modelName) + "\"",
+              m.tableName, why));
         m.streamName = "imModel" + std::to_string(++j);
         sec.models.push_back(std::move(m));
       }
@@ -102,15 +112,13 @@ bool importOldCatalogue(const ModelsPaths& paths, const CatalogImportUi& ui) {
     return false;
   }
 
+  // The safety copy never replaces the copy an earlier failed import left:
+  // it may be all that is left of some models base.
   const QString models = paths.modelsFile();
-  const QString safety = paths.tempFolder() + QStringLiteral("/Models.dat");
-  bool safetyMade = false;
+  std::optional<platform::FileBackup> safety;
   try {
     QDir().mkpath(paths.tempFolder());
-    if (QFileInfo::exists(safety) && !QFile::remove(safety))
-      throw ImportFailure(QStringLiteral("Не удалось удалить файл \"%1\".").arg(shown(safety)).toStdString());
-    platform::copyFileAtomically(toPath(models), toPath(safety));
-    safetyMade = true;
+    safety.emplace(toPath(models), toPath(paths.tempFolder() + QStringLiteral("/Models.dat")));
     if (ui.afterSafetyCopy) ui.afterSafetyCopy();
     platform::copyFileAtomically(toPath(paths.patternModels()), toPath(models));
     struct Waiting {
@@ -125,22 +133,18 @@ bool importOldCatalogue(const ModelsPaths& paths, const CatalogImportUi& ui) {
     writeSections(models, sections);
   } catch (const std::exception& e) {
     QString text = kImportFailed + QStringLiteral("\r\r") + QString::fromUtf8(e.what());
-    if (safetyMade) {
+    if (safety) {
       try {
-        platform::copyFileAtomically(toPath(safety), toPath(models));
-        QFile::remove(safety);
-      } catch (const std::exception& restore) {
+        safety->restore();
+      } catch (const platform::FileError& restore) {
         // The safety copy is all that is left of the models base: it stays.
-        text += QStringLiteral(
-                    "\r\rПрежний файл моделей не удалось восстановить (%1).\rЕго копия сохранена в файле "
-                    "\"%2\": скопируйте её на место файла \"%3\".")
-                    .arg(QString::fromUtf8(restore.what()), shown(safety), shown(models));
+        text += QStringLiteral("\r\r") + QString::fromStdString(platform::restoreFailedText(*safety, restore.reason()));
       }
     }
     common::showError(text);
     return false;
   }
-  QFile::remove(safety);
+  safety->discard();
   return true;
 }
 

@@ -14,9 +14,15 @@
 // The parts tables are neither copied nor checked; they must already be in
 // `Catalog`.
 //
-// Before anything changes, `Models.dat` is copied to `Temp/Models.dat`. A
-// failure puts that copy back; when even that fails, the copy is kept and
-// the message says where it is. Questions and messages go through
+// A table name that would lead out of `Catalog` (a folder, "..", a drive
+// letter, too long) makes the catalogue damaged: the import is refused,
+// naming the file, before anything changes.
+//
+// Before anything changes, `Models.dat` is copied to `Temp/Models.dat` or,
+// when an earlier failed import left its copy there, to the first free
+// numbered name (`Temp/Models_1.dat` ...), never over it. A failure puts the
+// copy back; when even that fails, the copy is kept and the message says
+// where it is. Questions and messages go through
 // common::showMessage. Qt Core only.
 
 #include "models/ModelsBase.h"

@@ -6,11 +6,16 @@
 #include "parts/PartsDocument.h"
 #include "parts/PartsImport.h"
 #include "parts/PartsTextFormats.h"
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <limits>
@@ -26,7 +31,7 @@ const QString kBaseImportFailed = QStringLiteral("Ошибка импорта б
 const QString kDataImportFailed = QStringLiteral("Ошибка импорта данных!");
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 
 void error(const QString& text) { common::showMessage(text, common::MsgIcon::Error); }
 
@@ -160,22 +165,40 @@ QString writeMissingModelsList(const QString& folder, const std::vector<ModelLis
 
 QString moveAsideFailed(const QString& path, QString* why) {
   const QFileInfo file(path);
-  const QString folder = file.absolutePath() + QStringLiteral("/failed");
-  if (!QDir().mkpath(folder)) {
-    if (why) *why = QStringLiteral("не удалось создать папку \"%1\"").arg(shown(folder));
-    return {};
-  }
   // A file of that name moved aside before is kept: the new one takes a
   // free name beside it.
-  QString target = folder + QLatin1Char('/') + file.fileName();
-  for (int n = 1; QFileInfo::exists(target); ++n)
-    target = folder + QLatin1Char('/') + file.completeBaseName() + QStringLiteral("_%1.").arg(n) + file.suffix();
-  QFile f(path);
-  if (!f.rename(target)) {
-    if (why) *why = f.errorString();
+  try {
+    return QString::fromStdString(
+        platform::moveToFreeName(toPath(path), toPath(file.absolutePath() + QStringLiteral("/failed"))).string());
+  } catch (const platform::FileError& e) {
+    if (why) *why = QString::fromStdString(e.reason());
     return {};
   }
-  return target;
+}
+
+QString keepImported(const QString& path, QString* why) {
+  const QFileInfo file(path);
+  try {
+    const fs::path kept =
+        platform::moveToFreeName(toPath(path), toPath(file.absolutePath() + QLatin1Char('/') + kImportedFolder));
+    // Its time in the folder counts from now, whenever the file was made.
+    ::utimensat(AT_FDCWD, kept.c_str(), nullptr, 0);
+    return QString::fromStdString(kept.string());
+  } catch (const platform::FileError& e) {
+    if (why) *why = QString::fromStdString(e.reason());
+    return {};
+  }
+}
+
+int removeExpiredImports(const QString& autoRunFolder, std::chrono::system_clock::time_point now) {
+  const QDir folder(autoRunFolder + QLatin1Char('/') + kImportedFolder);
+  if (!folder.exists()) return 0;
+  int removed = 0;
+  const QDateTime limit = QDateTime::fromSecsSinceEpoch(
+      std::chrono::duration_cast<std::chrono::seconds>((now - kImportedKept).time_since_epoch()).count());
+  for (const QFileInfo& f : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
+    if (f.lastModified() < limit && QFile::remove(f.absoluteFilePath())) ++removed;
+  return removed;
 }
 
 namespace {
@@ -192,17 +215,18 @@ QString keptWhere(const QString& path) {
 }
 
 void removeImported(const QString& path) {
-  QFile f(path);
-  if (!f.remove())
-    error(QStringLiteral("Файл \"%1\" импортирован, но не удалён из папки \"%2\": %3.\rПри следующем запуске он будет "
-                         "импортирован ещё раз.")
-              .arg(QFileInfo(path).fileName(), shown(QFileInfo(path).absolutePath()), f.errorString()));
+  QString why;
+  if (keepImported(path, &why).isEmpty())
+    error(QStringLiteral("Файл \"%1\" импортирован, но не перенесён из папки \"%2\" в папку \"%3\": %4.\rПри "
+                         "следующем запуске он будет импортирован ещё раз.")
+              .arg(QFileInfo(path).fileName(), shown(QFileInfo(path).absolutePath()), kImportedFolder, why));
 }
 
 }  // namespace
 
 void importAutoRun(const QString& dataRoot, ini::IniFile& settings, const AutoRunUi& ui) {
   const QString folder = dataRoot + QStringLiteral("/AutoRun");
+  removeExpiredImports(folder, std::chrono::system_clock::now());
   const QFileInfoList designFiles = filesOf(folder, QStringLiteral("*.dkm"));
   const QFileInfoList modelLists = filesOf(folder, QStringLiteral("*.krm"));
   if (designFiles.isEmpty() && modelLists.isEmpty()) return;

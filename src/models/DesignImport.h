@@ -11,10 +11,13 @@
 //   names the models base lacks are reported and can be written back to a
 //   model list file `AutoRun/tmp%d.krm` for the next start;
 // - the start-up import takes every `.dkm` and `.krm` file waiting in the
-//   folder `AutoRun`. A file that was imported is deleted; a file that
-//   could not be imported is moved aside to `AutoRun/failed/`, with a
-//   message naming it, so that nothing is lost and it is not tried again
-//   at every start.
+//   folder `AutoRun`. A file that was imported is moved to
+//   `AutoRun/imported/`, where it stays 30 days: its parts are in a window
+//   that may never be saved (a crash, "Нет" on closing), and the file is
+//   then all there is of them. A file that could not be imported is moved
+//   aside to `AutoRun/failed/`, with a message naming it, so that nothing
+//   is lost and it is not tried again at every start. Both take a free
+//   numbered name (x_1.dkm ...) when theirs is taken there.
 //
 // Dialogs and windows are reached through hooks; messages go through
 // common::showMessage. Qt Core only.
@@ -24,6 +27,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -96,5 +100,15 @@ void importAutoRun(const QString& dataRoot, ini::IniFile& settings, const AutoRu
 // there); returns the new path, or an empty text when it could not be
 // moved (`why` then says why).
 QString moveAsideFailed(const QString& path, QString* why = nullptr);
+
+// The folder below `AutoRun` that keeps what was imported, and how long.
+inline const QString kImportedFolder = QStringLiteral("imported");
+inline constexpr std::chrono::hours kImportedKept{24 * 30};
+// Moves an imported file into `AutoRun/imported/` (a free name there) and
+// dates it now; returns the new path, or an empty text (`why` says why).
+QString keepImported(const QString& path, QString* why = nullptr);
+// Removes the files of `AutoRun/imported/` kept longer than kImportedKept
+// at `now`; returns how many. Run by importAutoRun at every start.
+int removeExpiredImports(const QString& autoRunFolder, std::chrono::system_clock::time_point now);
 
 }  // namespace kroyna::models

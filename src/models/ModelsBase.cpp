@@ -7,7 +7,9 @@
 #include "parts/PartsDocument.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
+#include "platform/file/StoredName.h"
 #include "platform/report/RecordSource.h"
 #include "platform/report/Report.h"
 #include "platform/text/Cp1251.h"
@@ -49,7 +51,7 @@ const QString kModelsFileFailed = QStringLiteral("Ошибка открытия 
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 
 void error(const QString& text) { common::showMessage(text, common::MsgIcon::Error); }
 // A message of the program followed by the reason.
@@ -115,7 +117,21 @@ std::vector<parts::PartRow> groupEqualParts(const QString& scratch) {
 
 // ---- Free functions ----
 
+std::string tableNameProblem(const std::string& tableName) {
+  if (tableName.empty()) return {};
+  return platform::fileNameProblem(tableName + ".dbf");
+}
+
+QString damagedTableText(const ModelsPaths& paths, const ModelInfo& model) {
+  const std::string why = tableNameProblem(model.tableName);
+  if (why.empty()) return {};
+  return q(platform::damagedNameText(QDir::toNativeSeparators(paths.modelsFile()).toStdString(),
+                                     "имя таблицы деталей модели \"" + platform::shownStoredName(model.name) + "\"",
+                                     model.tableName, why));
+}
+
 QString ModelsPaths::tablePath(const std::string& tableName) const {
+  if (tableName.empty() || !tableNameProblem(tableName).empty()) return {};
   const QString path = catalogFolder() + QLatin1Char('/') + q(tableName) + QStringLiteral(".dbf");
   // A table copied from Windows may spell its name in another case.
   return QFileInfo::exists(path) ? path : common::resolveStoredPath(path);
@@ -279,6 +295,16 @@ bool ModelsBase::open() {
   entry_ = 0;
   emit entriesReset();
   rebuildRows();
+  // A record whose table name leads out of Catalog is damaged: its model
+  // stays in the list, but no file is ever read or deleted for it.
+  QStringList damaged;
+  for (const ModelSection& sec : sections_)
+    for (const ModelInfo& m : sec.models)
+      if (QString text = damagedTableText(paths_, m); !text.isEmpty()) damaged << text;
+  if (!damaged.isEmpty())
+    common::showMessage(damaged.join(QLatin1Char('\r')) +
+                            QStringLiteral("\r\rДетали таких моделей недоступны; при их удалении файлы не удаляются."),
+                        common::MsgIcon::Warning);
   return true;
 }
 
@@ -439,7 +465,7 @@ void ModelsBase::buildPartsBase() {
       for (const ModelInfo& m : sec.models) {
         if (m.count <= 0) continue;
         const QString table = paths_.tablePath(m.tableName);
-        if (!QFileInfo(table).isFile()) continue;
+        if (table.isEmpty() || !QFileInfo(table).isFile()) continue;
         for (parts::PartRow r : parts::readPartRows(table)) {
           const long long quantity = static_cast<long long>(r.quantity) * m.count;
           if (quantity < 0 || quantity > parts::kMaxNumber) throw BuildError("quantity out of range");
@@ -540,6 +566,7 @@ void ModelsBase::renameSection() {
 
 bool ModelsBase::tableOpen(const std::string& tableName) const {
   const QString table = paths_.tablePath(tableName);
+  if (table.isEmpty()) return false;
   for (const parts::PartsDocument* doc : parts::PartsDocument::documents())
     if (doc->isOpen() && parts::PartsDocument::samePath(doc->dataPath(), table)) return true;
   return dbase::isTableOpen(toPath(table));
@@ -583,7 +610,7 @@ void ModelsBase::deleteSection() {
   }
   QStringList kept;
   for (const ModelInfo& m : section.models) {
-    if (tableStillNamed(m.tableName)) continue;
+    if (paths_.tablePath(m.tableName).isEmpty() || tableStillNamed(m.tableName)) continue;
     try {
       dbase::removeFile(toPath(paths_.tablePath(m.tableName)));
     } catch (const std::exception& e) {
@@ -651,6 +678,11 @@ void ModelsBase::openModelParts() {
   // The parts window opens the table through a header file made for it.
   const QString header = paths_.catalogFolder() + QStringLiteral("/tmp.ini");
   const QString table = paths_.tablePath(model.tableName);
+  if (table.isEmpty()) {
+    const QString damaged = damagedTableText(paths_, model);
+    error(kModelReadFailed + (damaged.isEmpty() ? QString() : QStringLiteral("\r\r") + damaged));
+    return;
+  }
   try {
     QDir().mkpath(paths_.catalogFolder());
     parts::writeGroupHeader(header, parts::GroupHeader{QFileInfo(table).fileName(), {}});
@@ -691,7 +723,7 @@ void ModelsBase::deleteModel() {
     return;
   }
   QString tableError;
-  if (!tableStillNamed(model.tableName)) {
+  if (!paths_.tablePath(model.tableName).isEmpty() && !tableStillNamed(model.tableName)) {
     try {
       dbase::removeFile(toPath(paths_.tablePath(model.tableName)));
     } catch (const std::exception& e) {
@@ -710,8 +742,10 @@ void ModelsBase::exportModel() {
   const QString target = ui_.chooseExportFile(q(model.name));
   if (target.isEmpty()) return;
   const QString table = paths_.tablePath(model.tableName);
-  if (!QFileInfo(table).isFile()) {
-    error(kModelReadFailed + QStringLiteral("\r\r") + kExportFailed);
+  if (table.isEmpty() || !QFileInfo(table).isFile()) {
+    const QString damaged = damagedTableText(paths_, model);
+    error(kModelReadFailed + QStringLiteral("\r\r") + kExportFailed +
+          (damaged.isEmpty() ? QString() : QStringLiteral("\r\r") + damaged));
     return;
   }
   struct Waiting {

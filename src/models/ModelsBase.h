@@ -43,9 +43,19 @@ struct ModelsPaths {
   QString tempFolder() const { return root + QStringLiteral("/Temp"); }
   QString exportFolder() const { return root + QStringLiteral("/Export"); }
   QString reportsFolder() const { return root + QStringLiteral("/Reports"); }
-  // Catalog/<table>.dbf
+  // Catalog/<table>.dbf; an empty text for a model without a table (an
+  // empty name) and for a name that tableNameProblem refuses, so that a
+  // damaged record never reaches a file outside Catalog.
   QString tablePath(const std::string& tableName) const;
 };
+
+// Why a model's TableName cannot name a table inside Catalog (a folder, "..",
+// a drive letter, a NUL, a name too long), or an empty text. An empty name
+// is a model without a table, not a damaged one.
+std::string tableNameProblem(const std::string& tableName);
+// "Файл "<models file>" повреждён: имя таблицы деталей модели "<model>" ..."
+// for a model whose TableName is refused; an empty text for a sound one.
+QString damagedTableText(const ModelsPaths& paths, const ModelInfo& model);
 
 // The models file of the program folder. When `Models.dat` is missing it is
 // first made as a copy of `Pattern/Models.dat`. Throws ModelsFileError when

@@ -1,15 +1,19 @@
 // libFuzzer target for the reader of the models file: any bytes, taken as
 // Models.dat, either read or throw ModelsFileError. A file that reads is
 // written again as a compound file from its sections, and that file must
-// read back with the same sections and models. Built as target
+// read back with the same sections and models. A model's table name that
+// passes the check of names taken from files names a file inside Catalog.
+// Built as target
 // models_file_fuzz with -DKROYNA_FUZZ=ON and clang (no Qt needed).
 // Seeds: data/Pattern/Models.dat and Models.dat files of the program.
 #include "models/ModelsFile.h"
 #include "platform/compound/CompoundFile.h"
+#include "platform/file/StoredName.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -20,6 +24,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const models::ModelsFileError&) {
     return 0;
   }
+  for (const models::ModelSection& s : sections)
+    for (const models::ModelInfo& m : s.models) {
+      const std::string file = m.tableName + ".dbf";
+      if (!platform::fileNameProblem(file).empty()) continue;
+      const std::filesystem::path catalog = "/root/Catalog";
+      if (file.find_first_of(std::string("/\\\0", 3)) != std::string::npos || file.size() > 255 ||
+          (catalog / file).lexically_normal().parent_path() != catalog)
+        std::abort();  // an accepted name left its folder
+    }
   compound::Element root = compound::Element::storage("Root Entry");
   compound::Element& top = root.put(compound::Element::storage("MODELS"));
   try {

@@ -1,6 +1,8 @@
 #include "parts/GroupFiles.h"
 
 #include "platform/dbase/DbfFile.h"
+#include "platform/file/QtPaths.h"
+#include "platform/file/StoredName.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
 
@@ -17,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path toPath(const QString& path) { return fs::path(path.toStdString()); }
+using platform::toPath;
 
 // The ten fields of a data table, in their physical order.
 const char* const kFieldNames[] = {"NAME",    "LENGTH",  "WIDTH",   "MANY",    "ROTATE",
@@ -79,11 +81,14 @@ GroupHeader readGroupHeader(const QString& path) {
     if (!QFileInfo(path).isFile()) throw GroupFileError(QStringLiteral("Файл не найден: %1").arg(path));
     const ini::IniFile ini(toPath(path));
     GroupHeader h;
-    QString fname = QString::fromStdString(ini.readString("Header", "FName")).trimmed();
-    // Only the file name counts: the table lives beside the header. The
-    // stored name may come from Windows, with backslashes.
-    fname.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    h.dataFileName = fname.section(QLatin1Char('/'), -1);
+    // The table lives beside the header: a name that leads elsewhere makes
+    // the header damaged.
+    const QString fname = QString::fromStdString(ini.readString("Header", "FName")).trimmed();
+    if (!fname.isEmpty())
+      if (const std::string why = platform::fileNameProblem(fname.toStdString()); !why.empty())
+        throw GroupFileError(QString::fromStdString(
+            platform::damagedNameText(path.toStdString(), "имя файла данных (FName)", fname.toStdString(), why)));
+    h.dataFileName = fname;
     for (const auto& [key, value] : ini.readSectionValues("ModelsList")) {
       (void)key;
       const std::vector<std::string> items = ini::splitCommaList(value);

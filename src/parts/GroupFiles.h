@@ -81,9 +81,10 @@ struct GroupHeader {
   std::vector<ModelEntry> models;
 };
 
-// Reads a header file. A missing key reads as empty; a folder written in
-// `FName` is dropped, so a header can only name a table beside itself.
-// Throws GroupFileError when the file cannot be read.
+// Reads a header file. A missing key reads as empty. A header names only a
+// table beside itself: an `FName` with a folder, "..", a drive letter or
+// more than 255 bytes makes the header damaged. Throws GroupFileError when
+// the file cannot be read or is damaged, naming it.
 GroupHeader readGroupHeader(const QString& path);
 // Writes `FName` and the models list (section `ModelsList` rewritten in
 // full, keys 0, 1, ...; each value "\"name\",count"). Other keys of an

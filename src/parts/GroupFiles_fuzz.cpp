@@ -1,6 +1,7 @@
 // libFuzzer target for the readers of the two files of a parts database:
 // any bytes, taken as a header file and as a data table, either read or
-// throw GroupFileError; rows that read go through the writer (with the
+// throw GroupFileError; a header that reads names a table in its own
+// folder; rows that read go through the writer (with the
 // table itself as template when it has the ten fields) and read back the
 // same. Built as target parts_files_fuzz with -DKROYNA_FUZZ=ON and clang.
 // Seeds: data/Pattern/Group.dbf and any .krb and .dbf of a parts database.
@@ -11,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 #include "parts/GroupFiles.h"
 
@@ -25,7 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
   }
   try {
-    (void)readGroupHeader(input);
+    // The table a header that reads names lies in the header's folder.
+    const std::string name = readGroupHeader(input).dataFileName.toStdString();
+    const std::filesystem::path folder = "/root/Groups";
+    if (!name.empty() && (name.find_first_of(std::string("/\\\0", 3)) != std::string::npos || name.size() > 255 ||
+                          (folder / name).lexically_normal().parent_path() != folder))
+      std::abort();
   } catch (const GroupFileError&) {
   }
   std::vector<PartRow> rows;

@@ -5,6 +5,7 @@
 #include "common/SettingsUtils.h"
 #include "common/settings/SettingsKeys.h"
 #include "platform/dbase/FileOps.h"
+#include "platform/file/QtPaths.h"
 #include "platform/ini/IniFile.h"
 
 #include <QDir>
@@ -27,7 +28,7 @@ QList<PartsDocument*>& registry() {
 
 int g_newBaseCounter = 0;
 
-fs::path toPath(const QString& path) { return fs::path(path.toStdString()); }
+using platform::toPath;
 
 const QString kSaveFailed =
     QStringLiteral("Ошибка сохранения группы деталей!\r\rПопробуйте изменить название файла\rи сохранить ещё раз.");

@@ -7,7 +7,9 @@
 #include "parts/PartsDocument.h"
 #include "parts/PartsTextFormats.h"
 #include "platform/dbase/DbfFile.h"
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
+#include "platform/file/StoredName.h"
 #include "platform/ini/IniFile.h"
 
 #include <QDir>
@@ -28,7 +30,7 @@ const QString kDataImportFailed = QStringLiteral("Ошибка импорта д
 const QString kBaseImportFailed = QStringLiteral("Ошибка импорта базы деталей.");
 const QString kExportFailed = QStringLiteral("Ошибка экспорта данных!");
 
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 QString q(const std::string& s) { return QString::fromStdString(s); }
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -51,7 +53,41 @@ int headerNumber(const ini::IniFile& ini, const char* key, int def, const QStrin
                         .toStdString());
 }
 
+// Where the default edge is chosen, for the messages that need one.
+const QString kWhereDefaultEdge = QStringLiteral(
+    "Кромка по умолчанию задаётся в окне \"Установки\" → \"Параметры по умолчанию\", закладка \"Кромка и "
+    "поворот\", поле \"Текущая кромка\".");
+
+QString edgesDroppedText(const QString& path) {
+  return QStringLiteral(
+             "В файле \"%1\" у деталей отмечены кромки, но кромка по умолчанию не задана: кромки не "
+             "импортированы.\r%2")
+      .arg(shown(path), kWhereDefaultEdge);
+}
+
 }  // namespace
+
+QString tabImportWarnings(const QString& path, const TabFile& file, int defaultEdge) {
+  constexpr std::size_t kLinesShown = 5;
+  QStringList parts;
+  if (!file.zeroed.empty()) {
+    QStringList lines;
+    for (std::size_t i = 0; i < file.zeroed.size() && i < kLinesShown; ++i) {
+      QStringList fields;
+      for (const std::string& f : file.zeroed[i].fields) fields << q(f);
+      lines << QStringLiteral("строка %1: %2")
+                   .arg(QString::number(file.zeroed[i].line), fields.join(QStringLiteral(", ")));
+    }
+    if (file.zeroed.size() > kLinesShown) lines << QStringLiteral("...");
+    parts << QStringLiteral(
+                 "В файле \"%1\" не прочитаны размеры или количество в строках: %2. Строки импортированы, "
+                 "эти значения заменены на 0:\r%3\rДетали с нулевым размером или количеством не "
+                 "раскладываются: исправьте их в базе деталей.")
+                 .arg(shown(path), QString::number(file.zeroed.size()), lines.join(QLatin1Char('\r')));
+  }
+  if (file.edgeMarks && defaultEdge <= 0) parts << edgesDroppedText(path);
+  return parts.join(QStringLiteral("\r\r"));
+}
 
 std::string readWholeFile(const QString& path) {
   QFile f(path);
@@ -85,11 +121,13 @@ Version2Header readVersion2Header(const QString& path) {
   try {
     const ini::IniFile ini(toPath(path));
     Version2Header h;
-    QString fname = q(ini.readString("Header", "FName")).trimmed();
-    // Only the file name counts: the table lies beside its header. The
-    // stored name may come from Windows, with backslashes.
-    fname.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    fname = fname.section(QLatin1Char('/'), -1);
+    // The table lies beside its header: a name that leads elsewhere makes
+    // the header damaged.
+    const QString fname = q(ini.readString("Header", "FName")).trimmed();
+    if (!fname.isEmpty())
+      if (const std::string why = platform::fileNameProblem(fname.toStdString()); !why.empty())
+        throw ImportError(platform::damagedNameText(shown(path).toStdString(), "имя таблицы деталей (FName)",
+                                                    fname.toStdString(), why));
     if (fname.isEmpty())
       throw ImportError(
           QStringLiteral("Файл \"%1\" не называет таблицу деталей (ключ FName).").arg(shown(path)).toStdString());
@@ -106,7 +144,7 @@ Version2Header readVersion2Header(const QString& path) {
   }
 }
 
-std::vector<PartRow> readVersion2Rows(const QString& dataPath, bool edgeCodes, int defaultEdge) {
+std::vector<PartRow> readVersion2Rows(const QString& dataPath, bool edgeCodes, int defaultEdge, bool* edgeMarks) {
   if (!QFileInfo(dataPath).isFile())
     throw ImportError(QStringLiteral("Таблица деталей \"%1\" не найдена.").arg(shown(dataPath)).toStdString());
   dbase::DbfTable table;
@@ -154,9 +192,15 @@ std::vector<PartRow> readVersion2Rows(const QString& dataPath, bool edgeCodes, i
     auto edge = [&](int field) {
       const dbase::Value* v = value(field);
       if (!v) return 0;
-      if (v->isBool()) return v->truth() ? defaultEdge : 0;
-      if (edgeCodes) return whole(field);
-      return v->isNumber() && v->number() != 0 ? defaultEdge : 0;
+      bool marked = false;
+      if (v->isBool())
+        marked = v->truth();
+      else if (edgeCodes)
+        return whole(field);
+      else
+        marked = v->isNumber() && v->number() != 0;
+      if (marked && edgeMarks) *edgeMarks = true;
+      return marked ? defaultEdge : 0;
     };
     PartRow r;
     if (const dbase::Value* name = value(0); name && !name->isNull()) r.name = name->toString();
@@ -248,6 +292,8 @@ PartsDocument* PartsImport::importTabSeparated() {
   if (!why.isEmpty())
     error(kDataImportFailed,
           why + QStringLiteral("\r\rИмпортировано строк: %1. Остальные строки файла не импортированы.").arg(added));
+  if (const QString warnings = tabImportWarnings(shown(path), file, defaults.edge); !warnings.isEmpty())
+    common::showMessage(warnings, common::MsgIcon::Warning);
   return doc;
 }
 
@@ -315,15 +361,20 @@ PartsDocument* PartsImport::importVersion2() {
     return nullptr;
   }
   std::vector<PartRow> rows;
+  const int defaultEdge = std::max(0, common::read(settings_, common::keys::DefBorder));
+  bool edgeMarks = false;
   try {
-    rows = readVersion2Rows(header.dataPath, *version > 2.0,
-                            std::max(0, common::read(settings_, common::keys::DefBorder)));
+    rows = readVersion2Rows(header.dataPath, *version > 2.0, defaultEdge, &edgeMarks);
   } catch (const ImportError& e) {
     error(kBaseImportFailed, QString::fromUtf8(e.what()));
     return nullptr;
   }
   for (PartRow& r : rows) r.material = *material;
-  return newBase(rows, kBaseImportFailed + QStringLiteral("\r\rТаблица \"%1\".").arg(shown(header.dataPath)));
+  PartsDocument* doc =
+      newBase(rows, kBaseImportFailed + QStringLiteral("\r\rТаблица \"%1\".").arg(shown(header.dataPath)));
+  if (doc && edgeMarks && defaultEdge == 0)
+    common::showMessage(edgesDroppedText(header.dataPath), common::MsgIcon::Warning);
+  return doc;
 }
 
 bool PartsImport::exportTabSeparated(PartsDocument& doc) {

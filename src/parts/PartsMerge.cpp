@@ -6,6 +6,7 @@
 #include "parts/PartsTextFormats.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
+#include "platform/file/QtPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +23,7 @@ namespace {
 
 const QString kMergeFailed = QStringLiteral("Ошибка слияния баз!");
 
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 
 void error(const QString& text) { common::showMessage(text, common::MsgIcon::Error); }
 

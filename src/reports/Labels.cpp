@@ -6,6 +6,7 @@
 #include "platform/report/Report.h"
 #include "platform/report/ReportError.h"
 #include "platform/text/Cp1251.h"
+#include "platform/text/Literals.h"
 #include "warehouse/StockModule.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ namespace kroyna::reports {
 
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 const QString kCr = QStringLiteral("\r");
 

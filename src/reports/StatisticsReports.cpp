@@ -4,6 +4,7 @@
 #include "maps/model/MapRules.h"
 #include "platform/report/Report.h"
 #include "platform/text/Cp1251.h"
+#include "platform/text/Literals.h"
 
 #include <algorithm>
 
@@ -11,7 +12,7 @@ namespace kroyna::reports {
 
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 const QString kCr = QStringLiteral("\r");
 

@@ -8,6 +8,7 @@
 #include "parts/PartsDocument.h"
 #include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
+#include "platform/text/Literals.h"
 #include "warehouse/StockModule.h"
 
 #include <QCursor>
@@ -24,7 +25,7 @@ namespace {
 
 bool g_running = false;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 // More offcuts than this in one stock row can only be a damaged table: the
 // engine would make one stock entry per physical offcut.
@@ -73,6 +74,32 @@ QString placedNothingQuestion(const QString& materialName, const QStringList& pa
 
 QString runCaption(int runNumber, const QString& partsCaption) {
   return u("Вариант раскроя ") + QString::number(runNumber) + QStringLiteral(": \"") + partsCaption + QLatin1Char('"');
+}
+
+QString skippedRowsMessage(const std::vector<parts::PartRow>& rows, const std::vector<int>& materials,
+                           const std::function<QString(int)>& materialName) {
+  constexpr int kRowsShown = 10;
+  QStringList lines;
+  int count = 0;
+  for (int code : materials)
+    for (const parts::PartRow& r : rows) {
+      if (r.material != code) continue;
+      QStringList why;
+      if (r.length <= 0 || r.width <= 0) why << u("нулевой размер");
+      if (r.quantity <= 0) why << u("количество 0");
+      if (why.isEmpty()) continue;
+      if (++count > kRowsShown) continue;
+      const QString name = r.name.empty() ? u("<без шифра>") : QString::fromStdString(r.name);
+      QString material = materialName(code);
+      if (material.isEmpty()) material = u("материал %1").arg(code);
+      lines << u("\"%1\" %2 x %3, %4 шт. (%5): %6")
+                   .arg(name, QString::number(r.length), QString::number(r.width), QString::number(r.quantity),
+                        material, why.join(QStringLiteral(", ")));
+    }
+  if (count == 0) return {};
+  if (count > kRowsShown) lines << u("... и ещё %1").arg(count - kRowsShown);
+  return u("Не разложены строки базы деталей (%1), в которых не задан размер или количество:\r\r").arg(count) +
+         lines.join(QLatin1Char('\r'));
 }
 
 // ---- Inputs ----
@@ -300,6 +327,19 @@ bool CuttingRun::start(const RunSource& source) {
   }
   std::error_code ec;
   std::filesystem::remove(services_.workFile, ec);
+  // Rows passed over are named at the end, unless the user closed the
+  // maps window and so ended the run himself.
+  if (!closeRequested_) {
+    std::vector<int> runCodes;
+    for (const RunMaterialOptions& options : materials) runCodes.push_back(options.code);
+    const QString skipped = skippedRowsMessage(rows, runCodes, [&](int code) {
+      const int index = static_cast<int>(codes.indexOf(code));
+      return index >= 0 && index < names.size() ? names[index] : QString();
+    });
+    if (!skipped.isEmpty())
+      common::showMessage(skipped, common::MsgIcon::Information, common::MsgButtons::Ok,
+                          result ? parentWidget() : source.dialogParent);
+  }
   return result;
 }
 

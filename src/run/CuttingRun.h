@@ -75,6 +75,13 @@ QString improvedFallbackMessage(const QString& materialName, engine::ImprovedFal
 // "Вариант раскроя 2: \"База деталей: Кухня.krb\"".
 QString runCaption(int runNumber, const QString& partsCaption);
 
+// The rows of the run's materials (`materials`, in run order) that a run
+// passes over, in table order, with why: "нулевой размер" (length or width
+// 0), "количество 0"; empty when there are none. `materialName` names a
+// material code.
+QString skippedRowsMessage(const std::vector<parts::PartRow>& rows, const std::vector<int>& materials,
+                           const std::function<QString(int)>& materialName);
+
 // One material of the run with its layout options from the work file.
 struct RunMaterialOptions {
   int code = 0;

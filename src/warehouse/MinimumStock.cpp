@@ -18,13 +18,6 @@ constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 // Characters of the scratch table's NAME field.
 constexpr std::size_t kNameWidth = 35;
 
-std::string trimmed(std::string_view s) {
-  const auto b = s.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
-  const auto e = s.find_last_not_of(" \t");
-  return std::string(s.substr(b, e - b + 1));
-}
-
 // The first `n` characters of UTF-8 text.
 std::string firstCharacters(const std::string& utf8, std::size_t n) {
   std::size_t i = 0;

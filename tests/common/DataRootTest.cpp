@@ -1,5 +1,7 @@
 #include "common/DataRoot.h"
 
+#include "platform/file/SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -61,6 +63,26 @@ TEST(DataRoot, PrepareMakesFoldersAndCopiesOnlyMissingShippedFiles) {
   QFile::remove(root.path("Pattern/Group.dbf"));
   EXPECT_FALSE(root.prepare(shipped).has_value());
   EXPECT_EQ(readFile(root.path("Pattern/Group.dbf")), "template");
+
+  // What a save cut short by a crash left beside the files goes at the next
+  // start; the files themselves stay.
+  QString leftover;
+  {
+    kroyna::platform::SafeFileWriter writer(root.path("Sheets/Sheets.dbf").toStdString());
+    leftover = QString::fromStdString(writer.newPath().filename().string());
+  }
+  // ".<name>.<host>-<process>-<counter>.kroyna-new", of a process that is gone
+  const int counter = leftover.lastIndexOf('-', leftover.lastIndexOf('.'));
+  const int process = leftover.lastIndexOf('-', counter - 1);
+  leftover.replace(process + 1, counter - process - 1, QStringLiteral("999999999"));
+  for (const QString& f : {"Sheets/" + leftover, "Groups/Кухни/" + leftover, leftover})
+    writeFile(root.path(f), "half a table");
+  writeFile(root.path("Sheets/Sheets.dbf"), "stock");
+  EXPECT_FALSE(root.prepare(shipped).has_value());
+  EXPECT_EQ(QDir(root.path("Sheets")).entryList(QDir::Files | QDir::Hidden), QStringList{"Sheets.dbf"});
+  EXPECT_TRUE(QDir(root.path("Groups/Кухни")).isEmpty(QDir::Files | QDir::Hidden));
+  EXPECT_FALSE(QFileInfo::exists(root.path(leftover)));
+  EXPECT_EQ(readFile(root.path("Sheets/Sheets.dbf")), "stock");
 }
 
 TEST(DataRoot, UnusableRootGivesMessageNamingTheFolder) {

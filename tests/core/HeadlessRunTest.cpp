@@ -16,13 +16,14 @@
 #include "maps/MapsDocument.h"
 #include "parts/PartsDocument.h"
 #include "platform/ini/IniFile.h"
+#include "platform/text/Literals.h"
 #include "run/CuttingRun.h"
 #include "run/LayoutOptions.h"
 
 namespace kroyna::run {
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 struct Environment : maps::MapsEnvironment {
   maps::MapColours colours() const override { return {}; }

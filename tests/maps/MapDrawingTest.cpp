@@ -1,5 +1,6 @@
 #include "maps/MapDrawing.h"
 #include "maps/MapsTestSupport.h"
+#include "platform/text/Literals.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -12,7 +13,7 @@ namespace {
 
 using testing::FakeEnvironment;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 QFont testFont() {
   common::FontKeys f;

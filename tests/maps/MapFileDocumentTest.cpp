@@ -5,6 +5,7 @@
 #include "maps/MapFileDocument.h"
 #include "maps/MapsTestSupport.h"
 #include "maps/ui/MapFileCommands.h"
+#include "platform/text/Literals.h"
 
 #include "platform/text/Cp1251.h"
 #include "support/TempDir.h"
@@ -23,7 +24,7 @@ using testing::FakeEnvironment;
 using testing::LayoutBuilder;
 using testing::minimumSize;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 QString qpath(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
 
 // Every field a maps file stores, compared one by one so that a failure

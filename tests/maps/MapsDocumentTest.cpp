@@ -1,6 +1,7 @@
 #include "maps/MapsDocument.h"
 #include "maps/MapsTestSupport.h"
 #include "maps/ProgramEnvironment.h"
+#include "platform/text/Literals.h"
 
 #include "platform/ini/IniFile.h"
 #include "support/TempDir.h"
@@ -16,7 +17,7 @@ using testing::FakeEnvironment;
 using testing::LayoutBuilder;
 using testing::minimumSize;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 // ---- From engine layout to map ----
 

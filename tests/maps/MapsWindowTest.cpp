@@ -2,6 +2,7 @@
 #include "maps/MapsTestSupport.h"
 #include "maps/ui/MapsWindow.h"
 #include "maps/ui/StatisticsDialog.h"
+#include "platform/text/Literals.h"
 
 #include "common/AppState.h"
 #include "common/Messages.h"
@@ -32,7 +33,7 @@ namespace {
 using testing::FakeEnvironment;
 using testing::LayoutBuilder;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 class MapsWindowTest : public ::testing::Test {
  protected:
@@ -181,6 +182,9 @@ TEST_F(MapsWindowTest, CommandsOfLaterFeaturesStayDisabledUntilAttached) {
   MapsWindow::commands().save = [](MapsWindow&) { return true; };
   MapsWindow other(env, ini);
   EXPECT_TRUE(other.action("save")->isEnabled());
+  // Without maps there is nothing to accept.
+  EXPECT_FALSE(other.action("apply")->isEnabled());
+  other.addMap(u("1: Лист 1"), 1, sheet(2800, 2070), 4, {});
   ASSERT_TRUE(other.action("apply")->isEnabled());
   other.action("apply")->trigger();
   EXPECT_EQ(applied, 1);

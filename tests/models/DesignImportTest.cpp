@@ -205,10 +205,13 @@ TEST(AutoRunFolder, ImportsInOrderDeletesWhatCameInAndMovesFailuresAside) {
                                                     "Описания конструкторских моделей:|Импортируется файл: b.dkm|2",
                                                     "Описания моделей мебели||0", "Описания моделей мебели||2"}));
   EXPECT_TRUE(record.ended);
-  // b.dkm came in and is gone; a.dkm and bad.krm are kept aside, each
-  // named in a message.
+  // b.dkm and the lists came in and are kept in imported/, while their
+  // parts live only in an unsaved window; a.dkm and bad.krm are kept
+  // aside, each named in a message.
   ASSERT_EQ(f.host.shown.size(), 1u);
   EXPECT_EQ(f.host.shown[0]->caption(), QString::fromUtf8("База деталей: b.krb"));
+  EXPECT_EQ(filesIn(autoRun / "imported"), (std::vector<std::string>{"1.krm", "2.krm", "b.dkm"}));
+  EXPECT_EQ(readBytes(autoRun / "imported" / "b.dkm"), readBytes(kImportData / "Wardrobe.dkm"));
   EXPECT_EQ(filesIn(autoRun / "failed"), (std::vector<std::string>{"a.dkm", "bad.krm"}));
   ASSERT_EQ(messages.texts.size(), 2);
   EXPECT_TRUE(messages.texts[0].contains("a.dkm")) << messages.texts[0].toStdString();
@@ -241,6 +244,33 @@ TEST(AutoRunFolder, ModelListsWaitWhenTheModelsBaseCannotBeOpened) {
   EXPECT_EQ(filesIn(autoRun / "failed"), (std::vector<std::string>{"x.dkm", "x_1.dkm"}));
   EXPECT_EQ(readBytes(autoRun / "failed" / "x.dkm"), "earlier");
   EXPECT_TRUE(record.asked.empty());
+}
+
+TEST(AutoRunFolder, ImportedFilesStayThirtyDaysUnderFreeNames) {
+  ModelsFixture f;
+  const fs::path autoRun = f.root / "AutoRun";
+  const fs::path imported = autoRun / "imported";
+  fs::create_directories(imported);
+  // An old file of the design module, imported today: its 30 days start now.
+  fs::copy_file(kImportData / "Wardrobe.dkm", autoRun / "Wardrobe.dkm");
+  fs::last_write_time(autoRun / "Wardrobe.dkm", fs::file_time_type::clock::now() - std::chrono::hours(24 * 90));
+  writeBytes(imported / "Wardrobe.dkm", "imported a week ago");
+  writeBytes(imported / "old.dkm", "imported 31 days ago");
+  fs::last_write_time(imported / "Wardrobe.dkm", fs::file_time_type::clock::now() - std::chrono::hours(24 * 7));
+  fs::last_write_time(imported / "old.dkm", fs::file_time_type::clock::now() - std::chrono::hours(24 * 31));
+  Messages messages;
+  AutoRunRecord record;
+  importAutoRun(f.rootText, f.settings, record.ui(f.host));
+  EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+  EXPECT_EQ(f.host.shown.size(), 1u);
+  EXPECT_EQ(filesIn(autoRun), std::vector<std::string>{});
+  EXPECT_EQ(filesIn(imported), (std::vector<std::string>{"Wardrobe.dkm", "Wardrobe_1.dkm"}));
+  EXPECT_EQ(readBytes(imported / "Wardrobe.dkm"), "imported a week ago");
+  EXPECT_EQ(readBytes(imported / "Wardrobe_1.dkm"), readBytes(kImportData / "Wardrobe.dkm"));
+  // Thirty days on, at the next start, they go.
+  const auto later = std::chrono::system_clock::now() + std::chrono::hours(24 * 30 + 1);
+  EXPECT_EQ(removeExpiredImports(q(autoRun), later), 2);
+  EXPECT_TRUE(filesIn(imported).empty());
 }
 
 // ---- The old catalogue ----
@@ -319,6 +349,21 @@ TEST(OldCatalogue, FailureBringsThePreviousModelsFileBack) {
   EXPECT_FALSE(fs::exists(f.root / "Temp" / "Models.dat"));
 }
 
+TEST(OldCatalogue, ATableNameLeadingOutOfCatalogRefusesTheImport) {
+  ModelsFixture f;
+  f.file.addSection("Старый раздел");
+  writeBytes(f.root / "Catalog.ini",
+             cp("[Sections]\r\nK=Кухни\r\n[K]\r\nm1=Стол\r\n[K_]\r\nm1=..\\Sheets\\Sheets\r\n"));
+  const std::string before = readBytes(f.root.modelsFile());
+  Messages messages;
+  EXPECT_FALSE(importOldCatalogue(f.paths, {}));
+  const QString text = messages.texts.last();
+  EXPECT_TRUE(text.startsWith(QString::fromUtf8("Ошибка импорта базы моделей."))) << text.toStdString();
+  EXPECT_TRUE(text.contains("Catalog.ini")) << text.toStdString();
+  EXPECT_TRUE(text.contains("..\\Sheets\\Sheets")) << text.toStdString();
+  EXPECT_EQ(readBytes(f.root.modelsFile()), before);
+}
+
 TEST(OldCatalogue, SafetyCopyIsKeptWhenTheModelsFileCannotBeRestored) {
   ModelsFixture f;
   // A models file larger than the empty template.
@@ -345,4 +390,19 @@ TEST(OldCatalogue, SafetyCopyIsKeptWhenTheModelsFileCannotBeRestored) {
   const QString text = messages.texts.last();
   EXPECT_TRUE(text.startsWith(QString::fromUtf8("Ошибка импорта базы моделей."))) << text.toStdString();
   EXPECT_TRUE(text.contains(QDir::toNativeSeparators(q(safety)))) << text.toStdString();
+
+  // The user copies it back, adds a section and imports again, which fails
+  // the same way: the first copy is never replaced, the new one takes a
+  // numbered name, which the message gives.
+  fs::copy_file(safety, f.root.modelsFile(), fs::copy_options::overwrite_existing);
+  f.file.addSection("Ещё раздел");
+  const std::string again = readBytes(f.root.modelsFile());
+  messages.texts.clear();
+  EXPECT_FALSE(importOldCatalogue(f.paths, ui));
+  full.reset();
+  EXPECT_EQ(readBytes(safety), before);
+  const fs::path second = f.root / "Temp" / "Models_1.dat";
+  EXPECT_EQ(readBytes(second), again);
+  EXPECT_TRUE(messages.texts.last().contains(QDir::toNativeSeparators(q(second))))
+      << messages.texts.last().toStdString();
 }

@@ -25,6 +25,10 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 using namespace kroyna;
 using namespace kroyna::models;
 using namespace kroyna::models::testing;
@@ -126,7 +130,12 @@ TEST(ImportCommands, StartUpImportsTheAutoRunFolderBeforeTheCommandLineBases) {
   EXPECT_EQ(models->base().currentEntry(), 1);
   ASSERT_EQ(models->base().rowCount(), 1);
   EXPECT_EQ(models->base().rowModel(0).count, 2);
-  EXPECT_TRUE(fs::is_empty(p.folder / "AutoRun"));
+  // What came in is kept in AutoRun/imported, and only there.
+  std::vector<std::string> left;
+  for (const auto& e : fs::recursive_directory_iterator(p.folder / "AutoRun"))
+    left.push_back(fs::relative(e.path(), p.folder / "AutoRun").string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"imported", "imported/order.krm", "imported/Шкаф.dkm"}));
   // The progress window is gone.
   for (QWidget* top : QApplication::topLevelWidgets())
     EXPECT_FALSE(top->objectName() == "AutoRunProgress" && top->isVisible());

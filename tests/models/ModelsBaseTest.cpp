@@ -6,6 +6,7 @@
 
 #include "models/ModelsTestSupport.h"
 #include "platform/compound/CompoundFile.h"
+#include "platform/dbase/Statements.h"
 #include "platform/report/PreparedReport.h"
 #include "support/FailingWrites.h"
 
@@ -390,6 +391,58 @@ TEST(ModelsModels, DeletingRemovesTheRecordBeforeTheTable) {
   ASSERT_EQ(messages.texts.size(), 2);
   EXPECT_TRUE(messages.texts[1].startsWith("Ошибка удаления модели <Копия тумбы>.")) << messages.texts[1].toStdString();
   EXPECT_TRUE(f.file.load()[0].models.empty());
+}
+
+TEST(ModelsModels, ATableNameLeadingOutOfCatalogReachesNoFileThere) {
+  ModelsFixture f;
+  std::filesystem::create_directories(f.root / "Sheets");
+  const auto stock = f.root / "Sheets" / "Sheets.dbf";
+  std::filesystem::copy_file(kShippedPattern / "Sheets.dbf", stock);
+  using kroyna::dbase::Value;
+  kroyna::dbase::insertValues(stock, {Value(2800), Value(2070), Value(12), Value(3)});
+  const std::string before = readBytes(stock);
+  // Records as a damaged or hostile Models.dat holds them.
+  const ModelSection kitchens = f.file.addSection("Кухни");
+  f.file.addModel(kitchens.storageName, ModelInfo{"Стол", 0, "..\\Sheets\\Sheets", 0, ""});
+  const ModelSection other = f.file.addSection("Прочее");
+  f.file.addModel(other.storageName, ModelInfo{"Шкаф", 0, "../Sheets/Sheets", 0, ""});
+  f.file.addModel(other.storageName, ModelInfo{"Тумба", 0, "C:\\Kroyna\\Sheets\\Sheets", 0, ""});
+
+  Messages messages;
+  ASSERT_TRUE(f.base.open());
+  // Reported once, naming the models file and each damaged record.
+  ASSERT_EQ(messages.texts.size(), 1);
+  for (const char* text : {"Models.dat", "..\\Sheets\\Sheets", "../Sheets/Sheets", "C:\\Kroyna"})
+    EXPECT_TRUE(messages.texts[0].contains(QString::fromUtf8(text))) << text << messages.texts[0].toStdString();
+
+  // Neither read for a new base, nor opened, nor exported ...
+  f.show("<Все модели>");
+  for (const char* name : {"Стол", "Шкаф", "Тумба"}) f.base.setCount(f.rowOf(name), 1);
+  f.base.buildPartsBase();
+  ASSERT_EQ(f.host.shown.size(), 1u);
+  EXPECT_TRUE(rowsOf(*f.host.shown[0]).empty());
+  EXPECT_TRUE(f.host.shown[0]->models().empty());
+  messages.texts.clear();
+  f.base.setCurrentRow(f.rowOf("Стол"));
+  f.base.openModelParts();
+  const auto target = f.root / "Export" / "Стол.ini";
+  f.base.ui().chooseExportFile = [&](const QString&) { return QString::fromStdString(target.string()); };
+  f.base.exportModel();
+  EXPECT_EQ(f.host.shown.size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(target));
+  EXPECT_EQ(messages.texts.size(), 2);
+  for (const QString& text : messages.texts) {
+    EXPECT_TRUE(text.startsWith("Ошибка чтения файла модели!")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Models.dat")) << text.toStdString();
+  }
+
+  // ... nor deleted with the model or its section.
+  f.base.deleteModel();
+  f.show("Прочее");
+  f.base.deleteSection();
+  EXPECT_EQ(f.file.load().size(), 1u);
+  EXPECT_TRUE(f.file.load()[0].models.empty());
+  EXPECT_EQ(readBytes(stock), before);
 }
 
 TEST(ModelsModels, ExportWritesTheIniFileOrKeepsTheOldOne) {

@@ -56,17 +56,27 @@ TEST(GroupHeaderFile, RoundTripKeepsModelNamesWithCommasAndQuotes) {
 TEST(GroupHeaderFile, DamagedOrForeignHeadersAreReadSafely) {
   PartsFolder folder;
   const QString path = folder.path(QStringLiteral("Groups/Старая.krb"));
-  // Written on Windows: a folder in FName, CRLF, a line that is no key.
-  writeAll(
-      path,
-      QByteArray::fromStdString(text::utf8ToCp1251(
-          "[Header]\r\nFName=..\\..\\Система\\Старая.dbf\r\nмусор без знака\r\n[ModelsList]\r\n0=Безкавычек\r\n1=\r\n")));
+  // Written on Windows: CRLF, a line that is no key.
+  writeAll(path, QByteArray::fromStdString(text::utf8ToCp1251(
+                     "[Header]\r\nFName=Старая.dbf\r\nмусор без знака\r\n[ModelsList]\r\n0=Безкавычек\r\n1=\r\n")));
   const GroupHeader h = readGroupHeader(path);
   EXPECT_EQ(h.dataFileName, "Старая.dbf");
   ASSERT_EQ(h.models.size(), 2u);
   EXPECT_EQ(h.models[0].name, "Безкавычек");
   EXPECT_EQ(h.models[0].count, "");
   EXPECT_THROW(readGroupHeader(folder.path(QStringLiteral("Groups/Нет.krb"))), GroupFileError);
+  // A table named outside the header's folder makes the header damaged.
+  for (const char* fname :
+       {"..\\..\\Система\\Старая.dbf", "../Sheets/Sheets.dbf", "/etc/passwd", "C:Старая.dbf", ".."}) {
+    writeAll(path, QByteArray::fromStdString(text::utf8ToCp1251(std::string("[Header]\r\nFName=") + fname + "\r\n")));
+    try {
+      readGroupHeader(path);
+      ADD_FAILURE() << fname << " was taken for a table beside the header";
+    } catch (const GroupFileError& e) {
+      EXPECT_TRUE(e.text().contains(path)) << e.text().toStdString();
+      EXPECT_TRUE(e.text().contains(QString::fromUtf8(fname))) << e.text().toStdString();
+    }
+  }
 }
 
 TEST(PartTableFile, RowsRoundTripThroughTheTemplate) {

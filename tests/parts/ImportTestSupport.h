@@ -7,6 +7,7 @@
 #include "parts/PartsDocument.h"
 #include "parts/PartsTestSupport.h"
 #include "platform/text/Cp1251.h"
+#include "platform/text/Literals.h"
 
 #include <QFile>
 #include <QString>
@@ -26,7 +27,7 @@ inline std::ostream& operator<<(std::ostream& os, const QString& s) { return os 
 
 namespace kroyna::parts::test {
 
-inline QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using text::u;
 inline const QString kImportData = QStringLiteral(KROYNA_TEST_DATA_DIR "/imports");
 
 // Records every message with its icon; questions take the queued answers,

@@ -7,6 +7,7 @@
 #include "maps/MapsTestSupport.h"
 #include "platform/dbase/DbfFile.h"
 #include "platform/report/Render.h"
+#include "platform/text/Literals.h"
 #include "reports/Labels.h"
 #include "reports/StatisticsReports.h"
 #include "run/CuttingRunTestSupport.h"
@@ -22,7 +23,7 @@ namespace {
 
 using run::test::RunFolder;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 // The catalogues of the data root as the maps see them.
 struct ExampleEnvironment : maps::testing::FakeEnvironment {

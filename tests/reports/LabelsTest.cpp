@@ -5,6 +5,7 @@
 #include "parts/PartsTestSupport.h"
 #include "platform/ini/IniFile.h"
 #include "platform/report/ReportError.h"
+#include "platform/text/Literals.h"
 #include "reports/Labels.h"
 #include "warehouse/StockModule.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 using maps::testing::FakeEnvironment;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 const QString kTemplate = QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Reports/ScrapsLbl.frf");
 

@@ -2,6 +2,7 @@
 // print dialog is offered, failures, the joining to the running program,
 // and the example order printed to PDF and read back as text.
 
+#include "platform/text/Literals.h"
 #include "reports/mapprint/MapReport.h"
 #include "reports/mapprint/MapReportObjects.h"
 #include "reports/ui/MapPrintCommand.h"
@@ -34,7 +35,7 @@
 namespace kroyna::reports {
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 QString pageText(const report::PreparedPage& page) {
   QString all;

@@ -13,6 +13,7 @@
 #include "platform/dbase/DbfFile.h"
 #include "platform/ini/IniFile.h"
 #include "platform/report/PreparedReport.h"
+#include "platform/text/Literals.h"
 #include "reports/ui/LabelDialogs.h"
 #include "reports/ui/ReportPreview.h"
 #include "reports/ui/StatisticsAndLabels.h"
@@ -42,7 +43,7 @@
 namespace kroyna::reports {
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 // The reports shown, by their titles, and the texts of their objects.
 struct Previews {

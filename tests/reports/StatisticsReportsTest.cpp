@@ -4,6 +4,7 @@
 // without edge banding.
 
 #include "maps/MapsTestSupport.h"
+#include "platform/text/Literals.h"
 #include "reports/StatisticsReports.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ namespace {
 
 using maps::testing::FakeEnvironment;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 QString textOf(const std::optional<report::Value>& v) {
   return v ? QString::fromStdString(v->toText()) : QStringLiteral("<none>");

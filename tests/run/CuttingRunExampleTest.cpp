@@ -5,6 +5,7 @@
 #include "CuttingRunTestSupport.h"
 
 #include "ExampleData.h"
+#include "common/settings/SettingsKeys.h"
 #include "parts/GroupFiles.h"
 #include "platform/dbase/DbfFile.h"
 
@@ -73,6 +74,10 @@ TEST(Example, TheOrderHasTwoMaterialsEdgesAndEveryRotationRule) {
   std::set<int> edgeCodes;
   for (const auto& r : borders.records) edgeCodes.insert(static_cast<int>(r.values[0].number()));
   EXPECT_EQ(edgeCodes, edges);
+  // A default edge of the catalogue: marked sides of a tab-separated list
+  // come back banded.
+  const ini::IniFile settings(fsPath(kShipped + QStringLiteral("/Example/Kroyna.ini")));
+  EXPECT_EQ(edgeCodes.count(common::read(settings, common::keys::DefBorder)), 1u);
   std::set<int> stocked, offcuts;
   for (const auto& r : dbase::readDbfFile(sheets / "Sheets.dbf").records)
     stocked.insert(static_cast<int>(r.values[3].number()));

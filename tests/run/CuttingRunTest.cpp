@@ -353,11 +353,37 @@ TEST(CuttingRun, RefusedMaterialsAreSkippedAndTheRunGoesOn) {
   EXPECT_EQ(f.texts,
             (QStringList{u("Разложение деталей материала <ДСП белый> невозможно!\r\rРазмер одной или более деталей "
                            "больше размера листа."),
-                         u("Разложение невозможно!\r\rТекущая база не содержит деталей из материала <МДФ>.")}));
+                         u("Разложение невозможно!\r\rТекущая база не содержит деталей из материала <МДФ>."),
+                         u("Не разложены строки базы деталей (1), в которых не задан размер или количество:\r\r"
+                           "\"Пусто\" 500 x 400, 0 шт. (МДФ): количество 0")}));
   ASSERT_EQ(w->document().mapCount(), 1);
   EXPECT_EQ(w->document().map(0).MaterialCode, 3);
   EXPECT_EQ(w->document().map(0).Parts.size(), 2u);
   EXPECT_EQ(tabCaptions(w->document()), QStringList{u("1: Лист 1")});
+}
+
+// Rows without a size or without copies are passed over, not "placed" as
+// slivers, and the run ends by naming them with the reason.
+TEST(CuttingRun, RowsPassedOverAreNamedAtTheEnd) {
+  RunFolder f;
+  f.addPart("Дверь", 0, 396, 3, 1, 1);  // a length the import could not read
+  f.addPart("Бок", 700, 300, 2, 0, 1);
+  f.addPart("Полка", 560, 280, 0, 0, 1);
+  f.addPart("", 0, 0, 0, 0, 1);
+  f.addPart("Фасад", 716, 0, 1, 1, 2);
+  for (int code : {1, 2}) f.setOptions(code, RunFolder::sheet(2800, 2070));
+  maps::MapsWindow* w = f.run();
+  ASSERT_NE(w, nullptr);
+  ASSERT_EQ(w->document().mapCount(), 1);
+  ASSERT_EQ(w->document().map(0).Parts.size(), 2u);
+  for (const maps::MapPart& p : w->document().map(0).Parts) EXPECT_EQ(p.Title, "Бок");
+  ASSERT_EQ(f.texts.size(), 2);
+  EXPECT_EQ(f.texts[0], u("Разложение невозможно!\r\rТекущая база не содержит деталей из материала <МДФ>."));
+  EXPECT_EQ(f.texts[1], u("Не разложены строки базы деталей (4), в которых не задан размер или количество:\r\r"
+                          "\"Дверь\" 0 x 396, 3 шт. (ДСП белый): нулевой размер\r"
+                          "\"Полка\" 560 x 280, 0 шт. (ДСП белый): количество 0\r"
+                          "\"<без шифра>\" 0 x 0, 0 шт. (ДСП белый): нулевой размер, количество 0\r"
+                          "\"Фасад\" 716 x 0, 1 шт. (МДФ): нулевой размер"));
 }
 
 // A run whose every material is refused hands over no map: after the

@@ -13,6 +13,7 @@
 #include "maps/ui/MapsWindow.h"
 #include "parts/ui/PartsWindow.h"
 #include "platform/ini/IniFile.h"
+#include "platform/text/Literals.h"
 #include "run/ui/CuttingRunCommands.h"
 #include "run/ui/LayoutOptionsDialog.h"
 #include "warehouse/MaterialDirectory.h"
@@ -32,7 +33,7 @@
 
 namespace kroyna::run::test {
 
-inline QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 struct TestMaterials : warehouse::MaterialDirectory {
   std::vector<warehouse::MaterialEntry> materials() const override {

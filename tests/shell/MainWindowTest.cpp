@@ -164,7 +164,7 @@ TEST_F(MainWindowTest, PlacementAndToolbarVisibilitySurviveARestart) {
   EXPECT_FALSE(again.standardToolBar()->isVisible());
 }
 
-TEST(PageMargins, ClampedToTheDialogRange) {
+TEST(PageMarginsSettings, ClampedToTheDialogRange) {
   QTemporaryDir tmp;
   ini::IniFile ini((tmp.path() + "/Kroyna.ini").toStdString());
   ini.writeInt("PageParams", "Top", 250);

@@ -108,6 +108,9 @@ void writeExample(const fs::path& patternFolder, const fs::path& target) {
     // New rows of a parts database start with the white chipboard.
     settings.writeString(kroyna::common::keys::DefMaterial.section, kroyna::common::keys::DefMaterial.name,
                          std::to_string(kWhite));
+    // The default edge: a click on a side of a part bands it with the thin
+    // white edge, and a tab-separated import keeps the marked sides.
+    kroyna::common::write(settings, kroyna::common::keys::DefBorder, kThin);
     for (int code : {kWhite, kOak, kHdf}) {
       using kroyna::common::MaterialSettings;
       const MaterialSettings material(code);

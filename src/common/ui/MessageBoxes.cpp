@@ -33,6 +33,10 @@ MsgResult showBox(const QString& text, MsgIcon icon, MsgButtons buttons, QWidget
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
     case MsgButtons::RetryCancel: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
+    case MsgButtons::YesNoDefaultNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setDefaultButton(QMessageBox::No);
+      break;
   }
   if (auto* yes = box.button(QMessageBox::Yes)) yes->setText(QStringLiteral("&Да"));
   if (auto* no = box.button(QMessageBox::No)) no->setText(QStringLiteral("&Нет"));

@@ -1,5 +1,6 @@
 #include "maps/model/MapFile.h"
 
+#include "platform/file/ReadFile.h"
 #include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
@@ -349,6 +350,7 @@ class OldIni {
   }
 
   std::size_t keyLines() const { return keyLines_; }
+  bool hasSection(const std::string& section) const { return sections_.count(upperAscii(section)) > 0; }
 
   const std::string* raw(const std::string& section, const std::string& key) const {
     const auto s = sections_.find(upperAscii(section));
@@ -478,12 +480,12 @@ MapFileData parseMapFile(std::string_view bytes) {
 bool hasMapMagic(std::string_view bytes) { return hasMagicBytes(bytes); }
 
 MapFileData readMapFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw MapFileError("Не удаётся открыть файл " + path.string() + ".");
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) throw MapFileError("Не удаётся прочитать файл " + path.string() + ".");
-  return parseMapFile(buffer.str());
+  platform::ReadFailure why;
+  const std::optional<std::string> bytes = platform::readWholeFile(path, why);
+  if (bytes) return parseMapFile(*bytes);
+  if (why.kind == platform::ReadFailure::Kind::CannotRead || why.kind == platform::ReadFailure::Kind::TooLarge)
+    throw MapFileError("Не удаётся прочитать файл " + path.string() + ".");
+  throw MapFileError("Не удаётся открыть файл " + path.string() + ".");
 }
 
 MapFileData parseOldMapFile(std::string_view bytes) {
@@ -493,6 +495,12 @@ MapFileData parseOldMapFile(std::string_view bytes) {
   MapFileHeader& h = data.header;
   h.caption = ini.text("Global", "Caption", "Вариант раскроя");
   const std::int32_t sheetsCount = std::max(0, ini.integer("Global", "SheetsCount", 0));
+  // Any text file reads as INI sections: only a [Global] section that
+  // counts at least one sheet, with that sheet's section, is a maps file.
+  if (!ini.hasSection("Global") || sheetsCount < 1 || !ini.hasSection("Sheet1"))
+    throw MapFileError(
+        "Файл не является файлом карт раскроя: в нём нет ни признака ZK_MAP, ни раздела [Global] с "
+        "листами.");
   h.millMode = ini.integer("Global", "MillState", 0);
   if (h.millMode < 0 || h.millMode > 2)
     oldDamaged("режим рисования резов " + std::to_string(h.millMode) + " не существует");

@@ -170,11 +170,12 @@ inline constexpr std::int32_t kMaxCount = 65535;  // quantities, counts, kerf
 
 // Reads either form: the binary one when the bytes start with the magic and
 // hold a whole header, the old text form otherwise. Throws MapFileError for
-// a damaged file: a record cut off by the end of the file, a length byte
-// larger than its field, an element before any sheet, a stored float that
-// is not a finite number; in the old form, a mill-lines mode outside 0..2
-// or counts the file has no room for. A binary mill-lines mode above 2 reads
-// as 1.
+// a file that is neither (no magic, and no [Global] section counting at
+// least one sheet whose [Sheet1] section is there), and for a damaged file:
+// a record cut off by the end of the file, a length byte larger than its
+// field, an element before any sheet, a stored float that is not a finite
+// number; in the old form, a mill-lines mode outside 0..2 or counts the
+// file has no room for. A binary mill-lines mode above 2 reads as 1.
 MapFileData parseMapFile(std::string_view bytes);
 // Whether the bytes are taken as the binary form (a whole header that
 // starts with the magic).

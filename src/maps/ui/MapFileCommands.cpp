@@ -6,16 +6,22 @@
 #include "common/Settings.h"
 #include "common/ui/MainFrame.h"
 #include "common/ui/WaitWindow.h"
+#include "maps/AcceptJournal.h"
 #include "maps/AcceptResult.h"
 #include "maps/MapFileDocument.h"
 #include "maps/model/MapExport.h"
 #include "maps/model/MapFile.h"
 #include "maps/ui/Maps.h"
 #include "maps/ui/MapsWindow.h"
+#include "platform/file/QtPaths.h"
+#include "platform/file/ReadFile.h"
+#include "platform/text/Literals.h"
 #include "warehouse/ui/Warehouse.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 #include <exception>
@@ -26,9 +32,9 @@
 namespace kroyna::maps {
 namespace {
 
-QString u(const char* text) { return QString::fromUtf8(text); }
+using text::u;
 
-std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
+using platform::toPath;
 
 QString askFile(QWidget* parent, const QString& title, const QString& start, const QString& filter,
                 const QString& suffix, bool saving) {
@@ -73,13 +79,32 @@ QString withSuffix(const QString& path, const char* suffix) {
 }
 
 std::string readAll(const QString& path) {
-  std::ifstream in(toPath(path), std::ios::binary);
-  if (!in) throw MapFileError("Не удаётся открыть файл " + path.toStdString() + ".");
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) throw MapFileError("Не удаётся прочитать файл " + path.toStdString() + ".");
-  return buffer.str();
+  platform::ReadFailure why;
+  std::optional<std::string> bytes = platform::readWholeFile(toPath(path), why);
+  if (bytes) return std::move(*bytes);
+  if (why.kind == platform::ReadFailure::Kind::CannotRead || why.kind == platform::ReadFailure::Kind::TooLarge)
+    throw MapFileError("Не удаётся прочитать файл " + path.toStdString() + ".");
+  throw MapFileError("Не удаётся открыть файл " + path.toStdString() + ".");
 }
+
+// One file, however it is named: the canonical path of a file that
+// exists, else the cleaned absolute path.
+QString sameFileKey(const QString& path) {
+  const QFileInfo info(path);
+  const QString canonical = info.canonicalFilePath();
+  return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+// The maps window that holds the file `path`, or nullptr.
+QMdiSubWindow* windowOfFile(common::MainFrame& mainWindow, const QString& path) {
+  const QString key = sameFileKey(path);
+  for (QMdiSubWindow* sub : mainWindow.documentArea()->subWindowList())
+    if (auto* maps = qobject_cast<MapsWindow*>(sub->widget()))
+      if (!maps->document().fileName().isEmpty() && sameFileKey(maps->document().fileName()) == key) return sub;
+  return nullptr;
+}
+
+std::filesystem::path journalIn(const common::DataRoot& root) { return AcceptJournal::pathIn(toPath(root.root())); }
 
 }  // namespace
 
@@ -168,7 +193,20 @@ void openCommandLineMaps(common::MainFrame& mainWindow, const QStringList& argum
   }
 }
 
+QString acceptedNoteOf(const MapsDocument& document, const std::filesystem::path& journal) {
+  if (document.mapCount() == 0) return {};
+  const std::optional<AcceptEntry> entry = AcceptJournal::latest(AcceptJournal(journal).read(), mapsDigest(document));
+  return entry ? acceptTimeText(entry->when) : QString();
+}
+
 MapsWindow* openMapsFile(common::MainFrame& mainWindow, const QString& path) {
+  // A file already open is not read into a second window: its window comes
+  // forward.
+  if (QMdiSubWindow* open = windowOfFile(mainWindow, path)) {
+    if (open->isMinimized()) open->showNormal();
+    mainWindow.documentArea()->setActiveSubWindow(open);
+    return qobject_cast<MapsWindow*>(open->widget());
+  }
   MapsWindow* window = openMapsWindow(mainWindow);
   if (!openMapsFrom(window->document(), path)) {
     // The new window goes without a question: it holds nothing.
@@ -186,6 +224,7 @@ MapsWindow* openMapsFile(common::MainFrame& mainWindow, const QString& path) {
   }
   window->setCaption(window->document().caption());
   window->refreshFromDocument();
+  window->setAcceptedNote(acceptedNoteOf(window->document(), journalIn(mainWindow.dataRoot())));
   return window;
 }
 
@@ -215,8 +254,11 @@ void installMapFileCommands(common::AppContext& context) {
       common::showError(u("Склад не открыт: принять раскрой невозможно."), &window);
       return false;
     }
-    ResultAcceptance acceptance(stock->module(), *settings);
-    const bool accepted = acceptResultCommand(window.document(), acceptance, &window);
+    AcceptJournal journal(AcceptJournal::pathIn(stock->module().dataRoot()));
+    ResultAcceptance acceptance(stock->module(), *settings, &journal);
+    const QDateTime now = QDateTime::currentDateTime();
+    const bool accepted = acceptResultCommand(window.document(), acceptance, &window, now);
+    if (accepted) window.setAcceptedNote(acceptTimeText(now));
     // Names given to offcuts (or taken back) show on the maps.
     window.refreshMaps();
     return accepted;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <filesystem>
 #include <functional>
 
 class QWidget;
@@ -75,7 +76,14 @@ bool saveMapsCommand(MapsWindow& window, const QString& mapsFolder);
 // stays. Returns the new window or nullptr.
 MapsWindow* openMapsCommand(common::MainFrame& mainWindow, const QString& mapsFolder);
 // Reads `path` into a new maps window, as openMapsCommand after its dialog.
+// A file some maps window holds already (the same file by its canonical
+// path) is not read again: that window comes forward and is returned. A
+// file whose maps the journal of accepted results knows says so on its
+// status lines and in the hint of "П&ринять".
 MapsWindow* openMapsFile(common::MainFrame& mainWindow, const QString& path);
+// When the journal `journal` last recorded these maps as accepted
+// ("17.05.2024 10:30"); empty when never (or when there are no maps).
+QString acceptedNoteOf(const MapsDocument& document, const std::filesystem::path& journal);
 // Opens every argument that names an existing file whose extension is
 // exactly ".map" with openMapsFile, in order (the files of a command line
 // or of the desktop's "open with").

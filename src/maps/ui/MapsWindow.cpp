@@ -1,5 +1,6 @@
 #include "maps/ui/MapsWindow.h"
 #include "common/settings/SettingsKeys.h"
+#include "platform/text/Literals.h"
 
 #include "catalogues/Catalogues.h"
 #include "common/AppState.h"
@@ -47,7 +48,7 @@ const common::WindowLayout& kLayout = common::layouts::MapsWindow;
 constexpr int kPanelWidth = 105;
 // The smallest maps window that still shows a map at a readable scale.
 constexpr QSize kMinimumMapsWindow(640, 420);
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 // Message texts keep the program's "\r" line breaks; tooltips need "\n".
 QString tooltipText(const QString& text) {
   QString t = text;
@@ -277,7 +278,8 @@ void MapsWindow::updateCommands() {
   action(QStringLiteral("abort"))->setVisible(running_);
   action(QStringLiteral("abort"))->setEnabled(running_);
   action(QStringLiteral("print"))->setEnabled(ready && bool(c.print));
-  action(QStringLiteral("apply"))->setEnabled(ready && bool(c.apply) && !applied_);
+  // A window without maps has nothing to accept.
+  action(QStringLiteral("apply"))->setEnabled(ready && bool(c.apply) && !applied_ && document_->mapCount() > 0);
   for (const char* id : {"font", "cuts", "edge", "offcuts", "hints", "statistics"})
     action(QString::fromLatin1(id))->setEnabled(ready);
   cutsButton_->setEnabled(ready);
@@ -344,13 +346,16 @@ int MapsWindow::addMap(const QString& tabCaption, int materialCode, const engine
   // The first map (or a larger one) sets the scale for all.
   if (ratio_ == 0 || toPixels(w, ratio_) > tabs_->width() || toPixels(h, ratio_) > tabs_->height()) rescale();
   repaintMaps();
+  if (index == 0) updateCommands();  // the first map makes something to accept
   return index;
 }
 
 void MapsWindow::refreshStatus(int mapIndex) {
   MapPage* p = page(mapIndex);
   if (!p) return;
-  p->line1()->setPanels(document_->statusLine1(mapIndex));
+  QStringList line1 = document_->statusLine1(mapIndex);
+  if (!acceptedNote_.isEmpty()) line1 << u("Принят на склад ") + acceptedNote_;
+  p->line1()->setPanels(line1);
   p->line2()->setPanels(document_->statusLine2(mapIndex));
 }
 
@@ -601,6 +606,14 @@ void MapsWindow::openOffcutMenu(int map, int offcut, QPoint globalPos) {
 void MapsWindow::setApplied() {
   applied_ = true;
   updateCommands();
+}
+
+void MapsWindow::setAcceptedNote(const QString& when) {
+  acceptedNote_ = when;
+  QString hint = u("Принять раскрой");
+  if (!when.isEmpty()) hint += u("\nУже принят на склад ") + when;
+  action(QStringLiteral("apply"))->setToolTip(hint);
+  for (int i = 0; i < pageCount(); ++i) refreshStatus(i);
 }
 
 // ---- Layout, resize, close ----

@@ -201,6 +201,11 @@ class MapsWindow : public common::DocumentWindow {
   // Marks the result as accepted into stock: "П&ринять" stays disabled.
   void setApplied();
   bool isApplied() const { return applied_; }
+  // When these maps were accepted into stock ("17.05.2024 10:30"), as the
+  // journal of accepted results knows it: shown on the status lines and in
+  // the hint of "П&ринять". Empty: not known to be accepted.
+  void setAcceptedNote(const QString& when);
+  const QString& acceptedNote() const { return acceptedNote_; }
 
   // The action of a tool-bar command: "save", "print", "font", "apply",
   // "cuts", "edge", "offcuts", "hints", "statistics", "abort".
@@ -254,6 +259,7 @@ class MapsWindow : public common::DocumentWindow {
   bool closeRequested_ = false;
   bool closeWithoutQuestion_ = false;
   bool applied_ = false;
+  QString acceptedNote_;
   // No panel width is kept and the user has not moved the splitter: the
   // panel follows its names.
   bool panelFits_ = false;

@@ -2,6 +2,7 @@
 
 #include "common/ui/HeaderWidths.h"
 #include "platform/ini/IniFile.h"
+#include "platform/text/Literals.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -18,7 +19,7 @@
 namespace kroyna::maps {
 
 namespace {
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 const common::WindowLayout& kEdgeLayout = common::layouts::EdgeStatistics;
 }  // namespace
 

@@ -2,9 +2,9 @@
 
 #include "platform/dbase/DbfFile.h"
 #include "platform/dbase/TableError.h"
+#include "platform/file/ReadFile.h"
 #include "platform/file/SafeFile.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,24 +40,13 @@ void refuseIfOpen(const fs::path& path, const std::string& action) {
 }
 
 std::string readWholeFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    const int e = errno;
-    std::error_code ec;
-    if (!fs::exists(path, ec)) throw TableError(path, "Файл не найден");
-    throw TableError(path, "Не удалось открыть файл: " + errnoText(e));
-  }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw TableError(path, "Не удалось прочитать файл: " + errnoText(errno));
-  return bytes;
-}
-
-void syncFolder(const fs::path& folder) {
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
+  platform::ReadFailure why;
+  std::optional<std::string> bytes = platform::readWholeFile(path, why);
+  if (bytes) return std::move(*bytes);
+  using Kind = platform::ReadFailure::Kind;
+  if (why.kind == Kind::NotFound) throw TableError(path, "Файл не найден");
+  if (why.kind == Kind::CannotRead) throw TableError(path, "Не удалось прочитать файл: " + why.reason());
+  throw TableError(path, "Не удалось открыть файл: " + why.reason());
 }
 
 }  // namespace
@@ -109,17 +98,15 @@ void moveFile(const fs::path& source, const fs::path& target) {
   refuseIfOpen(target, "заменить");
   std::error_code ec;
   if (!fs::exists(source, ec)) throw TableError(source, "Не удалось переместить файл: он не найден");
-  if (fs::exists(target, ec)) throw TableError(target, "Нельзя переместить файл на это место: такой файл уже есть");
-  if (::rename(source.c_str(), target.c_str()) == 0) {
-    syncFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
-    return;
+  // One step that never replaces a file, not even one that appears just
+  // before it.
+  bool moved = false;
+  try {
+    moved = platform::renameIfAbsent(source, target);
+  } catch (const platform::FileError& e) {
+    throw TableError(e.path(), "Не удалось переместить файл в " + target.string() + ": " + e.reason());
   }
-  const int e = errno;
-  if (e != EXDEV) throw TableError(source, "Не удалось переместить файл в " + target.string() + ": " + errnoText(e));
-  detail::writeFileAtomically(target, readWholeFile(source));
-  if (::unlink(source.c_str()) != 0)
-    throw TableError(source,
-                     "Файл скопирован в " + target.string() + ", но удалить его не удалось: " + errnoText(errno));
+  if (!moved) throw TableError(target, "Нельзя переместить файл на это место: такой файл уже есть");
 }
 
 bool removeFile(const fs::path& path) {
@@ -144,53 +131,6 @@ void createFromTemplate(const fs::path& patternFolder, std::string_view template
   if (!check.readOnlyReason.empty())
     throw TableError(pattern, "Таблицу-шаблон нельзя использовать: " + check.readOnlyReason);
   detail::writeFileAtomically(target, bytes);
-}
-
-RebuildResult rebuildFromTemplate(const fs::path& table, const fs::path& templateFile, const fs::path& backup) {
-  using Step = RebuildResult::Step;
-  try {
-    refuseIfOpen(table, "пересоздать");
-    removeFile(backup);
-    moveFile(table, backup);
-  } catch (const TableError& e) {
-    return {Step::Backup, e.what()};
-  }
-  Step step = Step::Template;
-  try {
-    createFromTemplate(templateFile.parent_path(), templateFile.filename().string(), table);
-    step = Step::Rows;
-    const DbfTable old = readDbfFile(backup);
-    DbfTable fresh = readDbfFile(table);
-    if (old.fields.size() > fresh.fields.size())
-      throw TableError(table, "В шаблоне меньше столбцов (" + std::to_string(fresh.fields.size()) +
-                                  "), чем в таблице (" + std::to_string(old.fields.size()) + ")");
-    for (const auto& r : old.records) {
-      if (r.deleted) continue;
-      DbfRecord rec;
-      for (std::size_t i = 0; i < fresh.fields.size(); ++i) {
-        Value v = i < r.values.size() ? coerceForField(fresh.fields[i], r.values[i], table, true) : Value();
-        if (v.isNull() && fresh.fields[i].type == FieldType::Character) v = Value("");
-        rec.values.push_back(std::move(v));
-      }
-      fresh.records.push_back(std::move(rec));
-    }
-    fresh.lastUpdate = Date{};
-    writeDbfFile(table, fresh);
-  } catch (const TableError& e) {
-    RebuildResult result{step, e.what()};
-    try {
-      copyOver(backup, table);
-    } catch (const TableError& restore) {
-      result.message += "; строки остались в файле " + backup.string() + ": " + restore.what();
-    }
-    return result;
-  }
-  try {
-    removeFile(backup);
-  } catch (const TableError&) {
-    // The table is rebuilt; a backup that cannot be deleted is harmless.
-  }
-  return {};
 }
 
 }  // namespace kroyna::dbase

@@ -23,8 +23,9 @@ namespace kroyna::dbase {
 // Copies `source` over `target` (created or replaced).
 void copyOver(const std::filesystem::path& source, const std::filesystem::path& target);
 
-// Moves or renames `source` to `target`. Refuses when `target` exists;
-// works across file systems (copy, then delete the source).
+// Moves or renames `source` to `target`. Refuses when `target` exists, also
+// when it appears while the move runs; works across file systems (copy,
+// then delete the source).
 void moveFile(const std::filesystem::path& source, const std::filesystem::path& target);
 
 // Deletes the file. Returns false when there was none; throws when it
@@ -39,23 +40,6 @@ bool fileExists(const std::filesystem::path& path);
 // not a readable table.
 void createFromTemplate(const std::filesystem::path& patternFolder, std::string_view templateName,
                         const std::filesystem::path& target);
-
-// Rebuilds a table from its template, keeping its rows: moves the table to
-// `backup` (replacing an old backup), copies the template to the table's
-// place, copies the live rows of the backup into it by position (the
-// template may have more columns than the old table; the extra ones stay
-// blank) and deletes the backup. Deleted rows are dropped on the way, so
-// the table is also compacted. When the template copy or the rows fail,
-// the backup is copied back over the table, so the rows are never lost.
-// The result names the step that failed, for the caller's own message.
-struct RebuildResult {
-  enum class Step { None, Backup, Template, Rows };
-  Step failed = Step::None;
-  std::string message;  // the error text when a step failed
-  bool ok() const { return failed == Step::None; }
-};
-RebuildResult rebuildFromTemplate(const std::filesystem::path& table, const std::filesystem::path& templateFile,
-                                  const std::filesystem::path& backup);
 
 // Whether some open Table holds this file.
 bool isTableOpen(const std::filesystem::path& path);

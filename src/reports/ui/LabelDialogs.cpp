@@ -3,6 +3,7 @@
 #include "common/Messages.h"
 #include "common/ui/PageParamsDialog.h"
 #include "platform/ini/IniFile.h"
+#include "platform/text/Literals.h"
 #include "reports/ui/ReportPreview.h"
 
 #include <QButtonGroup>
@@ -24,7 +25,7 @@ namespace kroyna::reports {
 
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 QSpinBox* millimetres(int value, const char* name, QWidget* parent) {
   auto* box = new QSpinBox(parent);

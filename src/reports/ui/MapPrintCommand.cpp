@@ -9,6 +9,7 @@
 #include "maps/ui/MapsWindow.h"
 #include "platform/report/ReportError.h"
 #include "platform/report/ui/PreviewWindow.h"
+#include "platform/text/Literals.h"
 #include "reports/mapprint/MapReport.h"
 #include "reports/ui/MapPrintDialogs.h"
 
@@ -21,7 +22,7 @@ namespace kroyna::reports {
 
 namespace {
 
-QString u(const char* text) { return QString::fromUtf8(text); }
+using text::u;
 
 // The catalogues behind a maps window's environment.
 class EnvironmentCatalogue : public MapReportCatalogue {

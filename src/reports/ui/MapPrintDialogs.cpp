@@ -2,6 +2,7 @@
 
 #include "common/Messages.h"
 #include "common/SettingsUtils.h"
+#include "platform/text/Literals.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -28,7 +29,7 @@ namespace kroyna::reports {
 
 namespace {
 
-QString u(const char* text) { return QString::fromUtf8(text); }
+using text::u;
 
 const QSize kSampleSize(64, 14);
 

@@ -8,6 +8,7 @@
 #include "maps/ui/Maps.h"
 #include "maps/ui/MapsWindow.h"
 #include "parts/ui/PartsWindow.h"
+#include "platform/text/Literals.h"
 #include "reports/StatisticsReports.h"
 #include "reports/ui/ReportPreview.h"
 #include "warehouse/ui/Warehouse.h"
@@ -25,7 +26,7 @@ namespace kroyna::reports {
 
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 LabelDialogRunner& dialogRunner() {
   static LabelDialogRunner runner;

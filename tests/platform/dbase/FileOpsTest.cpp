@@ -89,6 +89,17 @@ TEST(FileOps, MoveRemoveAndExists) {
   EXPECT_FALSE(fileExists(dir.path()));  // a folder is not a table file
 }
 
+TEST(FileOps, AMoveNeverReplacesANameThatIsTaken) {
+  // A link to a share that is not mounted names no file, yet its name is
+  // taken: the move must not put the table in its place.
+  TempDir dir;
+  makeTable(dir / "1$Gr.dbf", sheetFields(), {});
+  std::filesystem::create_symlink("/nonexistent/share/Кухня.dbf", dir / "Кухня.dbf");
+  EXPECT_THROW(moveFile(dir / "1$Gr.dbf", dir / "Кухня.dbf"), TableError);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "Кухня.dbf"));
+  EXPECT_TRUE(fileExists(dir / "1$Gr.dbf"));
+}
+
 TEST(FileOps, TablesAreMadeFromTemplates) {
   TempDir dir;
   std::filesystem::create_directory(dir / "Pattern");
@@ -123,44 +134,4 @@ TEST(FileOps, ShippedTemplatesOpenAsEmptyTables) {
   borders.append();
   borders.setRow({Value(1), Value("Кромка ПВХ 2 мм"), Value(-2147483633.0), Value(5)});
   EXPECT_NO_THROW(borders.post());
-}
-
-TEST(FileOps, RebuildFromTemplateKeepsRowsDropsDeletedOnesAndRestoresOnFailure) {
-  TempDir dir;
-  std::filesystem::create_directory(dir / "Temp");
-  const auto table = dir / "Kitchen.dbf";
-  const auto backup = dir / "Temp" / "~Kitchen.dbf";
-  // An old, narrower layout without the last column; the template is wider.
-  makeTable(table, {FieldDef::character("NAME", 10), FieldDef::numeric("LENGTH", 5)},
-            {{Value("Бок"), Value(720)}, {Value("gone"), Value(1)}, {Value("Полка"), Value(564)}},
-            {false, true, false});
-  makeTable(dir / "Group.dbf",
-            {FieldDef::character("NAME", 100), FieldDef::numeric("LENGTH", 11), FieldDef::numeric("MANY", 11)}, {});
-  writeBytes(backup, "an old backup");
-  const RebuildResult ok = rebuildFromTemplate(table, dir / "Group.dbf", backup);
-  ASSERT_TRUE(ok.ok()) << ok.message;
-  const DbfTable t = readDbfFile(table);
-  EXPECT_EQ(t.fields.size(), 3u);
-  ASSERT_EQ(t.records.size(), 2u);
-  EXPECT_EQ(t.records[1].values, (Row{Value("Полка"), Value(564), Value()}));
-  EXPECT_FALSE(fileExists(backup));
-
-  // A template that cannot hold the rows: the table comes back as it was.
-  makeTable(dir / "Narrow.dbf",
-            {FieldDef::character("NAME", 100), FieldDef::numeric("LENGTH", 2), FieldDef::numeric("MANY", 11)}, {});
-  const std::string before = readBytes(table);
-  RebuildResult failed = rebuildFromTemplate(table, dir / "Narrow.dbf", backup);
-  EXPECT_EQ(failed.failed, RebuildResult::Step::Rows);
-  EXPECT_EQ(readBytes(table), before);
-  failed = rebuildFromTemplate(table, dir / "Missing.dbf", backup);
-  EXPECT_EQ(failed.failed, RebuildResult::Step::Template);
-  EXPECT_EQ(readBytes(table), before);
-  {
-    Table open = Table::open(table);
-    failed = rebuildFromTemplate(table, dir / "Group.dbf", backup);
-    EXPECT_EQ(failed.failed, RebuildResult::Step::Backup);
-    EXPECT_NE(failed.message.find("открыта в другом окне"), std::string::npos) << failed.message;
-  }
-  EXPECT_EQ(readBytes(table), before);
-  EXPECT_EQ(rebuildFromTemplate(dir / "Missing.dbf", dir / "Group.dbf", backup).failed, RebuildResult::Step::Backup);
 }
