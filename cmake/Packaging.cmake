@@ -75,8 +75,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The dependencies are those of the libraries the programs link, as
-# dpkg-shlibdeps finds them, and Qt's translations, which the program
-# loads at start-up so that Qt's own dialogs speak Russian.
+# dpkg-shlibdeps finds them (libzint for the barcodes of labels among them),
+# and Qt's translations, which the program loads at start-up so that Qt's
+# own dialogs speak Russian.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)

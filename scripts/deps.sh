@@ -6,17 +6,18 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev qt6-translations-l10n
-  libgsf-1-dev libxlsxwriter-dev nlohmann-json3-dev
+  libgsf-1-dev libxlsxwriter-dev nlohmann-json3-dev libzint-dev
   xvfb xauth fonts-dejavu-core
 )
 # Running the tests ("deps.sh test"): test frameworks, the fuzzing compiler,
-# the tools the tests read their output back with, and the checkers of the
-# Debian package.
+# the tools the tests read their output back with (zbar reads Code 128 and
+# QR barcodes, dmtx-utils the DataMatrix ones zbar cannot), and the checkers
+# of the Debian package.
 if [ "${1:-}" = "test" ]; then
   packages+=(
     libgtest-dev libgmock-dev libbenchmark-dev mold
     clang libclang-rt-14-dev
-    poppler-utils python3 python3-dbf python3-openpyxl python3-olefile
+    poppler-utils zbar-tools dmtx-utils python3 python3-dbf python3-openpyxl python3-olefile
     lintian desktop-file-utils appstream shared-mime-info man-db
   )
 fi

@@ -117,7 +117,7 @@ void writeGroupHeader(const QString& path, const GroupHeader& header) {
   }
 }
 
-std::vector<PartRow> readPartRows(const QString& path) {
+PartTable readPartTable(const QString& path) {
   dbase::DbfTable table;
   try {
     table = dbase::readDbfFile(toPath(path));
@@ -131,7 +131,25 @@ std::vector<PartRow> readPartRows(const QString& path) {
     any = any || index[i] >= 0;
   }
   if (!any) throw GroupFileError(QStringLiteral("Файл данных не является таблицей базы деталей:\r%1").arg(path));
-  std::vector<PartRow> rows;
+  PartTable out;
+  // Columns another program added: kept with their values.
+  std::vector<std::size_t> extraIndex;
+  for (std::size_t f = 0; f < table.fields.size(); ++f) {
+    bool own = false;
+    for (const int i : index) own = own || i == static_cast<int>(f);
+    if (own) continue;
+    extraIndex.push_back(f);
+    out.extraFields.push_back(table.fields[f]);
+  }
+  out.unwritable = QString::fromStdString(table.readOnlyReason);
+  if (out.unwritable.isEmpty() && !out.extraFields.empty()) {
+    try {
+      dbase::validateFields(out.extraFields, toPath(path));
+    } catch (const std::exception& e) {
+      out.unwritable = QString::fromUtf8(e.what());
+    }
+  }
+  std::vector<PartRow>& rows = out.rows;
   rows.reserve(table.records.size());
   std::size_t record = 0;
   for (const dbase::DbfRecord& rec : table.records) {
@@ -142,12 +160,21 @@ std::vector<PartRow> readPartRows(const QString& path) {
     };
     std::string name;
     if (index[0] >= 0 && !rec.values[index[0]].isNull()) name = rec.values[index[0]].toString();
-    rows.push_back(partRowFromFields(std::move(name), number));
+    PartRow row = partRowFromFields(std::move(name), number);
+    for (const std::size_t f : extraIndex) row.extra.push_back(rec.values[f]);
+    rows.push_back(std::move(row));
   }
+  return out;
+}
+
+std::vector<PartRow> readPartRows(const QString& path) {
+  std::vector<PartRow> rows = readPartTable(path).rows;
+  for (PartRow& r : rows) r.extra.clear();
   return rows;
 }
 
-void writePartTable(const QString& templatePath, const QString& target, const std::vector<PartRow>& rows) {
+void writePartTable(const QString& templatePath, const QString& target, const std::vector<PartRow>& rows,
+                    const std::vector<dbase::FieldDef>& extraFields) {
   dbase::DbfTable table;
   try {
     table = dbase::readDbfFile(toPath(templatePath));
@@ -160,6 +187,18 @@ void writePartTable(const QString& templatePath, const QString& target, const st
     throw PartTableWriteError(QStringLiteral("Шаблон %1 не является таблицей базы деталей").arg(templatePath), true);
   table.records.clear();
   table.lastUpdate = {};
+  // Where each extra column goes: a column of that name in the template,
+  // or a new one after the template's.
+  std::vector<std::size_t> extraTarget;
+  for (const dbase::FieldDef& f : extraFields) {
+    const int existing = dbase::findField(table.fields, f.name);
+    if (existing >= 0) {
+      extraTarget.push_back(static_cast<std::size_t>(existing));
+    } else {
+      extraTarget.push_back(table.fields.size());
+      table.fields.push_back(f);
+    }
+  }
   try {
     for (const PartRow& r : rows) {
       dbase::DbfRecord rec;
@@ -167,6 +206,8 @@ void writePartTable(const QString& templatePath, const QString& target, const st
                     dbase::Value(r.rotation), dbase::Value(r.left),    dbase::Value(r.right), dbase::Value(r.top),
                     dbase::Value(r.bottom),   dbase::Value(r.material)};
       rec.values.resize(table.fields.size());
+      if (r.extra.size() == extraFields.size())
+        for (std::size_t i = 0; i < extraTarget.size(); ++i) rec.values[extraTarget[i]] = r.extra[i];
       table.records.push_back(std::move(rec));
     }
     dbase::writeDbfFile(toPath(target), table);

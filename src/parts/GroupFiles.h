@@ -10,6 +10,8 @@
 // target and rename it over the target, so a failed write leaves the old
 // file as it was.
 
+#include "platform/dbase/Value.h"
+
 #include <QString>
 
 #include <stdexcept>
@@ -37,6 +39,9 @@ struct PartRow {
   int top = 0;
   int bottom = 0;
   int material = 0;
+  // The values of the columns another program added to the data table, in
+  // the order of PartTable::extraFields; kept as read and written back.
+  dbase::Row extra;
 
   friend bool operator==(const PartRow&, const PartRow&) = default;
 };
@@ -92,12 +97,26 @@ GroupHeader readGroupHeader(const QString& path);
 // file then being as it was.
 void writeGroupHeader(const QString& path, const GroupHeader& header);
 
-// The live rows of a data table in file order (rows marked deleted are
-// left out). Fields are found by name without regard to letter case;
-// numbers are rounded to whole numbers. Throws GroupFileError when the
-// file is missing, damaged or holds none of the parts fields.
+// A data table as read: its live rows in file order (rows marked deleted
+// are left out), with the values of the columns that are not parts fields,
+// and those columns.
+struct PartTable {
+  std::vector<PartRow> rows;
+  std::vector<dbase::FieldDef> extraFields;
+  // Why the table cannot be written again without losing something (a
+  // memo file, a column this layer cannot write); empty when it can.
+  QString unwritable;
+};
+// Fields are found by name without regard to letter case; numbers are
+// rounded to whole numbers. Throws GroupFileError when the file is missing,
+// damaged or holds none of the parts fields.
+PartTable readPartTable(const QString& path);
+// The rows alone, without the values of extra columns (rows going into
+// another table).
 std::vector<PartRow> readPartRows(const QString& path);
-// Writes the rows into a copy of the template table `templatePath` and
+// Writes the rows into a copy of the template table `templatePath`, with
+// the columns `extraFields` after the template's (a row's `extra` values
+// go there when it has one per column, else the cells stay blank), and
 // puts it at `target` (a new file renamed over the old one). Throws
 // GroupFileError naming what failed: `templateFailed` tells the template
 // could not be read, otherwise the new file could not be written.
@@ -106,7 +125,8 @@ struct PartTableWriteError : GroupFileError {
       : GroupFileError(text), templateFailed(templateFailed) {}
   bool templateFailed;
 };
-void writePartTable(const QString& templatePath, const QString& target, const std::vector<PartRow>& rows);
+void writePartTable(const QString& templatePath, const QString& target, const std::vector<PartRow>& rows,
+                    const std::vector<dbase::FieldDef>& extraFields = {});
 
 // Why a part name cannot be stored (too long, or a character that code
 // page 1251 has not), or an empty text when it can.

@@ -1,5 +1,6 @@
 #include "parts/PartsDocument.h"
 
+#include "common/DataLock.h"
 #include "common/DataRoot.h"
 #include "common/Messages.h"
 #include "common/SettingsUtils.h"
@@ -11,6 +12,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <map>
@@ -29,6 +32,20 @@ QList<PartsDocument*>& registry() {
 int g_newBaseCounter = 0;
 
 using platform::toPath;
+PartsDocument::WritableCheck& writableCheck() {
+  static PartsDocument::WritableCheck check;
+  return check;
+}
+
+bool writable(const QString& path) {
+  if (const auto& check = writableCheck()) return check(path);
+  return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+// Untitled bases numbered past this many taken by other programs are not
+// looked for further.
+constexpr int kMaxTakenNumbers = 1000;
+
 
 const QString kSaveFailed =
     QStringLiteral("Ошибка сохранения группы деталей!\r\rПопробуйте изменить название файла\rи сохранить ещё раз.");
@@ -112,6 +129,35 @@ PartsDocument* PartsDocument::findOpen(const QString& headerPath) {
 
 void PartsDocument::resetNewBaseCounter() { g_newBaseCounter = 0; }
 
+void PartsDocument::setWritableCheck(WritableCheck check) { writableCheck() = std::move(check); }
+
+QString PartsDocument::lockPathOf(const QString& dataPath) {
+  const QFileInfo fi(dataPath);
+  return fi.absolutePath() + QLatin1Char('/') + fi.completeBaseName() + QStringLiteral(".lck");
+}
+
+void PartsDocument::setReadOnly(const QString& reason) {
+  readOnly_ = true;
+  readOnlyReason_ = reason;
+  lock_.reset();
+}
+
+void PartsDocument::decideAccess(const QString& headerPath, const QString& dataPath) {
+  readOnly_ = false;
+  readOnlyReason_.clear();
+  lock_.reset();
+  for (const QString& path : {headerPath, dataPath, QFileInfo(dataPath).absolutePath()}) {
+    if (writable(path)) continue;
+    setReadOnly(QStringLiteral("нет прав на запись в %1").arg(QDir::toNativeSeparators(path)));
+    return;
+  }
+  auto lock = std::make_unique<common::DataLock>(lockPathOf(dataPath));
+  if (lock->acquire(QStringLiteral("база деталей \"%1\"").arg(QDir::toNativeSeparators(headerPath))))
+    lock_ = std::move(lock);
+  else
+    setReadOnly(lock->readOnlyReason());
+}
+
 QString PartsDocument::templatePath() const { return dataRoot_ + QStringLiteral("/Pattern/Group.dbf"); }
 QString PartsDocument::tempFolder() const { return dataRoot_ + QStringLiteral("/Temp/"); }
 
@@ -127,16 +173,30 @@ void PartsDocument::openHolder() {
 
 bool PartsDocument::CreateGroup() {
   if (open_) closeDocument();
-  ++g_newBaseCounter;
-  dataPath_ = tempFolder() + QString::number(g_newBaseCounter) + QStringLiteral("$Gr.dbf");
+  QDir().mkpath(tempFolder());
+  // A number whose table another program on this data root holds is
+  // passed over: its table is not copied over.
+  for (int tries = 0;; ++tries) {
+    ++g_newBaseCounter;
+    dataPath_ = tempFolder() + QString::number(g_newBaseCounter) + QStringLiteral("$Gr.dbf");
+    auto lock = std::make_unique<common::DataLock>(lockPathOf(dataPath_));
+    if (lock->tryAcquire()) {
+      lock_ = std::move(lock);
+      break;
+    }
+    if (!lock->holder() || tries >= kMaxTakenNumbers) break;
+  }
+  readOnly_ = false;
+  readOnlyReason_.clear();
+  extraFields_.clear();
   headerPath_ = dataPath_;
   displayName_.clear();
   try {
-    QDir().mkpath(tempFolder());
     dbase::copyOver(toPath(templatePath()), toPath(dataPath_));
     openHolder();
   } catch (const std::exception&) {
     holder_.close();
+    lock_.reset();
     error(QStringLiteral("Ошибка открытия группы деталей!\rВозможно повреждён файл данных."));
     return false;
   }
@@ -180,36 +240,52 @@ bool PartsDocument::LoadGroup(const QString& headerPathIn) {
     error(QStringLiteral("Ошибка чтения группы деталей!\rФайл данных %1 уже открыт в другом окне.").arg(dataPath));
     return false;
   }
+  // Before anything is written: may the base be written, and is it free?
+  decideAccess(headerPath, dataPath);
   headerPath_ = headerPath;
   dataPath_ = dataPath;
   displayName_ = headerPath;
   setCaptionState();
 
-  // The table is rebuilt from the template, which also drops the rows
-  // marked deleted. The new table is written beside the old one and
-  // renamed over it only when it is complete.
-  std::vector<PartRow> rows;
+  PartTable table;
   try {
-    rows = readPartRows(dataPath);
+    table = readPartTable(dataPath);
   } catch (const GroupFileError& e) {
+    lock_.reset();
     error(kReadFailed + QStringLiteral("\r") + e.text());
     return false;
   }
+  if (!readOnly_ && !table.unwritable.isEmpty()) {
+    setReadOnly(table.unwritable);
+    setCaptionState();
+    common::showInformation(QStringLiteral("Таблица %1 открыта только для чтения:\r%2")
+                                .arg(QDir::toNativeSeparators(dataPath), table.unwritable));
+  }
+  // A base that may be written is rebuilt from the template, which drops
+  // the rows marked deleted and keeps the columns another program added.
+  // The new table is written beside the old one and renamed over it only
+  // when it is complete.
   try {
-    writePartTable(templatePath(), dataPath, rows);
+    if (!readOnly_) writePartTable(templatePath(), dataPath, table.rows, table.extraFields);
     openHolder();
   } catch (const PartTableWriteError& e) {
+    lock_.reset();
     error(e.templateFailed ? QStringLiteral("Ошибка получения шаблона базы деталей")
                            : QStringLiteral("Ошибка резервного копирования базы деталей"));
     error(kReadFailed);
     return false;
   } catch (const std::exception&) {
     holder_.close();
-    error(kReadFailed);
-    return false;
+    if (!readOnly_) {
+      lock_.reset();
+      error(kReadFailed);
+      return false;
+    }
+    // A read-only table that this layer cannot hold open is still shown.
   }
+  extraFields_ = std::move(table.extraFields);
   emit aboutToResetRows();
-  rows_ = std::move(rows);
+  rows_ = std::move(table.rows);
   newRow_ = -1;
   rebuildVisible();
   current_ = visible_.empty() ? -1 : 0;
@@ -246,7 +322,8 @@ SaveResult PartsDocument::SaveGroup(bool askName) {
   if (!open_) return SaveResult::Failed;
   QString newHeader = headerPath_;
   QString newData = dataPath_;
-  if (askName || untitled_) {
+  // A read-only base is saved under another name only.
+  if (askName || untitled_ || readOnly_) {
     const QString preset = untitled_ ? suggestedName_ : headerPath_;
     if (!chooser_) return SaveResult::Cancelled;
     QString chosen = chooser_(preset);
@@ -268,13 +345,37 @@ SaveResult PartsDocument::SaveGroup(bool askName) {
       error(QStringLiteral("Файл данных \"%1\" открыт в другом окне.\rВыберите другое название.").arg(newData));
       return SaveResult::Failed;
     }
+    if (readOnly_ && (samePath(newData, dataPath_) || samePath(newHeader, headerPath_))) {
+      error(QStringLiteral("База деталей открыта только для чтения (%1).\rСохраните её под другим названием.")
+                .arg(readOnlyReason_));
+      return SaveResult::Failed;
+    }
     if (!confirmDataTarget(newHeader, newData)) return SaveResult::Cancelled;
+  }
+
+  // The table written is locked first; another program's table is not
+  // written over.
+  std::unique_ptr<common::DataLock> newLock;
+  if (!samePath(newData, dataPath_)) {
+    newLock = std::make_unique<common::DataLock>(lockPathOf(newData));
+    if (!newLock->tryAcquire() && newLock->holder()) {
+      error(QStringLiteral("Файл данных \"%1\" открыт в другой программе: %2.\rВыберите другое название.")
+                .arg(newData, common::holderText(*newLock->holder())));
+      return SaveResult::Failed;
+    }
+  } else if (lock_ && !lock_->stillHeld()) {
+    const auto holder = common::DataLock::holderOf(lock_->path());
+    setReadOnly(QStringLiteral("блокировку сняла другая программа") +
+                (holder ? QStringLiteral(": ") + common::holderText(*holder) : QString()));
+    setCaptionState();
+    error(QStringLiteral("База деталей не сохранена: %1.\rСохраните её под другим названием.").arg(readOnlyReason_));
+    return SaveResult::Failed;
   }
 
   const bool sameData = samePath(newData, dataPath_);
   const bool dataExisted = QFileInfo::exists(newData);
   try {
-    writePartTable(templatePath(), newData, rows_);
+    writePartTable(templatePath(), newData, rows_, extraFields_);
   } catch (const GroupFileError&) {
     error(kSaveFailed);
     return SaveResult::Failed;
@@ -313,6 +414,11 @@ SaveResult PartsDocument::SaveGroup(bool askName) {
   dataPath_ = newData;
   displayName_ = newHeader;
   untitled_ = false;
+  if (newLock) {
+    lock_ = std::move(newLock);
+    readOnly_ = false;
+    readOnlyReason_.clear();
+  }
   try {
     openHolder();
   } catch (const std::exception&) {
@@ -332,6 +438,10 @@ void PartsDocument::closeDocument() {
     }
   }
   open_ = false;
+  lock_.reset();
+  readOnly_ = false;
+  readOnlyReason_.clear();
+  extraFields_.clear();
   emit aboutToResetRows();
   rows_.clear();
   newRow_ = -1;
@@ -346,8 +456,9 @@ void PartsDocument::SetCaptionOverride(const QString& text) {
 }
 
 QString PartsDocument::caption() const {
-  if (!captionOverride_.isEmpty()) return captionOverride_;
-  if (!displayName_.isEmpty()) return QStringLiteral("База деталей: ") + QFileInfo(displayName_).fileName();
+  const QString readOnly = readOnly_ ? QStringLiteral(" (только чтение)") : QString();
+  if (!captionOverride_.isEmpty()) return captionOverride_ + readOnly;
+  if (!displayName_.isEmpty()) return QStringLiteral("База деталей: ") + QFileInfo(displayName_).fileName() + readOnly;
   if (untitled_ && !suggestedName_.isEmpty())
     return QStringLiteral("База деталей: ") + QFileInfo(suggestedName_).fileName();
   return QStringLiteral("База деталей: <без названия>");
@@ -553,7 +664,8 @@ bool PartsDocument::leaveNewRow() {
 bool PartsDocument::AppendDetal(const QString& name, int length, int width, int quantity, int rotation, int left,
                                 int right, int top, int bottom, int material, QString* why) {
   return appendChecked(
-      PartRow{name.toStdString(), length, width, quantity, rotation, left, right, top, bottom, material}, false, why);
+      PartRow{name.toStdString(), length, width, quantity, rotation, left, right, top, bottom, material, {}}, false,
+      why);
 }
 
 bool PartsDocument::appendImportedRow(const PartRow& row, QString* why) { return appendChecked(row, true, why); }
@@ -674,7 +786,7 @@ void PartsDocument::setRowMaterial(int position, int code) {
   if (position < 0 || position >= rowCount() || code < 0 || code == kAllMaterials) return;
   const std::size_t source = static_cast<std::size_t>(visible_[static_cast<std::size_t>(position)]);
   if (rows_[source].material == code) return;
-  if (matchesFilter(PartRow{{}, 0, 0, 0, 0, 0, 0, 0, 0, code})) {
+  if (matchesFilter(PartRow{{}, 0, 0, 0, 0, 0, 0, 0, 0, code, {}})) {
     rows_[source].material = code;
     rowEdited(source);
     return;
@@ -793,7 +905,11 @@ bool PartsDocument::labelRows(std::vector<LabelRow>& out) const {
         {r.left, "л: %1\r"}, {r.right, "пр: %1\r"}, {r.top, "в: %1\r"}, {r.bottom, "н: %1\r"}};
     for (auto [code, pattern] : sides)
       if (code > 0) label.edges += QString::fromUtf8(pattern).arg(catalogue_.edgeName(code));
-    for (int k = 0; k < r.quantity; ++k) out.push_back(label);
+    label.row = i;
+    for (int k = 0; k < r.quantity; ++k) {
+      label.copy = k + 1;
+      out.push_back(label);
+    }
   }
   return true;
 }

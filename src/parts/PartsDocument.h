@@ -11,10 +11,14 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace kroyna::ini {
 class IniFile;
+}
+namespace kroyna::common {
+class DataLock;
 }
 
 namespace kroyna::parts {
@@ -77,6 +81,8 @@ struct LabelRow {
   QString material;
   QString comment;
   QString edges;
+  int row = 0;   // the row in the parts database, from 0 (whatever the filter shows)
+  int copy = 1;  // which of the row's MANY copies, from 1
 };
 
 // Outcome of a save.
@@ -90,6 +96,15 @@ enum class SaveResult { Saved, Cancelled, Failed };
 // The rows live in memory until the base is saved. While the base is open
 // its data table is held open through the table layer, so that no other
 // part of the program moves, deletes or copies over it.
+//
+// A saved base is locked (a lock file beside its data table, see
+// common::DataLock) while it is open, so that a program on another
+// computer sharing the folder cannot save over it. A base opens read-only
+// when its header, its data table or their folder may not be written, when
+// its table cannot be written again without losing something, or when
+// another program holds its lock and the user chose read-only: the caption
+// says "только чтение", the table is not compacted, and a save asks for
+// another name.
 //
 // Messages to the user go through common::showMessage.
 class PartsDocument : public QObject {
@@ -110,6 +125,12 @@ class PartsDocument : public QObject {
   static bool samePath(const QString& a, const QString& b);
   // The numbering of untitled bases starts again at 1 (a new program).
   static void resetNewBaseCounter();
+  // Whether the program may write a file or folder: access(2), unless a
+  // test puts in its own (tests run as root, who may write anything).
+  using WritableCheck = std::function<bool(const QString& path)>;
+  static void setWritableCheck(WritableCheck check);
+  // The lock file of a data table: its name with the extension ".lck".
+  static QString lockPathOf(const QString& dataPath);
 
   // ---- Files ----
 
@@ -119,8 +140,9 @@ class PartsDocument : public QObject {
   // Opens a header file and its data table, compacting the table. Returns
   // false after a message; the caller then closes the window.
   bool LoadGroup(const QString& headerPath);
-  // Saves; with `askName` (or for an untitled base) under a name chosen
-  // by the name chooser. A failure is reported and keeps the rows.
+  // Saves; with `askName` (or for an untitled or read-only base) under a
+  // name chosen by the name chooser. A failure is reported and keeps the
+  // rows.
   SaveResult SaveGroup(bool askName);
   // Asks for the file of a save: gets the preset, returns the chosen
   // header path or an empty text when the user cancelled.
@@ -134,6 +156,9 @@ class PartsDocument : public QObject {
   QString caption() const;
 
   bool isOpen() const { return open_; }
+  bool isReadOnly() const { return readOnly_; }
+  // Why the base is read-only, for messages.
+  const QString& readOnlyReason() const { return readOnlyReason_; }
   bool isUntitled() const { return untitled_; }
   bool isModified() const { return modified_; }
   void setModified(bool modified);
@@ -294,6 +319,8 @@ class PartsDocument : public QObject {
   int sqrDigits() const;
   bool confirmDataTarget(const QString& newHeader, const QString& newData);
   bool appendChecked(PartRow r, bool keepRotation, QString* why);
+  void decideAccess(const QString& headerPath, const QString& dataPath);
+  void setReadOnly(const QString& reason);
 
   QString dataRoot_;
   ini::IniFile& settings_;
@@ -310,6 +337,11 @@ class PartsDocument : public QObject {
   std::vector<ModelEntry> models_;
   int runCounter_ = 0;
   dbase::Table holder_;
+  bool readOnly_ = false;
+  QString readOnlyReason_;
+  std::unique_ptr<common::DataLock> lock_;
+  // Columns another program added to the data table, kept on saving.
+  std::vector<dbase::FieldDef> extraFields_;
 
   CatalogueLists catalogue_;
   std::vector<PartRow> rows_;

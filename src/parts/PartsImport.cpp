@@ -318,7 +318,8 @@ PartsDocument* PartsImport::importVersion1() {
                            common::read(settings_, common::keys::RightBorder),
                            common::read(settings_, common::keys::TopBorder),
                            common::read(settings_, common::keys::BottomBorder),
-                           *material};
+                           *material,
+                           {}};
     for (const Version1Part& p : parts) {
       PartRow r = defaults;
       r.name = p.name;

@@ -97,6 +97,12 @@ std::vector<ModelEntry> collapseModels(const std::vector<ModelEntry>& models) {
 
 bool mergeBases(PartsDocument& doc, const QString& dataRoot, const MergeUi& ui) {
   if (!doc.isOpen() || !ui.chooseBase || !ui.askCount) return false;
+  // The merge writes the base's data table.
+  if (doc.isReadOnly()) {
+    error(
+        QStringLiteral("База деталей открыта только для чтения (%1):\rслияние невозможно.").arg(doc.readOnlyReason()));
+    return false;
+  }
   auto ask = [](const QString& text) {
     return common::showMessage(text, common::MsgIcon::Confirmation, common::MsgButtons::YesNo) ==
            common::MsgResult::Yes;

@@ -7,6 +7,7 @@
 #include "platform/report/ReportError.h"
 #include "platform/text/Cp1251.h"
 #include "platform/text/Literals.h"
+#include "reports/labels/LabelSources.h"
 #include "warehouse/StockModule.h"
 
 #include <algorithm>
@@ -16,10 +17,6 @@ namespace kroyna::reports {
 namespace {
 
 using text::u;
-
-const QString kCr = QStringLiteral("\r");
-
-QString sizeText(std::int32_t length, std::int32_t width) { return QStringLiteral("%1 x %2").arg(length).arg(width); }
 
 }  // namespace
 
@@ -63,35 +60,18 @@ LabelCount countPartLabels(const parts::PartsDocument& document) {
 // ---- Label rows ----
 
 QString edgeBandingText(int left, int right, int top, int bottom, const maps::MapsEnvironment& env) {
-  const std::pair<int, const char*> sides[] = {{left, "л: "}, {right, "пр: "}, {top, "в: "}, {bottom, "н: "}};
-  QString out;
-  for (const auto& [code, prefix] : sides)
-    if (code > 0) out += u(prefix) + env.edgeName(code) + kCr;
-  return out;
+  return reports::edgeBandingText(left, right, top, bottom, [&env](int code) { return env.edgeName(code); });
 }
 
 std::vector<Label> mapLabels(const maps::MapsDocument& document, LabelKind kind) {
-  std::vector<Label> out;
   const maps::MapsEnvironment& env = document.environment();
-  for (int i = 0; i < document.mapCount(); ++i) {
-    if (!document.isVisible(i)) continue;
-    const maps::SheetMap& m = document.map(i);
-    const QString material = env.materialName(m.MaterialCode);
-    const QString remark = QString::fromStdString(m.Remark);
-    auto repeat = [&](const Label& label) {
-      for (std::int32_t k = 0; k < m.Quantity; ++k) out.push_back(label);
-    };
-    if (kind == LabelKind::Parts) {
-      for (const maps::MapPart& p : m.Parts)
-        repeat({QString::fromStdString(p.Title), sizeText(p.length, p.width), material, remark,
-                edgeBandingText(p.LeftBorder, p.RightBorder, p.TopBorder, p.BottomBorder, env)});
-    } else {
-      for (const maps::MapOffcut& o : m.Offcuts)
-        if (o.useful())
-          repeat({QString::fromStdString(o.ScrapName), sizeText(o.length, o.width), material, remark, {}});
-    }
-  }
-  return out;
+  MapLabelSource source;
+  source.maps = &document.maps();
+  source.shown = [&document](int map) { return document.isVisible(map); };
+  source.partsBase = partsBaseOfCaption(document.caption());
+  source.materialName = [&env](int code) { return env.materialName(code); };
+  source.edgeName = [&env](int code) { return env.edgeName(code); };
+  return labelsOfMaps(source, kind);
 }
 
 std::optional<std::vector<Label>> partsDatabaseLabels(const parts::PartsDocument& document) {
@@ -99,7 +79,9 @@ std::optional<std::vector<Label>> partsDatabaseLabels(const parts::PartsDocument
   if (!document.labelRows(rows)) return std::nullopt;
   std::vector<Label> out;
   out.reserve(rows.size());
-  for (const parts::LabelRow& r : rows) out.push_back({r.name, r.size, r.material, r.comment, r.edges});
+  const QString base = partsBaseShortName(document.displayName());
+  for (const parts::LabelRow& r : rows)
+    out.push_back({r.name, r.size, r.material, r.comment, r.edges, partIdentifier(base, r.row + 1, r.copy)});
   return out;
 }
 
@@ -107,12 +89,15 @@ std::vector<Label> warehouseLabels(const warehouse::OffcutLabelRows& rows) {
   const std::size_t n = std::min({rows.codes.size(), rows.dimensions.size(), rows.materials.size()});
   std::vector<Label> out;
   out.reserve(n);
-  for (std::size_t i = 0; i < n; ++i)
-    out.push_back({QString::fromStdString(rows.codes[i]),
+  for (std::size_t i = 0; i < n; ++i) {
+    const QString code = QString::fromStdString(rows.codes[i]);
+    out.push_back({code,
                    QString::fromStdString(rows.dimensions[i]),
                    QString::fromStdString(rows.materials[i]),
                    i < rows.comments.size() ? QString::fromStdString(rows.comments[i]) : QString(),
-                   {}});
+                   {},
+                   code});
+  }
   return out;
 }
 
@@ -126,13 +111,15 @@ namespace {
 
 // The keys of one dialog's section.
 struct LabelKeys {
-  common::IntKey width, height;
+  common::MillimetreKey width, height, gapX, gapY;
+  common::StringKey sheet;
   common::BoolKey code, size, material, comment, edges, frame, wordWrap;
   common::IntKey alignment;
   common::StringKey fontName;
   common::IntKey fontSize;
   common::BoolKey bold, italic;
   common::IntKey charset;
+  common::IntKey barcode;
 };
 
 LabelKeys labelKeys(LabelKind kind) {
@@ -140,6 +127,9 @@ LabelKeys labelKeys(LabelKind kind) {
   const LabelSettings d;
   return {{s, "Width", d.width, 0, 1000},
           {s, "Height", d.height, 0, 1000},
+          {s, "GapX", 0, 0, 100},
+          {s, "GapY", 0, 0, 100},
+          {s, "Sheet", ""},
           {s, "cbxName", d.code},
           {s, "cbxDim", d.size},
           {s, "cbxMaterial", d.material},
@@ -152,7 +142,8 @@ LabelKeys labelKeys(LabelKind kind) {
           {s, "Font_Size", d.font.size, 1, 1000},
           {s, "Font_Style_Bold", d.font.bold},
           {s, "Font_Style_Italic", d.font.italic},
-          {s, "Font_Charset", d.font.charset, 0, 255}};
+          {s, "Font_Charset", d.font.charset, 0, 255},
+          {s, "Barcode", static_cast<int>(d.barcode), 0, 3, common::OutOfRange::Default}};
 }
 
 }  // namespace
@@ -176,6 +167,12 @@ LabelSettings readLabelSettings(const ini::IniFile& ini, LabelKind kind) {
   s.font.bold = common::read(ini, k.bold);
   s.font.italic = common::read(ini, k.italic);
   s.font.charset = common::read(ini, k.charset);
+  s.gapX = common::read(ini, k.gapX);
+  s.gapY = common::read(ini, k.gapY);
+  // A sheet bought gives the size and gaps, whatever else is stored.
+  s.chooseSheet(common::read(ini, k.sheet));
+  const bool usedBefore = ini.sectionExists(k.barcode.section) && !ini.keyExists(k.barcode.section, k.barcode.name);
+  s.barcode = usedBefore ? report::Symbology::None : static_cast<report::Symbology>(common::read(ini, k.barcode));
   return s;
 }
 
@@ -197,70 +194,11 @@ void writeLabelSettings(ini::IniFile& ini, LabelKind kind, const LabelSettings& 
     common::write(ini, k.bold, s.font.bold);
     common::write(ini, k.italic, s.font.italic);
     common::write(ini, k.charset, s.font.charset);
+    common::write(ini, k.gapX, s.gapX);
+    common::write(ini, k.gapY, s.gapY);
+    common::write(ini, k.sheet, findLabelSheetPreset(s.sheet) ? s.sheet : std::string());
+    common::write(ini, k.barcode, static_cast<int>(s.barcode));
   });
-}
-
-// ---- The label sheet ----
-
-QString labelText(const Label& label, const LabelSettings& s, LabelKind kind) {
-  QString out;
-  if (s.code) out += label.code + kCr;
-  if (s.size) out += label.size + kCr;
-  if (s.material) out += label.material + kCr;
-  if (kind == LabelKind::Offcuts) {
-    if (s.comment) out += label.comment;
-  } else {
-    if (s.comment) out += label.comment + kCr;
-    if (s.edges) out += label.edges;
-  }
-  return out;
-}
-
-LabelSheetVariables labelSheetVariables(const LabelSettings& s) {
-  LabelSheetVariables v;
-  v.cellWidth = s.width * report::kUnitsPerMm;
-  v.cellHeight = s.height * report::kUnitsPerMm;
-  v.frameType = s.frame ? report::FrameAll : 0;
-  v.textAlignment = (s.alignment >= AlignLeft && s.alignment <= AlignCenter) ? s.alignment : AlignLeft;
-  return v;
-}
-
-report::PreparedReport prepareLabelSheet(const std::vector<Label>& labels, const LabelSettings& settings,
-                                         LabelKind kind, const QString& templatePath, const ReportPage& page) {
-  LabelCount count;
-  count.add(static_cast<long long>(labels.size()), 1);
-  if (auto refusal = labelCountRefusal(count)) throw report::ReportError(refusal->toStdString());
-  report::Report r;
-  r.loadTemplate(templatePath);
-  const LabelSheetVariables v = labelSheetVariables(settings);
-  r.setVariable("CELLHEIGHT", report::Value::number(v.cellHeight));
-  r.setVariable("CELLWIDTH", report::Value::number(v.cellWidth));
-  r.setVariable("FRAMETYPE", report::Value::number(v.frameType));
-  r.setVariable("TEXTALIGNMENT", report::Value::number(v.textAlignment));
-  if (auto* memo = dynamic_cast<report::TextObject*>(r.findObject("Memo1"))) {
-    memo->font.family = QString::fromStdString(settings.font.name);
-    memo->font.size = settings.font.size;
-    memo->font.bold = settings.font.bold;
-    memo->font.italic = settings.font.italic;
-    memo->font.underline = false;
-    memo->wordWrap = settings.wordWrap;
-    memo->bindings.erase("wrap");
-  }
-  if (page.landscape) r.setLandscape(true);
-  r.setMarginsMm(page.margins.left, page.margins.top, page.margins.right, page.margins.bottom);
-
-  std::vector<QString> texts;
-  texts.reserve(labels.size());
-  for (const Label& l : labels) texts.push_back(labelText(l, settings, kind));
-  int record = 0;
-  report::DrivenRecordSource source = report::DrivenRecordSource::counted(static_cast<int>(texts.size()), &record);
-  r.setDataSource(&source);
-  r.setVariableCallback([&](std::string_view name) -> std::optional<report::Value> {
-    if (!text::equalsIgnoreCase(name, "DATA") || record < 0 || record >= static_cast<int>(texts.size()))
-      return std::nullopt;
-    return report::Value::text(texts[static_cast<std::size_t>(record)].toStdString());
-  });
-  return r.prepare();
 }
 
 }  // namespace kroyna::reports

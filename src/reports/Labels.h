@@ -1,20 +1,19 @@
 #pragma once
 
-// Labels for cut parts and for offcuts that go back to stock, without
-// widgets: one label per physical piece, its text by the items the user
-// chose, the settings of the two label dialogs, and the label sheet made
-// from Reports/ScrapsLbl.frf.
+// Labels for cut parts and for offcuts that go back to stock, from the
+// program's windows: one label per physical piece, and the settings of the
+// two label dialogs. The label sheet itself (texts, barcodes, sheets bought)
+// is in reports/labels/, shared with the headless cutter.
 //
-// A label sheet is a grid of equal cells, one cell per label. The texts
-// come from the window that is active when the command is given: a maps
-// window (parts and useful offcuts of the maps the material filter shows,
-// each map counting as many times as identical sheets are cut with it), a
-// parts database window (its rows as shown, MANY times each) or the
-// warehouse window (its offcut rows as shown, MANY times each).
+// The texts come from the window that is active when the command is
+// given: a maps window (parts and useful offcuts of the maps the material
+// filter shows, each map counting as many times as identical sheets are
+// cut with it), a parts database window (its rows as shown, MANY times
+// each) or the warehouse window (its offcut rows as shown, MANY times
+// each).
 
 #include "maps/MapsDocument.h"
-#include "platform/report/PreparedReport.h"
-#include "reports/ReportPage.h"
+#include "reports/labels/LabelSheet.h"
 
 #include <QString>
 
@@ -34,29 +33,11 @@ struct OffcutLabelRows;
 
 namespace kroyna::reports {
 
-enum class LabelKind { Parts, Offcuts };
-
-// One label: the code of the part or offcut, its size "length x width",
-// the material's catalogue name (empty when the catalogue has not got it),
-// a comment (the map's remark) and, for parts, one line per banded side
-// ("л: name\r", "пр: ...", "в: ...", "н: ...").
-struct Label {
-  QString code;
-  QString size;
-  QString material;
-  QString comment;
-  QString edges;
-  bool operator==(const Label&) const = default;
-};
-
 // ---- How many labels ----
 
-// More labels than this are refused before anything is built: a sheet of
-// them would run to thousands of pages, and a wrong quantity typed into a
-// parts row or an offcut row would otherwise take all the memory there is.
-inline constexpr long long kMaxLabels = 100000;
-
-// A count of labels; `overflow` when it does not fit a 64-bit number.
+// More than kMaxLabels labels are refused before anything is built: a
+// wrong quantity typed into a parts row or an offcut row would otherwise
+// take all the memory there is. A count of labels; `overflow` when it does not fit a 64-bit number.
 struct LabelCount {
   long long count = 0;
   bool overflow = false;
@@ -80,14 +61,19 @@ LabelCount countPartLabels(const parts::PartsDocument& document);
 QString edgeBandingText(int left, int right, int top, int bottom, const maps::MapsEnvironment& env);
 
 // The labels of the maps the filter shows: for parts, every part of a map
-// as many times as the map's Quantity; for offcuts, every useful offcut so
-// (waste gets no label). Check countLabels() first.
+// as many times as the map's Quantity, in the part's own terms (length,
+// width and edges as in its parts database, turned or not) with the
+// identifier of its parts database (named by the document's caption), row
+// and copy; for offcuts, every useful offcut so (waste gets no label).
+// Check countLabels() first.
 std::vector<Label> mapLabels(const maps::MapsDocument& document, LabelKind kind);
-// The labels of a parts database as its window shows it (empty comment).
-// Nothing, after the parts database's own message ("Ошибка создания списка
-// деталей."), when they cannot be built.
+// The labels of a parts database as its window shows it (empty comment),
+// identified by the file's short name, the row and the copy. Nothing, after
+// the parts database's own message ("Ошибка создания списка деталей."),
+// when they cannot be built.
 std::optional<std::vector<Label>> partsDatabaseLabels(const parts::PartsDocument& document);
-// The offcut label rows of the warehouse (empty comment).
+// The offcut label rows of the warehouse (empty comment), each barcode its
+// code.
 std::vector<Label> warehouseLabels(const warehouse::OffcutLabelRows& rows);
 
 // ---- Settings of the two dialogs ----
@@ -97,61 +83,15 @@ std::vector<Label> warehouseLabels(const warehouse::OffcutLabelRows& rows);
 const char* labelSection(LabelKind kind);
 inline constexpr const char* kLabelPageSection = "Lbl_PageParams";
 
-enum LabelAlignment { AlignLeft = 0, AlignRight = 1, AlignCenter = 2 };
-
-struct LabelFont {
-  std::string name = "Ms Sans Serif";
-  int size = 10;  // points
-  bool bold = false;
-  bool italic = false;
-  int charset = 204;
-  bool operator==(const LabelFont&) const = default;
-};
-
-struct LabelSettings {
-  int width = 45;   // label length, mm (0..1000)
-  int height = 15;  // mm (0..1000)
-  bool code = true;
-  bool size = true;
-  bool material = true;
-  bool comment = true;
-  bool edges = true;  // parts only
-  bool frame = true;
-  bool wordWrap = false;
-  int alignment = AlignLeft;  // any other stored value reads as AlignLeft
-  LabelFont font;
-  bool operator==(const LabelSettings&) const = default;
-};
-
+// Besides the keys the dialogs always had, each section keeps `Barcode`
+// (0 none, 1 Code 128, 2 DataMatrix, 3 QR), `Sheet` (the label sheet
+// chosen; empty for the user's own size) and the gaps `GapX`, `GapY`; sizes
+// and gaps are millimetres to a hundredth. A section without `Barcode`
+// reads none when the dialog has been used before (its labels keep
+// printing as they did) and Code 128 in a new data root.
 LabelSettings readLabelSettings(const ini::IniFile& ini, LabelKind kind);
 // Writes every key of the dialog's section in one write (the edge item
 // only for parts). Throws ini::IniError when the file cannot be written.
 void writeLabelSettings(ini::IniFile& ini, LabelKind kind, const LabelSettings& settings);
-
-// ---- The label sheet ----
-
-// The text of a label (report variable DATA): the chosen items in the
-// order code, size, material, each followed by "\r", then the comment —
-// for offcuts with nothing after it, for parts followed by "\r" and the
-// edge-banding lines. Items not chosen give nothing, so a label with
-// every item off is empty (and still printed as a cell).
-QString labelText(const Label& label, const LabelSettings& settings, LabelKind kind);
-
-// Cell sizes in report units (mm × 18/5, not rounded), frame and alignment
-// as the template's variables take them.
-struct LabelSheetVariables {
-  double cellWidth = 0;
-  double cellHeight = 0;
-  int frameType = 0;  // 15: all four lines
-  int textAlignment = 0;
-};
-LabelSheetVariables labelSheetVariables(const LabelSettings& settings);
-
-// Lays the labels out with the template at `templatePath`: one record per
-// label, the text object "Memo1" in the chosen font and word wrap.
-// Throws report::ReportError when the template cannot be read or the
-// sheet cannot be laid out.
-report::PreparedReport prepareLabelSheet(const std::vector<Label>& labels, const LabelSettings& settings,
-                                         LabelKind kind, const QString& templatePath, const ReportPage& page);
 
 }  // namespace kroyna::reports

@@ -18,7 +18,22 @@ int roundKerf(double mm) {
 int propilLenValue(const std::string& text) {
   const double v = common::textToFloat(std::string_view(text));
   if (!std::isfinite(v)) return 0;
-  return static_cast<int>(std::clamp(std::trunc(v), -2147483648.0, 2147483647.0));
+  return static_cast<int>(std::clamp(std::trunc(v), 0.0, static_cast<double>(common::kMaxSizeMm)));
+}
+
+std::vector<std::string> rangeFaults(const ini::IniFile& ini) {
+  using namespace common::keys;
+  std::vector<std::string> faults;
+  for (const common::IntKey* key : {&Kerf, &TrimLeft, &TrimRight, &TrimTop, &TrimBottom})
+    if (auto fault = common::outOfRange(ini, *key)) faults.push_back(std::move(*fault));
+  if (common::read(ini, common::keys::Technics) == static_cast<int>(Technics::MaxCutLength)) {
+    const std::string text = common::read(ini, MaxCutLength);
+    const double v = common::textToFloat(std::string_view(text));
+    if (std::isfinite(v) && (v < 0 || v > common::kMaxSizeMm))
+      faults.push_back("[Default] PropilLen=" + text + " (допустимо от 0 до " + std::to_string(common::kMaxSizeMm) +
+                       ", взято " + std::to_string(propilLenValue(text)) + ")");
+  }
+  return faults;
 }
 
 DefaultParams readDefaultParams(const ini::IniFile& ini) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kroyna::ini {
 class IniFile;
@@ -63,8 +64,15 @@ struct DefaultParams {
 // The kerf typed with one decimal, stored as a whole number: rounded to
 // nearest, halves to even (2.5 -> 2, 3.5 -> 4).
 int roundKerf(double mm);
-// `PropilLen` as a cut-length limit: 0 when not a number.
+// `PropilLen` as a cut-length limit: 0 when not a number, brought into
+// 0..kMaxSizeMm otherwise.
 int propilLenValue(const std::string& text);
+
+// The stored values the engine would take out of their ranges: kerf,
+// trims and (with `Technics` = 1) the maximum cut length, each as
+// "[Default] LIndent=-100 (допустимо от 0 до 100000, взято 0)". Empty when
+// every one is in range.
+std::vector<std::string> rangeFaults(const ini::IniFile& ini);
 
 DefaultParams readDefaultParams(const ini::IniFile& ini);
 // Writes every key in one write of the file. Throws ini::IniError.

@@ -2,6 +2,7 @@
 
 #include "common/AppState.h"
 #include "common/Messages.h"
+#include "common/settings/SettingsKeys.h"
 #include "engine/FinishedMap.h"
 #include "maps/MapsDocument.h"
 #include "maps/model/MapRules.h"
@@ -70,6 +71,26 @@ QString placedNothingQuestion(const QString& materialName, const QStringList& pa
   return u("ВНИМАНИЕ!\r\rРазложение деталей материала <%1> остановлено:\rдетали не помещаются на лист (%2).\r"
            "\rСоздать базу неразложенных деталей?")
       .arg(materialName, names);
+}
+
+QString sheetSizeFault(const QString& materialName, std::int32_t length, std::int32_t width) {
+  const auto inRange = [](std::int32_t v) { return v >= 0 && v <= common::kMaxSizeMm; };
+  if (inRange(length) && inRange(width)) return {};
+  return u("Разложение деталей материала <%1> невозможно!\r\rРазмер листа %2x%3 мм вне допустимых пределов\r"
+           "(от 0 до %4 мм).")
+      .arg(materialName)
+      .arg(length)
+      .arg(width)
+      .arg(common::kMaxSizeMm);
+}
+
+QString settingsFaultMessage(const std::vector<std::string>& faults, const QString& settingsFile) {
+  if (faults.empty()) return {};
+  QStringList lines;
+  for (const std::string& f : faults) lines << QString::fromStdString(f);
+  return u("Значения в файле настроек %1 вне допустимых пределов:\r%2\r\rРаскрой выполняется с исправленными "
+           "значениями; исправьте их в \"Параметры по умолчанию\".")
+      .arg(settingsFile, lines.join(QLatin1Char('\r')));
 }
 
 QString runCaption(int runNumber, const QString& partsCaption) {
@@ -200,18 +221,22 @@ OffcutsRead readOffcuts(const std::filesystem::path& offcutTable, int materialCo
       const long long many = t.asInteger("MANY");
       const long long length = t.asInteger("LENGTH");
       const long long width = t.asInteger("WIDTH");
-      if (many > kMaxOffcutsPerRow || length > INT32_MAX || width > INT32_MAX || length < INT32_MIN ||
-          width < INT32_MIN) {
+      if (many > kMaxOffcutsPerRow) {
         out.failed = true;
         return out;
+      }
+      // An offcut without a size offers nothing to lay out on.
+      if (length <= 0 || width <= 0) continue;
+      if (length > common::kMaxSizeMm || width > common::kMaxSizeMm) {
+        out.refused.push_back("«" + t.asString("NAME") + "» " + std::to_string(length) + " x " + std::to_string(width));
+        continue;
       }
       engine::OffcutRow row;
       row.Name = t.asString("NAME");
       row.Length = static_cast<std::int32_t>(length);
       row.Width = static_cast<std::int32_t>(width);
       row.Many = static_cast<std::int32_t>(std::max(0LL, many));
-      // An offcut without a size offers nothing to lay out on.
-      if (row.Length > 0 && row.Width > 0) out.rows.push_back(std::move(row));
+      out.rows.push_back(std::move(row));
     }
   } catch (const std::exception&) {
     out.failed = true;
@@ -226,6 +251,9 @@ struct CuttingRun::Material {
   QString name;
   QString remark;
   maps::TabCaptions captions;  // counts the material's sheets
+  // The parts database row of each part the engine was given, in the
+  // engine's order (the engine numbers the material's parts from 0).
+  std::vector<std::int32_t> baseRows;
 };
 
 CuttingRun::CuttingRun(CuttingRunServices services) : services_(std::move(services)) {}
@@ -264,6 +292,15 @@ bool CuttingRun::start(const RunSource& source) {
   std::vector<LayoutMaterial> list;
   for (int i = 0; i < codes.size(); ++i) list.push_back({codes[i], i < names.size() ? names[i] : QString()});
   if (!services_.editOptions || !services_.editOptions(list)) return false;
+
+  // Settings outside their ranges are taken as the nearest value in range,
+  // and the user is told which.
+  if (services_.settings) {
+    const QString faults = settingsFaultMessage(rangeFaults(*services_.settings),
+                                                QString::fromStdString(services_.settings->path().string()));
+    if (!faults.isEmpty())
+      common::showMessage(faults, common::MsgIcon::Warning, common::MsgButtons::Ok, source.dialogParent);
+  }
 
   std::vector<RunMaterialOptions> materials;
   try {
@@ -353,6 +390,14 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
   input.Params = cuttingParameters(options.optim, defaults);
   input.StockCount = options.optim.stock;
   input.Parts = partsOfMaterial(rows, m.code);
+  m.baseRows.clear();
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].material == m.code) m.baseRows.push_back(static_cast<std::int32_t>(i));
+  if (const QString fault = sheetSizeFault(m.name, input.Params.SheetLength, input.Params.SheetWidth);
+      !fault.isEmpty()) {
+    common::showMessage(fault, common::MsgIcon::Error, common::MsgButtons::Ok, parentWidget());
+    return;
+  }
 
   if (services_.stock) {
     try {
@@ -379,6 +424,15 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
         OffcutsRead read = readOffcuts(services_.stock->workingCopy(warehouse::StockKind::Scraps), m.code);
         failed = read.failed;
         input.Offcuts = std::move(read.rows);
+        if (!read.refused.empty()) {
+          QStringList names;
+          for (const std::string& r : read.refused) names << QString::fromStdString(r);
+          common::showMessage(u("В базе остатков (Sheets/Scraps.dbf) есть остатки больше %1 мм;\rони не предложены "
+                                "для раскроя материала <%2>:\r%3")
+                                  .arg(common::kMaxSizeMm)
+                                  .arg(m.name, names.join(QLatin1Char('\r'))),
+                              common::MsgIcon::Warning, common::MsgButtons::Ok, parentWidget());
+        }
       }
     }
     if (failed)
@@ -451,7 +505,12 @@ void CuttingRun::handOver(const engine::EngineContext& ctx, int first, int count
   if (windowGone()) return;
   window_->showProgress(false);
   for (int i = first; i < first + count; ++i) {
-    const engine::FinishedMap map = engine::MakeFinishedMap(*ctx.Results.Items(i), ctx.Parts, ctx.Params.Kerf);
+    engine::FinishedMap map = engine::MakeFinishedMap(*ctx.Results.Items(i), ctx.Parts, ctx.Params.Kerf);
+    // The maps keep each part's row of the parts database (labels name it).
+    for (engine::MapPart& p : map.Parts)
+      p.Row = p.Row >= 0 && static_cast<std::size_t>(p.Row) < m.baseRows.size()
+                  ? m.baseRows[static_cast<std::size_t>(p.Row)]
+                  : -1;
     const std::string caption = m.captions.next(window_->document().mapCount(), map);
     window_->addMap(QString::fromStdString(caption), m.code, map, ctx.Params.Kerf, m.remark);
   }
@@ -504,6 +563,10 @@ engine::RunOutAnswer CuttingRun::askRunOut(Material& m) {
   if (!services_.stock || !services_.chooseSheet) return answer;
   const std::optional<warehouse::SheetChoice> chosen = services_.chooseSheet(*services_.stock, m.name, parentWidget());
   if (!chosen) return answer;
+  if (const QString fault = sheetSizeFault(m.name, chosen->length, chosen->width); !fault.isEmpty()) {
+    common::showMessage(fault, common::MsgIcon::Error, common::MsgButtons::Ok, parentWidget());
+    return answer;
+  }
   answer.Action = Choice::OtherSize;
   answer.SheetLength = chosen->length;
   answer.SheetWidth = chosen->width;

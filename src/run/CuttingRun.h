@@ -72,6 +72,14 @@ QString placedNothingQuestion(const QString& materialName, const QStringList& pa
 // full search (`search`) instead; empty when nothing is to be said.
 QString improvedFallbackMessage(const QString& materialName, engine::ImprovedFallback why, engine::SearchUsed search);
 
+// Why a material's standard sheet L x W cannot be laid out on: a size
+// outside 0..kMaxSizeMm; empty when it can.
+QString sheetSizeFault(const QString& materialName, std::int32_t length, std::int32_t width);
+
+// The message about settings the run takes with corrected values (see
+// rangeFaults), naming the settings file; empty when there are none.
+QString settingsFaultMessage(const std::vector<std::string>& faults, const QString& settingsFile);
+
 // "Вариант раскроя 2: \"База деталей: Кухня.krb\"".
 QString runCaption(int runNumber, const QString& partsCaption);
 
@@ -105,10 +113,12 @@ std::vector<engine::PartRow> partsOfMaterial(const std::vector<parts::PartRow>& 
 
 // The offcuts of a material in the stock working copy `Temp/TempSc.dbf`, in
 // table order. `failed` tells that reading stopped at a fault; `rows` then
-// holds what was read before it.
+// holds what was read before it. An offcut longer or wider than
+// kMaxSizeMm is left out and named in `refused` ("«A» 200000 x 500").
 struct OffcutsRead {
   std::vector<engine::OffcutRow> rows;
   bool failed = false;
+  std::vector<std::string> refused;
 };
 OffcutsRead readOffcuts(const std::filesystem::path& offcutTable, int materialCode);
 

@@ -1,6 +1,7 @@
 #include "run/LayoutOptions.h"
 
 #include "platform/ini/IniFile.h"
+#include "run/CuttingRun.h"
 #include "warehouse/StockModule.h"
 
 #include <cmath>
@@ -124,7 +125,12 @@ std::optional<QString> LayoutOptionsModel::accept(const SheetStockLookup& stock)
   work_->batch([&] {
     for (const LayoutMaterial& m : materials_) {
       OptimRecord r = common::MaterialSettings(m.code).layoutOptions(*work_);
-      if (!r.enabled || !r.stockControl) continue;
+      if (!r.enabled) continue;
+      if (const QString fault = sheetSizeFault(m.name, r.length, r.width); !fault.isEmpty()) {
+        missing = fault;
+        return;
+      }
+      if (!r.stockControl) continue;
       const auto many = stock.stock ? stock.stock(m.code, r.length, r.width) : std::nullopt;
       if (!many || *many == 0) {
         missing =

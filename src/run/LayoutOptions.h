@@ -71,9 +71,10 @@ class LayoutOptionsModel {
   void autoSize(const SheetStockLookup& stock);
 
   // "&Да" after the shown page was written: copies every section of the
-  // work file into Kroyna.ini, then checks the stock of each enabled
-  // material under stock control. Returns the message of the first
-  // material whose sheets are missing (the dialog stays open), or nothing.
+  // work file into Kroyna.ini, then checks each enabled material: its
+  // sheet size in 0..kMaxSizeMm, and under stock control its stock.
+  // Returns the message of the first material that fails (the dialog stays
+  // open), or nothing.
   std::optional<QString> accept(const SheetStockLookup& stock);
 
  private:

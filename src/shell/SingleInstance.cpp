@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QSysInfo>
 
 #include <unistd.h>
 
@@ -12,8 +13,22 @@ namespace {
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
 }
 
+namespace {
+
+// One lock per computer and user: programs of other computers, or of other
+// users, on the same data root run side by side (the stock and the parts
+// bases have locks of their own).
+QString lockName() {
+  QString host = QSysInfo::machineHostName();
+  for (QChar& c : host)
+    if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('.')) c = QLatin1Char('_');
+  return QStringLiteral("kroyna-%1-%2.lock").arg(host).arg(getuid());
+}
+
+}  // namespace
+
 SingleInstance::SingleInstance(const QString& dataRoot, QObject* parent)
-    : QObject(parent), lockPath_(QDir(dataRoot).filePath(QStringLiteral("kroyna.lock"))) {
+    : QObject(parent), lockPath_(QDir(dataRoot).filePath(lockName())) {
   // One socket name per user and data root, short enough for a socket path.
   const QByteArray key = QDir(dataRoot).canonicalPath().toUtf8() + '/' + QByteArray::number(getuid());
   serverName_ = QStringLiteral("kroyna-") +

@@ -10,11 +10,13 @@ class QLocalServer;
 
 namespace kroyna::shell {
 
-// Keeps one running program per data root. The first start holds a lock
-// file in the data root and listens on a local socket; a later start finds
-// the lock held, asks the running one (through the socket) to bring its
-// window forward, and exits. A lock left by a crashed run belongs to a dead
-// process and is taken over.
+// Keeps one running program per data root, computer and user. The first
+// start holds a lock file in the data root named after the computer and the
+// user, and listens on a local socket; a later start finds the lock held,
+// asks the running one (through the socket) to bring its window forward,
+// and exits. A lock left by a crashed run belongs to a dead process and is
+// taken over. Programs of other computers or users on the same data root
+// are not refused: the stock and each parts base are locked on their own.
 class SingleInstance : public QObject {
   Q_OBJECT
  public:

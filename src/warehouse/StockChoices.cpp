@@ -3,6 +3,7 @@
 #include <cmath>
 #include <exception>
 
+#include "common/settings/SettingsKeys.h"
 #include "platform/dbase/Table.h"
 
 namespace kroyna::warehouse {
@@ -25,6 +26,22 @@ std::int32_t cellInt(const dbase::Table& t, const char* field) {
 std::variant<SheetChoice, QString> pickSheet(dbase::Table& view, const QString& materialName) {
   if (!view.isOpen() || view.isEmpty() || !view.hasCurrentRow())
     return QStringLiteral("Выбрать стандартный лист невозможно.\rБаза листов материала <%1> пустая.").arg(materialName);
+  // A size no saw cuts is a fault of the stock table, not a sheet to lay
+  // out on.
+  for (const char* field : {"LENGTH", "WIDTH"}) {
+    double v = 0;
+    try {
+      v = view.isNull(field) ? 0 : std::round(view.asDouble(field));
+    } catch (const std::exception&) {
+    }
+    if (!(v >= 1 && v <= common::kMaxSizeMm))
+      return QStringLiteral(
+                 "Выбрать этот лист невозможно: его %1 %2 мм вне допустимых пределов (от 1 до %3 мм).\r"
+                 "Исправьте его в базе стандартных листов (Sheets/Sheets.dbf).")
+          .arg(QString::fromUtf8(field[0] == 'L' ? "длина" : "ширина"))
+          .arg(QString::fromStdString(dbase::Value(v).toString()))
+          .arg(common::kMaxSizeMm);
+  }
   return SheetChoice{cellInt(view, "LENGTH"), cellInt(view, "WIDTH"), cellInt(view, "MANY")};
 }
 

@@ -22,7 +22,8 @@ struct SheetChoice {
 };
 
 // What "&Да" does on the sheet view: the current row's values (0 for a
-// value that cannot be read), or the message for an empty view.
+// quantity that cannot be read), or the message for an empty view or for
+// a row whose length or width is outside 1..kMaxSizeMm.
 std::variant<SheetChoice, QString> pickSheet(dbase::Table& view, const QString& materialName);
 
 // How to go on when the standard sheets ran out.

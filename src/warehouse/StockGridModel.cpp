@@ -1,6 +1,7 @@
 #include "warehouse/StockGridModel.h"
 
 #include "common/Messages.h"
+#include "common/settings/SettingsKeys.h"
 
 #include <cmath>
 
@@ -136,6 +137,10 @@ bool StockGridModel::setData(const QModelIndex& index, const QVariant& value, in
     const auto n = parseWholeNumber(text.toStdString());
     if (!n) {
       common::showError(QStringLiteral("Введите целое неотрицательное число (не больше 2147483647)."));
+      return false;
+    }
+    if (field != "MANY" && *n > common::kMaxSizeMm) {
+      common::showError(QStringLiteral("Размер должен быть не больше %1 мм.").arg(common::kMaxSizeMm));
       return false;
     }
     if (kind_ == StockKind::Scraps && field == "MANY" && *n < 1) {

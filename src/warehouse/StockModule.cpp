@@ -1,9 +1,14 @@
 #include "warehouse/StockModule.h"
 
+#include "common/DataLock.h"
 #include "common/settings/MaterialSettings.h"
+#include "common/settings/SettingsKeys.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/ini/IniFile.h"
+
+#include <QDir>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cmath>
@@ -60,6 +65,29 @@ StockModule::StockModule(fs::path dataRoot, const MaterialDirectory& materials, 
 
 StockModule::~StockModule() = default;
 
+fs::path StockModule::lockPath(const fs::path& dataRoot) { return dataRoot / "Sheets" / "Stock.lck"; }
+
+void StockModule::openAccess() {
+  if (accessOpened_) return;
+  accessOpened_ = true;
+  std::error_code ec;
+  fs::create_directories(root_ / "Sheets", ec);
+  lock_ = std::make_unique<common::DataLock>(QString::fromStdString(lockPath(root_).string()));
+  if (lock_->acquire(QStringLiteral("склад (Sheets/Sheets.dbf и Sheets/Scraps.dbf)"))) return;
+  readOnly_ = true;
+  readOnlyReason_ = lock_->readOnlyReason();
+  lock_.reset();
+  privateFolder_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kroyna-stock-XXXXXX"));
+  if (!privateFolder_->isValid())
+    throw std::runtime_error("не удалось создать папку для рабочих копий склада: " +
+                             privateFolder_->errorString().toStdString());
+}
+
+fs::path StockModule::workFolder() const {
+  if (privateFolder_) return fs::path(privateFolder_->path().toStdString());
+  return root_ / "Temp";
+}
+
 fs::path StockModule::patternFolder() const { return root_ / "Pattern"; }
 
 fs::path StockModule::storedTable(StockKind kind) const {
@@ -67,10 +95,10 @@ fs::path StockModule::storedTable(StockKind kind) const {
 }
 
 fs::path StockModule::workingCopy(StockKind kind) const {
-  return root_ / "Temp" / (kind == StockKind::Sheets ? "TempSh.dbf" : "TempSc.dbf");
+  return workFolder() / (kind == StockKind::Sheets ? "TempSh.dbf" : "TempSc.dbf");
 }
 
-fs::path StockModule::scratchTable() const { return root_ / "Temp" / "$$$.dbf"; }
+fs::path StockModule::scratchTable() const { return workFolder() / "$$$.dbf"; }
 
 void StockModule::refreshMaterialNames() { names_ = materials_.materials(); }
 
@@ -88,12 +116,20 @@ void StockModule::setChanged(StockKind kind, bool on) {
 }
 
 void StockModule::makeWorkingCopy(StockKind kind) {
+  openAccess();
   Table& v = view(kind);
   v.close();
   if (kind == StockKind::Sheets) sheets2_.close();
   const fs::path stored = storedTable(kind);
-  if (!dbase::fileExists(stored)) dbase::createFromTemplate(patternFolder(), templateName(kind), stored);
   const fs::path work = workingCopy(kind);
+  if (!dbase::fileExists(stored)) {
+    // A read-only stock writes nothing into Sheets/: its copy starts empty.
+    if (readOnly_) {
+      dbase::createFromTemplate(patternFolder(), templateName(kind), work);
+      return;
+    }
+    dbase::createFromTemplate(patternFolder(), templateName(kind), stored);
+  }
   dbase::createFromTemplate(patternFolder(), templateName(kind), work);
   dbase::insertSelect(work, dbase::RowSource(stored));
 }
@@ -206,6 +242,11 @@ void StockModule::postPending(StockKind kind) {
       throw StockInputError(sheet ? "Длина листа должна быть больше 0." : "Длина остатка должна быть больше 0.");
     if (rowInt(v, "WIDTH") < 1)
       throw StockInputError(sheet ? "Ширина листа должна быть больше 0." : "Ширина остатка должна быть больше 0.");
+    const std::string limit = " должна быть не больше " + std::to_string(common::kMaxSizeMm) + " мм.";
+    if (rowInt(v, "LENGTH") > common::kMaxSizeMm)
+      throw StockInputError((sheet ? "Длина листа" : "Длина остатка") + limit);
+    if (rowInt(v, "WIDTH") > common::kMaxSizeMm)
+      throw StockInputError((sheet ? "Ширина листа" : "Ширина остатка") + limit);
     v.post();
     newRow_[slot(kind)].reset();
     setChanged(kind, true);
@@ -221,6 +262,13 @@ void StockModule::postPending() {
 }
 
 void StockModule::save(StockKind kind) {
+  if (readOnly_) throw StockReadOnlyError("Склад открыт только для чтения: " + readOnlyReason_.toStdString() + ".");
+  if (lock_ && !lock_->stillHeld()) {
+    const std::optional<common::LockHolder> holder = common::DataLock::holderOf(lock_->path());
+    throw StockReadOnlyError("Блокировку склада сняла другая программа" +
+                             (holder ? ": " + common::holderText(*holder).toStdString() : std::string()) +
+                             ". Сохранять склад отсюда больше нельзя.");
+  }
   postPending(kind);
   Table& v = view(kind);
   if (v.isOpen()) v.flush();

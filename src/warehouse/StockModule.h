@@ -22,16 +22,23 @@
 #include "warehouse/MaterialDirectory.h"
 
 #include <QObject>
+#include <QString>
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+class QTemporaryDir;
+
 namespace kroyna::ini {
 class IniFile;
+}
+namespace kroyna::common {
+class DataLock;
 }
 
 namespace kroyna::warehouse {
@@ -89,6 +96,21 @@ class StockModule : public QObject {
   std::filesystem::path workingCopy(StockKind kind) const;  // Temp/TempSh.dbf, Temp/TempSc.dbf
   std::filesystem::path scratchTable() const;               // Temp/$$$.dbf
 
+  // ---- Access ----
+  // The stored tables are locked (Sheets/Stock.lck) when the first working
+  // copy is made, so that programs on other computers sharing the data root
+  // cannot save over this one's stock. When another program holds the lock
+  // and the user chooses read-only access (or the lock cannot be made), the
+  // stock is read-only: the working copies are made in a folder of this
+  // program alone, leaving the other program's copies in Temp/ as they
+  // are, and save() refuses.
+  static std::filesystem::path lockPath(const std::filesystem::path& dataRoot);
+  // Takes the lock unless that was done before; makeWorkingCopy() calls it.
+  void openAccess();
+  bool readOnly() const { return readOnly_; }
+  // Why the stock is read-only ("открыто в другой программе: компьютер ...").
+  const QString& readOnlyReason() const { return readOnlyReason_; }
+
   // ---- Views ----
   dbase::Table& tblSheets() { return sheets_; }
   dbase::Table& tblScraps() { return scraps_; }
@@ -139,7 +161,9 @@ class StockModule : public QObject {
 
   // Posts pending edits, flushes the working copy and copies it over the
   // stored table; clears the flag only when that succeeded. Throws with the
-  // reason; the stored table is then as it was.
+  // reason; the stored table is then as it was. A read-only stock, or one
+  // whose lock another computer's program has taken over, throws
+  // StockReadOnlyError.
   void save(StockKind kind);
   // Copies the stored table over the working copy, reopens the view and
   // clears the flag.
@@ -235,8 +259,14 @@ class StockModule : public QObject {
  private:
   void openView(StockKind kind);
   void addMatName(dbase::Table& table);
+  std::filesystem::path workFolder() const;
   std::filesystem::path root_;
   const MaterialDirectory& materials_;
+  bool accessOpened_ = false;
+  bool readOnly_ = false;
+  QString readOnlyReason_;
+  std::unique_ptr<common::DataLock> lock_;
+  std::unique_ptr<QTemporaryDir> privateFolder_;  // the working copies of a read-only stock
   std::vector<MaterialEntry> names_;
   dbase::Table sheets_;
   dbase::Table scraps_;
@@ -251,6 +281,12 @@ class StockModule : public QObject {
 
 // A new stock row refused when it is posted; what() is the message.
 class StockInputError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A save refused because the stock is read-only; what() is the message.
+class StockReadOnlyError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };

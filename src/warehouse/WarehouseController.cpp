@@ -34,8 +34,13 @@ std::optional<AddSheetFault> checkAddSheet(const AddSheetInput& in) {
     const auto n = fieldNumber(t);
     return n && *n > 0;
   };
+  const auto tooLarge = [](const QString& t) { return *fieldNumber(t) > common::kMaxSizeMm; };
   if (!positive(in.length)) return AddSheetFault{QStringLiteral("Длина листа должна быть больше 0."), 0};
+  if (tooLarge(in.length))
+    return AddSheetFault{QStringLiteral("Длина листа должна быть не больше %1 мм.").arg(common::kMaxSizeMm), 0};
   if (!positive(in.width)) return AddSheetFault{QStringLiteral("Ширина листа должна быть больше 0."), 1};
+  if (tooLarge(in.width))
+    return AddSheetFault{QStringLiteral("Ширина листа должна быть не больше %1 мм.").arg(common::kMaxSizeMm), 1};
   if (!positive(in.quantity)) return AddSheetFault{QStringLiteral("Количество листов должно быть больше 0."), 2};
   if (!in.material || *in.material == kAllMaterials)
     return AddSheetFault{QStringLiteral("Необходимо указать название материала листа."), 3};
@@ -268,7 +273,17 @@ bool WarehouseController::queryClose() {
   bool mayClose = true;
   const auto ask = [&](StockKind kind, const QString& question) {
     if (!module_.changed(kind)) return;
-    const MsgResult r = common::showMessage(question, MsgIcon::Warning, MsgButtons::YesNoCancel);
+    // A read-only stock cannot be saved: its changes are given up or kept
+    // with the window open.
+    const MsgResult r =
+        module_.readOnly()
+            ? (common::showMessage(QStringLiteral("Склад открыт только для чтения: изменения %1 сохранить нельзя.\r\r"
+                                                  "Отказаться от них?")
+                                       .arg(storedName(kind)),
+                                   MsgIcon::Warning, MsgButtons::YesNo) == MsgResult::Yes
+                   ? MsgResult::No
+                   : MsgResult::Cancel)
+            : common::showMessage(question, MsgIcon::Warning, MsgButtons::YesNoCancel);
     if (r == MsgResult::Yes) {
       if (!save(kind)) mayClose = false;
     } else if (r == MsgResult::No) {

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <limits>
 
 namespace kroyna::maps {
@@ -39,7 +40,7 @@ MapFileData sampleDocument() {
   s.remark = "без кромки";
   s.material = 7;
   s.width = 65535;
-  s.height = 2070;
+  s.height = 65535;
   s.colour = 0x808080;
   s.font = d.header.font;
   s.millSize = 4;
@@ -52,7 +53,7 @@ MapFileData sampleDocument() {
   s.millLength = 2874.75;
   MapPartRecord p;
   p.title = "Дверь";
-  p.left = -32768;
+  p.left = 0;  // parts lie on their sheet; -32768 is the used sheet's below
   p.top = 32767;
   p.width = 600;
   p.height = 400;
@@ -61,9 +62,13 @@ MapFileData sampleDocument() {
   p.showBorder = true;
   p.edges = {1, 2, 3, 4};
   p.edgeColours = {0x10, 0x20, 0x30, kSystemWorkspaceColour};
+  p.row = 11;  // row 12 of its parts database, laid out turned
+  p.turned = true;
   s.parts.push_back(p);
   p.title = "Полка";
   p.left = 614;
+  p.row = -1;
+  p.turned = false;
   s.parts.push_back(p);
   s.offcuts.push_back({"Б-12", 10, 414, 2780, 450, 255, false, true, true});
   s.offcuts.push_back({"", 10, 868, 40, 1192, 0, true, false, false});
@@ -98,6 +103,11 @@ TEST(MapFileBinary, RoundTripKeepsEveryStoredField) {
   EXPECT_EQ(back, d);
   // Writing what was read gives the same bytes.
   EXPECT_EQ(serializeMapFile(back), bytes);
+  // A part's row and turn take the record's reserved bytes: row + 1, the
+  // turn and a mark; a part without them leaves the bytes zero.
+  const std::size_t firstPart = kMapHeaderSize + 1 + kSheetRecordSize + 1;
+  EXPECT_EQ(bytes.substr(firstPart + 61, 4), std::string("\x0C\x00\x01\xA5", 4));
+  EXPECT_EQ(bytes.substr(firstPart + kPartRecordSize + 1 + 61, 4), std::string(4, '\0'));
 }
 
 TEST(MapFileBinary, EmptyDocumentIsTheHeaderAlone) {
@@ -247,7 +257,7 @@ TEST(MapFileBinary, ReadsAFileWrittenByHandFromTheLayout) {
   p.u8(0, 2);
   p.u8(1 + 2, 2);
   p.raw(1 + 3, "P1");
-  p.u16(1 + 53, static_cast<unsigned>(static_cast<std::uint16_t>(-5)));
+  p.u16(1 + 53, 5);
   p.u16(1 + 55, 20);
   p.u16(1 + 57, 600);
   p.u16(1 + 59, 400);
@@ -289,7 +299,7 @@ TEST(MapFileBinary, ReadsAFileWrittenByHandFromTheLayout) {
   Bytes u(1 + 63);
   u.u8(0, 5);
   u.i32(1 + 51, 12);
-  u.u16(1 + 55, 2800);
+  u.u16(1 + 55, static_cast<unsigned>(static_cast<std::uint16_t>(-5)));  // signed
   u.u16(1 + 57, 2070);
   u.u16(1 + 59, 3);
   u.u16(1 + 61, 10);
@@ -322,8 +332,10 @@ TEST(MapFileBinary, ReadsAFileWrittenByHandFromTheLayout) {
   EXPECT_DOUBLE_EQ(sheet.millLength, 1024.0);
   ASSERT_EQ(sheet.parts.size(), 1u);
   EXPECT_EQ(sheet.parts[0].title, "P1");
-  EXPECT_EQ(sheet.parts[0].left, -5);
+  EXPECT_EQ(sheet.parts[0].left, 5);
   EXPECT_EQ(sheet.parts[0].brushColour, 0xABCDEF);
+  EXPECT_EQ(sheet.parts[0].row, -1);  // the reserved bytes hold no mark
+  EXPECT_FALSE(sheet.parts[0].turned);
   EXPECT_TRUE(sheet.parts[0].showTitle);
   EXPECT_FALSE(sheet.parts[0].showDim);
   EXPECT_TRUE(sheet.parts[0].showBorder);
@@ -334,7 +346,7 @@ TEST(MapFileBinary, ReadsAFileWrittenByHandFromTheLayout) {
   ASSERT_EQ(sheet.cuts.size(), 1u);
   EXPECT_EQ(sheet.cuts[0], (MapCutRecord{8, 406, 620, 4, 0x00FF00, true, true}));
   ASSERT_EQ(d.usedSheets.size(), 1u);
-  EXPECT_EQ(d.usedSheets[0], (MapUsedSheetRecord{12, 2800, 2070, 3, 10}));
+  EXPECT_EQ(d.usedSheets[0], (MapUsedSheetRecord{12, -5, 2070, 3, 10}));
 }
 
 TEST(MapFileBinary, FixtureFromTheLayoutReadsAndWritesBackByteForByte) {
@@ -461,6 +473,55 @@ TEST(MapFileDamaged, UnknownTagsArePassedOver) {
   bytes += std::string("\x00\x07\xFF", 3);
   const MapFileData back = parseMapFile(bytes);
   EXPECT_EQ(back.sheets.size(), 1u);
+}
+
+TEST(MapFileDamaged, PartsAndOffcutsOffTheirSheetAreRefusedAndCutsAreCutDownToIt) {
+  const auto onSheet = [] {
+    MapFileData d;
+    MapSheetRecord s;
+    s.caption = "1: Лист 1";
+    s.width = 2800;
+    s.height = 2070;
+    MapPartRecord p;
+    p.title = "Дверь";
+    p.width = 2800;
+    p.height = 500;
+    s.parts.push_back(p);
+    s.offcuts.push_back({"", 0, 504, 2800, 1566, 0, true, false, false});
+    s.cuts.push_back({0, 500, 2800, 4, 0, true, true});
+    d.sheets.push_back(s);
+    return d;
+  };
+  EXPECT_EQ(parseMapFile(serializeMapFile(onSheet())), onSheet());
+  const struct {
+    std::function<void(MapSheetRecord&)> change;
+    std::string message;
+  } cases[] = {
+      {[](MapSheetRecord& s) { s.parts[0].left = 100; },
+       "карта 1 \"1: Лист 1\": деталь 1 «Дверь» (x 100, y 0, 2800 x 500 мм) выходит за край листа 2800 x 2070 мм."},
+      {[](MapSheetRecord& s) { s.parts[0].top = -10; }, "деталь 1 «Дверь» (x 0, y -10,"},
+      {[](MapSheetRecord& s) { s.offcuts[0].height = -1; }, "остаток 1 (x 0, y 504, 2800 x -1 мм)"},
+      {[](MapSheetRecord& s) { s.cuts[0].top = 3000; }, "рез 1 (x 0, y 3000, 2800 x 4 мм) лежит вне листа"},
+  };
+  for (const auto& c : cases) {
+    MapFileData d = onSheet();
+    c.change(d.sheets[0]);
+    try {
+      parseMapFile(serializeMapFile(d));
+      ADD_FAILURE() << "read: " << c.message;
+    } catch (const MapFileError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+  }
+  // The band of a cut at the sheet's edge is cut down to the sheet.
+  MapFileData d = onSheet();
+  d.sheets[0].cuts[0] = {-2, 500, 2804, 4, 0, true, true};
+  EXPECT_EQ(parseMapFile(serializeMapFile(d)).sheets[0].cuts[0], (MapCutRecord{0, 500, 2800, 4, 0, true, true}));
+  // The old form likewise, and its sheets are not larger than any saw cuts.
+  EXPECT_THROW(parseMapFile("[Global]\nSheetsCount=1\n[Sheet1]\nWidth=2800\nHeigth=2070\nDetalsCount=1\n"
+                            "DetLeft1=2790\nDetWidth1=100\nDetHeigth1=50\n"),
+               MapFileError);
+  EXPECT_THROW(parseMapFile("[Global]\nSheetsCount=1\n[Sheet1]\nWidth=200000\nHeigth=2070\n"), MapFileError);
 }
 
 TEST(MapFileDamaged, ReadingAMissingFileSaysSo) {

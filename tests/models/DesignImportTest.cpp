@@ -27,7 +27,7 @@ std::string cp(const std::string& utf8) { return text::utf8ToCp1251(utf8); }
 
 PartRow partRow(const std::string& name, int length, int width, int quantity, int rotation, int left = 0, int right = 0,
                 int top = 0, int bottom = 0, int material = 0) {
-  return PartRow{name, length, width, quantity, rotation, left, right, top, bottom, material};
+  return PartRow{name, length, width, quantity, rotation, left, right, top, bottom, material, {}};
 }
 
 // The AutoRun import as the tests see it: what the hooks were given.

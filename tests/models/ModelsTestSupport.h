@@ -120,7 +120,7 @@ class TestPartsHost : public PartsHost {
 };
 
 inline parts::PartRow part(const std::string& name, int length, int width, int quantity, int material = 1) {
-  return parts::PartRow{name, length, width, quantity, 0, 0, 0, 0, 0, material};
+  return parts::PartRow{name, length, width, quantity, 0, 0, 0, 0, 0, material, {}};
 }
 
 // A program folder with a models base open on it: sections and models are

@@ -82,9 +82,9 @@ TEST(GroupHeaderFile, DamagedOrForeignHeadersAreReadSafely) {
 TEST(PartTableFile, RowsRoundTripThroughTheTemplate) {
   PartsFolder folder;
   const QString path = folder.path(QStringLiteral("Groups/Детали.dbf"));
-  const std::vector<PartRow> rows{{"Фасад ёлочка", 716, 396, 4, 2, 10, 10, 11, 11, 3},
-                                  {"", 0, 0, 0, 0, 0, 0, 0, 0, 0},
-                                  {std::string(100, 'X'), kMaxNumber, 1, kMaxNumber, 1, kMaxNumber, 0, 0, 0, 998}};
+  const std::vector<PartRow> rows{{"Фасад ёлочка", 716, 396, 4, 2, 10, 10, 11, 11, 3, {}},
+                                  {"", 0, 0, 0, 0, 0, 0, 0, 0, 0, {}},
+                                  {std::string(100, 'X'), kMaxNumber, 1, kMaxNumber, 1, kMaxNumber, 0, 0, 0, 998, {}}};
   writePartTable(folder.path(QStringLiteral("Pattern/Group.dbf")), path, rows);
   EXPECT_EQ(readPartRows(path), rows);
   // The structure is the template's.
@@ -95,7 +95,7 @@ TEST(PartTableFile, RowsRoundTripThroughTheTemplate) {
 TEST(PartTableFile, DamagedTablesAndTemplatesAreReported) {
   PartsFolder folder;
   const QString path = folder.path(QStringLiteral("Groups/Детали.dbf"));
-  writePartTable(folder.path(QStringLiteral("Pattern/Group.dbf")), path, {PartRow{"А", 1, 2, 3, 0, 0, 0, 0, 0, 1}});
+  writePartTable(folder.path(QStringLiteral("Pattern/Group.dbf")), path, {PartRow{"А", 1, 2, 3, 0, 0, 0, 0, 0, 1, {}}});
   const QByteArray good = readAll(path);
   // Cut short, then a header that is not dBASE at all.
   writeAll(path, good.left(good.size() - 20));
@@ -112,7 +112,7 @@ TEST(PartTableFile, DamagedTablesAndTemplatesAreReported) {
   // A number no int holds (the fields take eleven digits) is refused with
   // the field, the record and the file, not cut to fit.
   writePartTable(folder.path(QStringLiteral("Pattern/Group.dbf")), path,
-                 {PartRow{"А", 1, 2, 3, 0, 0, 0, 0, 0, 1}, PartRow{"Б", 1, 2, 3, 0, 0, 0, 0, 0, 1}});
+                 {PartRow{"А", 1, 2, 3, 0, 0, 0, 0, 0, 1, {}}, PartRow{"Б", 1, 2, 3, 0, 0, 0, 0, 0, 1, {}}});
   dbase::DbfTable big = dbase::readDbfFile(path.toStdString());
   big.records[1].values[1] = dbase::Value(99999999999.0);
   dbase::writeDbfFile(path.toStdString(), big);

@@ -100,7 +100,7 @@ inline QByteArray cp1251(const char* utf8) { return QByteArray::fromStdString(te
 
 inline PartRow row(const char* name, int length, int width, int quantity, int rotation = 0, int left = 0, int right = 0,
                    int top = 0, int bottom = 0, int material = 1) {
-  return PartRow{name, length, width, quantity, rotation, left, right, top, bottom, material};
+  return PartRow{name, length, width, quantity, rotation, left, right, top, bottom, material, {}};
 }
 
 }  // namespace kroyna::parts::test

@@ -233,7 +233,7 @@ TEST_F(PartsDocumentTest, AFailedOrCancelledSaveKeepsTheRowsAndTheTemporaryTable
 TEST_F(PartsDocumentTest, ATableOfAnotherBaseIsReplacedOnlyWhenTheUserAgrees) {
   const QString foreign = folder.path(QStringLiteral("Groups/Шкаф.dbf"));
   writePartTable(folder.path(QStringLiteral("Pattern/Group.dbf")), foreign,
-                 {PartRow{"Чужая", 1, 1, 1, 0, 0, 0, 0, 0, 1}});
+                 {PartRow{"Чужая", 1, 1, 1, 0, 0, 0, 0, 0, 1, {}}});
   writeGroupHeader(folder.path(QStringLiteral("Groups/Другая.krb")), GroupHeader{QStringLiteral("Шкаф.dbf"), {}});
   const QByteArray before = fileBytes(foreign);
 
@@ -316,7 +316,7 @@ TEST_F(PartsDocumentTest, NewRowsTakeTheDefaultsAndTheFilterMaterial) {
   ASSERT_TRUE(doc->CreateGroup());
   doc->setModified(false);
   const int all = doc->appendNewRow();
-  EXPECT_EQ(doc->row(all), (PartRow{"", 0, 0, 0, 2, 10, 0, 0, 11, 3}));
+  EXPECT_EQ(doc->row(all), (PartRow{"", 0, 0, 0, 2, 10, 0, 0, 11, 3, {}}));
   EXPECT_TRUE(doc->isModified());
   doc->SetMaterialFilter(2);
   const int filtered = doc->appendNewRow();
@@ -327,7 +327,7 @@ TEST_F(PartsDocumentTest, NewRowsTakeTheDefaultsAndTheFilterMaterial) {
   doc->SetMaterialFilter(1);
   ASSERT_EQ(doc->rowCount(), 0);
   EXPECT_EQ(doc->StoreRowSettings({11, 0, 10, 0}, 1), 0);
-  EXPECT_EQ(doc->row(0), (PartRow{"", 0, 0, 0, 1, 11, 0, 10, 0, 1}));
+  EXPECT_EQ(doc->row(0), (PartRow{"", 0, 0, 0, 1, 11, 0, 10, 0, 1, {}}));
 }
 
 TEST_F(PartsDocumentTest, BadCellValuesAreRefusedAndTheRowKept) {

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace kroyna::reports {
 namespace {
 
@@ -78,6 +80,7 @@ class ExampleReports : public ::testing::Test {
     env = std::make_unique<ExampleEnvironment>(folder);
     doc = std::make_unique<maps::MapsDocument>(*env);
     for (const maps::SheetMap& m : w->document().maps()) doc->appendStoredMap(m);
+    doc->setCaption(w->document().caption());
     ASSERT_GE(doc->mapCount(), 2);
   }
   QString reports(const char* name) const { return folder.path(u("Reports/") + QString::fromLatin1(name)); }
@@ -145,6 +148,52 @@ TEST_F(ExampleReports, PartLabelSheetHasOneLabelPerPiece) {
   EXPECT_EQ(text.count(u("Кухня (пример)")), ordered);
   EXPECT_TRUE(text.contains(u("л: ПВХ 2 мм дуб сонома")));
   EXPECT_TRUE(text.contains(u("в: ПВХ 0,4 мм белая")) || text.contains(u("л: ПВХ 0,4 мм белая")));
+}
+
+TEST_F(ExampleReports, EveryPartLabelOfTheRunGivesItsRowAsThePartsDatabaseHasIt) {
+  int turned = 0;
+  for (const maps::SheetMap& m : doc->maps())
+    for (const maps::MapPart& p : m.Parts) turned += p.Turned;
+  ASSERT_GT(turned, 0) << "the example lays no part out turned";
+  const std::vector<parts::PartRow>& rows = folder.source().document().allRows();
+  std::map<int, int> copies;
+  QStringList ids;
+  for (const Label& l : mapLabels(*doc, LabelKind::Parts)) {
+    // "Пример-<row>-<copy>", the row as the parts window numbers it.
+    const QStringList id = l.barcode.split(QLatin1Char('-'));
+    ASSERT_EQ(id.size(), 3) << l.barcode.toStdString();
+    EXPECT_EQ(id[0], u("Пример"));
+    const int row = id[1].toInt() - 1;
+    ASSERT_TRUE(row >= 0 && row < static_cast<int>(rows.size())) << l.barcode.toStdString();
+    const parts::PartRow& r = rows[static_cast<std::size_t>(row)];
+    EXPECT_EQ(l.code, QString::fromStdString(r.name));
+    EXPECT_EQ(l.size, QStringLiteral("%1 x %2").arg(r.length).arg(r.width)) << r.name;
+    EXPECT_EQ(l.edges, edgeBandingText(r.left, r.right, r.top, r.bottom, *env)) << r.name;
+    EXPECT_EQ(id[2].toInt(), ++copies[row]);
+    ids << l.barcode;
+  }
+  for (const auto& [row, n] : copies) EXPECT_EQ(n, rows[static_cast<std::size_t>(row)].quantity);
+  const int total = static_cast<int>(ids.size());
+  ids.removeDuplicates();
+  EXPECT_EQ(ids.size(), total);
+
+  // On sheets bought every label comes out whole: 24 a page of A4 with
+  // Code 128, one a page of a roll with DataMatrix.
+  const std::vector<Label> labels = mapLabels(*doc, LabelKind::Parts);
+  LabelSettings s;
+  s.font = {"DejaVu Sans", 10, false, false, 204};
+  s.chooseSheet("a4-3x8-70x37");
+  const report::PreparedReport sheet = prepareLabelSheet(labels, s, LabelKind::Parts, reports("ScrapsLbl.frf"), {});
+  EXPECT_EQ(sheet.notice, QString());
+  EXPECT_EQ(sheet.pageCount(), (total + 23) / 24);
+  const QString text = writeAndRead(sheet, folder.path(QStringLiteral("Temp")), "part-labels-a4.pdf");
+  EXPECT_EQ(text.count(u("Кухня (пример)")), total);
+  s.chooseSheet("roll-58x40");
+  s.barcode = report::Symbology::DataMatrix;
+  const report::PreparedReport roll = prepareLabelSheet(labels, s, LabelKind::Parts, reports("ScrapsLbl.frf"), {});
+  EXPECT_EQ(roll.notice, QString());
+  EXPECT_EQ(roll.pageCount(), total);
+  writeAndRead(roll, folder.path(QStringLiteral("Temp")), "part-labels-roll.pdf");
 }
 
 }  // namespace

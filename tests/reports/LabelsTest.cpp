@@ -26,12 +26,13 @@ const QString kTemplate = QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Reports/Scraps
 
 // ---- Texts ----
 
-TEST(LabelText, PartItemsInOrderAndEachSwitchOffInTurn) {
-  const Label edged{u("Бок"), u("720 x 560"), u("ЛДСП Белый"), u("Кухня"), u("л: ПВХ 2 мм\rн: Меламин\r")};
-  const Label plain{u("Полка"), u("564 x 300"), u("ЛДСП Белый"), QString(), QString()};
+TEST(LabelText, PartItemsInOrderEachSwitchOffInTurnAndEmptyItemsMakeNoLines) {
+  const Label edged{u("Бок"), u("720 x 560"), u("ЛДСП Белый"), u("Кухня"), u("л: ПВХ 2 мм\rн: Меламин\r"), {}};
+  const Label plain{u("Полка"), u("564 x 300"), u("ЛДСП Белый"), QString(), QString(), {}};
   LabelSettings s;
-  EXPECT_EQ(labelText(edged, s, LabelKind::Parts), u("Бок\r720 x 560\rЛДСП Белый\rКухня\rл: ПВХ 2 мм\rн: Меламин\r"));
-  EXPECT_EQ(labelText(plain, s, LabelKind::Parts), u("Полка\r564 x 300\rЛДСП Белый\r\r"));
+  EXPECT_EQ(labelText(edged, s, LabelKind::Parts), u("Бок\r720 x 560\rЛДСП Белый\rКухня\rл: ПВХ 2 мм\rн: Меламин"));
+  // No comment and no edges: no empty lines for them.
+  EXPECT_EQ(labelText(plain, s, LabelKind::Parts), u("Полка\r564 x 300\rЛДСП Белый"));
 
   struct Case {
     bool LabelSettings::*item;
@@ -39,12 +40,11 @@ TEST(LabelText, PartItemsInOrderAndEachSwitchOffInTurn) {
     const char* plain;
   };
   const Case cases[] = {
-      {&LabelSettings::code, "720 x 560\rЛДСП Белый\rКухня\rл: ПВХ 2 мм\rн: Меламин\r", "564 x 300\rЛДСП Белый\r\r"},
-      {&LabelSettings::size, "Бок\rЛДСП Белый\rКухня\rл: ПВХ 2 мм\rн: Меламин\r", "Полка\rЛДСП Белый\r\r"},
-      {&LabelSettings::material, "Бок\r720 x 560\rКухня\rл: ПВХ 2 мм\rн: Меламин\r", "Полка\r564 x 300\r\r"},
-      {&LabelSettings::comment, "Бок\r720 x 560\rЛДСП Белый\rл: ПВХ 2 мм\rн: Меламин\r",
-       "Полка\r564 x 300\rЛДСП Белый\r"},
-      {&LabelSettings::edges, "Бок\r720 x 560\rЛДСП Белый\rКухня\r", "Полка\r564 x 300\rЛДСП Белый\r\r"},
+      {&LabelSettings::code, "720 x 560\rЛДСП Белый\rКухня\rл: ПВХ 2 мм\rн: Меламин", "564 x 300\rЛДСП Белый"},
+      {&LabelSettings::size, "Бок\rЛДСП Белый\rКухня\rл: ПВХ 2 мм\rн: Меламин", "Полка\rЛДСП Белый"},
+      {&LabelSettings::material, "Бок\r720 x 560\rКухня\rл: ПВХ 2 мм\rн: Меламин", "Полка\r564 x 300"},
+      {&LabelSettings::comment, "Бок\r720 x 560\rЛДСП Белый\rл: ПВХ 2 мм\rн: Меламин", "Полка\r564 x 300\rЛДСП Белый"},
+      {&LabelSettings::edges, "Бок\r720 x 560\rЛДСП Белый\rКухня", "Полка\r564 x 300\rЛДСП Белый"},
   };
   for (const Case& c : cases) {
     LabelSettings off;
@@ -59,14 +59,17 @@ TEST(LabelText, PartItemsInOrderAndEachSwitchOffInTurn) {
   EXPECT_EQ(labelText(edged, none, LabelKind::Parts), QString());
 }
 
-TEST(LabelText, OffcutEndsWithTheCommentAndHasNoEdges) {
-  const Label offcut{u("О-101"), u("1200 x 600"), u("ЛДСП Белый"), u("Кухня"), u("л: ПВХ\r")};
+TEST(LabelText, OffcutEndsWithTheCommentHasNoEdgesAndNoEmptyFirstLine) {
+  const Label offcut{u("О-101"), u("1200 x 600"), u("ЛДСП Белый"), u("Кухня"), u("л: ПВХ\r"), {}};
   LabelSettings s;
   EXPECT_EQ(labelText(offcut, s, LabelKind::Offcuts), u("О-101\r1200 x 600\rЛДСП Белый\rКухня"));
   s.comment = false;
-  EXPECT_EQ(labelText(offcut, s, LabelKind::Offcuts), u("О-101\r1200 x 600\rЛДСП Белый\r"));
+  EXPECT_EQ(labelText(offcut, s, LabelKind::Offcuts), u("О-101\r1200 x 600\rЛДСП Белый"));
   s.code = false;
-  EXPECT_EQ(labelText(offcut, s, LabelKind::Offcuts), u("1200 x 600\rЛДСП Белый\r"));
+  EXPECT_EQ(labelText(offcut, s, LabelKind::Offcuts), u("1200 x 600\rЛДСП Белый"));
+  // An offcut that has no code yet starts with its size.
+  const Label nameless{QString(), u("900 x 300"), u("ЛДСП Белый"), QString(), QString(), {}};
+  EXPECT_EQ(labelText(nameless, LabelSettings{}, LabelKind::Offcuts), u("900 x 300\rЛДСП Белый"));
 }
 
 // ---- Sources and counts ----
@@ -133,21 +136,63 @@ TEST(MapLabels, OneLabelPerPieceOfTheMapsTheFilterShows) {
   ASSERT_EQ(parts.size(), 11u);
   for (int i = 0; i < 10; ++i)
     EXPECT_EQ(parts[static_cast<std::size_t>(i)],
-              (Label{u("Бок"), u("720 x 560"), u("ЛДСП Белый"), u("Кухня"), u("л: ПВХ 2 мм\rн: Меламин\r")}));
-  EXPECT_EQ(parts[10], (Label{u("Фасад"), u("716 x 396"), u("МДФ"), QString(), QString()}));
+              (Label{u("Бок"), u("720 x 560"), u("ЛДСП Белый"), u("Кухня"), u("л: ПВХ 2 мм\rн: Меламин\r"), {}}));
+  EXPECT_EQ(parts[10], (Label{u("Фасад"), u("716 x 396"), u("МДФ"), QString(), QString(), {}}));
 
   // Useful offcuts only, Quantity times; waste gets no label.
   EXPECT_EQ(countLabels(m.doc, LabelKind::Offcuts).count, 3);
   const std::vector<Label> offcuts = mapLabels(m.doc, LabelKind::Offcuts);
   ASSERT_EQ(offcuts.size(), 3u);
-  EXPECT_EQ(offcuts[0], (Label{u("О-7"), u("900 x 400"), u("ЛДСП Белый"), u("Кухня"), QString()}));
+  EXPECT_EQ(offcuts[0], (Label{u("О-7"), u("900 x 400"), u("ЛДСП Белый"), u("Кухня"), QString(), u("О-7")}));
   EXPECT_EQ(offcuts[1], offcuts[0]);
-  EXPECT_EQ(offcuts[2], (Label{QString(), u("1000 x 300"), u("МДФ"), QString(), QString()}));
+  EXPECT_EQ(offcuts[2], (Label{QString(), u("1000 x 300"), u("МДФ"), QString(), QString(), {}}));
 
   m.doc.setMaterialFilter(2);
   EXPECT_EQ(countLabels(m.doc, LabelKind::Parts).count, 1);
   EXPECT_EQ(mapLabels(m.doc, LabelKind::Parts).size(), 1u);
   EXPECT_EQ(mapLabels(m.doc, LabelKind::Offcuts).size(), 1u);
+}
+
+TEST(MapLabels, ATurnedPartGetsTheLabelOfAnUnturnedOneAndEachCopyItsNumber) {
+  FakeEnvironment env;
+  env.edges[1] = {0, 0, u("ПВХ 2 мм")};
+  env.edges[2] = {0, 0, u("Меламин")};
+  env.edges[3] = {0, 0, u("ПВХ 0,4 мм")};
+  maps::MapsDocument doc(env);
+  doc.setCaption(u("Вариант раскроя 3: \"База деталей: Кухня.krb\""));
+  // Row 5 of the base: 568 x 100, edges left 1, right 2, top 3, bottom 0.
+  maps::MapPart upright;
+  upright.Title = "Царга";
+  upright.length = 568;
+  upright.width = 100;
+  upright.LeftBorder = 1;
+  upright.RightBorder = 2;
+  upright.TopBorder = 3;
+  upright.Row = 4;
+  // The same part turned: its sides drawn left, right, top, bottom are the
+  // base's top, bottom, right and left.
+  maps::MapPart turned = upright;
+  turned.length = 100;
+  turned.width = 568;
+  turned.LeftBorder = 3;
+  turned.RightBorder = 0;
+  turned.TopBorder = 2;
+  turned.BottomBorder = 1;
+  turned.Turned = true;
+  maps::SheetMap m;
+  m.Quantity = 2;
+  m.Parts = {upright, turned};
+  doc.appendStoredMap(m);
+  const std::vector<Label> labels = mapLabels(doc, LabelKind::Parts);
+  ASSERT_EQ(labels.size(), 4u);
+  for (const Label& l : labels) {
+    EXPECT_EQ(l.size, u("568 x 100"));
+    EXPECT_EQ(l.edges, u("л: ПВХ 2 мм\rпр: Меламин\rв: ПВХ 0,4 мм\r"));
+  }
+  EXPECT_EQ(labelText(labels[0], LabelSettings{}, LabelKind::Parts),
+            labelText(labels[3], LabelSettings{}, LabelKind::Parts));
+  EXPECT_EQ(labels[0].barcode, u("Кухня-5-1"));
+  EXPECT_EQ(labels[3].barcode, u("Кухня-5-4"));
 }
 
 TEST(MapLabels, CountsAboveTheLimitOrBeyondAnyNumberAreRefused) {
@@ -193,16 +238,22 @@ TEST(PartsDatabaseLabels, RowsAsShownManyTimesEach) {
   ASSERT_TRUE(labels.has_value());
   ASSERT_EQ(labels->size(), 5u);
   // Left and bottom edge banding: the last lines read "л: " and "н: ".
+  // Each copy identified by the row and its number (an untitled base has no
+  // name to put first).
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ((*labels)[static_cast<std::size_t>(i)],
-              (Label{u("Бок"), u("720 x 560"), u("ДСП белый"), QString(), u("л: ПВХ 2 мм\rн: Меламин\r")}));
+              (Label{u("Бок"), u("720 x 560"), u("ДСП белый"), QString(), u("л: ПВХ 2 мм\rн: Меламин\r"),
+                     QStringLiteral("1-%1").arg(i + 1)}));
   EXPECT_EQ(labelText((*labels)[0], LabelSettings{}, LabelKind::Parts),
-            u("Бок\r720 x 560\rДСП белый\r\rл: ПВХ 2 мм\rн: Меламин\r"));
+            u("Бок\r720 x 560\rДСП белый\rл: ПВХ 2 мм\rн: Меламин"));
   EXPECT_EQ((*labels)[3].material, u("МДФ"));
+  EXPECT_EQ((*labels)[4].barcode, u("2-2"));
 
+  // The row keeps its number in the base whatever the filter shows.
   doc->SetMaterialFilter(2);
   EXPECT_EQ(countPartLabels(*doc).count, 2);
-  EXPECT_EQ(partsDatabaseLabels(*doc)->size(), 2u);
+  ASSERT_EQ(partsDatabaseLabels(*doc)->size(), 2u);
+  EXPECT_EQ(partsDatabaseLabels(*doc)->at(0).barcode, u("2-1"));
   EXPECT_TRUE(log.texts.isEmpty());
 }
 
@@ -214,8 +265,8 @@ TEST(WarehouseLabels, TheOffcutRowsOfTheWarehouseWithAnEmptyComment) {
   rows.comments = {"", "", ""};
   const std::vector<Label> labels = warehouseLabels(rows);
   ASSERT_EQ(labels.size(), 3u);
-  EXPECT_EQ(labels[0], (Label{u("О-101"), u("1200 x 600"), u("ЛДСП Белый"), QString(), QString()}));
-  EXPECT_EQ(labelText(labels[2], LabelSettings{}, LabelKind::Offcuts), u("\r900 x 300\r\r"));
+  EXPECT_EQ(labels[0], (Label{u("О-101"), u("1200 x 600"), u("ЛДСП Белый"), QString(), QString(), u("О-101")}));
+  EXPECT_EQ(labelText(labels[2], LabelSettings{}, LabelKind::Offcuts), u("900 x 300"));
 }
 
 // ---- Settings ----
@@ -263,6 +314,37 @@ TEST(LabelSettingsFile, DefaultsRoundTripAndSeparateSections) {
   EXPECT_EQ(read.height, 0);
 }
 
+TEST(LabelSettingsFile, BarcodeSheetAndGapsBesideTheOldKeys) {
+  QTemporaryDir dir;
+  ini::IniFile ini((dir.path() + QStringLiteral("/Kroyna.ini")).toStdString());
+  // A new data root has Code 128; a dialog used before the barcode came
+  // keeps printing without one.
+  EXPECT_EQ(readLabelSettings(ini, LabelKind::Parts).barcode, report::Symbology::Code128);
+  ini.writeInt("Print_Scraps_Label", "Width", 50);
+  EXPECT_EQ(readLabelSettings(ini, LabelKind::Offcuts).barcode, report::Symbology::None);
+
+  LabelSettings s;
+  s.barcode = report::Symbology::QrCode;
+  s.chooseSheet("a4-2x7-99.1x38.1");
+  writeLabelSettings(ini, LabelKind::Parts, s);
+  EXPECT_EQ(ini.readString("Print_Detals_Label", "Barcode", ""), "3");
+  EXPECT_EQ(ini.readString("Print_Detals_Label", "Sheet", ""), "a4-2x7-99.1x38.1");
+  EXPECT_EQ(ini.readString("Print_Detals_Label", "Width", ""), "99.1");
+  EXPECT_EQ(ini.readString("Print_Detals_Label", "GapX", ""), "2.5");
+  // Readers of whole millimetres still read the size.
+  EXPECT_EQ(ini.readInt("Print_Detals_Label", "Width", 0), 99);
+  const LabelSettings read = readLabelSettings(ini, LabelKind::Parts);
+  EXPECT_EQ(read, s);
+  EXPECT_DOUBLE_EQ(read.height, 38.1);
+
+  // An unknown sheet is the user's own size; a barcode out of range none of
+  // the three (the new root's Code 128).
+  ini.writeString("Print_Detals_Label", "Sheet", "a5-1x1");
+  ini.writeInt("Print_Detals_Label", "Barcode", 9);
+  EXPECT_EQ(readLabelSettings(ini, LabelKind::Parts).sheet, "");
+  EXPECT_EQ(readLabelSettings(ini, LabelKind::Parts).barcode, report::Symbology::Code128);
+}
+
 // ---- The label sheet ----
 
 std::vector<const report::TextObject*> cells(const report::PreparedReport& r) {
@@ -273,8 +355,17 @@ std::vector<const report::TextObject*> cells(const report::PreparedReport& r) {
   return out;
 }
 
+// The frames round the cells.
+std::vector<int> frames(const report::PreparedReport& r) {
+  std::vector<int> out;
+  for (const report::PreparedPage& p : r.pages)
+    for (const auto& o : p.objects)
+      if (o->name == "Frame1") out.push_back(o->frameLines);
+  return out;
+}
+
 TEST(LabelSheet, OneCellPerLabelOfTheChosenSizeFrameAlignmentAndFont) {
-  std::vector<Label> labels(7, Label{u("Бок"), u("720 x 560"), u("ЛДСП Белый"), u("Кухня"), u("л: ПВХ\r")});
+  std::vector<Label> labels(7, Label{u("Бок"), u("720 x 560"), u("ЛДСП Белый"), u("Кухня"), u("л: ПВХ\r"), {}});
   LabelSettings s;
   s.width = 60;
   s.height = 20;
@@ -283,7 +374,7 @@ TEST(LabelSheet, OneCellPerLabelOfTheChosenSizeFrameAlignmentAndFont) {
   ReportPage page;
   page.margins = {10, 5, 5, 10};  // top, left, right, bottom
   const report::PreparedReport r = prepareLabelSheet(labels, s, LabelKind::Parts, kTemplate, page);
-  EXPECT_EQ(r.title, u("Ярлычки отходов"));
+  EXPECT_EQ(r.title, u("Ярлычки деталей"));
   const auto c = cells(r);
   ASSERT_EQ(c.size(), 7u);
   // A4 200 mm wide inside the margins: three cells of 60 mm in a row.
@@ -294,14 +385,13 @@ TEST(LabelSheet, OneCellPerLabelOfTheChosenSizeFrameAlignmentAndFont) {
   EXPECT_DOUBLE_EQ(c[1]->x, 18 + 216);
   EXPECT_DOUBLE_EQ(c[3]->x, 18);
   EXPECT_DOUBLE_EQ(c[3]->y, 36 + 72);
-  EXPECT_EQ(c[0]->frameLines, report::FrameAll);
+  EXPECT_EQ(frames(r), std::vector<int>(7, report::FrameAll));
   EXPECT_EQ(c[0]->align, report::HAlign::Right);
   EXPECT_EQ(c[0]->font.family, u("DejaVu Serif"));
   EXPECT_EQ(c[0]->font.size, 9);
   EXPECT_TRUE(c[0]->font.bold);
   EXPECT_FALSE(c[0]->wordWrap);
-  EXPECT_EQ(c[0]->lines,
-            (std::vector<QString>{u("Бок"), u("720 x 560"), u("ЛДСП Белый"), u("Кухня"), u("л: ПВХ"), QString()}));
+  EXPECT_EQ(c[0]->lines, (std::vector<QString>{u("Бок"), u("720 x 560"), u("ЛДСП Белый"), u("Кухня"), u("л: ПВХ")}));
 
   // No frame, centred, wrapped, landscape (287 mm inside: four cells a row).
   s.frame = false;
@@ -311,22 +401,94 @@ TEST(LabelSheet, OneCellPerLabelOfTheChosenSizeFrameAlignmentAndFont) {
   const report::PreparedReport turned = prepareLabelSheet(labels, s, LabelKind::Parts, kTemplate, page);
   const auto d = cells(turned);
   ASSERT_EQ(d.size(), 7u);
-  EXPECT_EQ(d[0]->frameLines, 0);
+  EXPECT_EQ(frames(turned), std::vector<int>(7, 0));
   EXPECT_EQ(d[0]->align, report::HAlign::Center);
-  EXPECT_TRUE(d[0]->wordWrap);
+  // Wrapped lines are broken before the text gets them.
+  EXPECT_FALSE(d[0]->wordWrap);
+  EXPECT_EQ(d[0]->lines, c[0]->lines);
   EXPECT_DOUBLE_EQ(d[3]->x, 18 + 3 * 216);
   EXPECT_DOUBLE_EQ(d[4]->x, 18);
+}
+
+TEST(LabelText, ShrinksStepByStepToFivePointsThenEndsInAnEllipsis) {
+  const LabelFont font{"DejaVu Sans", 10, false, false, 204};
+  const QString text = u("Бок\r720 x 560\rЛДСП Белый 16 мм\rКухня\rл: ПВХ 2 мм\rн: Меламин");
+  // 45 x 15 mm: all six lines at a smaller size.
+  const FittedText fits = fitLabelText(text, font, 45 * 3.6, 15 * 3.6, false);
+  EXPECT_FALSE(fits.cutShort);
+  EXPECT_LT(fits.fontSize, 10);
+  EXPECT_GE(fits.fontSize, kMinLabelFontSize);
+  EXPECT_EQ(fits.lines.size(), 6);
+  EXPECT_EQ(fitLabelText(text, font, 100 * 3.6, 60 * 3.6, false).fontSize, 10);
+  // However large the font chosen, the same size is found.
+  EXPECT_EQ(fitLabelText(text, {"DejaVu Sans", 1000, false, false, 204}, 45 * 3.6, 15 * 3.6, false).fontSize,
+            fits.fontSize);
+  // 45 x 8 mm: what fits at 5 pt, the last line shown ending in "…".
+  const FittedText cut = fitLabelText(text, font, 45 * 3.6, 8 * 3.6, false);
+  EXPECT_TRUE(cut.cutShort);
+  EXPECT_EQ(cut.fontSize, kMinLabelFontSize);
+  ASSERT_GE(cut.lines.size(), 2);
+  ASSERT_LT(cut.lines.size(), 6);
+  EXPECT_TRUE(cut.lines.back().endsWith(QChar(0x2026)));
+  EXPECT_EQ(cut.lines.front(), u("Бок"));
+  // Without wrapping a line too long for the label ends in "…" too.
+  const FittedText narrow = fitLabelText(u("ЛДСП Дуб сонома серый 16 мм"), font, 20 * 3.6, 30 * 3.6, false);
+  EXPECT_TRUE(narrow.cutShort);
+  ASSERT_EQ(narrow.lines.size(), 1);
+  EXPECT_TRUE(narrow.lines[0].endsWith(QChar(0x2026)));
+  report::FontSpec shown;
+  shown.family = u("DejaVu Sans");
+  shown.size = narrow.fontSize;
+  EXPECT_LE(report::textWidth(shown, narrow.lines[0]), 20 * 3.6 - 2 * report::kTextPadding);
+}
+
+TEST(LabelSheet, ASheetBoughtPutsEveryLabelWhereTheSheetHasIt) {
+  const std::vector<Label> labels(15, Label{u("Бок"), u("720 x 560"), {}, {}, {}, u("Кухня-1-1")});
+  struct Case {
+    const char* sheet;
+    std::size_t perPage;
+    double pageWidth, pageHeight;  // mm
+    double firstX, firstY, lastX;  // mm, of a page's first label and the last of its first row
+  };
+  const Case cases[] = {{"a4-3x8-70x37", 24, 210, 297, 0, 0.5, 140},
+                        {"a4-2x7-99.1x38.1", 14, 210, 297, 4.65, 15.15, 106.25},
+                        {"a4-4x10-48.5x25.4", 40, 210, 297, 8, 21.5, 153.5},
+                        {"roll-58x40", 1, 58, 40, 0, 0, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sheet);
+    LabelSettings s;
+    s.chooseSheet(c.sheet);
+    ReportPage page;
+    page.landscape = true;  // a sheet bought keeps its own paper
+    page.margins = {30, 30, 30, 30};
+    const report::PreparedReport r = prepareLabelSheet(labels, s, LabelKind::Parts, kTemplate, page);
+    ASSERT_EQ(static_cast<std::size_t>(r.pageCount()), (labels.size() + c.perPage - 1) / c.perPage);
+    EXPECT_NEAR(r.pages[0].size.width(), c.pageWidth * 3.6, 1e-6);
+    EXPECT_NEAR(r.pages[0].size.height(), c.pageHeight * 3.6, 1e-6);
+    std::vector<const report::ReportObject*> frames;
+    for (const auto& o : r.pages[0].objects)
+      if (o->name == "Frame1") frames.push_back(o.get());
+    ASSERT_EQ(frames.size(), std::min(c.perPage, labels.size()));
+    EXPECT_NEAR(frames[0]->x, c.firstX * 3.6, 1e-6);
+    EXPECT_NEAR(frames[0]->y, c.firstY * 3.6, 1e-6);
+    EXPECT_NEAR(frames[0]->width, s.width * 3.6, 1e-6);
+    const std::size_t columns = c.perPage == 1 ? 1 : (c.sheet[3] == '3' ? 3 : c.sheet[3] == '2' ? 2 : 4);
+    EXPECT_NEAR(frames[columns - 1]->x, c.lastX * 3.6, 1e-6);
+    if (frames.size() > columns) {
+      EXPECT_NEAR(frames[columns]->y - frames[0]->y, (s.height + s.gapY) * 3.6, 1e-6);
+    }
+  }
 }
 
 TEST(LabelSheet, EmptyLabelsAreCellsAndNoLabelsGiveNoRecords) {
   LabelSettings none;
   none.code = none.size = none.material = none.comment = none.edges = false;
-  const report::PreparedReport blank = prepareLabelSheet(std::vector<Label>(3, Label{u("A"), u("1 x 1"), {}, {}, {}}),
-                                                         none, LabelKind::Offcuts, kTemplate, {});
+  const report::PreparedReport blank = prepareLabelSheet(
+      std::vector<Label>(3, Label{u("A"), u("1 x 1"), {}, {}, {}, {}}), none, LabelKind::Offcuts, kTemplate, {});
   const auto c = cells(blank);
   ASSERT_EQ(c.size(), 3u);
   EXPECT_EQ(c[0]->shown, QString());
-  EXPECT_EQ(c[0]->frameLines, report::FrameAll);
+  EXPECT_EQ(frames(blank), std::vector<int>(3, report::FrameAll));
 
   const report::PreparedReport empty = prepareLabelSheet({}, LabelSettings{}, LabelKind::Parts, kTemplate, {});
   EXPECT_TRUE(cells(empty).empty());

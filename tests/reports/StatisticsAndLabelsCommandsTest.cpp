@@ -20,10 +20,14 @@
 #include "shell/MainWindow.h"
 #include "warehouse/ui/Warehouse.h"
 
+#include "reports/ReportsProgram.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
@@ -43,130 +47,21 @@
 namespace kroyna::reports {
 namespace {
 
-using text::u;
+using testing::Messages;
+using testing::Previews;
+using testing::Program;
+using testing::u;
 
-// The reports shown, by their titles, and the texts of their objects.
-struct Previews {
-  std::vector<report::PreparedReport> shown;
-  Previews() {
-    setReportPreview([this](report::PreparedReport r, QWidget*) { shown.push_back(std::move(r)); });
-  }
-  ~Previews() { setReportPreview({}); }
-  QStringList texts(std::size_t i) const {
-    QStringList out;
-    for (const report::PreparedPage& p : shown.at(i).pages)
-      for (const auto& o : p.objects) out << o->texts();
-    return out;
-  }
-  int cells(std::size_t i) const {
-    int n = 0;
-    for (const report::PreparedPage& p : shown.at(i).pages)
-      for (const auto& o : p.objects) n += o->name == "Memo1";
-    return n;
-  }
-};
-
-struct Messages {
-  QStringList texts;
-  common::ScopedMessageHandler handler{[this](const QString& text, common::MsgIcon, common::MsgButtons) {
-    texts << text;
-    return common::MsgResult::No;
-  }};
-};
-
-// A program: data root with the shipped files, settings, main window,
-// the maps commands and the commands of statistics and labels.
-class Program {
- public:
-  Program()
-      : root_(dir_.path()),
-        prepared_(root_.prepare(QStringLiteral(KROYNA_SOURCE_DATA_DIR))),
-        settings_((dir_.path() + QStringLiteral("/Kroyna.ini")).toStdString()),
-        main_(root_, settings_),
-        context_(root_, settings_) {
-    context_.setMainWindow(&main_);
-    maps::install(context_);
-    installStatisticsAndLabels(context_);
-    main_.show();
-  }
-  ~Program() {
-    setLabelDialogRunner({});
-    Messages quiet;  // closing windows may ask to save
-    main_.documentArea()->closeAllSubWindows();
-    QApplication::processEvents();
-  }
-
-  bool ready() const { return !prepared_.has_value(); }
-  shell::MainWindow& main() { return main_; }
-  common::AppContext& context() { return context_; }
-  ini::IniFile& ini() { return settings_.ini(); }
-  QString path(const QString& relative) const { return root_.path(relative); }
-  bool enabled(const char* id) const { return main_.command(QString::fromLatin1(id))->isEnabled(); }
-  void trigger(const char* id) { main_.command(QString::fromLatin1(id))->trigger(); }
-  void activate(QWidget* w) {
-    for (QMdiSubWindow* sub : main_.documentArea()->subWindowList())
-      if (sub->widget() == w) main_.documentArea()->setActiveSubWindow(sub);
-    QApplication::processEvents();
-  }
-
-  // A maps window with two maps of 3 and 1 parts; the first cut twice, with
-  // a useful and a useless offcut.
-  maps::MapsWindow* mapsWindow() {
-    maps::MapsWindow* w = maps::openMapsWindow(main_);
-    maps::SheetMap a;
-    a.MaterialCode = 1;
-    a.length = 2800;
-    a.width = 2070;
-    a.Quantity = 2;
-    a.DetalsSquare = 3000000;
-    a.ScrapSquare = 1000000;
-    a.LostSquare = 1796000;
-    a.TotalSquare = 2796000;
-    for (const char* name : {"Бок", "Бок", "Полка"}) {
-      maps::MapPart p;
-      p.Title = name;
-      p.length = 720;
-      p.width = 560;
-      a.Parts.push_back(p);
-    }
-    maps::MapOffcut useful;
-    useful.ScrapType = maps::stNormalScrap;
-    useful.ScrapName = "О-1";
-    useful.length = 1000;
-    useful.width = 1000;
-    maps::MapOffcut waste;
-    waste.length = 30;
-    waste.width = 2070;
-    a.Offcuts = {useful, waste};
-    w->document().appendStoredMap(a);
-    maps::SheetMap b = a;
-    b.MaterialCode = 2;
-    b.Quantity = 1;
-    b.Parts.resize(1);
-    b.Offcuts = {waste};
-    w->document().appendStoredMap(b);
-    w->refreshFromDocument();
-    activate(w);
-    return w;
-  }
-
- private:
-  QTemporaryDir dir_;
-  common::DataRoot root_;
-  std::optional<QString> prepared_;
-  common::Settings settings_;
-  shell::MainWindow main_;
-  common::AppContext context_;
-};
-
-QSpinBox* spin(LabelDialog& d, const char* name) { return d.findChild<QSpinBox*>(QString::fromLatin1(name)); }
+QDoubleSpinBox* spin(LabelDialog& d, const char* name) {
+  return d.findChild<QDoubleSpinBox*>(QString::fromLatin1(name));
+}
 QCheckBox* box(LabelDialog& d, const char* name) { return d.findChild<QCheckBox*>(QString::fromLatin1(name)); }
 QPushButton* button(LabelDialog& d, const char* name) { return d.findChild<QPushButton*>(QString::fromLatin1(name)); }
 QRadioButton* radio(LabelDialog& d, int i) { return d.findChild<QRadioButton*>(QStringLiteral("align%1").arg(i)); }
 
 std::vector<Label> someLabels(int n) {
   return std::vector<Label>(static_cast<std::size_t>(n),
-                            Label{u("Бок"), u("720 x 560"), u("ЛДСП"), u("Кухня"), u("л: ПВХ\r")});
+                            Label{u("Бок"), u("720 x 560"), u("ЛДСП"), u("Кухня"), u("л: ПВХ\r"), {}});
 }
 
 TEST(LabelDialogs, ControlsShowTheStoredSettingsAndClosingWritesThemBack) {
@@ -236,6 +131,50 @@ TEST(LabelDialogs, ControlsShowTheStoredSettingsAndClosingWritesThemBack) {
   EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u("|")).toStdString();
 }
 
+TEST(LabelDialogs, ASheetBoughtFillsInSizeGapsAndMarginsAndIsStoredWithTheBarcode) {
+  Program p;
+  ASSERT_TRUE(p.ready());
+  Messages messages;
+  Previews previews;
+  const QString tmpl = p.path(QStringLiteral("Reports/ScrapsLbl.frf"));
+  auto combo = [](LabelDialog& d, const char* name) { return d.findChild<QComboBox*>(QString::fromLatin1(name)); };
+  auto label = [](LabelDialog& d) { return d.findChild<QLabel*>(QStringLiteral("margins"))->text(); };
+  {
+    LabelDialog d(LabelKind::Parts, someLabels(3), p.ini(), tmpl, false);
+    // A new data root: Code 128, the user's own size.
+    EXPECT_EQ(combo(d, "barcode")->currentText(), u("Code 128"));
+    EXPECT_EQ(combo(d, "barcode")->count(), 4);
+    EXPECT_EQ(combo(d, "sheet")->currentText(), u("Свой размер"));
+    combo(d, "sheet")->setCurrentIndex(combo(d, "sheet")->findData(u("a4-2x7-99.1x38.1")));
+    EXPECT_DOUBLE_EQ(spin(d, "width")->value(), 99.1);
+    EXPECT_DOUBLE_EQ(spin(d, "height")->value(), 38.1);
+    EXPECT_DOUBLE_EQ(spin(d, "gapX")->value(), 2.5);
+    EXPECT_TRUE(label(d).contains(u("слева 4,65, сверху 15,15"))) << label(d).toStdString();
+    combo(d, "barcode")->setCurrentIndex(3);
+    button(d, "printButton")->click();
+    button(d, "closeButton")->click();
+  }
+  ASSERT_EQ(previews.shown.size(), 1u);
+  const auto& first = *previews.shown[0].pages[0].objects[0];
+  EXPECT_EQ(first.name, "Frame1");
+  EXPECT_NEAR(first.x, 4.65 * 3.6, 1e-9);
+  EXPECT_NEAR(first.y, 15.15 * 3.6, 1e-9);
+  EXPECT_EQ(p.ini().readString("Print_Detals_Label", "Sheet", ""), "a4-2x7-99.1x38.1");
+  EXPECT_EQ(p.ini().readString("Print_Detals_Label", "Barcode", ""), "3");
+
+  // Reopened as it was; a size typed by hand makes the sheet one's own,
+  // with the shared margins.
+  LabelDialog d(LabelKind::Parts, someLabels(3), p.ini(), tmpl, false);
+  EXPECT_EQ(combo(d, "sheet")->currentData().toString(), u("a4-2x7-99.1x38.1"));
+  EXPECT_EQ(combo(d, "barcode")->currentText(), u("QR"));
+  spin(d, "width")->setValue(100);
+  EXPECT_EQ(combo(d, "sheet")->currentText(), u("Свой размер"));
+  EXPECT_TRUE(label(d).contains(u("слева 0, сверху 0"))) << label(d).toStdString();
+  EXPECT_EQ(d.currentSettings().sheet, "");
+  EXPECT_DOUBLE_EQ(d.currentSettings().height, 38.1);
+  EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u("|")).toStdString();
+}
+
 TEST(LabelDialogs, PageMarginsAreSharedAndPrintingUsesThemAndTheControls) {
   Program p;
   ASSERT_TRUE(p.ready());
@@ -266,13 +205,13 @@ TEST(LabelDialogs, PageMarginsAreSharedAndPrintingUsesThemAndTheControls) {
   box(parts, "frame")->setChecked(false);
   button(parts, "printButton")->click();
   ASSERT_EQ(previews.shown.size(), 1u);
-  EXPECT_EQ(previews.shown[0].title, u("Ярлычки отходов"));
+  EXPECT_EQ(previews.shown[0].title, u("Ярлычки деталей"));
   EXPECT_EQ(previews.cells(0), 5);
   const report::ReportObject& first = *previews.shown[0].pages[0].objects[0];
   EXPECT_DOUBLE_EQ(first.x, 72);  // 20 mm
   EXPECT_DOUBLE_EQ(first.y, 36);  // 10 mm
   EXPECT_EQ(first.frameLines, 0);
-  EXPECT_EQ(previews.texts(0)[0], u("720 x 560\nЛДСП\nКухня\nл: ПВХ\n"));
+  EXPECT_EQ(previews.texts(0)[0], u("720 x 560\nЛДСП\nКухня\nл: ПВХ"));
 
   // A template that cannot be read: the report's own message.
   QFile::remove(tmpl);

@@ -207,8 +207,8 @@ TEST(CuttingRun, TwoMaterialsWithOffcutsStockControlAndRunOut) {
   EXPECT_EQ(f.unplaced->document().caption(), u("Неразложенные детали базы <без названия>"));
   const auto& rows = f.unplaced->document().allRows();
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0], (parts::PartRow{"Дверь", 2000, 2050, 1, 1, 10, 10, 0, 0, 2}));
-  EXPECT_EQ(rows[1], (parts::PartRow{"Планка", 700, 100, 0, 2, 0, 0, 11, 0, 2}));
+  EXPECT_EQ(rows[0], (parts::PartRow{"Дверь", 2000, 2050, 1, 1, 10, 10, 0, 0, 2, {}}));
+  EXPECT_EQ(rows[1], (parts::PartRow{"Планка", 700, 100, 0, 2, 0, 0, 11, 0, 2, {}}));
 
   // Material 3 was disabled: no maps, no remark; the work file is gone.
   EXPECT_EQ(f.remarks.size(), 2u);

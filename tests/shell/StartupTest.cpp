@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/SingleInstance.h"
+
 #include <tuple>
 
 namespace {
@@ -75,7 +77,7 @@ TEST_F(StartupTest, StaleLockOfACrashedRunDoesNotBlockTheNextStart) {
   QDir().mkpath(home_);
   {
     // A lock whose process is long gone, in the lock file's own format.
-    QFile lock(home_ + "/kroyna.lock");
+    QFile lock(kroyna::shell::SingleInstance(home_).lockPath());
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     lock.write("999999\nkroyna\n" + QSysInfo::machineHostName().toUtf8() + "\n");
   }

@@ -86,6 +86,10 @@ TEST(WarehouseController, AddSheetChecksTheInputInOrder) {
   EXPECT_EQ(checkAddSheet({"10", "10", "1", std::nullopt})->message, "Необходимо указать название материала листа.");
   EXPECT_EQ(checkAddSheet({"10", "10", "1", kAllMaterials})->field, 3);
   EXPECT_FALSE(checkAddSheet({"2800", "2070", "5", 3}));
+  // No saw cuts a sheet longer than 100000 mm.
+  EXPECT_FALSE(checkAddSheet({"100000", "100000", "5", 3}));
+  EXPECT_EQ(checkAddSheet({"2147483647", "2070", "5", 3})->message, "Длина листа должна быть не больше 100000 мм.");
+  EXPECT_EQ(checkAddSheet({"2800", "100001", "5", 3})->field, 1);
 
   Stock s;
   Answers a;

@@ -39,8 +39,12 @@ void toolkitMessage(QtMsgType type, const QMessageLogContext&, const QString& te
 }  // namespace
 
 std::string defaultMapTemplate(const std::string& programPath) {
+  return defaultReportTemplate(programPath, reports::kMapReportTemplate);
+}
+
+std::string defaultReportTemplate(const std::string& programPath, const std::string& templateName) {
   namespace fs = std::filesystem;
-  const std::string name = std::string("Reports/") + reports::kMapReportTemplate;
+  const std::string name = "Reports/" + templateName;
   const QByteArray env = qgetenv("KROYNA_DATA_DIR");
   if (!env.isEmpty()) return (fs::path(env.toStdString()) / name).string();
   std::error_code ec;

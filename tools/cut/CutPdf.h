@@ -26,6 +26,8 @@ namespace kroyna::cut {
 // $KROYNA_DATA_DIR, else of share/kroyna beside the installed program,
 // else of the source tree's data folder.
 std::string defaultMapTemplate(const std::string& programPath);
+// The same for any template of Reports/ ("ScrapsLbl.frf").
+std::string defaultReportTemplate(const std::string& programPath, const std::string& name);
 
 class MapsPdf {
  public:

@@ -1,14 +1,18 @@
 // kroyna-cut: lays out one cutting job without a display.
 //
 //   kroyna-cut [--progress] [--time-limit SECONDS] [--map OUT.map [--code N]]
-//              [--pdf OUT.pdf [--template FILE.frf]] JOB.json
+//              [--pdf OUT.pdf [--template FILE.frf]]
+//              [--labels OUT.pdf [--barcode KIND] [--label-sheet SHEET]] JOB.json
 //                                        (JOB.json "-" reads standard input)
 //   kroyna-cut --help | --version
 //
 // Prints the maps as JSON on standard output; with --map it first writes
 // them as a maps file the program opens, with material code N (-1, no
 // material, when not given); with --pdf it also prints them as the program
-// prints maps, through the map report template. --time-limit stops the
+// prints maps, through the map report template; with --labels it prints
+// the labels of the parts as the program prints them from a maps window
+// (barcode KIND none, code128 (default), datamatrix or qr; SHEET one of the
+// label sheets, else 45 x 15 mm labels on A4). --time-limit stops the
 // search the way "Прервать" does and prints the best result so far with
 // "stopped": true. Exit status 0 on success, 2 when the job is refused (bad
 // input, no parts, a part larger than the sheet), an option is wrong or the
@@ -17,6 +21,7 @@
 #include "CutJob.h"
 #include "CutMaps.h"
 #ifdef KROYNA_CUT_PDF
+#include "CutLabels.h"
 #include "CutPdf.h"
 #endif
 
@@ -31,6 +36,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -44,7 +50,8 @@ using namespace kroyna;
 
 constexpr const char* Usage =
     "usage: kroyna-cut [--progress] [--time-limit SECONDS] [--map OUT.map [--code N]]\n"
-    "                  [--pdf OUT.pdf [--template FILE.frf]] JOB.json";
+    "                  [--pdf OUT.pdf [--template FILE.frf]]\n"
+    "                  [--labels OUT.pdf [--barcode KIND] [--label-sheet SHEET]] JOB.json";
 
 // A time limit in seconds: a number above 0, at most a year.
 bool parseSeconds(const std::string& text, double& seconds) {
@@ -59,7 +66,8 @@ bool parseSeconds(const std::string& text, double& seconds) {
 
 constexpr const char* Help =
     "usage: kroyna-cut [--progress] [--time-limit SECONDS] [--map OUT.map [--code N]]\n"
-    "                  [--pdf OUT.pdf [--template FILE.frf]] JOB.json\n"
+    "                  [--pdf OUT.pdf [--template FILE.frf]]\n"
+    "                  [--labels OUT.pdf [--barcode KIND] [--label-sheet SHEET]] JOB.json\n"
     "Lays out one cutting job (one material) without a display and prints the\n"
     "maps as JSON on standard output. JOB.json \"-\" reads the job from standard\n"
     "input.\n"
@@ -72,11 +80,18 @@ constexpr const char* Help =
     "  --pdf OUT.pdf   also print the cutting maps to a PDF file\n"
     "  --template FILE.frf\n"
     "                  the map report template of that PDF (default RskMaps.frf)\n"
+    "  --labels OUT.pdf also print a label for every part cut to a PDF file\n"
+    "  --barcode KIND  the barcode of those labels: none, code128 (default),\n"
+    "                  datamatrix or qr\n"
+    "  --label-sheet SHEET\n"
+    "                  the label sheet: a4-3x8-70x37, a4-2x7-99.1x38.1,\n"
+    "                  a4-4x10-48.5x25.4, roll-58x40 or roll-100x50\n"
+    "                  (default 45 x 15 mm labels on A4)\n"
     "  -h, --help      print this help and exit\n"
     "  -v, --version   print the version and exit\n"
     "\n"
     "Exit status: 0 done (unplaced parts are listed in the result), 1 the result,\n"
-    "the maps file or the PDF could not be written, 2 the job, an option or the\n"
+    "the maps file or a PDF could not be written, 2 the job, an option or a\n"
     "template was refused.\n"
     "The job and result formats are described in kroyna-cut(1).\n";
 
@@ -120,6 +135,11 @@ int main(int argc, char** argv) {
   std::string mapPath;
   std::string pdfPath;
   std::string templatePath;
+  std::string labelsPath;
+#ifdef KROYNA_CUT_PDF
+  cut::LabelOptions labelOptions;
+#endif
+  bool labelOptionGiven = false;
   std::int32_t materialCode = cut::NoMaterialCode;
   bool codeGiven = false;
   double timeLimit = 0;
@@ -133,7 +153,8 @@ int main(int argc, char** argv) {
         return 2;
       }
       ++i;
-    } else if (arg == "--map" || arg == "--code" || arg == "--pdf" || arg == "--template") {
+    } else if (arg == "--map" || arg == "--code" || arg == "--pdf" || arg == "--template" || arg == "--labels" ||
+               arg == "--barcode" || arg == "--label-sheet") {
       if (i + 1 >= argc || std::string(argv[i + 1]).empty()) {
         std::cerr << "kroyna-cut: " << arg << " needs a value\n" << Usage << "\n";
         return 2;
@@ -145,6 +166,13 @@ int main(int argc, char** argv) {
         pdfPath = value;
       } else if (arg == "--template") {
         templatePath = value;
+      } else if (arg == "--labels") {
+        labelsPath = value;
+      } else if (arg == "--barcode" || arg == "--label-sheet") {
+        labelOptionGiven = true;
+#ifdef KROYNA_CUT_PDF
+        (arg == "--barcode" ? labelOptions.barcode : labelOptions.sheet) = value;
+#endif
       } else {
         long long code = 0;
         const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), code);
@@ -183,7 +211,28 @@ int main(int argc, char** argv) {
     std::cerr << "kroyna-cut: --template is the template of the PDF: it needs --pdf\n" << Usage << "\n";
     return 2;
   }
+  if (labelOptionGiven && labelsPath.empty()) {
+    std::cerr << "kroyna-cut: --barcode and --label-sheet are options of the labels: they need --labels\n"
+              << Usage << "\n";
+    return 2;
+  }
 #ifdef KROYNA_CUT_PDF
+  std::unique_ptr<cut::LabelsPdf> labels;
+  std::string labelTemplate;
+  if (!labelsPath.empty()) {
+    if (const auto refusal = cut::checkLabelOptions(labelOptions)) {
+      std::cerr << "kroyna-cut: " << *refusal << "\n";
+      return 2;
+    }
+    labels = std::make_unique<cut::LabelsPdf>();
+    labelTemplate = cut::defaultReportTemplate(argv[0], "ScrapsLbl.frf");
+    if (const auto refusal = labels->checkTemplate(labelTemplate)) {
+      std::cerr << "kroyna-cut: " << *refusal << "\n";
+      return 2;
+    }
+    // The identifiers of the parts begin with the job's name.
+    if (path != "-") labelOptions.partsBase = std::filesystem::path(path).stem().string();
+  }
   std::unique_ptr<cut::MapsPdf> pdf;
   if (!pdfPath.empty()) {
     // The template is checked before the cutting, which may take long.
@@ -195,7 +244,7 @@ int main(int argc, char** argv) {
     }
   }
 #else
-  if (!pdfPath.empty()) {
+  if (!pdfPath.empty() || !labelsPath.empty()) {
     std::cerr << "kroyna-cut: this build prints no PDF (built without the report engine)\n";
     return 2;
   }
@@ -268,6 +317,17 @@ int main(int argc, char** argv) {
       std::cerr << "kroyna-cut: " << pdfPath << ": " << *failure << "\n";
       return 1;
     }
+  }
+  if (labels) {
+    std::string notice;
+    if (const auto failure = labels->write(ctx, job, labelOptions, labelTemplate, labelsPath, notice)) {
+      std::cerr << "kroyna-cut: " << labelsPath << ": " << *failure << "\n";
+      return 1;
+    }
+    // What the preview of the labels would say.
+    std::istringstream lines(notice);
+    for (std::string line; std::getline(lines, line);)
+      std::cerr << "kroyna-cut: " << labelsPath << ": " << line << "\n";
   }
 #endif
 

@@ -1,6 +1,8 @@
 #include "common/settings/SettingsKeys.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 #include "common/settings/AllMaterials.h"
 #include "platform/ini/IniFile.h"
@@ -21,6 +23,14 @@ constexpr const char* kMapFontSection = "SheetParams";
 
 int read(const ini::IniFile& ini, const IntKey& key) { return bring(key, ini.readInt(key.section, key.name, key.def)); }
 
+std::optional<std::string> outOfRange(const ini::IniFile& ini, const IntKey& key) {
+  const int stored = ini.readInt(key.section, key.name, key.def);
+  if (stored >= key.min && stored <= key.max) return std::nullopt;
+  return "[" + std::string(key.section) + "] " + key.name + "=" + std::to_string(stored) + " (допустимо от " +
+         std::to_string(key.min) + " до " + std::to_string(key.max) + ", взято " + std::to_string(bring(key, stored)) +
+         ")";
+}
+
 bool read(const ini::IniFile& ini, const BoolKey& key) { return ini.readBool(key.section, key.name, key.def); }
 
 std::int32_t read(const ini::IniFile& ini, const ColourKey& key) {
@@ -29,6 +39,21 @@ std::int32_t read(const ini::IniFile& ini, const ColourKey& key) {
 
 std::string read(const ini::IniFile& ini, const StringKey& key) {
   return ini.readString(key.section, key.name, key.def);
+}
+
+double read(const ini::IniFile& ini, const MillimetreKey& key) {
+  const double v = ini.readFloat(key.section, key.name, key.def);
+  return std::isfinite(v) ? std::clamp(v, key.min, key.max) : key.def;
+}
+
+void write(ini::IniFile& ini, const MillimetreKey& key, double value) {
+  const double v = std::round((std::isfinite(value) ? std::clamp(value, key.min, key.max) : key.def) * 100) / 100;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", v);
+  std::string s = text;
+  while (s.back() == '0') s.pop_back();
+  if (s.back() == '.') s.pop_back();
+  ini.writeString(key.section, key.name, s);
 }
 
 void write(ini::IniFile& ini, const IntKey& key, int value) { ini.writeInt(key.section, key.name, bring(key, value)); }

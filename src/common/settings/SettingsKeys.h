@@ -10,6 +10,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,12 @@ class IniFile;
 }
 
 namespace kroyna::common {
+
+// The largest size, trim or kerf the program takes from a file or a field,
+// in mm: the limit of the trim fields of "Параметры по умолчанию", far
+// above any sheet a panel saw cuts, and low enough that no sum or product
+// of sizes overflows the layout's arithmetic.
+inline constexpr int kMaxSizeMm = 100000;
 
 // What a stored integer outside [min, max] reads as.
 enum class OutOfRange {
@@ -54,15 +61,32 @@ struct StringKey {
   const char* def;
 };
 
+// A length in millimetres to a hundredth ("99.1"); a whole length is
+// written as a whole number, so that readers of whole millimetres read
+// it as before. A stored value outside [min, max] reads as the nearer end.
+struct MillimetreKey {
+  const char* section;
+  const char* name;
+  double def;
+  double min = 0;
+  double max = 1000;
+};
+
 int read(const ini::IniFile& ini, const IntKey& key);
 bool read(const ini::IniFile& ini, const BoolKey& key);
 std::int32_t read(const ini::IniFile& ini, const ColourKey& key);
 std::string read(const ini::IniFile& ini, const StringKey& key);
+double read(const ini::IniFile& ini, const MillimetreKey& key);
+// The stored value of an integer key outside its range, as the user would
+// look for it in the file: "[Default] LIndent=-100 (допустимо от 0 до
+// 100000, взято 0)"; nothing when the key is missing or in range.
+std::optional<std::string> outOfRange(const ini::IniFile& ini, const IntKey& key);
 // An integer outside the key's range is brought into it as reading would.
 void write(ini::IniFile& ini, const IntKey& key, int value);
 void write(ini::IniFile& ini, const BoolKey& key, bool value);
 void write(ini::IniFile& ini, const ColourKey& key, std::int32_t value);
 void write(ini::IniFile& ini, const StringKey& key, std::string_view value);
+void write(ini::IniFile& ini, const MillimetreKey& key, double value);
 
 namespace keys {
 
@@ -96,10 +120,11 @@ inline constexpr BoolKey ShowHints{"Default", "ShowHints", true};
 
 // ---- [Default]: the machine ----
 inline constexpr IntKey Kerf{"Default", "Mill", 4, 0, 1000};
-inline constexpr IntKey TrimLeft{"Default", "LIndent", 10};
-inline constexpr IntKey TrimRight{"Default", "RIndent", 10};
-inline constexpr IntKey TrimTop{"Default", "TIndent", 10};
-inline constexpr IntKey TrimBottom{"Default", "BIndent", 10};
+// The trims of standard sheets, 0..100000 mm as their fields.
+inline constexpr IntKey TrimLeft{"Default", "LIndent", 10, 0, kMaxSizeMm};
+inline constexpr IntKey TrimRight{"Default", "RIndent", 10, 0, kMaxSizeMm};
+inline constexpr IntKey TrimTop{"Default", "TIndent", 10, 0, kMaxSizeMm};
+inline constexpr IntKey TrimBottom{"Default", "BIndent", 10, 0, kMaxSizeMm};
 // 0 none, 1 maximum cut length, 2 multi-saw machine.
 inline constexpr IntKey Technics{"Default", "Technics", 0, 0, 2};
 // The maximum cut length as typed; not a number means no limit.

@@ -10,7 +10,10 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "common/DataLock.h"
 #include "common/Messages.h"
+
+#include <cstdio>
 
 namespace kroyna::common {
 
@@ -51,9 +54,36 @@ MsgResult showBox(const QString& text, MsgIcon icon, MsgButtons buttons, QWidget
   }
 }
 
+// Another program holds a lock: read-only, retry, or (a lock of another
+// computer) take it over.
+LockChoice askAboutLock(const QString& what, const LockHolder& holder) {
+  const QString text = displayText(lockedMessage(what, holder));
+  if (qEnvironmentVariableIsSet("KROYNA_AUTO_ANSWER_MESSAGES")) {
+    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    return LockChoice::ReadOnly;
+  }
+  QMessageBox box(QApplication::activeWindow());
+  box.setWindowTitle(QStringLiteral("Раскрой листового материала"));
+  box.setIcon(QMessageBox::Warning);
+  box.setText(text);
+  QPushButton* readOnly = box.addButton(QStringLiteral("Только &чтение"), QMessageBox::AcceptRole);
+  QPushButton* retry = box.addButton(QStringLiteral("&Повторить"), QMessageBox::ActionRole);
+  QPushButton* takeOver =
+      holder.sameHost ? nullptr : box.addButton(QStringLiteral("&Снять блокировку"), QMessageBox::DestructiveRole);
+  box.setDefaultButton(readOnly);
+  box.setEscapeButton(readOnly);
+  box.exec();
+  if (box.clickedButton() == retry) return LockChoice::Retry;
+  if (takeOver && box.clickedButton() == takeOver) return LockChoice::TakeOver;
+  return LockChoice::ReadOnly;
+}
+
 }  // namespace
 
-void installMessageBoxes() { setMessagePresenter(showBox); }
+void installMessageBoxes() {
+  setMessagePresenter(showBox);
+  setLockQuestion(askAboutLock);
+}
 
 QHBoxLayout* warningHeading(QWidget* dialog, const QString& text) {
   auto* top = new QHBoxLayout;

@@ -1,5 +1,6 @@
 #include "maps/model/MapFile.h"
 
+#include "common/settings/SettingsKeys.h"
 #include "platform/file/ReadFile.h"
 #include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
@@ -18,6 +19,8 @@ namespace kroyna::maps {
 namespace {
 
 constexpr std::string_view kMagic = "ZK_MAP";
+// Marks the reserved bytes of a part record as holding its row and turn.
+constexpr std::uint8_t kPartOriginMark = 0xA5;
 
 // ---- Binary writing ----
 
@@ -151,6 +154,8 @@ bool hasMagicBytes(std::string_view bytes) {
          bytes.substr(1, kMagic.size()) == kMagic;
 }
 
+void checkContents(MapFileData& data);
+
 MapFileData parseBinary(std::string_view bytes) {
   ByteReader in(bytes);
   MapFileData data;
@@ -216,7 +221,16 @@ MapFileData parseBinary(std::string_view bytes) {
         p.top = in.i16();
         p.width = in.i16();
         p.height = in.i16();
-        in.skip(4);
+        {
+          // The reserved bytes: row + 1 (0 unknown), flags, and a mark
+          // that tells them from whatever another writer left there.
+          const std::int32_t row = in.u16();
+          const std::uint8_t flags = in.u8();
+          if (in.u8() == kPartOriginMark && row > 0) {
+            p.row = row - 1;
+            p.turned = (flags & 1) != 0;
+          }
+        }
         in.pen();
         p.brushColour = in.brush();
         in.font();
@@ -273,6 +287,7 @@ MapFileData parseBinary(std::string_view bytes) {
       default: break;  // an unknown tag byte is passed over; the next byte is read as a tag
     }
   }
+  checkContents(data);
   return data;
 }
 
@@ -426,6 +441,68 @@ class OldIni {
 
 [[noreturn]] void oldDamaged(const std::string& what) {
   throw MapFileError("Файл карт раскроя повреждён: " + what + ".");
+}
+
+// ---- What a map may hold ----
+
+std::string box(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
+  return "x " + std::to_string(left) + ", y " + std::to_string(top) + ", " + std::to_string(width) + " x " +
+         std::to_string(height) + " мм";
+}
+
+// Whether [start, start + size] lies within [0, limit].
+bool within(std::int32_t start, std::int32_t size, std::int32_t limit) {
+  return start >= 0 && size >= 0 && static_cast<std::int64_t>(start) + size <= limit;
+}
+
+// Cut [start, start + size] down to [0, limit]; false when nothing of it is
+// left there.
+bool clip(std::int32_t& start, std::int32_t& size, std::int32_t limit) {
+  if (size < 0) return false;
+  const std::int64_t lo = std::max<std::int64_t>(start, 0);
+  const std::int64_t hi = std::min<std::int64_t>(static_cast<std::int64_t>(start) + size, limit);
+  if (lo > hi) return false;
+  start = static_cast<std::int32_t>(lo);
+  size = static_cast<std::int32_t>(hi - lo);
+  return true;
+}
+
+// Every sheet of a size a saw cuts, every part and offcut on its sheet:
+// a map that says otherwise is damaged, and nothing of it is shown,
+// printed or taken into stock. The band of a cut that reaches past the
+// sheet's edge is cut down to the sheet.
+void checkContents(MapFileData& data) {
+  for (std::size_t i = 0; i < data.sheets.size(); ++i) {
+    MapSheetRecord& s = data.sheets[i];
+    const std::string where = mapName(i, s);
+    if (s.width < 0 || s.width > common::kMaxSizeMm || s.height < 0 || s.height > common::kMaxSizeMm)
+      throw MapFileError("Файл карт раскроя повреждён: " + where + ": размер листа " + std::to_string(s.width) + " x " +
+                         std::to_string(s.height) + " мм вне допустимых пределов (от 0 до " +
+                         std::to_string(common::kMaxSizeMm) + " мм).");
+    const auto outside = [&](const std::string& element, std::int32_t left, std::int32_t top, std::int32_t width,
+                             std::int32_t height) {
+      if (within(left, width, s.width) && within(top, height, s.height)) return;
+      throw MapFileError("Файл карт раскроя повреждён: " + where + ": " + element + " (" +
+                         box(left, top, width, height) + ") выходит за край листа " + std::to_string(s.width) + " x " +
+                         std::to_string(s.height) + " мм.");
+    };
+    for (std::size_t j = 0; j < s.parts.size(); ++j) {
+      const MapPartRecord& p = s.parts[j];
+      outside("деталь " + std::to_string(j + 1) + " «" + p.title + "»", p.left, p.top, p.width, p.height);
+    }
+    for (std::size_t j = 0; j < s.offcuts.size(); ++j) {
+      const MapOffcutRecord& o = s.offcuts[j];
+      outside("остаток " + std::to_string(j + 1), o.left, o.top, o.width, o.height);
+    }
+    for (std::size_t j = 0; j < s.cuts.size(); ++j) {
+      MapCutRecord& c = s.cuts[j];
+      const MapCutRecord given = c;
+      if (!clip(c.left, c.width, s.width) || !clip(c.top, c.height, s.height))
+        throw MapFileError("Файл карт раскроя повреждён: " + where + ": рез " + std::to_string(j + 1) + " (" +
+                           box(given.left, given.top, given.width, given.height) + ") лежит вне листа " +
+                           std::to_string(s.width) + " x " + std::to_string(s.height) + " мм.");
+    }
+  }
 }
 
 }  // namespace
@@ -605,6 +682,7 @@ MapFileData parseOldMapFile(std::string_view bytes) {
   h.showBorder = lastShowBorder;
   for (MapSheetRecord& s : data.sheets)
     for (MapPartRecord& p : s.parts) p.showBorder = lastShowBorder;
+  checkContents(data);
   return data;
 }
 
@@ -709,7 +787,13 @@ std::string serializeMapFile(const MapFileData& data) {
       out.i16(p.top);
       out.i16(p.width);
       out.i16(p.height);
-      out.zeros(4);
+      if (p.row >= 0 && p.row < kMaxCount) {
+        out.u16(static_cast<std::uint32_t>(p.row + 1));
+        out.u8(p.turned ? 1 : 0);
+        out.u8(kPartOriginMark);
+      } else {
+        out.zeros(4);
+      }
       out.pen(0);
       out.brush(p.brushColour);
       out.font(h.font);

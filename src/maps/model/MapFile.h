@@ -94,6 +94,11 @@ struct MapPartRecord {
   // Edge codes and their colours, in the order left, right, top, bottom.
   std::array<std::int32_t, 4> edges{};
   std::array<std::int32_t, 4> edgeColours{};
+  // The part's row in its parts database (0..65534, -1 unknown) and whether
+  // it lies turned; kept in the record's four reserved bytes, which other
+  // readers ignore.
+  std::int32_t row = -1;
+  bool turned = false;
   friend bool operator==(const MapPartRecord&, const MapPartRecord&) = default;
 };
 
@@ -175,7 +180,10 @@ inline constexpr std::int32_t kMaxCount = 65535;  // quantities, counts, kerf
 // a record cut off by the end of the file, a length byte larger than its
 // field, an element before any sheet, a stored float that is not a finite
 // number; in the old form, a mill-lines mode outside 0..2 or counts the
-// file has no room for. A binary mill-lines mode above 2 reads as 1.
+// file has no room for; in either form, a sheet larger than 100000 mm, a
+// part or offcut that does not lie on its sheet, a cut wholly off its sheet
+// (the band of a cut that reaches past the sheet's edge is cut down to the
+// sheet). A binary mill-lines mode above 2 reads as 1.
 MapFileData parseMapFile(std::string_view bytes);
 // Whether the bytes are taken as the binary form (a whole header that
 // starts with the magic).

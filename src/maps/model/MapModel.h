@@ -54,6 +54,12 @@ struct MapPart {
   bool ShowTitle = true;
   bool ShowDim = true;
   bool ShowBorder = false;
+  // Where the part comes from: its row in the parts database (0-based; -1
+  // unknown, as in maps files of other programs) and whether it lies turned
+  // by 90 degrees, so that length, width and edges above are the parts
+  // database's width, length and edges turned.
+  std::int32_t Row = -1;
+  bool Turned = false;
 
   double area() const { return double(length) * double(width); }
   bool operator==(const MapPart&) const = default;

@@ -54,6 +54,8 @@ SheetMap makeMap(const engine::FinishedMap& finished, const NewMap& settings) {
     part.TopBorder = p.Edges[2];
     part.BottomBorder = p.Edges[3];
     part.Title = p.Name;
+    part.Row = p.Row;
+    part.Turned = p.Rotated;
     part.ShowTitle = settings.showTitle;
     part.ShowDim = settings.showDim;
     part.ShowBorder = settings.showBorder;
@@ -251,6 +253,8 @@ MapSheetRecord toRecord(const SheetMap& m, bool shown) {
     r.showBorder = p.ShowBorder;
     r.edges = {p.LeftBorder, p.RightBorder, p.TopBorder, p.BottomBorder};
     r.edgeColours = {p.LeftBorderColor, p.RightBorderColor, p.TopBorderColor, p.BottomBorderColor};
+    r.row = p.Row;
+    r.turned = p.Turned;
     s.parts.push_back(std::move(r));
   }
   s.offcuts.reserve(m.Offcuts.size());
@@ -311,6 +315,8 @@ SheetMap fromRecord(const MapSheetRecord& s) {
     p.RightBorderColor = r.edgeColours[1];
     p.TopBorderColor = r.edgeColours[2];
     p.BottomBorderColor = r.edgeColours[3];
+    p.Row = r.row;
+    p.Turned = r.turned;
     m.Parts.push_back(std::move(p));
   }
   m.Offcuts.reserve(s.offcuts.size());

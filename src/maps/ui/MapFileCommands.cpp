@@ -132,7 +132,7 @@ QString saveMapsTo(MapsDocument& document, const QString& path) {
   return {};
 }
 
-bool openMapsFrom(MapsDocument& document, const QString& path) {
+bool openMapsFrom(MapsDocument& document, const QString& path, QString* why) {
   try {
     const std::string bytes = readAll(path);
     // Old text files are read key by key and recomputed: that can take a
@@ -140,7 +140,8 @@ bool openMapsFrom(MapsDocument& document, const QString& path) {
     std::optional<common::WaitScope> wait;
     if (!hasMapMagic(bytes)) wait.emplace();
     loadMapFileData(document, parseMapFile(bytes));
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    if (why) *why = QString::fromUtf8(e.what());
     document.clearMaps();
     document.usingSheets().clear();
     return false;
@@ -208,7 +209,8 @@ MapsWindow* openMapsFile(common::MainFrame& mainWindow, const QString& path) {
     return qobject_cast<MapsWindow*>(open->widget());
   }
   MapsWindow* window = openMapsWindow(mainWindow);
-  if (!openMapsFrom(window->document(), path)) {
+  QString why;
+  if (!openMapsFrom(window->document(), path, &why)) {
     // The new window goes without a question: it holds nothing.
     window->document().setModified(false);
     if (QMdiSubWindow* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
@@ -218,8 +220,9 @@ MapsWindow* openMapsFile(common::MainFrame& mainWindow, const QString& path) {
       window->close();
       window->deleteLater();
     }
-    common::showError(u("Ошибка открытия карт раскроя\rиз файла \"%1\".").arg(QFileInfo(path).absoluteFilePath()),
-                      &mainWindow);
+    QString text = u("Ошибка открытия карт раскроя\rиз файла \"%1\".").arg(QFileInfo(path).absoluteFilePath());
+    if (!why.isEmpty()) text += u("\r\r") + why;
+    common::showError(text, &mainWindow);
     return nullptr;
   }
   window->setCaption(window->document().caption());
@@ -252,6 +255,13 @@ void installMapFileCommands(common::AppContext& context) {
     warehouse::Warehouse* stock = warehouse::Warehouse::instance();
     if (!stock) {
       common::showError(u("Склад не открыт: принять раскрой невозможно."), &window);
+      return false;
+    }
+    // What a read-only stock takes in could never be saved.
+    if (stock->module().readOnly()) {
+      common::showError(
+          u("Склад открыт только для чтения (%1):\rпринять раскрой невозможно.").arg(stock->module().readOnlyReason()),
+          &window);
       return false;
     }
     AcceptJournal journal(AcceptJournal::pathIn(stock->module().dataRoot()));

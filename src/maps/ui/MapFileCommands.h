@@ -55,8 +55,9 @@ QString saveMapsTo(MapsDocument& document, const QString& path);
 // Reads a maps file into the document (see loadMapFileData), sets the file
 // name, the caption "Карты раскроя: " + the file's name and clears the
 // modified flag. Returns false when the file cannot be read or is damaged;
-// the document is then left empty.
-bool openMapsFrom(MapsDocument& document, const QString& path);
+// the document is then left empty, and `why` (when given) says what is
+// wrong with the file.
+bool openMapsFrom(MapsDocument& document, const QString& path, QString* why = nullptr);
 
 // Writes the INI export of the document. Returns false on failure (an
 // existing file is then as it was).

@@ -236,7 +236,7 @@ void PartsSubsystem::updateCommands() {
   auto set = [this](const char* id, bool on) {
     if (QAction* a = main_->command(QString::fromLatin1(id))) a->setEnabled(on);
   };
-  set("group.save", w && w->document().isOpen() && w->document().isModified());
+  set("group.save", w && w->document().isOpen() && w->document().isModified() && !w->document().isReadOnly());
   set("group.saveAs", w && w->document().isOpen());
   set("group.replaceMaterial", rows);
   set("group.printModels", w && !w->document().models().empty());

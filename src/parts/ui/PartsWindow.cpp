@@ -590,7 +590,8 @@ void PartsWindow::updateTotals() {
 
 void PartsWindow::updateActions() {
   const bool rows = doc_->rowCount() > 0;
-  saveAction_->setEnabled(doc_->isOpen() && doc_->isModified());
+  // A read-only base is saved only under another name ("Сохранить как").
+  saveAction_->setEnabled(doc_->isOpen() && doc_->isModified() && !doc_->isReadOnly());
   copyAction_->setEnabled(rows);
   deleteAction_->setEnabled(rows);
   runAction_->setEnabled(runAttached_ && rows);

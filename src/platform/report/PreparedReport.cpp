@@ -62,6 +62,7 @@ PreparedReport PreparedReport::parse(const QByteArray& xml, const QString& origi
       throw ReportError("это не сохраненный отчет");
     }
     rep.title = r.attributes().value(QLatin1String("title")).toString();
+    rep.notice = r.attributes().value(QLatin1String("notice")).toString();
     while (r.readNextStartElement()) {
       if (r.name() != QLatin1String("page"))
         throw ReportError("Неизвестный элемент \"" + r.name().toString().toStdString() + "\"");
@@ -97,6 +98,7 @@ QByteArray PreparedReport::toXml() const {
   w.writeStartDocument();
   w.writeStartElement(QStringLiteral("preparedReport"));
   if (!title.isEmpty()) w.writeAttribute(QStringLiteral("title"), title);
+  if (!notice.isEmpty()) w.writeAttribute(QStringLiteral("notice"), notice);
   for (const PreparedPage& p : pages) {
     w.writeStartElement(QStringLiteral("page"));
     w.writeAttribute(QStringLiteral("width"), QString::number(p.size.width(), 'g', 10));

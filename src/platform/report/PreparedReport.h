@@ -34,6 +34,9 @@ struct FindHit {
 class PreparedReport {
  public:
   QString title;
+  // What the preview tells the reader above the pages, such as labels whose
+  // text did not fit (lines separated by "\n"); empty when all is well.
+  QString notice;
   std::vector<PreparedPage> pages;
 
   int pageCount() const { return static_cast<int>(pages.size()); }

@@ -239,6 +239,11 @@ class Preparer {
     snapshot_ = nullptr;
   }
 
+  double gapOf(const std::optional<Expression>& e, double value) {
+    const double g = e ? e->evaluate(ctx_).toNumber() : value;
+    return std::isfinite(g) ? std::clamp(g, 0.0, 100000.0) : 0;
+  }
+
   double bandHeight(const Band& b) {
     double h = b.heightExpr ? b.heightExpr->evaluate(ctx_).toNumber() : b.height;
     return std::isfinite(h) ? std::clamp(h, 0.0, 100000.0) : 0;
@@ -343,17 +348,23 @@ class Preparer {
     if (columns) {
       double cw = b.columnWidthExpr ? b.columnWidthExpr->evaluate(ctx_).toNumber() : b.columnWidth;
       if (!std::isfinite(cw) || cw < 1) cw = page_.printableWidth();
-      const int cols = std::clamp(static_cast<int>(page_.printableWidth() / cw), 1, 1000);
+      const double gap = gapOf(b.columnGapExpr, b.columnGap);
+      // A gap between two columns, none after the last: as many columns as
+      // the page holds to a hair (label sheets fill their paper exactly).
+      const int cols = std::clamp(static_cast<int>((page_.printableWidth() + gap) / (cw + gap) + 1e-6), 1, 1000);
       if (col_ >= cols) flushColumns();
       if (col_ == 0) {
-        if (y_ + h > contentBottom() + 1e-6 && hasContent_) {
+        const double rowGap = hasContent_ ? gapOf(b.rowGapExpr, b.rowGap) : 0;
+        if (y_ + rowGap + h > contentBottom() + 1e-6 && hasContent_) {
           newPage();
           h = instantiate(b, objs);
+        } else {
+          y_ += rowGap;
         }
         rowTop_ = y_;
         rowHeight_ = 0;
       }
-      place(objs, page_.left + col_ * cw, rowTop_);
+      place(objs, page_.left + col_ * (cw + gap), rowTop_);
       rowHeight_ = std::max(rowHeight_, h);
       hasContent_ = true;
       if (++col_ >= cols) flushColumns();

@@ -1,5 +1,6 @@
 #include "platform/report/ReportObject.h"
 
+#include "platform/report/Barcode.h"
 #include "platform/report/ReportError.h"
 
 #include <QFontMetricsF>
@@ -497,7 +498,7 @@ ObjectRegistry& ObjectRegistry::instance() {
 
 bool ObjectRegistry::add(ObjectClass cls) {
   if (cls.name.empty() || !cls.create || cls.name == "text" || cls.name == "line" || cls.name == "rect" ||
-      find(cls.name))
+      cls.name == "barcode" || find(cls.name))
     return false;
   classes_.push_back(std::move(cls));
   return true;
@@ -519,6 +520,7 @@ std::unique_ptr<ReportObject> ObjectRegistry::create(const std::string& name) co
   if (name == "text") return std::make_unique<TextObject>();
   if (name == "line") return std::make_unique<LineObject>();
   if (name == "rect") return std::make_unique<RectObject>();
+  if (name == "barcode") return std::make_unique<BarcodeObject>();
   if (const ObjectClass* c = find(name)) return c->create();
   return nullptr;
 }

@@ -96,6 +96,8 @@ Band readBand(QXmlStreamReader& r) {
   b.name = a.value(QLatin1String("name")).toString().toStdString();
   readNumberOrExpr(a, "height", b.height, b.heightExpr);
   readNumberOrExpr(a, "columnWidth", b.columnWidth, b.columnWidthExpr);
+  readNumberOrExpr(a, "columnGap", b.columnGap, b.columnGapExpr);
+  readNumberOrExpr(a, "rowGap", b.rowGap, b.rowGapExpr);
   if (a.hasAttribute(QLatin1String("visible")))
     b.visibleExpr = Expression::parse(a.value(QLatin1String("visible")).toString().toStdString());
   if (a.hasAttribute(QLatin1String("condition")))
@@ -153,6 +155,10 @@ Band::Band(const Band& o)
       group(o.group),
       columnWidth(o.columnWidth),
       columnWidthExpr(o.columnWidthExpr),
+      columnGap(o.columnGap),
+      columnGapExpr(o.columnGapExpr),
+      rowGap(o.rowGap),
+      rowGapExpr(o.rowGapExpr),
       visibleExpr(o.visibleExpr),
       newPage(o.newPage) {
   for (const auto& obj : o.objects) objects.push_back(obj->clone());
@@ -280,6 +286,12 @@ QByteArray Template::toXml() const {
     if (b.columnWidthExpr || b.columnWidth > 0)
       w.writeAttribute(QStringLiteral("columnWidth"),
                        b.columnWidthExpr ? QString::fromStdString(b.columnWidthExpr->source()) : num(b.columnWidth));
+    if (b.columnGapExpr || b.columnGap > 0)
+      w.writeAttribute(QStringLiteral("columnGap"),
+                       b.columnGapExpr ? QString::fromStdString(b.columnGapExpr->source()) : num(b.columnGap));
+    if (b.rowGapExpr || b.rowGap > 0)
+      w.writeAttribute(QStringLiteral("rowGap"),
+                       b.rowGapExpr ? QString::fromStdString(b.rowGapExpr->source()) : num(b.rowGap));
     if (b.visibleExpr) w.writeAttribute(QStringLiteral("visible"), QString::fromStdString(b.visibleExpr->source()));
     if (b.condition) w.writeAttribute(QStringLiteral("condition"), QString::fromStdString(b.condition->source()));
     if (!b.group.empty()) w.writeAttribute(QStringLiteral("group"), QString::fromStdString(b.group));

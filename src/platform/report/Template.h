@@ -48,6 +48,12 @@ struct Band {
   // (0: one record per row), e.g. labels.
   double columnWidth = 0;
   std::optional<Expression> columnWidthExpr;
+  // Space left between the columns and between the rows of records placed
+  // side by side (label sheets with gaps between their labels).
+  double columnGap = 0;
+  std::optional<Expression> columnGapExpr;
+  double rowGap = 0;
+  std::optional<Expression> rowGapExpr;
   std::optional<Expression> visibleExpr;
   // Start a new page before the band (not when the page is still empty).
   bool newPage = false;

@@ -8,16 +8,20 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -27,13 +31,17 @@ namespace {
 
 using text::u;
 
-QSpinBox* millimetres(int value, const char* name, QWidget* parent) {
-  auto* box = new QSpinBox(parent);
+QDoubleSpinBox* millimetres(double value, double max, const char* name, QWidget* parent) {
+  auto* box = new QDoubleSpinBox(parent);
   box->setObjectName(QString::fromLatin1(name));
-  box->setRange(0, 1000);
+  box->setDecimals(2);
+  box->setRange(0, max);
+  box->setSingleStep(1);
   box->setValue(value);
   return box;
 }
+
+QString mm(double v) { return QLocale(QLocale::Russian).toString(v, 'g', 6); }
 
 QCheckBox* check(const char* caption, bool on, const char* name, QWidget* parent) {
   auto* box = new QCheckBox(u(caption), parent);
@@ -76,9 +84,31 @@ LabelDialog::LabelDialog(LabelKind kind, std::vector<Label> labels, ini::IniFile
   }
   font_ = s.font;
 
+  auto* sheetBox = new QGroupBox(u("Лист ярлычков"), this);
+  sheet_ = new QComboBox(sheetBox);
+  sheet_->setObjectName(QStringLiteral("sheet"));
+  sheet_->addItem(ownLabelSizeCaption(), QString());
+  for (const LabelSheetPreset& preset : labelSheetPresets())
+    sheet_->addItem(u(preset.caption), QString::fromLatin1(preset.id));
+  sheet_->setCurrentIndex(std::max(0, sheet_->findData(QString::fromStdString(s.sheet))));
+  gapX_ = millimetres(s.gapX, 100, "gapX", sheetBox);
+  gapY_ = millimetres(s.gapY, 100, "gapY", sheetBox);
+  margins_ = new QLabel(sheetBox);
+  margins_->setObjectName(QStringLiteral("margins"));
+  margins_->setWordWrap(true);
+  auto* sheetGrid = new QGridLayout(sheetBox);
+  sheetGrid->addWidget(sheet_, 0, 0, 1, 3);
+  sheetGrid->addWidget(new QLabel(u("Промежуток по горизонтали"), sheetBox), 1, 0);
+  sheetGrid->addWidget(gapX_, 1, 1);
+  sheetGrid->addWidget(new QLabel(u("мм"), sheetBox), 1, 2);
+  sheetGrid->addWidget(new QLabel(u("Промежуток по вертикали"), sheetBox), 2, 0);
+  sheetGrid->addWidget(gapY_, 2, 1);
+  sheetGrid->addWidget(new QLabel(u("мм"), sheetBox), 2, 2);
+  sheetGrid->addWidget(margins_, 3, 0, 1, 3);
+
   auto* sizeBox = new QGroupBox(u("Размер ярлычка"), this);
-  width_ = millimetres(s.width, "width", sizeBox);
-  height_ = millimetres(s.height, "height", sizeBox);
+  width_ = millimetres(s.width, 1000, "width", sizeBox);
+  height_ = millimetres(s.height, 1000, "height", sizeBox);
   auto* sizeGrid = new QGridLayout(sizeBox);
   sizeGrid->addWidget(new QLabel(u("Длина"), sizeBox), 0, 0);
   sizeGrid->addWidget(width_, 0, 1);
@@ -86,6 +116,18 @@ LabelDialog::LabelDialog(LabelKind kind, std::vector<Label> labels, ini::IniFile
   sizeGrid->addWidget(new QLabel(u("Высота"), sizeBox), 1, 0);
   sizeGrid->addWidget(height_, 1, 1);
   sizeGrid->addWidget(new QLabel(u("мм"), sizeBox), 1, 2);
+  connect(sheet_, &QComboBox::currentIndexChanged, this, &LabelDialog::sheetChosen);
+  for (QDoubleSpinBox* box : {width_, height_, gapX_, gapY_})
+    connect(box, &QDoubleSpinBox::valueChanged, this, &LabelDialog::sizeEdited);
+
+  auto* barcodeBox = new QGroupBox(u("Штрихкод"), this);
+  barcode_ = new QComboBox(barcodeBox);
+  barcode_->setObjectName(QStringLiteral("barcode"));
+  const char* kinds[] = {"нет", "Code 128", "DataMatrix", "QR"};
+  for (int i = 0; i < 4; ++i) barcode_->addItem(u(kinds[i]), i);
+  barcode_->setCurrentIndex(std::clamp(static_cast<int>(s.barcode), 0, 3));
+  auto* barcodeLayout = new QVBoxLayout(barcodeBox);
+  barcodeLayout->addWidget(barcode_);
 
   auto* textBox = new QGroupBox(u("Текст"), this);
   auto* textLayout = new QVBoxLayout(textBox);
@@ -135,6 +177,7 @@ LabelDialog::LabelDialog(LabelKind kind, std::vector<Label> labels, ini::IniFile
   connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* left = new QVBoxLayout;
+  left->addWidget(sheetBox);
   left->addWidget(sizeBox);
   left->addWidget(alignBox);
   left->addWidget(frame_);
@@ -142,6 +185,7 @@ LabelDialog::LabelDialog(LabelKind kind, std::vector<Label> labels, ini::IniFile
   left->addStretch();
   auto* right = new QVBoxLayout;
   right->addWidget(textBox);
+  right->addWidget(barcodeBox);
   right->addWidget(fontSample_);
   right->addWidget(count);
   right->addStretch();
@@ -154,12 +198,17 @@ LabelDialog::LabelDialog(LabelKind kind, std::vector<Label> labels, ini::IniFile
   layout->addLayout(columns);
   layout->addLayout(buttons);
   showFont();
+  showMargins();
 }
 
 LabelSettings LabelDialog::currentSettings() const {
   LabelSettings s;
   s.width = width_->value();
   s.height = height_->value();
+  s.gapX = gapX_->value();
+  s.gapY = gapY_->value();
+  s.sheet = sheet_->currentData().toString().toStdString();
+  s.barcode = static_cast<report::Symbology>(std::clamp(barcode_->currentIndex(), 0, 3));
   s.code = code_->isChecked();
   s.size = size_->isChecked();
   s.material = material_->isChecked();
@@ -174,6 +223,50 @@ LabelSettings LabelDialog::currentSettings() const {
 
 void LabelDialog::showFont() {
   fontSample_->setText(u("Шрифт: %1, %2 пт").arg(QString::fromStdString(font_.name)).arg(font_.size));
+}
+
+common::PageMargins LabelDialog::ownMargins() const {
+  try {
+    return common::readPageMargins(settings_, kLabelPageSection);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+void LabelDialog::showMargins() {
+  double left = 0, top = 0, right = 0, bottom = 0;
+  if (const LabelSheetPreset* p = findLabelSheetPreset(sheet_->currentData().toString().toStdString())) {
+    left = p->left;
+    top = p->top;
+    right = p->right;
+    bottom = p->bottom;
+  } else {
+    const common::PageMargins m = ownMargins();
+    left = m.left;
+    top = m.top;
+    right = m.right;
+    bottom = m.bottom;
+  }
+  margins_->setText(
+      u("Поля страницы: слева %1, сверху %2, справа %3, снизу %4 мм").arg(mm(left), mm(top), mm(right), mm(bottom)));
+}
+
+void LabelDialog::sheetChosen() {
+  if (const LabelSheetPreset* p = findLabelSheetPreset(sheet_->currentData().toString().toStdString())) {
+    const QSignalBlocker a(width_), b(height_), c(gapX_), d(gapY_);
+    width_->setValue(p->width);
+    height_->setValue(p->height);
+    gapX_->setValue(p->gapX);
+    gapY_->setValue(p->gapY);
+  }
+  showMargins();
+}
+
+void LabelDialog::sizeEdited() {
+  if (sheet_->currentIndex() == 0) return;
+  const QSignalBlocker block(sheet_);
+  sheet_->setCurrentIndex(0);
+  showMargins();
 }
 
 void LabelDialog::chooseFont() {
@@ -196,7 +289,11 @@ void LabelDialog::chooseFont() {
 
 void LabelDialog::editPageMargins() {
   try {
-    const common::PageMargins current = common::readPageMargins(settings_, kLabelPageSection);
+    common::PageMargins current = common::readPageMargins(settings_, kLabelPageSection);
+    const LabelSheetPreset* preset = findLabelSheetPreset(sheet_->currentData().toString().toStdString());
+    if (preset)
+      current = {static_cast<int>(std::lround(preset->top)), static_cast<int>(std::lround(preset->left)),
+                 static_cast<int>(std::lround(preset->right)), static_cast<int>(std::lround(preset->bottom))};
     std::optional<common::PageMargins> chosen;
     if (marginsEditor_) {
       chosen = marginsEditor_(current, this);
@@ -204,10 +301,18 @@ void LabelDialog::editPageMargins() {
       common::PageParamsDialog dialog(current, this);
       if (dialog.exec() == QDialog::Accepted) chosen = dialog.margins();
     }
-    if (chosen) common::writePageMargins(settings_, *chosen, kLabelPageSection);
+    if (chosen) {
+      common::writePageMargins(settings_, *chosen, kLabelPageSection);
+      // Margins of one's own: the sheet is no longer the one bought.
+      if (preset) {
+        const QSignalBlocker block(sheet_);
+        sheet_->setCurrentIndex(0);
+      }
+    }
   } catch (const std::exception& e) {
     common::showError(QString::fromUtf8(e.what()), this);
   }
+  showMargins();
 }
 
 void LabelDialog::print() {

@@ -1,8 +1,11 @@
 #pragma once
 
 // The two label dialogs, "Печать ярлычков деталей" and "Печать ярлычков
-// остатков": size of a label, the text items, alignment, frame, word wrap,
-// page margins, font, "&Печать" and "&Закрыть". They hold the labels the
+// остатков": the label sheet (a sheet bought, or the user's own size with
+// gaps and page margins), size of a label, the text items, the barcode,
+// alignment, frame, word wrap, font, "&Печать" and "&Закрыть". A sheet
+// bought fills in the size, gaps and margins; changing one of them makes
+// the sheet the user's own. They hold the labels the
 // command gave them; the settings are read from the dialog's section when
 // it opens and written back when it closes.
 
@@ -18,9 +21,10 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
-class QSpinBox;
 
 namespace kroyna::ini {
 class IniFile;
@@ -59,6 +63,12 @@ class LabelDialog : public QDialog {
 
  private:
   void showFont();
+  void showMargins();
+  // A sheet chosen in the list fills in its size and gaps.
+  void sheetChosen();
+  // A size or gap typed by hand makes the sheet the user's own.
+  void sizeEdited();
+  common::PageMargins ownMargins() const;
 
   LabelKind kind_;
   std::vector<Label> labels_;
@@ -69,8 +79,13 @@ class LabelDialog : public QDialog {
   FontChooser fontChooser_;
   MarginsEditor marginsEditor_;
 
-  QSpinBox* width_ = nullptr;
-  QSpinBox* height_ = nullptr;
+  QComboBox* sheet_ = nullptr;
+  QDoubleSpinBox* width_ = nullptr;
+  QDoubleSpinBox* height_ = nullptr;
+  QDoubleSpinBox* gapX_ = nullptr;
+  QDoubleSpinBox* gapY_ = nullptr;
+  QLabel* margins_ = nullptr;
+  QComboBox* barcode_ = nullptr;
   QCheckBox* code_ = nullptr;
   QCheckBox* size_ = nullptr;
   QCheckBox* material_ = nullptr;

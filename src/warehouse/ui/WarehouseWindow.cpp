@@ -194,6 +194,7 @@ void WarehouseWindow::start() {
   if (started_) return;
   started_ = true;
   controller_.makeWorkingCopies();
+  updateCaption();
   const int saved = common::read(controller_.settings(), common::keys::WarehouseMaterial);
   controller_.rebuildBar(saved);
   fillBar();
@@ -238,9 +239,12 @@ void WarehouseWindow::showMaterialColumns() {
 }
 
 void WarehouseWindow::updateCaption() {
-  // The caption stays "Склад"; a mark shows unsaved stock.
+  // The caption stays "Склад"; a mark shows unsaved stock, and a stock
+  // another program holds says it is read-only.
   const bool changed = controller_.module().sheetsChanged() || controller_.module().scrapsChanged();
-  setWindowTitle(changed ? QStringLiteral("Склад *") : QStringLiteral("Склад"));
+  const QString caption =
+      controller_.module().readOnly() ? QStringLiteral("Склад (только чтение)") : QStringLiteral("Склад");
+  setWindowTitle(changed ? caption + QStringLiteral(" *") : caption);
 }
 
 bool WarehouseWindow::postGrid(StockKind kind, bool quiet) {

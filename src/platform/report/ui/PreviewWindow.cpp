@@ -121,10 +121,18 @@ PreviewWindow::PreviewWindow(PreparedReport report, PreviewExports exports, QWid
   scroll_->setWidgetResizable(false);
   connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { updatePageLabel(); });
 
+  // What the report has to tell about itself (labels cut short...).
+  noticeLabel_ = new QLabel(this);
+  noticeLabel_->setObjectName(QStringLiteral("notice"));
+  noticeLabel_->setWordWrap(true);
+  noticeLabel_->setContentsMargins(8, 4, 8, 4);
+  noticeLabel_->setStyleSheet(QStringLiteral("background: #fff4c2; color: black;"));
+
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(bar);
+  layout->addWidget(noticeLabel_);
   layout->addWidget(scroll_, 1);
 
   connect(zoomBox_, &QComboBox::activated, this, &PreviewWindow::onZoomChosen);
@@ -133,6 +141,8 @@ PreviewWindow::PreviewWindow(PreparedReport report, PreviewExports exports, QWid
 }
 
 void PreviewWindow::refresh() {
+  noticeLabel_->setText(model_.report().notice);
+  noticeLabel_->setVisible(!model_.report().notice.isEmpty());
   canvas_->relayout();
   const int percent = qRound(model_.zoom() * 100);
   zoomBox_->setToolTip(QStringLiteral("%1%").arg(percent));

@@ -59,6 +59,7 @@ class PreviewWindow : public QDialog {
   QComboBox* zoomBox_ = nullptr;
   QLineEdit* findEdit_ = nullptr;
   QLabel* pageLabel_ = nullptr;
+  QLabel* noticeLabel_ = nullptr;
 };
 
 }  // namespace kroyna::report
