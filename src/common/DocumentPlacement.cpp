@@ -29,10 +29,14 @@ DocumentPlacement readDocumentPlacement(const ini::IniFile& ini, std::string_vie
   return p;
 }
 
+void writeDocumentState(ini::IniFile& ini, std::string_view section, bool maximized, bool minimized) {
+  ini.writeInt(section, "ShowCmd", maximized ? kShowMaximized : minimized ? kShowMinimized : 1);
+}
+
 void writeDocumentPlacement(ini::IniFile& ini, std::string_view section, const QRect& frame, bool maximized,
                             bool minimized) {
   ini.batch([&] {
-    ini.writeInt(section, "ShowCmd", maximized ? kShowMaximized : minimized ? kShowMinimized : 1);
+    writeDocumentState(ini, section, maximized, minimized);
     if (!maximized && !minimized)
       ini.writeString(section, "NormPos",
                       QStringLiteral("%1,%2,%3,%4")

@@ -1,7 +1,8 @@
 #pragma once
 
 // Where a document window opens in the main window's document area, and
-// how its placement is kept in its section of the settings file.
+// how its placement is kept in its section of the settings file. Windows
+// read and write it through their WindowLayout (WindowLayout.h).
 
 #include <QRect>
 #include <QSize>
@@ -25,6 +26,8 @@ struct DocumentPlacement {
 };
 
 DocumentPlacement readDocumentPlacement(const ini::IniFile& ini, std::string_view section);
+// Writes the state only (a main window keeps its frame as its geometry).
+void writeDocumentState(ini::IniFile& ini, std::string_view section, bool maximized, bool minimized);
 // Writes the state, and the frame unless the window is maximised or
 // minimised (the frame it had before stays).
 void writeDocumentPlacement(ini::IniFile& ini, std::string_view section, const QRect& frame, bool maximized,

@@ -34,9 +34,6 @@ class ProgramEnvironment : public MapsEnvironment {
   const catalogues::Catalogues* catalogues_;
 };
 
-// Section [SheetParams] of the maps window.
-inline const char* const kSheetParamsSection = "SheetParams";
-
 // The five map colours of [Default].
 MapColours readMapColours(const ini::IniFile& settings);
 void writeMapColours(ini::IniFile& settings, const MapColours& colours);

@@ -96,9 +96,10 @@ TEST(SettingsColumnWidths, VectorAndHeaderView) {
   TempDir dir;
   writeBytes(dir / "w.ini", "[ModelsBase]\r\nlvw_Width0=80\r\nlvw_Width2=-5\r\nlvw_Width3=x\r\n");
   IniFile ini(dir / "w.ini");
+  const WindowLayout models{.section = "ModelsBase", .listView = "lvw"};
   // Missing, negative or damaged widths keep the current width.
-  EXPECT_EQ(readColumnWidths(ini, "ModelsBase", "lvw", {65, 65, 65, 65}), (std::vector<int>{80, 65, 65, 65}));
-  writeColumnWidths(ini, "ModelsBase", "lvw", {10, 20, 30});
+  EXPECT_EQ(models.columnWidths(ini, {65, 65, 65, 65}), (std::vector<int>{80, 65, 65, 65}));
+  models.setColumnWidths(ini, {10, 20, 30});
   EXPECT_EQ(readBytes(dir / "w.ini"),
             "[ModelsBase]\r\nlvw_Width0=10\r\nlvw_Width2=30\r\nlvw_Width3=x\r\nlvw_Width1=20\r\n");
 
@@ -107,10 +108,11 @@ TEST(SettingsColumnWidths, VectorAndHeaderView) {
   header.resizeSection(0, 41);
   header.resizeSection(1, 52);
   header.resizeSection(2, 63);
-  writeColumnWidths(ini, "BorderInfo_Window", "grid", header);
+  const WindowLayout grid{.section = "BorderInfo_Window", .listView = "grid"};
+  writeColumnWidths(ini, grid, header);
   header.resizeSection(0, 100);
   header.resizeSection(2, 100);
-  readColumnWidths(ini, "BorderInfo_Window", "grid", header);
+  readColumnWidths(ini, grid, header);
   EXPECT_EQ(header.sectionSize(0), 41);
   EXPECT_EQ(header.sectionSize(1), 52);
   EXPECT_EQ(header.sectionSize(2), 63);

@@ -1,6 +1,8 @@
 #include "catalogues/ui/CatalogueWindows.h"
 
 #include "common/Messages.h"
+#include "common/settings/SettingsKeys.h"
+#include "common/ui/WindowPlacement.h"
 #include "platform/ini/IniFile.h"
 
 #include <QDialogButtonBox>
@@ -22,13 +24,6 @@ namespace kroyna::catalogues {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr const char* kSelMatSection = "SelMatDlg";
-
-void restorePlacement(QWidget& w, const ini::IniFile& ini, const char* section) {
-  const QByteArray g = QByteArray::fromBase64(QByteArray::fromStdString(ini.readString(section, "Geometry")));
-  if (!g.isEmpty()) w.restoreGeometry(g);
-}
 
 // "&Да" and "&Отмена" buttons.
 QDialogButtonBox* okCancel(QDialog* dialog, const QString& okText = QStringLiteral("&Да")) {
@@ -64,7 +59,7 @@ SelectMaterialDialog::SelectMaterialDialog(const MaterialList& materials, int co
   columns_->setMaximum(20);
   // Changed with the arrows only.
   if (auto* edit = columns_->findChild<QLineEdit*>()) edit->setReadOnly(true);
-  columns_->setValue(qMax(1, settings_.readInt(kSelMatSection, "Columns", 1)));
+  columns_->setValue(common::read(settings_, common::keys::MaterialChoiceColumns));
   label->setBuddy(columns_);
 
   auto* bottom = new QHBoxLayout;
@@ -76,7 +71,7 @@ SelectMaterialDialog::SelectMaterialDialog(const MaterialList& materials, int co
   layout->addWidget(list_);
   layout->addLayout(bottom);
   resize(420, 360);
-  restorePlacement(*this, settings_, kSelMatSection);
+  common::restoreGeometry(*this, settings_, common::layouts::MaterialChoice);
 
   connect(columns_, &QSpinBox::valueChanged, this, [this] { applyColumns(); });
   connect(list_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
@@ -84,14 +79,10 @@ SelectMaterialDialog::SelectMaterialDialog(const MaterialList& materials, int co
 }
 
 SelectMaterialDialog::~SelectMaterialDialog() {
-  try {
-    settings_.batch([this] {
-      settings_.writeInt(kSelMatSection, "Columns", columns_->value());
-      settings_.writeString(kSelMatSection, "Geometry", saveGeometry().toBase64().toStdString());
-    });
-  } catch (const std::exception&) {
-    // The column count and placement are a convenience only.
-  }
+  common::writeLayout(settings_, [this] {
+    common::write(settings_, common::keys::MaterialChoiceColumns, columns_->value());
+    common::saveGeometry(settings_, common::layouts::MaterialChoice, *this);
+  });
 }
 
 void SelectMaterialDialog::applyColumns() {

@@ -3,6 +3,7 @@
 
 #include "common/Messages.h"
 #include "common/ui/HeaderWidths.h"
+#include "common/ui/WindowPlacement.h"
 #include "platform/ini/IniFile.h"
 
 #include <QAction>
@@ -18,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kSection = "Materials_Window";
+const common::WindowLayout& kLayout = common::layouts::Materials;
 
 QString externalCaption(const QString& caption, bool external) {
   return external ? QStringLiteral("%1 (%2)").arg(caption, QStringLiteral("внешняя база")) : caption;
@@ -97,7 +98,7 @@ MaterialsWindow::MaterialsWindow(Catalogues& catalogues, QWidget* parent) : QDia
   grid_->setColumnHidden(1, true);
   grid_->horizontalHeader()->setStretchLastSection(false);
   // Where no width is kept, the name column fits the longest name.
-  common::restoreColumnWidth(catalogues.settings(), kSection, "ColWidth", *grid_, 0);
+  common::restoreColumnWidth(catalogues.settings(), kLayout, *grid_, 0);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -106,9 +107,7 @@ MaterialsWindow::MaterialsWindow(Catalogues& catalogues, QWidget* parent) : QDia
   layout->addWidget(grid_);
   // Where no size is kept, wide enough for the whole name column.
   resize(std::max(360, common::wholeTableWidth(*grid_)), 420);
-  const QByteArray geometry =
-      QByteArray::fromBase64(QByteArray::fromStdString(catalogues.settings().readString(kSection, "Geometry")));
-  if (!geometry.isEmpty()) restoreGeometry(geometry);
+  common::restoreGeometry(*this, catalogues.settings(), kLayout);
   if (editor_->rowCount() > 0) grid_->goToRow(0);
 
   connect(grid_, &CatalogueGrid::newRowRequested, this, &MaterialsWindow::addRow);
@@ -173,15 +172,10 @@ bool MaterialsWindow::save() {
 }
 
 void MaterialsWindow::saveLayout() {
-  try {
-    catalogues_.settings().batch([this] {
-      catalogues_.settings().writeInt(kSection, "ColWidth", grid_->columnWidth(0));
-      catalogues_.settings().writeString(kSection, "Geometry", saveGeometry().toBase64().toStdString());
-    });
-  } catch (const std::exception&) {
-    // The layout is a convenience; a settings file that cannot be written
-    // is reported by the commands that must write it.
-  }
+  common::writeLayout(catalogues_.settings(), [this] {
+    kLayout.setColumnWidth(catalogues_.settings(), 0, grid_->columnWidth(0));
+    common::saveGeometry(catalogues_.settings(), kLayout, *this);
+  });
 }
 
 void MaterialsWindow::done(int result) {

@@ -144,10 +144,18 @@ inline constexpr BoolKey PrintPartsSorted{"Default", "PrintDetalSort", true};
 inline constexpr BoolKey CheckSheetStock{"Default", "CheckStdSheetsQuantity", false};
 inline constexpr BoolKey AutoOffcutMarks{"Default", "AutoScrapsMark", false};
 
+// ---- [SelMatDlg]: the material choice ----
+// Columns of the list of materials.
+inline constexpr IntKey MaterialChoiceColumns{"SelMatDlg", "Columns", 1, 1};
+
+// ---- [Scraps_Window]: the warehouse window ----
+// The material the warehouse window showed last (its layout is kept in the
+// same section, see common/WindowLayout.h).
+inline constexpr IntKey WarehouseMaterial{"Scraps_Window", "Material", 0};
+
 // ---- [SheetParams]: the maps window ----
 // 0 cuts hidden, 1 shown, 2 on the last map only; anything else hides them.
 inline constexpr IntKey CutsShown{"SheetParams", "MillState", 0, 0, 2, OutOfRange::Default};
-inline constexpr IntKey MapsMaterialsPanelWidth{"SheetParams", "OutLook_Width", 105, 0};
 // The maps window's "Порядок резов": the saw passes' numbers on the maps.
 inline constexpr BoolKey CutOrderShown{"SheetParams", "ShowCutOrder", false};
 

@@ -91,24 +91,6 @@ void writePen(ini::IniFile& ini, std::string_view section, std::string_view pref
   });
 }
 
-std::vector<int> readColumnWidths(const ini::IniFile& ini, std::string_view section, std::string_view viewName,
-                                  std::vector<int> current) {
-  const std::string prefix = key(viewName, "_Width");
-  for (std::size_t i = 0; i < current.size(); ++i) {
-    const int w = ini.readInt(section, prefix + std::to_string(i), current[i]);
-    if (w >= 0) current[i] = w;
-  }
-  return current;
-}
-
-void writeColumnWidths(ini::IniFile& ini, std::string_view section, std::string_view viewName,
-                       const std::vector<int>& widths) {
-  const std::string prefix = key(viewName, "_Width");
-  ini.batch([&] {
-    for (std::size_t i = 0; i < widths.size(); ++i) ini.writeInt(section, prefix + std::to_string(i), widths[i]);
-  });
-}
-
 int appendNumbered(ini::IniFile& ini, std::string_view section, std::string_view value) {
   int n = 1;
   while (ini.keyExists(section, std::to_string(n))) ++n;

@@ -1,7 +1,7 @@
 #pragma once
 
 // How values are kept in the settings file, without Qt: colours, font,
-// brush and pen key groups, column widths, numbered keys, and the number
+// brush and pen key groups, numbered keys, and the number
 // formats shown to the user. The Qt conversions of these values are in
 // SettingsUtils.h.
 
@@ -69,14 +69,6 @@ struct PenKeys {
 };
 PenKeys readPen(const ini::IniFile& ini, std::string_view section, std::string_view prefix, const PenKeys& def = {});
 void writePen(ini::IniFile& ini, std::string_view section, std::string_view prefix, const PenKeys& pen);
-
-// ---- List-view column widths -----------------------------------------
-// Key: view name + "_Width" + column number from 0. A missing or negative
-// width keeps the column's current width.
-std::vector<int> readColumnWidths(const ini::IniFile& ini, std::string_view section, std::string_view viewName,
-                                  std::vector<int> current);
-void writeColumnWidths(ini::IniFile& ini, std::string_view section, std::string_view viewName,
-                       const std::vector<int>& widths);
 
 // ---- Numbered keys -----------------------------------------------------
 // Writes `value` under the smallest positive integer key ("1", "2", ...)

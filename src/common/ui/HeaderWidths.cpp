@@ -1,6 +1,5 @@
 #include "common/ui/HeaderWidths.h"
 
-#include "common/settings/SettingsValues.h"
 #include "platform/ini/IniFile.h"
 
 #include <QHeaderView>
@@ -13,21 +12,25 @@
 
 namespace kroyna::common {
 
-void readColumnWidths(const ini::IniFile& ini, std::string_view section, std::string_view viewName,
-                      QHeaderView& header) {
+void readColumnWidths(const ini::IniFile& ini, const WindowLayout& layout, QHeaderView& header) {
   std::vector<int> widths;
   for (int i = 0; i < header.count(); ++i) widths.push_back(header.sectionSize(i));
-  widths = readColumnWidths(ini, section, viewName, std::move(widths));
+  widths = layout.columnWidths(ini, std::move(widths));
   for (int i = 0; i < header.count(); ++i)
     if (widths[static_cast<std::size_t>(i)] != header.sectionSize(i))
       header.resizeSection(i, widths[static_cast<std::size_t>(i)]);
 }
 
-void writeColumnWidths(ini::IniFile& ini, std::string_view section, std::string_view viewName,
-                       const QHeaderView& header) {
+void writeColumnWidths(ini::IniFile& ini, const WindowLayout& layout, const QHeaderView& header) {
   std::vector<int> widths;
   for (int i = 0; i < header.count(); ++i) widths.push_back(header.sectionSize(i));
-  writeColumnWidths(ini, section, viewName, widths);
+  layout.setColumnWidths(ini, widths);
+}
+
+void writeColumnWidths(ini::IniFile& ini, const WindowLayout& layout, const QTableView& view, int count) {
+  std::vector<int> widths;
+  for (int i = 0; i < count; ++i) widths.push_back(view.columnWidth(i));
+  layout.setColumnWidths(ini, widths);
 }
 
 int fittingColumnWidth(const QTableView& view, int column, const QStringList& texts) {
@@ -45,9 +48,9 @@ int fittingColumnWidth(const QTableView& view, int column, const QStringList& te
   return width;
 }
 
-void restoreColumnWidth(const ini::IniFile& ini, std::string_view section, std::string_view key, QTableView& view,
-                        int column, const QStringList& texts, int atLeast) {
-  const int stored = ini.keyExists(section, key) ? ini.readInt(section, key, 0) : 0;
+void restoreColumnWidth(const ini::IniFile& ini, const WindowLayout& layout, QTableView& view, int column,
+                        const QStringList& texts, int atLeast) {
+  const int stored = layout.hasColumnWidth(ini, column) ? layout.columnWidth(ini, column, 0) : 0;
   view.setColumnWidth(column, stored > 0 ? stored : std::max(atLeast, fittingColumnWidth(view, column, texts)));
 }
 

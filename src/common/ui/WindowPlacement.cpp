@@ -1,5 +1,6 @@
 #include "common/ui/WindowPlacement.h"
 
+#include "common/WindowLayout.h"
 #include "platform/ini/IniFile.h"
 
 #include <QByteArray>
@@ -13,7 +14,6 @@
 namespace kroyna::common {
 namespace {
 
-constexpr const char* kForm = "Main_Form";
 constexpr const char* kToolBar = "tbar97Standart";
 
 QByteArray decode(const std::string& text) { return QByteArray::fromBase64(QByteArray::fromStdString(text)); }
@@ -24,8 +24,8 @@ std::string encode(const QByteArray& bytes) { return bytes.toBase64().toStdStrin
 
 void saveMainWindow(ini::IniFile& ini, const QMainWindow& window, const QToolBar& toolBar) {
   ini.batch([&] {
-    ini.writeString(kForm, "Geometry", encode(window.saveGeometry()));
-    ini.writeInt(kForm, "ShowCmd", window.isMaximized() ? 3 : window.isMinimized() ? 2 : 1);
+    saveGeometry(ini, layouts::MainWindow, window);
+    layouts::MainWindow.setShowState(ini, window.isMaximized(), window.isMinimized());
     ini.writeInt(kToolBar, "Rev", 1);
     ini.writeBool(kToolBar, "Visible", !toolBar.isHidden());
     ini.writeString(kToolBar, "State", encode(window.saveState(1)));
@@ -33,11 +33,19 @@ void saveMainWindow(ini::IniFile& ini, const QMainWindow& window, const QToolBar
 }
 
 void restoreMainWindow(const ini::IniFile& ini, QMainWindow& window, QToolBar& toolBar) {
-  const QByteArray geometry = decode(ini.readString(kForm, "Geometry"));
-  if (!geometry.isEmpty()) window.restoreGeometry(geometry);
+  restoreGeometry(window, ini, layouts::MainWindow);
   const QByteArray state = decode(ini.readString(kToolBar, "State"));
   if (!state.isEmpty()) window.restoreState(state, 1);
   toolBar.setVisible(ini.readBool(kToolBar, "Visible", true));
+}
+
+void restoreGeometry(QWidget& window, const ini::IniFile& ini, const WindowLayout& layout) {
+  const QByteArray geometry = layout.geometry(ini);
+  if (!geometry.isEmpty()) window.restoreGeometry(geometry);
+}
+
+void saveGeometry(ini::IniFile& ini, const WindowLayout& layout, const QWidget& window) {
+  layout.setGeometry(ini, window.saveGeometry());
 }
 
 void placeDocumentWindow(QMdiSubWindow& frame, const DocumentPlacement& stored, const QSize& minimum,

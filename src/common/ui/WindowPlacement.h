@@ -1,12 +1,14 @@
 #pragma once
 
 #include "common/DocumentPlacement.h"
+#include "common/WindowLayout.h"
 
 #include <optional>
 
 class QMainWindow;
 class QMdiSubWindow;
 class QToolBar;
+class QWidget;
 
 namespace kroyna::ini {
 class IniFile;
@@ -21,6 +23,11 @@ void saveMainWindow(ini::IniFile& ini, const QMainWindow& window, const QToolBar
 // Restores what saveMainWindow wrote; missing or damaged values leave the
 // window as it is.
 void restoreMainWindow(const ini::IniFile& ini, QMainWindow& window, QToolBar& toolBar);
+
+// A window or dialog at the geometry kept in `layout` (WindowLayout::
+// geometry); none kept leaves it as it is.
+void restoreGeometry(QWidget& window, const ini::IniFile& ini, const WindowLayout& layout);
+void saveGeometry(ini::IniFile& ini, const WindowLayout& layout, const QWidget& window);
 
 // Places a document window in its document area: the stored frame (or,
 // when none is stored, `proposed`; with neither the window fills the

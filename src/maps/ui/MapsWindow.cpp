@@ -5,17 +5,14 @@
 #include "catalogues/Catalogues.h"
 #include "common/AppState.h"
 #include "common/Messages.h"
-#include "common/ui/HeaderWidths.h"
 #include "common/ui/MapFontDialog.h"
 #include "common/ui/StatusPanel.h"
-#include "common/ui/WindowPlacement.h"
 #include "maps/MapDrawing.h"
 #include "maps/ui/StatisticsDialog.h"
 #include "platform/ini/IniFile.h"
 
 #include <QAction>
 #include <QActionGroup>
-#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -46,7 +43,9 @@ namespace kroyna::maps {
 
 namespace {
 
-constexpr const char* kSection = "SheetParams";
+const common::WindowLayout& kLayout = common::layouts::MapsWindow;
+// The width of the materials panel where none is kept.
+constexpr int kPanelWidth = 105;
 // The smallest maps window that still shows a map at a readable scale.
 constexpr QSize kMinimumMapsWindow(640, 420);
 using text::u;
@@ -199,46 +198,29 @@ MapsWindowCommands& MapsWindow::commands() {
 }
 
 MapsWindow::MapsWindow(const MapsEnvironment& environment, ini::IniFile& settings, QWidget* parent)
-    : QWidget(parent), document_(std::make_unique<MapsDocument>(environment)), settings_(settings) {
+    : DocumentWindow(kLayout, settings, ToolBarStyle::TextOnly, parent),
+      document_(std::make_unique<MapsDocument>(environment)) {
   setObjectName(QStringLiteral("FormSheets"));
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
   buildToolBar();
-  layout->addWidget(toolBar_);
 
-  splitter_ = new QSplitter(Qt::Horizontal, this);
-  auto* panel = new QWidget(splitter_);
-  auto* panelLayout = new QVBoxLayout(panel);
-  panelLayout->setContentsMargins(0, 0, 0, 0);
-  auto* find = new QPushButton(u("Материалы"), panel);
-  connect(find, &QPushButton::clicked, this, &MapsWindow::findMaterial);
-  materials_ = new QListWidget(panel);
+  materials_ = addSideBar(u("Материалы"), SideBarTitle::Button, -1);
+  connect(sideBarButton(), &QPushButton::clicked, this, &MapsWindow::findMaterial);
   connect(materials_, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { selectMaterialRow(materials_->row(item)); });
-  panelLayout->addWidget(find);
-  panelLayout->addWidget(materials_);
-  tabs_ = new QTabWidget(splitter_);
+  tabs_ = new QTabWidget(splitter());
   tabs_->setTabPosition(QTabWidget::North);
-  splitter_->addWidget(panel);
-  splitter_->addWidget(tabs_);
-  splitter_->setStretchFactor(1, 1);
-  auto* body = new QHBoxLayout;
-  body->setContentsMargins(0, 0, 0, 0);
-  body->addWidget(splitter_, 1);
+  addMainPane(tabs_);
   progress_ = new QProgressBar(this);
   progress_->setOrientation(Qt::Vertical);
   progress_->setTextVisible(false);
   progress_->hide();
-  body->addWidget(progress_);
-  layout->addLayout(body, 1);
+  addBesideSplitter(progress_);
 
   // Where no panel width is kept, the panel shows its names whole, also
   // those of maps added later, until the user moves the splitter.
-  panelFits_ =
-      !settings_.keyExists(common::keys::MapsMaterialsPanelWidth.section, common::keys::MapsMaterialsPanelWidth.name);
-  connect(splitter_, &QSplitter::splitterMoved, this, [this] { panelFits_ = false; });
-  splitter_->setSizes({common::read(settings_, common::keys::MapsMaterialsPanelWidth), 600});
+  panelFits_ = !kLayout.hasSideBarWidth(settings_);
+  connect(splitter(), &QSplitter::splitterMoved, this, [this] { panelFits_ = false; });
+  splitter()->setSizes({std::max(0, kLayout.sideBarWidth(settings_, kPanelWidth)), 600});
   document_->setMillMode(common::read(settings_, common::keys::CutsShown));
   showCutOrder_ = common::read(settings_, common::keys::CutOrderShown);
   resize(760, 560);
@@ -250,10 +232,9 @@ MapsWindow::MapsWindow(const MapsEnvironment& environment, ini::IniFile& setting
 MapsWindow::~MapsWindow() = default;
 
 void MapsWindow::buildToolBar() {
-  toolBar_ = new QToolBar(this);
-  toolBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  auto add = [this](const QString& id, const char* caption, const char* hint) {
-    QAction* a = toolBar_->addAction(u(caption));
+  QToolBar* bar = toolBar();
+  auto add = [bar](const QString& id, const char* caption, const char* hint) {
+    QAction* a = bar->addAction(u(caption));
     a->setObjectName(id);
     if (hint) a->setToolTip(tooltipText(u(hint)));
     return a;
@@ -284,10 +265,10 @@ void MapsWindow::buildToolBar() {
     cutsGroup_->addAction(a);
     connect(a, &QAction::triggered, this, [this, m] { setMillMode(m); });
   }
-  cutsButton_ = new QToolButton(toolBar_);
+  cutsButton_ = new QToolButton(bar);
   cutsButton_->setMenu(cutsMenu_);
   cutsButton_->setPopupMode(QToolButton::InstantPopup);
-  QAction* cuts = toolBar_->addWidget(cutsButton_);
+  QAction* cuts = bar->addWidget(cutsButton_);
   cuts->setObjectName(QStringLiteral("cuts"));
 
   QAction* edge = add(QStringLiteral("edge"), "&Кромка", "Рисование кромки");
@@ -308,7 +289,7 @@ void MapsWindow::buildToolBar() {
 }
 
 QAction* MapsWindow::action(const QString& id) const {
-  for (QAction* a : toolBar_->actions())
+  for (QAction* a : toolBar()->actions())
     if (a->objectName() == id) return a;
   return nullptr;
 }
@@ -489,7 +470,7 @@ void MapsWindow::askAbort() {
 
 void MapsWindow::closeWithoutQuestion() {
   closeWithoutQuestion_ = true;
-  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+  if (QMdiSubWindow* sub = frame())
     sub->close();
   else
     close();
@@ -561,12 +542,11 @@ void MapsWindow::refreshMaterialsPanel() {
 }
 
 void MapsWindow::fitMaterialsPanel() {
-  const auto* button = materials_->parentWidget()->findChild<QPushButton*>();
-  const int panel = common::fittingListWidth(*materials_, button ? button->sizeHint().width() : 0, 300);
-  const QList<int> sizes = splitter_->sizes();
+  const int panel = fittingSideBarWidth();
+  const QList<int> sizes = splitter()->sizes();
   if (sizes.size() != 2 || sizes[0] == panel) return;
   const int total = sizes[0] + sizes[1];
-  splitter_->setSizes({panel, total > panel ? total - panel : 600});
+  splitter()->setSizes({panel, total > panel ? total - panel : 600});
 }
 
 void MapsWindow::selectMaterialRow(int row) {
@@ -674,18 +654,14 @@ void MapsWindow::setAcceptedNote(const QString& when) {
   for (int i = 0; i < pageCount(); ++i) refreshStatus(i);
 }
 
-// ---- Show, resize, close ----
+// ---- Layout, resize, close ----
 
-void MapsWindow::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  if (shownOnce_) return;
-  shownOnce_ = true;
+void MapsWindow::restoreLayout() {
   refreshMaterialsPanel();
   // The placement the last maps window had, wholly inside the document
   // area and big enough to read the maps; a first maps window fills the
   // area.
-  if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
-    common::placeDocumentWindow(*frame, common::readDocumentPlacement(settings_, kSection), kMinimumMapsWindow);
+  placeFrame(kMinimumMapsWindow);
 }
 
 void MapsWindow::resizeEvent(QResizeEvent* event) {
@@ -693,51 +669,32 @@ void MapsWindow::resizeEvent(QResizeEvent* event) {
   rescale();
 }
 
-void MapsWindow::saveWindowSettings() {
-  try {
-    const QList<int> sizes = splitter_->sizes();
-    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
-    settings_.batch([&] {
-      if (!sizes.isEmpty()) common::write(settings_, common::keys::MapsMaterialsPanelWidth, sizes.first());
-      if (frame)
-        common::writeDocumentPlacement(settings_, kSection, frame->geometry(), frame->isMaximized(),
-                                       frame->isMinimized());
-      // Earlier builds kept the frame as a binary blob, which put a later
-      // window partly outside the area; it is read no more.
-      if (settings_.keyExists(kSection, "Placement")) settings_.eraseKey(kSection, "Placement");
-    });
-  } catch (const std::exception&) {
-    // The window's size is not worth keeping it open for.
-  }
+void MapsWindow::saveLayout() {
+  const QList<int> sizes = splitter()->sizes();
+  common::writeLayout(settings_, [&] {
+    if (!sizes.isEmpty()) kLayout.setSideBarWidth(settings_, std::max(0, sizes.first()));
+    saveFramePlacement();
+    kLayout.forgetBinaryPlacement(settings_);
+  });
 }
 
-void MapsWindow::closeEvent(QCloseEvent* event) {
-  if (running_ || common::isBusy()) {
-    if (!closeWithoutQuestion_) {
-      closeRequested_ = true;
-      event->ignore();
-      return;
-    }
-  } else if (!closeWithoutQuestion_ && document_->isModified()) {
-    const common::MsgResult answer =
-        common::showMessage(u("Карты раскроя \"%1\" были изменены.\rСохранить?").arg(document_->caption()),
-                            common::MsgIcon::Warning, common::MsgButtons::YesNoCancel, this);
-    if (answer == common::MsgResult::Cancel) {
-      event->ignore();
-      return;
-    }
-    if (answer == common::MsgResult::Yes) {
-      // The result is kept unless it was really saved: a cancelled dialog,
-      // a failed save or no way to save leaves the window open.
-      auto& save = commands().save;
-      if (!save || !save(*this)) {
-        event->ignore();
-        return;
-      }
-    }
+bool MapsWindow::mayClose() {
+  // A close during a run is refused but recorded; the run answers it.
+  if ((running_ || common::isBusy()) && !closeWithoutQuestion_) {
+    closeRequested_ = true;
+    return false;
   }
-  saveWindowSettings();
-  event->accept();
+  return true;
+}
+
+bool MapsWindow::maybeSave() {
+  if (closeWithoutQuestion_ || !document_->isModified()) return true;
+  // The result is kept unless it was really saved: a cancelled dialog, a
+  // failed save or no way to save leaves the window open.
+  return askToSave(u("Карты раскроя \"%1\" были изменены.\rСохранить?").arg(document_->caption()), [this] {
+    auto& save = commands().save;
+    return save && save(*this);
+  });
 }
 
 // ---- Offcut code dialog ----

@@ -5,6 +5,7 @@
 // progress bar on the right while a cutting run fills it. It shows a
 // MapsDocument and forwards the user's commands to it.
 
+#include "common/ui/DocumentWindow.h"
 #include "maps/MapsDocument.h"
 #include "maps/model/MapCutOrder.h"
 
@@ -23,14 +24,8 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QProgressBar;
-class QSplitter;
 class QTabWidget;
-class QToolBar;
 class QToolButton;
-
-namespace kroyna::ini {
-class IniFile;
-}
 
 namespace kroyna::maps {
 
@@ -134,11 +129,11 @@ struct MapsWindowCommands {
   std::function<void(MapsWindow&)> printStatistics;
 };
 
-class MapsWindow : public QWidget {
+class MapsWindow : public common::DocumentWindow {
   Q_OBJECT
  public:
-  // `settings` holds section [SheetParams] (panel width, cut mode,
-  // placement); the document reads its colours, criteria and names
+  // `settings` holds the cut mode and the layout (common::layouts::
+  // MapsWindow: panel width, placement); the document reads its colours, criteria and names
   // through `environment`.
   MapsWindow(const MapsEnvironment& environment, ini::IniFile& settings, QWidget* parent = nullptr);
   ~MapsWindow() override;
@@ -191,7 +186,6 @@ class MapsWindow : public QWidget {
   MapPage* page(int index) const;
   QTabWidget* tabs() const { return tabs_; }
   QListWidget* materialsPanel() const { return materials_; }
-  QToolBar* toolBar() const { return toolBar_; }
 
   // ---- Commands ----
   void setMillMode(int mode);
@@ -240,8 +234,12 @@ class MapsWindow : public QWidget {
   void documentChanged();
 
  protected:
-  void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
+  // Fits the materials panel (where no width is kept) and places the frame
+  // as the last maps window was.
+  void restoreLayout() override;
+  void saveLayout() override;
+  bool mayClose() override;
+  bool maybeSave() override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -259,15 +257,11 @@ class MapsWindow : public QWidget {
   void openOffcutMenu(int map, int offcut, QPoint globalPos);
   void chooseFont();
   void findMaterial();
-  void saveWindowSettings();
 
   std::unique_ptr<MapsDocument> document_;
-  ini::IniFile& settings_;
-  QToolBar* toolBar_ = nullptr;
   QToolButton* cutsButton_ = nullptr;
   QMenu* cutsMenu_ = nullptr;
   QActionGroup* cutsGroup_ = nullptr;
-  QSplitter* splitter_ = nullptr;
   QListWidget* materials_ = nullptr;
   QList<int> panelCodes_;
   QTabWidget* tabs_ = nullptr;
@@ -279,7 +273,6 @@ class MapsWindow : public QWidget {
   bool closeWithoutQuestion_ = false;
   bool applied_ = false;
   QString acceptedNote_;
-  bool shownOnce_ = false;
   bool showCutOrder_ = false;
   // No panel width is kept and the user has not moved the splitter: the
   // panel follows its names.

@@ -20,7 +20,7 @@ namespace kroyna::maps {
 
 namespace {
 using text::u;
-constexpr const char* kEdgeSection = "BorderInfo_Window";
+const common::WindowLayout& kEdgeLayout = common::layouts::EdgeStatistics;
 }  // namespace
 
 StatisticsDialog::StatisticsDialog(StatisticsFigures figures, const MapsEnvironment& environment,
@@ -100,8 +100,7 @@ EdgeStatisticsDialog::EdgeStatisticsDialog(const std::vector<EdgeUseRow>& rows, 
   }
   // Where no width is kept, a column fits its title and its rows; the
   // dialog opens wide enough for both.
-  for (int c = 0; c < 2; ++c)
-    common::restoreColumnWidth(settings_, kEdgeSection, "ColWidth" + std::to_string(c), *table_, c);
+  for (int c = 0; c < 2; ++c) common::restoreColumnWidth(settings_, kEdgeLayout, *table_, c);
   layout->addWidget(table_);
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* ok = buttons->addButton(u("&Да"), QDialogButtonBox::AcceptRole);
@@ -114,10 +113,7 @@ EdgeStatisticsDialog::EdgeStatisticsDialog(const std::vector<EdgeUseRow>& rows, 
 
 void EdgeStatisticsDialog::done(int result) {
   try {
-    settings_.batch([&] {
-      for (int c = 0; c < 2; ++c)
-        settings_.writeInt(kEdgeSection, "ColWidth" + std::to_string(c), table_->columnWidth(c));
-    });
+    common::writeColumnWidths(settings_, kEdgeLayout, *table_, 2);
   } catch (const std::exception&) {
     // Column widths are not worth keeping the dialog open for.
   }

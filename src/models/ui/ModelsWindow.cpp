@@ -6,7 +6,6 @@
 #include "common/PageMargins.h"
 #include "common/ui/MainFrame.h"
 #include "common/ui/WaitWindow.h"
-#include "common/ui/WindowPlacement.h"
 #include "models/ModelsListModel.h"
 #include "models/ui/ModelDialogs.h"
 #include "platform/ini/IniFile.h"
@@ -14,12 +13,10 @@
 #include "platform/report/ui/PreviewWindow.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPrinter>
@@ -28,7 +25,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -36,12 +32,12 @@ namespace kroyna::models {
 
 namespace {
 
-constexpr const char* kLayoutSection = "ModelsBase";
+const common::WindowLayout& kLayout = common::layouts::ModelsWindow;
 
 }  // namespace
 
 ModelsWindow::ModelsWindow(const QString& dataRoot, ini::IniFile& settings, QWidget* parent)
-    : QWidget(parent), dataRoot_(dataRoot), settings_(settings) {
+    : DocumentWindow(kLayout, settings, ToolBarStyle::TextBesideIcon, parent), dataRoot_(dataRoot) {
   setObjectName(QStringLiteral("TfrmModelsBase"));
   setWindowTitle(QStringLiteral("База моделей"));
   base_ = new ModelsBase(ModelsPaths{dataRoot}, this);
@@ -62,28 +58,11 @@ ModelsWindow::ModelsWindow(const QString& dataRoot, ini::IniFile& settings, QWid
       common::WaitWindow::instance().hide();
   };
 
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
   buildToolBar();
-  layout->addWidget(toolBar_);
-
-  splitter_ = new QSplitter(Qt::Horizontal, this);
-  auto* barBox = new QWidget(splitter_);
-  auto* v = new QVBoxLayout(barBox);
-  v->setContentsMargins(0, 0, 0, 0);
-  v->setSpacing(2);
-  auto* barTitle = new QLabel(QStringLiteral("Разделы"), barBox);
-  barTitle->setAlignment(Qt::AlignCenter);
-  barTitle->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  barTitle->setMinimumHeight(22);
-  bar_ = new QListWidget(barBox);
+  bar_ = addSideBar(QStringLiteral("Разделы"), SideBarTitle::Caption, 2);
   bar_->setObjectName(QStringLiteral("sectionBar"));
-  v->addWidget(barTitle);
-  v->addWidget(bar_, 1);
-  splitter_->addWidget(barBox);
 
-  list_ = new QTreeView(splitter_);
+  list_ = new QTreeView(splitter());
   list_->setObjectName(QStringLiteral("modelList"));
   list_->setRootIsDecorated(false);
   list_->setUniformRowHeights(true);
@@ -97,9 +76,7 @@ ModelsWindow::ModelsWindow(const QString& dataRoot, ini::IniFile& settings, QWid
   // The columns keep the widths the user gave them.
   list_->header()->setStretchLastSection(false);
   for (int c = 0; c < ModelsListModel::ColumnCount; ++c) list_->setColumnWidth(c, 65);
-  splitter_->addWidget(list_);
-  splitter_->setStretchFactor(1, 1);
-  layout->addWidget(splitter_, 1);
+  addMainPane(list_);
 
   connect(bar_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (!filling_ && row >= 0 && row != base_->currentEntry()) base_->showEntry(row);
@@ -129,9 +106,7 @@ bool ModelsWindow::open() { return base_->open(); }
 QAction* ModelsWindow::command(const QString& name) const { return findChild<QAction*>(name); }
 
 void ModelsWindow::buildToolBar() {
-  toolBar_ = new QToolBar(this);
-  toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  toolBar_->setIconSize(QSize(16, 16));
+  QToolBar* bar = toolBar();
   QStyle* s = style();
   auto action = [this](const QString& text, const char* name, const QString& hint = {}) {
     auto* a = new QAction(text, this);
@@ -145,7 +120,7 @@ void ModelsWindow::buildToolBar() {
   // A toolbar button that opens a menu of commands.
   auto menuButton = [&](const QString& text, const char* name, QStyle::StandardPixmap icon,
                         const QList<QAction*>& actions) {
-    auto* button = new QToolButton(toolBar_);
+    auto* button = new QToolButton(bar);
     button->setText(text);
     button->setObjectName(QString::fromLatin1(name));
     button->setIcon(s->standardIcon(icon));
@@ -154,14 +129,14 @@ void ModelsWindow::buildToolBar() {
     auto* menu = new QMenu(button);
     menu->addActions(actions);
     button->setMenu(menu);
-    toolBar_->addWidget(button);
+    bar->addWidget(button);
   };
 
   QAction* build = action(QStringLiteral("&Создать"), "actBuild", QStringLiteral("Создать базу деталей"));
   build->setIcon(s->standardIcon(QStyle::SP_FileIcon));
   connect(build, &QAction::triggered, base_, &ModelsBase::buildPartsBase);
-  toolBar_->addAction(build);
-  toolBar_->addSeparator();
+  bar->addAction(build);
+  bar->addSeparator();
 
   QAction* clear = action(QStringLiteral("Разотметить"), "actClear");
   connect(clear, &QAction::triggered, base_, &ModelsBase::clearEntry);
@@ -172,8 +147,8 @@ void ModelsWindow::buildToolBar() {
   QAction* count = action(QStringLiteral("&Кол-во"), "actCount", QStringLiteral("Количество элементов"));
   count->setIcon(s->standardIcon(QStyle::SP_FileDialogListView));
   connect(count, &QAction::triggered, this, [this] { editCount(base_->currentRow()); });
-  toolBar_->addAction(count);
-  toolBar_->addSeparator();
+  bar->addAction(count);
+  bar->addSeparator();
 
   QAction* exportIni = action(QStringLiteral("Экспорт в INI - файл"), "actExport");
   connect(exportIni, &QAction::triggered, base_, &ModelsBase::exportModel);
@@ -182,7 +157,7 @@ void ModelsWindow::buildToolBar() {
   QAction* print = action(QStringLiteral("Печать списка выбранных моделей"), "actPrint");
   connect(print, &QAction::triggered, this, &ModelsWindow::printSelected);
   menuButton(QStringLiteral("&Печать"), "btnPrint", QStyle::SP_FileDialogDetailedView, {print});
-  toolBar_->addSeparator();
+  bar->addSeparator();
 
   QAction* addSection = action(QStringLiteral("Добавить новый раздел"), "actAddSection");
   connect(addSection, &QAction::triggered, base_, &ModelsBase::addSection);
@@ -269,43 +244,26 @@ void ModelsWindow::printSelected() {
 }
 
 void ModelsWindow::restoreLayout() {
-  const int barWidth = std::max(20, settings_.readInt(kLayoutSection, "OutLook_Width", 105));
-  QList<int> sizes = splitter_->sizes();
+  const int barWidth = std::max(20, kLayout.sideBarWidth(settings_, 105));
+  QList<int> sizes = splitter()->sizes();
   if (sizes.size() == 2) {
     const int total = std::max(sizes[0] + sizes[1], barWidth + 100);
-    splitter_->setSizes({barWidth, total - barWidth});
+    splitter()->setSizes({barWidth, total - barWidth});
   }
   for (int c = 0; c < ModelsListModel::ColumnCount; ++c) {
-    const int w = settings_.readInt(kLayoutSection, "lvw_Width" + std::to_string(c), 65);
+    const int w = kLayout.columnWidth(settings_, c, 65);
     if (w > 0) list_->setColumnWidth(c, w);
   }
 }
 
 void ModelsWindow::saveLayout() {
-  try {
-    settings_.batch([&] {
-      const QList<int> sizes = splitter_->sizes();
-      if (!sizes.isEmpty() && sizes[0] > 0) settings_.writeInt(kLayoutSection, "OutLook_Width", sizes[0]);
-      for (int c = 0; c < ModelsListModel::ColumnCount; ++c)
-        settings_.writeInt(kLayoutSection, "lvw_Width" + std::to_string(c), list_->columnWidth(c));
-    });
-  } catch (const std::exception&) {
-    // The layout is a convenience; a settings file that cannot be written
-    // must not keep the window from closing.
-  }
-}
-
-void ModelsWindow::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  if (!layoutRestored_) {
-    layoutRestored_ = true;
-    restoreLayout();
-  }
-}
-
-void ModelsWindow::closeEvent(QCloseEvent* event) {
-  if (layoutRestored_) saveLayout();
-  event->accept();
+  // Nothing to keep before the window was first shown.
+  if (!layoutRestored()) return;
+  common::writeLayout(settings_, [&] {
+    const QList<int> sizes = splitter()->sizes();
+    if (!sizes.isEmpty() && sizes[0] > 0) kLayout.setSideBarWidth(settings_, sizes[0]);
+    for (int c = 0; c < ModelsListModel::ColumnCount; ++c) kLayout.setColumnWidth(settings_, c, list_->columnWidth(c));
+  });
 }
 
 }  // namespace kroyna::models

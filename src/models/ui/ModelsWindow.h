@@ -5,29 +5,22 @@
 // the window's commands. What it decides is in ModelsBase; the window shows
 // it and forwards the user's actions.
 
+#include "common/ui/DocumentWindow.h"
 #include "models/ModelsBase.h"
-
-#include <QWidget>
 
 class QAction;
 class QListWidget;
-class QSplitter;
-class QToolBar;
 class QTreeView;
-
-namespace kroyna::ini {
-class IniFile;
-}
 
 namespace kroyna::models {
 
 class ModelsListModel;
 
-class ModelsWindow : public QWidget {
+class ModelsWindow : public common::DocumentWindow {
   Q_OBJECT
  public:
-  // `dataRoot` is the program folder; `settings` its Kroyna.ini (section
-  // `ModelsBase`: `OutLook_Width`, `lvw_Width0`, `lvw_Width1`).
+  // `dataRoot` is the program folder; `settings` its Kroyna.ini (the
+  // layout: common::layouts::ModelsWindow).
   ModelsWindow(const QString& dataRoot, ini::IniFile& settings, QWidget* parent = nullptr);
   ~ModelsWindow() override;
 
@@ -38,7 +31,6 @@ class ModelsWindow : public QWidget {
 
   QListWidget* sectionBar() const { return bar_; }
   QTreeView* modelList() const { return list_; }
-  QToolBar* toolBar() const { return toolBar_; }
   // A command by its object name ("actBuild", "actCount", ...).
   QAction* command(const QString& name) const;
 
@@ -47,12 +39,10 @@ class ModelsWindow : public QWidget {
   // "Печать списка выбранных моделей".
   void printSelected();
 
-  void restoreLayout();
-  void saveLayout();
+  void restoreLayout() override;
+  void saveLayout() override;
 
  protected:
-  void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -62,14 +52,10 @@ class ModelsWindow : public QWidget {
   QString chooseExportFile(const QString& modelName);
 
   QString dataRoot_;
-  ini::IniFile& settings_;
   ModelsBase* base_ = nullptr;
   ModelsListModel* model_ = nullptr;
-  QToolBar* toolBar_ = nullptr;
-  QSplitter* splitter_ = nullptr;
   QListWidget* bar_ = nullptr;
   QTreeView* list_ = nullptr;
-  bool layoutRestored_ = false;
   bool filling_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "parts/ui/PartNames.h"
 
 #include "common/Messages.h"
+#include "common/WindowLayout.h"
 #include "platform/ini/IniFile.h"
 
 #include <QDialogButtonBox>
@@ -15,7 +16,7 @@ namespace kroyna::parts {
 
 namespace {
 
-constexpr const char* kWindowSection = "DetalNames_Window";
+const common::WindowLayout& kLayout = common::layouts::PartNames;
 
 class NameDelegate : public QStyledItemDelegate {
  public:
@@ -57,7 +58,7 @@ PartNamesDialog::PartNamesDialog(ini::IniFile& settings, QWidget* parent) : QDia
   grid_->setHorizontalHeaderLabels({QStringLiteral("Название")});
   grid_->setItemDelegate(new NameDelegate(grid_));
   grid_->horizontalHeader()->setStretchLastSection(false);
-  grid_->setColumnWidth(0, settings_.readInt(kWindowSection, "ColWidth0", 200));
+  grid_->setColumnWidth(0, kLayout.columnWidth(settings_, 0, 200));
   for (const QString& name : loadPartNames(settings_)) {
     const int row = grid_->rowCount();
     grid_->insertRow(row);
@@ -108,7 +109,7 @@ void PartNamesDialog::removeCurrent() {
 bool PartNamesDialog::save() {
   try {
     savePartNames(settings_, names());
-    settings_.writeInt(kWindowSection, "ColWidth0", grid_->columnWidth(0));
+    kLayout.setColumnWidth(settings_, 0, grid_->columnWidth(0));
     return true;
   } catch (const std::exception& e) {
     common::showError(QString::fromUtf8(e.what()), this);

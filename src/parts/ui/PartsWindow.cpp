@@ -9,7 +9,6 @@
 #include "common/ui/HeaderWidths.h"
 #include "common/ui/MainFrame.h"
 #include "common/ui/StatusPanel.h"
-#include "common/ui/WindowPlacement.h"
 #include "parts/SpreadsheetExport.h"
 #include "parts/ui/PartNames.h"
 #include "parts/ui/PartsGrid.h"
@@ -20,12 +19,10 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QButtonGroup>
-#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QMdiArea>
@@ -48,7 +45,7 @@ namespace kroyna::parts {
 
 namespace {
 
-constexpr const char* kLayoutSection = "Detals_Group";
+const common::WindowLayout& kLayout = common::layouts::PartsWindow;
 
 std::function<bool(const QString&)>& fileOpener() {
   static std::function<bool(const QString&)> opener = [](const QString& path) {
@@ -79,28 +76,20 @@ CatalogueLists currentCatalogueLists(const ini::IniFile& settings) {
 void PartsWindow::setFileOpener(std::function<bool(const QString&)> opener) { fileOpener() = std::move(opener); }
 
 PartsWindow::PartsWindow(const QString& dataRoot, ini::IniFile& settings, QWidget* parent)
-    : QWidget(parent), dataRoot_(dataRoot), settings_(settings) {
+    : DocumentWindow(kLayout, settings, ToolBarStyle::TextBesideIcon, parent), dataRoot_(dataRoot) {
   setObjectName(QStringLiteral("TfrmRaskroyGroup"));
   doc_ = new PartsDocument(dataRoot, settings, this);
   doc_->setNameChooser([this](const QString& preset) { return chooseSaveName(preset); });
 
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
   buildToolBar();
-  layout->addWidget(toolBar_);
-
-  splitter_ = new QSplitter(Qt::Horizontal, this);
   buildMaterialBar();
-  grid_ = new PartsGrid(splitter_);
+  grid_ = new PartsGrid(splitter());
   model_ = new PartsTableModel(*doc_, this);
   grid_->setModel(model_);
   for (int c = ColRotate; c <= ColBBorder; ++c) grid_->setColumnHidden(c, true);
   for (int c = 0; c < ColumnCount; ++c) grid_->setColumnWidth(c, 120);
-  splitter_->addWidget(grid_);
+  addMainPane(grid_);
   buildSidePanel();
-  splitter_->setStretchFactor(1, 1);
-  layout->addWidget(splitter_, 1);
 
   status_ = new QStatusBar(this);
   status_->setSizeGripEnabled(false);
@@ -108,7 +97,7 @@ PartsWindow::PartsWindow(const QString& dataRoot, ini::IniFile& settings, QWidge
     panels_[i] = new common::StatusPanel(this);
     status_->addWidget(panels_[i], i == 4 ? 1 : 0);
   }
-  layout->addWidget(status_);
+  addBelowSplitter(status_);
 
   connect(doc_, &PartsDocument::totalsChanged, this, &PartsWindow::updateTotals);
   connect(doc_, &PartsDocument::modifiedChanged, this, [this](bool modified) {
@@ -157,12 +146,10 @@ PartsWindow::~PartsWindow() {
 // ---- Building ----
 
 void PartsWindow::buildToolBar() {
-  toolBar_ = new QToolBar(this);
-  toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  toolBar_->setIconSize(QSize(16, 16));
+  QToolBar* bar = toolBar();
   QStyle* s = style();
   auto add = [&](const QString& caption, const QString& hint, QStyle::StandardPixmap icon, const char* name) {
-    QAction* a = toolBar_->addAction(s->standardIcon(icon), caption);
+    QAction* a = bar->addAction(s->standardIcon(icon), caption);
     a->setToolTip(hint);
     a->setStatusTip(hint);
     a->setObjectName(QString::fromLatin1(name));
@@ -177,22 +164,21 @@ void PartsWindow::buildToolBar() {
   // is made active first.
   connect(mergeAction_, &QAction::triggered, this, [this] {
     if (auto* ctx = common::AppContext::current(); ctx && ctx->mainWindow()) {
-      if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        ctx->mainWindow()->documentArea()->setActiveSubWindow(sub);
+      if (QMdiSubWindow* sub = frame()) ctx->mainWindow()->documentArea()->setActiveSubWindow(sub);
       if (QAction* merge = ctx->mainWindow()->command(QStringLiteral("group.merge")); merge && merge->isEnabled())
         merge->trigger();
     }
   });
-  toolBar_->addSeparator();
+  bar->addSeparator();
   copyAction_ =
       add(QStringLiteral("&Копировать"), QStringLiteral("Копировать запись"), QStyle::SP_FileLinkIcon, "actCopy");
   connect(copyAction_, &QAction::triggered, this, &PartsWindow::copyRow);
   deleteAction_ = add(QStringLiteral("&Удалить"), QStringLiteral("Удалить запись"), QStyle::SP_TrashIcon, "actDelete");
   connect(deleteAction_, &QAction::triggered, this, &PartsWindow::deleteRow);
-  toolBar_->addSeparator();
+  bar->addSeparator();
   runAction_ = add(QStringLiteral("&Разложить"), QStringLiteral("Разложить детали"), QStyle::SP_MediaPlay, "actRun");
   runAction_->setEnabled(false);  // until the cutting run attaches to it
-  printButton_ = new QToolButton(toolBar_);
+  printButton_ = new QToolButton(bar);
   printButton_->setText(QStringLiteral("&Печать"));
   printButton_->setToolTip(QStringLiteral("Печать базы деталей"));
   printButton_->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
@@ -205,10 +191,10 @@ void PartsWindow::buildToolBar() {
   connect(printListAction_, &QAction::triggered, this, [this] { printList(PartsListKind::List); });
   connect(printGroupedAction_, &QAction::triggered, this, [this] { printList(PartsListKind::Grouped); });
   printButton_->setMenu(printMenu);
-  toolBar_->addWidget(printButton_);
+  bar->addWidget(printButton_);
   excelAction_ = add(QStringLiteral("&MS Excel"), QStringLiteral("Печать в MS Excel"), QStyle::SP_FileIcon, "actExcel");
   connect(excelAction_, &QAction::triggered, this, &PartsWindow::exportSpreadsheet);
-  toolBar_->addSeparator();
+  bar->addSeparator();
   noneAction_ = add(QStringLiteral("Ничего"), QStringLiteral("Отключить \r\nвсе кромки"), QStyle::SP_DialogNoButton,
                     "actNoEdges");
   connect(noneAction_, &QAction::triggered, this, [this] { setEdgesOfAllSides(false); });
@@ -221,25 +207,17 @@ void PartsWindow::buildToolBar() {
 }
 
 void PartsWindow::buildMaterialBar() {
-  auto* box = new QWidget(splitter_);
-  auto* v = new QVBoxLayout(box);
-  v->setContentsMargins(0, 0, 0, 0);
-  v->setSpacing(2);
-  barButton_ = new QPushButton(QStringLiteral("Материалы"), box);
-  connect(barButton_, &QPushButton::clicked, this, &PartsWindow::findMaterial);
-  bar_ = new QListWidget(box);
+  bar_ = addSideBar(QStringLiteral("Материалы"), SideBarTitle::Button, 2);
+  connect(sideBarButton(), &QPushButton::clicked, this, &PartsWindow::findMaterial);
   bar_->setObjectName(QStringLiteral("materialBar"));
   bar_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(bar_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { onBarClicked(bar_->row(item)); });
   connect(bar_, &QListWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { showMaterialMenu(-1, bar_->mapToGlobal(pos), true); });
-  v->addWidget(barButton_);
-  v->addWidget(bar_, 1);
-  splitter_->addWidget(box);
 }
 
 void PartsWindow::buildSidePanel() {
-  auto* box = new QWidget(splitter_);
+  auto* box = new QWidget(splitter());
   auto* v = new QVBoxLayout(box);
   v->setContentsMargins(4, 4, 4, 4);
   edges_ = new EdgePanel(box);
@@ -258,7 +236,7 @@ void PartsWindow::buildSidePanel() {
   connect(rotation_, &QButtonGroup::idClicked, this, [this](int) { StoreRowSettings(); });
   v->addWidget(group);
   v->addStretch(1);
-  splitter_->addWidget(box);
+  splitter()->addWidget(box);
 }
 
 QRadioButton* PartsWindow::rotationButton(int code) const {
@@ -635,21 +613,20 @@ void PartsWindow::setRunAttached(bool attached) {
   updateActions();
 }
 
-void PartsWindow::updateCaption(const QString& caption) { setWindowTitle(caption + QStringLiteral("[*]")); }
+void PartsWindow::updateCaption(const QString& caption) { setDocumentCaption(caption); }
 
 // ---- Layout ----
 
 void PartsWindow::restoreLayout() {
   // Where no width is kept, the bar shows its longest material name whole.
-  const int barWidth = settings_.keyExists(kLayoutSection, "OutLook_Width")
-                           ? settings_.readInt(kLayoutSection, "OutLook_Width", 105)
-                           : common::fittingListWidth(*bar_, barButton_->sizeHint().width(), 300);
-  QList<int> sizes = splitter_->sizes();
+  const int barWidth =
+      kLayout.hasSideBarWidth(settings_) ? kLayout.sideBarWidth(settings_, 105) : fittingSideBarWidth();
+  QList<int> sizes = splitter()->sizes();
   if (sizes.size() == 3) {
     const int total = sizes[0] + sizes[1] + sizes[2];
     sizes[0] = barWidth;
     sizes[1] = std::max(100, total - barWidth - sizes[2]);
-    splitter_->setSizes(sizes);
+    splitter()->setSizes(sizes);
   }
   // Where no width is kept, a column fits its header and rows, and the
   // values it offers: the part names, every material, every rotation; the
@@ -663,88 +640,57 @@ void PartsWindow::restoreLayout() {
                                 : c == ColMatName    ? materials
                                 : c == ColRotateName ? rotations
                                                      : QStringList();
-    common::restoreColumnWidth(settings_, kLayoutSection, "ColWidth" + std::to_string(c), *grid_, c, offered,
-                               c == ColName ? 120 : 0);
+    common::restoreColumnWidth(settings_, kLayout, *grid_, c, offered, c == ColName ? 120 : 0);
   }
-  auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+  QMdiSubWindow* frame = this->frame();
   if (!frame) return;
   // Where the document area puts a new window when no placement is
   // stored, wide enough for the bar, every column shown and the side
   // panel; either way wholly inside the area.
-  sizes = splitter_->sizes();
+  sizes = splitter()->sizes();
   int wanted = frame->width();
   if (sizes.size() == 3)
-    wanted = std::max(wanted, sizes[0] + common::wholeTableWidth(*grid_) + sizes[2] + 2 * splitter_->handleWidth() +
+    wanted = std::max(wanted, sizes[0] + common::wholeTableWidth(*grid_) + sizes[2] + 2 * splitter()->handleWidth() +
                                   frame->width() - width());
-  common::placeDocumentWindow(*frame, common::readDocumentPlacement(settings_, kLayoutSection), QSize(420, 260),
-                              QRect(frame->pos(), QSize(wanted, frame->height())));
+  placeFrame(QSize(420, 260), QRect(frame->pos(), QSize(wanted, frame->height())));
 }
 
 void PartsWindow::saveLayout() {
-  try {
-    settings_.batch([&] {
-      const QList<int> sizes = splitter_->sizes();
-      const int barWidth =
-          !sizes.isEmpty() && sizes[0] > 0 ? sizes[0] : settings_.readInt(kLayoutSection, "OutLook_Width", 105);
-      settings_.writeInt(kLayoutSection, "OutLook_Width", barWidth);
-      for (int c = 0; c < ColumnCount; ++c) {
-        const int w = grid_->isColumnHidden(c) ? settings_.readInt(kLayoutSection, "ColWidth" + std::to_string(c), 120)
-                                               : grid_->columnWidth(c);
-        settings_.writeInt(kLayoutSection, "ColWidth" + std::to_string(c), w);
-      }
-      if (QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        common::writeDocumentPlacement(settings_, kLayoutSection, frame->geometry(), frame->isMaximized(),
-                                       frame->isMinimized());
-    });
-  } catch (const std::exception&) {
-    // The layout is a convenience; a settings file that cannot be written
-    // must not keep the window from closing.
-  }
+  common::writeLayout(settings_, [&] {
+    const QList<int> sizes = splitter()->sizes();
+    const int barWidth = !sizes.isEmpty() && sizes[0] > 0 ? sizes[0] : kLayout.sideBarWidth(settings_, 105);
+    kLayout.setSideBarWidth(settings_, barWidth);
+    // A hidden column keeps the width it had when last shown.
+    for (int c = 0; c < ColumnCount; ++c)
+      kLayout.setColumnWidth(settings_, c,
+                             grid_->isColumnHidden(c) ? kLayout.columnWidth(settings_, c, 120) : grid_->columnWidth(c));
+    saveFramePlacement();
+  });
 }
 
 void PartsWindow::reloadPartNames() { grid_->partsDelegate()->setPartNames(loadPartNames(settings_)); }
 
-// ---- Events ----
+// ---- Showing and closing ----
 
-void PartsWindow::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  if (!layoutRestored_) {
-    layoutRestored_ = true;
-    restoreLayout();
-    reloadPartNames();
-  }
+void PartsWindow::firstShown() {
+  restoreLayoutOnce();
+  reloadPartNames();
 }
 
-void PartsWindow::closeEvent(QCloseEvent* event) {
-  if (closing_) {
-    event->accept();
-    return;
-  }
-  if (common::isBusy()) {
-    event->ignore();
-    return;
-  }
+bool PartsWindow::mayClose() { return !common::isBusy(); }
+
+bool PartsWindow::maybeSave() {
   postPendingEdit();
-  if (doc_->isOpen() && doc_->isModified()) {
-    const common::MsgResult answer = common::showMessage(
-        QStringLiteral("Сохранить изменения в документе \r") + doc_->caption() + QStringLiteral(" ?"),
-        common::MsgIcon::Warning, common::MsgButtons::YesNoCancel, this);
-    if (answer == common::MsgResult::Cancel) {
-      event->ignore();
-      return;
-    }
-    // The window closes only when the save has been done.
-    if (answer == common::MsgResult::Yes && doc_->SaveGroup(false) != SaveResult::Saved) {
-      event->ignore();
-      return;
-    }
-  }
-  closing_ = true;
-  saveLayout();
+  if (!doc_->isOpen() || !doc_->isModified()) return true;
+  // The window closes only when the save has been done.
+  return askToSave(QStringLiteral("Сохранить изменения в документе \r") + doc_->caption() + QStringLiteral(" ?"),
+                   [this] { return doc_->SaveGroup(false) == SaveResult::Saved; });
+}
+
+void PartsWindow::closeDocument() {
   const bool recent = doc_->captionOverride().isEmpty() && !doc_->displayName().isEmpty();
   const QString header = recent ? doc_->headerPath() : QString();
   doc_->closeDocument();
-  event->accept();
   emit closed(header);
 }
 

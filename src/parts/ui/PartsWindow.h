@@ -1,9 +1,8 @@
 #pragma once
 
+#include "common/ui/DocumentWindow.h"
 #include "parts/PartsDocument.h"
 #include "parts/PartsPrint.h"
-
-#include <QWidget>
 
 #include <functional>
 #include <vector>
@@ -13,14 +12,8 @@ class QButtonGroup;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
-class QSplitter;
 class QStatusBar;
-class QToolBar;
 class QToolButton;
-
-namespace kroyna::ini {
-class IniFile;
-}
 
 namespace kroyna::common {
 class StatusPanel;
@@ -42,7 +35,7 @@ class PartsTableModel;
 // (PartsDocument::shownRows, ListGroupMaterials), AppendDetal,
 // SetCaptionOverride and the run counter; runAction() is the window's
 // "&Разложить" command, which the cutting run attaches to.
-class PartsWindow : public QWidget {
+class PartsWindow : public common::DocumentWindow {
   Q_OBJECT
  public:
   // `dataRoot` is the program folder; `settings` its Kroyna.ini.
@@ -122,9 +115,9 @@ class PartsWindow : public QWidget {
   // Opens a written spreadsheet with the desktop's program; tests replace
   // it. Returns false when nothing could open the file.
   static void setFileOpener(std::function<bool(const QString&)> opener);
-  // Settings of the layout (section `Detals_Group`).
-  void restoreLayout();
-  void saveLayout();
+  // The layout (common::layouts::PartsWindow).
+  void restoreLayout() override;
+  void saveLayout() override;
 
  signals:
   // The window closed; `headerPath` goes to the recent bases list unless
@@ -134,8 +127,10 @@ class PartsWindow : public QWidget {
   void commandsChanged();
 
  protected:
-  void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
+  void firstShown() override;
+  bool mayClose() override;
+  bool maybeSave() override;
+  void closeDocument() override;
 
  private:
   void buildToolBar();
@@ -157,22 +152,16 @@ class PartsWindow : public QWidget {
   int selectedBarCode() const;
 
   QString dataRoot_;
-  ini::IniFile& settings_;
   PartsDocument* doc_ = nullptr;
   PartsTableModel* model_ = nullptr;
   PartsGrid* grid_ = nullptr;
   QListWidget* bar_ = nullptr;
-  QPushButton* barButton_ = nullptr;
-  QSplitter* splitter_ = nullptr;
   EdgePanel* edges_ = nullptr;
   QButtonGroup* rotation_ = nullptr;
-  QToolBar* toolBar_ = nullptr;
   QStatusBar* status_ = nullptr;
   common::StatusPanel* panels_[5] = {};
   SideCodes panelSides_{};
-  bool layoutRestored_ = false;
   bool runAttached_ = false;
-  bool closing_ = false;
 
   QAction* saveAction_ = nullptr;
   QAction* mergeAction_ = nullptr;

@@ -1,6 +1,7 @@
 #include "warehouse/ui/MinimumStockDialogs.h"
 
 #include "common/Messages.h"
+#include "common/ui/HeaderWidths.h"
 #include "common/ui/MessageBoxes.h"
 #include "common/ui/WaitWindow.h"
 #include "platform/ini/IniFile.h"
@@ -23,7 +24,7 @@ namespace kroyna::warehouse {
 
 namespace {
 
-constexpr const char* kLayoutSection = "Quantity_Window";
+const common::WindowLayout& kLayout = common::layouts::MinimumStock;
 
 // Keeps a minimum still being typed in the grid. A text that is no
 // minimum is refused with its message and stays in the cell to be mended.
@@ -126,10 +127,9 @@ MinimumStockDialog::MinimumStockDialog(StockModule& module, ini::IniFile& settin
           [this] { quantity_->setEnabled(!selectedRows().isEmpty()); });
 
   // The layout as last left.
-  grid_->setColumnWidth(0, std::max(40, settings_.readInt(kLayoutSection, "ColWidth0", 240)));
-  grid_->setColumnWidth(1, std::max(40, settings_.readInt(kLayoutSection, "ColWidth1", 100)));
-  resize(std::max(260, settings_.readInt(kLayoutSection, "Width", 420)),
-         std::max(200, settings_.readInt(kLayoutSection, "Height", 400)));
+  grid_->setColumnWidth(0, std::max(40, kLayout.columnWidth(settings_, 0, 240)));
+  grid_->setColumnWidth(1, std::max(40, kLayout.columnWidth(settings_, 1, 100)));
+  resize(kLayout.size(settings_, QSize(420, 400)).expandedTo(QSize(260, 200)));
 
   // The first row, then the material's row when it is listed.
   int row = table_->rowOf(code);
@@ -169,16 +169,10 @@ void MinimumStockDialog::setSelectedQuantity() {
 }
 
 void MinimumStockDialog::saveLayout() {
-  try {
-    settings_.batch([&] {
-      settings_.writeInt(kLayoutSection, "ColWidth0", grid_->columnWidth(0));
-      settings_.writeInt(kLayoutSection, "ColWidth1", grid_->columnWidth(1));
-      settings_.writeInt(kLayoutSection, "Width", width());
-      settings_.writeInt(kLayoutSection, "Height", height());
-    });
-  } catch (const std::exception&) {
-    // Layout only.
-  }
+  common::writeLayout(settings_, [&] {
+    common::writeColumnWidths(settings_, kLayout, *grid_, 2);
+    kLayout.setSize(settings_, size());
+  });
 }
 
 void MinimumStockDialog::accept() {

@@ -18,8 +18,7 @@ namespace kroyna::warehouse {
 
 namespace {
 
-constexpr const char* kSection = "ViewWHs";
-constexpr const char* kListName = "lvwWHs";
+const common::WindowLayout& kLayout = common::layouts::SavedStates;
 
 }  // namespace
 
@@ -64,7 +63,7 @@ SavedStatesDialog::SavedStatesDialog(SavedStatesController& controller, ini::Ini
   setWindowTitle(QStringLiteral("Просмотр состояний склада"));
   auto* h = new QHBoxLayout(this);
   list_ = new QTreeWidget(this);
-  list_->setObjectName(QString::fromLatin1(kListName));
+  list_->setObjectName(QString::fromLatin1(kLayout.listView.data(), kLayout.listView.size()));
   list_->setColumnCount(3);
   list_->setHeaderLabels({QStringLiteral("Дата"), QStringLiteral("Время"), QStringLiteral("Описание")});
   list_->setRootIsDecorated(false);
@@ -93,9 +92,8 @@ SavedStatesDialog::SavedStatesDialog(SavedStatesController& controller, ini::Ini
   connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { changeSelected(); });
   connect(list_, &QTreeWidget::itemSelectionChanged, this, &SavedStatesDialog::updateButtons);
 
-  resize(std::max(300, settings_.readInt(kSection, "Width", 520)),
-         std::max(160, settings_.readInt(kSection, "Height", 300)));
-  common::readColumnWidths(settings_, kSection, kListName, *list_->header());
+  resize(kLayout.size(settings_, QSize(520, 300)).expandedTo(QSize(300, 160)));
+  common::readColumnWidths(settings_, kLayout, *list_->header());
   reload();
   // The newest state is the one most often wanted.
   if (QTreeWidgetItem* newest = list_->topLevelItem(list_->topLevelItemCount() - 1)) {
@@ -105,15 +103,10 @@ SavedStatesDialog::SavedStatesDialog(SavedStatesController& controller, ini::Ini
 }
 
 SavedStatesDialog::~SavedStatesDialog() {
-  try {
-    settings_.batch([&] {
-      common::writeColumnWidths(settings_, kSection, kListName, *list_->header());
-      settings_.writeInt(kSection, "Width", width());
-      settings_.writeInt(kSection, "Height", height());
-    });
-  } catch (const std::exception&) {
-    // Layout only; the states themselves are not touched by it.
-  }
+  common::writeLayout(settings_, [&] {
+    common::writeColumnWidths(settings_, kLayout, *list_->header());
+    kLayout.setSize(settings_, size());
+  });
 }
 
 QPushButton* SavedStatesDialog::button(const QString& caption) const {

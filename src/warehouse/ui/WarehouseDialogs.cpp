@@ -3,6 +3,7 @@
 #include "common/AppContext.h"
 #include "common/Messages.h"
 #include "common/Settings.h"
+#include "common/ui/HeaderWidths.h"
 #include "common/ui/MessageBoxes.h"
 #include "platform/ini/IniFile.h"
 
@@ -26,6 +27,8 @@
 namespace kroyna::warehouse {
 
 namespace {
+
+const common::WindowLayout& kSheetChoiceLayout = common::layouts::SheetChoice;
 
 SheetChoiceHandler& sheetChoiceHandler() {
   static SheetChoiceHandler h;
@@ -103,32 +106,23 @@ SheetChoiceDialog::SheetChoiceDialog(dbase::Table& view, const QString& material
   connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] { accept(); });
   layout->addWidget(grid_, 1);
   addOkCancel(this, layout);
-  // Layout kept in section SelectSheet.
-  int w = 400, h = 300;
+  // The layout as last left.
+  QSize size(400, 300);
   if (settings_) {
-    for (int c = 0; c < 3; ++c)
-      grid_->setColumnWidth(c, settings_->readInt("SelectSheet", "ColWidth" + std::to_string(c), 120));
-    w = settings_->readInt("SelectSheet", "Width", 400);
-    h = settings_->readInt("SelectSheet", "Height", 300);
-    if (settings_->readInt("SelectSheet", "WinState", 0) == 2) setWindowState(Qt::WindowMaximized);
+    for (int c = 0; c < 3; ++c) grid_->setColumnWidth(c, kSheetChoiceLayout.columnWidth(*settings_, c, 120));
+    size = kSheetChoiceLayout.size(*settings_, size);
+    if (kSheetChoiceLayout.maximized(*settings_)) setWindowState(Qt::WindowMaximized);
   }
-  resize(std::max(w, 200), std::max(h, 150));
+  resize(size.expandedTo(QSize(200, 150)));
 }
 
 SheetChoiceDialog::~SheetChoiceDialog() {
   if (!settings_) return;
-  try {
-    settings_->batch([&] {
-      for (int c = 0; c < 3; ++c)
-        settings_->writeInt("SelectSheet", "ColWidth" + std::to_string(c), grid_->columnWidth(c));
-      settings_->writeInt("SelectSheet", "WinState", isMaximized() ? 2 : 0);
-      settings_->writeInt("SelectSheet", "Width", width());
-      settings_->writeInt("SelectSheet", "Height", height());
-    });
-  } catch (const std::exception&) {
-    // The layout is a convenience; a settings file that cannot be written
-    // is reported by the commands that need it.
-  }
+  common::writeLayout(*settings_, [&] {
+    common::writeColumnWidths(*settings_, kSheetChoiceLayout, *grid_, 3);
+    kSheetChoiceLayout.setState(*settings_, isMaximized(), false);
+    kSheetChoiceLayout.setSize(*settings_, size());
+  });
 }
 
 void SheetChoiceDialog::accept() {

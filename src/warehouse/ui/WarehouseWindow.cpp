@@ -2,6 +2,7 @@
 
 #include "common/DocumentPlacement.h"
 #include "common/Messages.h"
+#include "common/settings/SettingsKeys.h"
 #include "common/ui/HeaderWidths.h"
 #include "platform/ini/IniFile.h"
 #include "warehouse/StockCheck.h"
@@ -13,7 +14,6 @@
 
 #include <QAbstractItemDelegate>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -76,6 +76,10 @@ class DateCellDelegate : public QStyledItemDelegate {
   }
 };
 
+const common::WindowLayout& kSheetsLayout = common::layouts::WarehouseSheets;
+// The frame, its state and the bar are kept with the offcuts page.
+const common::WindowLayout& kLayout = common::layouts::WarehouseOffcuts;
+
 QToolButton* toolButton(QToolBar* bar, const QString& caption, const QString& hint, std::function<void()> action) {
   auto* b = new QToolButton(bar);
   b->setText(caption);
@@ -89,33 +93,20 @@ QToolButton* toolButton(QToolBar* bar, const QString& caption, const QString& hi
 }  // namespace
 
 WarehouseWindow::WarehouseWindow(WarehouseController& controller, QWidget* parent)
-    : QWidget(parent), controller_(controller) {
+    : DocumentWindow(kLayout, controller.settings(), ToolBarStyle::None, parent), controller_(controller) {
   setObjectName(QStringLiteral("WareHouse"));
   setWindowTitle(QStringLiteral("Склад"));
-  auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  splitter_ = new QSplitter(Qt::Horizontal, this);
-  auto* left = new QWidget(splitter_);
-  auto* lv = new QVBoxLayout(left);
-  lv->setContentsMargins(0, 0, 0, 0);
-  lv->setSpacing(0);
-  auto* header = new QPushButton(QStringLiteral("Материалы"), left);
-  header->setToolTip(QStringLiteral("Поиск материала"));
-  connect(header, &QPushButton::clicked, this, &WarehouseWindow::searchMaterial);
-  lv->addWidget(header);
-  bar_ = new QListWidget(left);
-  lv->addWidget(bar_, 1);
+  bar_ = addSideBar(QStringLiteral("Материалы"), SideBarTitle::Button, 0);
+  sideBarButton()->setToolTip(QStringLiteral("Поиск материала"));
+  connect(sideBarButton(), &QPushButton::clicked, this, &WarehouseWindow::searchMaterial);
   connect(bar_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (fillingBar_ || row < 0 || row >= controller_.bar().size()) return;
     selectCode(controller_.bar()[row].code);
   });
-  splitter_->addWidget(left);
-  pages_ = new QTabWidget(splitter_);
+  pages_ = new QTabWidget(splitter());
   pages_->addTab(buildSheetsPage(), QStringLiteral("Стандартные листы"));
   pages_->addTab(buildScrapsPage(), QStringLiteral("Остатки"));
-  splitter_->addWidget(pages_);
-  splitter_->setStretchFactor(1, 1);
-  layout->addWidget(splitter_);
+  addMainPane(pages_);
   connect(&controller_.module(), &StockModule::viewsReset, this, &WarehouseWindow::showMaterialColumns);
   connect(&controller_.module(), &StockModule::changedFlagsChanged, this, &WarehouseWindow::updateCaption);
 }
@@ -204,10 +195,10 @@ void WarehouseWindow::start() {
   started_ = true;
   controller_.makeWorkingCopies();
   updateCaption();
-  const int saved = controller_.settings().readInt("Scraps_Window", "Material", 0);
+  const int saved = common::read(controller_.settings(), common::keys::WarehouseMaterial);
   controller_.rebuildBar(saved);
   fillBar();
-  restoreLayout();
+  restoreLayoutOnce();
   showMaterialColumns();
 }
 
@@ -325,13 +316,6 @@ bool WarehouseWindow::queryClose() {
   return controller_.queryClose();
 }
 
-void WarehouseWindow::closeEvent(QCloseEvent* event) {
-  if (queryClose()) {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->showMinimized();
-  }
-  event->ignore();
-}
-
 void WarehouseWindow::saveSheets() {
   if (postGrid(StockKind::Sheets)) controller_.save(StockKind::Sheets);
 }
@@ -447,24 +431,21 @@ void WarehouseWindow::restoreLayout() {
     if (e.code != kAllMaterials) materials << e.name;
   // The width a grid needs to show all its columns (the material column
   // too, as under "<все материалы>").
-  auto restoreGrid = [&](QTableView* grid, const StockGridModel* model, const char* section) {
+  auto restoreGrid = [&](QTableView* grid, const StockGridModel* model, const common::WindowLayout& layout) {
     for (int i = 0; i < model->columnCount(); ++i)
-      common::restoreColumnWidth(s, section, "ColWidth" + std::to_string(i), *grid, i,
-                                 i == model->matNameColumn() ? materials : QStringList());
+      common::restoreColumnWidth(s, layout, *grid, i, i == model->matNameColumn() ? materials : QStringList());
     const bool materialHidden = grid->isColumnHidden(model->matNameColumn());
     grid->setColumnHidden(model->matNameColumn(), false);
     const int needed = common::wholeTableWidth(*grid);
     grid->setColumnHidden(model->matNameColumn(), materialHidden);
     return needed;
   };
-  const int grids = std::max(restoreGrid(sheetGrid_, sheetModel_, "Sheets_Window"),
-                             restoreGrid(scrapGrid_, scrapModel_, "Scraps_Window"));
-  auto* barButton = bar_->parentWidget()->findChild<QPushButton*>();
-  const int panel = s.keyExists("Scraps_Window", "PanelWidth")
-                        ? std::max(20, s.readInt("Scraps_Window", "PanelWidth", 100))
-                        : common::fittingListWidth(*bar_, barButton ? barButton->sizeHint().width() : 0, 300);
-  splitter_->setSizes({panel, std::max(100, s.readInt("Scraps_Window", "Width", 400) - panel)});
-  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+  const int grids =
+      std::max(restoreGrid(sheetGrid_, sheetModel_, kSheetsLayout), restoreGrid(scrapGrid_, scrapModel_, kLayout));
+  const int panel = kLayout.hasSideBarWidth(s) ? std::max(20, kLayout.sideBarWidth(s, 100)) : fittingSideBarWidth();
+  const QSize kept = kLayout.size(s, QSize(400, 300));
+  splitter()->setSizes({panel, std::max(100, kept.width() - panel)});
+  if (QMdiSubWindow* sub = frame()) {
     sub->installEventFilter(this);
     // Where no size is kept, wide enough for the bar, the whole toolbar of
     // either page and the columns of either grid. A size too small to use
@@ -473,43 +454,35 @@ void WarehouseWindow::restoreLayout() {
     int toolBars = 0;
     for (QToolBar* bar : pages_->findChildren<QToolBar*>()) toolBars = std::max(toolBars, bar->sizeHint().width());
     const int frameWidth = sub->width() - width();
-    const int fitting = panel + splitter_->handleWidth() + std::max(toolBars, grids) + frameWidth + 4;
-    const QSize stored(s.keyExists("Scraps_Window", "Width") ? s.readInt("Scraps_Window", "Width", 400) : fitting,
-                       s.readInt("Scraps_Window", "Height", 300));
+    const int fitting = panel + splitter()->handleWidth() + std::max(toolBars, grids) + frameWidth + 4;
+    const QSize stored(kLayout.hasSize(s) ? kept.width() : fitting, kept.height());
     const QSize minimum(300, 200);
     // Before the main window is first shown the area has no size yet; the
     // main window brings its document windows inside when it shows.
     QSize area = stored.expandedTo(minimum);
     if (sub->mdiArea() && sub->mdiArea()->isVisible()) area = sub->mdiArea()->viewport()->size();
     sub->setGeometry(common::fitDocumentFrame(QRect(sub->pos(), stored), area, minimum));
-    splitter_->setSizes({panel, std::max(100, sub->width() - frameWidth - panel)});
+    splitter()->setSizes({panel, std::max(100, sub->width() - frameWidth - panel)});
     normalSize_ = sub->size();
     // A minimised state is not restored: closing the window minimises it,
     // and the stock should be in sight when the program starts.
-    if (s.readInt("Scraps_Window", "WinState", 0) == 2) sub->showMaximized();
+    if (kLayout.maximized(s)) sub->showMaximized();
   }
 }
 
 void WarehouseWindow::saveLayout() {
   ini::IniFile& s = controller_.settings();
-  QWidget* frame = parentWidget() ? parentWidget() : this;
-  try {
-    s.batch([&] {
-      for (int i = 0; i <= 2; ++i)
-        s.writeInt("Sheets_Window", "ColWidth" + std::to_string(i), sheetGrid_->columnWidth(i));
-      for (int i = 0; i <= 5; ++i)
-        s.writeInt("Scraps_Window", "ColWidth" + std::to_string(i), scrapGrid_->columnWidth(i));
-      if (!frame->isMaximized() && !frame->isMinimized()) normalSize_ = frame->size();
-      s.writeInt("Scraps_Window", "Width", normalSize_.width());
-      s.writeInt("Scraps_Window", "Height", normalSize_.height());
-      s.writeInt("Scraps_Window", "WinState", frame->isMaximized() ? 2 : frame->isMinimized() ? 1 : 0);
-      s.writeInt("Scraps_Window", "Material", controller_.selectedCode());
-      const QList<int> sizes = splitter_->sizes();
-      s.writeInt("Scraps_Window", "PanelWidth", sizes.isEmpty() ? 100 : sizes.first());
-    });
-  } catch (const std::exception&) {
-    // Layout only; nothing of the stock depends on it.
-  }
+  const QWidget* outer = parentWidget() ? parentWidget() : this;
+  common::writeLayout(s, [&] {
+    common::writeColumnWidths(s, kSheetsLayout, *sheetGrid_, 3);
+    common::writeColumnWidths(s, kLayout, *scrapGrid_, 6);
+    if (!outer->isMaximized() && !outer->isMinimized()) normalSize_ = outer->size();
+    kLayout.setSize(s, normalSize_);
+    kLayout.setState(s, outer->isMaximized(), outer->isMinimized());
+    common::write(s, common::keys::WarehouseMaterial, controller_.selectedCode());
+    const QList<int> sizes = splitter()->sizes();
+    kLayout.setSideBarWidth(s, sizes.isEmpty() ? 100 : sizes.first());
+  });
 }
 
 }  // namespace kroyna::warehouse

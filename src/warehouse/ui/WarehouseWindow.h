@@ -5,26 +5,18 @@
 // toolbar and grid. It lives as long as the program; closing it asks about
 // unsaved stock and then only minimises it.
 
+#include "common/ui/DocumentWindow.h"
 #include "warehouse/StockGridModel.h"
 #include "warehouse/WarehouseController.h"
 
-#include <QWidget>
-
 class QLabel;
 class QListWidget;
-class QSplitter;
 class QTabWidget;
 class QTableView;
-class QToolBar;
-class QAction;
-
-namespace kroyna::ini {
-class IniFile;
-}
 
 namespace kroyna::warehouse {
 
-class WarehouseWindow : public QWidget {
+class WarehouseWindow : public common::DocumentWindow {
   Q_OBJECT
  public:
   WarehouseWindow(WarehouseController& controller, QWidget* parent = nullptr);
@@ -71,11 +63,16 @@ class WarehouseWindow : public QWidget {
   // WarehouseController::queryClose); true when the window may close.
   bool queryClose();
 
-  // Writes the layout to the settings file.
-  void saveLayout();
+  // The layout (common::layouts::WarehouseOffcuts and WarehouseSheets),
+  // restored by start().
+  void restoreLayout() override;
+  void saveLayout() override;
 
  protected:
-  void closeEvent(QCloseEvent* event) override;
+  bool maybeSave() override { return queryClose(); }
+  bool minimizesOnClose() const override { return true; }
+  // The layout is restored by start(), once the bar is filled.
+  void firstShown() override {}
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
 
@@ -87,13 +84,11 @@ class WarehouseWindow : public QWidget {
   void showMaterialColumns();
   void updateCaption();
   void pickDateOfCurrentRow();
-  void restoreLayout();
   // Commits the cell editor and posts the page's pending edit; false after
   // a message (none with `quiet`) when it cannot be stored.
   bool postGrid(StockKind kind, bool quiet = false);
 
   WarehouseController& controller_;
-  QSplitter* splitter_ = nullptr;
   QListWidget* bar_ = nullptr;
   QTabWidget* pages_ = nullptr;
   QTableView* sheetGrid_ = nullptr;
