@@ -373,3 +373,34 @@ TEST_F(MapFileCommandsTest, OnlyMapsFilesOpen) {
 
 }  // namespace
 }  // namespace kroyna::maps
+
+namespace kroyna::maps {
+namespace {
+
+// A window opened over a maximised one opens maximised like it (its title
+// bar never lands above the area), and two windows of one caption are told
+// apart, in their captions and so in the "Окно" list.
+TEST_F(MapFileCommandsTest, WindowsOverAMaximisedOneOpenMaximisedAndTwinsAreNumbered) {
+  MapsWindow* first = resultWindow();
+  auto* firstFrame = qobject_cast<QMdiSubWindow*>(first->parentWidget());
+  ASSERT_NE(firstFrame, nullptr);
+  firstFrame->showMaximized();
+  QApplication::processEvents();
+  MapsWindow* second = resultWindow();
+  auto* secondFrame = qobject_cast<QMdiSubWindow*>(second->parentWidget());
+  QApplication::processEvents();
+  EXPECT_TRUE(secondFrame->isMaximized());
+  EXPECT_GE(secondFrame->geometry().top(), 0);
+  EXPECT_EQ(first->windowTitle(), u("Вариант раскроя 1: \"Кухня\""));
+  EXPECT_EQ(second->windowTitle(), u("Вариант раскроя 1: \"Кухня\" (2)"));
+  // The first gone, the other is the only one of its caption.
+  first->document().setModified(false);
+  firstFrame->close();
+  QApplication::processEvents();
+  EXPECT_EQ(second->windowTitle(), u("Вариант раскроя 1: \"Кухня\""));
+  EXPECT_EQ(common::DocumentWindow::numberedCaption(u("База деталей: <без названия>"), 2),
+            u("База деталей: <без названия 2>"));
+}
+
+}  // namespace
+}  // namespace kroyna::maps

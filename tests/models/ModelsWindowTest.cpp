@@ -71,6 +71,15 @@ TEST(ModelsInstall, MainWindowCommandsAndOneWindow) {
   EXPECT_EQ(base->iconText(), "Модели");
   EXPECT_FALSE(add->isEnabled());
 
+  // Two untitled parts bases are told apart; the second is maximised.
+  main.command("group.new")->trigger();
+  main.command("group.new")->trigger();
+  QApplication::processEvents();
+  ASSERT_NE(activeParts(main), nullptr);
+  EXPECT_EQ(activeParts(main)->windowTitle(), "База деталей: <без названия 2>[*]");
+  main.documentArea()->activeSubWindow()->showMaximized();
+  QApplication::processEvents();
+
   base->trigger();
   base->trigger();
   QApplication::processEvents();
@@ -78,6 +87,12 @@ TEST(ModelsInstall, MainWindowCommandsAndOneWindow) {
   ModelsWindow* window = ModelsSubsystem::instance()->window();
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->windowTitle(), "База моделей");
+  // Over the maximised window it opens maximised too, its title bar never
+  // above the document area.
+  auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+  ASSERT_NE(frame, nullptr);
+  EXPECT_TRUE(frame->isMaximized());
+  EXPECT_GE(frame->geometry().top(), 0);
 
   // "&Создать" opens a new untitled parts window with the selected model.
   window->base().setCount(0, 2);

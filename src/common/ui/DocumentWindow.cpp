@@ -17,6 +17,16 @@
 
 namespace kroyna::common {
 
+namespace {
+
+// The document windows in the order they were made.
+QList<DocumentWindow*>& documentWindows() {
+  static QList<DocumentWindow*> windows;
+  return windows;
+}
+
+}  // namespace
+
 DocumentWindow::DocumentWindow(const WindowLayout& layout, ini::IniFile& settings, ToolBarStyle toolBar,
                                QWidget* parent)
     : QWidget(parent), settings_(settings), layout_(layout) {
@@ -38,6 +48,12 @@ DocumentWindow::DocumentWindow(const WindowLayout& layout, ini::IniFile& setting
   row_->setContentsMargins(0, 0, 0, 0);
   row_->addWidget(splitter_, 1);
   column_->addLayout(row_, 1);
+  documentWindows().append(this);
+}
+
+DocumentWindow::~DocumentWindow() {
+  documentWindows().removeOne(this);
+  retitleAll();
 }
 
 QMdiSubWindow* DocumentWindow::frame() const { return qobject_cast<QMdiSubWindow*>(parentWidget()); }
@@ -96,13 +112,39 @@ void DocumentWindow::saveFramePlacement() {
 
 // ---- Caption ----
 
-void DocumentWindow::setDocumentCaption(const QString& caption) { setWindowTitle(caption + QStringLiteral("[*]")); }
+QString DocumentWindow::numberedCaption(const QString& caption, int number) {
+  static const QString kUntitled = QStringLiteral("<без названия>");
+  if (caption.endsWith(kUntitled)) return caption.chopped(1) + QStringLiteral(" %1>").arg(number);
+  return caption + QStringLiteral(" (%1)").arg(number);
+}
+
+void DocumentWindow::setDocumentCaption(const QString& caption, bool markChanges) {
+  caption_ = caption;
+  markChanges_ = markChanges;
+  retitleAll();
+}
+
+void DocumentWindow::retitleAll() {
+  // Counted per main window: the same caption in two of them is no clash.
+  QHash<QWidget*, QHash<QString, int>> seen;
+  for (DocumentWindow* w : documentWindows()) {
+    if (w->caption_.isEmpty() || w->closing_) continue;
+    QWidget* frame = w->frame();
+    QWidget* area = frame ? frame->parentWidget() : w;
+    const int n = ++seen[area][w->caption_];
+    QString title = n == 1 ? w->caption_ : numberedCaption(w->caption_, n);
+    if (w->markChanges_) title += QStringLiteral("[*]");
+    if (w->windowTitle() != title) w->setWindowTitle(title);
+  }
+}
 
 // ---- Showing and closing ----
 
 void DocumentWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   closing_ = false;
+  // In its frame now: numbered among the windows of its main window.
+  retitleAll();
   if (shownOnce_) return;
   shownOnce_ = true;
   firstShown();
@@ -134,6 +176,7 @@ void DocumentWindow::closeEvent(QCloseEvent* event) {
   saveLayout();
   closeDocument();
   event->accept();
+  retitleAll();
 }
 
 }  // namespace kroyna::common

@@ -37,6 +37,10 @@ namespace kroyna::common {
 class DocumentWindow : public QWidget {
   Q_OBJECT
  public:
+  // "<без названия>" gives "<без названия 2>" as the second of that
+  // caption, any other caption "caption (2)".
+  static QString numberedCaption(const QString& caption, int number);
+
   enum class ToolBarStyle {
     None,            // the window has no toolbar of its own
     TextOnly,        // captions only
@@ -57,6 +61,7 @@ class DocumentWindow : public QWidget {
  protected:
   // `layout` is where the window's layout is kept in `settings`.
   DocumentWindow(const WindowLayout& layout, ini::IniFile& settings, ToolBarStyle toolBar, QWidget* parent);
+  ~DocumentWindow() override;
 
   const WindowLayout& windowLayout() const { return layout_; }
   // The frame of the window in the main window's document area, if any.
@@ -94,8 +99,11 @@ class DocumentWindow : public QWidget {
 
   // ---- Caption ----
   // `caption` with Qt's mark of unsaved changes, shown while the window is
-  // modified (setWindowModified).
-  void setDocumentCaption(const QString& caption);
+  // modified (setWindowModified) when `markChanges`. Windows of one main
+  // window with the same caption are told apart by a number, in their
+  // captions and so in the "Окно" list: "<без названия 2>", "Вариант
+  // раскроя 1 (2)"; the first opened keeps the caption as it is.
+  void setDocumentCaption(const QString& caption, bool markChanges = true);
 
   // ---- Closing ----
   virtual bool mayClose() { return true; }
@@ -112,6 +120,8 @@ class DocumentWindow : public QWidget {
   ini::IniFile& settings_;
 
  private:
+  static void retitleAll();
+
   const WindowLayout layout_;
   QVBoxLayout* column_ = nullptr;
   QHBoxLayout* row_ = nullptr;
@@ -119,6 +129,8 @@ class DocumentWindow : public QWidget {
   QSplitter* splitter_ = nullptr;
   QListWidget* sideBar_ = nullptr;
   QPushButton* sideBarButton_ = nullptr;
+  QString caption_;
+  bool markChanges_ = true;
   bool shownOnce_ = false;
   bool layoutRestored_ = false;
   bool closing_ = false;

@@ -57,6 +57,17 @@ void placeDocumentWindow(QMdiSubWindow& frame, const DocumentPlacement& stored, 
     area = parent->size();
   else
     return;
+  // While another window of the area is maximised, a new one is too, like
+  // it: a frame placed by its geometry there would lose its title bar
+  // above the area.
+  bool othersMaximized = false;
+  if (QMdiArea* mdi = frame.mdiArea())
+    for (QMdiSubWindow* w : mdi->subWindowList())
+      if (w != &frame && w->isMaximized()) othersMaximized = true;
+  if (othersMaximized || frame.isMaximized()) {
+    frame.showMaximized();
+    return;
+  }
   frame.setGeometry(fitDocumentFrame(stored.frame ? stored.frame : proposed, area, minimum));
   if (stored.maximized) frame.showMaximized();
 }

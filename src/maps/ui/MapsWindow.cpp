@@ -320,7 +320,9 @@ void MapsWindow::updateCommands() {
   action(QStringLiteral("order"))->setChecked(showCutOrder_);
 }
 
-void MapsWindow::updateTitle() { setWindowTitle(running_ ? u("Пожалуйста подождите ...") : document_->caption()); }
+void MapsWindow::updateTitle() {
+  setDocumentCaption(running_ ? u("Пожалуйста подождите ...") : document_->caption(), false);
+}
 
 void MapsWindow::setCaption(const QString& caption) {
   document_->setCaption(caption);

@@ -5,6 +5,7 @@
 #include "common/DocumentPlacement.h"
 #include "common/Settings.h"
 #include "common/ui/MainFrame.h"
+#include "common/ui/WindowPlacement.h"
 #include "models/ui/ModelDialogs.h"
 #include "models/ui/ModelsWindow.h"
 #include "parts/ui/Parts.h"
@@ -93,9 +94,9 @@ ModelsWindow* ModelsSubsystem::openWindow() {
   }
   window_ = w;
   QMdiSubWindow* sub = main_->addDocument(w);
-  // Wholly inside the document area where it fits.
-  sub->setGeometry(common::fitDocumentFrame(QRect(sub->pos(), QSize(760, 480)),
-                                            main_->documentArea()->viewport()->size(), QSize(420, 260)));
+  // Wholly inside the document area where it fits, or maximised like a
+  // maximised window of the area.
+  common::placeDocumentWindow(*sub, {}, QSize(420, 260), QRect(sub->pos(), QSize(760, 480)));
   return w;
 }
 

@@ -244,15 +244,21 @@ void ModelsWindow::printSelected() {
 }
 
 void ModelsWindow::restoreLayout() {
-  const int barWidth = std::max(20, kLayout.sideBarWidth(settings_, 105));
+  // Where no width is kept, the bar shows its sections whole, and a column
+  // its header and its rows.
+  const int barWidth =
+      kLayout.hasSideBarWidth(settings_) ? std::max(20, kLayout.sideBarWidth(settings_, 105)) : fittingSideBarWidth();
   QList<int> sizes = splitter()->sizes();
   if (sizes.size() == 2) {
     const int total = std::max(sizes[0] + sizes[1], barWidth + 100);
     splitter()->setSizes({barWidth, total - barWidth});
   }
   for (int c = 0; c < ModelsListModel::ColumnCount; ++c) {
-    const int w = kLayout.columnWidth(settings_, c, 65);
-    if (w > 0) list_->setColumnWidth(c, w);
+    const int kept = kLayout.hasColumnWidth(settings_, c) ? kLayout.columnWidth(settings_, c, 65) : 0;
+    const int fitting = std::max(static_cast<const QAbstractItemView*>(list_)->sizeHintForColumn(c),
+                                 list_->header()->sectionSizeHint(c)) +
+                        8;
+    list_->setColumnWidth(c, kept > 0 ? kept : std::max(65, fitting));
   }
 }
 
