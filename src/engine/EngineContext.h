@@ -116,6 +116,10 @@ class EngineContext {
     if (Deadline && !Abort && std::chrono::steady_clock::now() >= *Deadline) Abort = true;
     return Abort;
   }
+  // Set while a variant is built again without joining free rectangles,
+  // because the joins had made its layout one that through-cuts cannot cut
+  // apart (see BuildVariants).
+  bool KeepRegionsApart = false;
   // Set by a pass whose best variant placed no copy: such a pass makes no
   // map and the material must end (repeating it would never finish).
   bool PlacedNothing = false;

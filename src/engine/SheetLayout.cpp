@@ -1,5 +1,9 @@
 #include "engine/SheetLayout.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace kroyna::engine {
 
 namespace {
@@ -73,7 +77,7 @@ class VariantBuilder {
       layout_.Placements.AddPlacement(c.part, r.SheetIndex, TPoint{r.X, r.Y}, c.turned);
 
       const int added = SplitRegion(layout_, c.region, dx, dy, alongXFirst);
-      if (!params_.MultiSaw && params_.MaxCutLength == 0) {
+      if (!params_.MultiSaw && params_.MaxCutLength == 0 && !ctx_.KeepRegionsApart) {
         MergeRegion(layout_, c.region);
         MergeRegion(layout_, added);
       }
@@ -275,6 +279,57 @@ bool MergeRegion(TSheetsList& layout, int region) {
     }
   }
   return false;
+}
+
+bool IsGuillotine(const TSheetsList& layout, const TDetalsList& parts) {
+  struct Box {
+    std::int32_t sheet;
+    std::int64_t x1, y1, x2, y2;
+  };
+  std::vector<Box> boxes;
+  boxes.reserve(layout.Placements.All().size());
+  for (const TDetalHandle& p : layout.Placements.All()) {
+    const TDetal* d = parts.Items(p.DetalIndex);
+    if (!d) continue;
+    boxes.push_back({p.SheetIndex, p.X, p.Y, std::int64_t{p.X} + extentX(*d, p.Rotated),
+                     std::int64_t{p.Y} + extentY(*d, p.Rotated)});
+  }
+  if (boxes.size() < 2) return true;
+  // Each sheet is a piece of its own.
+  std::sort(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) { return a.sheet < b.sheet; });
+  std::vector<std::pair<std::size_t, std::size_t>> pieces;
+  for (std::size_t i = 0, start = 0; i <= boxes.size(); ++i) {
+    if (i == boxes.size() || boxes[i].sheet != boxes[start].sheet) {
+      pieces.emplace_back(start, i);
+      start = i;
+    }
+  }
+  // Every gap that runs across a piece along one axis is cut at once.
+  std::vector<std::size_t> starts;
+  while (!pieces.empty()) {
+    const auto [first, last] = pieces.back();
+    pieces.pop_back();
+    if (last - first < 2) continue;
+    bool split = false;
+    for (int axis = 0; axis < 2 && !split; ++axis) {
+      auto lo = [axis](const Box& b) { return axis == 0 ? b.x1 : b.y1; };
+      auto hi = [axis](const Box& b) { return axis == 0 ? b.x2 : b.y2; };
+      std::sort(boxes.begin() + static_cast<std::ptrdiff_t>(first), boxes.begin() + static_cast<std::ptrdiff_t>(last),
+                [&](const Box& a, const Box& b) { return lo(a) < lo(b); });
+      starts.assign(1, first);
+      std::int64_t reach = hi(boxes[first]);
+      for (std::size_t i = first + 1; i < last; ++i) {
+        if (lo(boxes[i]) >= reach) starts.push_back(i);
+        reach = std::max(reach, hi(boxes[i]));
+      }
+      if (starts.size() < 2) continue;
+      split = true;
+      starts.push_back(last);
+      for (std::size_t g = 0; g + 1 < starts.size(); ++g) pieces.emplace_back(starts[g], starts[g + 1]);
+    }
+    if (!split) return false;
+  }
+  return true;
 }
 
 void FinishStandardSheet(TSheetsList& map, const CuttingParameters& params) {

@@ -26,6 +26,14 @@ int SplitRegion(TSheetsList& layout, int region, std::int32_t dx, std::int32_t d
 // moves the cuts accordingly. Returns whether a merge took place.
 bool MergeRegion(TSheetsList& layout, int region);
 
+// Whether every sheet of the layout can be cut apart by through-cuts down to
+// single copies: the placed copies (with the part sizes as the parts list
+// holds them, kerf-enlarged during a pass) are split by straight cuts across
+// the whole of each piece, recursively. Merging free rectangles can join two
+// rectangles across a cut that still has to separate copies around them;
+// such a layout cannot be cut on a panel saw.
+bool IsGuillotine(const TSheetsList& layout, const TDetalsList& parts);
+
 // Finishing of a standard-sheet map: cuts outside the sheet are dropped,
 // cuts reaching the far edges are lengthened or shortened, and the trim cuts
 // of the top and left trims are added (keyed by the map's Variant).

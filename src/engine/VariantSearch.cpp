@@ -43,11 +43,26 @@ void BuildVariants(EngineContext& ctx, bool firstPass) {
   ctx.LastOrientation = OrientationNone;
   ctx.Current = ctx.NewPassLayout();
   for (std::int64_t v = 0; v < total; ++v) {
+    const std::uint8_t lastOrientation = ctx.LastOrientation;
     ctx.Bits = static_cast<std::int32_t>(v);
     ctx.Step = 0;
     ctx.Parts.ResetPending(firstPass);
     ctx.Parts.ClearSkipped();
     BuildVariant(ctx);
+    if (!IsGuillotine(*ctx.Current, ctx.Parts)) {
+      // A panel saw cannot cut this layout: the variant is built again
+      // from the same start without joining free rectangles, which keeps
+      // every split a through-cut of its rectangle.
+      ctx.LastOrientation = lastOrientation;
+      ctx.Bits = static_cast<std::int32_t>(v);
+      ctx.Step = 0;
+      ctx.Parts.ResetPending(firstPass);
+      ctx.Parts.ClearSkipped();
+      ctx.Current = ctx.NewPassLayout();
+      ctx.KeepRegionsApart = true;
+      BuildVariant(ctx);
+      ctx.KeepRegionsApart = false;
+    }
     ctx.Variants.AddVariant(ctx.Current, static_cast<std::int32_t>(v), ctx.Parts, ctx.Params.Optimization);
     ctx.Parts.ResetPending(firstPass);
     ctx.Parts.ClearSkipped();

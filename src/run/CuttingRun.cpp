@@ -118,6 +118,12 @@ QString improvedFallbackMessage(const QString& materialName, engine::ImprovedFal
                  "перебором.")
           .arg(engine::kImprovedMaxCopies)
           .arg(materialName, used);
+    case engine::ImprovedFallback::TooManyOffcuts:
+      return QStringLiteral(
+                 "Улучшенный перебор раскладывает не более %1 деталей и остатков сразу.\r\rМатериал <%2> разложен "
+                 "%3 перебором.")
+          .arg(engine::kImprovedMaxCopies)
+          .arg(materialName, used);
     case engine::ImprovedFallback::None: break;
   }
   return QString();

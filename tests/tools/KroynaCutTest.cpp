@@ -202,7 +202,8 @@ TEST_F(KroynaCut, ImprovedSearchOnTheBenchmarkJobs) {
     const std::string path = std::string(KROYNA_BENCH_JOBS) + "/" + name + ".json";
     ordered_json job = ordered_json::parse(slurp(path));
     job["variants"] = 50;  // the quick search it is compared with, in a test's time
-    const ordered_json quick = ordered_json::parse(cut("'" + write("quick.json", job.dump()).string() + "'").out);
+    job["search"] = "full";
+    const ordered_json full = ordered_json::parse(cut("'" + write("full.json", job.dump()).string() + "'").out);
     job["search"] = "improved";
     job["effort"] = 1;
     const CutRun run = cut("'" + write("job.json", job.dump()).string() + "'");
@@ -210,11 +211,11 @@ TEST_F(KroynaCut, ImprovedSearchOnTheBenchmarkJobs) {
     const ordered_json result = ordered_json::parse(run.out);
     checkResult(job, result);
     EXPECT_TRUE(result["unplaced"].empty());
-    EXPECT_LE(standardSheets(result), standardSheets(quick));
-    // Which search made the maps is told; the quick search's own maps come
+    EXPECT_LE(standardSheets(result), standardSheets(full));
+    // Which search made the maps is told; the full search's own maps come
     // back whole when they were better.
-    if (result["searchUsed"] == "quick") {
-      EXPECT_EQ(result["maps"], quick["maps"]);
+    if (result["searchUsed"] == "full") {
+      EXPECT_EQ(result["maps"], full["maps"]);
     } else {
       EXPECT_EQ(result["searchUsed"], "improved");
     }
@@ -293,7 +294,14 @@ TEST_F(KroynaCut, RefusedJobsExitWithStatusTwo) {
                                .string() +
                            "'");
   EXPECT_EQ(empty.status, 2);
-  EXPECT_EQ(empty.err, "Разложение невозможно!\n\nТекущая база не содержит деталей из материала <МДФ>.\n");
+  EXPECT_EQ(empty.err, (dir_ / "empty.json").string() +
+                           ": Разложение невозможно! Текущая база не содержит деталей из материала <МДФ>.\n");
+  // The material's name is escaped as well.
+  const fs::path none = write("none.json", R"({"material": "М\nДФ\u001b", "sheet": {"length": 1000, "width": 500},
+        "parts": []})");
+  EXPECT_EQ(
+      cut("'" + none.string() + "'").err,
+      none.string() + ": Разложение невозможно! Текущая база не содержит деталей из материала <М\\u000AДФ\\u001B>.\n");
 
   const fs::path bad = write("bad.json", R"({"sheet": {"length": 1000, "width": 500}, "kerf": 1001, "parts": []})");
   const CutRun badKerf = cut("'" + bad.string() + "'");

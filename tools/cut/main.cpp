@@ -37,6 +37,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -223,9 +224,14 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // The cutting run's own refusals (no part with copies, numbers out of
+  // the engine's range), on one line with the material's name escaped.
   engine::EngineContext ctx;
-  if (const auto refusal = engine::LoadMaterial(ctx, job)) {
-    std::cerr << forTerminal(*refusal) << "\n";
+  const std::string material = std::exchange(job.MaterialName, cut::printable(job.MaterialName));
+  const auto refusal = engine::LoadMaterial(ctx, job);
+  job.MaterialName = material;
+  if (refusal) {
+    std::cerr << path << ": " << cut::oneLine(*refusal) << "\n";
     return 2;
   }
 
