@@ -1,7 +1,9 @@
 #include "engine/ImprovedPacking.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -177,15 +179,29 @@ struct Journal {
   }
 };
 
+// When a search ends early: the caller's stop, a failure of another
+// search, or its own safety time limit.
+struct StopSignals {
+  const std::atomic<bool>* stop = nullptr;
+  const std::atomic<bool>* failed = nullptr;
+  std::optional<std::chrono::steady_clock::time_point> deadline;
+
+  bool now() const {
+    if (stop && stop->load(std::memory_order_relaxed)) return true;
+    if (failed && failed->load(std::memory_order_relaxed)) return true;
+    return deadline && std::chrono::steady_clock::now() >= *deadline;
+  }
+};
+
 class Search {
  public:
-  Search(const Shared& shared, std::uint64_t seed) : sh_(shared), rng_(seed) {}
+  Search(const Shared& shared, std::uint64_t seed, StopSignals stops = {}) : sh_(shared), rng_(seed), stops_(stops) {}
 
   // Ruin and recreate with late acceptance on the unplaced area; each time
   // every copy is placed the weakest standard sheet is emptied and its
   // copies have to find room on the others.
-  Solution improve(Solution cur, std::int64_t iterations, const std::atomic<bool>* stop,
-                   std::atomic<std::int64_t>* done, const std::atomic<int>* cancelBelow, int task) {
+  Solution improve(Solution cur, std::int64_t iterations, std::atomic<std::int64_t>* done,
+                   const std::atomic<int>* cancelBelow, int task) {
     Solution best = cur;
     auto finished = [&] { return best.poolArea == 0 && best.standardUsed() <= sh_.lowerBound; };
     if (finished()) return best;
@@ -209,7 +225,7 @@ class Search {
       if ((it & 31) == 0) {
         if (done) done->fetch_add(it - reported, std::memory_order_relaxed);
         reported = it;
-        if (stop && stop->load(std::memory_order_relaxed)) {
+        if (stops_.now()) {
           stopped_ = true;
           break;
         }
@@ -342,7 +358,7 @@ class Search {
   // gets the fullest of `attempts` greedy fillings from the copies left
   // (kinds in shuffled size orders), and a standard-sheet pattern is cut
   // again for as long as its copies last.
-  Solution constructBySheets(const std::atomic<bool>* stop, int attempts) {
+  Solution constructBySheets(int attempts) {
     const PackProblem& p = sh_.p;
     Solution s;
     s.itemBin.assign(p.items.size(), -1);
@@ -361,7 +377,9 @@ class Search {
       std::vector<std::int32_t> count(static_cast<std::size_t>(sh_.kinds));
       std::vector<std::int32_t> order;
       for (int a = 0; a < attempts; ++a) {
-        if (stop && stop->load(std::memory_order_relaxed)) {
+        // Once stopped, every sheet left gets the first greedy filling
+        // only, so that the layout still holds every copy it can.
+        if (stopped_ || stops_.now()) {
           stopped_ = true;
           if (bestUsed >= 0) break;
         }
@@ -415,7 +433,11 @@ class Search {
       std::vector<std::int32_t> reps;
       for (std::int32_t k : kinds)
         if (!left[static_cast<std::size_t>(k)].empty()) reps.push_back(left[static_cast<std::size_t>(k)].back());
-      for (int i = 0; i < attempts && !stopped_; ++i) {
+      for (int i = 0; i < attempts; ++i) {
+        if (stopped_ || stops_.now()) {
+          stopped_ = true;
+          break;
+        }
         GuillotineBin g = bestTree;
         std::vector<std::int32_t> u = used;
         std::vector<std::int32_t> leaves = g.itemLeaves();
@@ -484,7 +506,7 @@ class Search {
       const PackSheet& o = p.offcuts[i];
       GuillotineBin tree(o.x, o.y, o.w, o.h);
       std::vector<std::uint8_t> orient;
-      if (!stopped_ && fill(o, tree, orient)) {
+      if (fill(o, tree, orient)) {
         s.kindOrient = orient;
         commit(std::move(tree), static_cast<std::int32_t>(i));
       } else {
@@ -492,7 +514,7 @@ class Search {
         s.binOffcut.push_back(static_cast<std::int32_t>(i));
       }
     }
-    while (!stopped_ && (p.maxStandard < 0 || s.standardBins() < p.maxStandard)) {
+    while (p.maxStandard < 0 || s.standardBins() < p.maxStandard) {
       GuillotineBin tree;
       std::vector<std::uint8_t> orient;
       if (!fill(p.standard, tree, orient)) break;
@@ -636,6 +658,7 @@ class Search {
 
   const Shared& sh_;
   Rng rng_;
+  StopSignals stops_;
   bool stopped_ = false;
   bool shorterSide_ = false;
   std::vector<std::int32_t> scratchBins_;
@@ -858,38 +881,65 @@ PackResult Pack(const PackProblem& problem, const PackOptions& options) {
   // A search that reaches the lower bound makes every later one pointless:
   // among equals the earlier search wins.
   std::atomic<int> cancelBelow{std::numeric_limits<int>::max()};
+  // The first exception of any worker ends every search; the caller gets it.
+  std::atomic<bool> failed{false};
+  std::exception_ptr failure;
+  auto guarded = [&](auto&& work) {
+    try {
+      work();
+    } catch (...) {
+      std::lock_guard lock(m);
+      if (!failure) failure = std::current_exception();
+      failed.store(true);
+    }
+  };
 
   auto worker = [&] {
     std::unique_lock lock(m);
     for (;;) {
+      if (failed.load()) return;
       if (!sideTaken) {
         sideTaken = true;
         lock.unlock();
-        options.sideJob();
+        guarded(options.sideJob);
         lock.lock();
         continue;
       }
       if (nextTask >= kTasks) return;
       const int t = nextTask++;
-      lock.unlock();
-      Search search(sh, seedOf(0, static_cast<std::uint64_t>(t)));
-      Solution start = search.constructBySheets(options.stop, attemptsFor(options.effort));
-      Solution out = search.improve(std::move(start), iterations, options.stop, options.done, &cancelBelow, t);
-      if (out.poolArea == 0 && out.standardUsed() <= sh.lowerBound) {
-        int cur = cancelBelow.load();
-        while (t < cur && !cancelBelow.compare_exchange_weak(cur, t)) {
-        }
+      // Once stopped, the searches not yet begun are left out; the first
+      // one still lays every copy out.
+      if (t > 0 && options.stop && options.stop->load()) {
+        stopped = true;
+        continue;
       }
+      lock.unlock();
+      guarded([&] {
+        StopSignals stops{options.stop, &failed, std::nullopt};
+        if (options.searchCap.count() > 0) stops.deadline = std::chrono::steady_clock::now() + options.searchCap;
+        Search search(sh, seedOf(0, static_cast<std::uint64_t>(t)), stops);
+        Solution start = search.constructBySheets(attemptsFor(options.effort));
+        Solution out = search.improve(std::move(start), iterations, options.done, &cancelBelow, t);
+        if (out.poolArea == 0 && out.standardUsed() <= sh.lowerBound) {
+          int cur = cancelBelow.load();
+          while (t < cur && !cancelBelow.compare_exchange_weak(cur, t)) {
+          }
+        }
+        std::lock_guard hold(m);
+        if (search.stopped()) stopped = true;
+        results[static_cast<std::size_t>(t)] = std::move(out);
+      });
       lock.lock();
-      if (search.stopped()) stopped = true;
-      results[static_cast<std::size_t>(t)] = std::move(out);
     }
   };
   {
     std::vector<std::jthread> pool;
-    for (int i = 1; i < threads; ++i) pool.emplace_back(worker);
+    guarded([&] {
+      for (int i = 1; i < threads; ++i) pool.emplace_back(worker);
+    });
     worker();
   }
+  if (failure) std::rethrow_exception(failure);
 
   const Solution* best = nullptr;
   for (const auto& r : results) {

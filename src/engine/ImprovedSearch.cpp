@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -26,9 +27,10 @@ using improved::PackResult;
 using improved::PackSheet;
 using improved::TreeNode;
 
-// Beyond its work budget the search stops at this wall time, so that a huge
-// job cannot keep a run going for hours.
-std::chrono::seconds safetyCap(int effort) { return std::chrono::seconds(60 + 30 * std::clamp(effort, 1, 10)); }
+// The work budget decides when a search ends; this wall time is only a
+// safety stop, for each search and for the base search beside them, so
+// that no job keeps a run going for hours. A search it ends says so.
+std::chrono::seconds safetyCap(int effort) { return std::chrono::seconds(20 + 4 * std::clamp(effort, 1, 10)); }
 
 int threadsFor(const CuttingParameters& p) {
   const int hardware = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
@@ -415,7 +417,12 @@ PassState ImprovedPass(EngineContext& ctx, bool firstPass, ImprovedPassInfo& inf
   options.threads = threadsFor(params);
   options.stop = &stop;
   options.done = &done;
-  options.sideJob = [&] { runDocumentSearch(doc, firstPass, docPasses, docState); };
+  options.searchCap = safetyCap(options.effort);
+  options.sideJob = [&] {
+    const auto cap = std::chrono::steady_clock::now() + options.searchCap;
+    if (!doc.Deadline || *doc.Deadline > cap) doc.Deadline = cap;
+    runDocumentSearch(doc, firstPass, docPasses, docState);
+  };
 
   // The search runs on worker threads; this thread reports progress and
   // lets the caller process its events until it is over.
@@ -425,25 +432,42 @@ PassState ImprovedPass(EngineContext& ctx, bool firstPass, ImprovedPassInfo& inf
   PackResult result;
   const std::int64_t total = improved::WorkBudget(options.effort);
   if (ctx.Progress) ctx.Progress(0, total);
+  // A failure on any thread (a worker, the base search, or the caller's
+  // hooks here) stops the work and is thrown again once every thread is
+  // over, so that the caller can report a failed layout and go on.
+  std::exception_ptr failure;
   {
     std::jthread runner([&] {
-      result = improved::Pack(problem, options);
+      std::exception_ptr thrown;
+      try {
+        result = improved::Pack(problem, options);
+      } catch (...) {
+        thrown = std::current_exception();
+      }
       std::lock_guard lock(m);
+      if (thrown && !failure) failure = thrown;
       over = true;
       cv.notify_all();
     });
-    const auto deadline = std::chrono::steady_clock::now() + safetyCap(options.effort);
     std::unique_lock lock(m);
     while (!over) {
       cv.wait_for(lock, std::chrono::milliseconds(20));
       if (over) break;
       lock.unlock();
-      if (ctx.Progress) ctx.Progress(std::min(done.load(), total), total);
-      if (ctx.ProcessEvents) ctx.ProcessEvents();
-      if (ctx.CheckDeadline() || std::chrono::steady_clock::now() > deadline) stop.store(true);
+      try {
+        if (ctx.Progress) ctx.Progress(std::min(done.load(), total), total);
+        if (ctx.ProcessEvents) ctx.ProcessEvents();
+        if (ctx.CheckDeadline()) stop.store(true);
+      } catch (...) {
+        stop.store(true);
+        lock.lock();
+        if (!failure) failure = std::current_exception();
+        continue;
+      }
       lock.lock();
     }
   }
+  if (failure) std::rethrow_exception(failure);
   if (ctx.Progress) ctx.Progress(total, total);
   // A time limit that passed while the last work was ending, or that cut
   // short the search it is compared with, counts as well.

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <new>
 #include <random>
 #include <sstream>
 #include <string>
@@ -554,4 +556,69 @@ TEST(ImprovedSearch, SizeLimitCountsOfferedOffcuts) {
   EngineContext ctx;
   ASSERT_FALSE(LoadMaterial(ctx, in));
   EXPECT_EQ(ImprovedFallbackFor(ctx), ImprovedFallback::TooManyCopies);
+}
+
+// A failure on a thread of the improved search (here std::bad_alloc) is
+// handed to the caller and ends the material as a failed layout; the
+// program goes on.
+TEST(ImprovedSearch, AFailureOnAnyThreadIsAFailedLayout) {
+  using namespace kroyna::engine::improved;
+  PackProblem p;
+  p.standard = {0, 0, 100, 100};
+  for (int i = 0; i < 30; ++i) p.items.push_back({30 + i, 20, i % 5, AllowAsGiven | AllowTurned});
+  p.oneForAll.assign(5, false);
+  for (int threads : {1, 4}) {
+    PackOptions o;
+    o.effort = 1;
+    o.threads = threads;
+    o.sideJob = [] { throw std::bad_alloc(); };
+    EXPECT_THROW(Pack(p, o), std::bad_alloc) << threads;
+  }
+
+  MaterialInput in = binPackingJob();
+  in.Params.Improved = true;
+  EngineContext ctx;
+  ASSERT_FALSE(LoadMaterial(ctx, in));
+  int calls = 0;
+  ctx.Progress = [&](std::int64_t, std::int64_t) {
+    if (++calls == 2) throw std::bad_alloc();
+  };
+  const MaterialOutcome out = RunMaterial(ctx, {});
+  EXPECT_EQ(out.End, MaterialEnd::Failed);
+  EXPECT_EQ(out.Failure, "std::bad_alloc");
+  EXPECT_EQ(ctx.Results.Count(), 0);
+  // The next material is laid out as usual.
+  ctx.Progress = nullptr;
+  ASSERT_FALSE(LoadMaterial(ctx, in));
+  EXPECT_EQ(RunMaterial(ctx, {}).End, MaterialEnd::AllPlaced);
+}
+
+// A stop (the safety time limit, "Прервать", --time-limit) while the first
+// layout is being built: the layout is finished with one greedy filling a
+// sheet, so that no copy is left although sheets are unlimited.
+TEST(ImprovedSearch, AStopDuringTheFirstLayoutStillPlacesEveryCopy) {
+  using namespace kroyna::engine::improved;
+  PackProblem p;
+  p.standard = {0, 0, 1000, 600};
+  for (int kind = 0; kind < 12; ++kind)
+    for (int c = 0; c < 9; ++c) p.items.push_back({90 + 37 * kind, 60 + 23 * kind, kind, AllowAsGiven | AllowTurned});
+  p.oneForAll.assign(12, false);
+  const std::atomic<bool> stop{true};
+  for (int threads : {1, 2}) {
+    PackOptions o;
+    o.effort = 10;
+    o.threads = threads;
+    o.stop = &stop;
+    const PackResult r = Pack(p, o);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_TRUE(r.unplaced.empty()) << r.unplaced.size() << " copies left, " << threads << " threads";
+    EXPECT_GT(r.standardSheets, 1);
+  }
+  // Under stock control the sheets in stock still bound it.
+  p.maxStandard = 1;
+  PackOptions o;
+  o.stop = &stop;
+  const PackResult r = Pack(p, o);
+  EXPECT_EQ(r.standardSheets, 1);
+  EXPECT_FALSE(r.unplaced.empty());
 }

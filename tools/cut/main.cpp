@@ -12,7 +12,8 @@
 // search the way "Прервать" does and prints the best result so far with
 // "stopped": true. Exit status 0 on success, 2 when the job is refused (bad
 // input, no parts, a part larger than the sheet), an option is wrong or the
-// template cannot be used, 1 when the result could not be written.
+// template cannot be used, 1 when the layout failed (out of memory) or the
+// result could not be written.
 
 #include "CutJob.h"
 #include "CutMaps.h"
@@ -76,9 +77,9 @@ constexpr const char* Help =
     "  -h, --help      print this help and exit\n"
     "  -v, --version   print the version and exit\n"
     "\n"
-    "Exit status: 0 done (unplaced parts are listed in the result), 1 the result,\n"
-    "the maps file or the PDF could not be written, 2 the job, an option or the\n"
-    "template was refused.\n"
+    "Exit status: 0 done (unplaced parts are listed in the result), 1 the layout\n"
+    "failed or the result, the maps file or the PDF could not be written, 2 the\n"
+    "job, an option or the template was refused.\n"
     "The job and result formats are described in kroyna-cut(1).\n";
 
 // Messages of the cutting run break lines with "\r"; a terminal wants "\n".
@@ -256,6 +257,10 @@ int main(int argc, char** argv) {
 
   engine::MaterialHooks hooks;  // standard sheets running out ends the run
   const engine::MaterialOutcome outcome = engine::RunMaterial(ctx, hooks);
+  if (outcome.End == engine::MaterialEnd::Failed) {
+    std::cerr << path << ": the layout failed: " << cut::printable(outcome.Failure) << "\n";
+    return 1;
+  }
   cut::ResultNotes notes;
   notes.stopped = ctx.Abort || outcome.Stopped;
 
