@@ -120,6 +120,13 @@ class EngineContext {
   // because the joins had made its layout one that through-cuts cannot cut
   // apart (see BuildVariants).
   bool KeepRegionsApart = false;
+  // The parts the variant being built placed a copy of or put aside (with
+  // repeats), so that only they need making ready for the next variant.
+  std::vector<int> TouchedParts;
+  // Set when the variant being built put a copy into a joined free
+  // rectangle (only then can its layout be one that through-cuts cannot
+  // cut apart).
+  bool JoinedRegions = false;
   // Set by a pass whose best variant placed no copy: such a pass makes no
   // map and the material must end (repeating it would never finish).
   bool PlacedNothing = false;
@@ -139,8 +146,9 @@ class EngineContext {
   }
 
   // A new, empty layout of the standard sheet size holding the initial
-  // rectangles of the running pass.
-  LayoutPtr NewPassLayout() const;
+  // rectangles of the running pass; made in the room of `spare` when no
+  // one else holds that layout.
+  LayoutPtr NewPassLayout(LayoutPtr spare = nullptr) const;
 };
 
 }  // namespace kroyna::engine

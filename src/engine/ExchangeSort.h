@@ -14,11 +14,17 @@ namespace kroyna::engine {
 // of the layouts the engine produces, so no library sort may stand in for it.
 //
 // `key(entry)` returns a value where a larger key ranks first; it is called
-// afresh for every comparison, so the sort allocates nothing.
+// once for every entry.
 template <typename T, typename KeyFn>
 void ExchangeSort(std::vector<T>& items, KeyFn key) {
   const std::size_t n = items.size();
   if (n < 2) return;
+  // The keys are computed once and exchanged along with their entries; the
+  // buffer is kept between calls (layouts re-sort after every step).
+  using Key = decltype(key(items[0]));
+  thread_local std::vector<Key> keys;
+  keys.resize(n);
+  for (std::size_t i = 0; i < n; ++i) keys[i] = key(items[i]);
 
   // Positions whose entry no later entry outranks are left alone by the
   // scheme, and exchanges further on never reach back to them, so the
@@ -26,22 +32,20 @@ void ExchangeSort(std::vector<T>& items, KeyFn key) {
   // Layouts re-sort after every step with only a few entries out of place,
   // mostly near the end, which makes this the common case.
   std::size_t start = n;
-  auto bestAfter = key(items[n - 1]);
+  Key bestAfter = keys[n - 1];
   for (std::size_t i = n - 1; i-- > 0;) {
-    const auto k = key(items[i]);
-    if (bestAfter > k)
+    if (bestAfter > keys[i])
       start = i;
     else
-      bestAfter = k;
+      bestAfter = keys[i];
   }
 
   for (std::size_t i = start; i + 1 < n; ++i) {
-    auto atI = key(items[i]);
     for (std::size_t j = i + 1; j < n; ++j) {
-      auto atJ = key(items[j]);
-      if (atJ > atI) {
-        std::swap(items[i], items[j]);
-        atI = atJ;
+      if (keys[j] > keys[i]) {
+        using std::swap;
+        swap(items[i], items[j]);
+        std::swap(keys[i], keys[j]);
       }
     }
   }

@@ -44,7 +44,10 @@ bool isCandidate(const TDetal& d) { return !d.Skipped && d.Pending > 0; }
 class VariantBuilder {
  public:
   explicit VariantBuilder(EngineContext& ctx)
-      : ctx_(ctx), parts_(ctx.Parts), layout_(*ctx.Current), params_(ctx.Params) {}
+      : ctx_(ctx), parts_(ctx.Parts), layout_(*ctx.Current), params_(ctx.Params) {
+    resetLive();
+    noteRegions();
+  }
 
   void run() {
     const bool full = params_.Search == SearchMode::Full;
@@ -68,20 +71,27 @@ class VariantBuilder {
 
       if (full && (ctx_.Step != 1 || !parts_.HasSmallerAhead(part)) && ctx_.NextBit()) {
         part.Skipped = true;
+        ctx_.TouchedParts.push_back(c.part);
         continue;
       }
 
       --part.Pending;
+      ctx_.TouchedParts.push_back(c.part);
       part.Orientation = c.turned ? OrientationTurned : OrientationAsGiven;
       part.Pass = ctx_.PassNumber;
       layout_.Placements.AddPlacement(c.part, r.SheetIndex, TPoint{r.X, r.Y}, c.turned);
+      if (r.Joined) ctx_.JoinedRegions = true;
 
       const int added = SplitRegion(layout_, c.region, dx, dy, alongXFirst);
       if (!params_.MultiSaw && params_.MaxCutLength == 0 && !ctx_.KeepRegionsApart) {
-        MergeRegion(layout_, c.region);
-        MergeRegion(layout_, added);
+        const bool joined = MergeRegion(layout_, c.region);
+        if (MergeRegion(layout_, added) || joined) {
+          // A joined rectangle may hold a part that fitted nowhere.
+          if (anyFitsNowhereFits(layout_.Region(c.region)) || anyFitsNowhereFits(layout_.Region(added))) resetLive();
+        }
       }
       layout_.SortBySize();
+      noteRegions();
     }
   }
 
@@ -139,11 +149,15 @@ class VariantBuilder {
   // Search 3: the first rectangle, from the smallest, the part fits.
   Candidate regionForPart(int part) {
     const TDetal& d = parts_[part];
-    for (int j = layout_.RegionCount() - 1; j >= 0; --j) {
-      const TSheet& r = layout_.Region(j);
-      if (r.IsEmpty()) continue;
+    // The extents the part may take, so that a rectangle it cannot fit is
+    // passed over at once (an empty rectangle fits nothing).
+    const bool asGiven = allowed(d, false), turnedToo = allowed(d, true);
+    const std::int32_t ax = asGiven ? d.Length : d.Width, ay = asGiven ? d.Width : d.Length;
+    const std::int32_t bx = turnedToo ? d.Width : ax, by = turnedToo ? d.Length : ay;
+    for (auto it = dims_.rbegin(); it != dims_.rend(); ++it) {
+      if ((it->length < ax || it->width < ay) && (it->length < bx || it->width < by)) continue;
       bool turned = false;
-      if (ordinaryFit(d, r, turned)) return Candidate{part, j, turned};
+      if (ordinaryFit(d, layout_.Region(it->index), turned)) return Candidate{part, it->index, turned};
     }
     return {};
   }
@@ -164,6 +178,19 @@ class VariantBuilder {
     return {};
   }
 
+  // The sizes of the free rectangles that are not empty, in list order.
+  struct RegionSize {
+    std::int32_t length, width;
+    int index;
+  };
+  void noteRegions() {
+    dims_.clear();
+    const std::vector<TSheet>& regions = layout_.Regions;
+    for (std::size_t j = 0; j < regions.size(); ++j) {
+      if (!regions[j].IsEmpty()) dims_.push_back({regions[j].Length, regions[j].Width, static_cast<int>(j)});
+    }
+  }
+
   Candidate find() {
     if (params_.Rule == SelectionRule::RegionFirst) {
       for (int j = layout_.RegionCount() - 1; j >= 0; --j) {
@@ -178,12 +205,56 @@ class VariantBuilder {
     if (params_.OneSize) {
       if (Candidate c = exactPair()) return c;
     }
-    for (int i = 0; i < parts_.Count(); ++i) {
+    for (int i = nextLive(0); i < parts_.Count(); i = nextLive(i + 1)) {
       const TDetal& d = parts_[i];
-      if (d.Skipped || d.Pending == 0) continue;
+      if (d.Pending == 0) {
+        notLive(i, NoCopyLeft);
+        continue;
+      }
+      if (d.Skipped) continue;
       if (Candidate c = regionForPart(i)) return c;
+      notLive(i, FitsNowhere);
     }
     return {};
+  }
+
+  // Parts that can take no copy for the rest of the variant are passed
+  // over: those without copies pending, and those that fit no free
+  // rectangle. Rectangles only become smaller, and one-for-all parts only
+  // lose an orientation, until two rectangles are joined; a join makes
+  // every part a candidate again. (No bit is drawn for a part that fits
+  // nowhere, so passing over it changes nothing.)
+  enum : std::uint8_t { Live, NoCopyLeft, FitsNowhere };
+  void resetLive() {
+    next_.resize(static_cast<std::size_t>(parts_.Count()) + 1);
+    for (std::size_t i = 0; i < next_.size(); ++i) next_[i] = static_cast<int>(i);
+    why_.assign(static_cast<std::size_t>(parts_.Count()), Live);
+    fitsNowhere_ = 0;
+  }
+  void notLive(int i, std::uint8_t why) {
+    next_[static_cast<std::size_t>(i)] = i + 1;
+    why_[static_cast<std::size_t>(i)] = why;
+    if (why == FitsNowhere) ++fitsNowhere_;
+  }
+  // Whether a part passed over as fitting nowhere fits the rectangle.
+  bool anyFitsNowhereFits(const TSheet& r) const {
+    if (fitsNowhere_ == 0 || r.IsEmpty()) return false;
+    for (int i = 0; i < parts_.Count(); ++i) {
+      if (why_[static_cast<std::size_t>(i)] != FitsNowhere) continue;
+      const TDetal& d = parts_[i];
+      if ((allowed(d, false) && fits(d, r, false)) || (allowed(d, true) && fits(d, r, true))) return true;
+    }
+    return false;
+  }
+  int nextLive(int i) {
+    int root = i;
+    while (next_[static_cast<std::size_t>(root)] != root) root = next_[static_cast<std::size_t>(root)];
+    while (next_[static_cast<std::size_t>(i)] != root) {
+      const int up = next_[static_cast<std::size_t>(i)];
+      next_[static_cast<std::size_t>(i)] = root;
+      i = up;
+    }
+    return root;
   }
 
   bool cutAlongXFirst(const TSheet& r, std::int32_t dx, std::int32_t dy) {
@@ -209,6 +280,10 @@ class VariantBuilder {
   TDetalsList& parts_;
   TSheetsList& layout_;
   const CuttingParameters& params_;
+  std::vector<RegionSize> dims_;   // see noteRegions
+  std::vector<int> next_;          // the next part that may take a copy (see resetLive)
+  std::vector<std::uint8_t> why_;  // why a part is passed over
+  int fitsNowhere_ = 0;            // parts passed over as fitting nowhere
 };
 
 }  // namespace
@@ -225,6 +300,7 @@ int SplitRegion(TSheetsList& layout, int region, std::int32_t dx, std::int32_t d
   TSheet added;
   added.SheetIndex = s;
   added.IsScrap = isScrap;
+  added.Joined = r.Joined;
   if (alongXFirst) {
     layout.MillLines.AddCut(x, y + dy, s, true, l);
     layout.MillLines.AddCut(x + dx, y, s, false, dy);
@@ -249,34 +325,37 @@ int SplitRegion(TSheetsList& layout, int region, std::int32_t dx, std::int32_t d
 }
 
 bool MergeRegion(TSheetsList& layout, int region) {
-  if (layout.Region(region).IsEmpty()) return false;
-  const std::int32_t sheet = layout.Region(region).SheetIndex;
-  for (int j = 0; j < layout.RegionCount(); ++j) {
-    if (j == region) continue;
-    TSheet& s = layout.Region(j);
-    if (s.SheetIndex != sheet || s.IsEmpty()) continue;
-    TSheet& m = layout.Region(region);
-    const std::int32_t x = m.X, y = m.Y, l = m.Length, w = m.Width;
-    if (s.X + s.Length == x && s.Y == y && s.Y + s.Width == y + w) {
-      // S lies directly left of M.
+  std::vector<TSheet>& regions = layout.Regions;
+  TSheet& m = regions[static_cast<std::size_t>(region)];
+  if (m.IsEmpty()) return false;
+  const std::int32_t sheet = m.SheetIndex, x = m.X, y = m.Y, l = m.Length, w = m.Width;
+  const std::size_t n = regions.size();
+  for (std::size_t j = 0; j < n; ++j) {
+    TSheet& s = regions[j];
+    // S directly left of M with the same span (S.Y = Y and S.Y + S.W = Y + W),
+    // or directly above it with the same span.
+    const bool left = s.X + s.Length == x && s.Y == y && s.Width == w;
+    const bool above = s.X == x && s.Y + s.Width == y && s.Length == l;
+    if (!left && !above) continue;
+    if (j == static_cast<std::size_t>(region) || s.SheetIndex != sheet || s.IsEmpty()) continue;
+    if (left) {
       layout.MillLines.ShortenCut(sheet, {x, y}, {x, y + w});
       layout.MillLines.ExtendCut(sheet, {x, y}, {x + l, y});
       layout.MillLines.DeleteCut(sheet, {x, y}, {x + l, y});
       m.X = s.X;
       m.Length = l + s.Length;
+      m.Joined = true;
       s.Length = 0;
       return true;
     }
-    if (s.X == x && s.Y + s.Width == y && s.X + s.Length == x + l) {
-      // S lies directly above M.
-      layout.MillLines.ShortenCut(sheet, {x, y}, {x + l, y});
-      layout.MillLines.ExtendCut(sheet, {x, y}, {x, y + w});
-      layout.MillLines.DeleteCut(sheet, {x, y}, {x, y + w});
-      m.Y = s.Y;
-      m.Width = w + s.Width;
-      s.Width = 0;
-      return true;
-    }
+    layout.MillLines.ShortenCut(sheet, {x, y}, {x + l, y});
+    layout.MillLines.ExtendCut(sheet, {x, y}, {x, y + w});
+    layout.MillLines.DeleteCut(sheet, {x, y}, {x, y + w});
+    m.Y = s.Y;
+    m.Width = w + s.Width;
+    m.Joined = true;
+    s.Width = 0;
+    return true;
   }
   return false;
 }
@@ -286,8 +365,8 @@ bool IsGuillotine(const TSheetsList& layout, const TDetalsList& parts) {
     std::int32_t sheet;
     std::int64_t x1, y1, x2, y2;
   };
-  std::vector<Box> boxes;
-  boxes.reserve(layout.Placements.All().size());
+  thread_local std::vector<Box> boxes;
+  boxes.clear();
   for (const TDetalHandle& p : layout.Placements.All()) {
     const TDetal* d = parts.Items(p.DetalIndex);
     if (!d) continue;
@@ -297,7 +376,8 @@ bool IsGuillotine(const TSheetsList& layout, const TDetalsList& parts) {
   if (boxes.size() < 2) return true;
   // Each sheet is a piece of its own.
   std::sort(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) { return a.sheet < b.sheet; });
-  std::vector<std::pair<std::size_t, std::size_t>> pieces;
+  thread_local std::vector<std::pair<std::size_t, std::size_t>> pieces;
+  pieces.clear();
   for (std::size_t i = 0, start = 0; i <= boxes.size(); ++i) {
     if (i == boxes.size() || boxes[i].sheet != boxes[start].sheet) {
       pieces.emplace_back(start, i);
@@ -305,7 +385,7 @@ bool IsGuillotine(const TSheetsList& layout, const TDetalsList& parts) {
     }
   }
   // Every gap that runs across a piece along one axis is cut at once.
-  std::vector<std::size_t> starts;
+  thread_local std::vector<std::size_t> starts;
   while (!pieces.empty()) {
     const auto [first, last] = pieces.back();
     pieces.pop_back();

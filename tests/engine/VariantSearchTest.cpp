@@ -263,8 +263,8 @@ TEST(Passes, LaterPassesTakeThePartsLargestFirstAfterAFirstPassWithoutSheets) {
 
 // With kerf 0 the joining of free rectangles can leave a layout that
 // through-cuts cannot cut apart (instance c02_n040_09 of the standard set,
-// parts turned, variant 0). Such a variant is not taken: it is laid out
-// again without joins, and maps of other jobs stay as they were.
+// parts turned, variant 0). Such a variant is not taken; when it is the
+// only one, it is laid out again without joins.
 TEST(FirstPass, AVariantNoPanelSawCanCutIsNotTaken) {
   MaterialInput in;
   in.Params.SheetLength = 30;
