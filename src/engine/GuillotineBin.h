@@ -89,7 +89,7 @@ class GuillotineBin {
   void itemsUnder(std::int32_t node, std::vector<std::int32_t>& out) const;
 
   // Checks the tree's invariants (slices tile their node, axes alternate,
-  // no two free slices side by side); for tests.
+  // no two free slices side by side, the free leaves marked); for tests.
   bool wellFormed() const;
 
  private:
@@ -105,6 +105,8 @@ class GuillotineBin {
                         std::int32_t a, std::int32_t b, bool sliceAlongX, std::int32_t& itemLeaf);
   void normalizeUp(std::int32_t node);
   void refresh() const;
+  // Keeps freeBits_ in step with the kinds of the nodes.
+  void markFree(std::int32_t i, bool free);
 
   std::vector<TreeNode> nodes_;
   std::int32_t root_ = -1;
@@ -112,6 +114,7 @@ class GuillotineBin {
   std::int32_t items_ = 0;
   std::int64_t used_ = 0;
 
+  std::vector<std::uint64_t> freeBits_;  // bit i: node i is a free leaf
   mutable std::vector<FreeRect> freeLeaves_;
   mutable std::int32_t maxFreeW_ = 0, maxFreeH_ = 0;
   mutable bool dirty_ = true;

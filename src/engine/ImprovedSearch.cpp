@@ -30,7 +30,7 @@ using improved::TreeNode;
 // The work budget decides when a search ends; this wall time is only a
 // safety stop, for each search and for the base search beside them, so
 // that no job keeps a run going for hours. A search it ends says so.
-std::chrono::seconds safetyCap(int effort) { return std::chrono::seconds(20 + 4 * std::clamp(effort, 1, 10)); }
+std::chrono::seconds safetyCap(int effort) { return std::chrono::seconds(10 + 2 * std::clamp(effort, 1, 10)); }
 
 int threadsFor(const CuttingParameters& p) {
   const int hardware = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));

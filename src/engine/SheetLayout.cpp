@@ -229,18 +229,17 @@ class VariantBuilder {
     next_.resize(static_cast<std::size_t>(parts_.Count()) + 1);
     for (std::size_t i = 0; i < next_.size(); ++i) next_[i] = static_cast<int>(i);
     why_.assign(static_cast<std::size_t>(parts_.Count()), Live);
-    fitsNowhere_ = 0;
+    fitsNowhere_.clear();
   }
   void notLive(int i, std::uint8_t why) {
     next_[static_cast<std::size_t>(i)] = i + 1;
     why_[static_cast<std::size_t>(i)] = why;
-    if (why == FitsNowhere) ++fitsNowhere_;
+    if (why == FitsNowhere) fitsNowhere_.push_back(i);
   }
   // Whether a part passed over as fitting nowhere fits the rectangle.
   bool anyFitsNowhereFits(const TSheet& r) const {
-    if (fitsNowhere_ == 0 || r.IsEmpty()) return false;
-    for (int i = 0; i < parts_.Count(); ++i) {
-      if (why_[static_cast<std::size_t>(i)] != FitsNowhere) continue;
+    if (r.IsEmpty()) return false;
+    for (const int i : fitsNowhere_) {
       const TDetal& d = parts_[i];
       if ((allowed(d, false) && fits(d, r, false)) || (allowed(d, true) && fits(d, r, true))) return true;
     }
@@ -283,7 +282,7 @@ class VariantBuilder {
   std::vector<RegionSize> dims_;   // see noteRegions
   std::vector<int> next_;          // the next part that may take a copy (see resetLive)
   std::vector<std::uint8_t> why_;  // why a part is passed over
-  int fitsNowhere_ = 0;            // parts passed over as fitting nowhere
+  std::vector<int> fitsNowhere_;   // the parts passed over as fitting nowhere
 };
 
 }  // namespace

@@ -565,7 +565,7 @@ TEST(ImprovedSearch, AFailureOnAnyThreadIsAFailedLayout) {
   using namespace kroyna::engine::improved;
   PackProblem p;
   p.standard = {0, 0, 100, 100};
-  for (int i = 0; i < 30; ++i) p.items.push_back({30 + i, 20, i % 5, AllowAsGiven | AllowTurned});
+  for (int i = 0; i < 30; ++i) p.items.push_back({30 + 7 * (i % 5), 20, i % 5, AllowAsGiven | AllowTurned});
   p.oneForAll.assign(5, false);
   for (int threads : {1, 4}) {
     PackOptions o;

@@ -117,6 +117,9 @@ bool readAll(const std::string& path, std::string& out, std::string& error) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // --time-limit counts from here: reading a large job and preparing its
+  // parts take their share of it.
+  const auto started = std::chrono::steady_clock::now();
   bool progress = false;
   std::string path;
   std::string mapPath;
@@ -252,8 +255,8 @@ int main(int argc, char** argv) {
     };
   }
   if (timeLimit > 0)
-    ctx.Deadline = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                                          std::chrono::duration<double>(timeLimit));
+    ctx.Deadline = started + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                 std::chrono::duration<double>(timeLimit));
 
   engine::MaterialHooks hooks;  // standard sheets running out ends the run
   const engine::MaterialOutcome outcome = engine::RunMaterial(ctx, hooks);
