@@ -35,6 +35,13 @@ enum class PassState : std::uint8_t {
   SheetsUsedUp = 3,  // a map was made and its repetitions used up the sheets in stock
 };
 
+// Which way the cuts of the first stage run across a sheet.
+enum class FirstStageCuts : std::uint8_t {
+  Either = 0,
+  AlongX = 1,  // along the sheet's length: strips as long as the sheet
+  AlongY = 2,  // along its width
+};
+
 // The parameters of one material's cutting.
 struct CuttingParameters {
   std::int32_t Kerf = 4;       // saw kerf k, mm
@@ -55,6 +62,11 @@ struct CuttingParameters {
   bool Improved = false;
   std::int32_t Effort = 5;   // work of the improved search, 1..10
   std::int32_t Threads = 0;  // its worker threads; 0 as many as the machine has
+  // The improved search cuts each sheet in at most this many stages (2, 3
+  // or 4; 0 no limit), the first stage as FirstStage says. The quick and
+  // full search keep to no such limit.
+  std::int32_t MaxStages = 0;
+  FirstStageCuts FirstStage = FirstStageCuts::Either;
   SelectionRule Rule = SelectionRule::PartFirst;
   bool OneSize = false;       // one-size optimisation
   bool StockControl = false;  // count down standard sheets

@@ -317,6 +317,46 @@ std::vector<std::int32_t> GuillotineBin::itemLeaves() const {
   return out;
 }
 
+std::int32_t GuillotineBin::depth(std::int32_t node) const {
+  std::int32_t d = 0;
+  for (std::int32_t p = nodes_[static_cast<std::size_t>(node)].parent; p >= 0;
+       p = nodes_[static_cast<std::size_t>(p)].parent)
+    ++d;
+  return d;
+}
+
+std::int32_t GuillotineBin::stageAfterInsert(std::int32_t leaf, std::int32_t a, std::int32_t b, SplitWay way,
+                                             int rootAlongX) const {
+  const TreeNode& f = nodes_[static_cast<std::size_t>(leaf)];
+  const TreeNode& r = nodes_[static_cast<std::size_t>(root_)];
+  std::int32_t stage = depth(leaf);
+  bool rootSplit = r.kind == NodeKind::Split;
+  bool rootAxis = r.alongX;
+  if (a != f.w || b != f.h) {
+    // As insert() does it.
+    bool axisX = way == SplitWay::RightFirst;
+    if (b == f.h) axisX = true;
+    if (a == f.w) axisX = false;
+    const bool exactSlot = axisX ? (b == f.h) : (a == f.w);
+    const bool joinsParent = f.parent >= 0 && nodes_[static_cast<std::size_t>(f.parent)].alongX == axisX;
+    stage += (joinsParent ? 0 : 1) + (exactSlot ? 0 : 1);
+    if (leaf == root_) {
+      rootSplit = true;
+      rootAxis = axisX;
+    }
+  }
+  if (rootAlongX >= 0 && rootSplit && rootAxis != (rootAlongX == 1)) ++stage;
+  return stage;
+}
+
+std::int32_t GuillotineBin::stages(int rootAlongX) const {
+  std::int32_t most = 0;
+  for (std::int32_t leaf : itemLeaves()) most = std::max(most, depth(leaf));
+  const TreeNode& r = nodes_[static_cast<std::size_t>(root_)];
+  if (rootAlongX >= 0 && r.kind == NodeKind::Split && r.alongX != (rootAlongX == 1)) ++most;
+  return most;
+}
+
 bool GuillotineBin::wellFormed() const {
   std::int64_t used = 0;
   std::int32_t items = 0;

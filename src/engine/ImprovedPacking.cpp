@@ -138,6 +138,7 @@ struct Option {
   std::int32_t a = 0, b = 0;
   std::int64_t k1 = 0, k2 = 0;  // lower is better
   SplitWay way = SplitWay::RightFirst;
+  std::uint8_t ways = 3;  // the ways within the stage limit: 1 right first, 2 below first
 };
 
 // Records what an iteration changes so that a rejected move can be undone.
@@ -287,7 +288,7 @@ class Search {
       Option o;
       bestIn(s.bins.back(), bin, sh_.item(item), allowedNow(s, item), o);
       if (o.bin < 0) return false;
-      o.way = chooseWay(s.bins.back().node(o.leaf), o.a, o.b);
+      o.way = chooseWay(s.bins.back().node(o.leaf), o.a, o.b, o.ways);
       place(s, item, o, nullptr);
     }
     s.poolArea = 0;
@@ -329,7 +330,7 @@ class Search {
       if (bestIn(s.bins[bi], static_cast<std::int32_t>(bi), it, allowed, best)) break;
     }
     if (best.bin < 0) return false;
-    best.way = chooseWay(s.bins[static_cast<std::size_t>(best.bin)].node(best.leaf), best.a, best.b);
+    best.way = chooseWay(s.bins[static_cast<std::size_t>(best.bin)].node(best.leaf), best.a, best.b, best.ways);
     return true;
   }
 
@@ -351,12 +352,15 @@ class Search {
         const std::int64_t k1 = static_cast<std::int64_t>(f.w) * f.h - itemArea;
         const std::int64_t k2 = std::min(f.w - a, f.h - b);
         if (best.bin < 0 || k1 < best.k1 || (k1 == best.k1 && k2 < best.k2)) {
+          const std::uint8_t ways = waysWithinStages(g, f.node, a, b);
+          if (ways == 0) continue;
           best.bin = bin;
           best.leaf = f.node;
           best.a = a;
           best.b = b;
           best.k1 = k1;
           best.k2 = k2;
+          best.ways = ways;
           if (k1 == 0) return true;
         }
       }
@@ -461,7 +465,7 @@ class Search {
             Option o;
             bestIn(g, 0, it, allowed, o);
             if (o.bin < 0) break;
-            o.way = chooseWay(g.node(o.leaf), o.a, o.b);
+            o.way = chooseWay(g.node(o.leaf), o.a, o.b, o.ways);
             g.insert(o.leaf, it.kind, o.a, o.b, o.way);
             if (kind < p.oneForAll.size() && p.oneForAll[kind] && !orient[kind])
               orient[kind] = (it.w != it.h && o.a != it.w) ? AllowTurned : AllowAsGiven;
@@ -516,7 +520,7 @@ class Search {
             Option o;
             bestIn(g, 0, it, allowed, o);
             if (o.bin < 0) break;
-            o.way = chooseWay(g.node(o.leaf), o.a, o.b);
+            o.way = chooseWay(g.node(o.leaf), o.a, o.b, o.ways);
             g.insert(o.leaf, it.kind, o.a, o.b, o.way);
             if (oneForAll && !orient[kind]) orient[kind] = (it.w != it.h && o.a != it.w) ? AllowTurned : AllowAsGiven;
             ++u[kind];
@@ -586,13 +590,32 @@ class Search {
   // Which of the two cuts comes first: by the search's current rule, either
   // the one that keeps the larger of the rooms left whole, or the one along
   // the shorter leftover side.
-  SplitWay chooseWay(const TreeNode& f, std::int32_t a, std::int32_t b) const {
-    if (shorterSide_) return (f.w - a) < (f.h - b) ? SplitWay::RightFirst : SplitWay::BelowFirst;
-    const std::int64_t right =
-        std::max(static_cast<std::int64_t>(f.w - a) * f.h, static_cast<std::int64_t>(a) * (f.h - b));
-    const std::int64_t below =
-        std::max(static_cast<std::int64_t>(f.w) * (f.h - b), static_cast<std::int64_t>(f.w - a) * b);
-    return right >= below ? SplitWay::RightFirst : SplitWay::BelowFirst;
+  SplitWay chooseWay(const TreeNode& f, std::int32_t a, std::int32_t b, std::uint8_t ways = 3) const {
+    SplitWay way;
+    if (shorterSide_) {
+      way = (f.w - a) < (f.h - b) ? SplitWay::RightFirst : SplitWay::BelowFirst;
+    } else {
+      const std::int64_t right =
+          std::max(static_cast<std::int64_t>(f.w - a) * f.h, static_cast<std::int64_t>(a) * (f.h - b));
+      const std::int64_t below =
+          std::max(static_cast<std::int64_t>(f.w) * (f.h - b), static_cast<std::int64_t>(f.w - a) * b);
+      way = right >= below ? SplitWay::RightFirst : SplitWay::BelowFirst;
+    }
+    // Under a stage limit only the way that keeps to it.
+    if (!(ways & (way == SplitWay::RightFirst ? 1 : 2)))
+      way = way == SplitWay::RightFirst ? SplitWay::BelowFirst : SplitWay::RightFirst;
+    return way;
+  }
+
+  // Which ways of putting a copy of extents a x b into a free leaf keep the
+  // sheet within the stage limit (both without one).
+  std::uint8_t waysWithinStages(const GuillotineBin& g, std::int32_t leaf, std::int32_t a, std::int32_t b) const {
+    const PackProblem& p = sh_.p;
+    if (p.maxStages <= 0) return 3;
+    std::uint8_t ways = 0;
+    if (g.stageAfterInsert(leaf, a, b, SplitWay::RightFirst, p.rootAlongX) <= p.maxStages) ways |= 1;
+    if (g.stageAfterInsert(leaf, a, b, SplitWay::BelowFirst, p.rootAlongX) <= p.maxStages) ways |= 2;
+    return ways;
   }
 
   void place(Solution& s, std::int32_t item, const Option& o, Journal* journal) const {
@@ -925,6 +948,7 @@ bool SheetReshaper::pack(const std::vector<std::int32_t>& items, const std::vect
     if (flip) o.way = o.way == SplitWay::RightFirst ? SplitWay::BelowFirst : SplitWay::RightFirst;
     search.place(s, item, o, nullptr);
   }
+  if (sh.p.maxStages > 0 && s.bins.front().stages(sh.p.rootAlongX) > sh.p.maxStages) return false;
   out = std::move(s.bins.front());
   return true;
 }

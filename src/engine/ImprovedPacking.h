@@ -39,6 +39,11 @@ struct PackProblem {
   std::vector<PackSheet> offcuts;  // one per physical offcut, in stock order
   PackSheet standard;
   std::int32_t maxStandard = -1;  // standard sheets in stock, -1 without stock control
+  // At most this many stages of cuts on a sheet (0: no limit); the first
+  // stage cuts the sheet into slices along X (rootAlongX 1) or along Y (0),
+  // or either (-1). See GuillotineBin::stageAfterInsert.
+  std::int32_t maxStages = 0;
+  int rootAlongX = -1;
 };
 
 struct PackOptions {

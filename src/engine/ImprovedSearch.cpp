@@ -66,6 +66,10 @@ PackProblem problemOf(const EngineContext& ctx, const std::vector<TSheet>& offcu
     problem.offcuts.push_back(sheetOf(ctx.OffcutRegion(offcuts[i], static_cast<std::int32_t>(i))));
   problem.standard = sheetOf(ctx.StandardSheetRegion(0));
   problem.maxStandard = p.StockControl ? std::max(0, ctx.StockCount) : -1;
+  problem.maxStages = p.MaxStages > 0 ? p.MaxStages : 0;
+  // First-stage cuts along X cut the sheet into slices that follow one
+  // another along Y.
+  problem.rootAlongX = p.FirstStage == FirstStageCuts::AlongX ? 0 : p.FirstStage == FirstStageCuts::AlongY ? 1 : -1;
   return problem;
 }
 
@@ -309,7 +313,11 @@ std::vector<LayoutPtr> mapsOf(const EngineContext& ctx, const PackProblem& probl
     if (reshape) {
       const TSheet region = scrap ? ctx.OffcutRegion(offcuts[static_cast<std::size_t>(g.offcut)], sheetIndex)
                                   : ctx.StandardSheetRegion(sheetIndex);
-      if (LayoutPtr relaid = relayout(ctx, g.kinds, result.orientation, region)) {
+      LayoutPtr relaid = relayout(ctx, g.kinds, result.orientation, region);
+      if (relaid && params.MaxStages > 0 &&
+          !WithinStages(*relaid, ctx.Parts, params.Kerf, region, params.MaxStages, params.FirstStage))
+        relaid = nullptr;
+      if (relaid) {
         relaid->IsScrap = scrap;
         relaid->Name = best->Name;
         relaid->SheetLength = best->SheetLength;
@@ -322,6 +330,21 @@ std::vector<LayoutPtr> mapsOf(const EngineContext& ctx, const PackProblem& probl
     maps.push_back(best);
   }
   return maps;
+}
+
+// Whether every map keeps to the material's stage limit.
+bool withinStages(const EngineContext& ctx, const std::vector<LayoutPtr>& maps, const TDetalsList& parts) {
+  const CuttingParameters& p = ctx.Params;
+  if (p.MaxStages <= 0) return true;
+  for (const LayoutPtr& map : maps) {
+    TSheet sheet;
+    sheet.Length = map->SheetLength;
+    sheet.Width = map->SheetWidth;
+    sheet.Name = map->Name;
+    const TSheet usable = map->IsScrap ? ctx.OffcutRegion(sheet, 0) : ctx.StandardSheetRegion(0);
+    if (!WithinStages(*map, parts, p.Kerf, usable, p.MaxStages, p.FirstStage)) return false;
+  }
+  return true;
 }
 
 // The quick or full search on a copy of the context, as a run goes without
@@ -480,8 +503,9 @@ PassState ImprovedPass(EngineContext& ctx, bool firstPass, ImprovedPassInfo& inf
   for (int i = 0; i < doc.Results.Count(); ++i) theirs.push_back(doc.Results.Items(i));
 
   // The base search's maps are kept when they are better for the shop
-  // (ties keep the improved search's).
-  if (CompareForShop(MeasureMaps(theirs), MeasureMaps(mine), params.Optimization) < 0) {
+  // (ties keep the improved search's), and keep to the stage limit.
+  if (CompareForShop(MeasureMaps(theirs), MeasureMaps(mine), params.Optimization) < 0 &&
+      withinStages(ctx, theirs, doc.Parts)) {
     // The quick or full search did better: its maps and state are kept.
     const TVariantsList results = ctx.Results;
     const auto progress = ctx.Progress;

@@ -411,6 +411,71 @@ bool IsGuillotine(const TSheetsList& layout, const TDetalsList& parts) {
   return true;
 }
 
+namespace {
+
+struct StageBox {
+  std::int64_t x1, y1, x2, y2;
+};
+
+// Whether boxes[first, last) can be cut free from `piece` in `left` stages,
+// this stage cutting along X (lines of constant Y) or along Y.
+bool cutFree(std::vector<StageBox>& boxes, std::size_t first, std::size_t last, const StageBox& piece, bool alongX,
+             std::int32_t left) {
+  if (last - first == 1) {
+    const StageBox& b = boxes[first];
+    if (b.x1 == piece.x1 && b.y1 == piece.y1 && b.x2 == piece.x2 && b.y2 == piece.y2) return true;
+  }
+  if (left <= 0) return false;
+  auto lo = [alongX](const StageBox& b) { return alongX ? b.y1 : b.x1; };
+  auto hi = [alongX](const StageBox& b) { return alongX ? b.y2 : b.x2; };
+  std::sort(boxes.begin() + static_cast<std::ptrdiff_t>(first), boxes.begin() + static_cast<std::ptrdiff_t>(last),
+            [&](const StageBox& a, const StageBox& b) { return lo(a) < lo(b); });
+  // The strips this stage cuts, each as tall (or wide) as its boxes reach.
+  std::vector<std::pair<std::size_t, std::size_t>> strips;
+  std::size_t start = first;
+  std::int64_t reach = hi(boxes[first]);
+  for (std::size_t i = first + 1; i <= last; ++i) {
+    if (i == last || lo(boxes[i]) >= reach) {
+      strips.emplace_back(start, i);
+      if (i == last) break;
+      start = i;
+    }
+    reach = std::max(reach, hi(boxes[i]));
+  }
+  for (const auto& [from, to] : strips) {
+    StageBox strip = piece;
+    std::int64_t a = lo(boxes[from]), b = hi(boxes[from]);
+    for (std::size_t i = from; i < to; ++i) b = std::max(b, hi(boxes[i]));
+    if (alongX) {
+      strip.y1 = a;
+      strip.y2 = b;
+    } else {
+      strip.x1 = a;
+      strip.x2 = b;
+    }
+    if (!cutFree(boxes, from, to, strip, !alongX, left - 1)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WithinStages(const TSheetsList& layout, const TDetalsList& parts, std::int32_t extra, const TSheet& usable,
+                  std::int32_t maxStages, FirstStageCuts first) {
+  std::vector<StageBox> boxes;
+  for (const TDetalHandle& p : layout.Placements.All()) {
+    const TDetal* d = parts.Items(p.DetalIndex);
+    if (!d) continue;
+    boxes.push_back({p.X, p.Y, std::int64_t{p.X} + extentX(*d, p.Rotated) + extra,
+                     std::int64_t{p.Y} + extentY(*d, p.Rotated) + extra});
+  }
+  if (boxes.empty()) return true;
+  const StageBox piece{usable.X, usable.Y, std::int64_t{usable.X} + usable.Length,
+                       std::int64_t{usable.Y} + usable.Width};
+  if (first != FirstStageCuts::AlongY && cutFree(boxes, 0, boxes.size(), piece, true, maxStages)) return true;
+  return first != FirstStageCuts::AlongX && cutFree(boxes, 0, boxes.size(), piece, false, maxStages);
+}
+
 void FinishStandardSheet(TSheetsList& map, const CuttingParameters& params) {
   const std::int32_t sheetL = map.SheetLength;
   const std::int32_t sheetW = map.SheetWidth;

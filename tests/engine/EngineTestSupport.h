@@ -118,6 +118,12 @@ inline kroyna::test::VJob validatorJob(const MaterialInput& in) {
   job.sheetWidth = p.SheetWidth;
   job.stockControl = p.StockControl;
   job.stockCount = in.StockCount;
+  // The stage limit holds for the improved search, which a machine limit
+  // keeps out.
+  if (p.Improved && !p.MultiSaw && p.MaxCutLength == 0) {
+    job.maxStages = p.MaxStages;
+    job.firstStage = static_cast<int>(p.FirstStage);
+  }
   if (p.UseOffcuts) {
     for (const OffcutRow& o : in.Offcuts)
       for (std::int32_t i = 0; i < o.Many; ++i) job.offcuts.push_back({o.Name, o.Length, o.Width});

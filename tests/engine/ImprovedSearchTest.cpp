@@ -622,3 +622,48 @@ TEST(ImprovedSearch, AStopDuringTheFirstLayoutStillPlacesEveryCopy) {
   EXPECT_EQ(r.standardSheets, 1);
   EXPECT_FALSE(r.unplaced.empty());
 }
+
+// "Ступеней резов не более": every map of the improved search can be cut in
+// that many stages, the first stage the way the options say, and every
+// copy is still placed.
+TEST(ImprovedSearch, KeepsToTheStageLimit) {
+  // A layout cut free in two stages when the first cuts run along Y, in
+  // three when they must run along X (the first stage cuts nothing), and
+  // in three either way once a copy no longer fills its piece.
+  TDetalsList parts;
+  parts.AddDetal("A", 5, 10, 1, RotateNever);
+  parts.AddDetal("B", 5, 5, 2, RotateNever);
+  parts.AddDetal("C", 4, 5, 1, RotateNever);
+  TSheetsList sheet;
+  sheet.Placements.AddPlacement(0, 0, {0, 0}, false);
+  sheet.Placements.AddPlacement(1, 0, {5, 0}, false);
+  sheet.Placements.AddPlacement(1, 0, {5, 5}, false);
+  TSheet usable;
+  usable.Length = usable.Width = 10;
+  EXPECT_TRUE(WithinStages(sheet, parts, 0, usable, 2, FirstStageCuts::AlongY));
+  EXPECT_TRUE(WithinStages(sheet, parts, 0, usable, 2, FirstStageCuts::Either));
+  EXPECT_FALSE(WithinStages(sheet, parts, 0, usable, 2, FirstStageCuts::AlongX));
+  EXPECT_TRUE(WithinStages(sheet, parts, 0, usable, 3, FirstStageCuts::AlongX));
+  sheet.Placements.Delete(2);
+  sheet.Placements.AddPlacement(2, 0, {5, 5}, false);
+  EXPECT_FALSE(WithinStages(sheet, parts, 0, usable, 2, FirstStageCuts::Either));
+  EXPECT_TRUE(WithinStages(sheet, parts, 0, usable, 3, FirstStageCuts::AlongY));
+
+  std::mt19937 rng(314);
+  int checked = 0;
+  for (int i = 0; i < 24; ++i) {
+    MaterialInput in = randomJob(rng);
+    in.Params.StockControl = false;
+    in.Params.MaxStages = 2 + i % 3;
+    in.Params.FirstStage = static_cast<FirstStageCuts>(i / 3 % 3);
+    for (PartRow& r : in.Parts) r.Many = std::max(r.Many, 1) * 2;
+    SCOPED_TRACE("stages " + std::to_string(in.Params.MaxStages) + " first " +
+                 std::to_string(static_cast<int>(in.Params.FirstStage)) + "\n" + describe(in));
+    auto r = run(in);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(faultsOf(in, r->ctx), "");
+    EXPECT_TRUE(r->ctx.Parts.AllPlaced());
+    ++checked;
+  }
+  EXPECT_EQ(checked, 24);
+}

@@ -131,6 +131,15 @@ TEST(CutJobReader, EveryFieldReadAndWrittenBack) {
   EXPECT_TRUE(onQuick.Params.Improved);
   EXPECT_EQ(onQuick.Params.Search, engine::SearchMode::Quick);
   EXPECT_NE(cut::serializeJob(onQuick).find(R"("baseSearch": "quick")"), std::string::npos);
+  // The stage limit of the improved search and the way its first stage cuts.
+  quickBase["stages"] = 3;
+  quickBase["firstStage"] = "alongY";
+  const cut::CutJob staged = parseJob(quickBase.dump());
+  EXPECT_EQ(staged.Params.MaxStages, 3);
+  EXPECT_EQ(staged.Params.FirstStage, engine::FirstStageCuts::AlongY);
+  EXPECT_EQ(cut::serializeJob(parseJob(cut::serializeJob(staged))), cut::serializeJob(staged));
+  EXPECT_EQ(improved.Params.MaxStages, 0);
+  EXPECT_EQ(improved.Params.FirstStage, engine::FirstStageCuts::Either);
 
   // The cut length only counts on a machine with that limit.
   const cut::CutJob multi = parseJob(withField("machine", R"("multi-saw")"));
@@ -154,6 +163,9 @@ TEST(CutJobReader, DamagedInputNamesTheField) {
   EXPECT_EQ(refusal(withField("offcuts", R"([{"length": 2147483647, "width": 10}])")),
             "offcuts[0].length: must be a whole number from 1 to 100000");
   EXPECT_EQ(refusal(withField("baseSearch", R"("improved")")), R"(baseSearch: must be one of "full", "quick")");
+  EXPECT_EQ(refusal(withField("stages", "1")), "stages: must be 2, 3, 4 or 0 (no limit)");
+  EXPECT_EQ(refusal(withField("stages", "5")), "stages: must be a whole number from 0 to 4");
+  EXPECT_EQ(refusal(withField("firstStage", R"("x")")), R"(firstStage: must be one of "any", "alongX", "alongY")");
   EXPECT_EQ(refusal(withField("sheet", "")), "sheet: missing");
   EXPECT_EQ(refusal(withField("sheet", "[1, 2]")), "sheet: must be an object");
   EXPECT_EQ(refusal(withField("sheet.width", "")), "sheet.width: missing");

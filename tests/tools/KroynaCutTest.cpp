@@ -50,6 +50,11 @@ kroyna::test::VJob validatorJob(const ordered_json& job) {
   v.sheetWidth = job["sheet"]["width"];
   v.stockControl = job.value("stockControl", false);
   v.stockCount = job.value("stockCount", 0);
+  if (job.value("search", "quick") == "improved" && job.value("machine", "none") == "none") {
+    v.maxStages = job.value("stages", 0);
+    const std::string first = job.value("firstStage", "any");
+    v.firstStage = first == "alongX" ? 1 : first == "alongY" ? 2 : 0;
+  }
   for (const ordered_json& o : job.value("offcuts", ordered_json::array()))
     v.offcuts.push_back({o.value("name", ""), o["length"], o["width"]});
   for (const ordered_json& p : job["parts"])
@@ -219,6 +224,13 @@ TEST_F(KroynaCut, ImprovedSearchOnTheBenchmarkJobs) {
     } else {
       EXPECT_EQ(result["searchUsed"], "improved");
     }
+    // At most two stages of cuts, the first along the sheet: the validator
+    // counts them.
+    job["stages"] = 2;
+    job["firstStage"] = "alongX";
+    const CutRun staged = cut("'" + write("staged.json", job.dump()).string() + "'");
+    ASSERT_EQ(staged.status, 0) << staged.err;
+    checkResult(job, ordered_json::parse(staged.out));
   }
 }
 

@@ -265,9 +265,9 @@ CutJob parseJob(std::string_view bytes) {
     throw JobError("not a valid JSON job: " + (at == std::string::npos ? what : what.substr(at + 2)));
   }
   if (!root.is_object()) throw JobError("not a valid JSON job: the top level must be an object");
-  onlyKeys(root, "",
-           {"material", "kerf", "trims", "sheet", "variants", "search", "baseSearch", "effort", "threads", "rule",
-            "oneSize", "machine", "cutLength", "criterion", "stockControl", "stockCount", "offcuts", "parts"});
+  onlyKeys(root, "", {"material",  "kerf",      "trims",        "sheet",      "variants", "search",  "baseSearch",
+                      "effort",    "threads",   "stages",       "firstStage", "rule",     "oneSize", "machine",
+                      "cutLength", "criterion", "stockControl", "stockCount", "offcuts",  "parts"});
 
   CutJob job;
   CuttingParameters& p = job.Params;
@@ -297,6 +297,9 @@ CutJob parseJob(std::string_view bytes) {
   p.Search = (p.Improved ? baseFull : search == 1) ? SearchMode::Full : SearchMode::Quick;
   p.Effort = number(root, "", "effort", 1, 10, 5);
   p.Threads = number(root, "", "threads", 0, MaxThreads, 0);
+  p.MaxStages = number(root, "", "stages", 0, 4, 0);
+  if (p.MaxStages == 1) fail("stages", "must be 2, 3, 4 or 0 (no limit)");
+  p.FirstStage = static_cast<FirstStageCuts>(word(root, "", "firstStage", {"any", "alongX", "alongY"}));
   p.Rule = word(root, "", "rule", {"part-first", "region-first"}) == 1 ? SelectionRule::RegionFirst
                                                                        : SelectionRule::PartFirst;
   p.OneSize = flag(root, "", "oneSize", false);
@@ -369,6 +372,10 @@ std::string serializeJob(const CutJob& job) {
   if (p.Improved) root["baseSearch"] = p.Search == SearchMode::Full ? "full" : "quick";
   root["effort"] = p.Effort;
   root["threads"] = p.Threads;
+  root["stages"] = p.MaxStages;
+  root["firstStage"] = p.FirstStage == FirstStageCuts::AlongX   ? "alongX"
+                       : p.FirstStage == FirstStageCuts::AlongY ? "alongY"
+                                                                : "any";
   root["rule"] = p.Rule == SelectionRule::RegionFirst ? "region-first" : "part-first";
   root["oneSize"] = p.OneSize;
   root["machine"] = p.MultiSaw ? "multi-saw" : (p.MaxCutLength > 0 ? "cut-length" : "none");
