@@ -70,7 +70,7 @@ void Kitchen_Run(benchmark::State& state, bool fullSearch) {
       last = now;
     };
     state.ResumeTiming();
-    maps::TFormSheets* w = f.run();
+    maps::MapsWindow* w = f.run();
     // The last stretch: from the last variant to the window being ready.
     gap = std::max(gap, std::chrono::duration<double, std::milli>(Clock::now() - last).count());
     state.PauseTiming();
@@ -113,7 +113,7 @@ void Kitchen_Abort(benchmark::State& state) {
       }
     };
     state.ResumeTiming();
-    maps::TFormSheets* w = f.run();
+    maps::MapsWindow* w = f.run();
     state.PauseTiming();
     if (!w || abortedAt < 0) {
       state.SkipWithError("the run was not aborted");

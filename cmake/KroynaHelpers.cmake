@@ -1,37 +1,56 @@
-# kroyna_library(NAME DIR [QT] [DEPS ...]): one static library from every
-# .cpp in a source folder, so that adding a file needs no CMake edit.
-function(kroyna_library name dir)
-  cmake_parse_arguments(ARG "QT" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h")
+# kroyna_library(NAME DIR... [NO_WIDGETS] [DEPS ...]): one static library
+# from every .cpp and .h in the given source folders (not their
+# subfolders), so that a file's folder decides its library and adding a
+# file needs no CMake edit. NO_WIDGETS stops the build when one of its files
+# includes a Qt Widgets or Print Support header.
+function(kroyna_library name)
+  cmake_parse_arguments(ARG "NO_WIDGETS" "" "DEPS" ${ARGN})
+  set(sources "")
+  foreach(dir ${ARG_UNPARSED_ARGUMENTS})
+    if(NOT IS_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/${dir}")
+      message(FATAL_ERROR "kroyna_library(${name}): no folder ${dir}")
+    endif()
+    file(GLOB s CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h")
+    list(APPEND sources ${s})
+  endforeach()
   list(FILTER sources EXCLUDE REGEX "_fuzz\\.cpp$")
   if(NOT sources)
     set(sources "${CMAKE_SOURCE_DIR}/cmake/empty.cpp")
   endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC "${CMAKE_SOURCE_DIR}/src")
-  if(ARG_QT)
-    target_link_libraries(${name} PUBLIC Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport Qt6::Network)
-  endif()
   if(ARG_DEPS)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
   endif()
+  if(ARG_NO_WIDGETS)
+    kroyna_no_widgets(${name})
+  endif()
 endfunction()
 
-# kroyna_test_dir(NAME DIR [QT] [DEPS ...]): one GoogleTest program from
-# every .cpp in a test folder, registered with CTest. QT runs the tests
-# inside a QApplication (widgets, offscreen platform).
-function(kroyna_test_dir name dir)
+# kroyna_test_program(NAME DIR... [QT] [DEPS ...]): one GoogleTest program
+# from every .cpp in the given test folders, registered with CTest test by
+# test. QT runs the tests inside a QApplication (widgets, offscreen
+# platform). Few, large test programs link much faster than one a folder,
+# above all with AddressSanitizer.
+function(kroyna_test_program name)
   cmake_parse_arguments(ARG "QT" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS "${dir}/*.cpp")
+  set(sources "")
+  foreach(dir ${ARG_UNPARSED_ARGUMENTS})
+    file(GLOB s CONFIGURE_DEPENDS "${dir}/*.cpp")
+    list(APPEND sources ${s})
+  endforeach()
   if(NOT sources)
     return()
   endif()
   if(ARG_QT)
-    list(APPEND sources "${CMAKE_SOURCE_DIR}/tests/common/QtTestMain.cpp")
+    list(APPEND sources "${CMAKE_SOURCE_DIR}/tests/support/QtTestMain.cpp")
   endif()
   add_executable(${name} ${sources})
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/src" "${CMAKE_SOURCE_DIR}/tests")
-  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main ${ARG_DEPS})
+  target_link_libraries(${name} PRIVATE GTest::gtest ${ARG_DEPS})
+  if(NOT ARG_QT)
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
   target_compile_definitions(${name} PRIVATE
     KROYNA_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
     KROYNA_SOURCE_DATA_DIR="${CMAKE_SOURCE_DIR}/data"
@@ -89,4 +108,14 @@ endfunction()
 # rule; the target does not link them either.
 function(kroyna_no_widgets target)
   target_include_directories(${target} BEFORE PRIVATE "${CMAKE_SOURCE_DIR}/cmake/no-widgets")
+endfunction()
+
+# kroyna_precompile(TARGET HEADER...): precompiles the given system headers
+# (<QString>, <gtest/gtest.h>...) for every source of the target, when
+# KROYNA_PCH is on. Only headers every build of the target may include: a
+# target without widgets gets no widget header here.
+function(kroyna_precompile target)
+  if(KROYNA_PCH)
+    target_precompile_headers(${target} PRIVATE ${ARGN})
+  endif()
 endfunction()

@@ -14,7 +14,7 @@ packages=(
 # Debian package.
 if [ "${1:-}" = "test" ]; then
   packages+=(
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev mold
     clang libclang-rt-14-dev
     poppler-utils python3 python3-dbf python3-openpyxl python3-olefile
     lintian desktop-file-utils appstream shared-mime-info man-db

@@ -12,6 +12,8 @@ fuzz_build="$fuzz_root/build/fuzz"
 # test command.
 export LSAN_OPTIONS="suppressions=$fuzz_root/tests/lsan.supp:print_suppressions=0"
 fuzz_launcher=()
+# A compiler cache, where installed, also for the precompiled headers.
+export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}"
 if command -v ccache >/dev/null; then fuzz_launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 cmake -S "$fuzz_root" -B "$fuzz_build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
   -DKROYNA_FUZZ=ON -DKROYNA_SANITIZE=ON -DKROYNA_TESTS=OFF "${fuzz_launcher[@]}" >/dev/null

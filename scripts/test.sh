@@ -9,6 +9,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh" test
 build="$root/build/test"
 launcher=()
+# A compiler cache, where installed, also for the precompiled headers.
+export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}"
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKROYNA_SANITIZE=ON -DKROYNA_TESTS=ON \
   -DKROYNA_BENCH=ON "${launcher[@]}" >/dev/null

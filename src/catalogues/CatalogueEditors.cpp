@@ -1,13 +1,13 @@
 #include "catalogues/CatalogueEditors.h"
 
-#include "catalogues/AllMaterials.h"
+#include "common/settings/AllMaterials.h"
 
+#include "common/SettingsUtils.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
 #include "platform/dbase/TableError.h"
 #include "platform/ini/IniFile.h"
-#include "shell/SettingsUtils.h"
 
 #include <QDir>
 
@@ -288,7 +288,7 @@ void EdgesEditor::save() {
   for (Row& r : rows) {
     if (r.code) continue;
     try {
-      const int code = shell::randomUnusedCode(kAllMaterials, [&](int c) { return taken.count(c) > 0; });
+      const int code = common::randomUnusedCode(kAllMaterials, [&](int c) { return taken.count(c) > 0; });
       r.code = code;
       taken.insert(code);
     } catch (const std::runtime_error&) {

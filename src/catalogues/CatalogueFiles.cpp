@@ -1,7 +1,8 @@
 #include "catalogues/CatalogueFiles.h"
 
-#include "platform/ini/IniDocument.h"
+#include "platform/file/ReadFile.h"
 #include "platform/file/SafeFile.h"
+#include "platform/ini/IniDocument.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
 
@@ -21,20 +22,13 @@ namespace {
 constexpr std::string_view kSection = "Materials";
 
 std::string readBytes(const fs::path& file) {
-  std::error_code ec;
-  if (fs::is_directory(file, ec)) throw CatalogueError("Не удалось прочитать файл " + file.string() + ": это папка");
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    throw CatalogueError("Не удалось открыть файл " + file.string() + ": " + std::strerror(errno));
-  }
-  std::string bytes;
-  try {
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  } catch (const std::exception& e) {
-    throw CatalogueError("Не удалось прочитать файл " + file.string() + ": " + e.what());
-  }
-  if (in.bad()) throw CatalogueError("Не удалось прочитать файл " + file.string());
-  return bytes;
+  platform::ReadFailure why;
+  std::optional<std::string> bytes = platform::readWholeFile(file, why);
+  if (bytes) return std::move(*bytes);
+  using Kind = platform::ReadFailure::Kind;
+  if (why.kind == Kind::Folder || why.kind == Kind::CannotRead || why.kind == Kind::TooLarge)
+    throw CatalogueError("Не удалось прочитать файл " + file.string() + ": " + why.reason());
+  throw CatalogueError("Не удалось открыть файл " + file.string() + ": " + why.reason());
 }
 
 std::string_view trim(std::string_view s) {

@@ -1,12 +1,12 @@
 #include "catalogues/CatalogueTables.h"
 
-#include "catalogues/AllMaterials.h"
+#include "common/settings/AllMaterials.h"
 
+#include "common/DataRoot.h"
+#include "common/SettingsUtils.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
-#include "shell/DataRoot.h"
-#include "shell/SettingsUtils.h"
 
 #include <system_error>
 
@@ -116,9 +116,9 @@ void ensureLocalTables(const CataloguePaths& paths) {
 }
 
 fs::path externalFolder(const QString& basePath) {
-  const QString folder = shell::normalizeFolder(basePath);
+  const QString folder = common::normalizeFolder(basePath);
   if (folder.isEmpty()) return {};
-  return fs::path(shell::resolveStoredPath(folder).toStdString());
+  return fs::path(common::resolveStoredPath(folder).toStdString());
 }
 
 bool hasExternalFiles(const fs::path& folder) {

@@ -2,10 +2,11 @@
 
 #include "catalogues/CatalogueEditors.h"
 #include "catalogues/CatalogueTables.h"
+#include "common/Messages.h"
+#include "common/settings/SettingsKeys.h"
 #include "platform/dbase/Statements.h"
+#include "platform/file/ReadFile.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
-#include "shell/SettingsKeys.h"
 
 #include <cmath>
 #include <fstream>
@@ -79,8 +80,8 @@ bool Catalogues::ApplyCatalogueMode() {
   const QString basePath = QString::fromStdString(settings_.readString("MatBaseChange", "BasePath"));
   const ModeOutcome out = applyCatalogueMode(CataloguePaths{fs::path(dataRoot_.toStdString())}, baseType, basePath);
   if (out.changed) external_ = out.external;
-  for (const QString& w : out.warnings) shell::showMessage(w, shell::MsgIcon::Warning);
-  for (const QString& e : out.errors) shell::showError(e);
+  for (const QString& w : out.warnings) common::showMessage(w, common::MsgIcon::Warning);
+  for (const QString& e : out.errors) common::showError(e);
   return out.errors.empty();
 }
 
@@ -100,15 +101,10 @@ const Catalogues::MaterialRows& Catalogues::materialRows() const {
   auto rows = std::make_shared<MaterialRows>();
   rows->path = fs::path(materialsTablePath().toStdString());
   {
-    std::ifstream in(rows->path, std::ios::binary);
-    rows->exists = static_cast<bool>(in);
-    if (rows->exists) {
-      try {
-        rows->bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      } catch (const std::exception&) {
-        rows->exists = false;
-      }
-    }
+    platform::ReadFailure why;
+    std::optional<std::string> bytes = platform::readWholeFile(rows->path, why);
+    rows->exists = bytes.has_value();
+    if (bytes) rows->bytes = std::move(*bytes);
   }
   if (materialRows_ && materialRows_->path == rows->path && materialRows_->exists == rows->exists &&
       materialRows_->bytes == rows->bytes) {
@@ -193,7 +189,7 @@ int Catalogues::edgeAllowance(int code) const {
 
 int Catalogues::sideWithAllowance(int length, int code) const { return length + edgeAllowance(code); }
 
-void Catalogues::rereadDefaultEdge() { defaultEdge_ = shell::read(settings_, shell::keys::DefBorder); }
+void Catalogues::rereadDefaultEdge() { defaultEdge_ = common::read(settings_, common::keys::DefBorder); }
 
 void Catalogues::writeEdgeColours() const {
   std::vector<EdgeColour> colours;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogues/AllMaterials.h"
+#include "common/settings/AllMaterials.h"
 
 #include <QList>
 #include <QObject>
@@ -15,7 +15,7 @@ class QWidget;
 namespace kroyna::ini {
 class IniFile;
 }
-namespace kroyna::shell {
+namespace kroyna::common {
 class AppContext;
 }
 
@@ -96,7 +96,7 @@ class Catalogues : public QObject {
   // their templates; external mode imports `listmat.ini` and `borders.ini`
   // of `BasePath` into the external tables, falling back to the local
   // tables (with a message) when that fails. Failures are reported through
-  // shell::showMessage. Returns false when a failure was reported.
+  // common::showMessage. Returns false when a failure was reported.
   bool ApplyCatalogueMode();
 
   // True while the external tables are current.
@@ -194,6 +194,6 @@ int findMaterialDialog(const QList<MaterialBarEntry>& entries, int selected, QWi
 // материалов" step, builds the edge list when the main window is shown,
 // writes `brdolors.ini` on exit in external mode, and attaches the
 // catalogue commands of the "&Установки" menu.
-void install(shell::AppContext& context);
+void install(common::AppContext& context);
 
 }  // namespace kroyna::catalogues

@@ -44,8 +44,9 @@ bool numbersInRange(const MaterialInput& input) {
     return false;
   std::int64_t copies = 0;
   for (const PartRow& row : input.Parts) {
-    if (row.Many <= 0) continue;
-    if (!inRange(row.Length, 1, max) || !inRange(row.Width, 1, max)) return false;
+    // Rows without a size are passed over as rows without copies are.
+    if (row.Many <= 0 || row.Length <= 0 || row.Width <= 0) continue;
+    if (row.Length > max || row.Width > max) return false;
     copies += row.Many;
   }
   if (copies > std::numeric_limits<std::int32_t>::max()) return false;
@@ -76,7 +77,9 @@ std::optional<std::string> LoadMaterial(EngineContext& ctx, const MaterialInput&
   bool allFit = true;
   for (std::size_t row = 0; row < input.Parts.size(); ++row) {
     const PartRow& p = input.Parts[row];
-    if (p.Many <= 0) continue;
+    // A row without copies or without a size has nothing to cut: a part
+    // of zero length would be "placed" as a sliver of kerf.
+    if (p.Many <= 0 || p.Length <= 0 || p.Width <= 0) continue;
     TDetal& d = ctx.Parts.AddDetal(p.Name, p.Length, p.Width, p.Many, p.Rotate);
     d.LBorder = p.LBorder;
     d.RBorder = p.RBorder;

@@ -48,7 +48,7 @@ struct MaterialInput {
   std::vector<OffcutRow> Offcuts;  // offered when Params.UseOffcuts is set
 };
 
-// "Разложение невозможно!..." when no row has Many > 0.
+// "Разложение невозможно!..." when no row has Many > 0 and a size.
 std::string NoPartsMessage(const std::string& materialName);
 // "Разложение деталей материала <...> невозможно!..." when a part is larger
 // than the usable sheet.
@@ -71,12 +71,13 @@ bool FitsStandardSheet(const CuttingParameters& params, std::int32_t length, std
 
 // Resets the context (the abort flag stays as it is) and loads the
 // material: parameters, stock counter, one stock entry per physical offcut
-// (when offered), and every part row with Many > 0 (TDetal::Row is the
-// row's index in input.Parts). Returns the refusal message when a number is
-// out of range (a negative trim or kerf, a size above kMaxEngineLength or
-// below 1, more copies or offcuts than the engine counts), when no part is
-// left, or when some part does not fit the standard sheet; the material
-// must then not be laid out, and the context is left empty.
+// (when offered), and every part row with Many > 0 and a length and width
+// above 0 (TDetal::Row is the row's index in input.Parts). Returns the
+// refusal message when a number is out of range (a negative trim or kerf, a
+// size above kMaxEngineLength, more copies or offcuts than the engine
+// counts), when no part is left, or when some part does not fit the
+// standard sheet; the material must then not be laid out, and the context
+// is left empty.
 std::optional<std::string> LoadMaterial(EngineContext& ctx, const MaterialInput& input);
 
 // What the user answers when standard sheets run out.

@@ -1,13 +1,14 @@
 #include "maps/AcceptResult.h"
 
+#include "common/Messages.h"
+#include "common/settings/MaterialSettings.h"
+#include "common/settings/SettingsKeys.h"
 #include "maps/MapsDocument.h"
 #include "platform/dbase/Expr.h"
 #include "platform/dbase/FileOps.h"
-#include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
-#include "shell/SettingsKeys.h"
+#include "platform/text/Literals.h"
 #include "warehouse/StockModule.h"
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kroyna::maps {
@@ -27,7 +29,7 @@ using dbase::col;
 using warehouse::StockKind;
 namespace fs = std::filesystem;
 
-QString u(const char* text) { return QString::fromUtf8(text); }
+using text::u;
 
 // Character fields are padded with blanks in the table.
 std::string withoutTrailingBlanks(std::string s) {
@@ -38,6 +40,55 @@ std::string withoutTrailingBlanks(std::string s) {
 // A quantity no long long holds is refused (naming the table and the field)
 // rather than read as some other number.
 long long wholeMany(const dbase::Table& t) { return t.isNull("MANY") ? 0 : t.asInteger("MANY"); }
+
+// Standard sheets each material and size of the used-sheets list took:
+// initial − remaining of its entries (an entry that gives back more than
+// it took counts as 0).
+using SheetSize = std::tuple<int, std::int32_t, std::int32_t>;  // code, length, width
+std::map<SheetSize, long long> sheetsUsed(const MapsDocument& doc) {
+  std::map<SheetSize, long long> used;
+  for (const UsedSheet& e : doc.usingSheets().entries())
+    used[{e.materialCode, e.length, e.width}] +=
+        std::max<long long>(0, static_cast<long long>(e.initial) - e.remaining);
+  return used;
+}
+
+dbase::Expr sheetRows(const SheetSize& size) {
+  return col("Length") == std::get<1>(size) && col("Width") == std::get<2>(size) && col("Code") == std::get<0>(size);
+}
+
+// Sheets of a material and size in the standard-sheet working copy, over
+// all its rows of that size.
+long long sheetsInStock(const fs::path& sheetsCopy, const SheetSize& size) {
+  dbase::Table t = dbase::Table::open(sheetsCopy, dbase::OpenOptions{.readOnly = true});
+  t.setFilter(sheetRows(size));
+  t.setFiltered(true);
+  long long many = 0;
+  for (bool ok = t.first(); ok; ok = t.next()) many += wholeMany(t);
+  return many;
+}
+
+// Takes `used` sheets out of the rows of that size in table order; rows
+// that reach 0 stay.
+void takeSheets(const fs::path& sheetsCopy, const SheetSize& size, long long used) {
+  dbase::Table t = dbase::Table::open(sheetsCopy);
+  t.setFilter(sheetRows(size));
+  t.setFiltered(true);
+  std::vector<dbase::Bookmark> rows;
+  for (bool ok = t.first(); ok; ok = t.next()) rows.push_back(t.bookmark());
+  for (const dbase::Bookmark& row : rows) {
+    if (used <= 0) break;
+    if (!t.gotoBookmark(row)) continue;
+    const long long many = wholeMany(t);
+    if (many <= 0) continue;
+    const long long taken = std::min(many, used);
+    t.edit();
+    t.setDouble("MANY", static_cast<double>(many - taken));
+    t.post();
+    used -= taken;
+  }
+  t.close();
+}
 
 fs::path backupOf(const fs::path& workingCopy) {
   fs::path p = workingCopy;
@@ -64,17 +115,22 @@ struct Snapshot {
   std::vector<std::pair<fs::path, fs::path>> files;  // working copy, backup
 };
 
-std::string materialSection(int code) { return "Material" + std::to_string(code); }
-
 }  // namespace
 
-ResultAcceptance::ResultAcceptance(warehouse::TModule& stock, ini::IniFile& settings)
-    : stock_(stock), settings_(settings) {}
+QString tooFewSheetsMessage(const std::string& material, std::int32_t length, std::int32_t width, long long inStock,
+                            long long used) {
+  const QString name = material.empty() ? QString() : QStringLiteral(" <%1>").arg(QString::fromStdString(material));
+  return u(kTooFewSheets)
+      .arg(name, QString::number(length), QString::number(width), QString::number(inStock), QString::number(used));
+}
+
+ResultAcceptance::ResultAcceptance(warehouse::StockModule& stock, ini::IniFile& settings, AcceptJournal* journal)
+    : stock_(stock), settings_(settings), journal_(journal) {}
 
 void ResultAcceptance::takeOffcutSheets(const MapsDocument& document, int index) {
   const SheetMap& m = document.map(index);
   dbase::Table t = dbase::Table::open(stock_.workingCopy(StockKind::Scraps));
-  t.setFilter(col("Length") == m.RealWidth && col("Width") == m.RealHeight && col("Code") == m.MaterialCode);
+  t.setFilter(col("Length") == m.length && col("Width") == m.width && col("Code") == m.MaterialCode);
   t.setFiltered(true);
   // The stock name must match exactly: an offcut without a name is taken
   // only from rows without a name, never from named offcuts of that size.
@@ -106,6 +162,14 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
   const fs::path scrapsCopy = stock_.workingCopy(StockKind::Scraps);
   try {
     stock_.postPending();
+    // Sheets the maps used must still be in stock: the stock may have
+    // changed since the run (another result accepted, sheets edited).
+    for (const auto& [size, used] : sheetsUsed(doc)) {
+      const long long inStock = sheetsInStock(sheetsCopy, size);
+      if (used > inStock)
+        return tooFewSheetsMessage(stock_.materialName(std::get<0>(size)), std::get<1>(size), std::get<2>(size),
+                                   inStock, used);
+    }
     snap.sheetsChanged = stock_.sheetsChanged();
     snap.scrapsChanged = stock_.scrapsChanged();
     snap.modified = doc.isModified();
@@ -113,10 +177,7 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
     for (int i = 0; i < doc.mapCount(); ++i) {
       const int code = doc.map(i).MaterialCode;
       if (snap.marks.count(code)) continue;
-      const std::string section = materialSection(code);
-      snap.marks[code] = settings_.keyExists(section, "Mark")
-                             ? std::optional<std::string>(settings_.readString(section, "Mark"))
-                             : std::nullopt;
+      snap.marks[code] = common::MaterialSettings(code).storedOffcutCodes(settings_);
     }
     for (const fs::path& copy : {sheetsCopy, scrapsCopy}) {
       dbase::copyOver(copy, backupOf(copy));
@@ -135,7 +196,7 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
   enum class Step { Stock, Merge, Sheets, Refresh } step = Step::Stock;
   QString failure;
   try {
-    const bool autoMark = shell::read(settings_, shell::keys::AutoOffcutMarks);
+    const bool autoMark = common::read(settings_, common::keys::AutoOffcutMarks);
     // Maps in tab order: offcuts cut up leave the stock, useful offcuts
     // come in.
     for (int i = 0; i < doc.mapCount(); ++i) {
@@ -153,8 +214,7 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
         }
         const SheetMap& after = doc.map(i);
         const MapOffcut& booked = after.Offcuts[static_cast<std::size_t>(j)];
-        stock_.bookInOffcut(name.toStdString(), booked.RealWidth, booked.RealHeight, after.Quantity, after.MaterialCode,
-                            today);
+        stock_.bookInOffcut(name.toStdString(), booked.length, booked.width, after.Quantity, after.MaterialCode, today);
       }
     }
     step = Step::Merge;
@@ -162,9 +222,10 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
     stock_.mergeOffcuts();
 
     step = Step::Sheets;
-    for (const UsedSheet& used : doc.usingSheets().entries()) {
-      dbase::updateSet(sheetsCopy, {{"Many", dbase::Expr(used.remaining)}},
-                       col("Length") == used.length && col("Width") == used.width && col("Code") == used.materialCode);
+    // What the maps used is taken out of what the stock holds now.
+    for (const auto& [size, used] : sheetsUsed(doc)) {
+      if (used <= 0) continue;
+      takeSheets(sheetsCopy, size, used);
       stock_.setChanged(StockKind::Sheets, true);
     }
 
@@ -197,12 +258,7 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
   doc.setModified(snap.modified);
   try {
     settings_.batch([&] {
-      for (const auto& [code, mark] : snap.marks) {
-        if (mark)
-          settings_.writeString(materialSection(code), "Mark", *mark);
-        else
-          settings_.eraseKey(materialSection(code), "Mark");
-      }
+      for (const auto& [code, mark] : snap.marks) common::MaterialSettings(code).restoreOffcutCodes(settings_, mark);
     });
   } catch (const std::exception& e) {
     notRestored << QString::fromStdString(e.what());
@@ -227,14 +283,36 @@ QString ResultAcceptance::apply(MapsDocument& doc, const dbase::Date& today) {
   return failure;
 }
 
-bool acceptResultCommand(MapsDocument& document, ResultAcceptance& acceptance, QWidget* parent) {
-  if (shell::showMessage(u(kAcceptQuestion), shell::MsgIcon::Confirmation, shell::MsgButtons::YesNo, parent) !=
-      shell::MsgResult::Yes)
+bool acceptResultCommand(MapsDocument& document, ResultAcceptance& acceptance, QWidget* parent, const QDateTime& now) {
+  // The digest before the accept: the names it may give offcuts are not
+  // part of it anyway.
+  const QString digest = mapsDigest(document);
+  if (AcceptJournal* journal = acceptance.journal()) {
+    const JournalContents known = journal->read();
+    if (!known.problem.isEmpty())
+      common::showMessage(known.problem + u("\r\rПроверка повторного принятия идёт по прочитанным записям."),
+                          common::MsgIcon::Warning, common::MsgButtons::Ok, parent);
+    if (const std::optional<AcceptEntry> earlier = AcceptJournal::latest(known, digest))
+      if (common::showMessage(u(kAcceptedBefore).arg(acceptTimeText(earlier->when)), common::MsgIcon::Confirmation,
+                              common::MsgButtons::YesNoDefaultNo, parent) != common::MsgResult::Yes)
+        return false;
+  }
+  if (common::showMessage(u(kAcceptQuestion), common::MsgIcon::Confirmation, common::MsgButtons::YesNo, parent) !=
+      common::MsgResult::Yes)
     return false;
-  const QString failure = acceptance.apply(document, dbase::Date::today());
+  const QString failure =
+      acceptance.apply(document, dbase::Date{now.date().year(), now.date().month(), now.date().day()});
   if (!failure.isEmpty()) {
-    shell::showError(failure, parent);
+    common::showError(failure, parent);
     return false;
+  }
+  if (AcceptJournal* journal = acceptance.journal()) {
+    try {
+      journal->append({digest, now, document.caption()});
+    } catch (const std::exception& e) {
+      common::showMessage(u(kJournalNotWritten).arg(QString::fromUtf8(e.what())), common::MsgIcon::Warning,
+                          common::MsgButtons::Ok, parent);
+    }
   }
   return true;
 }

@@ -11,10 +11,25 @@
 // All or nothing: when a step fails, the working copies, the changed flags,
 // the mark records and the names given to offcuts go back to what they were
 // before the command, and the failure's message is shown.
+//
+// Standard sheets are deducted: each size of the used-sheets list loses
+// what the maps used (initial − remaining), from what the stock holds at
+// the time of the accept, so that sheets delivered or taken since the run
+// are not overwritten. When the stock holds fewer than the maps used,
+// nothing is accepted.
+//
+// A result accepted is written into the journal of accepted results
+// (AcceptJournal.h) once every step has succeeded; accepting maps the
+// journal knows asks first.
 
+#include "maps/AcceptJournal.h"
 #include "platform/dbase/Value.h"
 
+#include <QDateTime>
 #include <QString>
+
+#include <cstdint>
+#include <string>
 
 class QWidget;
 
@@ -22,13 +37,13 @@ namespace kroyna::ini {
 class IniFile;
 }
 namespace kroyna::warehouse {
-class TModule;
+class StockModule;
 }
 
 namespace kroyna::maps {
 
 class MapsDocument;
-class TFormSheets;
+class MapsWindow;
 
 // The texts of the command.
 inline const char* const kAcceptQuestion =
@@ -37,12 +52,26 @@ inline const char* const kMergeFailed = "Внутренняя ошибка пр�
 inline const char* const kSheetsFailed =
     "ВНИМАНИЕ!\r\rПроизошла ошибка при изменении базы стандартных листов!\rБаза может содержать неверные данные!";
 inline const char* const kRefreshFailed = "Внутренняя ошибка при обновлении данных.";
+// %1 the material (" <name>" or empty), %2 x %3 the sheet size, %4 the
+// sheets in stock, %5 the sheets the maps used.
+inline const char* const kTooFewSheets =
+    "На складе не хватает стандартных листов%1 %2 x %3:\rна складе %4, по картам раскроя использовано %5.\r\r"
+    "Раскрой не принят, склад не изменён.";
+// %1 the date and time of the earlier accept.
+inline const char* const kAcceptedBefore = "Этот раскрой уже принят на склад %1. Принять его ещё раз?";
+// %1 why.
+inline const char* const kJournalNotWritten = "Раскрой принят на склад, но в журнал принятых раскроев не записан:\r%1";
+
+QString tooFewSheetsMessage(const std::string& material, std::int32_t length, std::int32_t width, long long inStock,
+                            long long used);
 
 class ResultAcceptance {
  public:
   // `settings` holds [Default] AutoScrapsMark and the per-material Mark
-  // records.
-  ResultAcceptance(warehouse::TModule& stock, ini::IniFile& settings);
+  // records. Without a journal nothing is remembered or asked.
+  ResultAcceptance(warehouse::StockModule& stock, ini::IniFile& settings, AcceptJournal* journal = nullptr);
+
+  AcceptJournal* journal() const { return journal_; }
 
   // Applies the whole document (every map, whatever the material filter
   // shows) to the working copies, after the user confirmed. Returns an
@@ -56,13 +85,21 @@ class ResultAcceptance {
   // rows that reach 0 are deleted.
   void takeOffcutSheets(const MapsDocument& document, int map);
 
-  warehouse::TModule& stock_;
+  warehouse::StockModule& stock_;
   ini::IniFile& settings_;
+  AcceptJournal* journal_ = nullptr;
 };
 
-// The command: asks "Принять данный вариант разложения? ..." and, on Yes,
-// applies the document through `acceptance`; a failure is shown. Returns
-// whether the result was accepted (the command is then disabled for good).
-bool acceptResultCommand(MapsDocument& document, ResultAcceptance& acceptance, QWidget* parent);
+// The command. When the journal knows the maps, it first asks "Этот раскрой
+// уже принят на склад <дата> <время>. Принять его ещё раз?" ("Нет" the
+// default); a journal that cannot be read wholly is reported and the
+// command goes on. Then it asks "Принять данный вариант разложения? ..."
+// and, on Yes, applies the document through `acceptance`; a failure is
+// shown. An accept that succeeded is written into the journal with the
+// time `now` (a journal that cannot be written is reported; the accept
+// stands). Returns whether the result was accepted (the command is then
+// disabled for good).
+bool acceptResultCommand(MapsDocument& document, ResultAcceptance& acceptance, QWidget* parent,
+                         const QDateTime& now = QDateTime::currentDateTime());
 
 }  // namespace kroyna::maps

@@ -40,7 +40,7 @@ ElementLabels partLabels(const MapPart& p, int w, int h, const QFontMetrics& fm)
 
   bool inlineDims = false;
   int heightWidth = 0;
-  const QString heightText = QString::number(p.RealHeight);
+  const QString heightText = QString::number(p.width);
   if (p.ShowDim) {
     heightWidth = fm.horizontalAdvance(heightText);
     inlineDims = p.ShowTitle ? heightWidth > bottom - th : heightWidth > bottom;
@@ -48,14 +48,14 @@ ElementLabels partLabels(const MapPart& p, int w, int h, const QFontMetrics& fm)
   if (p.ShowTitle || inlineDims) {
     out.line = true;
     if (p.ShowTitle) out.lineText = QString::fromStdString(p.Title) + QStringLiteral(" ");
-    if (inlineDims) out.lineText += sizeText(p.RealWidth, p.RealHeight);
+    if (inlineDims) out.lineText += sizeText(p.length, p.width);
     out.lineClip = QRect(x0, y0, std::max(0, right - x0), th);
   }
   if (p.ShowDim && !inlineDims) {
     out.sideDims = true;
     out.heightText = heightText;
     out.heightAt = QPoint(x0, (h + heightWidth) / 2);
-    out.widthText = QString::number(p.RealWidth);
+    out.widthText = QString::number(p.length);
     out.widthAt = QPoint((w - fm.horizontalAdvance(out.widthText)) / 2, bottom - th);
   }
   return out;
@@ -68,7 +68,7 @@ ElementLabels offcutLabels(const MapOffcut& o, int w, int h, const QFontMetrics&
   const bool hasText = o.ShowText && !o.Text.empty();
   bool inlineDims = false;
   int heightWidth = 0;
-  const QString heightText = QString::number(o.RealHeight);
+  const QString heightText = QString::number(o.width);
   if (o.ShowDim) {
     heightWidth = fm.horizontalAdvance(heightText);
     inlineDims = hasText ? heightWidth > h - th : heightWidth > h;
@@ -76,21 +76,21 @@ ElementLabels offcutLabels(const MapOffcut& o, int w, int h, const QFontMetrics&
   if (hasText || inlineDims) {
     out.line = true;
     if (hasText) out.lineText = QString::fromStdString(o.Text) + QStringLiteral(" ");
-    if (inlineDims) out.lineText += sizeText(o.RealWidth, o.RealHeight);
+    if (inlineDims) out.lineText += sizeText(o.length, o.width);
     out.lineClip = QRect(1, 1, std::max(0, w - 3), th);
   }
   if (o.ShowDim && !inlineDims) {
     out.sideDims = true;
     out.heightText = heightText;
     out.heightAt = QPoint(1, (h + heightWidth) / 2);
-    out.widthText = QString::number(o.RealWidth);
+    out.widthText = QString::number(o.length);
     out.widthAt = QPoint((w - fm.horizontalAdvance(out.widthText)) / 2, h - th - 2);
   }
   return out;
 }
 
-QFont mapQFont(const shell::FontKeys& font) {
-  QFont f = shell::toQFont(font);
+QFont mapQFont(const common::FontKeys& font) {
+  QFont f = common::toQFont(font);
   if (f.pointSize() <= 0) f.setPointSize(8);
   return f;
 }
@@ -100,7 +100,7 @@ namespace {
 void drawLabels(QPainter& painter, const ElementLabels& labels, const QFont& font, std::int32_t fontColour) {
   if (!labels.line && !labels.sideDims) return;
   painter.setFont(font);
-  painter.setPen(shell::toQColor(fontColour));
+  painter.setPen(common::toQColor(fontColour));
   painter.setBrush(Qt::NoBrush);
   const QFontMetrics fm(font);
   if (labels.line) {
@@ -135,13 +135,13 @@ void paintPart(QPainter& painter, const MapPart& p, const QRect& rect, const QFo
   painter.setClipRect(QRect(0, 0, w, h));
   // The last column and row stay unpainted: the sheet shows as a thin line
   // between neighbouring parts.
-  painter.fillRect(QRect(0, 0, w - 1, h - 1), shell::toQColor(p.BrushColor));
+  painter.fillRect(QRect(0, 0, w - 1, h - 1), common::toQColor(p.BrushColor));
   if (p.ShowBorder) {
     const int a = h / 3;
     const int b = w / 3;
     auto mark = [&](std::int32_t code, std::int32_t colour, QPoint from, QPoint to) {
       if (code <= 0) return;
-      QPen pen(shell::toQColor(colour));
+      QPen pen(common::toQColor(colour));
       pen.setWidth(3);
       pen.setStyle(Qt::SolidLine);
       pen.setCapStyle(Qt::FlatCap);
@@ -164,21 +164,21 @@ void paintOffcut(QPainter& painter, const MapOffcut& o, const QRect& rect, const
   painter.save();
   painter.translate(rect.topLeft());
   painter.setClipRect(QRect(0, 0, w, h));
-  painter.fillRect(QRect(0, 0, w, h), shell::toQColor(o.Color));
+  painter.fillRect(QRect(0, 0, w, h), common::toQColor(o.Color));
   drawLabels(painter, offcutLabels(o, w, h, QFontMetrics(font)), font, fontColour);
   painter.restore();
 }
 
 void paintSheet(QPainter& painter, const SheetMap& m, double ratio) {
   const QSize size = sheetSize(m, ratio);
-  painter.fillRect(QRect(QPoint(0, 0), size), shell::toQColor(m.Color));
+  painter.fillRect(QRect(QPoint(0, 0), size), common::toQColor(m.Color));
   const QFont font = mapQFont(m.Font);
   for (const MapPart& p : m.Parts) paintPart(painter, p, elementRect(p, ratio), font, m.Font.colour);
   for (const MapOffcut& o : m.Offcuts) paintOffcut(painter, o, elementRect(o, ratio), font, m.Font.colour);
   for (const MapCut& c : m.Cuts) {
     if (!c.Visible) continue;
     const QRect r = elementRect(c, ratio);
-    if (r.width() > 0 && r.height() > 0) painter.fillRect(r, shell::toQColor(c.Color));
+    if (r.width() > 0 && r.height() > 0) painter.fillRect(r, common::toQColor(c.Color));
   }
 }
 

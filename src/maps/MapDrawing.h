@@ -31,16 +31,10 @@ double mapsRatio(QSize page, int statusHeight, std::int32_t maxWidth, std::int32
 int toPixels(std::int32_t mm, double ratio);
 // Pixel rectangle of an element relative to its sheet.
 QRect elementRect(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height, double ratio);
-inline QRect elementRect(const MapPart& p, double r) {
-  return elementRect(p.RealLeft, p.RealTop, p.RealWidth, p.RealHeight, r);
-}
-inline QRect elementRect(const MapOffcut& o, double r) {
-  return elementRect(o.RealLeft, o.RealTop, o.RealWidth, o.RealHeight, r);
-}
-inline QRect elementRect(const MapCut& c, double r) {
-  return elementRect(c.RealLeft, c.RealTop, c.RealWidth, c.RealHeight, r);
-}
-inline QSize sheetSize(const SheetMap& m, double r) { return {toPixels(m.RealWidth, r), toPixels(m.RealHeight, r)}; }
+inline QRect elementRect(const MapPart& p, double r) { return elementRect(p.x, p.y, p.length, p.width, r); }
+inline QRect elementRect(const MapOffcut& o, double r) { return elementRect(o.x, o.y, o.length, o.width, r); }
+inline QRect elementRect(const MapCut& c, double r) { return elementRect(c.x, c.y, c.length, c.width, r); }
+inline QSize sheetSize(const SheetMap& m, double r) { return {toPixels(m.length, r), toPixels(m.width, r)}; }
 
 // Where the labels of a part or an offcut go, in the element's own pixels.
 struct ElementLabels {
@@ -64,7 +58,7 @@ ElementLabels partLabels(const MapPart& part, int w, int h, const QFontMetrics& 
 ElementLabels offcutLabels(const MapOffcut& offcut, int w, int h, const QFontMetrics& metrics);
 
 // The screen font of a map font.
-QFont mapQFont(const shell::FontKeys& font);
+QFont mapQFont(const common::FontKeys& font);
 
 // Paints a whole sheet at `ratio` with the painter's origin at the
 // sheet's top-left corner: the sheet, all parts, all offcuts, the visible

@@ -3,8 +3,8 @@
 // Between the maps document and the records of the maps file: what a save
 // stores of a document, and how a document is filled from a file read.
 
-#include "maps/MapFile.h"
 #include "maps/MapsDocument.h"
+#include "maps/model/MapFile.h"
 
 namespace kroyna::maps {
 

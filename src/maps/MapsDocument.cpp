@@ -1,6 +1,7 @@
 #include "maps/MapsDocument.h"
 
 #include "engine/FinishedMap.h"
+#include "platform/text/Literals.h"
 
 #include <QMap>
 
@@ -15,7 +16,7 @@ namespace {
 
 const QString kCr = QStringLiteral("\r");
 
-QString u(const char* text) { return QString::fromUtf8(text); }
+using text::u;
 
 }  // namespace
 
@@ -27,11 +28,11 @@ QString millModeName(int mode) {
   }
 }
 
-QString formatArea(double mm2, int sqrDigits) { return shell::formatArea(mm2, sqrDigits); }
+QString formatArea(double mm2, int sqrDigits) { return common::formatArea(mm2, sqrDigits); }
 
-QString formatLength(double mm, int lenDigits) { return shell::formatLength(mm, lenDigits); }
+QString formatLength(double mm, int lenDigits) { return common::formatLength(mm, lenDigits); }
 
-QString formatPercent(double part, double base) { return QString::fromStdString(shell::percentText(part, base)); }
+QString formatPercent(double part, double base) { return QString::fromStdString(common::percentText(part, base)); }
 
 // ---- MapsDocument ----
 
@@ -111,7 +112,7 @@ void MapsDocument::setShowScrapsText(bool on) {
   }
 }
 
-void MapsDocument::setFont(const shell::FontKeys& font) {
+void MapsDocument::setFont(const common::FontKeys& font) {
   font_ = font;
   for (SheetMap& m : maps_) m.Font = font;
 }
@@ -159,12 +160,13 @@ MapTotals MapsDocument::totals() const {
   return t;
 }
 
-std::vector<TMaterialData> MapsDocument::materialSummary() const {
-  std::vector<TMaterialData> rows;
+std::vector<MaterialSummaryRow> MapsDocument::materialSummary() const {
+  std::vector<MaterialSummaryRow> rows;
   for (const SheetMap& m : maps_) {
-    auto it = std::find_if(rows.begin(), rows.end(), [&](const TMaterialData& r) { return r.code == m.MaterialCode; });
+    auto it =
+        std::find_if(rows.begin(), rows.end(), [&](const MaterialSummaryRow& r) { return r.code == m.MaterialCode; });
     if (it == rows.end()) {
-      rows.push_back(TMaterialData{m.MaterialCode, env_.materialName(m.MaterialCode), 0, 0});
+      rows.push_back(MaterialSummaryRow{m.MaterialCode, env_.materialName(m.MaterialCode), 0, 0});
       it = rows.end() - 1;
     }
     it->scrap += m.Quantity * m.ScrapSquare;
@@ -181,8 +183,8 @@ std::vector<TMaterialData> MapsDocument::materialSummary() const {
 std::pair<std::int32_t, std::int32_t> MapsDocument::largestSheet() const {
   std::int32_t w = 0, h = 0;
   for (const SheetMap& m : maps_) {
-    w = std::max(w, m.RealWidth);
-    h = std::max(h, m.RealHeight);
+    w = std::max(w, m.length);
+    h = std::max(h, m.width);
   }
   return {w, h};
 }
@@ -201,7 +203,7 @@ QStringList MapsDocument::statusLine1(int index) const {
 
 QStringList MapsDocument::statusLine2(int index) const {
   const SheetMap& m = map(index);
-  return {u("Лист: ") + QString::number(m.RealWidth) + u("x") + QString::number(m.RealHeight),
+  return {u("Лист: ") + QString::number(m.length) + u("x") + QString::number(m.width),
           u("Количество: ") + QString::number(m.Quantity),
           u("Детали: ") + areaText(m.DetalsSquare) + u(" (") + formatPercent(m.DetalsSquare, m.sheetArea()) + u(" %)"),
           u("Резов: ") + QString::number(m.MillLinesCount),
@@ -212,14 +214,14 @@ QStringList MapsDocument::statusLine2(int index) const {
 
 QString MapsDocument::partInfo(const MapPart& p) const {
   return u("Деталь: ") + kCr + kCr + u("Шифр: ") + QString::fromStdString(p.Title) + kCr + u("Длина: ") +
-         QString::number(p.RealWidth) + u(" мм") + kCr + u("Ширина: ") + QString::number(p.RealHeight) + u(" мм") +
-         kCr + u("Площадь: ") + areaText(double(p.RealWidth) * double(p.RealHeight));
+         QString::number(p.length) + u(" мм") + kCr + u("Ширина: ") + QString::number(p.width) + u(" мм") + kCr +
+         u("Площадь: ") + areaText(double(p.length) * double(p.width));
 }
 
 QString MapsDocument::offcutInfo(const MapOffcut& o) const {
   QString text = (o.useful() ? u(kUsefulOffcutText) : u(kUselessOffcutText)) + u(":") + kCr + kCr;
   if (o.useful() && !o.ScrapName.empty()) text += u("Шифр: ") + QString::fromStdString(o.ScrapName) + kCr;
-  text += u("Длина: ") + QString::number(o.RealWidth) + u(" мм") + kCr + u("Ширина: ") + QString::number(o.RealHeight) +
+  text += u("Длина: ") + QString::number(o.length) + u(" мм") + kCr + u("Ширина: ") + QString::number(o.width) +
           u(" мм") + kCr + u("Площадь: ") + areaText(o.area());
   return text;
 }

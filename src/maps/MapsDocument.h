@@ -9,9 +9,9 @@
 // every stored field, and the acceptance into stock reads the sheets used
 // and the useful offcuts.
 
-#include "maps/MapModel.h"
-#include "maps/MapRules.h"
-#include "shell/SettingsUtils.h"
+#include "common/SettingsUtils.h"
+#include "maps/model/MapModel.h"
+#include "maps/model/MapRules.h"
 
 #include <QList>
 #include <QString>
@@ -31,7 +31,7 @@ namespace kroyna::maps {
 QString millModeName(int mode);
 
 // One row of the material summary (waste per material over all maps).
-struct TMaterialData {
+struct MaterialSummaryRow {
   int code = 0;
   QString name;
   double scrap = 0;  // useful offcuts, mm²
@@ -64,7 +64,7 @@ class MapsEnvironment : public MapLook {
   virtual int edgeAllowance(int edgeCode) const = 0;
   virtual QString edgeName(int edgeCode) const = 0;
   // The map font of section [SheetParams].
-  virtual shell::FontKeys mapFont() const = 0;
+  virtual common::FontKeys mapFont() const = 0;
   // [Default] SqrDigits and LenDigits.
   virtual int sqrDigits() const = 0;
   virtual int lenDigits() const = 0;
@@ -144,13 +144,13 @@ class MapsDocument {
   void setShowTitleForNew(bool on) { showTitleForNew_ = on; }
   void setShowDimForNew(bool on) { showDimForNew_ = on; }
 
-  const shell::FontKeys& font() const { return font_; }
+  const common::FontKeys& font() const { return font_; }
   // The font of the document and of every map.
-  void setFont(const shell::FontKeys& font);
+  void setFont(const common::FontKeys& font);
 
   // ---- Sheets used and material codes ----
-  TUsingSheets& usingSheets() { return usingSheets_; }
-  const TUsingSheets& usingSheets() const { return usingSheets_; }
+  UsedSheets& usingSheets() { return usingSheets_; }
+  const UsedSheets& usingSheets() const { return usingSheets_; }
   // Material codes of the maps (0 or more), in order of first appearance.
   QList<int> materialCodes() const;
   // The materials panel: codes of the document's materials in catalogue
@@ -161,7 +161,7 @@ class MapsDocument {
   MapTotals totals() const;
   // Per material over all maps, ordered by name with the locale's
   // comparison.
-  std::vector<TMaterialData> materialSummary() const;
+  std::vector<MaterialSummaryRow> materialSummary() const;
   // The largest sheet length and width over all maps; (0, 0) when none.
   std::pair<std::int32_t, std::int32_t> largestSheet() const;
 
@@ -202,8 +202,8 @@ class MapsDocument {
   bool showTitleForNew_ = true;
   bool showDimForNew_ = true;
   MapColours colours_;
-  shell::FontKeys font_;
-  TUsingSheets usingSheets_;
+  common::FontKeys font_;
+  UsedSheets usingSheets_;
 };
 
 }  // namespace kroyna::maps

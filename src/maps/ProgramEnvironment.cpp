@@ -1,9 +1,9 @@
 #include "maps/ProgramEnvironment.h"
 
 #include "catalogues/Catalogues.h"
+#include "common/settings/MaterialSettings.h"
+#include "common/settings/SettingsKeys.h"
 #include "platform/ini/IniFile.h"
-#include "shell/SettingsKeys.h"
-
 
 namespace kroyna::maps {
 
@@ -12,8 +12,8 @@ ProgramEnvironment::ProgramEnvironment(const ini::IniFile& settings, const catal
 
 MapColours ProgramEnvironment::colours() const { return readMapColours(settings_); }
 
-warehouse::ScrapCriteria ProgramEnvironment::scrapCriteria(int materialCode) const {
-  return warehouse::parseScrapCriteria(settings_.readString("Material" + std::to_string(materialCode), "Scrap", ""));
+common::ScrapCriteria ProgramEnvironment::scrapCriteria(int materialCode) const {
+  return common::MaterialSettings(materialCode).offcutCriteria(settings_);
 }
 
 QString ProgramEnvironment::materialName(int materialCode) const {
@@ -40,29 +40,29 @@ QString ProgramEnvironment::edgeName(int edgeCode) const {
   return catalogues_ ? catalogues_->edgeName(edgeCode) : QString();
 }
 
-shell::FontKeys ProgramEnvironment::mapFont() const { return shell::readMapFont(settings_); }
+common::FontKeys ProgramEnvironment::mapFont() const { return common::readMapFont(settings_); }
 
-int ProgramEnvironment::sqrDigits() const { return shell::read(settings_, shell::keys::SqrDigits); }
+int ProgramEnvironment::sqrDigits() const { return common::read(settings_, common::keys::SqrDigits); }
 
-int ProgramEnvironment::lenDigits() const { return shell::read(settings_, shell::keys::LenDigits); }
+int ProgramEnvironment::lenDigits() const { return common::read(settings_, common::keys::LenDigits); }
 
 MapColours readMapColours(const ini::IniFile& settings) {
   MapColours c;
-  c.sheet = shell::read(settings, shell::keys::SheetColour);
-  c.detal = shell::read(settings, shell::keys::PartColour);
-  c.lost = shell::read(settings, shell::keys::WasteColour);
-  c.scrap = shell::read(settings, shell::keys::OffcutColour);
-  c.mill = shell::read(settings, shell::keys::CutColour);
+  c.sheet = common::read(settings, common::keys::SheetColour);
+  c.detal = common::read(settings, common::keys::PartColour);
+  c.lost = common::read(settings, common::keys::WasteColour);
+  c.scrap = common::read(settings, common::keys::OffcutColour);
+  c.mill = common::read(settings, common::keys::CutColour);
   return c;
 }
 
 void writeMapColours(ini::IniFile& settings, const MapColours& c) {
   settings.batch([&] {
-    shell::write(settings, shell::keys::SheetColour, c.sheet);
-    shell::write(settings, shell::keys::PartColour, c.detal);
-    shell::write(settings, shell::keys::WasteColour, c.lost);
-    shell::write(settings, shell::keys::OffcutColour, c.scrap);
-    shell::write(settings, shell::keys::CutColour, c.mill);
+    common::write(settings, common::keys::SheetColour, c.sheet);
+    common::write(settings, common::keys::PartColour, c.detal);
+    common::write(settings, common::keys::WasteColour, c.lost);
+    common::write(settings, common::keys::OffcutColour, c.scrap);
+    common::write(settings, common::keys::CutColour, c.mill);
   });
 }
 

@@ -19,13 +19,13 @@ class ProgramEnvironment : public MapsEnvironment {
   ProgramEnvironment(const ini::IniFile& settings, const catalogues::Catalogues* catalogues);
 
   MapColours colours() const override;
-  warehouse::ScrapCriteria scrapCriteria(int materialCode) const override;
+  common::ScrapCriteria scrapCriteria(int materialCode) const override;
   QString materialName(int materialCode) const override;
   QList<int> materialOrder() const override;
   std::int32_t edgeColour(int edgeCode, std::int32_t def) const override;
   int edgeAllowance(int edgeCode) const override;
   QString edgeName(int edgeCode) const override;
-  shell::FontKeys mapFont() const override;
+  common::FontKeys mapFont() const override;
   int sqrDigits() const override;
   int lenDigits() const override;
 

@@ -1,9 +1,11 @@
 #include "maps/StatisticsFigures.h"
 
+#include "platform/text/Literals.h"
+
 namespace kroyna::maps {
 
 namespace {
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 }  // namespace
 
 StatisticsFigures statisticsFigures(const MapsDocument& doc, const QString& materialName) {

@@ -4,7 +4,7 @@
 // and its report prints them: the totals over the maps the material
 // filter shows, their six texts and their edge use. No widgets here.
 
-#include "catalogues/AllMaterials.h"
+#include "common/settings/AllMaterials.h"
 #include "maps/MapsDocument.h"
 
 #include <QString>

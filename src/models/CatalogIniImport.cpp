@@ -1,10 +1,11 @@
 #include "models/CatalogIniImport.h"
 
+#include "common/Messages.h"
 #include "platform/compound/CompoundFile.h"
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
-#include "shell/Messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +21,7 @@ namespace {
 
 const QString kImportFailed = QStringLiteral("Ошибка импорта базы моделей.");
 
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
 struct ImportFailure : std::runtime_error {
@@ -84,12 +85,12 @@ void writeSections(const QString& modelsFile, const ModelSectionList& sections) 
 }  // namespace
 
 bool importOldCatalogue(const ModelsPaths& paths, const CatalogImportUi& ui) {
-  if (shell::showMessage(QStringLiteral("Импортировать данные базы моделей?"), shell::MsgIcon::Confirmation,
-                         shell::MsgButtons::YesNo) != shell::MsgResult::Yes)
+  if (common::showMessage(QStringLiteral("Импортировать данные базы моделей?"), common::MsgIcon::Confirmation,
+                          common::MsgButtons::YesNo) != common::MsgResult::Yes)
     return false;
-  if (shell::showMessage(
+  if (common::showMessage(
           QStringLiteral("ВНИМАНИЕ!\r\rВсе данные в текущей базе моделей будут уничтожены!\r\rПродолжить?"),
-          shell::MsgIcon::Warning, shell::MsgButtons::YesNo) != shell::MsgResult::Yes)
+          common::MsgIcon::Warning, common::MsgButtons::YesNo) != common::MsgResult::Yes)
     return false;
   if (ui.closeModelsWindow) ui.closeModelsWindow();
 
@@ -98,7 +99,7 @@ bool importOldCatalogue(const ModelsPaths& paths, const CatalogImportUi& ui) {
   try {
     sections = readCatalogue(paths.root + QStringLiteral("/Catalog.ini"));
   } catch (const std::exception& e) {
-    shell::showError(kImportFailed + QStringLiteral("\r\r") + QString::fromUtf8(e.what()));
+    common::showError(kImportFailed + QStringLiteral("\r\r") + QString::fromUtf8(e.what()));
     return false;
   }
 
@@ -137,7 +138,7 @@ bool importOldCatalogue(const ModelsPaths& paths, const CatalogImportUi& ui) {
                     .arg(QString::fromUtf8(restore.what()), shown(safety), shown(models));
       }
     }
-    shell::showError(text);
+    common::showError(text);
     return false;
   }
   QFile::remove(safety);

@@ -17,7 +17,7 @@
 // Before anything changes, `Models.dat` is copied to `Temp/Models.dat`. A
 // failure puts that copy back; when even that fails, the copy is kept and
 // the message says where it is. Questions and messages go through
-// shell::showMessage. Qt Core only.
+// common::showMessage. Qt Core only.
 
 #include "models/ModelsBase.h"
 

@@ -1,12 +1,13 @@
 #include "models/DesignImport.h"
 
+#include "common/Messages.h"
+#include "common/settings/SettingsKeys.h"
 #include "models/ModelsBase.h"
 #include "parts/PartsDocument.h"
 #include "parts/PartsImport.h"
 #include "parts/PartsTextFormats.h"
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
-#include "shell/Messages.h"
-#include "shell/SettingsKeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,9 +27,9 @@ const QString kBaseImportFailed = QStringLiteral("Ошибка импорта б
 const QString kDataImportFailed = QStringLiteral("Ошибка импорта данных!");
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 
-void error(const QString& text) { shell::showMessage(text, shell::MsgIcon::Error); }
+void error(const QString& text) { common::showMessage(text, common::MsgIcon::Error); }
 
 // Model names compared as the models base finds them: the Latin letters
 // a-z without regard to case, every other character exactly.
@@ -54,7 +55,7 @@ DesignImportResult importDesignFile(const QString& path, ini::IniFile& settings,
   DesignImportResult result;
   std::vector<DesignPart> parts;
   try {
-    parts = readDesignParts(parts::readWholeFile(path), shell::read(settings, shell::keys::DefRotation),
+    parts = readDesignParts(parts::readWholeFile(path), common::read(settings, common::keys::DefRotation),
                             shown(path).toStdString());
   } catch (const std::exception& e) {
     result.message = kBaseImportFailed + QStringLiteral("\r\r") + QString::fromUtf8(e.what());

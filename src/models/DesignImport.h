@@ -17,7 +17,7 @@
 //   at every start.
 //
 // Dialogs and windows are reached through hooks; messages go through
-// shell::showMessage. Qt Core only.
+// common::showMessage. Qt Core only.
 
 #include "models/DesignFiles.h"
 

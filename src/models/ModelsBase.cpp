@@ -1,16 +1,17 @@
 #include "models/ModelsBase.h"
 
-#include "catalogues/AllMaterials.h"
+#include "common/DataRoot.h"
+#include "common/Messages.h"
+#include "common/settings/AllMaterials.h"
 #include "parts/GroupFiles.h"
 #include "parts/PartsDocument.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
 #include "platform/report/RecordSource.h"
 #include "platform/report/Report.h"
 #include "platform/text/Cp1251.h"
-#include "shell/DataRoot.h"
-#include "shell/Messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,9 +50,9 @@ const QString kModelsFileFailed = QStringLiteral("Ошибка открытия 
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 
-void error(const QString& text) { shell::showMessage(text, shell::MsgIcon::Error); }
+void error(const QString& text) { common::showMessage(text, common::MsgIcon::Error); }
 // A message of the program followed by the reason.
 void error(const QString& text, const std::exception& e) {
   error(text + QStringLiteral("\r\r") + QString::fromUtf8(e.what()));
@@ -118,7 +119,7 @@ std::vector<parts::PartRow> groupEqualParts(const QString& scratch) {
 QString ModelsPaths::tablePath(const std::string& tableName) const {
   const QString path = catalogFolder() + QLatin1Char('/') + q(tableName) + QStringLiteral(".dbf");
   // A table copied from Windows may spell its name in another case.
-  return QFileInfo::exists(path) ? path : shell::resolveStoredPath(path);
+  return QFileInfo::exists(path) ? path : common::resolveStoredPath(path);
 }
 
 ModelsFile openModelsFile(const ModelsPaths& paths) {
@@ -559,12 +560,12 @@ bool ModelsBase::tableStillNamed(const std::string& tableName) const {
 void ModelsBase::deleteSection() {
   if (!isRealSection(entry_)) return;
   const ModelSection section = sections_[static_cast<std::size_t>(entry_ - 2)];
-  if (shell::showMessage(QStringLiteral("Удалить раздел базы моделей?"), shell::MsgIcon::Confirmation,
-                         shell::MsgButtons::YesNo) != shell::MsgResult::Yes)
+  if (common::showMessage(QStringLiteral("Удалить раздел базы моделей?"), common::MsgIcon::Confirmation,
+                          common::MsgButtons::YesNo) != common::MsgResult::Yes)
     return;
-  if (shell::showMessage(QStringLiteral("ВНИМАНИЕ!\r\rВсе данные в текущем разделе базы моделей будут уничтожены!"
-                                        "\r\rПродолжить?"),
-                         shell::MsgIcon::Warning, shell::MsgButtons::YesNo) != shell::MsgResult::Yes)
+  if (common::showMessage(QStringLiteral("ВНИМАНИЕ!\r\rВсе данные в текущем разделе базы моделей будут уничтожены!"
+                                         "\r\rПродолжить?"),
+                          common::MsgIcon::Warning, common::MsgButtons::YesNo) != common::MsgResult::Yes)
     return;
   for (const ModelInfo& m : section.models)
     if (tableOpen(m.tableName)) {
@@ -674,8 +675,8 @@ void ModelsBase::deleteModel() {
   const ModelSection section = rowSection(current_);
   const ModelInfo model = rowModel(current_);
   const QString failed = QStringLiteral("Ошибка удаления модели <%1>.").arg(q(model.name));
-  if (shell::showMessage(QStringLiteral("Действительно удалить модель <%1>?").arg(q(model.name)),
-                         shell::MsgIcon::Confirmation, shell::MsgButtons::YesNo) != shell::MsgResult::Yes)
+  if (common::showMessage(QStringLiteral("Действительно удалить модель <%1>?").arg(q(model.name)),
+                          common::MsgIcon::Confirmation, common::MsgButtons::YesNo) != common::MsgResult::Yes)
     return;
   if (tableOpen(model.tableName)) {
     error(failed + QStringLiteral("\r\rДетали модели открыты в окне базы деталей: закройте его и повторите удаление."));

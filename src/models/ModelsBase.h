@@ -7,7 +7,7 @@
 // windows are reached through the hooks of ModelsUi, so that tests can
 // answer them.
 //
-// Messages and questions go through shell::showMessage. Qt Core only.
+// Messages and questions go through common::showMessage. Qt Core only.
 
 #include "models/ModelsFile.h"
 

@@ -1,6 +1,7 @@
 #include "models/ModelsFile.h"
 
 #include "platform/compound/CompoundFile.h"
+#include "platform/file/ReadFile.h"
 #include "platform/file/SafeFile.h"
 
 #include <cerrno>
@@ -32,14 +33,12 @@ std::string prefix(const std::string& file) { return "Файл моделей \"
 }
 
 std::string readWhole(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in.is_open()) {
-    const int err = errno;
-    throw ModelsFileError(Kind::Unreadable, prefix(file.string()) + "не удалось открыть файл: " + std::strerror(err));
-  }
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw ModelsFileError(Kind::Unreadable, prefix(file.string()) + "не удалось прочитать файл");
-  return bytes;
+  platform::ReadFailure why;
+  std::optional<std::string> bytes = platform::readWholeFile(file, why);
+  if (bytes) return std::move(*bytes);
+  if (why.kind == platform::ReadFailure::Kind::CannotRead)
+    throw ModelsFileError(Kind::Unreadable, prefix(file.string()) + "не удалось прочитать файл");
+  throw ModelsFileError(Kind::Unreadable, prefix(file.string()) + "не удалось открыть файл: " + why.reason());
 }
 
 Element readTree(std::string_view bytes, const std::string& file) {

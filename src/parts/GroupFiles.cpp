@@ -1,6 +1,7 @@
 #include "parts/GroupFiles.h"
 
 #include "platform/dbase/DbfFile.h"
+#include "platform/file/QtPaths.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
 
@@ -17,7 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path toPath(const QString& path) { return fs::path(path.toStdString()); }
+using platform::toPath;
 
 // The ten fields of a data table, in their physical order.
 const char* const kFieldNames[] = {"NAME",    "LENGTH",  "WIDTH",   "MANY",    "ROTATE",

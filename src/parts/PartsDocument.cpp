@@ -1,11 +1,12 @@
 #include "parts/PartsDocument.h"
 
+#include "common/DataRoot.h"
+#include "common/Messages.h"
+#include "common/SettingsUtils.h"
+#include "common/settings/SettingsKeys.h"
 #include "platform/dbase/FileOps.h"
+#include "platform/file/QtPaths.h"
 #include "platform/ini/IniFile.h"
-#include "shell/DataRoot.h"
-#include "shell/Messages.h"
-#include "shell/SettingsKeys.h"
-#include "shell/SettingsUtils.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,13 +28,13 @@ QList<PartsDocument*>& registry() {
 
 int g_newBaseCounter = 0;
 
-fs::path toPath(const QString& path) { return fs::path(path.toStdString()); }
+using platform::toPath;
 
 const QString kSaveFailed =
     QStringLiteral("Ошибка сохранения группы деталей!\r\rПопробуйте изменить название файла\rи сохранить ещё раз.");
 const QString kReadFailed = QStringLiteral("Ошибка чтения группы деталей!");
 
-void error(const QString& text) { shell::showMessage(text, shell::MsgIcon::Error); }
+void error(const QString& text) { common::showMessage(text, common::MsgIcon::Error); }
 
 }  // namespace
 
@@ -114,8 +115,8 @@ void PartsDocument::resetNewBaseCounter() { g_newBaseCounter = 0; }
 QString PartsDocument::templatePath() const { return dataRoot_ + QStringLiteral("/Pattern/Group.dbf"); }
 QString PartsDocument::tempFolder() const { return dataRoot_ + QStringLiteral("/Temp/"); }
 
-int PartsDocument::lenDigits() const { return shell::read(settings_, shell::keys::LenDigits); }
-int PartsDocument::sqrDigits() const { return shell::read(settings_, shell::keys::SqrDigits); }
+int PartsDocument::lenDigits() const { return common::read(settings_, common::keys::LenDigits); }
+int PartsDocument::sqrDigits() const { return common::read(settings_, common::keys::SqrDigits); }
 
 void PartsDocument::openHolder() {
   holder_.close();
@@ -168,7 +169,7 @@ bool PartsDocument::LoadGroup(const QString& headerPathIn) {
   QString dataPath = folder + header.dataFileName;
   // A header written on Windows may spell the table's name in another
   // letter case than the file has.
-  if (!header.dataFileName.isEmpty() && !QFileInfo(dataPath).isFile()) dataPath = shell::resolveStoredPath(dataPath);
+  if (!header.dataFileName.isEmpty() && !QFileInfo(dataPath).isFile()) dataPath = common::resolveStoredPath(dataPath);
   if (header.dataFileName.isEmpty() || !QFileInfo(dataPath).isFile()) {
     error(QStringLiteral("Ошибка чтения группы деталей!\rНе найден файл данных."));
     return false;
@@ -235,10 +236,10 @@ bool PartsDocument::confirmDataTarget(const QString& newHeader, const QString& n
     } catch (const GroupFileError&) {
     }
   }
-  return shell::showMessage(QStringLiteral("Файл данных \"%1\" уже существует и может принадлежать "
-                                           "другой базе деталей.\r\rЗаменить его?")
-                                .arg(newData),
-                            shell::MsgIcon::Warning, shell::MsgButtons::YesNo) == shell::MsgResult::Yes;
+  return common::showMessage(QStringLiteral("Файл данных \"%1\" уже существует и может принадлежать "
+                                            "другой базе деталей.\r\rЗаменить его?")
+                                 .arg(newData),
+                             common::MsgIcon::Warning, common::MsgButtons::YesNo) == common::MsgResult::Yes;
 }
 
 SaveResult PartsDocument::SaveGroup(bool askName) {
@@ -486,12 +487,12 @@ void PartsDocument::rowEdited(std::size_t index) {
 
 PartRow PartsDocument::newRowDefaults() const {
   PartRow r;
-  r.left = shell::read(settings_, shell::keys::LeftBorder);
-  r.right = shell::read(settings_, shell::keys::RightBorder);
-  r.top = shell::read(settings_, shell::keys::TopBorder);
-  r.bottom = shell::read(settings_, shell::keys::BottomBorder);
-  r.rotation = shell::read(settings_, shell::keys::DefRotation);
-  r.material = shell::newRowMaterial(settings_, filter_);
+  r.left = common::read(settings_, common::keys::LeftBorder);
+  r.right = common::read(settings_, common::keys::RightBorder);
+  r.top = common::read(settings_, common::keys::TopBorder);
+  r.bottom = common::read(settings_, common::keys::BottomBorder);
+  r.rotation = common::read(settings_, common::keys::DefRotation);
+  r.material = common::newRowMaterial(settings_, filter_);
   for (int* code : {&r.left, &r.right, &r.top, &r.bottom})
     if (*code < 0) *code = 0;
   return r;
@@ -659,13 +660,13 @@ int PartsDocument::StoreRowSettings(const SideCodes& sides, int rotation) {
 
 SideCodes PartsDocument::sidesAfterClick(SideCodes sides, int side, bool pressed) const {
   if (side < 0 || side >= static_cast<int>(sides.size())) return sides;
-  const int current = shell::read(settings_, shell::keys::DefBorder);
+  const int current = common::read(settings_, common::keys::DefBorder);
   sides[static_cast<std::size_t>(side)] = pressed ? current : 0;
   return sides;
 }
 
 SideCodes PartsDocument::sidesOfAll(bool on) const {
-  const int code = on ? shell::read(settings_, shell::keys::DefBorder) : 0;
+  const int code = on ? common::read(settings_, common::keys::DefBorder) : 0;
   return {code, code, code, code};
 }
 
@@ -729,16 +730,16 @@ Totals PartsDocument::totals() const {
 }
 
 QString PartsDocument::quantityText() const { return QString::number(totals().quantity); }
-QString PartsDocument::areaText() const { return shell::formatArea(totals().area / 1.0, sqrDigits()); }
-QString PartsDocument::perimeterText() const { return shell::formatLength(totals().perimeter, lenDigits()); }
-QString PartsDocument::edgeText() const { return shell::formatLength(totals().edge, lenDigits()); }
+QString PartsDocument::areaText() const { return common::formatArea(totals().area / 1.0, sqrDigits()); }
+QString PartsDocument::perimeterText() const { return common::formatLength(totals().perimeter, lenDigits()); }
+QString PartsDocument::edgeText() const { return common::formatLength(totals().edge, lenDigits()); }
 
 QStringList PartsDocument::totalsPanels() const {
   const Totals t = totals();
   return {QStringLiteral("Количество: ") + QString::number(t.quantity) + QStringLiteral(" шт"),
-          QStringLiteral("Площадь: ") + shell::formatArea(t.area, sqrDigits()) + QStringLiteral(" кв м"),
-          QStringLiteral("Периметр: ") + shell::formatLength(t.perimeter, lenDigits()) + QStringLiteral(" м"),
-          QStringLiteral("Кромка: ") + shell::formatLength(t.edge, lenDigits()) + QStringLiteral(" м")};
+          QStringLiteral("Площадь: ") + common::formatArea(t.area, sqrDigits()) + QStringLiteral(" кв м"),
+          QStringLiteral("Периметр: ") + common::formatLength(t.perimeter, lenDigits()) + QStringLiteral(" м"),
+          QStringLiteral("Кромка: ") + common::formatLength(t.edge, lenDigits()) + QStringLiteral(" м")};
 }
 
 QStringList PartsDocument::edgeUseLines() const {
@@ -758,7 +759,7 @@ QStringList PartsDocument::edgeUseLines() const {
   QStringList lines;
   for (const auto& [code, length] : entries)
     if (code != 0)
-      lines << catalogue_.edgeName(code) + QStringLiteral(": ") + shell::formatLength(length, lenDigits()) +
+      lines << catalogue_.edgeName(code) + QStringLiteral(": ") + common::formatLength(length, lenDigits()) +
                    QStringLiteral(" м");
   return lines;
 }

@@ -91,7 +91,7 @@ enum class SaveResult { Saved, Cancelled, Failed };
 // its data table is held open through the table layer, so that no other
 // part of the program moves, deletes or copies over it.
 //
-// Messages to the user go through shell::showMessage.
+// Messages to the user go through common::showMessage.
 class PartsDocument : public QObject {
   Q_OBJECT
  public:

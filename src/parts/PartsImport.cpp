@@ -1,14 +1,15 @@
 #include "parts/PartsImport.h"
 
+#include "common/DataRoot.h"
+#include "common/Messages.h"
+#include "common/settings/SettingsKeys.h"
 #include "models/ModelsBase.h"
 #include "parts/PartsDocument.h"
 #include "parts/PartsTextFormats.h"
 #include "platform/dbase/DbfFile.h"
+#include "platform/file/QtPaths.h"
 #include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
-#include "shell/DataRoot.h"
-#include "shell/Messages.h"
-#include "shell/SettingsKeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,11 +29,11 @@ const QString kDataImportFailed = QStringLiteral("Ошибка импорта д
 const QString kBaseImportFailed = QStringLiteral("Ошибка импорта базы деталей.");
 const QString kExportFailed = QStringLiteral("Ошибка экспорта данных!");
 
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 QString q(const std::string& s) { return QString::fromStdString(s); }
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
-void error(const QString& text) { shell::showMessage(text, shell::MsgIcon::Error); }
+void error(const QString& text) { common::showMessage(text, common::MsgIcon::Error); }
 void error(const QString& first, const QString& why) { error(first + QStringLiteral("\r\r") + why); }
 
 // The whole number of a key of the 2.x header; `def` when the key is
@@ -51,7 +52,41 @@ int headerNumber(const ini::IniFile& ini, const char* key, int def, const QStrin
                         .toStdString());
 }
 
+// Where the default edge is chosen, for the messages that need one.
+const QString kWhereDefaultEdge = QStringLiteral(
+    "Кромка по умолчанию задаётся в окне \"Установки\" → \"Параметры по умолчанию\", закладка \"Кромка и "
+    "поворот\", поле \"Текущая кромка\".");
+
+QString edgesDroppedText(const QString& path) {
+  return QStringLiteral(
+             "В файле \"%1\" у деталей отмечены кромки, но кромка по умолчанию не задана: кромки не "
+             "импортированы.\r%2")
+      .arg(shown(path), kWhereDefaultEdge);
+}
+
 }  // namespace
+
+QString tabImportWarnings(const QString& path, const TabFile& file, int defaultEdge) {
+  constexpr std::size_t kLinesShown = 5;
+  QStringList parts;
+  if (!file.zeroed.empty()) {
+    QStringList lines;
+    for (std::size_t i = 0; i < file.zeroed.size() && i < kLinesShown; ++i) {
+      QStringList fields;
+      for (const std::string& f : file.zeroed[i].fields) fields << q(f);
+      lines << QStringLiteral("строка %1: %2")
+                   .arg(QString::number(file.zeroed[i].line), fields.join(QStringLiteral(", ")));
+    }
+    if (file.zeroed.size() > kLinesShown) lines << QStringLiteral("...");
+    parts << QStringLiteral(
+                 "В файле \"%1\" не прочитаны размеры или количество в строках: %2. Строки импортированы, "
+                 "эти значения заменены на 0:\r%3\rДетали с нулевым размером или количеством не "
+                 "раскладываются: исправьте их в базе деталей.")
+                 .arg(shown(path), QString::number(file.zeroed.size()), lines.join(QLatin1Char('\r')));
+  }
+  if (file.edgeMarks && defaultEdge <= 0) parts << edgesDroppedText(path);
+  return parts.join(QStringLiteral("\r\r"));
+}
 
 std::string readWholeFile(const QString& path) {
   QFile f(path);
@@ -94,7 +129,7 @@ Version2Header readVersion2Header(const QString& path) {
       throw ImportError(
           QStringLiteral("Файл \"%1\" не называет таблицу деталей (ключ FName).").arg(shown(path)).toStdString());
     h.dataPath = QFileInfo(path).absolutePath() + QLatin1Char('/') + fname;
-    if (!QFileInfo(h.dataPath).isFile()) h.dataPath = shell::resolveStoredPath(h.dataPath);
+    if (!QFileInfo(h.dataPath).isFile()) h.dataPath = common::resolveStoredPath(h.dataPath);
     h.versionHi = headerNumber(ini, "VersionHi", 2, path);
     h.versionLo = headerNumber(ini, "VersionLo", 0, path);
     h.code = headerNumber(ini, "Code", 0, path);
@@ -106,7 +141,7 @@ Version2Header readVersion2Header(const QString& path) {
   }
 }
 
-std::vector<PartRow> readVersion2Rows(const QString& dataPath, bool edgeCodes, int defaultEdge) {
+std::vector<PartRow> readVersion2Rows(const QString& dataPath, bool edgeCodes, int defaultEdge, bool* edgeMarks) {
   if (!QFileInfo(dataPath).isFile())
     throw ImportError(QStringLiteral("Таблица деталей \"%1\" не найдена.").arg(shown(dataPath)).toStdString());
   dbase::DbfTable table;
@@ -154,9 +189,15 @@ std::vector<PartRow> readVersion2Rows(const QString& dataPath, bool edgeCodes, i
     auto edge = [&](int field) {
       const dbase::Value* v = value(field);
       if (!v) return 0;
-      if (v->isBool()) return v->truth() ? defaultEdge : 0;
-      if (edgeCodes) return whole(field);
-      return v->isNumber() && v->number() != 0 ? defaultEdge : 0;
+      bool marked = false;
+      if (v->isBool())
+        marked = v->truth();
+      else if (edgeCodes)
+        return whole(field);
+      else
+        marked = v->isNumber() && v->number() != 0;
+      if (marked && edgeMarks) *edgeMarks = true;
+      return marked ? defaultEdge : 0;
     };
     PartRow r;
     if (const dbase::Value* name = value(0); name && !name->isNull()) r.name = name->toString();
@@ -214,8 +255,8 @@ PartsDocument* PartsImport::importTabSeparated() {
     return nullptr;
   }
   TabDefaults defaults;
-  defaults.rotation = shell::read(settings_, shell::keys::DefRotation);
-  defaults.edge = std::max(0, shell::read(settings_, shell::keys::DefBorder));
+  defaults.rotation = common::read(settings_, common::keys::DefRotation);
+  defaults.edge = std::max(0, common::read(settings_, common::keys::DefBorder));
   defaults.material = *material;
   const TabFile file = readTabSeparated(bytes, defaults, shown(path).toStdString());
 
@@ -248,6 +289,8 @@ PartsDocument* PartsImport::importTabSeparated() {
   if (!why.isEmpty())
     error(kDataImportFailed,
           why + QStringLiteral("\r\rИмпортировано строк: %1. Остальные строки файла не импортированы.").arg(added));
+  if (const QString warnings = tabImportWarnings(shown(path), file, defaults.edge); !warnings.isEmpty())
+    common::showMessage(warnings, common::MsgIcon::Warning);
   return doc;
 }
 
@@ -268,10 +311,10 @@ PartsDocument* PartsImport::importVersion1() {
                            0,
                            0,
                            0,
-                           shell::read(settings_, shell::keys::LeftBorder),
-                           shell::read(settings_, shell::keys::RightBorder),
-                           shell::read(settings_, shell::keys::TopBorder),
-                           shell::read(settings_, shell::keys::BottomBorder),
+                           common::read(settings_, common::keys::LeftBorder),
+                           common::read(settings_, common::keys::RightBorder),
+                           common::read(settings_, common::keys::TopBorder),
+                           common::read(settings_, common::keys::BottomBorder),
                            *material};
     for (const Version1Part& p : parts) {
       PartRow r = defaults;
@@ -315,15 +358,20 @@ PartsDocument* PartsImport::importVersion2() {
     return nullptr;
   }
   std::vector<PartRow> rows;
+  const int defaultEdge = std::max(0, common::read(settings_, common::keys::DefBorder));
+  bool edgeMarks = false;
   try {
-    rows =
-        readVersion2Rows(header.dataPath, *version > 2.0, std::max(0, shell::read(settings_, shell::keys::DefBorder)));
+    rows = readVersion2Rows(header.dataPath, *version > 2.0, defaultEdge, &edgeMarks);
   } catch (const ImportError& e) {
     error(kBaseImportFailed, QString::fromUtf8(e.what()));
     return nullptr;
   }
   for (PartRow& r : rows) r.material = *material;
-  return newBase(rows, kBaseImportFailed + QStringLiteral("\r\rТаблица \"%1\".").arg(shown(header.dataPath)));
+  PartsDocument* doc =
+      newBase(rows, kBaseImportFailed + QStringLiteral("\r\rТаблица \"%1\".").arg(shown(header.dataPath)));
+  if (doc && edgeMarks && defaultEdge == 0)
+    common::showMessage(edgesDroppedText(header.dataPath), common::MsgIcon::Warning);
+  return doc;
 }
 
 bool PartsImport::exportTabSeparated(PartsDocument& doc) {

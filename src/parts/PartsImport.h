@@ -10,7 +10,7 @@
 //
 // Names read from a file are data: an apostrophe or a double quote in a
 // part name is kept as it is. Dialogs and windows are reached through the
-// hooks of ImportUi; messages go through shell::showMessage. Qt Core only.
+// hooks of ImportUi; messages go through common::showMessage. Qt Core only.
 
 #include "parts/GroupFiles.h"
 
@@ -65,9 +65,19 @@ struct Version2Header {
 Version2Header readVersion2Header(const QString& path);
 // The rows of the 2.x table in table order, the material not set. Above
 // version 2.0 the edge fields hold edge codes, copied; at 2.0 and below
-// they are logical, a true side taking `defaultEdge` and a false one 0.
+// they are logical, a true side taking `defaultEdge` and a false one 0
+// (`edgeMarks`, when given, is set when some side was true).
 // Throws ImportError (table missing or damaged, a number too large).
-std::vector<PartRow> readVersion2Rows(const QString& dataPath, bool edgeCodes, int defaultEdge);
+std::vector<PartRow> readVersion2Rows(const QString& dataPath, bool edgeCodes, int defaultEdge,
+                                      bool* edgeMarks = nullptr);
+
+struct TabFile;
+// What a tab-separated import of `path` has to say after the rows came in,
+// in one text (empty when nothing): the lines whose length, width or
+// quantity became 0 (how many, the first five with their numbers), and,
+// when sides are marked but no default edge is set, that the edges were
+// dropped and where the default edge is set.
+QString tabImportWarnings(const QString& path, const TabFile& file, int defaultEdge);
 
 class PartsImport {
  public:

@@ -1,11 +1,12 @@
 #include "parts/PartsMerge.h"
 
+#include "common/DataRoot.h"
+#include "common/Messages.h"
 #include "parts/PartsDocument.h"
 #include "parts/PartsTextFormats.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
-#include "shell/DataRoot.h"
-#include "shell/Messages.h"
+#include "platform/file/QtPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,9 +23,9 @@ namespace {
 
 const QString kMergeFailed = QStringLiteral("Ошибка слияния баз!");
 
-fs::path toPath(const QString& p) { return fs::path(QFile::encodeName(p).toStdString()); }
+using platform::toPath;
 
-void error(const QString& text) { shell::showMessage(text, shell::MsgIcon::Error); }
+void error(const QString& text) { common::showMessage(text, common::MsgIcon::Error); }
 
 void removeQuietly(const QString& path) {
   try {
@@ -97,7 +98,8 @@ std::vector<ModelEntry> collapseModels(const std::vector<ModelEntry>& models) {
 bool mergeBases(PartsDocument& doc, const QString& dataRoot, const MergeUi& ui) {
   if (!doc.isOpen() || !ui.chooseBase || !ui.askCount) return false;
   auto ask = [](const QString& text) {
-    return shell::showMessage(text, shell::MsgIcon::Confirmation, shell::MsgButtons::YesNo) == shell::MsgResult::Yes;
+    return common::showMessage(text, common::MsgIcon::Confirmation, common::MsgButtons::YesNo) ==
+           common::MsgResult::Yes;
   };
   if (!ask(QStringLiteral("ВНИМАНИЕ!\r\rПри слиянии баз деталей изменяется и сохраняется содержимое \rтекущей базы "
                           "деталей.\r\rПродолжить?")))
@@ -119,7 +121,8 @@ bool mergeBases(PartsDocument& doc, const QString& dataRoot, const MergeUi& ui) 
     return false;
   }
   QString otherData = QFileInfo(other).absolutePath() + QLatin1Char('/') + header.dataFileName;
-  if (!header.dataFileName.isEmpty() && !QFileInfo(otherData).isFile()) otherData = shell::resolveStoredPath(otherData);
+  if (!header.dataFileName.isEmpty() && !QFileInfo(otherData).isFile())
+    otherData = common::resolveStoredPath(otherData);
   if (header.dataFileName.isEmpty() || !QFileInfo(otherData).isFile()) {
     error(QStringLiteral("Файл данных отсутствует!"));
     return false;

@@ -11,7 +11,7 @@
 // saved base gets its header written as well, so that its models list and
 // its rows stay together; an untitled base stays modified.
 //
-// Questions and messages go through shell::showMessage; the file and count
+// Questions and messages go through common::showMessage; the file and count
 // dialogs through MergeUi. Qt Core only.
 
 #include "parts/GroupFiles.h"

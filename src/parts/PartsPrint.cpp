@@ -1,6 +1,6 @@
 #include "parts/PartsPrint.h"
 
-#include "shell/SettingsKeys.h"
+#include "common/settings/SettingsKeys.h"
 #include "parts/PartsDocument.h"
 #include "platform/ini/IniFile.h"
 #include "platform/report/Report.h"
@@ -22,8 +22,8 @@ void setupPage(report::Report& r, const PageSetupMm& page) {
 
 PartsListOptions PartsListOptions::read(const ini::IniFile& settings) {
   PartsListOptions o;
-  o.borders = shell::read(settings, shell::keys::PrintPartEdges);
-  o.sortByName = shell::read(settings, shell::keys::PrintPartsSorted);
+  o.borders = common::read(settings, common::keys::PrintPartEdges);
+  o.sortByName = common::read(settings, common::keys::PrintPartsSorted);
   return o;
 }
 

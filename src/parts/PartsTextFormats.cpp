@@ -110,13 +110,25 @@ TabFile readTabSeparated(std::string_view bytes, const TabDefaults& defaults, co
                   text::cp1251ToUtf8(trimBlanks(value)) + " вне допустимого диапазона (от 0 до " +
                   std::to_string(kMaxNumber) + ").";
     };
+    // A field that became 0 though the line has text is noted.
+    const bool emptyLine = trimControls(line).empty();
+    std::vector<std::string> zeroed;
+    auto zero = [&](const char* what, std::string_view field) {
+      if (emptyLine) return;
+      const std::string_view t = trimBlanks(field);
+      zeroed.push_back(std::string(what) + (t.empty() ? std::string(" (нет)") : " \"" + text::cp1251ToUtf8(t) + "\""));
+    };
     auto size = [&](std::string_view field, const char* what, int& target) {
       int v = 0;
       switch (parseWholeNumber(field, v)) {
-        case WholeNumber::None: target = 0; return true;
+        case WholeNumber::None:
+          target = 0;
+          zero(what, field);
+          return true;
         case WholeNumber::TooLarge:
           if (trimBlanks(field).front() == '-') {
             target = 0;
+            zero(what, field);
             return true;
           }
           fail(what, field);
@@ -126,6 +138,7 @@ TabFile readTabSeparated(std::string_view bytes, const TabDefaults& defaults, co
             fail(what, field);
             return false;
           }
+          if (v < 0) zero(what, field);
           target = v < 0 ? 0 : v;
           return true;
       }
@@ -141,7 +154,10 @@ TabFile readTabSeparated(std::string_view bytes, const TabDefaults& defaults, co
         fail("количество", fields[3]);
         return out;
       }
+      if (rounded < 0) zero("количество", fields[3]);
       r.quantity = rounded < 0 ? 0 : static_cast<int>(rounded);
+    } else {
+      zero("количество", fields[3]);
     }
     int rotation = 0;
     switch (parseWholeNumber(fields[4], rotation)) {
@@ -155,9 +171,11 @@ TabFile readTabSeparated(std::string_view bytes, const TabDefaults& defaults, co
       const WholeNumber kind = parseWholeNumber(fields[static_cast<std::size_t>(5 + s)], mark);
       const bool banded = kind == WholeNumber::TooLarge || (kind == WholeNumber::Ok && mark != 0);
       *sides[s] = banded ? defaults.edge : 0;
+      out.edgeMarks = out.edgeMarks || banded;
     }
     r.material = defaults.material;
     out.rows.push_back(std::move(r));
+    if (!zeroed.empty()) out.zeroed.push_back({lineNo, std::move(zeroed)});
   }
   return out;
 }

@@ -68,6 +68,16 @@ struct TabDefaults {
 struct TabFile {
   std::vector<PartRow> rows;
   std::string error;  // empty when every line was read
+  // Lines (other than empty ones) whose length, width or quantity became 0
+  // because the field was missing, not a number or below 0: the line
+  // number and what stood there, as "длина \"7l6\"" or "количество (нет)".
+  struct ZeroedLine {
+    std::size_t line = 0;
+    std::vector<std::string> fields;
+  };
+  std::vector<ZeroedLine> zeroed;
+  // Some side of some line was marked as banded.
+  bool edgeMarks = false;
 };
 TabFile readTabSeparated(std::string_view bytes, const TabDefaults& defaults, const std::string& shownName);
 

@@ -1,11 +1,12 @@
 #include "reports/Labels.h"
 
+#include "common/settings/SettingsKeys.h"
 #include "parts/PartsDocument.h"
 #include "platform/ini/IniFile.h"
 #include "platform/report/Report.h"
 #include "platform/report/ReportError.h"
 #include "platform/text/Cp1251.h"
-#include "shell/SettingsKeys.h"
+#include "platform/text/Literals.h"
 #include "warehouse/StockModule.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ namespace kroyna::reports {
 
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 const QString kCr = QStringLiteral("\r");
 
@@ -82,12 +83,12 @@ std::vector<Label> mapLabels(const maps::MapsDocument& document, LabelKind kind)
     };
     if (kind == LabelKind::Parts) {
       for (const maps::MapPart& p : m.Parts)
-        repeat({QString::fromStdString(p.Title), sizeText(p.RealWidth, p.RealHeight), material, remark,
+        repeat({QString::fromStdString(p.Title), sizeText(p.length, p.width), material, remark,
                 edgeBandingText(p.LeftBorder, p.RightBorder, p.TopBorder, p.BottomBorder, env)});
     } else {
       for (const maps::MapOffcut& o : m.Offcuts)
         if (o.useful())
-          repeat({QString::fromStdString(o.ScrapName), sizeText(o.RealWidth, o.RealHeight), material, remark, {}});
+          repeat({QString::fromStdString(o.ScrapName), sizeText(o.length, o.width), material, remark, {}});
     }
   }
   return out;
@@ -125,13 +126,13 @@ namespace {
 
 // The keys of one dialog's section.
 struct LabelKeys {
-  shell::IntKey width, height;
-  shell::BoolKey code, size, material, comment, edges, frame, wordWrap;
-  shell::IntKey alignment;
-  shell::StringKey fontName;
-  shell::IntKey fontSize;
-  shell::BoolKey bold, italic;
-  shell::IntKey charset;
+  common::IntKey width, height;
+  common::BoolKey code, size, material, comment, edges, frame, wordWrap;
+  common::IntKey alignment;
+  common::StringKey fontName;
+  common::IntKey fontSize;
+  common::BoolKey bold, italic;
+  common::IntKey charset;
 };
 
 LabelKeys labelKeys(LabelKind kind) {
@@ -146,7 +147,7 @@ LabelKeys labelKeys(LabelKind kind) {
           {s, "cbxBorders", d.edges},
           {s, "cbxDrawBorder", d.frame},
           {s, "cbxWordWrap", d.wordWrap},
-          {s, "rgrAlignment", AlignLeft, AlignLeft, AlignCenter, shell::OutOfRange::Default},
+          {s, "rgrAlignment", AlignLeft, AlignLeft, AlignCenter, common::OutOfRange::Default},
           {s, "Font_Name", "Ms Sans Serif"},
           {s, "Font_Size", d.font.size, 1, 1000},
           {s, "Font_Style_Bold", d.font.bold},
@@ -159,43 +160,43 @@ LabelKeys labelKeys(LabelKind kind) {
 LabelSettings readLabelSettings(const ini::IniFile& ini, LabelKind kind) {
   const LabelKeys k = labelKeys(kind);
   LabelSettings s;
-  s.width = shell::read(ini, k.width);
-  s.height = shell::read(ini, k.height);
-  s.code = shell::read(ini, k.code);
-  s.size = shell::read(ini, k.size);
-  s.material = shell::read(ini, k.material);
-  s.comment = shell::read(ini, k.comment);
-  if (kind == LabelKind::Parts) s.edges = shell::read(ini, k.edges);
-  s.frame = shell::read(ini, k.frame);
-  s.wordWrap = shell::read(ini, k.wordWrap);
-  s.alignment = shell::read(ini, k.alignment);
-  s.font.name = shell::read(ini, k.fontName);
+  s.width = common::read(ini, k.width);
+  s.height = common::read(ini, k.height);
+  s.code = common::read(ini, k.code);
+  s.size = common::read(ini, k.size);
+  s.material = common::read(ini, k.material);
+  s.comment = common::read(ini, k.comment);
+  if (kind == LabelKind::Parts) s.edges = common::read(ini, k.edges);
+  s.frame = common::read(ini, k.frame);
+  s.wordWrap = common::read(ini, k.wordWrap);
+  s.alignment = common::read(ini, k.alignment);
+  s.font.name = common::read(ini, k.fontName);
   if (s.font.name.empty()) s.font.name = LabelFont{}.name;
-  s.font.size = shell::read(ini, k.fontSize);
-  s.font.bold = shell::read(ini, k.bold);
-  s.font.italic = shell::read(ini, k.italic);
-  s.font.charset = shell::read(ini, k.charset);
+  s.font.size = common::read(ini, k.fontSize);
+  s.font.bold = common::read(ini, k.bold);
+  s.font.italic = common::read(ini, k.italic);
+  s.font.charset = common::read(ini, k.charset);
   return s;
 }
 
 void writeLabelSettings(ini::IniFile& ini, LabelKind kind, const LabelSettings& s) {
   const LabelKeys k = labelKeys(kind);
   ini.batch([&] {
-    shell::write(ini, k.width, s.width);
-    shell::write(ini, k.height, s.height);
-    shell::write(ini, k.code, s.code);
-    shell::write(ini, k.size, s.size);
-    shell::write(ini, k.material, s.material);
-    shell::write(ini, k.comment, s.comment);
-    if (kind == LabelKind::Parts) shell::write(ini, k.edges, s.edges);
-    shell::write(ini, k.frame, s.frame);
-    shell::write(ini, k.wordWrap, s.wordWrap);
-    shell::write(ini, k.alignment, s.alignment);
-    shell::write(ini, k.fontName, s.font.name);
-    shell::write(ini, k.fontSize, s.font.size);
-    shell::write(ini, k.bold, s.font.bold);
-    shell::write(ini, k.italic, s.font.italic);
-    shell::write(ini, k.charset, s.font.charset);
+    common::write(ini, k.width, s.width);
+    common::write(ini, k.height, s.height);
+    common::write(ini, k.code, s.code);
+    common::write(ini, k.size, s.size);
+    common::write(ini, k.material, s.material);
+    common::write(ini, k.comment, s.comment);
+    if (kind == LabelKind::Parts) common::write(ini, k.edges, s.edges);
+    common::write(ini, k.frame, s.frame);
+    common::write(ini, k.wordWrap, s.wordWrap);
+    common::write(ini, k.alignment, s.alignment);
+    common::write(ini, k.fontName, s.font.name);
+    common::write(ini, k.fontSize, s.font.size);
+    common::write(ini, k.bold, s.font.bold);
+    common::write(ini, k.italic, s.font.italic);
+    common::write(ini, k.charset, s.font.charset);
   });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/PageMargins.h"
+#include "common/PageMargins.h"
 
 namespace kroyna::reports {
 
@@ -10,7 +10,7 @@ namespace kroyna::reports {
 // or `Lbl_PageParams` for labels).
 struct ReportPage {
   bool landscape = false;
-  shell::PageMargins margins;
+  common::PageMargins margins;
 };
 
 }  // namespace kroyna::reports

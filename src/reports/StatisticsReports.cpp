@@ -1,9 +1,10 @@
 #include "reports/StatisticsReports.h"
 
-#include "maps/MapRules.h"
+#include "common/settings/SettingsValues.h"
+#include "maps/model/MapRules.h"
 #include "platform/report/Report.h"
 #include "platform/text/Cp1251.h"
-#include "shell/SettingsValues.h"
+#include "platform/text/Literals.h"
 
 #include <algorithm>
 
@@ -11,7 +12,7 @@ namespace kroyna::reports {
 
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 const QString kCr = QStringLiteral("\r");
 
@@ -21,14 +22,14 @@ report::Value text(const QString& s) { return report::Value::text(s.toStdString(
 
 QString statisticsPercent(double part, double base, int lenDigits) {
   const double share = base > 0 ? part / base * 100.0 : 0.0;
-  return QString::fromStdString(shell::formatFixed(share, lenDigits));
+  return QString::fromStdString(common::formatFixed(share, lenDigits));
 }
 
 QString sheetInfoText(const maps::SheetMap& m, const QString& materialName) {
   const QString name = m.SheetName.empty() ? QString() : u(" (") + QString::fromStdString(m.SheetName) + u(")");
   const QString quantity = m.Quantity >= 2 ? u("; Кол-во: ") + QString::number(m.Quantity) : QString();
-  return u("Лист") + name + u(": ") + QString::number(m.RealWidth) + u(" x ") + QString::number(m.RealHeight) + kCr +
-         u(" (") + materialName + u(")") + quantity;
+  return u("Лист") + name + u(": ") + QString::number(m.length) + u(" x ") + QString::number(m.width) + kCr + u(" (") +
+         materialName + u(")") + quantity;
 }
 
 std::vector<std::pair<int, long long>> mapEdgeUse(const maps::SheetMap& m, const maps::MapsEnvironment& env) {
@@ -102,11 +103,11 @@ std::optional<report::Value> StatisticsReportData::variable(std::string_view nam
 
 // ---- Material consumption ----
 
-std::optional<report::Value> materialSummaryVariable(const maps::TMaterialData& row, std::string_view name) {
+std::optional<report::Value> materialSummaryVariable(const maps::MaterialSummaryRow& row, std::string_view name) {
   if (text::equalsIgnoreCase(name, "CODE")) return report::Value::number(row.code);
   if (text::equalsIgnoreCase(name, "NAME")) return text(row.name);
-  if (text::equalsIgnoreCase(name, "SCRAPS")) return report::Value::text(shell::areaText(row.scrap, 3));
-  if (text::equalsIgnoreCase(name, "LOSTSCRAPS")) return report::Value::text(shell::areaText(row.lost, 3));
+  if (text::equalsIgnoreCase(name, "SCRAPS")) return report::Value::text(common::areaText(row.scrap, 3));
+  if (text::equalsIgnoreCase(name, "LOSTSCRAPS")) return report::Value::text(common::areaText(row.lost, 3));
   return std::nullopt;
 }
 
@@ -136,7 +137,7 @@ report::PreparedReport prepareStatisticsReport(const maps::MapsDocument& documen
 
 report::PreparedReport prepareMaterialSummaryReport(const maps::MapsDocument& document, const QString& templatePath,
                                                     const ReportPage& page) {
-  const std::vector<maps::TMaterialData> rows = document.materialSummary();
+  const std::vector<maps::MaterialSummaryRow> rows = document.materialSummary();
   report::Report r;
   setUpPage(r, templatePath, page);
   int record = 0;

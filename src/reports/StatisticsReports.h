@@ -82,7 +82,7 @@ class StatisticsReportData {
 
 // The values of a row of the material consumption report: CODE, NAME,
 // SCRAPS and LOSTSCRAPS (areas in m² as "#0.000"), names in any case.
-std::optional<report::Value> materialSummaryVariable(const maps::TMaterialData& row, std::string_view name);
+std::optional<report::Value> materialSummaryVariable(const maps::MaterialSummaryRow& row, std::string_view name);
 
 // Prepares the reports from their templates (report::ReportError when the
 // template cannot be read or the report cannot be laid out).

@@ -1,9 +1,8 @@
 #include "run/CuttingParameters.h"
 
+#include "common/SettingsUtils.h"
+#include "common/settings/SettingsKeys.h"
 #include "platform/ini/IniFile.h"
-#include "shell/SettingsKeys.h"
-#include "shell/SettingsUtils.h"
-#include "warehouse/ScrapCriteria.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,105 +10,30 @@
 
 namespace kroyna::run {
 
-using warehouse::listBool;
-using warehouse::listInt;
-using warehouse::listText;
-
-namespace {
-
-std::int32_t clamp32(std::int64_t v) {
-  return static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
-std::string flag(bool b) { return b ? "1" : "0"; }
-
-// The improved search, in a material's section (its own key, so that the
-// eleven items of `Optim` keep their meanings).
-constexpr const char* kImproved = "Improved";
-
-}  // namespace
-
-std::string materialSection(int code) { return "Material" + std::to_string(code); }
-
-OptimRecord parseOptim(std::string_view text) {
-  const std::vector<std::string> items = ini::splitCommaList(text);
-  OptimRecord r;
-  r.enabled = listBool(items, 0, true);
-  r.length = clamp32(listInt(items, 1));
-  r.width = clamp32(listInt(items, 2));
-  r.useScraps = listBool(items, 3);
-  r.stockControl = listBool(items, 4);
-  r.depth = clamp32(listInt(items, 5));
-  r.algorithm = listInt(items, 6) != 0 ? 1 : 0;
-  r.stock = clamp32(listInt(items, 7));
-  r.fullSearch = listInt(items, 8) != 0 ? 1 : 0;
-  r.remark = listText(items, 9);
-  r.oneDimOpt = listBool(items, 10);
-  return r;
-}
-
-std::string formatOptim(const OptimRecord& r) {
-  return ini::joinCommaList({flag(r.enabled), std::to_string(r.length), std::to_string(r.width), flag(r.useScraps),
-                             flag(r.stockControl), std::to_string(r.depth), std::to_string(r.algorithm),
-                             std::to_string(r.stock), std::to_string(r.fullSearch), r.remark, flag(r.oneDimOpt)});
-}
-
-ImprovedChoice parseImproved(std::string_view text, ImprovedChoice fallback) {
-  const std::vector<std::string> items = ini::splitCommaList(text);
-  if (items.empty() || (items.size() == 1 && items[0].empty())) return fallback;
-  ImprovedChoice c;
-  c.on = listBool(items, 0, fallback.on);
-  c.effort = items.size() > 1 ? std::clamp(clamp32(listInt(items, 1, fallback.effort)), 1, 10) : fallback.effort;
-  return c;
-}
-
-std::string formatImproved(const ImprovedChoice& c) {
-  return ini::joinCommaList({flag(c.on), std::to_string(std::clamp(c.effort, 1, 10))});
-}
-
-OptimRecord readOptim(const ini::IniFile& ini, int materialCode) {
-  const std::string section = materialSection(materialCode);
-  OptimRecord r = parseOptim(ini.readString(section, "Optim"));
-  const ImprovedChoice fallback = parseImproved(shell::read(ini, shell::keys::DefaultImproved));
-  const ImprovedChoice c = parseImproved(ini.readString(section, kImproved), fallback);
-  r.improved = c.on;
-  r.effort = c.effort;
-  return r;
-}
-
-void writeOptim(ini::IniFile& ini, int materialCode, const OptimRecord& record) {
-  const std::string section = materialSection(materialCode);
-  ini.batch([&] {
-    ini.writeString(section, "Optim", formatOptim(record));
-    ini.writeString(section, kImproved, formatImproved({record.improved, record.effort}));
-  });
-}
-
 int roundKerf(double mm) {
   if (!std::isfinite(mm)) return 0;
   return static_cast<int>(std::nearbyint(std::clamp(mm, -1e9, 1e9)));  // default mode: to even
 }
 
 int propilLenValue(const std::string& text) {
-  const double v = shell::textToFloat(std::string_view(text));
+  const double v = common::textToFloat(std::string_view(text));
   if (!std::isfinite(v)) return 0;
   return static_cast<int>(std::clamp(std::trunc(v), -2147483648.0, 2147483647.0));
 }
 
 DefaultParams readDefaultParams(const ini::IniFile& ini) {
-  using namespace shell::keys;
-  using shell::read;
+  using namespace common::keys;
+  using common::read;
   DefaultParams p;
   p.mill = read(ini, Kerf);
   p.lIndent = read(ini, TrimLeft);
   p.rIndent = read(ini, TrimRight);
   p.tIndent = read(ini, TrimTop);
   p.bIndent = read(ini, TrimBottom);
-  p.technics = read(ini, shell::keys::Technics);
+  p.technics = read(ini, common::keys::Technics);
   p.propilLen = read(ini, MaxCutLength);
   p.optimization = read(ini, Criterion);
-  p.improved = parseImproved(read(ini, shell::keys::DefaultImproved));
+  p.improved = common::parseImproved(read(ini, common::keys::DefaultImproved));
   p.showName = read(ini, ShowName);
   p.showDim = read(ini, ShowDim);
   p.showBorder = read(ini, ShowBorder);
@@ -122,7 +46,7 @@ DefaultParams readDefaultParams(const ini::IniFile& ini) {
   p.scrapColor = read(ini, OffcutColour);
   p.borderColor = read(ini, EdgeBandingColour);
   p.millState = read(ini, CutsShown);
-  const shell::FontKeys font = shell::readMapFont(ini);
+  const common::FontKeys font = common::readMapFont(ini);
   p.fontName = font.name;
   p.fontBold = font.bold;
   p.fontItalic = font.italic;
@@ -146,18 +70,18 @@ DefaultParams readDefaultParams(const ini::IniFile& ini) {
 }
 
 void writeDefaultParams(ini::IniFile& ini, const DefaultParams& p) {
-  using namespace shell::keys;
-  using shell::write;
+  using namespace common::keys;
+  using common::write;
   ini.batch([&] {
     write(ini, Kerf, p.mill);
     write(ini, TrimLeft, p.lIndent);
     write(ini, TrimRight, p.rIndent);
     write(ini, TrimTop, p.tIndent);
     write(ini, TrimBottom, p.bIndent);
-    write(ini, shell::keys::Technics, p.technics);
+    write(ini, common::keys::Technics, p.technics);
     write(ini, MaxCutLength, p.propilLen);
     write(ini, Criterion, p.optimization);
-    write(ini, shell::keys::DefaultImproved, formatImproved(p.improved));
+    write(ini, common::keys::DefaultImproved, common::formatImproved(p.improved));
     write(ini, ShowName, p.showName);
     write(ini, ShowDim, p.showDim);
     write(ini, ShowBorder, p.showBorder);
@@ -170,8 +94,8 @@ void writeDefaultParams(ini::IniFile& ini, const DefaultParams& p) {
     write(ini, OffcutColour, p.scrapColor);
     write(ini, EdgeBandingColour, p.borderColor);
     write(ini, CutsShown, p.millState);
-    shell::writeMapFont(ini, {p.fontName, p.fontColor, p.fontSize, p.fontCharset, p.fontBold, p.fontItalic,
-                              p.fontUnderline, p.fontStrikeOut});
+    common::writeMapFont(ini, {p.fontName, p.fontColor, p.fontSize, p.fontCharset, p.fontBold, p.fontItalic,
+                               p.fontUnderline, p.fontStrikeOut});
     write(ini, LenDigits, p.lenDigits);
     write(ini, SqrDigits, p.sqrDigits);
     write(ini, PrintPartEdges, p.printDetalBorders);

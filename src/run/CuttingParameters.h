@@ -5,6 +5,8 @@
 // and the machine and display defaults (section `Default` and a few
 // others), with their readers and writers.
 
+#include "common/settings/MaterialSettings.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,52 +17,9 @@ class IniFile;
 
 namespace kroyna::run {
 
-// Section of a material's records: "Material" + code.
-std::string materialSection(int code);
-
-// Layout options of one material: eleven items, in the order stored.
-struct OptimRecord {
-  bool enabled = true;        // 0 "Разложить"
-  std::int32_t length = 0;    // 1 "Длина" (sheet length, X)
-  std::int32_t width = 0;     // 2 "Ширина" (sheet width, Y)
-  bool useScraps = false;     // 3 "Использовать базу остатков"
-  bool stockControl = false;  // 4 "Контроль количества листов"
-  std::int32_t depth = 0;     // 5 "Глубина перебора"
-  int algorithm = 0;          // 6 "Алгоритм 1" (0) / "Алгоритм 2" (1)
-  std::int32_t stock = 0;     // 7 sheets of length x width in stock
-  int fullSearch = 0;         // 8 "Быстрый" (0) / "Полный" (1)
-  std::string remark;         // 9 "Комментарий"
-  bool oneDimOpt = false;     // 10 "Оптимизировать одноразмерные"
-  // Not items of `Optim` (whose eleven items keep their meanings): the key
-  // `Improved` of the same section, see ImprovedChoice.
-  bool improved = false;    // "Улучшенный" (item 8 stays the quick or full choice)
-  std::int32_t effort = 5;  // "Усилие", 1..10
-  bool operator==(const OptimRecord&) const = default;
-};
-
-// The improved search of a material: key `Improved` of its section, "1,5"
-// (on, effort 1..10). A section without the key takes the key of section
-// `Default` ("Параметры по умолчанию"), and without that it is off with
-// effort 5, so settings files from before the improved search read as
-// before.
-struct ImprovedChoice {
-  bool on = false;
-  std::int32_t effort = 5;
-  bool operator==(const ImprovedChoice&) const = default;
-};
-// Missing or empty text gives `fallback`; a missing effort that of
-// `fallback`; an effort outside 1..10 is brought into it.
-ImprovedChoice parseImproved(std::string_view text, ImprovedChoice fallback = {});
-std::string formatImproved(const ImprovedChoice& choice);
-
-// Missing trailing items take their defaults (item 0 is 1, numbers 0,
-// the remark empty); an item that is not a number reads as its default.
-// Parsing and formatting cover the eleven items of `Optim` only.
-OptimRecord parseOptim(std::string_view text);
-std::string formatOptim(const OptimRecord& record);
-// Read and write both `Optim` and `Improved` of the material's section.
-OptimRecord readOptim(const ini::IniFile& ini, int materialCode);
-void writeOptim(ini::IniFile& ini, int materialCode, const OptimRecord& record);
+// The layout options of a material are a record of its settings section.
+using common::ImprovedChoice;
+using common::OptimRecord;
 
 // Machine limit of `Technics`.
 enum class Technics { None = 0, MaxCutLength = 1, MultiSaw = 2 };

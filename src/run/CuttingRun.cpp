@@ -1,13 +1,14 @@
 #include "run/CuttingRun.h"
 
+#include "common/AppState.h"
+#include "common/Messages.h"
 #include "engine/FinishedMap.h"
-#include "maps/MapRules.h"
 #include "maps/MapsDocument.h"
+#include "maps/model/MapRules.h"
 #include "parts/PartsDocument.h"
 #include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
-#include "shell/AppState.h"
-#include "shell/Messages.h"
+#include "platform/text/Literals.h"
 #include "warehouse/StockModule.h"
 
 #include <QCursor>
@@ -24,13 +25,11 @@ namespace {
 
 bool g_running = false;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 // More offcuts than this in one stock row can only be a damaged table: the
 // engine would make one stock entry per physical offcut.
 constexpr long long kMaxOffcutsPerRow = 100000;
-
-constexpr const char* kSectionPrefix = "Material";
 
 // The hourglass while a pass runs; messages and dialogs take it off.
 class WaitCursor {
@@ -77,20 +76,42 @@ QString runCaption(int runNumber, const QString& partsCaption) {
   return u("Вариант раскроя ") + QString::number(runNumber) + QStringLiteral(": \"") + partsCaption + QLatin1Char('"');
 }
 
+QString skippedRowsMessage(const std::vector<parts::PartRow>& rows, const std::vector<int>& materials,
+                           const std::function<QString(int)>& materialName) {
+  constexpr int kRowsShown = 10;
+  QStringList lines;
+  int count = 0;
+  for (int code : materials)
+    for (const parts::PartRow& r : rows) {
+      if (r.material != code) continue;
+      QStringList why;
+      if (r.length <= 0 || r.width <= 0) why << u("нулевой размер");
+      if (r.quantity <= 0) why << u("количество 0");
+      if (why.isEmpty()) continue;
+      if (++count > kRowsShown) continue;
+      const QString name = r.name.empty() ? u("<без шифра>") : QString::fromStdString(r.name);
+      QString material = materialName(code);
+      if (material.isEmpty()) material = u("материал %1").arg(code);
+      lines << u("\"%1\" %2 x %3, %4 шт. (%5): %6")
+                   .arg(name, QString::number(r.length), QString::number(r.width), QString::number(r.quantity),
+                        material, why.join(QStringLiteral(", ")));
+    }
+  if (count == 0) return {};
+  if (count > kRowsShown) lines << u("... и ещё %1").arg(count - kRowsShown);
+  return u("Не разложены строки базы деталей (%1), в которых не задан размер или количество:\r\r").arg(count) +
+         lines.join(QLatin1Char('\r'));
+}
+
 // ---- Inputs ----
 
 std::vector<RunMaterialOptions> runMaterials(ini::IniFile& workFile) {
   std::vector<RunMaterialOptions> out;
   std::vector<std::string> disabled;
-  const std::string prefix = kSectionPrefix;
   for (const std::string& section : workFile.sections()) {
-    if (section.size() <= prefix.size() || section.compare(0, prefix.size(), prefix) != 0) continue;
-    const std::string digits = section.substr(prefix.size());
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) || digits.size() > 9)
-      continue;
-    const int code = std::stoi(digits);
-    if (materialSection(code) != section) continue;  // "Material007" is not a material's section
-    const OptimRecord optim = readOptim(workFile, code);
+    const std::optional<int> material = common::MaterialSettings::codeOfSection(section);
+    if (!material) continue;
+    const int code = *material;
+    const OptimRecord optim = common::MaterialSettings(code).layoutOptions(workFile);
     if (!optim.enabled) {
       disabled.push_back(section);
       continue;
@@ -243,7 +264,7 @@ bool CuttingRun::start(const RunSource& source) {
   QStringList names;
   doc.ListGroupMaterials(codes, names);
   if (codes.isEmpty()) {
-    shell::showMessage(u(kNoMaterialsMessage), shell::MsgIcon::Error, shell::MsgButtons::Ok, source.dialogParent);
+    common::showMessage(u(kNoMaterialsMessage), common::MsgIcon::Error, common::MsgButtons::Ok, source.dialogParent);
     return false;
   }
   std::vector<LayoutMaterial> list;
@@ -255,7 +276,7 @@ bool CuttingRun::start(const RunSource& source) {
     ini::IniFile work(services_.workFile);
     materials = runMaterials(work);
   } catch (const std::exception& e) {
-    shell::showError(QString::fromUtf8(e.what()), source.dialogParent);
+    common::showError(QString::fromUtf8(e.what()), source.dialogParent);
     return false;
   }
 
@@ -292,7 +313,7 @@ bool CuttingRun::start(const RunSource& source) {
       status(QString());
       if (window_->alive()) window_->endRun();
       ctx_.Reset();
-      shell::showError(QString::fromUtf8(e.what()), parentWidget());
+      common::showError(QString::fromUtf8(e.what()), parentWidget());
     }
     if (closeRequested_) break;
   }
@@ -312,6 +333,19 @@ bool CuttingRun::start(const RunSource& source) {
   }
   std::error_code ec;
   std::filesystem::remove(services_.workFile, ec);
+  // Rows passed over are named at the end, unless the user closed the
+  // maps window and so ended the run himself.
+  if (!closeRequested_) {
+    std::vector<int> runCodes;
+    for (const RunMaterialOptions& options : materials) runCodes.push_back(options.code);
+    const QString skipped = skippedRowsMessage(rows, runCodes, [&](int code) {
+      const int index = static_cast<int>(codes.indexOf(code));
+      return index >= 0 && index < names.size() ? names[index] : QString();
+    });
+    if (!skipped.isEmpty())
+      common::showMessage(skipped, common::MsgIcon::Information, common::MsgButtons::Ok,
+                          result ? parentWidget() : source.dialogParent);
+  }
   return result;
 }
 
@@ -345,7 +379,7 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
         services_.stock->postPending(warehouse::StockKind::Scraps);
       } catch (const std::exception& e) {
         posted = false;
-        shell::showError(u(kReadErrorMessage) + u("\r\r") + QString::fromUtf8(e.what()), parentWidget());
+        common::showError(u(kReadErrorMessage) + u("\r\r") + QString::fromUtf8(e.what()), parentWidget());
       }
       if (posted) {
         OffcutsRead read = readOffcuts(services_.stock->workingCopy(warehouse::StockKind::Scraps), m.code);
@@ -353,12 +387,14 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
         input.Offcuts = std::move(read.rows);
       }
     }
-    if (failed) shell::showMessage(u(kReadErrorMessage), shell::MsgIcon::Error, shell::MsgButtons::Ok, parentWidget());
+    if (failed)
+      common::showMessage(u(kReadErrorMessage), common::MsgIcon::Error, common::MsgButtons::Ok, parentWidget());
   }
 
   if (const auto refusal = engine::LoadMaterial(ctx_, input)) {
     ctx_.Reset();
-    shell::showMessage(QString::fromStdString(*refusal), shell::MsgIcon::Error, shell::MsgButtons::Ok, parentWidget());
+    common::showMessage(QString::fromStdString(*refusal), common::MsgIcon::Error, common::MsgButtons::Ok,
+                        parentWidget());
     return;
   }
 
@@ -385,7 +421,7 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
 
   engine::MaterialOutcome outcome;
   {
-    const shell::BusyScope busy;
+    const common::BusyScope busy;
     const WaitCursor wait;
     outcome = engine::RunMaterial(ctx_, hooks);
   }
@@ -403,14 +439,14 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
   // The improved search was asked for but could not be used: say so.
   const QString fallback = improvedFallbackMessage(m.name, outcome.Fallback, outcome.Search);
   if (!fallback.isEmpty())
-    shell::showMessage(fallback, shell::MsgIcon::Information, shell::MsgButtons::Ok, parentWidget());
+    common::showMessage(fallback, common::MsgIcon::Information, common::MsgButtons::Ok, parentWidget());
   if (outcome.End == engine::MaterialEnd::PlacedNothing) {
     QStringList left;
     for (int i = 0; i < ctx_.Parts.Count(); ++i)
       if (ctx_.Parts[i].Remaining > 0) left << QString::fromStdString(ctx_.Parts[i].Name);
-    const shell::MsgResult answer = shell::showMessage(placedNothingQuestion(m.name, left), shell::MsgIcon::Warning,
-                                                       shell::MsgButtons::YesNo, parentWidget());
-    if (answer == shell::MsgResult::Yes) writeUnplaced(m);
+    const common::MsgResult answer = common::showMessage(placedNothingQuestion(m.name, left), common::MsgIcon::Warning,
+                                                         common::MsgButtons::YesNo, parentWidget());
+    if (answer == common::MsgResult::Yes) writeUnplaced(m);
   }
   status(QString());
   if (window_->alive()) window_->endRun();
@@ -462,8 +498,8 @@ engine::RunOutAnswer CuttingRun::askRunOut(Material& m) {
       services_.askRunOut ? services_.askRunOut(parentWidget()) : warehouse::RunOutChoice::Finish;
   switch (choice) {
     case warehouse::RunOutChoice::Finish:
-      if (shell::showMessage(u(kCreateUnplacedQuestion), shell::MsgIcon::Warning, shell::MsgButtons::YesNo,
-                             parentWidget()) == shell::MsgResult::Yes)
+      if (common::showMessage(u(kCreateUnplacedQuestion), common::MsgIcon::Warning, common::MsgButtons::YesNo,
+                              parentWidget()) == common::MsgResult::Yes)
         writeUnplaced(m);
       answer.Action = Choice::Finish;
       return answer;
@@ -497,7 +533,7 @@ void CuttingRun::writeUnplaced(Material& m) {
                                 d.RBorder, d.TBorder, d.BBorder, m.code, &why))
       refused << QString::fromStdString(d.Name) + QStringLiteral(": ") + why;
   }
-  if (!refused.isEmpty()) shell::showError(refused.join(QLatin1Char('\r')), parentWidget());
+  if (!refused.isEmpty()) common::showError(refused.join(QLatin1Char('\r')), parentWidget());
 }
 
 void CuttingRun::afterEvents() {

@@ -48,7 +48,7 @@ class PartsDocument;
 struct PartRow;
 }  // namespace kroyna::parts
 namespace kroyna::warehouse {
-class TModule;
+class StockModule;
 }
 
 namespace kroyna::run {
@@ -74,6 +74,13 @@ QString improvedFallbackMessage(const QString& materialName, engine::ImprovedFal
 
 // "Вариант раскроя 2: \"База деталей: Кухня.krb\"".
 QString runCaption(int runNumber, const QString& partsCaption);
+
+// The rows of the run's materials (`materials`, in run order) that a run
+// passes over, in table order, with why: "нулевой размер" (length or width
+// 0), "количество 0"; empty when there are none. `materialName` names a
+// material code.
+QString skippedRowsMessage(const std::vector<parts::PartRow>& rows, const std::vector<int>& materials,
+                           const std::function<QString(int)>& materialName);
 
 // One material of the run with its layout options from the work file.
 struct RunMaterialOptions {
@@ -150,9 +157,9 @@ struct RunSource {
 // What the run uses of the program; the program's own are made by
 // programServices() (run/CuttingRunCommands.h), tests put in their own.
 struct CuttingRunServices {
-  ini::IniFile* settings = nullptr;     // Kroyna.ini (section Default)
-  std::filesystem::path workFile;       // Kroyna.tmp
-  warehouse::TModule* stock = nullptr;  // nullptr: no offcuts, no sheet view
+  ini::IniFile* settings = nullptr;         // Kroyna.ini (section Default)
+  std::filesystem::path workFile;           // Kroyna.tmp
+  warehouse::StockModule* stock = nullptr;  // nullptr: no offcuts, no sheet view
   // "Параметры разложения"; true on "&Да".
   std::function<bool(const std::vector<LayoutMaterial>&)> editOptions;
   // A new, shown maps window.
@@ -164,7 +171,8 @@ struct CuttingRunServices {
   std::function<warehouse::RunOutChoice(QWidget* parent)> askRunOut;
   // The sheet choice over the material's standard sheets; nothing when
   // cancelled.
-  std::function<std::optional<warehouse::SheetChoice>(warehouse::TModule&, const QString& material, QWidget* parent)>
+  std::function<std::optional<warehouse::SheetChoice>(warehouse::StockModule&, const QString& material,
+                                                      QWidget* parent)>
       chooseSheet;
   // Panel 2 of the main window's status bar.
   std::function<void(const QString&)> showStatus;

@@ -10,7 +10,7 @@ namespace kroyna::run {
 
 // ---- Stock lookups ----
 
-SheetStockLookup stockOf(warehouse::TModule& module) {
+SheetStockLookup stockOf(warehouse::StockModule& module) {
   SheetStockLookup s;
   s.firstSize = [&module](int code) -> std::optional<std::pair<std::int32_t, std::int32_t>> {
     try {
@@ -47,19 +47,21 @@ void LayoutOptionsModel::open() {
   work_ = std::make_unique<ini::IniFile>(workPath_);
   work_->batch([&] {
     for (const LayoutMaterial& m : materials_) {
-      OptimRecord r = readOptim(settings_, m.code);
+      OptimRecord r = common::MaterialSettings(m.code).layoutOptions(settings_);
       r.stock = 0;
       r.remark = remarkOf_ ? remarkOf_(m.code) : std::string();
-      writeOptim(*work_, m.code, r);
+      common::MaterialSettings(m.code).setLayoutOptions(*work_, r);
     }
   });
 }
 
-OptimRecord LayoutOptionsModel::read(int code) const { return work_ ? readOptim(*work_, code) : OptimRecord{}; }
+OptimRecord LayoutOptionsModel::read(int code) const {
+  return work_ ? common::MaterialSettings(code).layoutOptions(*work_) : OptimRecord{};
+}
 
 void LayoutOptionsModel::write(int code, OptimRecord record) {
   record.stock = 0;
-  writeOptim(*work_, code, record);
+  common::MaterialSettings(code).setLayoutOptions(*work_, record);
 }
 
 namespace {
@@ -67,9 +69,9 @@ template <class Change>
 void forAll(ini::IniFile& work, const std::vector<LayoutMaterial>& materials, Change change) {
   work.batch([&] {
     for (const LayoutMaterial& m : materials) {
-      OptimRecord r = readOptim(work, m.code);
+      OptimRecord r = common::MaterialSettings(m.code).layoutOptions(work);
       change(r);
-      writeOptim(work, m.code, r);
+      common::MaterialSettings(m.code).setLayoutOptions(work, r);
     }
   });
 }
@@ -103,12 +105,12 @@ void LayoutOptionsModel::setAlgorithmForAll(int algorithm, bool oneDimOpt) {
 void LayoutOptionsModel::autoSize(const SheetStockLookup& stock) {
   work_->batch([&] {
     for (const LayoutMaterial& m : materials_) {
-      OptimRecord r = readOptim(*work_, m.code);
+      OptimRecord r = common::MaterialSettings(m.code).layoutOptions(*work_);
       const auto size = stock.firstSize ? stock.firstSize(m.code) : std::nullopt;
       r.length = size ? size->first : 0;
       r.width = size ? size->second : 0;
       r.stockControl = true;
-      writeOptim(*work_, m.code, r);
+      common::MaterialSettings(m.code).setLayoutOptions(*work_, r);
     }
   });
 }
@@ -121,7 +123,7 @@ std::optional<QString> LayoutOptionsModel::accept(const SheetStockLookup& stock)
   std::optional<QString> missing;
   work_->batch([&] {
     for (const LayoutMaterial& m : materials_) {
-      OptimRecord r = readOptim(*work_, m.code);
+      OptimRecord r = common::MaterialSettings(m.code).layoutOptions(*work_);
       if (!r.enabled || !r.stockControl) continue;
       const auto many = stock.stock ? stock.stock(m.code, r.length, r.width) : std::nullopt;
       if (!many || *many == 0) {
@@ -133,7 +135,7 @@ std::optional<QString> LayoutOptionsModel::accept(const SheetStockLookup& stock)
         return;
       }
       r.stock = *many;
-      writeOptim(*work_, m.code, r);
+      common::MaterialSettings(m.code).setLayoutOptions(*work_, r);
     }
   });
   return missing;

@@ -20,7 +20,7 @@ namespace kroyna::ini {
 class IniFile;
 }
 namespace kroyna::warehouse {
-class TModule;
+class StockModule;
 }
 
 namespace kroyna::run {
@@ -38,7 +38,7 @@ struct SheetStockLookup {
   std::function<std::optional<std::int32_t>(int code, std::int32_t length, std::int32_t width)> stock;
 };
 // Looks up the warehouse's working copy.
-SheetStockLookup stockOf(warehouse::TModule& module);
+SheetStockLookup stockOf(warehouse::StockModule& module);
 
 class LayoutOptionsModel {
  public:

@@ -1,16 +1,17 @@
 #include "shell/Application.h"
 
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Messages.h"
+#include "common/Settings.h"
+#include "common/ui/MessageBoxes.h"
+#include "common/ui/WaitWindow.h"
 #include "platform/file/SafeFile.h"
-#include "shell/AppContext.h"
 #include "shell/CommandLine.h"
-#include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
-#include "shell/MessageBoxes.h"
-#include "shell/Messages.h"
 #include "shell/QtTranslations.h"
-#include "shell/Settings.h"
 #include "shell/SingleInstance.h"
-#include "shell/WaitWindow.h"
+#include "shell/Subsystems.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,6 +27,8 @@
 #include <memory>
 
 namespace kroyna::shell {
+
+using namespace common;
 namespace {
 
 const QString kTitle = QStringLiteral("Раскрой листового материала");

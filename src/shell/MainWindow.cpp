@@ -1,15 +1,15 @@
 #include "shell/MainWindow.h"
-#include "shell/SettingsKeys.h"
+#include "common/settings/SettingsKeys.h"
 
-#include "shell/AppContext.h"
-#include "shell/AppState.h"
-#include "shell/DataRoot.h"
-#include "shell/DocumentPlacement.h"
-#include "shell/Messages.h"
-#include "shell/PageParamsDialog.h"
-#include "shell/Settings.h"
+#include "common/AppContext.h"
+#include "common/AppState.h"
+#include "common/DataRoot.h"
+#include "common/DocumentPlacement.h"
+#include "common/Messages.h"
+#include "common/Settings.h"
+#include "common/ui/PageParamsDialog.h"
+#include "common/ui/WindowPlacement.h"
 #include "shell/WindowList.h"
-#include "shell/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,6 +29,8 @@
 #include <QToolBar>
 
 namespace kroyna::shell {
+
+using namespace common;
 namespace {
 
 struct CommandDef {
@@ -110,7 +112,7 @@ const CommandDef kCommands[] = {
 }  // namespace
 
 MainWindow::MainWindow(const DataRoot& root, Settings& settings, QWidget* parent)
-    : QMainWindow(parent), root_(root), settings_(settings) {
+    : MainFrame(parent), root_(root), settings_(settings) {
   setWindowTitle(QStringLiteral("Раскрой листового материала"));
   setObjectName(QStringLiteral("MainForm"));
   mdi_ = new QMdiArea(this);

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QHash>
-#include <QMainWindow>
 #include <QStringList>
+
+#include "common/ui/MainFrame.h"
 
 #include <functional>
 #include <memory>
@@ -16,43 +17,40 @@ class QPrinter;
 
 namespace kroyna::shell {
 
-class DataRoot;
-class Settings;
-
 // The main window "Раскрой листового материала": the document area, the
 // menus, the toolbar and the status bar. Subsystems attach their commands
 // by identifier (see MainWindow.cpp for the command table); a command that
 // nothing has attached stays disabled.
-class MainWindow : public QMainWindow {
+class MainWindow : public common::MainFrame {
   Q_OBJECT
  public:
-  MainWindow(const DataRoot& root, Settings& settings, QWidget* parent = nullptr);
+  MainWindow(const common::DataRoot& root, common::Settings& settings, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   // The action of a command of the command table, or nullptr.
-  QAction* command(const QString& id) const;
+  QAction* command(const QString& id) const override;
   // Connects a command to its handler and enables it.
-  void attachCommand(const QString& id, std::function<void()> handler);
+  void attachCommand(const QString& id, std::function<void()> handler) override;
   // Identifiers of every command of the table, in menu order.
   QStringList commandIds() const;
 
-  QMdiArea* documentArea() const { return mdi_; }
-  QMdiSubWindow* addDocument(QWidget* widget);
+  QMdiArea* documentArea() const override { return mdi_; }
+  QMdiSubWindow* addDocument(QWidget* widget) override;
   // Brings every document window that is neither maximised nor minimised
   // wholly inside the document area (after the first show, for the windows
   // made before the area had its size).
   void keepDocumentsInside();
   QMenu* windowMenu() const { return windowMenu_; }
-  QToolBar* standardToolBar() const { return toolBar_; }
-  QPrinter& printer();
+  QToolBar* standardToolBar() const override { return toolBar_; }
+  QPrinter& printer() override;
 
-  const DataRoot& dataRoot() const { return root_; }
-  Settings& settings() { return settings_; }
+  const common::DataRoot& dataRoot() const override { return root_; }
+  common::Settings& settings() override { return settings_; }
 
   // Names of parts databases given on the command line, kept for the
   // parts subsystem to open once the window is shown.
   void setStartupFiles(const QStringList& files) { startupFiles_ = files; }
-  const QStringList& startupFiles() const { return startupFiles_; }
+  const QStringList& startupFiles() const override { return startupFiles_; }
 
   // Window placement and toolbar state (sections Main_Form and
   // tbar97Standart of the settings file).
@@ -87,8 +85,8 @@ class MainWindow : public QMainWindow {
   // Runs a settings write and reports a failure instead of losing it.
   void writeSetting(const std::function<void()>& write);
 
-  const DataRoot& root_;
-  Settings& settings_;
+  const common::DataRoot& root_;
+  common::Settings& settings_;
   QMdiArea* mdi_ = nullptr;
   QMenu* windowMenu_ = nullptr;
   QToolBar* toolBar_ = nullptr;

@@ -1,9 +1,9 @@
 #include "warehouse/MinimumStock.h"
 
+#include "common/Messages.h"
+#include "common/settings/MaterialSettings.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/ini/IniFile.h"
-#include "run/CuttingParameters.h"
-#include "shell/Messages.h"
 
 #include <cmath>
 #include <limits>
@@ -18,13 +18,6 @@ constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 // Characters of the scratch table's NAME field.
 constexpr std::size_t kNameWidth = 35;
 
-std::string trimmed(std::string_view s) {
-  const auto b = s.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
-  const auto e = s.find_last_not_of(" \t");
-  return std::string(s.substr(b, e - b + 1));
-}
-
 // The first `n` characters of UTF-8 text.
 std::string firstCharacters(const std::string& utf8, std::size_t n) {
   std::size_t i = 0;
@@ -36,29 +29,6 @@ std::string firstCharacters(const std::string& utf8, std::size_t n) {
 }
 
 }  // namespace
-
-std::int32_t readMinimum(const ini::IniFile& ini, int code) {
-  const std::vector<std::string> items = ini::splitCommaList(ini.readString(run::materialSection(code), "WH"));
-  if (items.empty()) return 0;
-  std::string s = trimmed(items.front());
-  bool negative = false;
-  if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
-    negative = s[0] == '-';
-    s.erase(0, 1);
-  }
-  if (s.empty()) return 0;
-  long long v = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return 0;
-    if (v <= kMax) v = v * 10 + (c - '0');
-  }
-  if (negative) return 0;
-  return v > kMax ? kMax : static_cast<std::int32_t>(v);
-}
-
-void writeMinimum(ini::IniFile& ini, int code, std::int32_t minimum) {
-  ini.writeString(run::materialSection(code), "WH", std::to_string(minimum));
-}
 
 std::optional<std::int32_t> parseMinimum(const QString& text) {
   const QString s = text.trimmed();
@@ -107,7 +77,7 @@ MinimumStockTable::~MinimumStockTable() {
 
 void MinimumStockTable::load(const std::vector<MaterialEntry>& materials, const ini::IniFile& ini) {
   for (const MaterialEntry& m : materials) {
-    const std::int32_t minimum = readMinimum(ini, m.code);
+    const std::int32_t minimum = common::MaterialSettings(m.code).minimumSheets(ini);
     table_.append();
     try {
       table_.setDouble("MATERIAL", m.code);
@@ -159,7 +129,7 @@ int MinimumStockTable::rowOf(int code) const {
 
 void MinimumStockTable::write(ini::IniFile& ini) const {
   ini.batch([&] {
-    for (int i = 0; i < rowCount(); ++i) writeMinimum(ini, code(i), quantity(i));
+    for (int i = 0; i < rowCount(); ++i) common::MaterialSettings(code(i)).setMinimumSheets(ini, quantity(i));
   });
 }
 
@@ -198,13 +168,13 @@ bool MinimumStockModel::setData(const QModelIndex& index, const QVariant& value,
   if (role != Qt::EditRole || !index.isValid() || index.column() != 1) return false;
   const auto quantity = parseMinimum(value.toString());
   if (!quantity) {
-    shell::showError(minimumInputError());
+    common::showError(minimumInputError());
     return false;
   }
   try {
     table_.setQuantity(index.row(), *quantity);
   } catch (const std::exception& e) {
-    shell::showError(QString::fromUtf8(e.what()));
+    common::showError(QString::fromUtf8(e.what()));
     return false;
   }
   emit dataChanged(index, index);

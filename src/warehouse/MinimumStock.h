@@ -26,12 +26,8 @@ class IniFile;
 
 namespace kroyna::warehouse {
 
-// The minimum of a material: the first item of `WH` as a whole number; 0
-// when the key is missing, the list is empty or the item is not a number.
-// A negative number reads as 0, one beyond 2147483647 as 2147483647.
-std::int32_t readMinimum(const ini::IniFile& ini, int code);
-// Writes `WH` as the single number; the other keys of the section stay.
-void writeMinimum(ini::IniFile& ini, int code, std::int32_t minimum);
+// A material's minimum is its settings record `WH`
+// (common::MaterialSettings::minimumSheets).
 
 // A minimum typed by the user: a whole number from 0 to 2147483647
 // (blanks around allowed); nothing otherwise.

@@ -2,6 +2,7 @@
 
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
+#include "platform/file/ReadFile.h"
 #include "platform/file/SafeFile.h"
 #include "platform/ini/IniFile.h"
 #include "warehouse/StockModule.h"
@@ -65,11 +66,11 @@ std::string oneLine(std::string text) {
 }
 
 std::string readWholeFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw platform::FileError(path, std::string("не удалось открыть файл: ") + std::strerror(errno));
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw platform::FileError(path, "не удалось прочитать файл");
-  return bytes;
+  platform::ReadFailure why;
+  std::optional<std::string> bytes = platform::readWholeFile(path, why);
+  if (bytes) return std::move(*bytes);
+  if (why.kind == platform::ReadFailure::Kind::CannotRead) throw platform::FileError(path, "не удалось прочитать файл");
+  throw platform::FileError(path, "не удалось открыть файл: " + why.reason());
 }
 
 void removeQuietly(const fs::path& path) {
@@ -259,7 +260,7 @@ void SavedStatesStore::remove(int number) {
 
 // ---- restore ----
 
-void restoreStockTables(TModule& module, const fs::path& sheetsCopy, const fs::path& scrapsCopy) {
+void restoreStockTables(StockModule& module, const fs::path& sheetsCopy, const fs::path& scrapsCopy) {
   const std::pair<StockKind, fs::path> tables[] = {{StockKind::Sheets, sheetsCopy}, {StockKind::Scraps, scrapsCopy}};
   // Everything that can be checked is checked before the stock changes.
   std::vector<FileBackup> before;

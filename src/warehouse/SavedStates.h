@@ -21,7 +21,7 @@
 
 namespace kroyna::warehouse {
 
-class TModule;
+class StockModule;
 
 struct SavedState {
   int number = 0;
@@ -93,7 +93,7 @@ class RestoreError : public std::runtime_error {
 // restore, and RestoreError is thrown. The table views are closed for the
 // copies and reopened with their filters by the caller (they stay closed
 // afterwards). The changed flags are left as they are.
-void restoreStockTables(TModule& module, const std::filesystem::path& sheetsCopy,
+void restoreStockTables(StockModule& module, const std::filesystem::path& sheetsCopy,
                         const std::filesystem::path& scrapsCopy);
 
 }  // namespace kroyna::warehouse

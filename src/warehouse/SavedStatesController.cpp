@@ -1,15 +1,15 @@
 #include "warehouse/SavedStatesController.h"
 
+#include "common/AppState.h"
+#include "common/Messages.h"
 #include "platform/text/Cp1251.h"
-#include "shell/AppState.h"
-#include "shell/Messages.h"
 #include "warehouse/WarehouseController.h"
 
 namespace kroyna::warehouse {
 
-using shell::MsgButtons;
-using shell::MsgIcon;
-using shell::MsgResult;
+using common::MsgButtons;
+using common::MsgIcon;
+using common::MsgResult;
 
 namespace {
 
@@ -35,17 +35,17 @@ std::vector<SavedState> SavedStatesController::states() {
     sortByDate(list);
     return list;
   } catch (const std::exception& e) {
-    shell::showError(reasonOf(e));
+    common::showError(reasonOf(e));
     return {};
   }
 }
 
 std::optional<int> SavedStatesController::saveState() {
-  TModule& module = warehouse_.module();
+  StockModule& module = warehouse_.module();
   try {
     module.postPending();
   } catch (const std::exception& e) {
-    shell::showError(reasonOf(e));
+    common::showError(reasonOf(e));
     return std::nullopt;
   }
   // A state holds the stored tables: changes still in the working copies
@@ -55,7 +55,7 @@ std::optional<int> SavedStatesController::saveState() {
       {StockKind::Scraps, QStringLiteral("Сохранить изменения в базе остатков?")}};
   for (const auto& [kind, question] : questions) {
     if (!module.changed(kind)) continue;
-    const MsgResult r = shell::showMessage(question, MsgIcon::Warning, MsgButtons::YesNoCancel);
+    const MsgResult r = common::showMessage(question, MsgIcon::Warning, MsgButtons::YesNoCancel);
     if (r == MsgResult::Cancel) return std::nullopt;
     // The user wants those changes in the state: without them the state
     // would not be what was asked for.
@@ -69,7 +69,7 @@ std::optional<int> SavedStatesController::saveState() {
                        now.toString(QStringLiteral("dd.MM.yyyy")).toStdString(),
                        now.toString(QStringLiteral("HH:mm:ss")).toStdString(), remark->toStdString());
   } catch (const std::exception& e) {
-    shell::showError(QStringLiteral("Ошибка сохранения состояния склада.\r%1").arg(reasonOf(e)));
+    common::showError(QStringLiteral("Ошибка сохранения состояния склада.\r%1").arg(reasonOf(e)));
     return std::nullopt;
   }
 }
@@ -79,7 +79,7 @@ bool SavedStatesController::changeRemark(int number) {
   try {
     state = store_.state(number);
   } catch (const std::exception& e) {
-    shell::showError(reasonOf(e));
+    common::showError(reasonOf(e));
     return false;
   }
   if (!state) return false;
@@ -89,18 +89,18 @@ bool SavedStatesController::changeRemark(int number) {
     store_.setRemark(number, remark->toStdString());
     return true;
   } catch (const std::exception& e) {
-    shell::showError(reasonOf(e));
+    common::showError(reasonOf(e));
     return false;
   }
 }
 
 bool SavedStatesController::deleteState(int number) {
-  if (!shell::askYesNo(QStringLiteral("Действительно удалить сохраненное состояние склада?"))) return false;
+  if (!common::askYesNo(QStringLiteral("Действительно удалить сохраненное состояние склада?"))) return false;
   try {
     store_.remove(number);
     return true;
   } catch (const std::exception& e) {
-    shell::showError(reasonOf(e));
+    common::showError(reasonOf(e));
     return false;
   }
 }
@@ -108,15 +108,15 @@ bool SavedStatesController::deleteState(int number) {
 bool SavedStatesController::restoreState(int number) {
   // The cutting run reads the standard sheets through a view of the
   // working copy; it must not be pulled from under the run.
-  if (shell::isBusy()) {
-    shell::showError(
+  if (common::isBusy()) {
+    common::showError(
         QStringLiteral("Идёт разложение деталей.\rВосстановить состояние склада можно после его окончания."));
     return false;
   }
   const MsgResult r =
-      shell::showMessage(QStringLiteral("ВНИМАНИЕ!\r\rПеред восстановлением сохраненного состояния склада\r"
-                                        "рекомендуется сохранить его текущее состояние!\r\rСохранить?"),
-                         MsgIcon::Warning, MsgButtons::YesNoCancel);
+      common::showMessage(QStringLiteral("ВНИМАНИЕ!\r\rПеред восстановлением сохраненного состояния склада\r"
+                                         "рекомендуется сохранить его текущее состояние!\r\rСохранить?"),
+                          MsgIcon::Warning, MsgButtons::YesNoCancel);
   if (r == MsgResult::Cancel) return false;
   // The user asked for a safe copy of the present stock first: without it
   // the restore would overwrite what was to be kept.
@@ -126,11 +126,11 @@ bool SavedStatesController::restoreState(int number) {
   try {
     state = store_.state(number);
   } catch (const std::exception& e) {
-    shell::showError(reasonOf(e));
+    common::showError(reasonOf(e));
     return false;
   }
   if (!state) {
-    shell::showError(QStringLiteral("Сохраненное состояние склада не найдено."));
+    common::showError(QStringLiteral("Сохраненное состояние склада не найдено."));
     return false;
   }
   bool restored = true;
@@ -145,7 +145,7 @@ bool SavedStatesController::restoreState(int number) {
   }
   // Both views show the stock again with the window's filters.
   warehouse_.select(warehouse_.selectedCode());
-  if (!restored) shell::showError(failure);
+  if (!restored) common::showError(failure);
   return restored;
 }
 

@@ -1,8 +1,9 @@
 #include "warehouse/StockCheck.h"
 
+#include "common/Messages.h"
+#include "common/settings/MaterialSettings.h"
+#include "common/settings/SettingsKeys.h"
 #include "platform/dbase/Statements.h"
-#include "shell/Messages.h"
-#include "shell/SettingsKeys.h"
 #include "warehouse/MinimumStock.h"
 #include "warehouse/StockModule.h"
 
@@ -25,7 +26,7 @@ QString wholeText(const dbase::Value& v) { return QString::number(std::llround(n
 
 }  // namespace
 
-StockShortage findShortage(TModule& module, const ini::IniFile& settings) {
+StockShortage findShortage(StockModule& module, const ini::IniFile& settings) {
   StockShortage out;
   const std::vector<MaterialEntry> materials = module.materials().materials();
   // Every sheet row of the working copy, in table order; a grid edit still
@@ -48,7 +49,7 @@ StockShortage findShortage(TModule& module, const ini::IniFile& settings) {
   }
   const auto at = [](const dbase::Row& r, int i) -> const dbase::Value& { return r[static_cast<std::size_t>(i)]; };
   for (const MaterialEntry& m : materials) {
-    const std::int32_t minimum = readMinimum(settings, m.code);
+    const std::int32_t minimum = common::MaterialSettings(m.code).minimumSheets(settings);
     if (minimum <= 0) continue;
     bool named = false;
     for (const dbase::Row& r : rows) {
@@ -74,24 +75,24 @@ void showShortage(const QStringList& lines) {
     d(lines);
     return;
   }
-  shell::showMessage(
+  common::showMessage(
       QStringLiteral("ВНИМАНИЕ!\r\nНедостаточно следующих стандартных листов на складе\r\n\r\n") + lines.join("\r\n"),
-      shell::MsgIcon::Warning);
+      common::MsgIcon::Warning);
 }
 
-void checkStock(TModule& module, const ini::IniFile& settings, bool allClear) {
+void checkStock(StockModule& module, const ini::IniFile& settings, bool allClear) {
   const StockShortage found = findShortage(module, settings);
   if (!found.lines.isEmpty()) showShortage(found.lines);
   if (!found.failures.isEmpty()) {
-    shell::showError(QStringLiteral("Не удалось проверить количество стандартных листов на складе:\r%1")
-                         .arg(found.failures.join(QStringLiteral("\r"))));
+    common::showError(QStringLiteral("Не удалось проверить количество стандартных листов на складе:\r%1")
+                          .arg(found.failures.join(QStringLiteral("\r"))));
   } else if (found.lines.isEmpty() && allClear) {
-    shell::showInformation(QStringLiteral("Стандартных листов на складе достаточно!"));
+    common::showInformation(QStringLiteral("Стандартных листов на складе достаточно!"));
   }
 }
 
-void checkStockAutomatically(TModule& module, const ini::IniFile& settings) {
-  if (shell::read(settings, shell::keys::CheckSheetStock)) checkStock(module, settings, false);
+void checkStockAutomatically(StockModule& module, const ini::IniFile& settings) {
+  if (common::read(settings, common::keys::CheckSheetStock)) checkStock(module, settings, false);
 }
 
 }  // namespace kroyna::warehouse

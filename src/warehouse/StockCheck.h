@@ -19,7 +19,7 @@ class IniFile;
 
 namespace kroyna::warehouse {
 
-class TModule;
+class StockModule;
 
 // What the check found: the report lines, and the reasons of sheet rows
 // that could not be read (the check then goes on without them).
@@ -32,7 +32,7 @@ struct StockShortage {
 
 // Walks the catalogue materials in name order against the standard-sheet
 // working copy of `module`.
-StockShortage findShortage(TModule& module, const ini::IniFile& settings);
+StockShortage findShortage(StockModule& module, const ini::IniFile& settings);
 
 // Shows a shortage report to the user. The program installs the dialog
 // "Стандартные листы"; without one the report goes through the message
@@ -44,10 +44,10 @@ void showShortage(const QStringList& lines);
 // Runs the check and shows its report. With `allClear` (the command) and
 // nothing short, "Стандартных листов на складе достаточно!". Sheet rows
 // that could not be read are reported, never passed off as enough stock.
-void checkStock(TModule& module, const ini::IniFile& settings, bool allClear);
+void checkStock(StockModule& module, const ini::IniFile& settings, bool allClear);
 
 // The check at start and at exit: runs without the all-clear message when
 // `CheckStdSheetsQuantity` is on, does nothing otherwise.
-void checkStockAutomatically(TModule& module, const ini::IniFile& settings);
+void checkStockAutomatically(StockModule& module, const ini::IniFile& settings);
 
 }  // namespace kroyna::warehouse

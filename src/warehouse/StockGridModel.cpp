@@ -1,6 +1,6 @@
 #include "warehouse/StockGridModel.h"
 
-#include "shell/Messages.h"
+#include "common/Messages.h"
 
 #include <cmath>
 
@@ -15,10 +15,10 @@ const char* const kScrapTitles[] = {"Шифр", "Длина", "Ширина", "�
 
 }  // namespace
 
-StockGridModel::StockGridModel(TModule& module, StockKind kind, std::function<int()> newRowCode, QObject* parent)
+StockGridModel::StockGridModel(StockModule& module, StockKind kind, std::function<int()> newRowCode, QObject* parent)
     : QAbstractTableModel(parent), module_(module), kind_(kind), newRowCode_(std::move(newRowCode)) {
-  connect(&module_, &TModule::viewsReset, this, &StockGridModel::reload);
-  connect(&module_, &TModule::newRowAboutToBeDropped, this, [this](StockKind k) {
+  connect(&module_, &StockModule::viewsReset, this, &StockGridModel::reload);
+  connect(&module_, &StockModule::newRowAboutToBeDropped, this, [this](StockKind k) {
     if (k != kind_) return;
     const dbase::Bookmark b = module_.newRowBookmark(kind_);
     for (std::size_t i = 0; i < rows_.size(); ++i)
@@ -28,7 +28,7 @@ StockGridModel::StockGridModel(TModule& module, StockKind kind, std::function<in
         return;
       }
   });
-  connect(&module_, &TModule::newRowDropped, this, [this](StockKind k) {
+  connect(&module_, &StockModule::newRowDropped, this, [this](StockKind k) {
     if (k != kind_ || dropping_ < 0) return;
     rows_.erase(rows_.begin() + dropping_);
     dropping_ = -1;
@@ -128,18 +128,18 @@ bool StockGridModel::setData(const QModelIndex& index, const QVariant& value, in
   } else if (field == "DATE") {
     const auto d = dbase::Date::parse(text.trimmed().toStdString());
     if (!d) {
-      shell::showError(QStringLiteral("Ошибка ввода даты!\r\rПовторите ввод ещё раз."));
+      common::showError(QStringLiteral("Ошибка ввода даты!\r\rПовторите ввод ещё раз."));
       return false;
     }
     stored = dbase::Value(*d);
   } else if (field == "LENGTH" || field == "WIDTH" || field == "MANY") {
     const auto n = parseWholeNumber(text.toStdString());
     if (!n) {
-      shell::showError(QStringLiteral("Введите целое неотрицательное число (не больше 2147483647)."));
+      common::showError(QStringLiteral("Введите целое неотрицательное число (не больше 2147483647)."));
       return false;
     }
     if (kind_ == StockKind::Scraps && field == "MANY" && *n < 1) {
-      shell::showError(QStringLiteral("Количество остатков должно быть не меньше 1."));
+      common::showError(QStringLiteral("Количество остатков должно быть не меньше 1."));
       return false;
     }
     stored = dbase::Value(*n);
@@ -152,7 +152,7 @@ bool StockGridModel::setData(const QModelIndex& index, const QVariant& value, in
     try {
       t.setValue(field, stored);
     } catch (const std::exception& e) {
-      shell::showError(QStringLiteral("Изменение не сохранено:\r%1").arg(QString::fromUtf8(e.what())));
+      common::showError(QStringLiteral("Изменение не сохранено:\r%1").arg(QString::fromUtf8(e.what())));
       return false;
     }
     emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
@@ -161,7 +161,7 @@ bool StockGridModel::setData(const QModelIndex& index, const QVariant& value, in
   try {
     if (!moveTo(index.row())) return false;
   } catch (const std::exception& e) {
-    shell::showError(QString::fromUtf8(e.what()));
+    common::showError(QString::fromUtf8(e.what()));
     return false;
   }
   try {
@@ -174,7 +174,7 @@ bool StockGridModel::setData(const QModelIndex& index, const QVariant& value, in
     t.post();
   } catch (const std::exception& e) {
     if (t.state() != dbase::Table::State::Browse) t.cancel();
-    shell::showError(QStringLiteral("Изменение не сохранено:\r%1").arg(QString::fromUtf8(e.what())));
+    common::showError(QStringLiteral("Изменение не сохранено:\r%1").arg(QString::fromUtf8(e.what())));
     return false;
   }
   module_.setChanged(kind_, true);
@@ -188,7 +188,7 @@ int StockGridModel::appendRow() {
   try {
     module_.appendNewRow(kind_, newRowCode_ ? newRowCode_() : 0);
   } catch (const std::exception& e) {
-    shell::showError(QStringLiteral("Строка не добавлена:\r%1").arg(QString::fromUtf8(e.what())));
+    common::showError(QStringLiteral("Строка не добавлена:\r%1").arg(QString::fromUtf8(e.what())));
     return -1;
   }
   // A new row shows after the last one.

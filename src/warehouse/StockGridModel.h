@@ -7,8 +7,8 @@
 // date. A refused edit shows its message and changes nothing.
 //
 // A row the user adds stays out of the working copy while the user is on
-// it (TModule::appendNewRow); leaving it posts it, or drops it when it was
-// never changed (TModule::postPending).
+// it (StockModule::appendNewRow); leaving it posts it, or drops it when it was
+// never changed (StockModule::postPending).
 
 #include "warehouse/StockModule.h"
 
@@ -24,7 +24,7 @@ class StockGridModel : public QAbstractTableModel {
  public:
   // `newRowCode` gives the material of a row typed in (the selected
   // material, or `DefMaterial` while all materials are shown).
-  StockGridModel(TModule& module, StockKind kind, std::function<int()> newRowCode, QObject* parent = nullptr);
+  StockGridModel(StockModule& module, StockKind kind, std::function<int()> newRowCode, QObject* parent = nullptr);
 
   StockKind kind() const { return kind_; }
   // Columns: sheets "Длина", "Ширина", "Количество", CODE (hidden),
@@ -55,7 +55,7 @@ class StockGridModel : public QAbstractTableModel {
 
  private:
   const char* fieldOf(int column) const;
-  TModule& module_;
+  StockModule& module_;
   StockKind kind_;
   std::function<int()> newRowCode_;
   std::vector<dbase::Bookmark> rows_;

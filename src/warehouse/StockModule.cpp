@@ -1,9 +1,9 @@
 #include "warehouse/StockModule.h"
 
+#include "common/settings/MaterialSettings.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/ini/IniFile.h"
-#include "run/CuttingParameters.h"
 
 #include <algorithm>
 #include <cmath>
@@ -55,39 +55,39 @@ std::optional<std::int32_t> parseWholeNumber(const std::string& text) {
   return static_cast<std::int32_t>(v);
 }
 
-TModule::TModule(fs::path dataRoot, const MaterialDirectory& materials, QObject* parent)
+StockModule::StockModule(fs::path dataRoot, const MaterialDirectory& materials, QObject* parent)
     : QObject(parent), root_(std::move(dataRoot)), materials_(materials) {}
 
-TModule::~TModule() = default;
+StockModule::~StockModule() = default;
 
-fs::path TModule::patternFolder() const { return root_ / "Pattern"; }
+fs::path StockModule::patternFolder() const { return root_ / "Pattern"; }
 
-fs::path TModule::storedTable(StockKind kind) const {
+fs::path StockModule::storedTable(StockKind kind) const {
   return root_ / "Sheets" / (kind == StockKind::Sheets ? "Sheets.dbf" : "Scraps.dbf");
 }
 
-fs::path TModule::workingCopy(StockKind kind) const {
+fs::path StockModule::workingCopy(StockKind kind) const {
   return root_ / "Temp" / (kind == StockKind::Sheets ? "TempSh.dbf" : "TempSc.dbf");
 }
 
-fs::path TModule::scratchTable() const { return root_ / "Temp" / "$$$.dbf"; }
+fs::path StockModule::scratchTable() const { return root_ / "Temp" / "$$$.dbf"; }
 
-void TModule::refreshMaterialNames() { names_ = materials_.materials(); }
+void StockModule::refreshMaterialNames() { names_ = materials_.materials(); }
 
-std::string TModule::materialName(int code) const {
+std::string StockModule::materialName(int code) const {
   for (const MaterialEntry& e : names_)
     if (e.code == code) return e.name;
   return {};
 }
 
-void TModule::setChanged(StockKind kind, bool on) {
+void StockModule::setChanged(StockKind kind, bool on) {
   bool& flag = kind == StockKind::Sheets ? sheetsChanged_ : scrapsChanged_;
   if (flag == on) return;
   flag = on;
   emit changedFlagsChanged();
 }
 
-void TModule::makeWorkingCopy(StockKind kind) {
+void StockModule::makeWorkingCopy(StockKind kind) {
   Table& v = view(kind);
   v.close();
   if (kind == StockKind::Sheets) sheets2_.close();
@@ -98,7 +98,7 @@ void TModule::makeWorkingCopy(StockKind kind) {
   dbase::insertSelect(work, dbase::RowSource(stored));
 }
 
-void TModule::addMatName(Table& table) {
+void StockModule::addMatName(Table& table) {
   if (table.hasField("MatName")) return;
   table.addCalculatedField(dbase::FieldDef::character("MatName", 35), [this](const Table& t) {
     if (t.isNull("CODE")) return dbase::Value(std::string());
@@ -110,14 +110,14 @@ void TModule::addMatName(Table& table) {
   });
 }
 
-void TModule::openView(StockKind kind) {
+void StockModule::openView(StockKind kind) {
   Table& v = view(kind);
   if (v.isOpen()) return;
   v = Table::open(workingCopy(kind));
   addMatName(v);
 }
 
-void TModule::selectMaterial(int code, const DateFilter& filter) {
+void StockModule::selectMaterial(int code, const DateFilter& filter) {
   refreshMaterialNames();
   postPending(StockKind::Sheets);
   selected_ = code;
@@ -148,7 +148,7 @@ namespace {
 std::size_t slot(StockKind kind) { return kind == StockKind::Sheets ? 0 : 1; }
 }  // namespace
 
-void TModule::appendNewRow(StockKind kind, int code) {
+void StockModule::appendNewRow(StockKind kind, int code) {
   postPending(kind);
   openView(kind);
   Table& t = view(kind);
@@ -172,17 +172,17 @@ void TModule::appendNewRow(StockKind kind, int code) {
   }
 }
 
-bool TModule::hasNewRow(StockKind kind) const {
+bool StockModule::hasNewRow(StockKind kind) const {
   const Table& v = kind == StockKind::Sheets ? sheets_ : scraps_;
   return newRow_[slot(kind)].has_value() && v.isOpen() && v.state() == Table::State::Insert;
 }
 
-dbase::Bookmark TModule::newRowBookmark(StockKind kind) const {
+dbase::Bookmark StockModule::newRowBookmark(StockKind kind) const {
   const Table& v = kind == StockKind::Sheets ? sheets_ : scraps_;
   return hasNewRow(kind) ? v.bookmark() : dbase::Bookmark{};
 }
 
-void TModule::dropNewRow(StockKind kind) {
+void StockModule::dropNewRow(StockKind kind) {
   if (!hasNewRow(kind)) return;
   emit newRowAboutToBeDropped(kind);
   view(kind).cancel();
@@ -190,7 +190,7 @@ void TModule::dropNewRow(StockKind kind) {
   emit newRowDropped(kind);
 }
 
-void TModule::postPending(StockKind kind) {
+void StockModule::postPending(StockKind kind) {
   Table& v = view(kind);
   if (hasNewRow(kind)) {
     const dbase::Row& given = *newRow_[slot(kind)];
@@ -215,12 +215,12 @@ void TModule::postPending(StockKind kind) {
   if (v.isOpen() && v.state() != Table::State::Browse) v.post();
 }
 
-void TModule::postPending() {
+void StockModule::postPending() {
   postPending(StockKind::Sheets);
   postPending(StockKind::Scraps);
 }
 
-void TModule::save(StockKind kind) {
+void StockModule::save(StockKind kind) {
   postPending(kind);
   Table& v = view(kind);
   if (v.isOpen()) v.flush();
@@ -232,7 +232,7 @@ void TModule::save(StockKind kind) {
   setChanged(kind, false);
 }
 
-void TModule::revert(StockKind kind) {
+void StockModule::revert(StockKind kind) {
   Table& v = view(kind);
   const bool wasOpen = v.isOpen();
   if (wasOpen && v.state() != Table::State::Browse) v.cancel();
@@ -243,7 +243,7 @@ void TModule::revert(StockKind kind) {
   if (wasOpen) reselect();
 }
 
-void TModule::addSheets(std::int32_t length, std::int32_t width, std::int32_t quantity, int code) {
+void StockModule::addSheets(std::int32_t length, std::int32_t width, std::int32_t quantity, int code) {
   postPending(StockKind::Sheets);
   openView(StockKind::Sheets);
   Table& t = sheets_;
@@ -283,7 +283,7 @@ void TModule::addSheets(std::int32_t length, std::int32_t width, std::int32_t qu
   emit viewsReset();
 }
 
-void TModule::deleteCurrent(StockKind kind) {
+void StockModule::deleteCurrent(StockKind kind) {
   if (hasNewRow(kind)) {
     dropNewRow(kind);
     return;
@@ -295,7 +295,7 @@ void TModule::deleteCurrent(StockKind kind) {
   emit viewsReset();
 }
 
-std::size_t TModule::clearOffcuts(int code) {
+std::size_t StockModule::clearOffcuts(int code) {
   postPending(StockKind::Scraps);
   Expr where;
   if (code != kAllMaterials) where = col("Code") == code;
@@ -306,7 +306,7 @@ std::size_t TModule::clearOffcuts(int code) {
   return n;
 }
 
-void TModule::mergeOffcuts() {
+void StockModule::mergeOffcuts() {
   const bool wasOpen = scraps_.isOpen();
   if (wasOpen) scraps_.flush();
   scraps_.close();
@@ -331,7 +331,7 @@ void TModule::mergeOffcuts() {
   if (wasOpen) reselect();
 }
 
-CleanUpResult TModule::cleanUp(int code, const ScrapCriteria& c) {
+CleanUpResult StockModule::cleanUp(int code, const common::ScrapCriteria& c) {
   postPending(StockKind::Scraps);
   const Expr ofMaterial = col("Code") == code;
   const Expr shortL = col("Length") < c.p1;
@@ -364,7 +364,7 @@ CleanUpResult TModule::cleanUp(int code, const ScrapCriteria& c) {
   return result;
 }
 
-std::int32_t TModule::markOffcuts(const std::string& prefix, const std::string& suffix, std::int32_t counter) {
+std::int32_t StockModule::markOffcuts(const std::string& prefix, const std::string& suffix, std::int32_t counter) {
   if (!scraps_.isOpen()) return counter;
   postPending(StockKind::Scraps);
   // Codes in use per material, over the whole working copy (not only the
@@ -404,26 +404,26 @@ std::int32_t TModule::markOffcuts(const std::string& prefix, const std::string& 
   return counter;
 }
 
-std::string TModule::nextMark(ini::IniFile& ini, int code) {
+std::string StockModule::nextMark(ini::IniFile& ini, int code) {
   postPending(StockKind::Scraps);
-  const std::string section = run::materialSection(code);
-  MarkRecord mark = parseMarkRecord(ini.readString(section, "Mark"));
+  const common::MaterialSettings material(code);
+  common::MarkRecord mark = material.offcutCodes(ini);
   std::set<std::string> used;
   {
     Table names = dbase::select(dbase::RowSource(workingCopy(StockKind::Scraps)), {"NAME"}, col("Code") == code);
     for (bool ok = names.first(); ok; ok = names.next()) used.insert(trimmed(names.asString("NAME")));
   }
-  const NextMark next = warehouse::nextMark(mark, [&](const std::string& n) { return used.count(n) > 0; });
+  const common::NextMark next = common::nextMark(mark, [&](const std::string& n) { return used.count(n) > 0; });
   if (mark.continuous) {
     mark.number = next.number;
-    ini.writeString(section, "Mark", formatMarkRecord(mark));
+    material.setOffcutCodes(ini, mark);
   }
   setChanged(StockKind::Scraps, true);
   return next.name;
 }
 
-void TModule::bookInOffcut(const std::string& name, std::int32_t length, std::int32_t width, std::int32_t many,
-                           int code, const dbase::Date& date) {
+void StockModule::bookInOffcut(const std::string& name, std::int32_t length, std::int32_t width, std::int32_t many,
+                               int code, const dbase::Date& date) {
   postPending(StockKind::Scraps);
   dbase::insertValues(workingCopy(StockKind::Scraps), {dbase::Value(name), dbase::Value(length), dbase::Value(width),
                                                        dbase::Value(many), dbase::Value(code), dbase::Value(date)});
@@ -432,7 +432,7 @@ void TModule::bookInOffcut(const std::string& name, std::int32_t length, std::in
   emit viewsReset();
 }
 
-void TModule::openSheetView(int code) {
+void StockModule::openSheetView(int code) {
   sheets2_.close();
   sheets2_ = Table::open(workingCopy(StockKind::Sheets), dbase::OpenOptions{.cachedUpdates = true});
   sheets2_.setFilter(col("Code") == code && col("Many") > 0);
@@ -440,14 +440,14 @@ void TModule::openSheetView(int code) {
   sheets2_.first();
 }
 
-std::optional<std::pair<std::int32_t, std::int32_t>> TModule::firstSheetSize(int code) {
+std::optional<std::pair<std::int32_t, std::int32_t>> StockModule::firstSheetSize(int code) {
   postPending(StockKind::Sheets);
   Table t = dbase::select(dbase::RowSource(workingCopy(StockKind::Sheets)), {}, col("Code") == code);
   if (!t.first()) return std::nullopt;
   return std::make_pair(rowInt(t, "LENGTH"), rowInt(t, "WIDTH"));
 }
 
-std::optional<std::int32_t> TModule::sheetStock(int code, std::int32_t length, std::int32_t width) {
+std::optional<std::int32_t> StockModule::sheetStock(int code, std::int32_t length, std::int32_t width) {
   postPending(StockKind::Sheets);
   Table t = dbase::select(dbase::RowSource(workingCopy(StockKind::Sheets)), {},
                           col("Code") == code && col("Length") == length && col("Width") == width);
@@ -455,7 +455,7 @@ std::optional<std::int32_t> TModule::sheetStock(int code, std::int32_t length, s
   return rowInt(t, "MANY");
 }
 
-OffcutLabelRows TModule::offcutLabelRows() {
+OffcutLabelRows StockModule::offcutLabelRows() {
   OffcutLabelRows out;
   if (!scraps_.isOpen()) return out;
   postPending(StockKind::Scraps);
@@ -482,7 +482,7 @@ OffcutLabelRows TModule::offcutLabelRows() {
   return out;
 }
 
-long long TModule::offcutLabelCount() {
+long long StockModule::offcutLabelCount() {
   if (!scraps_.isOpen()) return 0;
   postPending(StockKind::Scraps);
   long long count = 0;
@@ -497,7 +497,7 @@ long long TModule::offcutLabelCount() {
   return count;
 }
 
-Table TModule::stockList(StockKind kind, int code) {
+Table StockModule::stockList(StockKind kind, int code) {
   postPending(kind);
   const fs::path work = workingCopy(kind);
   Table joined = dbase::join(dbase::RowSource(work), "a", dbase::RowSource(materials_.tablePath()), "m", "Code", "Code",
@@ -516,7 +516,7 @@ Table TModule::stockList(StockKind kind, int code) {
   return dbase::select(dbase::RowSource(joined), columns, where, order);
 }
 
-std::vector<WarehouseInfoRow> TModule::warehouseInfo() {
+std::vector<WarehouseInfoRow> StockModule::warehouseInfo() {
   postPending();
   std::vector<WarehouseInfoRow> rows;
   for (const MaterialEntry& m : materials_.materials()) rows.push_back({m.code, m.name, 0, 0});
@@ -535,13 +535,13 @@ std::vector<WarehouseInfoRow> TModule::warehouseInfo() {
   return rows;
 }
 
-void TModule::refreshViews() {
+void StockModule::refreshViews() {
   if (sheets_.isOpen()) sheets_.refresh();
   if (scraps_.isOpen()) scraps_.refresh();
   emit viewsReset();
 }
 
-void TModule::closeViews() {
+void StockModule::closeViews() {
   for (StockKind k : {StockKind::Sheets, StockKind::Scraps}) {
     try {
       postPending(k);
@@ -564,12 +564,12 @@ void TModule::closeViews() {
   if (failure) std::rethrow_exception(failure);
 }
 
-void TModule::discardViews() {
+void StockModule::discardViews() {
   for (Table* t : {&sheets_, &scraps_}) t->close();
   sheets2_.close();
 }
 
-void TModule::removeWorkingCopies() {
+void StockModule::removeWorkingCopies() {
   // The working copies go at the end of the program; what the views hold
   // was either saved or given up by the user's answer.
   discardViews();

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "catalogues/AllMaterials.h"
+#include "common/settings/AllMaterials.h"
 
-// The data module of the warehouse (`TModule`): the stored stock tables
+// The data module of the warehouse (`StockModule`): the stored stock tables
 // `Sheets/Sheets.dbf` and `Sheets/Scraps.dbf`, their working copies
 // `Temp/TempSh.dbf` and `Temp/TempSc.dbf`, the table views the warehouse
 // window and the cutting run work through, and the two changed flags.
@@ -17,9 +17,9 @@
 // at the level of the user's command and shows the messages of the
 // warehouse.
 
+#include "common/settings/OffcutCriteria.h"
 #include "platform/dbase/Table.h"
 #include "warehouse/MaterialDirectory.h"
-#include "warehouse/ScrapCriteria.h"
 
 #include <QObject>
 
@@ -67,13 +67,13 @@ struct WarehouseInfoRow {
   double scrapSquare = 0;  // m²
 };
 
-class TModule : public QObject {
+class StockModule : public QObject {
   Q_OBJECT
  public:
   // `dataRoot` holds Pattern/, Sheets/ and Temp/. `materials` gives the
   // names of the `MatName` column and of messages; it must outlive this.
-  TModule(std::filesystem::path dataRoot, const MaterialDirectory& materials, QObject* parent = nullptr);
-  ~TModule() override;
+  StockModule(std::filesystem::path dataRoot, const MaterialDirectory& materials, QObject* parent = nullptr);
+  ~StockModule() override;
 
   const MaterialDirectory& materials() const { return materials_; }
   // Rereads the material names that `MatName` shows (after the catalogue
@@ -167,7 +167,7 @@ class TModule : public QObject {
   // Deletes the offcuts of material `code` that the criteria count as
   // waste (see ScrapCriteria). Each failed statement is reported in the
   // result and the others still run; the flag is set when rows went.
-  CleanUpResult cleanUp(int code, const ScrapCriteria& criteria);
+  CleanUpResult cleanUp(int code, const common::ScrapCriteria& criteria);
 
   // Gives every offcut of the view without a code the code prefix +
   // counter + suffix, counting on from `counter` to the first number not

@@ -1,19 +1,19 @@
 #include "warehouse/WarehouseController.h"
 
+#include "common/Messages.h"
+#include "common/SettingsUtils.h"
+#include "common/settings/MaterialSettings.h"
+#include "common/settings/SettingsKeys.h"
 #include "platform/ini/IniFile.h"
-#include "run/CuttingParameters.h"
-#include "shell/SettingsKeys.h"
-#include "shell/Messages.h"
-#include "shell/SettingsUtils.h"
 
 #include <cmath>
 #include <exception>
 
 namespace kroyna::warehouse {
 
-using shell::MsgButtons;
-using shell::MsgIcon;
-using shell::MsgResult;
+using common::MsgButtons;
+using common::MsgIcon;
+using common::MsgResult;
 
 namespace {
 
@@ -42,7 +42,7 @@ std::optional<AddSheetFault> checkAddSheet(const AddSheetInput& in) {
   return std::nullopt;
 }
 
-WarehouseController::WarehouseController(TModule& module, ini::IniFile& settings)
+WarehouseController::WarehouseController(StockModule& module, ini::IniFile& settings)
     : module_(module), settings_(settings) {
   from_ = to_ = dbase::Date::today();
 }
@@ -51,12 +51,12 @@ void WarehouseController::makeWorkingCopies() {
   try {
     module_.makeWorkingCopy(StockKind::Sheets);
   } catch (const std::exception&) {
-    shell::showError(QStringLiteral("Ошибка открытия базы листов"));
+    common::showError(QStringLiteral("Ошибка открытия базы листов"));
   }
   try {
     module_.makeWorkingCopy(StockKind::Scraps);
   } catch (const std::exception&) {
-    shell::showError(QStringLiteral("Ошибка открытия базы отходов"));
+    common::showError(QStringLiteral("Ошибка открытия базы отходов"));
   }
 }
 
@@ -89,7 +89,7 @@ void WarehouseController::select(int code) {
   try {
     module_.selectMaterial(code, currentFilter());
   } catch (const std::exception&) {
-    shell::showError(QStringLiteral("Ошибка при обращении к складу!"));
+    common::showError(QStringLiteral("Ошибка при обращении к складу!"));
   }
 }
 
@@ -98,9 +98,9 @@ bool WarehouseController::save(StockKind kind) {
     module_.save(kind);
     return true;
   } catch (const std::exception& e) {
-    shell::showError(QStringLiteral("Ошибка сохранения %1!\r%2\r\rСохранённая база не изменилась, "
-                                    "изменения остались в рабочей копии.")
-                         .arg(storedName(kind), reasonOf(e)));
+    common::showError(QStringLiteral("Ошибка сохранения %1!\r%2\r\rСохранённая база не изменилась, "
+                                     "изменения остались в рабочей копии.")
+                          .arg(storedName(kind), reasonOf(e)));
     return false;
   }
 }
@@ -110,31 +110,31 @@ void WarehouseController::deleteRow(StockKind kind) {
   try {
     module_.postPending(kind);
   } catch (const std::exception& e) {
-    shell::showError(reasonOf(e));
+    common::showError(reasonOf(e));
     return;
   }
   if (!module_.view(kind).isOpen() || !module_.view(kind).hasCurrentRow()) return;
-  if (!shell::askYesNo(sheets ? QStringLiteral("Действительно удалить запись\rиз базы стандартных листов?")
-                              : QStringLiteral("Действительно удалить запись\rиз базы отходов?")))
+  if (!common::askYesNo(sheets ? QStringLiteral("Действительно удалить запись\rиз базы стандартных листов?")
+                               : QStringLiteral("Действительно удалить запись\rиз базы отходов?")))
     return;
   try {
     module_.deleteCurrent(kind);
   } catch (const std::exception&) {
-    shell::showError(sheets ? QStringLiteral("Ошибка удаления из базы стандартных листов.")
-                            : QStringLiteral("Ошибка удаления из базы отходов."));
+    common::showError(sheets ? QStringLiteral("Ошибка удаления из базы стандартных листов.")
+                             : QStringLiteral("Ошибка удаления из базы отходов."));
   }
 }
 
 bool WarehouseController::addSheet(const AddSheetInput& in) {
   if (const auto fault = checkAddSheet(in)) {
-    shell::showError(fault->message);
+    common::showError(fault->message);
     return false;
   }
   try {
     module_.addSheets(*fieldNumber(in.length), *fieldNumber(in.width), *fieldNumber(in.quantity), *in.material);
     return true;
   } catch (const std::exception& e) {
-    shell::showError(QStringLiteral("Лист не добавлен на склад:\r%1").arg(reasonOf(e)));
+    common::showError(QStringLiteral("Лист не добавлен на склад:\r%1").arg(reasonOf(e)));
     return false;
   }
 }
@@ -143,38 +143,37 @@ void WarehouseController::clearOffcuts() {
   try {
     module_.postPending(StockKind::Scraps);
   } catch (const std::exception& e) {
-    shell::showError(reasonOf(e));
+    common::showError(reasonOf(e));
     return;
   }
   const QString question =
       selected_ == kAllMaterials
           ? QStringLiteral("ВНИМАНИЕ!\r\rДействительно очистить ВСЮ базу остатков?")
           : QStringLiteral("ВНИМАНИЕ!\r\rДействительно очистить базу остатков текущего материала?");
-  if (!shell::askYesNo(question)) return;
+  if (!common::askYesNo(question)) return;
   try {
     module_.clearOffcuts(selected_);
   } catch (const std::exception& e) {
-    shell::showError(
+    common::showError(
         QStringLiteral("Ошибка очистки базы остатков:\r%1\r\rБаза остатков не изменилась.").arg(reasonOf(e)));
   }
 }
 
-ScrapCriteria WarehouseController::beginScrapParams() {
+common::ScrapCriteria WarehouseController::beginScrapParams() {
   try {
     module_.postPending(StockKind::Scraps);
     module_.mergeOffcuts();
   } catch (const std::exception&) {
-    shell::showError(QStringLiteral("Внутренняя ошибка при подсчёте отходов\rодинакового размера!"));
+    common::showError(QStringLiteral("Внутренняя ошибка при подсчёте отходов\rодинакового размера!"));
   }
-  return parseScrapCriteria(settings_.readString(run::materialSection(selected_), "Scrap"));
+  return common::MaterialSettings(selected_).offcutCriteria(settings_);
 }
 
-void WarehouseController::applyScrapParams(ScrapCriteria criteria) {
+void WarehouseController::applyScrapParams(common::ScrapCriteria criteria) {
   criteria.joint = false;
-  const std::string text = formatScrapCriteria(criteria);
   QStringList failures;
   try {
-    settings_.writeString(run::materialSection(selected_), "Scrap", text);
+    common::MaterialSettings(selected_).setOffcutCriteria(settings_, criteria);
     QList<int> codes;
     if (selected_ == kAllMaterials) {
       for (const BarEntry& e : bar_) codes.append(e.code);
@@ -182,9 +181,9 @@ void WarehouseController::applyScrapParams(ScrapCriteria criteria) {
       codes.append(selected_);
     }
     for (int code : codes) {
-      const std::string section = run::materialSection(code);
-      settings_.writeString(section, "Scrap", text);
-      const ScrapCriteria stored = parseScrapCriteria(settings_.readString(section, "Scrap"));
+      const common::MaterialSettings material(code);
+      material.setOffcutCriteria(settings_, criteria);
+      const common::ScrapCriteria stored = material.offcutCriteria(settings_);
       if (!stored.cleanUp) continue;
       const CleanUpResult r = module_.cleanUp(code, stored);
       for (const std::string& f : r.failures) failures.append(QString::fromStdString(f));
@@ -195,10 +194,10 @@ void WarehouseController::applyScrapParams(ScrapCriteria criteria) {
   try {
     module_.reselect();
   } catch (const std::exception&) {
-    shell::showError(QStringLiteral("Ошибка при обращении к складу!"));
+    common::showError(QStringLiteral("Ошибка при обращении к складу!"));
   }
   if (!failures.isEmpty())
-    shell::showError(QStringLiteral("Не удалось удалить отходы со склада:\r%1").arg(failures.join("\r")));
+    common::showError(QStringLiteral("Не удалось удалить отходы со склада:\r%1").arg(failures.join("\r")));
 }
 
 QString WarehouseController::filterFrom() const {
@@ -217,7 +216,7 @@ bool WarehouseController::applyDateFilter(bool showAll, const QString& from, con
     const auto f = dbase::Date::parse(from.trimmed().toStdString());
     const auto t = dbase::Date::parse(to.trimmed().toStdString());
     if (!f || !t) {
-      shell::showError(QStringLiteral("Ошибка ввода даты!\r\rПовторите ввод ещё раз."));
+      common::showError(QStringLiteral("Ошибка ввода даты!\r\rПовторите ввод ещё раз."));
       return false;
     }
     filterOn_ = true;
@@ -235,9 +234,9 @@ MarkInput WarehouseController::beginMarking() {
   try {
     module_.postPending(StockKind::Scraps);
   } catch (const std::exception& e) {
-    shell::showError(reasonOf(e));
+    common::showError(reasonOf(e));
   }
-  const MarkRecord m = parseMarkRecord(settings_.readString(run::materialSection(selected_), "Mark"));
+  const common::MarkRecord m = common::MaterialSettings(selected_).offcutCodes(settings_);
   MarkInput in;
   in.continuous = m.continuous;
   in.prefix = QString::fromStdString(m.prefix);
@@ -247,19 +246,19 @@ MarkInput WarehouseController::beginMarking() {
 }
 
 bool WarehouseController::applyMarking(const MarkInput& in) {
-  const double start = shell::textToFloat(in.startWith);
+  const double start = common::textToFloat(in.startWith);
   if (in.continuous && (start < 1 || start > 2147483647.0)) {
-    shell::showError(
+    common::showError(
         QStringLiteral("Номер, с которого начинается нумерация, должен быть целым числом от 1 до 2147483647."));
     return false;
   }
   const std::int32_t first = (start >= 1 && start <= 2147483647.0) ? static_cast<std::int32_t>(std::trunc(start)) : 1;
-  MarkRecord rec{in.continuous, in.prefix.toStdString(), in.suffix.toStdString(), first - 1};
+  common::MarkRecord rec{in.continuous, in.prefix.toStdString(), in.suffix.toStdString(), first - 1};
   try {
-    settings_.writeString(run::materialSection(selected_), "Mark", formatMarkRecord(rec));
+    common::MaterialSettings(selected_).setOffcutCodes(settings_, rec);
     module_.markOffcuts(rec.prefix, rec.suffix, in.continuous ? first - 1 : 0);
   } catch (const std::exception& e) {
-    shell::showError(QStringLiteral("Ошибка маркировки остатков:\r%1").arg(reasonOf(e)));
+    common::showError(QStringLiteral("Ошибка маркировки остатков:\r%1").arg(reasonOf(e)));
     return false;
   }
   return true;
@@ -269,14 +268,14 @@ bool WarehouseController::queryClose() {
   bool mayClose = true;
   const auto ask = [&](StockKind kind, const QString& question) {
     if (!module_.changed(kind)) return;
-    const MsgResult r = shell::showMessage(question, MsgIcon::Warning, MsgButtons::YesNoCancel);
+    const MsgResult r = common::showMessage(question, MsgIcon::Warning, MsgButtons::YesNoCancel);
     if (r == MsgResult::Yes) {
       if (!save(kind)) mayClose = false;
     } else if (r == MsgResult::No) {
       try {
         module_.revert(kind);
       } catch (const std::exception& e) {
-        shell::showError(QStringLiteral("Ошибка восстановления %1:\r%2").arg(storedName(kind), reasonOf(e)));
+        common::showError(QStringLiteral("Ошибка восстановления %1:\r%2").arg(storedName(kind), reasonOf(e)));
         mayClose = false;
       }
     } else {
@@ -286,7 +285,7 @@ bool WarehouseController::queryClose() {
   try {
     module_.postPending();
   } catch (const std::exception& e) {
-    shell::showError(reasonOf(e));
+    common::showError(reasonOf(e));
     return false;
   }
   ask(StockKind::Sheets, QStringLiteral("Сохранить изменения в базе стандартных листов?"));
@@ -302,11 +301,11 @@ OffcutLabelRows WarehouseController::offcutLabelRows() {
   try {
     return module_.offcutLabelRows();
   } catch (const std::exception&) {
-    shell::showError(QStringLiteral("Ошибка создания списка остатков."));
+    common::showError(QStringLiteral("Ошибка создания списка остатков."));
     return {};
   }
 }
 
-int WarehouseController::newRowMaterial() const { return shell::newRowMaterial(settings_, selected_); }
+int WarehouseController::newRowMaterial() const { return common::newRowMaterial(settings_, selected_); }
 
 }  // namespace kroyna::warehouse

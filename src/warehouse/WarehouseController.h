@@ -7,9 +7,9 @@
 // marking prefix and suffix, and every command of the window with its
 // questions and messages. The window only shows this state and forwards
 // the user's actions; tests drive this class and answer its questions
-// through shell::ScopedMessageHandler.
+// through common::ScopedMessageHandler.
 
-#include "warehouse/ScrapCriteria.h"
+#include "common/settings/OffcutCriteria.h"
 #include "warehouse/StockModule.h"
 
 #include <QList>
@@ -52,9 +52,9 @@ struct MarkInput {
 
 class WarehouseController {
  public:
-  WarehouseController(TModule& module, ini::IniFile& settings);
+  WarehouseController(StockModule& module, ini::IniFile& settings);
 
-  TModule& module() { return module_; }
+  StockModule& module() { return module_; }
   ini::IniFile& settings() { return settings_; }
 
   // ---- Start-up and materials bar ----
@@ -90,11 +90,11 @@ class WarehouseController {
   // The merge before the dialog ("Внутренняя ошибка при подсчёте
   // отходов\rодинакового размера!" on failure, then goes on) and the stored
   // record of the selected material, for the dialog.
-  ScrapCriteria beginScrapParams();
+  common::ScrapCriteria beginScrapParams();
   // "&Да" of the criteria dialog: stores the record (joint mode off) for
   // the selected material, or every bar entry for all materials, cleans
   // up where asked, sets the flag and refreshes the view.
-  void applyScrapParams(ScrapCriteria criteria);
+  void applyScrapParams(common::ScrapCriteria criteria);
 
   // ---- Date filter ----
   bool dateFilterOn() const { return filterOn_; }
@@ -128,7 +128,7 @@ class WarehouseController {
   DateFilter currentFilter() const;
 
  private:
-  TModule& module_;
+  StockModule& module_;
   ini::IniFile& settings_;
   QList<BarEntry> bar_;
   int selected_ = kAllMaterials;

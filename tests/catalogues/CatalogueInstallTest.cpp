@@ -4,10 +4,10 @@
 
 #include "CatalogueTestSupport.h"
 
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Settings.h"
 #include "shell/MainWindow.h"
-#include "shell/Settings.h"
 
 #include <QAction>
 
@@ -19,18 +19,18 @@ namespace {
 class InstallTest : public ::testing::Test {
  protected:
   InstallTest()
-      : messages_([this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+      : messages_([this](const QString& text, common::MsgIcon, common::MsgButtons) {
           shown << text;
-          return shell::MsgResult::Ok;
+          return common::MsgResult::Ok;
         }) {
     for (const char* d : {"Pattern", "Sheets", "Temp", "ext"}) fs::create_directories(dir.path() / d);
     for (const char* t : {"Types.dbf", "Borders.dbf"}) {
       fs::copy_file(fs::path(KROYNA_SOURCE_DATA_DIR) / "Pattern" / t, dir.path() / "Pattern" / t);
     }
-    root = std::make_unique<shell::DataRoot>(QString::fromStdString(dir.path().string()));
-    settings = std::make_unique<shell::Settings>(dir / "Kroyna.ini");
+    root = std::make_unique<common::DataRoot>(QString::fromStdString(dir.path().string()));
+    settings = std::make_unique<common::Settings>(dir / "Kroyna.ini");
     window = std::make_unique<shell::MainWindow>(*root, *settings);
-    context = std::make_unique<shell::AppContext>(*root, *settings);
+    context = std::make_unique<common::AppContext>(*root, *settings);
     context->setMainWindow(window.get());
     install(*context);
   }
@@ -49,13 +49,13 @@ class InstallTest : public ::testing::Test {
 
   TempDir dir;
   QStringList shown;
-  std::unique_ptr<shell::DataRoot> root;
-  std::unique_ptr<shell::Settings> settings;
+  std::unique_ptr<common::DataRoot> root;
+  std::unique_ptr<common::Settings> settings;
   std::unique_ptr<shell::MainWindow> window;
-  std::unique_ptr<shell::AppContext> context;
+  std::unique_ptr<common::AppContext> context;
 
  private:
-  shell::ScopedMessageHandler messages_;
+  common::ScopedMessageHandler messages_;
 };
 
 TEST_F(InstallTest, ExternalModeFromStartToExit) {

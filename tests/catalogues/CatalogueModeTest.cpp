@@ -103,7 +103,7 @@ TEST_F(CatalogueModeTest, SwitchToExternalFolderImportsBothFiles) {
 
   // Only the reserved code is worth a word; other bad keys are skipped.
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].icon, shell::MsgIcon::Warning);
+  EXPECT_EQ(shown[0].icon, common::MsgIcon::Warning);
   EXPECT_TRUE(shown[0].text.contains("999"));
 
   const MaterialList materials = catalogues->materialList(true);

@@ -6,13 +6,13 @@
 
 #include "catalogues/CatalogueTables.h"
 #include "catalogues/Catalogues.h"
-#include "common/TempDir.h"
+#include "common/Messages.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
-#include "shell/Messages.h"
+#include "support/TempDir.h"
 
 #include <QString>
 #include <QStringList>
@@ -31,15 +31,15 @@ using kroyna::testing::writeBytes;
 
 struct Shown {
   QString text;
-  shell::MsgIcon icon;
+  common::MsgIcon icon;
 };
 
 class CatalogueFixture {
  public:
   CatalogueFixture()
-      : messages_([this](const QString& text, shell::MsgIcon icon, shell::MsgButtons buttons) {
+      : messages_([this](const QString& text, common::MsgIcon icon, common::MsgButtons buttons) {
           shown.push_back({text, icon});
-          if (buttons == shell::MsgButtons::Ok) return shell::MsgResult::Ok;
+          if (buttons == common::MsgButtons::Ok) return common::MsgResult::Ok;
           return answer;
         }) {
     for (const char* d : {"Pattern", "Sheets", "Temp", "ext"}) fs::create_directories(dir.path() / d);
@@ -105,12 +105,12 @@ class CatalogueFixture {
 
   TempDir dir;
   std::vector<Shown> shown;
-  shell::MsgResult answer = shell::MsgResult::Yes;
+  common::MsgResult answer = common::MsgResult::Yes;
   std::unique_ptr<ini::IniFile> ini;
   std::unique_ptr<Catalogues> catalogues;
 
  private:
-  shell::ScopedMessageHandler messages_;
+  common::ScopedMessageHandler messages_;
 };
 
 }  // namespace kroyna::catalogues::testing

@@ -3,7 +3,7 @@
 
 #include "CatalogueTestSupport.h"
 
-#include "catalogues/CatalogueWindows.h"
+#include "catalogues/ui/CatalogueWindows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -150,11 +150,11 @@ TEST_F(WindowsTest, EdgesWindowAsksBeforeDeletingAndSaving) {
   EdgesWindow window(*catalogues);
   window.grid().setCurrentIndex(window.model().index(0, 1));
 
-  answer = shell::MsgResult::No;
+  answer = common::MsgResult::No;
   window.deleteAction()->trigger();
   EXPECT_EQ(shownTexts(), QStringList{"Действительно удалить запись?"});
   EXPECT_EQ(window.model().rowCount(), 2);
-  answer = shell::MsgResult::Yes;
+  answer = common::MsgResult::Yes;
   window.deleteAction()->trigger();
   EXPECT_EQ(window.model().rowCount(), 1);
 
@@ -199,13 +199,13 @@ TEST_F(WindowsTest, ClosingTheEdgesWindowAsksAboutChanges) {
   window.model().setData(window.model().index(1, EdgesModel::NameColumn), "Кант", Qt::EditRole);
   ASSERT_TRUE(window.editor().isChanged());
 
-  answer = shell::MsgResult::Cancel;
+  answer = common::MsgResult::Cancel;
   window.closeAction()->trigger();
   EXPECT_EQ(shownTexts(), QStringList{"Сохранить изменения в базе кромок?"});
-  EXPECT_EQ(shown[0].icon, shell::MsgIcon::Warning);
+  EXPECT_EQ(shown[0].icon, common::MsgIcon::Warning);
   EXPECT_TRUE(window.editor().isChanged());  // still open with its edits
 
-  answer = shell::MsgResult::No;
+  answer = common::MsgResult::No;
   window.closeAction()->trigger();
   EXPECT_EQ(window.result(), QDialog::Rejected);
   EXPECT_EQ(readBytes(paths().localEdges()), before);
@@ -215,7 +215,7 @@ TEST_F(WindowsTest, ClosingTheEdgesWindowAsksAboutChanges) {
   EdgesWindow again(*catalogues);
   const int row = again.editor().addRow();
   again.editor().setName(row, "Новая");
-  answer = shell::MsgResult::Yes;
+  answer = common::MsgResult::Yes;
   again.closeAction()->trigger();
   catalogues->ReloadEdgeList();
   EXPECT_EQ(catalogues->edgeName(2), "Новая");

@@ -11,12 +11,12 @@
 #include <fstream>
 #include <iterator>
 
-#include "common/FailingWrites.h"
-#include "maps/MapFile.h"
+#include "maps/model/MapFile.h"
 #include "parts/SpreadsheetExport.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/ini/IniFile.h"
 #include "platform/report/Template.h"
+#include "support/FailingWrites.h"
 
 namespace kroyna {
 namespace {

@@ -10,29 +10,30 @@
 #include <map>
 #include <memory>
 
+#include "common/DataRoot.h"
+#include "common/Messages.h"
 #include "engine/FinishedMap.h"
 #include "maps/MapsDocument.h"
 #include "parts/PartsDocument.h"
 #include "platform/ini/IniFile.h"
+#include "platform/text/Literals.h"
 #include "run/CuttingRun.h"
 #include "run/LayoutOptions.h"
-#include "shell/DataRoot.h"
-#include "shell/Messages.h"
 
 namespace kroyna::run {
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 struct Environment : maps::MapsEnvironment {
   maps::MapColours colours() const override { return {}; }
-  warehouse::ScrapCriteria scrapCriteria(int) const override { return {}; }
+  common::ScrapCriteria scrapCriteria(int) const override { return {}; }
   QString materialName(int) const override { return {}; }
   QList<int> materialOrder() const override { return {1, 2, 3}; }
   std::int32_t edgeColour(int, std::int32_t def) const override { return def; }
   int edgeAllowance(int) const override { return 0; }
   QString edgeName(int) const override { return {}; }
-  shell::FontKeys mapFont() const override { return {}; }
+  common::FontKeys mapFont() const override { return {}; }
   int sqrDigits() const override { return 3; }
   int lenDigits() const override { return 2; }
 };
@@ -83,7 +84,7 @@ struct Fixture {
   std::function<void()> onEvents;
 
   Fixture() {
-    const shell::DataRoot root(dir.path());
+    const common::DataRoot root(dir.path());
     EXPECT_FALSE(root.prepare(QStringLiteral(KROYNA_SOURCE_DATA_DIR)).has_value());
     settings = std::make_unique<ini::IniFile>(root.path(u("Kroyna.ini")).toStdString());
     order = std::make_unique<parts::PartsDocument>(dir.path(), *settings);
@@ -164,9 +165,9 @@ struct Fixture {
 
 TEST(HeadlessRun, TheExampleOrderIsLaidOutWithoutAnyWindow) {
   Fixture f;
-  const shell::ScopedMessageHandler messages([&](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+  const common::ScopedMessageHandler messages([&](const QString& text, common::MsgIcon, common::MsgButtons) {
     f.messages << text;
-    return shell::MsgResult::No;
+    return common::MsgResult::No;
   });
   CuttingRun run(f.services());
   RunSource source;
@@ -189,8 +190,8 @@ TEST(HeadlessRun, TheExampleOrderIsLaidOutWithoutAnyWindow) {
 
 TEST(HeadlessRun, AbortKeepsTheMapsMadeAndRunsNoFurtherMaterial) {
   Fixture f;
-  const shell::ScopedMessageHandler messages(
-      [&](const QString&, shell::MsgIcon, shell::MsgButtons) { return shell::MsgResult::No; });
+  const common::ScopedMessageHandler messages(
+      [&](const QString&, common::MsgIcon, common::MsgButtons) { return common::MsgResult::No; });
   // "Прервать" as soon as the run lets events through.
   f.onEvents = [&] {
     if (f.log.abort) f.log.abort();

@@ -4,12 +4,12 @@
 // stock limits and one-for-all orientations, and falls back (saying so)
 // under a machine limit.
 
-#include "common/MapValidator.h"
 #include "engine/FinishedMap.h"
 #include "engine/GuillotineBin.h"
 #include "engine/ImprovedPacking.h"
 #include "engine/ImprovedSearch.h"
 #include "engine/MaterialRun.h"
+#include "support/MapValidator.h"
 
 #include "engine/EngineTestSupport.h"
 

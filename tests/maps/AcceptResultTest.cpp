@@ -3,16 +3,19 @@
 // standard sheets take their remaining counts, the stored tables stay as
 // they were, and a failing step puts everything back.
 
+#include "maps/AcceptJournal.h"
 #include "maps/AcceptResult.h"
 #include "maps/MapsTestSupport.h"
+#include "platform/text/Literals.h"
 
+#include "common/Messages.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
 #include "warehouse/StockFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace kroyna::maps {
 namespace {
@@ -27,7 +30,7 @@ using testing::minimumSize;
 using warehouse::StockKind;
 using Rows = std::vector<std::vector<std::string>>;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 const dbase::Date kToday{2024, 5, 17};
 const std::string kTodayText = "17.05.2024";
@@ -86,7 +89,7 @@ class AcceptResultTest : public ::testing::Test {
   ini::IniFile ini;
   FakeEnvironment env;
   MapsDocument doc{env};
-  std::unique_ptr<warehouse::TModule> module;
+  std::unique_ptr<warehouse::StockModule> module;
   std::string storedSheets, storedScraps;
 };
 
@@ -178,6 +181,58 @@ TEST_F(AcceptResultTest, StandardSheetsTakeTheRemainingCountsOfTheUsedSheetsList
   expectStoredTablesUntouched();
 }
 
+// What the maps used is taken from the stock of the moment, whatever
+// happened to it since the run; rows of one size give in table order.
+TEST_F(AcceptResultTest, StandardSheetsAreDeductedFromTheStockOfTheAccept) {
+  struct Case {
+    std::vector<int> stock;  // rows of 2800 x 2070, material 3
+    int initial, remaining;  // the used-sheets entry
+    std::vector<std::string> after;
+  };
+  const Case cases[] = {
+      {{10}, 10, 7, {"7"}},         // the run's own stock: as before
+      {{15}, 10, 7, {"12"}},        // 5 delivered since the run
+      {{2, 5}, 10, 7, {"0", "4"}},  // two rows of the size
+      {{4}, 10, 10, {"4"}},         // nothing used
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.after.front());
+    StockFolder folder;
+    ini::IniFile settings(folder.dir / "Kroyna.ini");
+    for (int many : c.stock) folder.storeSheet(2800, 2070, many, 3);
+    folder.storeSheet(2800, 2070, 9, 4);  // another material
+    MapsDocument d(env);
+    d.usingSheets().add(3, 2800, 2070, c.initial, c.remaining);
+    auto m = folder.openModule();
+    ASSERT_EQ(ResultAcceptance(*m, settings).apply(d, kToday), QString());
+    Rows expected;
+    for (const std::string& many : c.after) expected.push_back({"2800", "2070", many, "3"});
+    expected.push_back({"2800", "2070", "9", "4"});
+    EXPECT_EQ(rowsOf(m->workingCopy(StockKind::Sheets)), expected);
+    EXPECT_EQ(m->sheetsChanged(), c.initial != c.remaining);
+  }
+}
+
+TEST_F(AcceptResultTest, TooFewSheetsInStockRefuseTheWholeAccept) {
+  stock.storeSheet(2800, 2070, 2, 3);
+  stock.storeOffcut({"A-7", 1200, 600, 5, 3});
+  addMap(3, {1200, 600, true, "A-7", 2, {{500, 500}}});
+  addMap(3, {2800, 2070, false, "", 3, {}});
+  doc.usingSheets().add(3, 2800, 2070, 10, 7);
+  module = stock.openModule();
+  const std::string sheetsBefore = readBytes(module->workingCopy(StockKind::Sheets));
+  const std::string scrapsBefore = readBytes(module->workingCopy(StockKind::Scraps));
+  ResultAcceptance acceptance(*module, ini);
+  const QString refusal = acceptance.apply(doc, kToday);
+  EXPECT_EQ(refusal,
+            u("На складе не хватает стандартных листов <ДСП 16 белый> 2800 x 2070:\rна складе 2, по картам раскроя "
+              "использовано 3.\r\rРаскрой не принят, склад не изменён."));
+  EXPECT_EQ(readBytes(module->workingCopy(StockKind::Sheets)), sheetsBefore);
+  EXPECT_EQ(readBytes(module->workingCopy(StockKind::Scraps)), scrapsBefore);
+  EXPECT_FALSE(module->sheetsChanged());
+  EXPECT_FALSE(module->scrapsChanged());
+}
+
 TEST_F(AcceptResultTest, WithoutStockControlTheSheetStockIsLeftAlone) {
   stock.storeSheet(2800, 2070, 10, 3);
   addMap(3, {2800, 2070, false, "", 3, {}});
@@ -238,11 +293,11 @@ TEST_F(AcceptResultTest, TheCommandAsksFirstAndDoesNothingWithoutYes) {
   const std::string scrapsBefore = readBytes(module->workingCopy(StockKind::Scraps));
   ResultAcceptance acceptance(*module, ini);
   QStringList asked;
-  shell::MsgResult reply = shell::MsgResult::No;
-  shell::ScopedMessageHandler answers([&](const QString& text, shell::MsgIcon icon, shell::MsgButtons buttons) {
+  common::MsgResult reply = common::MsgResult::No;
+  common::ScopedMessageHandler answers([&](const QString& text, common::MsgIcon icon, common::MsgButtons buttons) {
     asked << text;
-    if (icon == shell::MsgIcon::Confirmation) {
-      EXPECT_EQ(buttons, shell::MsgButtons::YesNo);
+    if (icon == common::MsgIcon::Confirmation) {
+      EXPECT_EQ(buttons, common::MsgButtons::YesNo);
     }
     return reply;
   });
@@ -250,7 +305,7 @@ TEST_F(AcceptResultTest, TheCommandAsksFirstAndDoesNothingWithoutYes) {
   EXPECT_EQ(asked, QStringList{u(kAcceptQuestion)});
   EXPECT_EQ(readBytes(module->workingCopy(StockKind::Scraps)), scrapsBefore);
 
-  reply = shell::MsgResult::Yes;
+  reply = common::MsgResult::Yes;
   EXPECT_TRUE(acceptResultCommand(doc, acceptance, nullptr));
   EXPECT_EQ(scraps(), (Rows{{"A-7", "1200", "600", "3", "3", "01.03.2005"},
                             {"", "500", "500", "2", "3", dbase::Date::today().toString()}}));
@@ -260,6 +315,68 @@ TEST_F(AcceptResultTest, TheCommandAsksFirstAndDoesNothingWithoutYes) {
   asked.clear();
   EXPECT_FALSE(acceptResultCommand(doc, acceptance, nullptr));
   EXPECT_EQ(asked, (QStringList{u(kAcceptQuestion), u(kMergeFailed)}));
+}
+
+// The journal holds a result once every step of its accept succeeded; the
+// same maps again first ask, "Нет" being the default and changing nothing;
+// a damaged journal is reported, kept, and stops nothing.
+TEST_F(AcceptResultTest, AcceptedMapsAreRememberedAndAskedAboutAgain) {
+  stock.storeSheet(2800, 2070, 10, 3);
+  addMap(3, {2800, 2070, false, "", 1, {{900, 500}}});
+  doc.usingSheets().add(3, 2800, 2070, 10, 9);
+  doc.setCaption(u("Вариант раскроя 1: \"Кухня\""));
+  module = stock.openModule();
+  AcceptJournal journal(AcceptJournal::pathIn(stock.root()));
+  ResultAcceptance acceptance(*module, ini, &journal);
+  QStringList asked;
+  std::vector<common::MsgButtons> buttons;
+  common::MsgResult reply = common::MsgResult::Yes;
+  common::ScopedMessageHandler answers([&](const QString& text, common::MsgIcon, common::MsgButtons b) {
+    asked << text;
+    buttons.push_back(b);
+    return b == common::MsgButtons::Ok ? common::MsgResult::Ok : reply;
+  });
+  const QDateTime when(QDate(2024, 5, 17), QTime(10, 30, 12));
+
+  // A failed accept leaves no entry.
+  const auto pattern = stock.dir / "Pattern" / "Scraps.dbf";
+  std::filesystem::rename(pattern, stock.dir / "Scraps.dbf");
+  EXPECT_FALSE(acceptResultCommand(doc, acceptance, nullptr, when));
+  EXPECT_TRUE(journal.read().entries.empty());
+  std::filesystem::rename(stock.dir / "Scraps.dbf", pattern);
+
+  asked.clear();
+  ASSERT_TRUE(acceptResultCommand(doc, acceptance, nullptr, when));
+  EXPECT_EQ(asked, QStringList{u(kAcceptQuestion)});
+  ASSERT_EQ(journal.read().entries.size(), 1u);
+  EXPECT_EQ(journal.read().entries[0].digest, mapsDigest(doc));
+  EXPECT_EQ(journal.read().entries[0].caption, doc.caption());
+  const Rows afterFirst = sheets();
+  const Rows scrapsAfterFirst = scraps();
+  EXPECT_EQ(afterFirst, (Rows{{"2800", "2070", "9", "3"}}));
+
+  asked.clear();
+  buttons.clear();
+  reply = common::MsgResult::No;
+  EXPECT_FALSE(acceptResultCommand(doc, acceptance, nullptr, when.addDays(1)));
+  EXPECT_EQ(asked, QStringList{u("Этот раскрой уже принят на склад 17.05.2024 10:30. Принять его ещё раз?")});
+  EXPECT_EQ(buttons, std::vector<common::MsgButtons>{common::MsgButtons::YesNoDefaultNo});
+  EXPECT_EQ(sheets(), afterFirst);
+  EXPECT_EQ(scraps(), scrapsAfterFirst);
+  EXPECT_EQ(journal.read().entries.size(), 1u);
+
+  // Damaged lines are said once, kept, and the accept goes on.
+  { std::ofstream(journal.file(), std::ios::app) << "not an entry\n\x01\x02\n"; }
+  asked.clear();
+  reply = common::MsgResult::Yes;
+  ASSERT_TRUE(acceptResultCommand(doc, acceptance, nullptr, when.addDays(2)));
+  ASSERT_EQ(asked.size(), 3);
+  EXPECT_TRUE(asked[0].contains(u("не прочитаны строки 3, 4 (всего 2)"))) << asked[0].toStdString();
+  EXPECT_TRUE(asked[1].startsWith(u("Этот раскрой уже принят на склад 17.05.2024 10:30.")));
+  EXPECT_EQ(sheets(), (Rows{{"2800", "2070", "8", "3"}}));
+  EXPECT_NE(readBytes(journal.file()).find("not an entry\n"), std::string::npos);
+  ASSERT_EQ(journal.read().entries.size(), 2u);
+  EXPECT_EQ(journal.read().entries[1].when, when.addDays(2));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "maps/MapDrawing.h"
 #include "maps/MapsTestSupport.h"
+#include "platform/text/Literals.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -12,10 +13,10 @@ namespace {
 
 using testing::FakeEnvironment;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 QFont testFont() {
-  shell::FontKeys f;
+  common::FontKeys f;
   f.name = "DejaVu Sans";
   f.size = 8;
   return mapQFont(f);
@@ -31,10 +32,10 @@ TEST(MapScale, OneRatioFitsTheLargestLengthAndWidthOfAllMaps) {
   // A wide, low page: now the length limits.
   EXPECT_DOUBLE_EQ(mapsRatio(QSize(800, 1200), 20, 2800, 2070), 792.0 / 2800.0);
   SheetMap large;
-  large.RealWidth = 2800;
-  large.RealHeight = 2070;
+  large.length = 2800;
+  large.width = 2070;
   SheetMap square;
-  square.RealWidth = square.RealHeight = 1830;
+  square.length = square.width = 1830;
   EXPECT_EQ(sheetSize(large, r), QSize(747, 552));
   EXPECT_EQ(sheetSize(square, r), QSize(488, 488));
 }
@@ -58,8 +59,8 @@ TEST(MapLabels, AFlatPartShowsTitleAndSizeOnOneLine) {
   const QFontMetrics fm(font);
   MapPart p;
   p.Title = "Планка";
-  p.RealWidth = 600;
-  p.RealHeight = 45;
+  p.length = 600;
+  p.width = 45;
   const int h = fm.height() + 4;  // too low for the turned "45" beside a title
   const ElementLabels l = partLabels(p, 200, h, fm);
   EXPECT_TRUE(l.line);
@@ -72,8 +73,8 @@ TEST(MapLabels, ATallPartShowsItsSizesAtTheSides) {
   const QFontMetrics fm(testFont());
   MapPart p;
   p.Title = "Бок";
-  p.RealWidth = 720;
-  p.RealHeight = 560;
+  p.length = 720;
+  p.width = 560;
   const ElementLabels l = partLabels(p, 150, 120, fm);
   EXPECT_TRUE(l.line);
   EXPECT_EQ(l.lineText, u("Бок "));
@@ -99,8 +100,8 @@ TEST(MapLabels, BandedSidesMoveTheFrameInwards) {
   const QFontMetrics fm(testFont());
   MapPart p;
   p.Title = "Фасад";
-  p.RealWidth = 716;
-  p.RealHeight = 396;
+  p.length = 716;
+  p.width = 396;
   p.LeftBorder = 3;
   p.TopBorder = 3;
   p.RightBorder = 3;

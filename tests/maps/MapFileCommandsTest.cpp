@@ -1,19 +1,21 @@
 // The main-window commands of maps files and the maps window's save button,
 // with the file dialogs answered by the test.
 
+#include "maps/AcceptJournal.h"
 #include "maps/AcceptResult.h"
-#include "maps/MapFileCommands.h"
-#include "maps/Maps.h"
 #include "maps/MapsTestSupport.h"
-#include "maps/TFormSheets.h"
+#include "maps/ui/MapFileCommands.h"
+#include "maps/ui/Maps.h"
+#include "maps/ui/MapsWindow.h"
+#include "platform/text/Literals.h"
 
-#include "common/TempDir.h"
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Messages.h"
+#include "common/Settings.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Settings.h"
-#include "warehouse/Warehouse.h"
+#include "support/TempDir.h"
+#include "warehouse/ui/Warehouse.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,7 +36,7 @@ using kroyna::testing::readBytes;
 using kroyna::testing::TempDir;
 using kroyna::testing::writeBytes;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 QString qpath(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
 
 // A main window with the maps subsystem and the file commands installed;
@@ -47,8 +49,8 @@ class MapFileCommandsTest : public ::testing::Test {
         mainWindow(root, settings),
         context(root, settings),
         savedDialogs(mapFileDialogs()),
-        savedCommands(TFormSheets::commands()),
-        messages([this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+        savedCommands(MapsWindow::commands()),
+        messages([this](const QString& text, common::MsgIcon, common::MsgButtons) {
           shown << text;
           return reply;
         }) {
@@ -66,18 +68,18 @@ class MapFileCommandsTest : public ::testing::Test {
   }
   ~MapFileCommandsTest() override {
     for (QMdiSubWindow* w : mainWindow.documentArea()->subWindowList())
-      if (auto* maps = qobject_cast<TFormSheets*>(w->widget())) maps->document().setModified(false);
+      if (auto* maps = qobject_cast<MapsWindow*>(w->widget())) maps->document().setModified(false);
     mainWindow.documentArea()->closeAllSubWindows();
     QApplication::processEvents();
     mapFileDialogs() = savedDialogs;
-    TFormSheets::commands() = savedCommands;
+    MapsWindow::commands() = savedCommands;
   }
 
   // A maps window holding one map of material 3.
-  TFormSheets* resultWindow() {
-    TFormSheets* w = openMapsWindow(mainWindow);
+  MapsWindow* resultWindow(const char* part = "Дверь") {
+    MapsWindow* w = openMapsWindow(mainWindow);
     testing::LayoutBuilder b(2800, 2070);
-    b.place(b.part("Дверь", 600, 400), 8, 8);
+    b.place(b.part(part, 600, 400), 8, 8);
     b.region(612, 8, 2000, 1000);
     w->addMap(u("1: Лист 1"), 3, b.finished(), 4, QString());
     w->setCaption(u("Вариант раскроя 1: \"Кухня\""));
@@ -88,21 +90,21 @@ class MapFileCommandsTest : public ::testing::Test {
   QAction* command(const char* id) { return mainWindow.command(QString::fromLatin1(id)); }
 
   TempDir dir;
-  shell::DataRoot root;
-  shell::Settings settings;
+  common::DataRoot root;
+  common::Settings settings;
   shell::MainWindow mainWindow;
-  shell::AppContext context;
+  common::AppContext context;
   MapFileDialogs savedDialogs;
   MapsWindowCommands savedCommands;
   QString answer;
   QStringList started;
   QStringList shown;
-  shell::MsgResult reply = shell::MsgResult::Ok;
-  shell::ScopedMessageHandler messages;
+  common::MsgResult reply = common::MsgResult::Ok;
+  common::ScopedMessageHandler messages;
 };
 
 TEST_F(MapFileCommandsTest, SaveWritesTheFileAndRenamesTheWindow) {
-  TFormSheets* w = resultWindow();
+  MapsWindow* w = resultWindow();
   ASSERT_TRUE(command("cut.saveMaps")->isEnabled());
   ASSERT_TRUE(command("cut.exportIni")->isEnabled());
   ASSERT_TRUE(w->action(u("save"))->isEnabled());
@@ -133,7 +135,7 @@ TEST_F(MapFileCommandsTest, SaveWritesTheFileAndRenamesTheWindow) {
 }
 
 TEST_F(MapFileCommandsTest, FailedSaveShowsWhyAndKeepsTheDocumentChanged) {
-  TFormSheets* w = resultWindow();
+  MapsWindow* w = resultWindow();
   answer = qpath(dir / "no such folder" / "a.map");
   command("cut.saveMaps")->trigger();
   ASSERT_EQ(shown.size(), 1);
@@ -143,10 +145,14 @@ TEST_F(MapFileCommandsTest, FailedSaveShowsWhyAndKeepsTheDocumentChanged) {
 }
 
 TEST_F(MapFileCommandsTest, OpenMakesANewWindowFromTheFile) {
-  TFormSheets* w = resultWindow();
+  MapsWindow* w = resultWindow();
   answer = qpath(dir / "Maps" / "a.map");
   command("cut.saveMaps")->trigger();
   ASSERT_TRUE(shown.isEmpty());
+  // The window moves on to another file: a.map is held by none.
+  answer = qpath(dir / "Maps" / "b.map");
+  command("cut.saveMaps")->trigger();
+  answer = qpath(dir / "Maps" / "a.map");
 
   ASSERT_TRUE(command("cut.openMaps")->isEnabled());
   command("cut.openMaps")->trigger();
@@ -154,7 +160,7 @@ TEST_F(MapFileCommandsTest, OpenMakesANewWindowFromTheFile) {
   EXPECT_EQ(started.last(), root.folder(u("Maps")));
   const auto windows = mainWindow.documentArea()->subWindowList();
   ASSERT_EQ(windows.size(), 2);
-  TFormSheets* opened = activeMapsWindow(mainWindow);
+  MapsWindow* opened = activeMapsWindow(mainWindow);
   ASSERT_NE(opened, nullptr);
   ASSERT_NE(opened, w);
   EXPECT_EQ(opened->windowTitle(), u("Карты раскроя: a.map"));
@@ -194,7 +200,7 @@ TEST_F(MapFileCommandsTest, MapsFilesOfTheCommandLineOpenWhenTheMainWindowIsShow
   QApplication::processEvents();
   const auto windows = mainWindow.documentArea()->subWindowList();
   ASSERT_EQ(windows.size(), 1);
-  auto* opened = qobject_cast<TFormSheets*>(windows[0]->widget());
+  auto* opened = qobject_cast<MapsWindow*>(windows[0]->widget());
   ASSERT_NE(opened, nullptr);
   EXPECT_EQ(opened->windowTitle(), u("Карты раскроя: a.map"));
   EXPECT_EQ(opened->document().mapCount(), 1);
@@ -219,9 +225,9 @@ TEST_F(MapFileCommandsTest, ExportWritesTheIniFileOrSaysItFailed) {
 }
 
 TEST_F(MapFileCommandsTest, ClosingAChangedResultWithYesSavesIt) {
-  TFormSheets* w = resultWindow();
+  MapsWindow* w = resultWindow();
   answer = qpath(dir / "Maps" / "closing.map");
-  reply = shell::MsgResult::Yes;
+  reply = common::MsgResult::Yes;
   mainWindow.documentArea()->closeAllSubWindows();
   QApplication::processEvents();
   EXPECT_TRUE(std::filesystem::exists(dir / "Maps" / "closing.map"));
@@ -235,16 +241,16 @@ TEST_F(MapFileCommandsTest, AcceptOnTheWindowBooksOffcutsAndStaysDisabledOnlyWhe
   const auto workingScraps = stock->module().workingCopy(warehouse::StockKind::Scraps);
   const std::size_t before = dbase::RowSource(workingScraps).rows().size();
 
-  TFormSheets* w = resultWindow();
+  MapsWindow* w = resultWindow();
   QAction* apply = w->action(u("apply"));
   ASSERT_TRUE(apply->isEnabled());
-  reply = shell::MsgResult::No;
+  reply = common::MsgResult::No;
   apply->trigger();
   EXPECT_EQ(shown, QStringList{u(kAcceptQuestion)});
   EXPECT_TRUE(apply->isEnabled());
   EXPECT_EQ(dbase::RowSource(workingScraps).rows().size(), before);
 
-  reply = shell::MsgResult::Yes;
+  reply = common::MsgResult::Yes;
   apply->trigger();
   EXPECT_EQ(shown.size(), 2);
   EXPECT_FALSE(apply->isEnabled());
@@ -253,7 +259,7 @@ TEST_F(MapFileCommandsTest, AcceptOnTheWindowBooksOffcutsAndStaysDisabledOnlyWhe
   EXPECT_TRUE(stock->module().scrapsChanged());
 
   // A failing acceptance shows its message and leaves the command on.
-  TFormSheets* second = resultWindow();
+  MapsWindow* second = resultWindow("Полка");
   std::filesystem::remove(dir / "Pattern" / "Scraps.dbf");
   shown.clear();
   second->action(u("apply"))->trigger();
@@ -263,11 +269,91 @@ TEST_F(MapFileCommandsTest, AcceptOnTheWindowBooksOffcutsAndStaysDisabledOnlyWhe
   // The maps windows go before the warehouse, as they do when the program
   // ends.
   for (QMdiSubWindow* sub : mainWindow.documentArea()->subWindowList())
-    if (auto* maps = qobject_cast<TFormSheets*>(sub->widget())) {
+    if (auto* maps = qobject_cast<MapsWindow*>(sub->widget())) {
       maps->document().setModified(false);
       delete sub;
     }
   stock.reset();
+}
+
+// Accepted, saved, reopened: the window says when it was accepted, and a
+// second accept asks first; "Нет" leaves the stock alone. The same file,
+// however it is named, is held by one window.
+TEST_F(MapFileCommandsTest, AReopenedAcceptedFileAsksBeforeItIsAcceptedAgain) {
+  ASSERT_FALSE(root.prepare(QString::fromUtf8(KROYNA_SOURCE_DATA_DIR)).has_value());
+  auto stock = std::make_unique<warehouse::Warehouse>(context);
+  const auto workingScraps = stock->module().workingCopy(warehouse::StockKind::Scraps);
+  MapsWindow* w = resultWindow();
+  reply = common::MsgResult::Yes;
+  w->action(u("apply"))->trigger();
+  ASSERT_TRUE(w->isApplied());
+  EXPECT_TRUE(w->page(0)->line1()->panels().last().startsWith(u("Принят на склад ")));
+  answer = qpath(dir / "Maps" / "Пример-кухня.map");
+  w->action(u("save"))->trigger();
+  ASSERT_EQ(shown, QStringList{u(kAcceptQuestion)});
+  const std::string scrapsAccepted = readBytes(workingScraps);
+  // The next morning.
+  delete w->parentWidget();
+
+  QStringList names{answer, qpath(dir / "Maps" / ".." / "Maps" / "Пример-кухня.map")};
+  std::filesystem::create_symlink(dir / "Maps", dir / "link");
+  names << qpath(dir / "link" / "Пример-кухня.map");
+  // Its own window, and the file's again under other names.
+  MapsWindow* reopened = nullptr;
+  for (const QString& name : names) {
+    answer = name;
+    command("cut.openMaps")->trigger();
+    QApplication::processEvents();
+    if (!reopened) reopened = activeMapsWindow(mainWindow);
+    EXPECT_EQ(activeMapsWindow(mainWindow), reopened) << name.toStdString();
+    EXPECT_EQ(mainWindow.documentArea()->subWindowList().size(), 2) << name.toStdString();  // and the warehouse
+  }
+  ASSERT_NE(reopened, nullptr);
+  EXPECT_TRUE(reopened->page(0)->line1()->panels().last().startsWith(u("Принят на склад ")));
+  EXPECT_TRUE(reopened->action(u("apply"))->toolTip().contains(u("Уже принят на склад ")));
+  ASSERT_TRUE(reopened->action(u("apply"))->isEnabled());
+
+  shown.clear();
+  reply = common::MsgResult::No;
+  reopened->action(u("apply"))->trigger();
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0].startsWith(u("Этот раскрой уже принят на склад "))) << shown[0].toStdString();
+  EXPECT_TRUE(shown[0].endsWith(u(". Принять его ещё раз?")));
+  EXPECT_EQ(readBytes(workingScraps), scrapsAccepted);
+  EXPECT_TRUE(reopened->action(u("apply"))->isEnabled());
+  delete reopened->parentWidget();
+  stock.reset();
+}
+
+// What is not a maps file is refused with the open error, and leaves no
+// window; an empty maps file opens but has nothing to accept.
+TEST_F(MapFileCommandsTest, OnlyMapsFilesOpen) {
+  std::string noise(4000, '\0');
+  unsigned v = 12345;
+  for (char& c : noise) c = static_cast<char>((v = v * 1103515245u + 12345u) >> 16);
+  const std::pair<const char*, std::string> refused[] = {
+      {"notes.map", "Купить ДСП 16 мм, 3 листа\r\nПозвонить заказчику\r\n"},
+      {"noise.map", noise},
+      {"global.map", "[Global]\r\nSheetsCount=0\r\n"},
+  };
+  MapsDocument empty(programEnvironment());
+  ASSERT_EQ(saveMapsTo(empty, qpath(dir / "Maps" / "empty.map")), QString());
+  for (const auto& [name, bytes] : refused) {
+    shown.clear();
+    writeBytes(dir / "Maps" / name, bytes);
+    answer = qpath(dir / "Maps" / name);
+    command("cut.openMaps")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(shown, QStringList{u("Ошибка открытия карт раскроя\rиз файла \"%1\".").arg(answer)}) << name;
+    EXPECT_TRUE(mainWindow.documentArea()->subWindowList().isEmpty()) << name;
+  }
+  answer = qpath(dir / "Maps" / "empty.map");
+  command("cut.openMaps")->trigger();
+  QApplication::processEvents();
+  MapsWindow* opened = activeMapsWindow(mainWindow);
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->document().mapCount(), 0);
+  EXPECT_FALSE(opened->action(u("apply"))->isEnabled());
 }
 
 }  // namespace

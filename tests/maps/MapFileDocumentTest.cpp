@@ -2,12 +2,13 @@
 // opened into a document and recomputed, refused and failed saves, and the
 // INI export of a document.
 
-#include "maps/MapFileCommands.h"
 #include "maps/MapFileDocument.h"
 #include "maps/MapsTestSupport.h"
+#include "maps/ui/MapFileCommands.h"
+#include "platform/text/Literals.h"
 
-#include "common/TempDir.h"
 #include "platform/text/Cp1251.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,7 @@ using testing::FakeEnvironment;
 using testing::LayoutBuilder;
 using testing::minimumSize;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 QString qpath(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
 
 // Every field a maps file stores, compared one by one so that a failure
@@ -44,8 +45,8 @@ void expectSameStoredFields(const MapsDocument& a, const MapsDocument& b) {
     const SheetMap& y = b.map(i);
     EXPECT_EQ(x.MaterialCode, y.MaterialCode);
     EXPECT_EQ(x.Caption, y.Caption);
-    EXPECT_EQ(x.RealWidth, y.RealWidth);
-    EXPECT_EQ(x.RealHeight, y.RealHeight);
+    EXPECT_EQ(x.length, y.length);
+    EXPECT_EQ(x.width, y.width);
     EXPECT_EQ(x.MillSize, y.MillSize);
     EXPECT_EQ(x.Quantity, y.Quantity);
     EXPECT_EQ(x.IsScraps, y.IsScraps);
@@ -64,8 +65,7 @@ void expectSameStoredFields(const MapsDocument& a, const MapsDocument& b) {
       const MapPart& p = x.Parts[j];
       const MapPart& q = y.Parts[j];
       EXPECT_EQ(p.Title, q.Title);
-      EXPECT_EQ((std::array{p.RealLeft, p.RealTop, p.RealWidth, p.RealHeight}),
-                (std::array{q.RealLeft, q.RealTop, q.RealWidth, q.RealHeight}));
+      EXPECT_EQ((std::array{p.x, p.y, p.length, p.width}), (std::array{q.x, q.y, q.length, q.width}));
       EXPECT_EQ((std::array{p.LeftBorder, p.RightBorder, p.TopBorder, p.BottomBorder}),
                 (std::array{q.LeftBorder, q.RightBorder, q.TopBorder, q.BottomBorder}));
       EXPECT_EQ((std::array{p.LeftBorderColor, p.RightBorderColor, p.TopBorderColor, p.BottomBorderColor}),
@@ -79,8 +79,7 @@ void expectSameStoredFields(const MapsDocument& a, const MapsDocument& b) {
       const MapOffcut& q = y.Offcuts[j];
       EXPECT_EQ(p.ScrapName, q.ScrapName);
       EXPECT_EQ(p.ScrapType, q.ScrapType);
-      EXPECT_EQ((std::array{p.RealLeft, p.RealTop, p.RealWidth, p.RealHeight}),
-                (std::array{q.RealLeft, q.RealTop, q.RealWidth, q.RealHeight}));
+      EXPECT_EQ((std::array{p.x, p.y, p.length, p.width}), (std::array{q.x, q.y, q.length, q.width}));
       EXPECT_EQ(p.Color, q.Color);
       EXPECT_EQ(p.ShowText, q.ShowText);
       EXPECT_EQ(p.ShowDim, q.ShowDim);
@@ -92,8 +91,7 @@ void expectSameStoredFields(const MapsDocument& a, const MapsDocument& b) {
     for (std::size_t j = 0; j < x.Cuts.size(); ++j) {
       const MapCut& p = x.Cuts[j];
       const MapCut& q = y.Cuts[j];
-      EXPECT_EQ((std::array{p.RealLeft, p.RealTop, p.RealWidth, p.RealHeight}),
-                (std::array{q.RealLeft, q.RealTop, q.RealWidth, q.RealHeight}));
+      EXPECT_EQ((std::array{p.x, p.y, p.length, p.width}), (std::array{q.x, q.y, q.length, q.width}));
       EXPECT_EQ(p.MillOrient, q.MillOrient);
       EXPECT_EQ(p.Color, q.Color);
       EXPECT_EQ(p.Visible, q.Visible);
@@ -114,7 +112,7 @@ struct Result {
     env.criteria[4] = minimumSize(100, 100);
     env.materials = {{3, u("ДСП 16")}, {4, u("МДФ 10")}};
     env.edges[1] = {0x123456, 2, u("ПВХ 2")};
-    doc.setFont(shell::FontKeys{"Tahoma", 0x000080, 9, 204, true, false, true, false});
+    doc.setFont(common::FontKeys{"Tahoma", 0x000080, 9, 204, true, false, true, false});
     doc.setShowBorder(true);
     doc.setShowScrapsText(true);
     doc.setShowHints(true);

@@ -2,11 +2,11 @@
 // layout, the fixtures of tests/data/maps, damaged input, the 16-bit limits
 // checked before writing, the old INI-style form and the INI export.
 
-#include "maps/MapExport.h"
-#include "maps/MapFile.h"
+#include "maps/model/MapExport.h"
+#include "maps/model/MapFile.h"
 
-#include "common/TempDir.h"
 #include "platform/text/Cp1251.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -146,7 +146,7 @@ TEST(MapFileBinary, HeaderBytesFollowTheLayout) {
     EXPECT_EQ(u8(font + 36), kFontBold | kFontUnderline) << font;
     EXPECT_EQ(u8(font + 37), 204) << font;
   }
-  // The first record: tag 1, map index 0, RealWidth 65535 at offset 209.
+  // The first record: tag 1, map index 0, length 65535 at offset 209.
   EXPECT_EQ(u8(318), 1);
   EXPECT_EQ(u8(319), 0);
   EXPECT_EQ(u8(319 + 209), 0xFF);
@@ -406,18 +406,20 @@ TEST(MapFileDamaged, EveryCutOffFileIsRefusedOrReadsWholeRecords) {
   EXPECT_GT(refused, bytes.size() - kMapHeaderSize - 12);
 }
 
-TEST(MapFileDamaged, ShortFileOrWrongMagicIsTakenAsTheOldForm) {
+// Without the magic a file is taken as the old text form, and only a text
+// with a [Global] section counting its sheets is one: a cut-off header, a
+// wrong magic or an empty file is no maps file at all.
+TEST(MapFileDamaged, ShortFileOrWrongMagicIsTakenAsTheOldFormAndRefused) {
   std::string bytes = serializeMapFile(sampleDocument());
-  // Shorter than a header: read as old text, which has no maps.
-  MapFileData d = parseMapFile(std::string_view(bytes).substr(0, 317));
-  EXPECT_EQ(d.format, MapFileFormat::OldText);
-  EXPECT_TRUE(d.sheets.empty());
+  EXPECT_THROW(parseMapFile(std::string_view(bytes).substr(0, 317)), MapFileError);
   bytes[0] = 5;
-  d = parseMapFile(bytes);
-  EXPECT_EQ(d.format, MapFileFormat::OldText);
-  d = parseMapFile("");
+  EXPECT_THROW(parseMapFile(bytes), MapFileError);
+  EXPECT_THROW(parseMapFile(""), MapFileError);
+  EXPECT_THROW(parseMapFile("[Global]\r\nSheetsCount=1\r\n"), MapFileError);  // no [Sheet1]
+  const MapFileData d = parseMapFile("[Global]\r\nSheetsCount=1\r\n[Sheet1]\r\nWidth=2800\r\n");
   EXPECT_EQ(d.format, MapFileFormat::OldText);
   EXPECT_EQ(d.header.caption, "Вариант раскроя");
+  EXPECT_EQ(d.sheets.size(), 1u);
 }
 
 TEST(MapFileDamaged, LengthBytesLargerThanTheirFieldAreRefused) {

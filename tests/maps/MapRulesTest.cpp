@@ -3,7 +3,7 @@
 // offcut verdicts with their colours and labels, statistics, cuts shown
 // and tab captions, worked out by hand over the settings that change them.
 
-#include "maps/MapRules.h"
+#include "maps/model/MapRules.h"
 
 #include <gtest/gtest.h>
 
@@ -50,13 +50,13 @@ engine::FinishedMap handMap() {
 class Look : public MapLook {
  public:
   MapColours c{0x808080, 0xF0F0F0, 0x101010, 0x00FF00, 0x0000FF};
-  std::map<int, warehouse::ScrapCriteria> criteria;
+  std::map<int, common::ScrapCriteria> criteria;
   mutable int criteriaReads = 0;
   MapColours colours() const override { return c; }
-  warehouse::ScrapCriteria scrapCriteria(int code) const override {
+  common::ScrapCriteria scrapCriteria(int code) const override {
     ++criteriaReads;
     auto it = criteria.find(code);
-    return it == criteria.end() ? warehouse::ScrapCriteria{} : it->second;
+    return it == criteria.end() ? common::ScrapCriteria{} : it->second;
   }
   std::int32_t edgeColour(int code, std::int32_t def) const override { return code == 7 ? 0x123456 : def; }
 };
@@ -67,7 +67,7 @@ NewMap newMap() {
   n.materialCode = 3;
   n.kerf = 4;
   n.remark = "срочно";
-  n.font = shell::FontKeys{"Tahoma", 0x80, 9, 204, true, false, false, false};
+  n.font = common::FontKeys{"Tahoma", 0x80, 9, 204, true, false, false, false};
   n.showTitle = false;
   n.showDim = true;
   n.showBorder = true;
@@ -78,8 +78,8 @@ TEST(MapRules, AMapCarriesTheFinishedLayoutAndTheRunsSettings) {
   const SheetMap m = makeMap(handMap(), newMap());
   EXPECT_EQ(m.Caption, "1: Листы 1 - 2 (A-1)");
   EXPECT_EQ(m.MaterialCode, 3);
-  EXPECT_EQ(m.RealWidth, 1000);
-  EXPECT_EQ(m.RealHeight, 500);
+  EXPECT_EQ(m.length, 1000);
+  EXPECT_EQ(m.width, 500);
   EXPECT_EQ(m.Quantity, 2);
   EXPECT_TRUE(m.IsScraps);
   EXPECT_EQ(m.SheetName, "A-1");
@@ -91,17 +91,16 @@ TEST(MapRules, AMapCarriesTheFinishedLayoutAndTheRunsSettings) {
   ASSERT_EQ(m.Parts.size(), 1u);
   const MapPart& p = m.Parts[0];
   EXPECT_EQ(p.Title, "Бок");
-  EXPECT_EQ((std::array{p.RealLeft, p.RealTop, p.RealWidth, p.RealHeight}), (std::array{2, 2, 600, 300}));
+  EXPECT_EQ((std::array{p.x, p.y, p.length, p.width}), (std::array{2, 2, 600, 300}));
   EXPECT_EQ((std::array{p.LeftBorder, p.RightBorder, p.TopBorder, p.BottomBorder}), (std::array{7, 0, 8, 0}));
   EXPECT_FALSE(p.ShowTitle);
   EXPECT_TRUE(p.ShowDim);
   EXPECT_TRUE(p.ShowBorder);
   ASSERT_EQ(m.Offcuts.size(), 2u);
-  EXPECT_EQ((std::array{m.Offcuts[1].RealLeft, m.Offcuts[1].RealTop, m.Offcuts[1].RealWidth, m.Offcuts[1].RealHeight}),
+  EXPECT_EQ((std::array{m.Offcuts[1].x, m.Offcuts[1].y, m.Offcuts[1].length, m.Offcuts[1].width}),
             (std::array{2, 306, 1000, 50}));
   ASSERT_EQ(m.Cuts.size(), 1u);
-  EXPECT_EQ((std::array{m.Cuts[0].RealLeft, m.Cuts[0].RealTop, m.Cuts[0].RealWidth, m.Cuts[0].RealHeight}),
-            (std::array{0, 302, 1000, 4}));
+  EXPECT_EQ((std::array{m.Cuts[0].x, m.Cuts[0].y, m.Cuts[0].length, m.Cuts[0].width}), (std::array{0, 302, 1000, 4}));
   EXPECT_TRUE(m.Cuts[0].MillOrient);
 }
 
@@ -134,7 +133,7 @@ TEST(MapRules, OffcutVerdictsColoursAndStatisticsFollowTheCriteria) {
 
   // Normal mode, narrower than 100 is waste: the strip becomes "Отход" and
   // its area moves to the waste.
-  warehouse::ScrapCriteria narrow;
+  common::ScrapCriteria narrow;
   narrow.widthOn = true;
   narrow.p2 = 100;
   SheetMap normal = makeMap(handMap(), newMap());
@@ -219,7 +218,7 @@ TEST(MapRules, TabCaptionsCountTheSheetsOfTheMaterial) {
 
 TEST(MapRules, RecordsKeepEveryFieldOfAMap) {
   Look look;
-  warehouse::ScrapCriteria narrow;
+  common::ScrapCriteria narrow;
   narrow.widthOn = true;
   narrow.p2 = 100;
   SheetMap m = makeMap(handMap(), newMap());

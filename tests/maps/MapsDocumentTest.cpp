@@ -1,9 +1,10 @@
 #include "maps/MapsDocument.h"
 #include "maps/MapsTestSupport.h"
 #include "maps/ProgramEnvironment.h"
+#include "platform/text/Literals.h"
 
-#include "common/TempDir.h"
 #include "platform/ini/IniFile.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ using testing::FakeEnvironment;
 using testing::LayoutBuilder;
 using testing::minimumSize;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 // ---- From engine layout to map ----
 
@@ -47,8 +48,8 @@ TEST(MapsDocumentBuild, CarriesPartsOffcutsAndCutsIntoSheetCoordinates) {
   const SheetMap& m = doc.map(0);
   EXPECT_EQ(m.Caption, "1: Лист 1");
   EXPECT_EQ(m.MaterialCode, 7);
-  EXPECT_EQ(m.RealWidth, 2800);
-  EXPECT_EQ(m.RealHeight, 2070);
+  EXPECT_EQ(m.length, 2800);
+  EXPECT_EQ(m.width, 2070);
   EXPECT_EQ(m.Quantity, 2);
   EXPECT_TRUE(m.IsScraps);
   EXPECT_EQ(m.SheetName, "A-17");
@@ -57,10 +58,10 @@ TEST(MapsDocumentBuild, CarriesPartsOffcutsAndCutsIntoSheetCoordinates) {
 
   ASSERT_EQ(m.Parts.size(), 2u);
   const MapPart& given = m.Parts[0];
-  EXPECT_EQ(given.RealLeft, 10);
-  EXPECT_EQ(given.RealTop, 10);
-  EXPECT_EQ(given.RealWidth, 600);
-  EXPECT_EQ(given.RealHeight, 400);
+  EXPECT_EQ(given.x, 10);
+  EXPECT_EQ(given.y, 10);
+  EXPECT_EQ(given.length, 600);
+  EXPECT_EQ(given.width, 400);
   EXPECT_EQ(given.Title, "Дверь");
   EXPECT_EQ((std::array{given.LeftBorder, given.RightBorder, given.TopBorder, given.BottomBorder}),
             (std::array{1, 2, 3, 4}));
@@ -68,27 +69,25 @@ TEST(MapsDocumentBuild, CarriesPartsOffcutsAndCutsIntoSheetCoordinates) {
   EXPECT_TRUE(given.ShowDim);
 
   const MapPart& turned = m.Parts[1];
-  EXPECT_EQ(turned.RealLeft, 614);
-  EXPECT_EQ(turned.RealWidth, 400);
-  EXPECT_EQ(turned.RealHeight, 600);
+  EXPECT_EQ(turned.x, 614);
+  EXPECT_EQ(turned.length, 400);
+  EXPECT_EQ(turned.width, 600);
   // Turned: left takes the top edge, right the bottom, top the right,
   // bottom the left.
   EXPECT_EQ((std::array{turned.LeftBorder, turned.RightBorder, turned.TopBorder, turned.BottomBorder}),
             (std::array{3, 4, 2, 1}));
 
   ASSERT_EQ(m.Offcuts.size(), 1u);
-  EXPECT_EQ(m.Offcuts[0].RealLeft, 1018);
-  EXPECT_EQ(m.Offcuts[0].RealTop, 10);
-  EXPECT_EQ(m.Offcuts[0].RealWidth, 996);
-  EXPECT_EQ(m.Offcuts[0].RealHeight, 496);
+  EXPECT_EQ(m.Offcuts[0].x, 1018);
+  EXPECT_EQ(m.Offcuts[0].y, 10);
+  EXPECT_EQ(m.Offcuts[0].length, 996);
+  EXPECT_EQ(m.Offcuts[0].width, 496);
   EXPECT_TRUE(m.Offcuts[0].ScrapName.empty());
 
   ASSERT_EQ(m.Cuts.size(), 2u);
-  EXPECT_EQ((std::array{m.Cuts[0].RealLeft, m.Cuts[0].RealTop, m.Cuts[0].RealWidth, m.Cuts[0].RealHeight}),
-            (std::array{8, 408, 604, 4}));
+  EXPECT_EQ((std::array{m.Cuts[0].x, m.Cuts[0].y, m.Cuts[0].length, m.Cuts[0].width}), (std::array{8, 408, 604, 4}));
   EXPECT_TRUE(m.Cuts[0].MillOrient);
-  EXPECT_EQ((std::array{m.Cuts[1].RealLeft, m.Cuts[1].RealTop, m.Cuts[1].RealWidth, m.Cuts[1].RealHeight}),
-            (std::array{608, 8, 4, 402}));
+  EXPECT_EQ((std::array{m.Cuts[1].x, m.Cuts[1].y, m.Cuts[1].length, m.Cuts[1].width}), (std::array{608, 8, 4, 402}));
   EXPECT_FALSE(m.Cuts[1].MillOrient);
   EXPECT_EQ(m.MillLinesCount, 2);
   EXPECT_DOUBLE_EQ(m.MillLinesLength, 1006);
@@ -106,8 +105,8 @@ TEST(MapsDocumentBuild, FreeRectangleOfOneKerfGivesNoOffcutAndKerfPlusOneGivesOn
   doc.addMap(u("1"), 1, b.finished(), 4, {});
   const SheetMap& m = doc.map(0);
   ASSERT_EQ(m.Offcuts.size(), 1u);
-  EXPECT_EQ(m.Offcuts[0].RealWidth, 1);
-  EXPECT_EQ(m.Offcuts[0].RealHeight, 496);
+  EXPECT_EQ(m.Offcuts[0].length, 1);
+  EXPECT_EQ(m.Offcuts[0].width, 496);
   // The 1 mm offcut is classified like any other: too short here.
   EXPECT_EQ(m.Offcuts[0].ScrapType, stLostScrap);
   EXPECT_EQ(m.Offcuts[0].Text, "Отход");
@@ -116,12 +115,12 @@ TEST(MapsDocumentBuild, FreeRectangleOfOneKerfGivesNoOffcutAndKerfPlusOneGivesOn
 // ---- Classification ----
 
 struct Verdict {
-  warehouse::ScrapCriteria criteria;
+  common::ScrapCriteria criteria;
   std::int32_t w, h;
-  TScrapType expected;
+  OffcutKind expected;
 };
 
-TScrapType classifyOne(const warehouse::ScrapCriteria& criteria, std::int32_t w, std::int32_t h) {
+OffcutKind classifyOne(const common::ScrapCriteria& criteria, std::int32_t w, std::int32_t h) {
   FakeEnvironment env;
   env.criteria[3] = criteria;
   MapsDocument doc(env);
@@ -132,21 +131,21 @@ TScrapType classifyOne(const warehouse::ScrapCriteria& criteria, std::int32_t w,
 }
 
 TEST(MapsDocumentClassify, FollowsTheMaterialsCriteriaInBothModes) {
-  warehouse::ScrapCriteria off;
-  warehouse::ScrapCriteria jointOff;
+  common::ScrapCriteria off;
+  common::ScrapCriteria jointOff;
   jointOff.joint = true;
   // Everything switched off: nothing is useless, in either mode.
   EXPECT_EQ(classifyOne(off, 1, 1), stNormalScrap);
   EXPECT_EQ(classifyOne(jointOff, 1, 1), stNormalScrap);
 
-  warehouse::ScrapCriteria narrow = minimumSize(0, 100);
+  common::ScrapCriteria narrow = minimumSize(0, 100);
   narrow.lengthOn = true;
   narrow.p1 = 300;
   narrow.areaOn = true;
   narrow.area = 50000;
   // 2000 x 50 has more area than A but is narrower than P2.
   EXPECT_EQ(classifyOne(narrow, 2000, 50), stLostScrap);
-  warehouse::ScrapCriteria joint = narrow;
+  common::ScrapCriteria joint = narrow;
   joint.joint = true;
   EXPECT_EQ(classifyOne(joint, 2000, 50), stNormalScrap);
   EXPECT_EQ(classifyOne(joint, 200, 50), stLostScrap);
@@ -155,7 +154,7 @@ TEST(MapsDocumentClassify, FollowsTheMaterialsCriteriaInBothModes) {
 TEST(MapsDocumentClassify, EachMaterialUsesItsOwnCriteria) {
   FakeEnvironment env;
   env.criteria[1] = minimumSize(500, 500);
-  env.criteria[2] = warehouse::ScrapCriteria{};
+  env.criteria[2] = common::ScrapCriteria{};
   MapsDocument doc(env);
   for (int code : {1, 2, 1}) {
     LayoutBuilder b(3000, 3000, 4);
@@ -217,7 +216,7 @@ TEST(MapsDocumentRecompute, SheetAreaSplitsIntoPartsUsefulOffcutsAndWaste) {
 
 TEST(MapsDocumentRecompute, AFailingSettingsReadKeepsTheMap) {
   struct Failing : FakeEnvironment {
-    warehouse::ScrapCriteria scrapCriteria(int) const override { throw std::runtime_error("unreadable"); }
+    common::ScrapCriteria scrapCriteria(int) const override { throw std::runtime_error("unreadable"); }
   } env;
   MapsDocument doc(env);
   LayoutBuilder b(1000, 1000, 4);
@@ -387,7 +386,8 @@ TEST_F(TotalsTest, StatusLinesAndInfoTextsHaveTheirExactWording) {
             u("Информация\r\rЛист: 2000x1000\rМатериал: ДСП 16 мм\rКоличество: 3\r\r"
               "Детали: 0.150 кв м (7.50 %)\r\rРезов: 2\rДлина резов: 0.80 м\r\r"
               "Отход: 1.700 кв м (85.00 %)\rОстаток: 0.150 кв м (7.50 %)\rВсего: 1.850 кв м (92.50 %)"));
-  EXPECT_EQ(doc.partInfo(doc.map(0).Parts[0]), u("Деталь: \r\rШифр: A\rДлина: 500 мм\rШирина: 300 мм\rПлощадь: 0.150 кв м"));
+  EXPECT_EQ(doc.partInfo(doc.map(0).Parts[0]),
+            u("Деталь: \r\rШифр: A\rДлина: 500 мм\rШирина: 300 мм\rПлощадь: 0.150 кв м"));
   EXPECT_EQ(doc.offcutInfo(doc.map(0).Offcuts[0]), u("Остаток:\r\rДлина: 500 мм\rШирина: 300 мм\rПлощадь: 0.150 кв м"));
   EXPECT_EQ(doc.offcutInfo(doc.map(0).Offcuts[1]), u("Отход:\r\rДлина: 50 мм\rШирина: 300 мм\rПлощадь: 0.015 кв м"));
   // A material the catalogue does not know shows an empty name.
@@ -401,8 +401,8 @@ TEST(MapsDocumentTexts, ASheetOfNoAreaShowsZeroPercent) {
   FakeEnvironment env;
   MapsDocument doc(env);
   SheetMap m;
-  m.RealWidth = 0;
-  m.RealHeight = 500;
+  m.length = 0;
+  m.width = 500;
   doc.appendStoredMap(m);
   EXPECT_EQ(doc.statusLine1(0)[1], u("Отход: 0.000 кв м (0.00 %)"));
   EXPECT_EQ(doc.statusLine2(0)[2], u("Детали: 0.000 кв м (0.00 %)"));
@@ -429,7 +429,7 @@ TEST_F(TotalsTest, DisplaySwitchesApplyToEveryMap) {
   EXPECT_TRUE(doc.map(0).Offcuts[0].ShowText);
   EXPECT_TRUE(doc.map(0).Offcuts[0].ShowDim);
   EXPECT_FALSE(doc.map(0).Offcuts[1].ShowText);  // useless offcuts stay bare
-  shell::FontKeys f;
+  common::FontKeys f;
   f.name = "DejaVu Sans";
   f.size = 12;
   doc.setFont(f);
@@ -459,7 +459,7 @@ TEST(MapsDocumentMaterials, PanelFollowsCatalogueOrderAndSummaryIsByName) {
 }
 
 TEST(MapsDocumentMaterials, UsedSheetsKeepTheLatestRemainingCount) {
-  TUsingSheets used;
+  UsedSheets used;
   used.add(1, 2800, 2070, 5, 5);
   used.add(2, 2800, 2070, 3, 3);
   EXPECT_TRUE(used.setRemaining(1, 2800, 2070, 2));
@@ -492,7 +492,7 @@ TEST(MapsDocumentEngine, MapsOfARealCuttingAccountForEveryPartAndSquareMetre) {
   EXPECT_DOUBLE_EQ(t.detals + t.total, t.sheetArea);
   for (const SheetMap& m : doc.maps()) {
     EXPECT_DOUBLE_EQ(m.DetalsSquare + m.ScrapSquare + m.LostSquare, m.sheetArea());
-    for (const MapOffcut& o : m.Offcuts) EXPECT_EQ(o.useful(), o.RealWidth >= 200 && o.RealHeight >= 100);
+    for (const MapOffcut& o : m.Offcuts) EXPECT_EQ(o.useful(), o.length >= 200 && o.width >= 100);
   }
 }
 
@@ -519,7 +519,7 @@ TEST(ProgramEnvironment, ReadsColoursCriteriaDigitsAndFontFromTheSettings) {
   EXPECT_EQ(env.colours().scrap, 65280);
   EXPECT_EQ(env.sqrDigits(), 10);
   EXPECT_EQ(env.scrapCriteria(12), minimumSize(300, 100));
-  EXPECT_EQ(env.scrapCriteria(13), warehouse::ScrapCriteria{});
+  EXPECT_EQ(env.scrapCriteria(13), common::ScrapCriteria{});
   EXPECT_EQ(env.mapFont().name, "Arial");
   EXPECT_TRUE(env.mapFont().bold);
 }

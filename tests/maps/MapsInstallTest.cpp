@@ -1,13 +1,13 @@
-#include "maps/Maps.h"
 #include "maps/MapsTestSupport.h"
-#include "maps/TFormSheets.h"
+#include "maps/ui/Maps.h"
+#include "maps/ui/MapsWindow.h"
 #include "platform/ini/IniFile.h"
 
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Messages.h"
+#include "common/Settings.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,20 +27,20 @@ namespace {
 TEST(MapsInstall, MapsCommandsActOnTheActiveMapsWindowOnly) {
   QTemporaryDir tmp;
   ASSERT_TRUE(tmp.isValid());
-  shell::DataRoot root(tmp.path());
-  shell::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
+  common::DataRoot root(tmp.path());
+  common::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
   shell::MainWindow mainWindow(root, settings);
-  shell::AppContext context(root, settings);
+  common::AppContext context(root, settings);
   context.setMainWindow(&mainWindow);
   install(context);
   mainWindow.show();
 
-  TFormSheets* target = nullptr;
-  attachMapsCommand(mainWindow, QStringLiteral("cut.saveMaps"), [&](TFormSheets& w) { target = &w; });
+  MapsWindow* target = nullptr;
+  attachMapsCommand(mainWindow, QStringLiteral("cut.saveMaps"), [&](MapsWindow& w) { target = &w; });
   QAction* save = mainWindow.command(QStringLiteral("cut.saveMaps"));
   EXPECT_FALSE(save->isEnabled());
 
-  TFormSheets* maps = openMapsWindow(mainWindow);
+  MapsWindow* maps = openMapsWindow(mainWindow);
   ASSERT_NE(maps, nullptr);
   QApplication::processEvents();
   EXPECT_EQ(maps->windowTitle(), QString::fromUtf8("<без названия>"));
@@ -57,8 +57,8 @@ TEST(MapsInstall, MapsCommandsActOnTheActiveMapsWindowOnly) {
   EXPECT_FALSE(save->isEnabled());
 
   // Closing the untouched-but-new result asks; "No" closes it.
-  shell::ScopedMessageHandler answers(
-      [](const QString&, shell::MsgIcon, shell::MsgButtons) { return shell::MsgResult::No; });
+  common::ScopedMessageHandler answers(
+      [](const QString&, common::MsgIcon, common::MsgButtons) { return common::MsgResult::No; });
   mainWindow.documentArea()->closeAllSubWindows();
   QApplication::processEvents();
   EXPECT_TRUE(mainWindow.documentArea()->subWindowList().isEmpty());
@@ -73,7 +73,7 @@ engine::FinishedMap sheetWithParts() {
 
 // No two status panels of a map share a pixel, and all lie inside their
 // line.
-void expectStatusLinesApart(TFormSheets& w) {
+void expectStatusLinesApart(MapsWindow& w) {
   MapPage* page = w.page(w.tabs()->currentIndex());
   ASSERT_NE(page, nullptr);
   EXPECT_LE(page->line1()->geometry().bottom(), page->line2()->geometry().top());
@@ -105,21 +105,21 @@ void expectStatusLinesApart(TFormSheets& w) {
 TEST(MapsInstall, LaterMapsWindowsOpenInsideTheAreaAndBigEnough) {
   QTemporaryDir tmp;
   ASSERT_TRUE(tmp.isValid());
-  shell::DataRoot root(tmp.path());
-  shell::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
+  common::DataRoot root(tmp.path());
+  common::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
   shell::MainWindow mainWindow(root, settings);
-  shell::AppContext context(root, settings);
+  common::AppContext context(root, settings);
   context.setMainWindow(&mainWindow);
   install(context);
   mainWindow.resize(1024, 720);
   mainWindow.show();
   QApplication::processEvents();
-  shell::ScopedMessageHandler answers(
-      [](const QString&, shell::MsgIcon, shell::MsgButtons) { return shell::MsgResult::No; });
+  common::ScopedMessageHandler answers(
+      [](const QString&, common::MsgIcon, common::MsgButtons) { return common::MsgResult::No; });
   const QRect area(QPoint(0, 0), mainWindow.documentArea()->viewport()->size());
 
   auto open = [&] {
-    TFormSheets* w = openMapsWindow(mainWindow);
+    MapsWindow* w = openMapsWindow(mainWindow);
     w->addMap(QStringLiteral("1: Лист 1"), 1, sheetWithParts(), 4, QString());
     QApplication::processEvents();
     return w;
@@ -127,7 +127,7 @@ TEST(MapsInstall, LaterMapsWindowsOpenInsideTheAreaAndBigEnough) {
   // Earlier builds kept a blob here that put the next window partly above
   // the area; it is no longer read, and goes when a window closes.
   settings.ini().writeString("SheetParams", "Placement", "AdnQywADAAAAAAAAAAAAAA==");
-  TFormSheets* first = open();
+  MapsWindow* first = open();
   EXPECT_EQ(first->parentWidget()->geometry(), area);
   const double firstRatio = first->ratio();
   first->parentWidget()->close();
@@ -135,7 +135,7 @@ TEST(MapsInstall, LaterMapsWindowsOpenInsideTheAreaAndBigEnough) {
 
   EXPECT_FALSE(settings.ini().keyExists("SheetParams", "Placement"));
 
-  TFormSheets* second = open();
+  MapsWindow* second = open();
   EXPECT_EQ(second->parentWidget()->geometry(), area);
   EXPECT_DOUBLE_EQ(second->ratio(), firstRatio);
   expectStatusLinesApart(*second);
@@ -144,7 +144,7 @@ TEST(MapsInstall, LaterMapsWindowsOpenInsideTheAreaAndBigEnough) {
 
   // A placement whose title bar is above the area and which is too small.
   settings.ini().writeString("SheetParams", "NormPos", "-40,-30,650,230");
-  TFormSheets* third = open();
+  MapsWindow* third = open();
   const QRect g = third->parentWidget()->geometry();
   EXPECT_TRUE(area.contains(g)) << g.x() << "," << g.y() << " " << g.width() << "x" << g.height();
   EXPECT_GE(g.width(), 640);

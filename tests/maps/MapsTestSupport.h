@@ -28,20 +28,20 @@ struct TestEdge {
 class FakeEnvironment : public MapsEnvironment {
  public:
   MapColours colourValues;
-  std::map<int, warehouse::ScrapCriteria> criteria;
+  std::map<int, common::ScrapCriteria> criteria;
   std::map<int, QString> materials;  // code -> name
   QList<int> order;                  // catalogue order
   std::map<int, TestEdge> edges;
-  shell::FontKeys font;
+  common::FontKeys font;
   int sqr = 3;
   int len = 2;
   mutable int criteriaReads = 0;
 
   MapColours colours() const override { return colourValues; }
-  warehouse::ScrapCriteria scrapCriteria(int code) const override {
+  common::ScrapCriteria scrapCriteria(int code) const override {
     ++criteriaReads;
     auto it = criteria.find(code);
-    return it == criteria.end() ? warehouse::ScrapCriteria{} : it->second;
+    return it == criteria.end() ? common::ScrapCriteria{} : it->second;
   }
   QString materialName(int code) const override {
     auto it = materials.find(code);
@@ -60,14 +60,14 @@ class FakeEnvironment : public MapsEnvironment {
     auto it = edges.find(code);
     return it == edges.end() ? QString() : it->second.name;
   }
-  shell::FontKeys mapFont() const override { return font; }
+  common::FontKeys mapFont() const override { return font; }
   int sqrDigits() const override { return sqr; }
   int lenDigits() const override { return len; }
 };
 
 // Criteria "shorter than p1 or narrower than p2 is waste" (normal mode).
-inline warehouse::ScrapCriteria minimumSize(std::int32_t p1, std::int32_t p2) {
-  warehouse::ScrapCriteria c;
+inline common::ScrapCriteria minimumSize(std::int32_t p1, std::int32_t p2) {
+  common::ScrapCriteria c;
   c.lengthOn = true;
   c.p1 = p1;
   c.widthOn = true;

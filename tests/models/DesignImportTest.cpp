@@ -4,10 +4,10 @@
 
 #include "models/DesignImport.h"
 
-#include "common/FailingWrites.h"
 #include "models/CatalogIniImport.h"
 #include "models/ModelsTestSupport.h"
 #include "platform/compound/CompoundFile.h"
+#include "support/FailingWrites.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,8 +15,8 @@
 using namespace kroyna;
 using namespace kroyna::models;
 using namespace kroyna::models::testing;
+using kroyna::common::MsgResult;
 using kroyna::parts::PartRow;
-using kroyna::shell::MsgResult;
 
 namespace {
 

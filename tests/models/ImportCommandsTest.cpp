@@ -3,19 +3,19 @@
 // "С&лияние", the start-up import of the AutoRun folder, and the dialogs
 // of the merge and of the missing models.
 
-#include "models/DesignImportCommands.h"
-#include "models/DesignImportWindows.h"
-#include "models/Models.h"
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Settings.h"
 #include "models/ModelsTestSupport.h"
-#include "models/ModelsWindow.h"
-#include "parts/ImportCommands.h"
-#include "parts/MergeDialog.h"
-#include "parts/Parts.h"
-#include "parts/PartsWindow.h"
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
+#include "models/ui/DesignImportCommands.h"
+#include "models/ui/DesignImportWindows.h"
+#include "models/ui/Models.h"
+#include "models/ui/ModelsWindow.h"
+#include "parts/ui/ImportCommands.h"
+#include "parts/ui/MergeDialog.h"
+#include "parts/ui/Parts.h"
+#include "parts/ui/PartsWindow.h"
 #include "shell/MainWindow.h"
-#include "shell/Settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,10 +35,10 @@ namespace {
 struct Program {
   ModelsRoot folder;
   QString rootText = QString::fromStdString(folder.path().string());
-  shell::DataRoot root{rootText};
-  shell::Settings settings{(folder / "Kroyna.ini").string()};
+  common::DataRoot root{rootText};
+  common::Settings settings{(folder / "Kroyna.ini").string()};
   shell::MainWindow main{root, settings};
-  shell::AppContext context{root, settings};
+  common::AppContext context{root, settings};
 
   Program() {
     fs::create_directories(folder / "AutoRun");
@@ -78,7 +78,7 @@ TEST(ImportCommands, ExportAndMergeActOnTheActivePartsWindowOnly) {
   QApplication::processEvents();
   EXPECT_TRUE(w->mergeAction()->isEnabled());
   Messages messages;
-  messages.answers = {shell::MsgResult::No};
+  messages.answers = {common::MsgResult::No};
   w->mergeAction()->trigger();
   ASSERT_EQ(messages.texts.size(), 1);
   EXPECT_TRUE(messages.texts[0].startsWith(QString::fromUtf8("ВНИМАНИЕ!\r\rПри слиянии")))
@@ -91,7 +91,7 @@ TEST(ImportCommands, ExportAndMergeActOnTheActivePartsWindowOnly) {
   EXPECT_FALSE(exportTab->isEnabled());
   EXPECT_FALSE(merge->isEnabled());
 
-  messages.answers.assign(8, shell::MsgResult::No);
+  messages.answers.assign(8, common::MsgResult::No);
   p.main.documentArea()->closeAllSubWindows();
 }
 
@@ -131,7 +131,7 @@ TEST(ImportCommands, StartUpImportsTheAutoRunFolderBeforeTheCommandLineBases) {
   for (QWidget* top : QApplication::topLevelWidgets())
     EXPECT_FALSE(top->objectName() == "AutoRunProgress" && top->isVisible());
 
-  messages.answers.assign(8, shell::MsgResult::No);
+  messages.answers.assign(8, common::MsgResult::No);
   p.main.documentArea()->closeAllSubWindows();
 }
 

@@ -4,17 +4,17 @@
 // models, adding a model from a parts window, and printing the selection.
 #include "models/ModelsBase.h"
 
-#include "common/FailingWrites.h"
 #include "models/ModelsTestSupport.h"
 #include "platform/compound/CompoundFile.h"
 #include "platform/report/PreparedReport.h"
+#include "support/FailingWrites.h"
 
 #include <QFileInfo>
 
 using namespace kroyna::models;
 using namespace kroyna::models::testing;
+using kroyna::common::MsgResult;
 using kroyna::parts::PartRow;
-using kroyna::shell::MsgResult;
 
 namespace {
 

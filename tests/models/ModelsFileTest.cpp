@@ -4,10 +4,10 @@
 #include "models/ModelsFile.h"
 
 #include "PatternModels.h"
-#include "common/FailingWrites.h"
 #include "models/ModelsTestSupport.h"
 #include "platform/compound/CompoundFile.h"
 #include "platform/compound/RawCfb.h"
+#include "support/FailingWrites.h"
 
 using namespace kroyna::models;
 using namespace kroyna::models::testing;

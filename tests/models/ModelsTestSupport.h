@@ -1,12 +1,12 @@
 #pragma once
 
-#include "common/TempDir.h"
+#include "common/Messages.h"
 #include "models/ModelsBase.h"
 #include "parts/GroupFiles.h"
 #include "parts/PartsDocument.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
-#include "shell/Messages.h"
+#include "support/TempDir.h"
 
 #include <QString>
 #include <QStringList>
@@ -77,12 +77,12 @@ inline std::string hex(const std::string& bytes) {
 // Records every message; questions take the queued answers, then Yes.
 struct Messages {
   QStringList texts;
-  std::deque<shell::MsgResult> answers;
-  shell::ScopedMessageHandler handler{[this](const QString& text, shell::MsgIcon, shell::MsgButtons buttons) {
+  std::deque<common::MsgResult> answers;
+  common::ScopedMessageHandler handler{[this](const QString& text, common::MsgIcon, common::MsgButtons buttons) {
     texts << text;
-    if (buttons == shell::MsgButtons::Ok) return shell::MsgResult::Ok;
-    if (answers.empty()) return shell::MsgResult::Yes;
-    const shell::MsgResult a = answers.front();
+    if (buttons == common::MsgButtons::Ok) return common::MsgResult::Ok;
+    if (answers.empty()) return common::MsgResult::Yes;
+    const common::MsgResult a = answers.front();
     answers.pop_front();
     return a;
   }};

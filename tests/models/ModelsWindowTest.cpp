@@ -1,17 +1,17 @@
 // The wiring of the models base window and its dialogs: the main-window
 // commands, one window at a time, the check boxes and the enabled commands,
 // the layout kept in the settings file, and the dialogs' own checks.
-#include "models/ModelsWindow.h"
+#include "models/ui/ModelsWindow.h"
 
-#include "models/ModelDialogs.h"
-#include "models/Models.h"
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Settings.h"
 #include "models/ModelsTestSupport.h"
-#include "parts/Parts.h"
-#include "parts/PartsWindow.h"
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
+#include "models/ui/ModelDialogs.h"
+#include "models/ui/Models.h"
+#include "parts/ui/Parts.h"
+#include "parts/ui/PartsWindow.h"
 #include "shell/MainWindow.h"
-#include "shell/Settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -55,10 +55,10 @@ TEST(ModelsInstall, MainWindowCommandsAndOneWindow) {
     file.addModel(s.storageName, ModelInfo{"Стол", 0, "mdl0", 0, ""});
   }
   const QString rootText = QString::fromStdString(folder.path().string());
-  shell::DataRoot root(rootText);
-  shell::Settings settings((folder / "Kroyna.ini").string());
+  common::DataRoot root(rootText);
+  common::Settings settings((folder / "Kroyna.ini").string());
   shell::MainWindow main(root, settings);
-  shell::AppContext context(root, settings);
+  common::AppContext context(root, settings);
   context.setMainWindow(&main);
   parts::install(context);
   models::install(context);
@@ -108,8 +108,8 @@ TEST(ModelsInstall, MainWindowCommandsAndOneWindow) {
   ASSERT_NE(opened, nullptr);
   EXPECT_EQ(opened->document().caption(), "Стол");
 
-  shell::ScopedMessageHandler no(
-      [](const QString&, shell::MsgIcon, shell::MsgButtons) { return shell::MsgResult::No; });
+  common::ScopedMessageHandler no(
+      [](const QString&, common::MsgIcon, common::MsgButtons) { return common::MsgResult::No; });
   main.documentArea()->closeAllSubWindows();
   QApplication::processEvents();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

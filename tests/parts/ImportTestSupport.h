@@ -7,6 +7,7 @@
 #include "parts/PartsDocument.h"
 #include "parts/PartsTestSupport.h"
 #include "platform/text/Cp1251.h"
+#include "platform/text/Literals.h"
 
 #include <QFile>
 #include <QString>
@@ -26,21 +27,21 @@ inline std::ostream& operator<<(std::ostream& os, const QString& s) { return os 
 
 namespace kroyna::parts::test {
 
-inline QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using text::u;
 inline const QString kImportData = QStringLiteral(KROYNA_TEST_DATA_DIR "/imports");
 
 // Records every message with its icon; questions take the queued answers,
 // then Yes.
 struct Answers {
   QStringList texts;
-  std::vector<shell::MsgIcon> icons;
-  std::deque<shell::MsgResult> answers;
-  shell::ScopedMessageHandler handler{[this](const QString& text, shell::MsgIcon icon, shell::MsgButtons buttons) {
+  std::vector<common::MsgIcon> icons;
+  std::deque<common::MsgResult> answers;
+  common::ScopedMessageHandler handler{[this](const QString& text, common::MsgIcon icon, common::MsgButtons buttons) {
     texts << text;
     icons.push_back(icon);
-    if (buttons == shell::MsgButtons::Ok) return shell::MsgResult::Ok;
-    if (answers.empty()) return shell::MsgResult::Yes;
-    const shell::MsgResult a = answers.front();
+    if (buttons == common::MsgButtons::Ok) return common::MsgResult::Ok;
+    if (answers.empty()) return common::MsgResult::Yes;
+    const common::MsgResult a = answers.front();
     answers.pop_front();
     return a;
   }};

@@ -241,14 +241,14 @@ TEST_F(PartsDocumentTest, ATableOfAnotherBaseIsReplacedOnlyWhenTheUserAgrees) {
   ASSERT_TRUE(doc->CreateGroup());
   addSampleRows(*doc);
   doc->setNameChooser([&](const QString&) { return folder.path(QStringLiteral("Groups/Шкаф.krb")); });
-  log.answer = shell::MsgResult::No;
+  log.answer = common::MsgResult::No;
   EXPECT_EQ(doc->SaveGroup(false), SaveResult::Cancelled);
   ASSERT_EQ(log.texts.size(), 1);
   EXPECT_TRUE(log.texts[0].contains("уже существует"));
   EXPECT_EQ(fileBytes(foreign), before);
   EXPECT_TRUE(doc->isUntitled());
 
-  log.answer = shell::MsgResult::Yes;
+  log.answer = common::MsgResult::Yes;
   EXPECT_EQ(doc->SaveGroup(false), SaveResult::Saved);
   EXPECT_EQ(readPartRows(foreign).size(), 3u);
 

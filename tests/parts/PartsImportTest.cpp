@@ -3,10 +3,10 @@
 
 #include "parts/PartsImport.h"
 
-#include "common/FailingWrites.h"
 #include "parts/ImportTestSupport.h"
 #include "parts/PartsTextFormats.h"
 #include "platform/dbase/DbfFile.h"
+#include "support/FailingWrites.h"
 
 #include <QDir>
 #include <QFile>
@@ -123,6 +123,35 @@ TEST_F(PartsImportTest, ExportedBaseImportsBackWithDefaultEdgesAndTheChosenMater
   EXPECT_TRUE(host.last().isModified());
 }
 
+// Edge codes 1, 2 and 9 leave as marks and come back as the default edge;
+// without a default edge they are dropped, and the import says so.
+TEST_F(PartsImportTest, EdgeCodesMakeTheRoundTripAsTheDefaultEdgeOrAreSaidToBeDropped) {
+  auto doc = baseWith(folder, {row("Бок", 720, 560, 2, 0, 1, 0, 2, 0), row("Полка", 564, 300, 3, 2, 0, 9, 0, 1),
+                               row("Фасад", 716, 396, 1, 1, 2, 1, 9, 2)});
+  exportFile = importFile = folder.path(QStringLiteral("Export/edges.txt"));
+  ASSERT_TRUE(importer.exportTabSeparated(*doc));
+  EXPECT_EQ(fileBytes(exportFile), cp1251("Бок\t720\t560\t2\t0\t1\t0\t1\t0\r\nПолка\t564\t300\t3\t2\t0\t1\t0\t1\r\n"
+                                          "Фасад\t716\t396\t1\t1\t1\t1\t1\t1\r\n"));
+  for (int defaultEdge : {5, 0}) {
+    SCOPED_TRACE(defaultEdge);
+    folder.settings().writeInt("Border", "DefBorder", defaultEdge);
+    messages.texts.clear();
+    host.shown.clear();
+    ASSERT_NE(importer.importTabSeparated(), nullptr);
+    const int e = defaultEdge;
+    EXPECT_EQ(imported(), (std::vector<PartRow>{row("Бок", 720, 560, 2, 0, e, 0, e, 0, 2),
+                                                row("Полка", 564, 300, 3, 2, 0, e, 0, e, 2),
+                                                row("Фасад", 716, 396, 1, 1, e, e, e, e, 2)}));
+    if (defaultEdge != 0) {
+      EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|');
+    } else {
+      ASSERT_EQ(messages.texts.size(), 1);
+      EXPECT_TRUE(messages.last().contains(u("кромка по умолчанию не задана: кромки не импортированы")));
+      EXPECT_TRUE(messages.last().contains(u("\"Параметры по умолчанию\", закладка \"Кромка и поворот\"")));
+    }
+  }
+}
+
 // ---- Tab-separated import ----
 
 TEST_F(PartsImportTest, TabImportGivesEachAwkwardFieldItsValue) {
@@ -130,7 +159,14 @@ TEST_F(PartsImportTest, TabImportGivesEachAwkwardFieldItsValue) {
   folder.settings().writeInt("Rotate", "Default", 2);
   importFile = kImportData + QStringLiteral("/Awkward.txt");
   ASSERT_NE(importer.importTabSeparated(), nullptr);
-  EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|');
+  // Numbers that became 0 are said once, after the rows came in.
+  EXPECT_EQ(messages.texts,
+            QStringList{u("В файле \"%1\" не прочитаны размеры или количество в строках: 2. Строки импортированы, эти "
+                          "значения заменены на 0:\rстрока 1: количество (нет)\rстрока 2: длина \"600.5\", ширина "
+                          "(нет), количество \"-2\"\rДетали с нулевым размером или количеством не раскладываются: "
+                          "исправьте их в базе деталей.")
+                            .arg(importFile)});
+  EXPECT_EQ(messages.icons, std::vector<common::MsgIcon>{common::MsgIcon::Warning});
   const std::vector<PartRow> expected{// Only three fields: no quantity, the default rotation, no edges.
                                       row("Полка", 600, 300, 0, 2, 0, 0, 0, 0, 2),
                                       // 600.5 is no whole number, an empty width is 0, a negative quantity

@@ -2,8 +2,8 @@
 
 #include "parts/PartsMerge.h"
 
-#include "common/FailingWrites.h"
 #include "parts/ImportTestSupport.h"
+#include "support/FailingWrites.h"
 
 #include <QFileInfo>
 
@@ -139,11 +139,11 @@ TEST_F(PartsMergeTest, AnswerNoOrCancelEndsTheMerge) {
   auto base = saved(QStringLiteral("Kitchen.krb"), {row("Бок", 720, 560, 2)}, {});
   auto second = saved(QStringLiteral("Hall.krb"), {row("Дно", 800, 500, 1)}, {});
   other = second->headerPath();
-  messages.answers = {shell::MsgResult::No};
+  messages.answers = {common::MsgResult::No};
   EXPECT_FALSE(mergeBases(*base, folder.root(), ui));
   EXPECT_TRUE(messages.last().startsWith(u("ВНИМАНИЕ!\r\rПри слиянии баз деталей"))) << messages.last();
   base->appendNewRow();
-  messages.answers = {shell::MsgResult::Yes, shell::MsgResult::No};
+  messages.answers = {common::MsgResult::Yes, common::MsgResult::No};
   EXPECT_FALSE(mergeBases(*base, folder.root(), ui));
   count.reset();
   EXPECT_FALSE(mergeBases(*base, folder.root(), ui));

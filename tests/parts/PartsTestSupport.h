@@ -5,9 +5,9 @@
 // hand (materials "ДСП белый" 1, "МДФ" 2, "Фанера" 3; edges "ПВХ 2 мм"
 // 10 with 5 mm allowance, "Меламин" 11 without).
 
+#include "common/Messages.h"
 #include "parts/PartsDocument.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,10 +35,10 @@ inline CatalogueLists sampleCatalogue() {
 // Records every message and answers questions with `answer`.
 struct MessageLog {
   QStringList texts;
-  shell::MsgResult answer = shell::MsgResult::Yes;
-  shell::ScopedMessageHandler handler{[this](const QString& text, shell::MsgIcon, shell::MsgButtons buttons) {
+  common::MsgResult answer = common::MsgResult::Yes;
+  common::ScopedMessageHandler handler{[this](const QString& text, common::MsgIcon, common::MsgButtons buttons) {
     texts << text;
-    if (buttons == shell::MsgButtons::Ok) return shell::MsgResult::Ok;
+    if (buttons == common::MsgButtons::Ok) return common::MsgResult::Ok;
     return answer;
   }};
 };

@@ -1,15 +1,15 @@
 // The wiring of the parts window and of the main-window commands: closing
 // with the save question, grid edits, the side panel, the export's
 // columns, the already-open rule, the recent bases and the command line.
-#include "parts/PartsWindow.h"
+#include "parts/ui/PartsWindow.h"
 
-#include "parts/Parts.h"
-#include "parts/PartsGrid.h"
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Settings.h"
 #include "parts/PartsTestSupport.h"
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
+#include "parts/ui/Parts.h"
+#include "parts/ui/PartsGrid.h"
 #include "shell/MainWindow.h"
-#include "shell/Settings.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -71,7 +71,7 @@ TEST_F(PartsWindowTest, ClosingAChangedBaseClosesOnlyAfterASuccessfulSave) {
 
   // "Yes", then the save dialog is cancelled: the window stays.
   window->document().setNameChooser([](const QString&) { return QString(); });
-  log.answer = shell::MsgResult::Yes;
+  log.answer = common::MsgResult::Yes;
   EXPECT_FALSE(window->close());
   ASSERT_EQ(log.texts.size(), 1);
   EXPECT_EQ(log.texts[0], "Сохранить изменения в документе \rБаза деталей: <без названия> ?");
@@ -79,9 +79,9 @@ TEST_F(PartsWindowTest, ClosingAChangedBaseClosesOnlyAfterASuccessfulSave) {
   EXPECT_TRUE(window->document().isOpen());
 
   // "Cancel" keeps it too; "Yes" with a save that works closes it.
-  log.answer = shell::MsgResult::Cancel;
+  log.answer = common::MsgResult::Cancel;
   EXPECT_FALSE(window->close());
-  log.answer = shell::MsgResult::Yes;
+  log.answer = common::MsgResult::Yes;
   const QString header = folder.path(QStringLiteral("Groups/Закрытая.krb"));
   window->document().setNameChooser([&](const QString&) { return header; });
   EXPECT_TRUE(window->close());
@@ -96,7 +96,7 @@ TEST_F(PartsWindowTest, ClosingWithoutSavingDropsTheUntitledTable) {
   const QString temp = window->document().dataPath();
   QStringList closedWith;
   QObject::connect(window.get(), &PartsWindow::closed, [&](const QString& h) { closedWith << h; });
-  log.answer = shell::MsgResult::No;
+  log.answer = common::MsgResult::No;
   EXPECT_TRUE(window->close());
   EXPECT_FALSE(QFileInfo::exists(temp));
   EXPECT_EQ(closedWith, QStringList{QString()});  // nothing for the recent list
@@ -228,11 +228,11 @@ TEST_F(PartsWindowTest, AnEmptyBaseDisablesRowCommandsAndGetsARowFromTheSidePane
   EXPECT_TRUE(window->copyAction()->isEnabled());
 
   // Deleting asks first; "No" keeps the row.
-  log.answer = shell::MsgResult::No;
+  log.answer = common::MsgResult::No;
   window->deleteRow();
   EXPECT_EQ(log.texts.last(), "Действительно удалить запись?");
   EXPECT_EQ(window->document().rowCount(), 1);
-  log.answer = shell::MsgResult::Yes;
+  log.answer = common::MsgResult::Yes;
   window->deleteRow();
   EXPECT_EQ(window->document().rowCount(), 0);
 }
@@ -457,7 +457,7 @@ TEST_F(PartsWindowTest, PictureShowsTheRowsTheEdgesOfTheCurrentPartAndTheTotals)
     EXPECT_GT(count(picture, r, isDark), 20) << label->text().toStdString();
   }
   EXPECT_EQ(found, 4);
-  log.answer = shell::MsgResult::No;
+  log.answer = common::MsgResult::No;
   window->close();
 }
 
@@ -468,16 +468,16 @@ namespace {
 class PartsCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root = std::make_unique<shell::DataRoot>(folder.root());
-    settings = std::make_unique<shell::Settings>(folder.path(QStringLiteral("Kroyna.ini")).toStdString());
-    context = std::make_unique<shell::AppContext>(*root, *settings);
+    root = std::make_unique<common::DataRoot>(folder.root());
+    settings = std::make_unique<common::Settings>(folder.path(QStringLiteral("Kroyna.ini")).toStdString());
+    context = std::make_unique<common::AppContext>(*root, *settings);
     main = std::make_unique<shell::MainWindow>(*root, *settings);
     context->setMainWindow(main.get());
     parts = new PartsSubsystem(*context);
     main->show();
   }
   void TearDown() override {
-    log.answer = shell::MsgResult::No;
+    log.answer = common::MsgResult::No;
     main->close();
     main.reset();
   }
@@ -498,9 +498,9 @@ class PartsCommandsTest : public ::testing::Test {
 
   PartsFolder folder;
   MessageLog log;
-  std::unique_ptr<shell::DataRoot> root;
-  std::unique_ptr<shell::Settings> settings;
-  std::unique_ptr<shell::AppContext> context;
+  std::unique_ptr<common::DataRoot> root;
+  std::unique_ptr<common::Settings> settings;
+  std::unique_ptr<common::AppContext> context;
   std::unique_ptr<shell::MainWindow> main;
   PartsSubsystem* parts = nullptr;
 };
@@ -518,7 +518,7 @@ TEST_F(PartsCommandsTest, OpeningAnOpenBaseOffersAnotherChoiceOrGoesToIt) {
   EXPECT_FALSE(main->command("group.save")->isEnabled());
 
   // Retry: the next choice is another base.
-  log.answer = shell::MsgResult::Retry;
+  log.answer = common::MsgResult::Retry;
   main->command("group.open")->trigger();
   EXPECT_EQ(partsWindows(), 2);
   ASSERT_EQ(log.texts.size(), 1);
@@ -529,7 +529,7 @@ TEST_F(PartsCommandsTest, OpeningAnOpenBaseOffersAnotherChoiceOrGoesToIt) {
   EXPECT_EQ(partsWindows(), 3);
   EXPECT_TRUE(main->command("group.save")->isEnabled());  // a new base counts as changed
   choices = {a};
-  log.answer = shell::MsgResult::Cancel;
+  log.answer = common::MsgResult::Cancel;
   main->command("group.open")->trigger();
   EXPECT_EQ(partsWindows(), 3);
   EXPECT_EQ(parts->activeWindow(), parts->findWindow(a));

@@ -3,13 +3,14 @@
 // PDF files, read back with pdftotext. With KROYNA_REPORTS_OUT set, the
 // PDF files are also kept in that folder (for pictures of them).
 
+#include "common/settings/SettingsValues.h"
 #include "maps/MapsTestSupport.h"
 #include "platform/dbase/DbfFile.h"
 #include "platform/report/Render.h"
+#include "platform/text/Literals.h"
 #include "reports/Labels.h"
 #include "reports/StatisticsReports.h"
 #include "run/CuttingRunTestSupport.h"
-#include "shell/SettingsValues.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +23,7 @@ namespace {
 
 using run::test::RunFolder;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 // The catalogues of the data root as the maps see them.
 struct ExampleEnvironment : maps::testing::FakeEnvironment {
@@ -72,7 +73,7 @@ class ExampleReports : public ::testing::Test {
     ASSERT_FALSE(folder.prepareError.has_value());
     ASSERT_TRUE(folder.openSource(folder.path(u("Groups/Пример.krb"))));
     folder.setCatalogue(exampleCatalogue());
-    maps::TFormSheets* w = folder.run();
+    maps::MapsWindow* w = folder.run();
     ASSERT_NE(w, nullptr);
     env = std::make_unique<ExampleEnvironment>(folder);
     doc = std::make_unique<maps::MapsDocument>(*env);
@@ -112,13 +113,13 @@ TEST_F(ExampleReports, MaterialConsumptionReportHasEveryMaterialOfTheMaps) {
   const QString text = writeAndRead(prepareMaterialSummaryReport(*doc, reports("ScrapsInfo.frf"), {}),
                                     folder.path(QStringLiteral("Temp")), "materials.pdf");
   EXPECT_TRUE(text.contains(u("Статистика по расходу материалов"))) << text.toStdString();
-  const std::vector<maps::TMaterialData> rows = doc->materialSummary();
+  const std::vector<maps::MaterialSummaryRow> rows = doc->materialSummary();
   ASSERT_EQ(rows.size(), 2u);
   // "ЛДСП Белый" sorts before "ЛДСП Дуб", and the report keeps that order.
   EXPECT_LT(text.indexOf(u("ЛДСП Белый 16 мм")), text.indexOf(u("ЛДСП Дуб сонома 16 мм")));
-  for (const maps::TMaterialData& r : rows) {
-    EXPECT_TRUE(text.contains(QString::fromStdString(shell::areaText(r.scrap, 3)))) << r.name.toStdString();
-    EXPECT_TRUE(text.contains(QString::fromStdString(shell::areaText(r.lost, 3)))) << r.name.toStdString();
+  for (const maps::MaterialSummaryRow& r : rows) {
+    EXPECT_TRUE(text.contains(QString::fromStdString(common::areaText(r.scrap, 3)))) << r.name.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromStdString(common::areaText(r.lost, 3)))) << r.name.toStdString();
   }
 }
 

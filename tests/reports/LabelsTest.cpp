@@ -5,6 +5,7 @@
 #include "parts/PartsTestSupport.h"
 #include "platform/ini/IniFile.h"
 #include "platform/report/ReportError.h"
+#include "platform/text/Literals.h"
 #include "reports/Labels.h"
 #include "warehouse/StockModule.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 using maps::testing::FakeEnvironment;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 const QString kTemplate = QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Reports/ScrapsLbl.frf");
 
@@ -80,16 +81,16 @@ struct LabelMaps {
     env.edges[11] = {0, 0, u("Меламин")};
     maps::SheetMap a;
     a.MaterialCode = 1;
-    a.RealWidth = 2800;
-    a.RealHeight = 2070;
+    a.length = 2800;
+    a.width = 2070;
     a.Quantity = 2;
     a.Remark = "Кухня";
     // A part laid out five times on a map cut twice: ten labels.
     for (int i = 0; i < 5; ++i) {
       maps::MapPart p;
       p.Title = "Бок";
-      p.RealWidth = 720;
-      p.RealHeight = 560;
+      p.length = 720;
+      p.width = 560;
       p.LeftBorder = 10;
       p.BottomBorder = 11;
       a.Parts.push_back(p);
@@ -97,29 +98,29 @@ struct LabelMaps {
     maps::MapOffcut useful;
     useful.ScrapType = maps::stNormalScrap;
     useful.ScrapName = "О-7";
-    useful.RealWidth = 900;
-    useful.RealHeight = 400;
+    useful.length = 900;
+    useful.width = 400;
     maps::MapOffcut waste;
     waste.ScrapType = maps::stLostScrap;
-    waste.RealWidth = 50;
-    waste.RealHeight = 40;
+    waste.length = 50;
+    waste.width = 40;
     a.Offcuts = {waste, useful};
     doc.appendStoredMap(a);
 
     maps::SheetMap b;
     b.MaterialCode = 2;
-    b.RealWidth = 2800;
-    b.RealHeight = 2070;
+    b.length = 2800;
+    b.width = 2070;
     b.Quantity = 1;
     maps::MapPart f;
     f.Title = "Фасад";
-    f.RealWidth = 716;
-    f.RealHeight = 396;
+    f.length = 716;
+    f.width = 396;
     b.Parts = {f};
     maps::MapOffcut nameless;
     nameless.ScrapType = maps::stNormalScrap;
-    nameless.RealWidth = 1000;
-    nameless.RealHeight = 300;
+    nameless.length = 1000;
+    nameless.width = 300;
     b.Offcuts = {nameless};
     doc.appendStoredMap(b);
   }

@@ -2,23 +2,24 @@
 // print dialog is offered, failures, the joining to the running program,
 // and the example order printed to PDF and read back as text.
 
-#include "reports/MapPrintCommand.h"
-#include "reports/MapReport.h"
-#include "reports/MapReportObjects.h"
+#include "platform/text/Literals.h"
+#include "reports/mapprint/MapReport.h"
+#include "reports/mapprint/MapReportObjects.h"
+#include "reports/ui/MapPrintCommand.h"
 
 #include "../run/CuttingRunTestSupport.h"
 #include "catalogues/Catalogues.h"
-#include "common/TempDir.h"
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Messages.h"
+#include "common/Settings.h"
 #include "maps/MapsTestSupport.h"
 #include "maps/ProgramEnvironment.h"
-#include "maps/TFormSheets.h"
+#include "maps/ui/MapsWindow.h"
 #include "platform/ini/IniFile.h"
 #include "platform/report/Render.h"
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Settings.h"
+#include "support/TempDir.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,7 +35,7 @@
 namespace kroyna::reports {
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 QString pageText(const report::PreparedPage& page) {
   QString all;
@@ -46,15 +47,15 @@ QString pageText(const report::PreparedPage& page) {
 class PrintCommandTest : public ::testing::Test {
  protected:
   PrintCommandTest()
-      : messages_([this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+      : messages_([this](const QString& text, common::MsgIcon, common::MsgButtons) {
           shown << text;
-          return shell::MsgResult::Ok;
+          return common::MsgResult::Ok;
         }) {}
 
   void SetUp() override {
     env.materials = {{1, u("ДСП 16")}, {2, u("ДВП 4")}};
     env.order = {1, 2};
-    window = std::make_unique<maps::TFormSheets>(env, ini);
+    window = std::make_unique<maps::MapsWindow>(env, ini);
     window->resize(800, 600);
     saved_ = mapPrintWindows();
     mapPrintWindows().ask = [this](const MapTabs& tabs, ini::IniFile&, QWidget*) -> std::optional<MapPrintDialogModel> {
@@ -90,7 +91,7 @@ class PrintCommandTest : public ::testing::Test {
   kroyna::testing::TempDir dir;
   ini::IniFile ini{dir / "Kroyna.ini"};
   maps::testing::FakeEnvironment env;
-  std::unique_ptr<maps::TFormSheets> window;
+  std::unique_ptr<maps::MapsWindow> window;
   std::optional<MapRange> choice = MapRange::All;
   int from = 1, to = 1;
   MapTabs offered;
@@ -98,7 +99,7 @@ class PrintCommandTest : public ::testing::Test {
   QStringList shown;
 
  private:
-  shell::ScopedMessageHandler messages_;
+  common::ScopedMessageHandler messages_;
   MapPrintWindows saved_;
 };
 
@@ -181,35 +182,35 @@ TEST_F(PrintCommandTest, TheStylesMarginsAndPrintFontOfTheSettingsAreUsed) {
   printMaps(*window, setup());
   ASSERT_EQ(previews.size(), 1u);
   const report::PreparedPage& page = previews[0].pages[0];
-  const TfrRskMapView* map = nullptr;
+  const MapReportView* map = nullptr;
   const report::TextObject* params = nullptr;
   for (const auto& o : page.objects) {
-    if (auto* m = dynamic_cast<const TfrRskMapView*>(o.get())) map = m;
+    if (auto* m = dynamic_cast<const MapReportView*>(o.get())) map = m;
     if (o->name == "mmMapParams") params = dynamic_cast<const report::TextObject*>(o.get());
   }
   ASSERT_NE(map, nullptr);
   ASSERT_NE(params, nullptr);
   EXPECT_EQ(map->partBrush.colour, 0x00FFFF);
-  for (const auto& e : map->elements) EXPECT_NE(e->kind(), TzkfrMillLineData::kKind);
+  for (const auto& e : map->elements) EXPECT_NE(e->kind(), MapCutElement::kKind);
   EXPECT_NEAR(map->x, 30 * 18.0 / 5.0, 0.5);
   EXPECT_EQ(params->font.family, u("Courier New"));
 }
 
 TEST(MapPrintingInstall, PrintAndTheMainMenuItemAreAttached) {
   QTemporaryDir tmp;
-  shell::DataRoot root(tmp.path());
-  shell::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
+  common::DataRoot root(tmp.path());
+  common::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
   shell::MainWindow mainWindow(root, settings);
-  shell::AppContext context(root, settings);
+  common::AppContext context(root, settings);
   context.setMainWindow(&mainWindow);
-  const maps::MapsWindowCommands before = maps::TFormSheets::commands();
+  const maps::MapsWindowCommands before = maps::MapsWindow::commands();
   installMapPrinting(context);
   EXPECT_TRUE(mainWindow.command(u("set.mapPrint"))->isEnabled());
-  EXPECT_TRUE(bool(maps::TFormSheets::commands().print));
-  EXPECT_NE(report::ObjectRegistry::instance().find(TfrRskMapView::kClassName), nullptr);
-  EXPECT_EQ(report::ObjectRegistry::instance().find(TfrDetalsListView::kClassName)->caption, u("Список деталей"));
-  EXPECT_EQ(report::ObjectRegistry::instance().find(TfrRskMapView::kClassName)->caption, u("Карта раскроя"));
-  maps::TFormSheets::commands() = before;
+  EXPECT_TRUE(bool(maps::MapsWindow::commands().print));
+  EXPECT_NE(report::ObjectRegistry::instance().find(MapReportView::kClassName), nullptr);
+  EXPECT_EQ(report::ObjectRegistry::instance().find(PartsListReportView::kClassName)->caption, u("Список деталей"));
+  EXPECT_EQ(report::ObjectRegistry::instance().find(MapReportView::kClassName)->caption, u("Карта раскроя"));
+  maps::MapsWindow::commands() = before;
 }
 
 // ---- the example order on paper ------------------------------------------------
@@ -233,12 +234,12 @@ TEST(MapPrintExample, ThePdfOfTheExampleOrderShowsEveryMapsTexts) {
   lists.materials = catalogues.materialList(true);
   lists.edges = catalogues.edgeList();
   f.setCatalogue(lists);
-  maps::TFormSheets* run = f.run();
+  maps::MapsWindow* run = f.run();
   ASSERT_NE(run, nullptr);
 
   // The run's maps in a window of the program's own environment.
   maps::ProgramEnvironment env(f.settings(), &catalogues);
-  maps::TFormSheets window(env, f.settings());
+  maps::MapsWindow window(env, f.settings());
   for (const maps::SheetMap& m : run->document().maps()) window.document().appendStoredMap(m);
   window.refreshFromDocument();
   const maps::MapsDocument& doc = window.document();

@@ -1,13 +1,13 @@
 // The map print settings and their two dialogs: what is stored, what the
 // dialogs show and enable, and what they write back.
 
-#include "reports/MapPrintDialogs.h"
-#include "reports/MapPrintModels.h"
-#include "reports/MapPrintSettings.h"
+#include "reports/mapprint/MapPrintModels.h"
+#include "reports/mapprint/MapPrintSettings.h"
+#include "reports/ui/MapPrintDialogs.h"
 
-#include "common/TempDir.h"
+#include "common/Messages.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
+#include "support/TempDir.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,14 +27,14 @@ class PrintSettingsTest : public ::testing::Test {
  protected:
   void TearDown() override {
     mapPrintChoosers() = saved_;
-    TfrmSheetPrintParams::advancedDialog() = savedAdvanced_;
+    MapPrintParamsDialog::advancedDialog() = savedAdvanced_;
   }
   kroyna::testing::TempDir dir;
   ini::IniFile ini{dir / "Kroyna.ini"};
 
  private:
   MapPrintChoosers saved_ = mapPrintChoosers();
-  std::function<void(ini::IniFile&, QWidget*)> savedAdvanced_ = TfrmSheetPrintParams::advancedDialog();
+  std::function<void(ini::IniFile&, QWidget*)> savedAdvanced_ = MapPrintParamsDialog::advancedDialog();
 };
 
 TEST_F(PrintSettingsTest, DefaultsAndValuesOutOfRange) {
@@ -43,13 +43,13 @@ TEST_F(PrintSettingsTest, DefaultsAndValuesOutOfRange) {
   EXPECT_TRUE(p.millStat && p.totalWStat && p.usefulWStat && p.uselessWStat && p.detalStat);
   EXPECT_TRUE(p.showDetailList && p.showDetailOutline && p.showBorderList && p.showBordersOnMaps);
   EXPECT_FALSE(p.showBlackOutline || p.showOutlineBorderCodes);
-  EXPECT_EQ(p.mapFont, shell::FontKeys{});  // Arial 10, character set 204
+  EXPECT_EQ(p.mapFont, common::FontKeys{});  // Arial 10, character set 204
   EXPECT_EQ(p.mapsPerPage(), 1);
   const MapDrawStyles s = readMapDrawStyles(ini);
   EXPECT_TRUE(s.parts.draw && s.parts.title && s.parts.dim && s.parts.truncText && s.millDraw && s.offcuts.draw &&
               s.waste.truncText);
-  EXPECT_EQ(s.parts.brush, (shell::BrushKeys{0xFFFFFF, 0}));
-  EXPECT_EQ(s.millPen, (shell::PenKeys{0, 0, 1}));
+  EXPECT_EQ(s.parts.brush, (common::BrushKeys{0xFFFFFF, 0}));
+  EXPECT_EQ(s.millPen, (common::PenKeys{0, 0, 1}));
 
   ini.writeInt("Sheet_Page_Params", "BordersOnMapsStyle", 5);
   ini.writeInt("Sheet_Page_Params", "Position", 2);
@@ -155,7 +155,7 @@ TEST_F(PrintSettingsTest, ThePrintDialogShowsEnablesAndAlwaysWritesBack) {
   ini.writeInt("Sheet_Page_Params", "Position", 2);
   ini.writeBool("Sheet_Page_Params", "DetalStat", false);
   {
-    TfrmSheetPrintParams d({2, 4, 3}, ini);
+    MapPrintParamsDialog d({2, 4, 3}, ini);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Параметры печати раскроя"));
     EXPECT_TRUE(d.allMaps()->isChecked());
     EXPECT_EQ(d.fromField()->text(), QStringLiteral("2"));
@@ -202,7 +202,7 @@ TEST_F(PrintSettingsTest, ThePrintDialogShowsEnablesAndAlwaysWritesBack) {
   EXPECT_EQ(p.mapQuantity, 1);
 
   // Reopened: the stored values; "Все" again whatever was chosen.
-  TfrmSheetPrintParams again({1, 3, 1}, ini);
+  MapPrintParamsDialog again({1, 3, 1}, ini);
   EXPECT_TRUE(again.allMaps()->isChecked());
   EXPECT_TRUE(again.perPage(TwoMapsPerPage)->isChecked());
   EXPECT_FALSE(again.statistics(1)->isChecked());
@@ -211,14 +211,14 @@ TEST_F(PrintSettingsTest, ThePrintDialogShowsEnablesAndAlwaysWritesBack) {
 }
 
 TEST_F(PrintSettingsTest, PrintReturnsTheRangeAndTheFontChosen) {
-  mapPrintChoosers().font = [](const shell::FontKeys& current, QWidget*) {
-    shell::FontKeys f = current;
+  mapPrintChoosers().font = [](const common::FontKeys& current, QWidget*) {
+    common::FontKeys f = current;
     f.name = "Times New Roman";
     f.size = 14;
     f.bold = true;
-    return std::optional<shell::FontKeys>(f);
+    return std::optional<common::FontKeys>(f);
   };
-  TfrmSheetPrintParams d({1, 6, 2}, ini);
+  MapPrintParamsDialog d({1, 6, 2}, ini);
   d.fontButton()->click();
   d.perPage(OtherMapsPerPage)->setChecked(true);
   d.otherSpin()->setValue(4);
@@ -237,21 +237,21 @@ TEST_F(PrintSettingsTest, PrintReturnsTheRangeAndTheFontChosen) {
 
   // "Д&ополнительно" opens the advanced dialog on the same settings.
   ini::IniFile* opened = nullptr;
-  TfrmSheetPrintParams::advancedDialog() = [&](ini::IniFile& s, QWidget*) { opened = &s; };
+  MapPrintParamsDialog::advancedDialog() = [&](ini::IniFile& s, QWidget*) { opened = &s; };
   d.advancedButton()->click();
   EXPECT_EQ(opened, &ini);
 }
 
 TEST_F(PrintSettingsTest, TheAdvancedDialogWritesOnlyOnYes) {
   mapPrintChoosers().colour = [](std::int32_t, QWidget*) { return std::optional<std::int32_t>(0x00FF00); };
-  mapPrintChoosers().font = [](const shell::FontKeys& current, QWidget*) {
-    shell::FontKeys f = current;
+  mapPrintChoosers().font = [](const common::FontKeys& current, QWidget*) {
+    common::FontKeys f = current;
     f.size = 7;
-    return std::optional<shell::FontKeys>(f);
+    return std::optional<common::FontKeys>(f);
   };
   ini.writeInt("PrnSetupAdv", "CurrentPage", 2);
   {
-    TfrmPrnSetupAdv d(ini);
+    AdvancedPrintSetupDialog d(ini);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Дополнительные параметры печати"));
     ASSERT_EQ(d.pages()->count(), 4);
     EXPECT_EQ(d.pages()->item(1)->text(), QStringLiteral("Резы"));
@@ -284,7 +284,7 @@ TEST_F(PrintSettingsTest, TheAdvancedDialogWritesOnlyOnYes) {
   }());
 
   {
-    TfrmPrnSetupAdv d(ini);
+    AdvancedPrintSetupDialog d(ini);
     const auto& parts = d.page(PartsPage);
     parts.fillColour->click();
     parts.fillStyle->setCurrentIndex(6);
@@ -300,16 +300,16 @@ TEST_F(PrintSettingsTest, TheAdvancedDialogWritesOnlyOnYes) {
   }
   const MapDrawStyles s = readMapDrawStyles(ini);
   EXPECT_EQ(s.currentPage, CutsPage);
-  EXPECT_EQ(s.parts.brush, (shell::BrushKeys{0x00FF00, 6}));
+  EXPECT_EQ(s.parts.brush, (common::BrushKeys{0x00FF00, 6}));
   EXPECT_EQ(s.parts.pen.style, 2);
   EXPECT_EQ(s.parts.font.size, 7);
   EXPECT_FALSE(s.parts.title);
-  EXPECT_EQ(s.millPen, (shell::PenKeys{0x00FF00, 0, 4}));
+  EXPECT_EQ(s.millPen, (common::PenKeys{0x00FF00, 0, 4}));
   EXPECT_FALSE(s.offcuts.draw);
   EXPECT_FALSE(s.waste.truncText);
 
   // Reopened on the page last shown with the stored values.
-  TfrmPrnSetupAdv again(ini);
+  AdvancedPrintSetupDialog again(ini);
   EXPECT_EQ(again.pages()->currentRow(), CutsPage);
   EXPECT_EQ(again.page(PartsPage).fillStyle->currentIndex(), 6);
   EXPECT_EQ(again.page(CutsPage).lineWidth->value(), 4);

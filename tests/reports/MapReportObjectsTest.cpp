@@ -5,8 +5,8 @@
 #include "platform/report/PreparedReport.h"
 #include "platform/report/ReportError.h"
 #include "platform/report/Template.h"
-#include "reports/MapReportObjects.h"
-#include "reports/MapReportStream.h"
+#include "reports/mapprint/MapReportObjects.h"
+#include "reports/mapprint/MapReportStream.h"
 
 #include <QByteArray>
 
@@ -73,7 +73,7 @@ TEST(MapTextLayout, EachLayoutWhereTheRulesPutIt) {
 }
 
 TEST(MapTextLayout, AWideTitleIsCutAtThePartsEdgeOrRunsOverIt) {
-  TzkfrDetalData part;
+  MapPartElement part;
   part.Title = "ДлинноеНазвание";  // 15 characters, 90 wide
   part.ShowTitle = true;
   part.ShowDim = false;
@@ -96,10 +96,10 @@ TEST(MapTextLayout, AWideTitleIsCutAtThePartsEdgeOrRunsOverIt) {
 }
 
 TEST(MapTextLayout, TextsOfEachLayout) {
-  TzkfrDetalData part;
+  MapPartElement part;
   part.Title = "Бок";  // 18 wide
-  part.RealWidth = 720;
-  part.RealHeight = 560;  // "720", "560": 18 wide each
+  part.length = 720;
+  part.width = 560;  // "720", "560": 18 wide each
   part.edgeLabels = true;
   part.edges[TopSide] = {"ПВХ", 2};
   part.edges[LeftSide] = {"АБС", 1};
@@ -150,7 +150,7 @@ TEST(MapTextLayout, TextsOfEachLayout) {
 }
 
 TEST(MapEdgeLabels, CodesOrNamesOfTheBandedSides) {
-  TzkfrDetalData part;
+  MapPartElement part;
   part.edges = {EdgeRecord{"Кромка А", 1}, EdgeRecord{"", 0}, EdgeRecord{"Кромка Б", 2}, EdgeRecord{"Кромка Б", 2}};
   EXPECT_EQ(part.topBottomLabels(), "");  // labels off
   part.edgeLabels = true;
@@ -163,8 +163,8 @@ TEST(MapEdgeLabels, CodesOrNamesOfTheBandedSides) {
 
 // ---- streams ------------------------------------------------------------------
 
-TfrRskMapView sampleMap() {
-  TfrRskMapView v;
+MapReportView sampleMap() {
+  MapReportView v;
   v.name = "Map";
   v.partFont = {"Times New Roman", 0x0000FF, 12, 204, true, false, true, false};
   v.offcutFont.size = 7;
@@ -176,32 +176,32 @@ TfrRskMapView sampleMap() {
   v.edgeLabels = true;
   v.edgeLabelStyle = 1;
   v.Ratio = 0.2345678901234;
-  auto part = std::make_unique<TzkfrDetalData>();
+  auto part = std::make_unique<MapPartElement>();
   part->Title = "Фасад верхний";
-  part->RealLeft = 10;
-  part->RealTop = -3;
-  part->RealWidth = 716;
-  part->RealHeight = 396;
+  part->x = 10;
+  part->y = -3;
+  part->length = 716;
+  part->width = 396;
   part->TruncText = false;
   part->edgeLabels = true;
   part->edgeLabelStyle = 1;
   part->edges = {EdgeRecord{"ПВХ 2 мм", 3}, EdgeRecord{"ПВХ 0,4 мм цвет орех темный", 4}, EdgeRecord{}, EdgeRecord{}};
   v.elements.push_back(std::move(part));
-  auto offcut = std::make_unique<TzkfrScrapData>();
+  auto offcut = std::make_unique<MapOffcutElement>();
   offcut->Title = "Отход";
   offcut->useless = true;
   offcut->ShowDim = false;
   v.elements.push_back(std::move(offcut));
-  auto cut = std::make_unique<TzkfrMillLineData>();
-  cut->RealLeft = 730;
-  cut->RealHeight = 2070;
+  auto cut = std::make_unique<MapCutElement>();
+  cut->x = 730;
+  cut->width = 2070;
   v.elements.push_back(std::move(cut));
   return v;
 }
 
 TEST(MapReportStreams, TheCuttingMapKeepsItsStylesAndElements) {
-  const TfrRskMapView v = sampleMap();
-  TfrRskMapView back;
+  const MapReportView v = sampleMap();
+  MapReportView back;
   back.loadStream(v.saveStream());
   EXPECT_EQ(back.partFont, v.partFont);
   EXPECT_EQ(back.offcutFont, v.offcutFont);
@@ -214,21 +214,21 @@ TEST(MapReportStreams, TheCuttingMapKeepsItsStylesAndElements) {
   EXPECT_EQ(back.edgeLabelStyle, 1);
   EXPECT_EQ(back.Ratio, v.Ratio);  // the extended float holds every double
   ASSERT_EQ(back.elements.size(), 3u);
-  const auto* part = dynamic_cast<const TzkfrDetalData*>(back.elements[0].get());
+  const auto* part = dynamic_cast<const MapPartElement*>(back.elements[0].get());
   ASSERT_NE(part, nullptr);
   EXPECT_EQ(part->Title, "Фасад верхний");
-  EXPECT_EQ(part->RealTop, -3);
-  EXPECT_EQ(part->RealWidth, 716);
+  EXPECT_EQ(part->y, -3);
+  EXPECT_EQ(part->length, 716);
   EXPECT_FALSE(part->TruncText);
   EXPECT_EQ(part->edges[0], (EdgeRecord{"ПВХ 2 мм", 3}));
   // An edge name keeps 20 characters.
   EXPECT_EQ(part->edges[1], (EdgeRecord{"ПВХ 0,4 мм цвет орех", 4}));
-  const auto* offcut = dynamic_cast<const TzkfrScrapData*>(back.elements[1].get());
+  const auto* offcut = dynamic_cast<const MapOffcutElement*>(back.elements[1].get());
   ASSERT_NE(offcut, nullptr);
   EXPECT_TRUE(offcut->useless);
   EXPECT_FALSE(offcut->ShowDim);
-  EXPECT_EQ(back.elements[2]->kind(), TzkfrMillLineData::kKind);
-  EXPECT_EQ(back.elements[2]->RealHeight, 2070);
+  EXPECT_EQ(back.elements[2]->kind(), MapCutElement::kKind);
+  EXPECT_EQ(back.elements[2]->width, 2070);
   // The styles an element takes are its owner's.
   EXPECT_EQ(offcut->brush(back), &back.wasteBrush);
   EXPECT_EQ(&back.elements[2]->pen(back), &back.cutPen);
@@ -239,18 +239,18 @@ TEST(MapReportStreams, RecordsHaveTheirFixedSizes) {
   // Each element adds its kind, its common data (an empty Title is 3
   // bytes) and its own: a part its flag, style and four 25-byte edge
   // records; an offcut its flag; a cut nothing.
-  TfrRskMapView v;
+  MapReportView v;
   const std::size_t empty = v.saveStream().size();
-  v.elements.push_back(std::make_unique<TzkfrDetalData>());
+  v.elements.push_back(std::make_unique<MapPartElement>());
   EXPECT_EQ(v.saveStream().size() - empty, 1u + 3 + 16 + 3 + 1 + 4 + 4 * 25);
   v.elements.clear();
-  v.elements.push_back(std::make_unique<TzkfrScrapData>());
+  v.elements.push_back(std::make_unique<MapOffcutElement>());
   EXPECT_EQ(v.saveStream().size() - empty, 1u + 3 + 16 + 3 + 1);
   v.elements.clear();
-  v.elements.push_back(std::make_unique<TzkfrMillLineData>());
+  v.elements.push_back(std::make_unique<MapCutElement>());
   EXPECT_EQ(v.saveStream().size() - empty, 1u + 3 + 16 + 3);
 
-  TfrDetalsListView list;
+  PartsListReportView list;
   const std::size_t bare = list.saveStream().size();
   list.partRows.push_back({"Деталь", 1, 2, 3, {1, 2, 3, 4}, {5, 6, 7, 8}});
   EXPECT_EQ(list.saveStream().size() - bare, 65u);
@@ -259,7 +259,7 @@ TEST(MapReportStreams, RecordsHaveTheirFixedSizes) {
 }
 
 TEST(MapReportStreams, ThePartsListKeepsItsSwitchesAndRows) {
-  TfrDetalsListView v;
+  PartsListReportView v;
   v.name = "mmDetalsList";
   v.font = {"Arial", 0, 9, 204, false, true, false, true};
   v.showPartsList = false;
@@ -272,7 +272,7 @@ TEST(MapReportStreams, ThePartsListKeepsItsSwitchesAndRows) {
   v.partRows = {{"Бок левый", 720, 560, 2, {1, 0, 2, 2}, {0xFF, 0, 0xFF00, 0xFF00}},
                 {"Полка", 564, 500, 3, {0, 0, 0, 0}, {0, 0, 0, 0}}};
   v.edgeRows = {{"ПВХ 2 мм", 2880, 2}, {"ПВХ 0,4 мм", 1120, 1}};
-  TfrDetalsListView back;
+  PartsListReportView back;
   back.loadStream(v.saveStream());
   EXPECT_EQ(back.font, v.font);
   EXPECT_FALSE(back.showPartsList);
@@ -287,15 +287,15 @@ TEST(MapReportStreams, ThePartsListKeepsItsSwitchesAndRows) {
 TEST(MapReportStreams, EveryCutShortStreamIsRefused) {
   const std::string map = sampleMap().saveStream();
   for (std::size_t n = 0; n < map.size(); ++n) {
-    TfrRskMapView v;
+    MapReportView v;
     EXPECT_THROW(v.loadStream(std::string_view(map).substr(0, n)), report::ReportError) << n;
   }
-  TfrDetalsListView list;
+  PartsListReportView list;
   list.partRows.push_back({"Деталь", 1, 2, 3, {1, 2, 3, 4}, {5, 6, 7, 8}});
   list.edgeRows.push_back({"Кромка", 100, 7});
   const std::string bytes = list.saveStream();
   for (std::size_t n = 0; n < bytes.size(); ++n) {
-    TfrDetalsListView v;
+    PartsListReportView v;
     EXPECT_THROW(v.loadStream(std::string_view(bytes).substr(0, n)), report::ReportError) << n;
   }
 }
@@ -309,7 +309,7 @@ TEST(MapReportStreams, DamagedCountsLengthsAndValuesAreRefusedWithTheReason) {
     }
     return std::string("read");
   };
-  TfrDetalsListView list;
+  PartsListReportView list;
   list.name = "mmDetalsList";
   std::string bytes = list.saveStream();
   // The part row count is the 8 bytes before the end (two counts of 0).
@@ -324,25 +324,25 @@ TEST(MapReportStreams, DamagedCountsLengthsAndValuesAreRefusedWithTheReason) {
   EXPECT_NE(message(list, bytes + "x").find("лишние 1 байт"), std::string::npos);
 
   // A string longer than what is left; a short string longer than its field.
-  TfrRskMapView map;
+  MapReportView map;
   map.name = "Map";
   std::string s = map.saveStream();
   s[0] = '\xFF';
   s[1] = '\xFF';
   EXPECT_NE(message(map, s).find("не помещается"), std::string::npos) << message(map, s);
-  TfrDetalsListView one;
+  PartsListReportView one;
   one.partRows.push_back({"А", 1, 1, 1, {}, {}});
   std::string row = one.saveStream();
   row[row.size() - 4 - 65] = 21;  // the name's length byte
   EXPECT_NE(message(one, row).find("больше её поля"), std::string::npos) << message(one, row);
 
   // An unknown element kind, and a ratio that is not a number.
-  TfrRskMapView withCut;
-  withCut.elements.push_back(std::make_unique<TzkfrMillLineData>());
+  MapReportView withCut;
+  withCut.elements.push_back(std::make_unique<MapCutElement>());
   std::string kind = withCut.saveStream();
   kind[kind.size() - 23] = 9;
   EXPECT_NE(message(withCut, kind).find("неизвестный вид элемента 9"), std::string::npos) << message(withCut, kind);
-  TfrRskMapView nan;
+  MapReportView nan;
   std::string ratio = nan.saveStream();
   const std::size_t at = ratio.size() - 4 - 10;
   for (int i = 0; i < 8; ++i) ratio[at + static_cast<std::size_t>(i)] = '\xFF';
@@ -358,7 +358,7 @@ TEST(MapReportStreams, TemplatesAndPreparedReportsRefuseADamagedObjectNamingTheF
       "<object class=\"TfrRskMapView\" name=\"Map\" x=\"0\" y=\"0\" width=\"100\" height=\"100\"><data>" +
       QByteArray::fromStdString(sampleMap().saveStream()).toBase64() + "</data></object></band></report>";
   const report::Template t = report::Template::parse(good, QStringLiteral("Карты.frf"));
-  const auto* map = dynamic_cast<const TfrRskMapView*>(t.findObject("Map"));
+  const auto* map = dynamic_cast<const MapReportView*>(t.findObject("Map"));
   ASSERT_NE(map, nullptr);
   EXPECT_EQ(map->elements.size(), 3u);
 
@@ -391,7 +391,7 @@ TEST(MapReportStreams, TemplatesAndPreparedReportsRefuseADamagedObjectNamingTheF
 }
 
 TEST(MapReportStreams, ThePartsListLinesInTheFourEdgeFormats) {
-  TfrDetalsListView v;
+  PartsListReportView v;
   v.partRows = {{"Бок", 720, 560, 2, {}, {}}};
   v.edgeRows = {{"ПВХ 2 мм", 2885, 3}};
   EXPECT_EQ(v.partLines(), (std::vector<std::string>{"Бок [720x560] 2 шт"}));

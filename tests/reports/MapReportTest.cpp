@@ -2,10 +2,10 @@
 // rows of a map, the filling of the two objects, and the report laid out
 // with the shipped template "RskMaps.frf".
 
-#include "platform/report/PreviewWindow.h"
 #include "platform/report/Render.h"
 #include "platform/report/ReportError.h"
-#include "reports/MapReport.h"
+#include "platform/report/ui/PreviewWindow.h"
+#include "reports/mapprint/MapReport.h"
 
 #include <QImage>
 #include <QPainter>
@@ -34,10 +34,10 @@ class TestCatalogue : public MapReportCatalogue {
 maps::MapPart part(const char* name, int left, int top, int length, int width, std::array<int, 4> edges = {}) {
   maps::MapPart p;
   p.Title = name;
-  p.RealLeft = left;
-  p.RealTop = top;
-  p.RealWidth = length;
-  p.RealHeight = width;
+  p.x = left;
+  p.y = top;
+  p.length = length;
+  p.width = width;
   p.LeftBorder = edges[0];
   p.RightBorder = edges[1];
   p.TopBorder = edges[2];
@@ -50,8 +50,8 @@ maps::SheetMap sampleMap(int quantity = 1) {
   maps::SheetMap m;
   m.MaterialCode = 1;
   m.Caption = "1: Лист 1";
-  m.RealWidth = 2000;
-  m.RealHeight = 1000;
+  m.length = 2000;
+  m.width = 1000;
   m.Quantity = quantity;
   m.MillLinesCount = 5;
   m.MillLinesLength = 12345;
@@ -62,28 +62,28 @@ maps::SheetMap sampleMap(int quantity = 1) {
   m.Parts = {part("Бок", 0, 0, 720, 560, {1, 0, 2, 2}), part("Бок", 724, 0, 720, 560, {1, 0, 2, 2}),
              part("Полка", 0, 564, 564, 300)};
   maps::MapOffcut useful;
-  useful.RealLeft = 1448;
-  useful.RealWidth = 552;
-  useful.RealHeight = 1000;
+  useful.x = 1448;
+  useful.length = 552;
+  useful.width = 1000;
   useful.ScrapType = maps::stNormalScrap;
   useful.Text = "Остаток";
   maps::MapOffcut waste = useful;
-  waste.RealLeft = 568;
-  waste.RealTop = 564;
-  waste.RealWidth = 100;
-  waste.RealHeight = 20;
+  waste.x = 568;
+  waste.y = 564;
+  waste.length = 100;
+  waste.width = 20;
   waste.ScrapType = maps::stLostScrap;
   waste.Text = "Отход";
   m.Offcuts = {useful, waste};
   maps::MapCut alongY;
-  alongY.RealLeft = 720;
-  alongY.RealWidth = 4;
-  alongY.RealHeight = 1000;
+  alongY.x = 720;
+  alongY.length = 4;
+  alongY.width = 1000;
   alongY.MillOrient = false;
   maps::MapCut alongX;
-  alongX.RealTop = 560;
-  alongX.RealWidth = 1444;
-  alongX.RealHeight = 4;
+  alongX.y = 560;
+  alongX.length = 1444;
+  alongX.width = 4;
   alongX.MillOrient = true;
   m.Cuts = {alongY, alongX};
   return m;
@@ -195,7 +195,7 @@ TEST(MapView, FilledWithTheMapAndTheDrawingStyles) {
   styles.parts.truncText = false;
   styles.offcuts.title = false;
   styles.millPen.width = 3;
-  TfrRskMapView view;
+  MapReportView view;
   view.width = 50;
   view.height = 50;
   fillMapView(view, m, 409, 309, params, styles, TestCatalogue());
@@ -206,29 +206,29 @@ TEST(MapView, FilledWithTheMapAndTheDrawingStyles) {
   EXPECT_EQ(view.edgeLabelStyle, 1);
   EXPECT_EQ(view.cutPen.width, 3);
   ASSERT_EQ(view.elements.size(), 7u);  // 3 parts, 2 offcuts, 2 cuts
-  const auto& p = dynamic_cast<const TzkfrDetalData&>(*view.elements[0]);
+  const auto& p = dynamic_cast<const MapPartElement&>(*view.elements[0]);
   EXPECT_EQ(p.Title, "Бок");
   EXPECT_FALSE(p.TruncText);
   EXPECT_EQ(p.edges[LeftSide], (EdgeRecord{"ПВХ 0,4 мм", 1}));
   EXPECT_EQ(p.edges[RightSide], (EdgeRecord{"", 0}));
   EXPECT_EQ(p.topBottomLabels(), "[ПВХ 2 мм][ПВХ 2 мм]");
-  const auto& useful = dynamic_cast<const TzkfrScrapData&>(*view.elements[3]);
+  const auto& useful = dynamic_cast<const MapOffcutElement&>(*view.elements[3]);
   EXPECT_FALSE(useful.useless);
   EXPECT_EQ(useful.Title, "Остаток");
   EXPECT_FALSE(useful.ShowTitle);
-  EXPECT_TRUE(dynamic_cast<const TzkfrScrapData&>(*view.elements[4]).useless);
+  EXPECT_TRUE(dynamic_cast<const MapOffcutElement&>(*view.elements[4]).useless);
   // Cuts on the centre lines of their kerf bands.
-  EXPECT_EQ(view.elements[5]->RealLeft, 722);
-  EXPECT_EQ(view.elements[5]->RealWidth, 0);
-  EXPECT_EQ(view.elements[5]->RealHeight, 1000);
-  EXPECT_EQ(view.elements[6]->RealTop, 562);
-  EXPECT_EQ(view.elements[6]->RealHeight, 0);
+  EXPECT_EQ(view.elements[5]->x, 722);
+  EXPECT_EQ(view.elements[5]->length, 0);
+  EXPECT_EQ(view.elements[5]->width, 1000);
+  EXPECT_EQ(view.elements[6]->y, 562);
+  EXPECT_EQ(view.elements[6]->width, 0);
 
   // Without "Рисовать остатки" the useful offcut is missing, the waste stays.
   styles.offcuts.draw = false;
   fillMapView(view, m, 409, 309, params, styles, TestCatalogue());
   ASSERT_EQ(view.elements.size(), 6u);
-  EXPECT_TRUE(dynamic_cast<const TzkfrScrapData&>(*view.elements[3]).useless);
+  EXPECT_TRUE(dynamic_cast<const MapOffcutElement&>(*view.elements[3]).useless);
   styles.parts.draw = styles.waste.draw = styles.millDraw = false;
   fillMapView(view, m, 409, 309, params, styles, TestCatalogue());
   EXPECT_TRUE(view.elements.empty());
@@ -248,7 +248,7 @@ TEST(DetalsListView, FilledFromThePrintDialog) {
   params.mapFont.size = 12;
   maps::SheetMap m = sampleMap();
   m.Parts.push_back(part("Очень длинное название детали", 0, 0, 100, 100, {7, 0, 0, 0}));
-  TfrDetalsListView view;
+  PartsListReportView view;
   fillDetalsListView(view, m, params, TestCatalogue(), true);
   EXPECT_TRUE(view.showPartsList);
   EXPECT_FALSE(view.showEdgesList);
@@ -315,13 +315,13 @@ TEST(MapReport, OneMapAPageWithItsParametersAndPartsList) {
     const QString text = pageText(page);
     EXPECT_TRUE(text.contains(QString::fromStdString("<" + maps[static_cast<std::size_t>(i)].Caption + ">")));
     EXPECT_TRUE(text.contains(QStringLiteral("Лист %1 из 3").arg(i + 1)));
-    const auto views = objectsOf<TfrRskMapView>(page);
+    const auto views = objectsOf<MapReportView>(page);
     ASSERT_EQ(views.size(), 1u);
     // The sheet fills the room as far as its proportions let it.
     EXPECT_GT(views[0]->Ratio, 0.2);
     EXPECT_NEAR(views[0]->width / views[0]->height, 2.0, 0.01);
     EXPECT_EQ(views[0]->elements.size(), maps[static_cast<std::size_t>(i)].Parts.size() + 4);
-    const auto lists = objectsOf<TfrDetalsListView>(page);
+    const auto lists = objectsOf<PartsListReportView>(page);
     ASSERT_EQ(lists.size(), 1u);
     EXPECT_EQ(lists[0]->partRows, [&] {
       std::vector<ListPartRow> rows = mapPartRows(maps[static_cast<std::size_t>(i)]);
@@ -344,8 +344,8 @@ TEST(MapReport, MapsPerPageRangeAndListsOff) {
   job.params.position = TwoMapsPerPage;
   report::PreparedReport r = prepareMapReport(kTemplate, job);
   ASSERT_EQ(r.pageCount(), 2);
-  EXPECT_EQ(objectsOf<TfrRskMapView>(r.pages[0]).size(), 2u);
-  EXPECT_EQ(objectsOf<TfrRskMapView>(r.pages[1]).size(), 1u);
+  EXPECT_EQ(objectsOf<MapReportView>(r.pages[0]).size(), 2u);
+  EXPECT_EQ(objectsOf<MapReportView>(r.pages[1]).size(), 1u);
 
   job.params.position = OtherMapsPerPage;
   job.params.mapQuantity = 3;
@@ -355,23 +355,23 @@ TEST(MapReport, MapsPerPageRangeAndListsOff) {
   // the map takes its room.
   job.params.position = OneMapPerPage;
   job.from = 1;
-  const double fullWidth = objectsOf<TfrRskMapView>(prepareMapReport(kTemplate, job).pages[0])[0]->width;
+  const double fullWidth = objectsOf<MapReportView>(prepareMapReport(kTemplate, job).pages[0])[0]->width;
   job.params.showDetailList = job.params.showBorderList = false;
   r = prepareMapReport(kTemplate, job);
   ASSERT_EQ(r.pageCount(), 2);
   EXPECT_TRUE(pageText(r.pages[0]).contains(QStringLiteral("<2: Листы 2 - 3>")));
-  EXPECT_TRUE(objectsOf<TfrDetalsListView>(r.pages[0]).empty());
-  EXPECT_GT(objectsOf<TfrRskMapView>(r.pages[0])[0]->width, fullWidth);
+  EXPECT_TRUE(objectsOf<PartsListReportView>(r.pages[0]).empty());
+  EXPECT_GT(objectsOf<MapReportView>(r.pages[0])[0]->width, fullWidth);
 
   // A range past the maps, or no maps at all, prints no map.
   job.from = 5;
   job.to = 9;
-  EXPECT_TRUE(objectsOf<TfrRskMapView>(prepareMapReport(kTemplate, job).pages[0]).empty());
+  EXPECT_TRUE(objectsOf<MapReportView>(prepareMapReport(kTemplate, job).pages[0]).empty());
   const std::vector<maps::SheetMap> none;
   job.maps = &none;
   job.from = 0;
   job.to = -1;
-  EXPECT_TRUE(objectsOf<TfrRskMapView>(prepareMapReport(kTemplate, job).pages[0]).empty());
+  EXPECT_TRUE(objectsOf<MapReportView>(prepareMapReport(kTemplate, job).pages[0]).empty());
 }
 
 TEST(MapReport, TheTemplatesObjectsMustBeOfTheirClasses) {
@@ -468,15 +468,15 @@ TEST(MapReport, AReportSavedEarlierStillOpensWithItsMap) {
   const report::PreparedReport r =
       report::PreparedReport::read(QStringLiteral(KROYNA_TEST_DATA_DIR "/report/MapReport.kpr"));
   ASSERT_EQ(r.pageCount(), 1);
-  const auto views = objectsOf<TfrRskMapView>(r.pages[0]);
+  const auto views = objectsOf<MapReportView>(r.pages[0]);
   ASSERT_EQ(views.size(), 1u);
   ASSERT_EQ(views[0]->elements.size(), 5u);
-  const auto& part = dynamic_cast<const TzkfrDetalData&>(*views[0]->elements[0]);
+  const auto& part = dynamic_cast<const MapPartElement&>(*views[0]->elements[0]);
   EXPECT_EQ(part.Title, "Бок");
   EXPECT_EQ(part.edges[TopSide], (EdgeRecord{"ПВХ 2 мм", 2}));
-  EXPECT_TRUE(dynamic_cast<const TzkfrScrapData&>(*views[0]->elements[2]).useless);
-  EXPECT_EQ(views[0]->elements[3]->RealLeft, 802);
-  const auto lists = objectsOf<TfrDetalsListView>(r.pages[0]);
+  EXPECT_TRUE(dynamic_cast<const MapOffcutElement&>(*views[0]->elements[2]).useless);
+  EXPECT_EQ(views[0]->elements[3]->x, 802);
+  const auto lists = objectsOf<PartsListReportView>(r.pages[0]);
   ASSERT_EQ(lists.size(), 1u);
   EXPECT_EQ(lists[0]->partLines(), std::vector<std::string>{"Бок [800x600] 1 шт"});
   EXPECT_EQ(lists[0]->edgeLines(), (std::vector<std::string>{"ПВХ 2 мм[2]: 1.60м", "ПВХ 0,4 мм[1]: 0.60м"}));

@@ -2,22 +2,23 @@
 // statistics dialog, in a program folder prepared as a first start
 // prepares it (shipped templates and the example's stock).
 
-#include "maps/Maps.h"
-#include "maps/StatisticsDialog.h"
-#include "maps/TFormSheets.h"
-#include "parts/PartsWindow.h"
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Messages.h"
+#include "common/Settings.h"
+#include "maps/ui/Maps.h"
+#include "maps/ui/MapsWindow.h"
+#include "maps/ui/StatisticsDialog.h"
+#include "parts/ui/PartsWindow.h"
 #include "platform/dbase/DbfFile.h"
 #include "platform/ini/IniFile.h"
 #include "platform/report/PreparedReport.h"
-#include "reports/LabelDialogs.h"
-#include "reports/ReportPreview.h"
-#include "reports/StatisticsAndLabels.h"
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
+#include "platform/text/Literals.h"
+#include "reports/ui/LabelDialogs.h"
+#include "reports/ui/ReportPreview.h"
+#include "reports/ui/StatisticsAndLabels.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Settings.h"
-#include "warehouse/Warehouse.h"
+#include "warehouse/ui/Warehouse.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,7 +43,7 @@
 namespace kroyna::reports {
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 // The reports shown, by their titles, and the texts of their objects.
 struct Previews {
@@ -67,9 +68,9 @@ struct Previews {
 
 struct Messages {
   QStringList texts;
-  shell::ScopedMessageHandler handler{[this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+  common::ScopedMessageHandler handler{[this](const QString& text, common::MsgIcon, common::MsgButtons) {
     texts << text;
-    return shell::MsgResult::No;
+    return common::MsgResult::No;
   }};
 };
 
@@ -97,7 +98,7 @@ class Program {
 
   bool ready() const { return !prepared_.has_value(); }
   shell::MainWindow& main() { return main_; }
-  shell::AppContext& context() { return context_; }
+  common::AppContext& context() { return context_; }
   ini::IniFile& ini() { return settings_.ini(); }
   QString path(const QString& relative) const { return root_.path(relative); }
   bool enabled(const char* id) const { return main_.command(QString::fromLatin1(id))->isEnabled(); }
@@ -110,12 +111,12 @@ class Program {
 
   // A maps window with two maps of 3 and 1 parts; the first cut twice, with
   // a useful and a useless offcut.
-  maps::TFormSheets* mapsWindow() {
-    maps::TFormSheets* w = maps::openMapsWindow(main_);
+  maps::MapsWindow* mapsWindow() {
+    maps::MapsWindow* w = maps::openMapsWindow(main_);
     maps::SheetMap a;
     a.MaterialCode = 1;
-    a.RealWidth = 2800;
-    a.RealHeight = 2070;
+    a.length = 2800;
+    a.width = 2070;
     a.Quantity = 2;
     a.DetalsSquare = 3000000;
     a.ScrapSquare = 1000000;
@@ -124,18 +125,18 @@ class Program {
     for (const char* name : {"Бок", "Бок", "Полка"}) {
       maps::MapPart p;
       p.Title = name;
-      p.RealWidth = 720;
-      p.RealHeight = 560;
+      p.length = 720;
+      p.width = 560;
       a.Parts.push_back(p);
     }
     maps::MapOffcut useful;
     useful.ScrapType = maps::stNormalScrap;
     useful.ScrapName = "О-1";
-    useful.RealWidth = 1000;
-    useful.RealHeight = 1000;
+    useful.length = 1000;
+    useful.width = 1000;
     maps::MapOffcut waste;
-    waste.RealWidth = 30;
-    waste.RealHeight = 2070;
+    waste.length = 30;
+    waste.width = 2070;
     a.Offcuts = {useful, waste};
     w->document().appendStoredMap(a);
     maps::SheetMap b = a;
@@ -151,11 +152,11 @@ class Program {
 
  private:
   QTemporaryDir dir_;
-  shell::DataRoot root_;
+  common::DataRoot root_;
   std::optional<QString> prepared_;
-  shell::Settings settings_;
+  common::Settings settings_;
   shell::MainWindow main_;
-  shell::AppContext context_;
+  common::AppContext context_;
 };
 
 QSpinBox* spin(LabelDialog& d, const char* name) { return d.findChild<QSpinBox*>(QString::fromLatin1(name)); }
@@ -242,24 +243,24 @@ TEST(LabelDialogs, PageMarginsAreSharedAndPrintingUsesThemAndTheControls) {
   Previews previews;
   const QString tmpl = p.path(QStringLiteral("Reports/ScrapsLbl.frf"));
   LabelDialog parts(LabelKind::Parts, someLabels(5), p.ini(), tmpl, false);
-  parts.setMarginsEditor([](const shell::PageMargins& m, QWidget*) -> std::optional<shell::PageMargins> {
-    EXPECT_EQ(m, shell::PageMargins{});
-    return shell::PageMargins{10, 20, 5, 0};
+  parts.setMarginsEditor([](const common::PageMargins& m, QWidget*) -> std::optional<common::PageMargins> {
+    EXPECT_EQ(m, common::PageMargins{});
+    return common::PageMargins{10, 20, 5, 0};
   });
   button(parts, "pageButton")->click();
-  EXPECT_EQ(shell::readPageMargins(p.ini(), "Lbl_PageParams"), (shell::PageMargins{10, 20, 5, 0}));
+  EXPECT_EQ(common::readPageMargins(p.ini(), "Lbl_PageParams"), (common::PageMargins{10, 20, 5, 0}));
   // The report margins of PageParams are not touched.
-  EXPECT_EQ(shell::readPageMargins(p.ini()), shell::PageMargins{});
+  EXPECT_EQ(common::readPageMargins(p.ini()), common::PageMargins{});
 
   LabelDialog offcuts(LabelKind::Offcuts, someLabels(1), p.ini(), tmpl, false);
-  std::optional<shell::PageMargins> seen;
-  offcuts.setMarginsEditor([&](const shell::PageMargins& m, QWidget*) -> std::optional<shell::PageMargins> {
+  std::optional<common::PageMargins> seen;
+  offcuts.setMarginsEditor([&](const common::PageMargins& m, QWidget*) -> std::optional<common::PageMargins> {
     seen = m;
     return std::nullopt;  // cancelled: nothing written
   });
   button(offcuts, "pageButton")->click();
-  EXPECT_EQ(seen, (shell::PageMargins{10, 20, 5, 0}));
-  EXPECT_EQ(shell::readPageMargins(p.ini(), "Lbl_PageParams"), (shell::PageMargins{10, 20, 5, 0}));
+  EXPECT_EQ(seen, (common::PageMargins{10, 20, 5, 0}));
+  EXPECT_EQ(common::readPageMargins(p.ini(), "Lbl_PageParams"), (common::PageMargins{10, 20, 5, 0}));
 
   box(parts, "code")->setChecked(false);
   box(parts, "frame")->setChecked(false);
@@ -293,7 +294,7 @@ TEST(LabelCommands, EnabledByTheActiveWindowAndFilledFromIt) {
   EXPECT_FALSE(p.enabled("cut.materialStatistics"));
 
   // A maps window: both labels and the material consumption report.
-  maps::TFormSheets* maps = p.mapsWindow();
+  maps::MapsWindow* maps = p.mapsWindow();
   EXPECT_TRUE(p.enabled("cut.partLabels"));
   EXPECT_TRUE(p.enabled("cut.scrapLabels"));
   EXPECT_TRUE(p.enabled("cut.materialStatistics"));
@@ -394,7 +395,7 @@ TEST(StatisticsCommands, StatisticsDialogPrintsTheVisibleMapsAndTheMenuAllMateri
   ASSERT_TRUE(p.ready());
   Messages messages;
   Previews previews;
-  maps::TFormSheets* maps = p.mapsWindow();
+  maps::MapsWindow* maps = p.mapsWindow();
   maps->selectMaterialRow(2);  // the second material only
   maps->showStatistics();
   auto* dialog = maps->findChild<maps::StatisticsDialog*>();
@@ -433,7 +434,7 @@ TEST(EdgeStatistics, NamesAndLengthsOfTheVisibleMapsWithStoredColumnWidths) {
   Program p;
   ASSERT_TRUE(p.ready());
   Messages messages;
-  maps::TFormSheets* maps = p.mapsWindow();
+  maps::MapsWindow* maps = p.mapsWindow();
   // Edge banding on the first map's parts; the catalogue of this program
   // has no edges, so the names are empty and the lengths have no allowance.
   for (maps::MapPart& part : maps->document().map(0).Parts) part.TopBorder = 7;

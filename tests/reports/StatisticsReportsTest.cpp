@@ -4,6 +4,7 @@
 // without edge banding.
 
 #include "maps/MapsTestSupport.h"
+#include "platform/text/Literals.h"
 #include "reports/StatisticsReports.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ namespace {
 
 using maps::testing::FakeEnvironment;
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 QString textOf(const std::optional<report::Value>& v) {
   return v ? QString::fromStdString(v->toText()) : QStringLiteral("<none>");
@@ -23,8 +24,8 @@ maps::MapPart part(const char* title, std::int32_t w, std::int32_t h, std::int32
                    std::int32_t top = 0, std::int32_t bottom = 0) {
   maps::MapPart p;
   p.Title = title;
-  p.RealWidth = w;
-  p.RealHeight = h;
+  p.length = w;
+  p.width = h;
   p.LeftBorder = left;
   p.RightBorder = right;
   p.TopBorder = top;
@@ -47,8 +48,8 @@ struct KnownDocument {
     // 2000 x 1000 = 2 m², once: waste 16.67 %, offcuts 25 %, parts 58.33 %.
     maps::SheetMap a;
     a.MaterialCode = 1;
-    a.RealWidth = 2000;
-    a.RealHeight = 1000;
+    a.length = 2000;
+    a.width = 1000;
     a.Quantity = 1;
     a.DetalsSquare = 1166600;
     a.ScrapSquare = 500000;
@@ -63,8 +64,8 @@ struct KnownDocument {
     // A stock offcut 1000 x 500 = 0.5 m², twice, no edge banding.
     maps::SheetMap b;
     b.MaterialCode = 2;
-    b.RealWidth = 1000;
-    b.RealHeight = 500;
+    b.length = 1000;
+    b.width = 500;
     b.Quantity = 2;
     b.IsScraps = true;
     b.SheetName = "ОСТ-7";
@@ -190,8 +191,8 @@ TEST(StatisticsReport, ZeroAreasGiveZeroPercentagesInsteadOfDividingByZero) {
   // A map of no area (a damaged file, a sheet of width 0).
   maps::MapsDocument flat(env);
   maps::SheetMap m;
-  m.RealWidth = 2000;
-  m.RealHeight = 0;
+  m.length = 2000;
+  m.width = 0;
   m.LostSquare = 10;
   flat.appendStoredMap(m);
   const StatisticsReportData data(flat);
@@ -208,8 +209,8 @@ TEST(MaterialSummaryReport, AllMaterialsWhateverTheFilterInNameOrder) {
   auto add = [&](int code, int quantity, double scrap, double lost) {
     maps::SheetMap m;
     m.MaterialCode = code;
-    m.RealWidth = 1000;
-    m.RealHeight = 1000;
+    m.length = 1000;
+    m.width = 1000;
     m.Quantity = quantity;
     m.ScrapSquare = scrap;
     m.LostSquare = lost;
@@ -221,7 +222,7 @@ TEST(MaterialSummaryReport, AllMaterialsWhateverTheFilterInNameOrder) {
   add(1, 3, 10000, 1000);
   doc.setMaterialFilter(3);  // the filter does not narrow this report
 
-  const std::vector<maps::TMaterialData> rows = doc.materialSummary();
+  const std::vector<maps::MaterialSummaryRow> rows = doc.materialSummary();
   ASSERT_EQ(rows.size(), 3u);
   auto row = [&](std::size_t i, const char* name) { return textOf(materialSummaryVariable(rows[i], name)); };
   EXPECT_EQ(row(0, "CODE"), u("2"));

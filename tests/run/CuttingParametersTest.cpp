@@ -1,10 +1,10 @@
-#include "common/TempDir.h"
+#include "common/SettingsUtils.h"
+#include "common/settings/SettingsKeys.h"
+#include "common/ui/MapFontDialog.h"
 #include "platform/ini/IniFile.h"
 #include "run/CuttingParameters.h"
-#include "run/DefaultParamsDialog.h"
-#include "shell/MapFontDialog.h"
-#include "shell/SettingsKeys.h"
-#include "shell/SettingsUtils.h"
+#include "run/ui/DefaultParamsDialog.h"
+#include "support/TempDir.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,6 +19,12 @@
 #include <gtest/gtest.h>
 
 namespace kroyna::run {
+
+using common::formatImproved;
+using common::formatOptim;
+using common::parseImproved;
+using common::parseOptim;
+
 namespace {
 
 TEST(OptimRecord, RoundTripAndDefaultsOfMissingItems) {
@@ -56,10 +62,10 @@ TEST(OptimRecord, StoredUnderTheMaterialSection) {
   ini::IniFile ini(dir / "Kroyna.ini");
   OptimRecord r;
   r.length = 100;
-  writeOptim(ini, 3, r);
+  common::MaterialSettings(3).setLayoutOptions(ini, r);
   EXPECT_EQ(ini.readString("Material3", "Optim"), "1,100,0,0,0,0,0,0,0,,0");
-  EXPECT_EQ(readOptim(ini, 3), r);
-  EXPECT_EQ(readOptim(ini, 4), OptimRecord{});
+  EXPECT_EQ(common::MaterialSettings(3).layoutOptions(ini), r);
+  EXPECT_EQ(common::MaterialSettings(4).layoutOptions(ini), OptimRecord{});
 }
 
 TEST(OptimRecord, ImprovedSearchUnderItsOwnKeyWithTheDefaultsFallback) {
@@ -67,27 +73,27 @@ TEST(OptimRecord, ImprovedSearchUnderItsOwnKeyWithTheDefaultsFallback) {
   ini::IniFile ini(dir / "Kroyna.ini");
   // A file from before the improved search: off, effort 5.
   ini.writeString("Material3", "Optim", "1,2800,2070,0,0,5,0,0,1,,0");
-  OptimRecord old = readOptim(ini, 3);
+  OptimRecord old = common::MaterialSettings(3).layoutOptions(ini);
   EXPECT_FALSE(old.improved);
   EXPECT_EQ(old.effort, 5);
   EXPECT_EQ(old.fullSearch, 1);
   // "Параметры по умолчанию" choose it for materials without a choice of their own.
   ini.writeString("Default", "Improved", "1,7");
-  EXPECT_TRUE(readOptim(ini, 3).improved);
-  EXPECT_EQ(readOptim(ini, 3).effort, 7);
-  EXPECT_TRUE(readOptim(ini, 9).improved);  // a material never laid out
+  EXPECT_TRUE(common::MaterialSettings(3).layoutOptions(ini).improved);
+  EXPECT_EQ(common::MaterialSettings(3).layoutOptions(ini).effort, 7);
+  EXPECT_TRUE(common::MaterialSettings(9).layoutOptions(ini).improved);  // a material never laid out
   // A material's own choice wins.
   ini.writeString("Material3", "Improved", "0,2");
-  EXPECT_FALSE(readOptim(ini, 3).improved);
-  EXPECT_EQ(readOptim(ini, 3).effort, 2);
+  EXPECT_FALSE(common::MaterialSettings(3).layoutOptions(ini).improved);
+  EXPECT_EQ(common::MaterialSettings(3).layoutOptions(ini).effort, 2);
   // Written back, `Optim` keeps its eleven items.
-  OptimRecord r = readOptim(ini, 3);
+  OptimRecord r = common::MaterialSettings(3).layoutOptions(ini);
   r.improved = true;
   r.effort = 10;
-  writeOptim(ini, 3, r);
+  common::MaterialSettings(3).setLayoutOptions(ini, r);
   EXPECT_EQ(ini.readString("Material3", "Optim"), "1,2800,2070,0,0,5,0,0,1,,0");
   EXPECT_EQ(ini.readString("Material3", "Improved"), "1,10");
-  EXPECT_EQ(readOptim(ini, 3), r);
+  EXPECT_EQ(common::MaterialSettings(3).layoutOptions(ini), r);
 
   EXPECT_EQ(parseImproved(""), ImprovedChoice{});
   EXPECT_EQ(parseImproved("1"), (ImprovedChoice{true, 5}));
@@ -213,7 +219,7 @@ TEST(DefaultParamsDialog, TheMapFontColourIsChosenBesideTheFontAndStored) {
   p.fontSize = 8;
   p.fontColor = 0;
   DefaultParamsDialog d(p, {{3, "ДСП"}}, {{0, "<нет>"}}, false);
-  shell::MapFontPicker* picker = d.fontPicker();
+  common::MapFontPicker* picker = d.fontPicker();
   ASSERT_NE(picker, nullptr);
   EXPECT_EQ(picker->fontButton()->text(), "Изменить");
   EXPECT_EQ(picker->colourButton()->text(), "Цвет");
@@ -228,21 +234,21 @@ TEST(DefaultParamsDialog, TheMapFontColourIsChosenBesideTheFontAndStored) {
   picker->chooseColour();
   picker->chooseFont();
   DefaultParams out = d.params();
-  EXPECT_EQ(out.fontColor, shell::fromQColor(blue));
+  EXPECT_EQ(out.fontColor, common::fromQColor(blue));
   EXPECT_EQ(out.fontSize, 12);
   EXPECT_TRUE(out.fontBold);
   EXPECT_EQ(picker->sample()->palette().color(QPalette::WindowText), blue);
   // A cancelled colour dialog changes nothing.
   colourAnswer.reset();
   picker->chooseColour();
-  EXPECT_EQ(d.params().fontColor, shell::fromQColor(blue));
+  EXPECT_EQ(d.params().fontColor, common::fromQColor(blue));
 
   kroyna::testing::TempDir dir;
   ini::IniFile ini(dir / "Kroyna.ini");
   writeDefaultParams(ini, out);
   EXPECT_EQ(ini.readString("SheetParams", "FontColor", ""), std::to_string(0xC04020));
-  EXPECT_EQ(shell::readMapFont(ini).colour, shell::fromQColor(blue));
-  EXPECT_EQ(readDefaultParams(ini).fontColor, shell::fromQColor(blue));
+  EXPECT_EQ(common::readMapFont(ini).colour, common::fromQColor(blue));
+  EXPECT_EQ(readDefaultParams(ini).fontColor, common::fromQColor(blue));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "CuttingRunTestSupport.h"
 
 #include "ExampleData.h"
+#include "common/settings/SettingsKeys.h"
 #include "parts/GroupFiles.h"
 #include "platform/dbase/DbfFile.h"
 
@@ -73,6 +74,10 @@ TEST(Example, TheOrderHasTwoMaterialsEdgesAndEveryRotationRule) {
   std::set<int> edgeCodes;
   for (const auto& r : borders.records) edgeCodes.insert(static_cast<int>(r.values[0].number()));
   EXPECT_EQ(edgeCodes, edges);
+  // A default edge of the catalogue: marked sides of a tab-separated list
+  // come back banded.
+  const ini::IniFile settings(fsPath(kShipped + QStringLiteral("/Example/Kroyna.ini")));
+  EXPECT_EQ(edgeCodes.count(common::read(settings, common::keys::DefBorder)), 1u);
   std::set<int> stocked, offcuts;
   for (const auto& r : dbase::readDbfFile(sheets / "Sheets.dbf").records)
     stocked.insert(static_cast<int>(r.values[3].number()));
@@ -84,7 +89,7 @@ TEST(Example, TheOrderHasTwoMaterialsEdgesAndEveryRotationRule) {
 
 TEST(Example, FirstStartOnlyAndNeverOverTheUsersFiles) {
   QTemporaryDir dir;
-  const shell::DataRoot root(dir.path() + QStringLiteral("/home"));
+  const common::DataRoot root(dir.path() + QStringLiteral("/home"));
   ASSERT_FALSE(root.prepare(kShipped).has_value());
   for (const std::string& f : example::exampleFiles())
     EXPECT_EQ(bytesOf(fsPath(root.path(QString::fromStdString(f)))),
@@ -107,7 +112,7 @@ TEST(Example, FirstStartOnlyAndNeverOverTheUsersFiles) {
   // A data root used before (it has a catalogue) gets no example at all,
   // and a file of the same name the user has is never replaced.
   QTemporaryDir other;
-  const shell::DataRoot used(other.path());
+  const common::DataRoot used(other.path());
   QDir(other.path()).mkpath(QStringLiteral("Sheets"));
   QDir(other.path()).mkpath(QStringLiteral("Groups"));
   {
@@ -120,7 +125,7 @@ TEST(Example, FirstStartOnlyAndNeverOverTheUsersFiles) {
   EXPECT_FALSE(QFileInfo::exists(used.path(u("Groups/Пример.krb"))));
 
   QTemporaryDir mine;
-  const shell::DataRoot fresh(mine.path());
+  const common::DataRoot fresh(mine.path());
   QDir(mine.path()).mkpath(QStringLiteral("Groups"));
   {
     QFile order(fresh.path(u("Groups/Пример.krb")));
@@ -134,7 +139,7 @@ TEST(Example, FirstStartOnlyAndNeverOverTheUsersFiles) {
 
 TEST(Example, AnInterruptedCopyIsMadeAgain) {
   QTemporaryDir dir;
-  const shell::DataRoot root(dir.path());
+  const common::DataRoot root(dir.path());
   QDir(dir.path()).mkpath(QStringLiteral("Sheets"));
   {
     // Left by a first start that stopped while copying: a new file the safe
@@ -160,7 +165,7 @@ TEST(Example, TheShippedOrderRunsThroughWithTheShippedOptions) {
   ASSERT_FALSE(f.prepareError.has_value());
   ASSERT_TRUE(f.openSource(f.path(u("Groups/Пример.krb"))));
   f.setCatalogue(exampleCatalogue());
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   // No message: the options name sheets that are in stock, every part fits.
   EXPECT_TRUE(f.texts.isEmpty()) << f.texts.join(QLatin1Char('|')).toStdString();

@@ -5,11 +5,11 @@
 
 #include "CuttingRunTestSupport.h"
 
-#include "maps/StatisticsDialog.h"
-#include "shell/AppContext.h"
-#include "shell/AppState.h"
+#include "common/AppContext.h"
+#include "common/AppState.h"
+#include "common/Settings.h"
+#include "maps/ui/StatisticsDialog.h"
 #include "shell/MainWindow.h"
-#include "shell/Settings.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -51,9 +51,9 @@ TEST(CuttingRunInputs, DisabledMaterialsLeaveTheWorkFile) {
   OptimRecord on = RunFolder::sheet(2800, 2070);
   OptimRecord off = on;
   off.enabled = false;
-  writeOptim(work, 5, on);
-  writeOptim(work, 2, off);
-  writeOptim(work, 12, on);
+  common::MaterialSettings(5).setLayoutOptions(work, on);
+  common::MaterialSettings(2).setLayoutOptions(work, off);
+  common::MaterialSettings(12).setLayoutOptions(work, on);
   work.writeString("Remarks", "5", "x");
   work.writeString("Material007", "Optim", formatOptim(on));  // not a material's section
 
@@ -164,7 +164,7 @@ TEST(CuttingRun, TwoMaterialsWithOffcutsStockControlAndRunOut) {
   RunFolder f;
   twoMaterialJob(f);
   f.runOutChoice = warehouse::RunOutChoice::Finish;
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   const maps::MapsDocument& doc = w->document();
 
@@ -223,7 +223,7 @@ TEST(CuttingRun, TwoMaterialsWithOffcutsStockControlAndRunOut) {
   EXPECT_EQ(f.statusTexts.last(), QString());
 
   // The window is ready again with its final caption and statistics.
-  EXPECT_FALSE(shell::isBusy());
+  EXPECT_FALSE(common::isBusy());
   EXPECT_FALSE(w->isRunning());
   EXPECT_EQ(w->windowTitle(), u("Вариант раскроя 1: \"База деталей: <без названия>\""));
   EXPECT_EQ(f.source().document().runCounter(), 1);
@@ -251,7 +251,7 @@ TEST(CuttingRun, TwoMaterialsWithOffcutsStockControlAndRunOut) {
   f.setOptions(3, RunFolder::sheet(2800, 2070));
   f.setOptions(1, RunFolder::sheet(2800, 2070));
   f.setOptions(2, RunFolder::sheet(2800, 2070));
-  maps::TFormSheets* again = f.run();
+  maps::MapsWindow* again = f.run();
   ASSERT_NE(again, nullptr);
   EXPECT_EQ(again->windowTitle(), u("Вариант раскроя 2: \"База деталей: <без названия>\""));
   EXPECT_EQ(f.runOuts, 1);
@@ -261,7 +261,7 @@ TEST(CuttingRun, ContinueOnCurrentSizeStopsCounting) {
   RunFolder f;
   twoMaterialJob(f);
   f.runOutChoice = warehouse::RunOutChoice::ContinueCurrentSize;
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(tabCaptions(w->document()),
             (QStringList{u("1: Листы 1 - 2 (A)"), u("2: Листы 3 - 5"), u("3: Лист 1"), u("4: Лист 2")}));
@@ -275,7 +275,7 @@ TEST(CuttingRun, OtherSizeTooSmallEndsTheMaterialWithItsUnplacedParts) {
   twoMaterialJob(f);
   f.runOutChoice = warehouse::RunOutChoice::OtherSize;
   f.sheetChoice = warehouse::SheetChoice{1000, 500, 4};
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   // The choice offered only what the view still had.
   EXPECT_EQ(f.sheetViewSizes, QStringList{QStringLiteral("1000x500:4")});
@@ -287,7 +287,7 @@ TEST(CuttingRun, OtherSizeTooSmallEndsTheMaterialWithItsUnplacedParts) {
   ASSERT_NE(f.unplaced, nullptr);
   ASSERT_EQ(f.unplaced->document().allRows().size(), 2u);
   EXPECT_EQ(f.unplaced->document().allRows()[0].quantity, 1);
-  EXPECT_FALSE(shell::isBusy());
+  EXPECT_FALSE(common::isBusy());
 }
 
 TEST(CuttingRun, CancelledSheetChoiceEndsTheMaterialWithoutQuestion) {
@@ -295,7 +295,7 @@ TEST(CuttingRun, CancelledSheetChoiceEndsTheMaterialWithoutQuestion) {
   twoMaterialJob(f);
   f.runOutChoice = warehouse::RunOutChoice::OtherSize;
   f.sheetChoice.reset();
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(f.sheetChoices, 1);
   EXPECT_EQ(w->document().mapCount(), 3);
@@ -311,7 +311,7 @@ TEST(CuttingRun, UnplacedPartsOfTwoMaterialsGoToOneBase) {
   f.addPart("Фасад", 900, 700, 2, 0, 2);
   f.setOptions(1, RunFolder::sheet(1000, 800, true));
   f.setOptions(2, RunFolder::sheet(1000, 800, true));
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(f.runOuts, 2);
   ASSERT_NE(f.unplaced, nullptr);
@@ -348,16 +348,42 @@ TEST(CuttingRun, RefusedMaterialsAreSkippedAndTheRunGoesOn) {
   f.addPart("Стойка", 500, 2780, 1, 0, 3);   // fits turned
   f.addPart("Ригель", 2780, 500, 1, 1, 3);   // fits as given
   for (int code : {1, 2, 3}) f.setOptions(code, RunFolder::sheet(2800, 2070));
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(f.texts,
             (QStringList{u("Разложение деталей материала <ДСП белый> невозможно!\r\rРазмер одной или более деталей "
                            "больше размера листа."),
-                         u("Разложение невозможно!\r\rТекущая база не содержит деталей из материала <МДФ>.")}));
+                         u("Разложение невозможно!\r\rТекущая база не содержит деталей из материала <МДФ>."),
+                         u("Не разложены строки базы деталей (1), в которых не задан размер или количество:\r\r"
+                           "\"Пусто\" 500 x 400, 0 шт. (МДФ): количество 0")}));
   ASSERT_EQ(w->document().mapCount(), 1);
   EXPECT_EQ(w->document().map(0).MaterialCode, 3);
   EXPECT_EQ(w->document().map(0).Parts.size(), 2u);
   EXPECT_EQ(tabCaptions(w->document()), QStringList{u("1: Лист 1")});
+}
+
+// Rows without a size or without copies are passed over, not "placed" as
+// slivers, and the run ends by naming them with the reason.
+TEST(CuttingRun, RowsPassedOverAreNamedAtTheEnd) {
+  RunFolder f;
+  f.addPart("Дверь", 0, 396, 3, 1, 1);  // a length the import could not read
+  f.addPart("Бок", 700, 300, 2, 0, 1);
+  f.addPart("Полка", 560, 280, 0, 0, 1);
+  f.addPart("", 0, 0, 0, 0, 1);
+  f.addPart("Фасад", 716, 0, 1, 1, 2);
+  for (int code : {1, 2}) f.setOptions(code, RunFolder::sheet(2800, 2070));
+  maps::MapsWindow* w = f.run();
+  ASSERT_NE(w, nullptr);
+  ASSERT_EQ(w->document().mapCount(), 1);
+  ASSERT_EQ(w->document().map(0).Parts.size(), 2u);
+  for (const maps::MapPart& p : w->document().map(0).Parts) EXPECT_EQ(p.Title, "Бок");
+  ASSERT_EQ(f.texts.size(), 2);
+  EXPECT_EQ(f.texts[0], u("Разложение невозможно!\r\rТекущая база не содержит деталей из материала <МДФ>."));
+  EXPECT_EQ(f.texts[1], u("Не разложены строки базы деталей (4), в которых не задан размер или количество:\r\r"
+                          "\"Дверь\" 0 x 396, 3 шт. (ДСП белый): нулевой размер\r"
+                          "\"Полка\" 560 x 280, 0 шт. (ДСП белый): количество 0\r"
+                          "\"<без шифра>\" 0 x 0, 0 шт. (ДСП белый): нулевой размер, количество 0\r"
+                          "\"Фасад\" 716 x 0, 1 шт. (МДФ): нулевой размер"));
 }
 
 // A run whose every material is refused hands over no map: after the
@@ -370,12 +396,12 @@ TEST(CuttingRun, ARunWithoutMapsLeavesNoMapsWindow) {
   EXPECT_EQ(f.texts, QStringList{u("Разложение деталей материала <ДСП белый> невозможно!\r\rРазмер одной или "
                                    "более деталей больше размера листа.")});
   ASSERT_EQ(f.mapsWindows.size(), 1u);
-  maps::TFormSheets* w = f.mapsWindows.front().data();
+  maps::MapsWindow* w = f.mapsWindows.front().data();
   EXPECT_TRUE(w == nullptr || !w->isVisible());
   // The run did not count: the next one with a map is the first.
   f.addPart("Полка", 600, 400, 1, 0, 2);
   f.setOptions(2, RunFolder::sheet(2800, 2070));
-  maps::TFormSheets* second = f.run();
+  maps::MapsWindow* second = f.run();
   ASSERT_NE(second, nullptr);
   EXPECT_TRUE(second->windowTitle().startsWith(u("Вариант раскроя 1: ")));
 }
@@ -391,7 +417,7 @@ TEST(CuttingRun, StockThatCannotBeReadLeavesStandardSheets) {
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
     damaged.write("not a table");
   }
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(f.texts, QStringList{u(kReadErrorMessage)});
   ASSERT_EQ(w->document().mapCount(), 1);
@@ -404,7 +430,7 @@ TEST(CuttingRun, OnlyTheMaterialsTheWindowShows) {
   f.addPart("Фасад", 600, 400, 1, 0, 2);
   f.source().SetMaterialFilter(2);
   f.setOptions(2, RunFolder::sheet(2800, 2070));
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   ASSERT_EQ(f.offered.size(), 1u);
   EXPECT_EQ(f.offered[0].code, 2);
@@ -427,14 +453,14 @@ TEST(CuttingRun, AbortKeepsTheCurrentPassAndStopsTheRun) {
   threeMaterialJob(f);
   f.onEvents = [&f] {
     if (f.events == 5 && !f.mapsWindows.empty()) {
-      maps::TFormSheets* w = f.mapsWindows.back();
+      maps::MapsWindow* w = f.mapsWindows.back();
       EXPECT_TRUE(w->isRunning());
-      EXPECT_TRUE(shell::isBusy());
+      EXPECT_TRUE(common::isBusy());
       EXPECT_TRUE(w->action(QStringLiteral("abort"))->isVisible());
       w->action(QStringLiteral("abort"))->trigger();
     }
   };
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   EXPECT_TRUE(f.texts.contains(u("Действительно прервать разложение?")));
   // The pass in progress still gave its map; no later pass, no other
@@ -444,7 +470,7 @@ TEST(CuttingRun, AbortKeepsTheCurrentPassAndStopsTheRun) {
   EXPECT_EQ(f.events, 5);
   EXPECT_EQ(w->windowTitle(), u("Вариант раскроя 1: \"База деталей: <без названия>\""));
   EXPECT_NE(w->findChild<maps::StatisticsDialog*>(), nullptr);
-  EXPECT_FALSE(shell::isBusy());
+  EXPECT_FALSE(common::isBusy());
   EXPECT_FALSE(w->isRunning());
   EXPECT_TRUE(w->action(QStringLiteral("save"))->isVisible());
 }
@@ -452,11 +478,11 @@ TEST(CuttingRun, AbortKeepsTheCurrentPassAndStopsTheRun) {
 TEST(CuttingRun, AbortAnsweredNoGoesOn) {
   RunFolder f;
   threeMaterialJob(f);
-  f.answers[u("Действительно прервать разложение?")] = shell::MsgResult::No;
+  f.answers[u("Действительно прервать разложение?")] = common::MsgResult::No;
   f.onEvents = [&f] {
     if (f.events == 3) f.mapsWindows.back()->action(QStringLiteral("abort"))->trigger();
   };
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   QList<int> codes = w->document().materialCodes();
   EXPECT_EQ(codes, (QList<int>{1, 2, 3}));
@@ -472,14 +498,14 @@ TEST(CuttingRun, ClosingTheMapsWindowEndsTheRun) {
   };
   EXPECT_EQ(f.run(), nullptr);
   ASSERT_EQ(f.mapsWindows.size(), 1u);
-  maps::TFormSheets* w = f.mapsWindows.back();
+  maps::MapsWindow* w = f.mapsWindows.back();
   ASSERT_NE(w, nullptr);
   EXPECT_FALSE(w->isVisible());
   EXPECT_EQ(f.events, 4);
   // Closed without the save question; nothing left busy; the status line
   // cleared.
   EXPECT_TRUE(f.texts.isEmpty());
-  EXPECT_FALSE(shell::isBusy());
+  EXPECT_FALSE(common::isBusy());
   EXPECT_EQ(f.statusTexts.last(), QString());
   EXPECT_EQ(f.source().document().runCounter(), 0);
 }
@@ -538,8 +564,8 @@ void expectSameMaps(const maps::MapsDocument& doc, int code, const nlohmann::jso
     SCOPED_TRACE(n);
     const maps::SheetMap& m = doc.map(indices[n]);
     const auto& j = maps[n];
-    EXPECT_EQ(m.RealWidth, j["sheet"]["length"].get<int>());
-    EXPECT_EQ(m.RealHeight, j["sheet"]["width"].get<int>());
+    EXPECT_EQ(m.length, j["sheet"]["length"].get<int>());
+    EXPECT_EQ(m.width, j["sheet"]["width"].get<int>());
     EXPECT_EQ(m.IsScraps, j["offcut"].get<bool>());
     EXPECT_EQ(m.SheetName, j["name"].get<std::string>());
     EXPECT_EQ(m.Quantity, j["quantity"].get<int>());
@@ -547,19 +573,19 @@ void expectSameMaps(const maps::MapsDocument& doc, int code, const nlohmann::jso
     for (std::size_t p = 0; p < m.Parts.size(); ++p) {
       const auto& jp = j["parts"][p];
       EXPECT_EQ(m.Parts[p].Title, jp["name"].get<std::string>());
-      EXPECT_EQ(m.Parts[p].RealLeft, jp["x"].get<int>());
-      EXPECT_EQ(m.Parts[p].RealTop, jp["y"].get<int>());
-      EXPECT_EQ(m.Parts[p].RealWidth, jp["length"].get<int>());
-      EXPECT_EQ(m.Parts[p].RealHeight, jp["width"].get<int>());
+      EXPECT_EQ(m.Parts[p].x, jp["x"].get<int>());
+      EXPECT_EQ(m.Parts[p].y, jp["y"].get<int>());
+      EXPECT_EQ(m.Parts[p].length, jp["length"].get<int>());
+      EXPECT_EQ(m.Parts[p].width, jp["width"].get<int>());
       EXPECT_EQ(m.Parts[p].LeftBorder, jp["edges"][0].get<int>());
       EXPECT_EQ(m.Parts[p].TopBorder, jp["edges"][2].get<int>());
     }
     ASSERT_EQ(m.Offcuts.size(), j["offcuts"].size());
     for (std::size_t o = 0; o < m.Offcuts.size(); ++o) {
-      EXPECT_EQ(m.Offcuts[o].RealLeft, j["offcuts"][o]["x"].get<int>());
-      EXPECT_EQ(m.Offcuts[o].RealTop, j["offcuts"][o]["y"].get<int>());
-      EXPECT_EQ(m.Offcuts[o].RealWidth, j["offcuts"][o]["length"].get<int>());
-      EXPECT_EQ(m.Offcuts[o].RealHeight, j["offcuts"][o]["width"].get<int>());
+      EXPECT_EQ(m.Offcuts[o].x, j["offcuts"][o]["x"].get<int>());
+      EXPECT_EQ(m.Offcuts[o].y, j["offcuts"][o]["y"].get<int>());
+      EXPECT_EQ(m.Offcuts[o].length, j["offcuts"][o]["length"].get<int>());
+      EXPECT_EQ(m.Offcuts[o].width, j["offcuts"][o]["width"].get<int>());
     }
     EXPECT_EQ(m.Cuts.size(), j["cuts"].size());
     EXPECT_EQ(m.MillLinesCount, j["cutCount"].get<int>());
@@ -581,7 +607,7 @@ TEST(CuttingRun, MapsEqualThoseOfTheHeadlessCutter) {
   OptimRecord m2 = RunFolder::sheet(2440, 1830, false, false, 30);
   f.setOptions(1, m1);
   f.setOptions(2, m2);
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   ASSERT_GT(w->document().mapCount(), 1);
 
@@ -613,7 +639,7 @@ TEST(CuttingRun, ImprovedMapsEqualThoseOfTheHeadlessCutter) {
   m2.effort = 2;
   f.setOptions(1, m1);
   f.setOptions(2, m2);
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   ASSERT_GT(w->document().mapCount(), 1);
   EXPECT_TRUE(f.texts.isEmpty()) << f.texts.join(QLatin1Char('\n')).toStdString();
@@ -644,11 +670,11 @@ TEST(CuttingRun, ImprovedSearchShowsProgressAndAbortKeepsTheBestSoFar) {
   int progressShown = 0;
   f.onEvents = [&f, &progressShown] {
     if (f.mapsWindows.empty()) return;
-    maps::TFormSheets* w = f.mapsWindows.back();
+    maps::MapsWindow* w = f.mapsWindows.back();
     if (w->progressBar()->isVisible() && w->progressBar()->maximum() > 0) ++progressShown;
     if (f.events == 3) w->action(QStringLiteral("abort"))->trigger();
   };
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   EXPECT_GE(f.events, 3);
   EXPECT_GT(progressShown, 0);
@@ -656,7 +682,7 @@ TEST(CuttingRun, ImprovedSearchShowsProgressAndAbortKeepsTheBestSoFar) {
   // The first material has its maps, every copy on them; the second never ran.
   ASSERT_GT(w->document().mapCount(), 0);
   EXPECT_EQ(w->document().materialCodes(), (QList<int>{1}));
-  EXPECT_FALSE(shell::isBusy());
+  EXPECT_FALSE(common::isBusy());
   EXPECT_FALSE(w->isRunning());
 }
 
@@ -670,7 +696,7 @@ TEST(CuttingRun, ImprovedSearchUnderAMachineLimitSaysSo) {
   OptimRecord o = RunFolder::sheet(2800, 2070);
   o.improved = true;
   f.setOptions(1, o);
-  maps::TFormSheets* w = f.run();
+  maps::MapsWindow* w = f.run();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->document().mapCount(), 1);
   EXPECT_TRUE(f.texts.contains(
@@ -745,10 +771,10 @@ namespace {
 
 TEST(CuttingRunCommand, MainMenuCommandFollowsTheActiveWindow) {
   RunFolder f;
-  const shell::DataRoot root(f.root());
-  shell::Settings settings(f.path(QStringLiteral("main.ini")).toStdString());
+  const common::DataRoot root(f.root());
+  common::Settings settings(f.path(QStringLiteral("main.ini")).toStdString());
   shell::MainWindow main(root, settings);
-  shell::AppContext context(root, settings);
+  common::AppContext context(root, settings);
   context.setMainWindow(&main);
   install(context);
   main.show();

@@ -7,17 +7,18 @@
 // unplaced-parts bases made here, the status line and event processing
 // recorded).
 
+#include "common/DataRoot.h"
+#include "common/Messages.h"
 #include "maps/MapsDocument.h"
-#include "maps/TFormSheets.h"
-#include "parts/PartsWindow.h"
+#include "maps/ui/MapsWindow.h"
+#include "parts/ui/PartsWindow.h"
 #include "platform/ini/IniFile.h"
-#include "run/CuttingRunCommands.h"
-#include "run/LayoutOptionsDialog.h"
-#include "shell/DataRoot.h"
-#include "shell/Messages.h"
+#include "platform/text/Literals.h"
+#include "run/ui/CuttingRunCommands.h"
+#include "run/ui/LayoutOptionsDialog.h"
 #include "warehouse/MaterialDirectory.h"
 #include "warehouse/StockModule.h"
-#include "warehouse/WarehouseDialogs.h"
+#include "warehouse/ui/WarehouseDialogs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,7 +33,7 @@
 
 namespace kroyna::run::test {
 
-inline QString u(const char* s) { return QString::fromUtf8(s); }
+using text::u;
 
 struct TestMaterials : warehouse::MaterialDirectory {
   std::vector<warehouse::MaterialEntry> materials() const override {
@@ -46,8 +47,8 @@ struct TestMaterials : warehouse::MaterialDirectory {
 // than 300 mm or narrower than 100 mm are waste.
 struct TestEnvironment : maps::MapsEnvironment {
   maps::MapColours colours() const override { return {}; }
-  warehouse::ScrapCriteria scrapCriteria(int) const override {
-    warehouse::ScrapCriteria c;
+  common::ScrapCriteria scrapCriteria(int) const override {
+    common::ScrapCriteria c;
     c.lengthOn = true;
     c.p1 = 300;
     c.widthOn = true;
@@ -70,7 +71,7 @@ struct TestEnvironment : maps::MapsEnvironment {
   QString edgeName(int code) const override {
     return code == 10 ? u("ПВХ 2 мм") : code == 11 ? u("Меламин") : QString();
   }
-  shell::FontKeys mapFont() const override { return {}; }
+  common::FontKeys mapFont() const override { return {}; }
   int sqrDigits() const override { return 3; }
   int lenDigits() const override { return 2; }
 };
@@ -93,7 +94,7 @@ class RunFolder {
   explicit RunFolder(bool firstStart = false) {
     const QString root = dir_.path();
     if (firstStart) {
-      prepareError = shell::DataRoot(root).prepare(QStringLiteral(KROYNA_SOURCE_DATA_DIR));
+      prepareError = common::DataRoot(root).prepare(QStringLiteral(KROYNA_SOURCE_DATA_DIR));
     } else {
       for (const char* sub : {"Pattern", "Temp", "Sheets", "Groups"}) QDir(root).mkpath(QString::fromLatin1(sub));
       for (const QString& name : QDir(QStringLiteral(KROYNA_SOURCE_DATA_DIR "/Pattern")).entryList(QDir::Files))
@@ -101,15 +102,15 @@ class RunFolder {
                     root + QStringLiteral("/Pattern/") + name);
     }
     settings_ = std::make_unique<ini::IniFile>((root + QStringLiteral("/Kroyna.ini")).toStdString());
-    module_ = std::make_unique<warehouse::TModule>(root.toStdString(), materials_);
+    module_ = std::make_unique<warehouse::StockModule>(root.toStdString(), materials_);
     module_->makeWorkingCopy(warehouse::StockKind::Sheets);
     module_->makeWorkingCopy(warehouse::StockKind::Scraps);
     module_->selectMaterial(kAllMaterials, {});
-    messages_ = std::make_unique<shell::ScopedMessageHandler>(
-        [this](const QString& text, shell::MsgIcon, shell::MsgButtons buttons) {
+    messages_ = std::make_unique<common::ScopedMessageHandler>(
+        [this](const QString& text, common::MsgIcon, common::MsgButtons buttons) {
           texts << text;
           if (onMessage) onMessage(text);
-          if (buttons == shell::MsgButtons::Ok) return shell::MsgResult::Ok;
+          if (buttons == common::MsgButtons::Ok) return common::MsgResult::Ok;
           return answers.count(text) ? answers[text] : answer;
         });
     warehouse::setRunOutHandler([this](warehouse::RunOutChoice) {
@@ -117,7 +118,7 @@ class RunFolder {
       return runOutChoice;
     });
     warehouse::setSheetChoiceHandler(
-        [this](warehouse::TModule& m, const QString&) -> std::optional<warehouse::SheetChoice> {
+        [this](warehouse::StockModule& m, const QString&) -> std::optional<warehouse::SheetChoice> {
           ++sheetChoices;
           sheetViewSizes.clear();
           dbase::Table& view = m.tblSheets2();
@@ -141,7 +142,7 @@ class RunFolder {
   QString root() const { return dir_.path(); }
   QString path(const QString& relative) const { return dir_.path() + QLatin1Char('/') + relative; }
   ini::IniFile& settings() { return *settings_; }
-  warehouse::TModule& stock() { return *module_; }
+  warehouse::StockModule& stock() { return *module_; }
 
   void addSheets(std::int32_t length, std::int32_t width, std::int32_t quantity, int code) {
     module_->addSheets(length, width, quantity, code);
@@ -196,7 +197,7 @@ class RunFolder {
       return true;
     };
     s.newMapsWindow = [this] {
-      auto* w = new maps::TFormSheets(environment, *settings_);
+      auto* w = new maps::MapsWindow(environment, *settings_);
       w->resize(900, 640);
       w->show();
       mapsWindows.push_back(w);
@@ -209,7 +210,7 @@ class RunFolder {
       return &w->document();
     };
     s.askRunOut = [](QWidget* parent) { return warehouse::askRunOut(parent); };
-    s.chooseSheet = [](warehouse::TModule& module, const QString& material, QWidget* parent) {
+    s.chooseSheet = [](warehouse::StockModule& module, const QString& material, QWidget* parent) {
       return warehouse::chooseStandardSheet(module, material, parent);
     };
     s.showStatus = [this](const QString& text) { statusTexts << text; };
@@ -223,7 +224,7 @@ class RunFolder {
   }
 
   // Runs on the source window; returns the maps window.
-  maps::TFormSheets* run() {
+  maps::MapsWindow* run() {
     CuttingRun r(services());
     const bool shown = r.start(partsWindowSource(source()));
     unplaced = nullptr;
@@ -244,8 +245,8 @@ class RunFolder {
   // The run's recorded outputs and the test's answers.
   QStringList texts;
   std::function<void(const QString&)> onMessage;
-  shell::MsgResult answer = shell::MsgResult::Yes;
-  std::map<QString, shell::MsgResult> answers;
+  common::MsgResult answer = common::MsgResult::Yes;
+  std::map<QString, common::MsgResult> answers;
   warehouse::RunOutChoice runOutChoice = warehouse::RunOutChoice::Finish;
   std::optional<warehouse::SheetChoice> sheetChoice;
   QStringList sheetViewSizes;
@@ -258,7 +259,7 @@ class RunFolder {
   std::map<int, std::string> remarks;
   int events = 0;
   std::function<void()> onEvents;
-  std::vector<QPointer<maps::TFormSheets>> mapsWindows;
+  std::vector<QPointer<maps::MapsWindow>> mapsWindows;
   std::vector<QPointer<parts::PartsWindow>> partsBases;
   parts::PartsWindow* unplaced = nullptr;
   TestEnvironment environment;
@@ -267,8 +268,8 @@ class RunFolder {
   QTemporaryDir dir_;
   std::unique_ptr<ini::IniFile> settings_;
   TestMaterials materials_;
-  std::unique_ptr<warehouse::TModule> module_;
-  std::unique_ptr<shell::ScopedMessageHandler> messages_;
+  std::unique_ptr<warehouse::StockModule> module_;
+  std::unique_ptr<common::ScopedMessageHandler> messages_;
   QPointer<parts::PartsWindow> source_;
 };
 

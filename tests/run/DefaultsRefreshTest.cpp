@@ -2,15 +2,15 @@
 // the parts windows' totals and of the maps windows' status lines, and the
 // default edge banding, whichever way the dialog was opened.
 #include "catalogues/Catalogues.h"
-#include "common/ProgramFixture.h"
-#include "maps/Maps.h"
 #include "maps/MapsTestSupport.h"
-#include "maps/TFormSheets.h"
-#include "parts/Parts.h"
-#include "parts/PartsWindow.h"
+#include "maps/ui/Maps.h"
+#include "maps/ui/MapsWindow.h"
+#include "parts/ui/Parts.h"
+#include "parts/ui/PartsWindow.h"
 #include "platform/ini/IniFile.h"
-#include "run/DefaultParamsDialog.h"
-#include "run/LayoutOptionsDialog.h"
+#include "run/ui/DefaultParamsDialog.h"
+#include "run/ui/LayoutOptionsDialog.h"
+#include "support/ProgramFixture.h"
 
 #include <QAction>
 #include <QLabel>
@@ -37,7 +37,7 @@ TEST(DefaultsRefresh, OpenPartsAndMapsWindowsTakeTheNewDecimals) {
   EXPECT_TRUE(areaPanel(*parts).contains(QRegularExpression(QStringLiteral("\\d\\.\\d{3} кв м$"))))
       << areaPanel(*parts).toStdString();
 
-  maps::TFormSheets* mapsWindow = maps::openMapsWindow(p.main());
+  maps::MapsWindow* mapsWindow = maps::openMapsWindow(p.main());
   maps::testing::LayoutBuilder b(2800, 2070);
   b.place(b.part("Бок", 700, 560), 10, 10);
   mapsWindow->addMap(QStringLiteral("1: Лист 1"), 1, b.finished(), 4, QString());

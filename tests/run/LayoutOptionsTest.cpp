@@ -1,7 +1,7 @@
-#include "common/TempDir.h"
+#include "common/Messages.h"
 #include "platform/ini/IniFile.h"
-#include "run/LayoutOptionsDialog.h"
-#include "shell/Messages.h"
+#include "run/ui/LayoutOptionsDialog.h"
+#include "support/TempDir.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -91,7 +91,7 @@ TEST(LayoutOptions, AutoSizeWithoutSheetsGivesZeroAndTheStockCheckRefuses) {
   ASSERT_TRUE(message);
   EXPECT_EQ(*message, "ВНИМАНИЕ!\rРазложение невозможно!\r\rЛисты <МДФ 10> размером 0x0 на складе отсутствуют.");
   // Sections were copied into Kroyna.ini before the check.
-  EXPECT_EQ(readOptim(f.ini, 4).stockControl, true);
+  EXPECT_EQ(common::MaterialSettings(4).layoutOptions(f.ini).stockControl, true);
   // The material checked before the missing one got its stock.
   EXPECT_EQ(m.read(3).stock, 4);
 }
@@ -112,7 +112,7 @@ TEST(LayoutOptions, AcceptWritesTheStockOfEveryControlledMaterial) {
   m.write(3, r);
   f.sheets.clear();
   EXPECT_FALSE(m.accept(f.stock));
-  EXPECT_FALSE(readOptim(f.ini, 3).enabled);
+  EXPECT_FALSE(common::MaterialSettings(3).layoutOptions(f.ini).enabled);
 }
 
 TEST(LayoutOptionsDialog, PagesAreWrittenBackWhenSwitchingAndOnAccept) {
@@ -136,9 +136,9 @@ TEST(LayoutOptionsDialog, PagesAreWrittenBackWhenSwitchingAndOnAccept) {
 
   // "&Авто - размер листов" then "&Да" with no sheets: the message, dialog open.
   QStringList shown;
-  shell::ScopedMessageHandler h([&](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+  common::ScopedMessageHandler h([&](const QString& text, common::MsgIcon, common::MsgButtons) {
     shown << text;
-    return shell::MsgResult::Ok;
+    return common::MsgResult::Ok;
   });
   d.autoSize();
   EXPECT_TRUE(d.stockControlBox()->isChecked());

@@ -1,10 +1,10 @@
 #include "shell/MainWindow.h"
 
+#include "common/AppState.h"
+#include "common/DataRoot.h"
+#include "common/Settings.h"
+#include "common/ui/WindowPlacement.h"
 #include "platform/ini/IniFile.h"
-#include "shell/AppState.h"
-#include "shell/DataRoot.h"
-#include "shell/Settings.h"
-#include "shell/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +24,7 @@
 
 using namespace kroyna;
 using namespace kroyna::shell;
+using namespace kroyna::common;
 
 namespace {
 
@@ -163,7 +164,7 @@ TEST_F(MainWindowTest, PlacementAndToolbarVisibilitySurviveARestart) {
   EXPECT_FALSE(again.standardToolBar()->isVisible());
 }
 
-TEST(PageMargins, ClampedToTheDialogRange) {
+TEST(PageMarginsSettings, ClampedToTheDialogRange) {
   QTemporaryDir tmp;
   ini::IniFile ini((tmp.path() + "/Kroyna.ini").toStdString());
   ini.writeInt("PageParams", "Top", 250);

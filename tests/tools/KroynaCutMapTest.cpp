@@ -2,7 +2,7 @@
 // JSON result, in the program's form (tab captions, statistics, used
 // sheets), and values the file cannot hold refuse the file.
 
-#include "maps/MapFile.h"
+#include "maps/model/MapFile.h"
 
 #include "tools/CutProcess.h"
 

@@ -2,7 +2,7 @@
 // the map report, read back with pdftotext; a template that cannot be used
 // refuses the job before it is cut.
 
-#include "maps/MapRules.h"
+#include "maps/model/MapRules.h"
 
 #include "tools/CutProcess.h"
 

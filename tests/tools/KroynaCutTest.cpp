@@ -2,7 +2,7 @@
 // documented format that account for every copy, and bad input ends with
 // exit status 2 and one line on standard error.
 
-#include "common/MapValidator.h"
+#include "support/MapValidator.h"
 
 #include "tools/CutProcess.h"
 
@@ -119,7 +119,11 @@ void checkResult(const ordered_json& job, const ordered_json& result) {
   int lastPass = 0;
   for (const ordered_json& map : result["maps"]) {
     ASSERT_EQ(keysOf(map), (V{"pass", "variant", "sheet", "offcut", "name", "quantity", "parts", "offcuts", "cuts",
-                              "cutCount", "cutLength"}));
+                              "cutCount", "cutLength", "sequence"}));
+    for (const ordered_json& s : map["sequence"]) {
+      ASSERT_EQ(keysOf(s), (V{"piece", "alongX", "at", "cuts", "fence", "turn"}));
+      ASSERT_EQ(keysOf(s["piece"]), (V{"x", "y", "length", "width"}));
+    }
     ASSERT_TRUE(isInt(map["pass"]) && isInt(map["variant"]) && isInt(map["quantity"]));
     ASSERT_TRUE(map["offcut"].is_boolean() && map["name"].is_string());
     ASSERT_EQ(keysOf(map["sheet"]), (V{"length", "width"}));

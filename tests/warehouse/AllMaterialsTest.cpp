@@ -2,17 +2,17 @@
 // materials bar: the parts, warehouse and maps windows.
 #include "StockFixture.h"
 
+#include "common/AppContext.h"
+#include "common/DataRoot.h"
+#include "common/Settings.h"
 #include "maps/MapsTestSupport.h"
-#include "maps/TFormSheets.h"
-#include "parts/Parts.h"
+#include "maps/ui/MapsWindow.h"
+#include "parts/ui/Parts.h"
 #include "platform/ini/IniFile.h"
-#include "shell/AppContext.h"
-#include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
-#include "shell/Settings.h"
 #include "warehouse/StockGridModel.h"
 #include "warehouse/WarehouseController.h"
-#include "warehouse/WarehouseWindow.h"
+#include "warehouse/ui/WarehouseWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,7 +48,7 @@ TEST(AllMaterials, TheCommandSelectsAllMaterialsInTheActiveWarehouseOrMapsWindow
   f.storeOffcut({"A-1", 600, 400, 1, 3});
   f.storeOffcut({"B-1", 700, 300, 1, 4});
   ini::IniFile stockIni(f.root() / "Kroyna.ini");
-  TModule module(f.root(), *f.materials);
+  StockModule module(f.root(), *f.materials);
   WarehouseController controller(module, stockIni);
   FakeEnvironment env;
   env.materials = {{1, QStringLiteral("ДСП 16")}, {2, QStringLiteral("ДВП 4")}};
@@ -56,10 +56,10 @@ TEST(AllMaterials, TheCommandSelectsAllMaterialsInTheActiveWarehouseOrMapsWindow
 
   QTemporaryDir tmp;
   ASSERT_TRUE(tmp.isValid());
-  shell::DataRoot root(tmp.path());
-  shell::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
+  common::DataRoot root(tmp.path());
+  common::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
   shell::MainWindow main(root, settings);
-  shell::AppContext context(root, settings);
+  common::AppContext context(root, settings);
   context.setMainWindow(&main);
   parts::install(context);
   main.show();
@@ -89,7 +89,7 @@ TEST(AllMaterials, TheCommandSelectsAllMaterialsInTheActiveWarehouseOrMapsWindow
   EXPECT_FALSE(stock->grid(StockKind::Scraps)->isColumnHidden(stock->model(StockKind::Scraps)->matNameColumn()));
 
   // A maps window: the panel's first entry, every tab visible.
-  auto* mapsWindow = new maps::TFormSheets(env, stockIni);
+  auto* mapsWindow = new maps::MapsWindow(env, stockIni);
   mapsWindow->addMap(QStringLiteral("1: Лист 1"), 1, oneSheet(), 4, {});
   mapsWindow->addMap(QStringLiteral("1: Лист 1"), 2, oneSheet(), 4, {});
   QMdiSubWindow* mapsFrame = main.addDocument(mapsWindow);

@@ -1,12 +1,12 @@
 #include "StockFixture.h"
 
-#include "common/FailingWrites.h"
+#include "common/AppState.h"
+#include "common/Messages.h"
 #include "platform/ini/IniFile.h"
-#include "shell/AppState.h"
-#include "shell/Messages.h"
+#include "support/FailingWrites.h"
 #include "warehouse/SavedStatesController.h"
-#include "warehouse/SavedStatesDialogs.h"
 #include "warehouse/WarehouseController.h"
+#include "warehouse/ui/SavedStatesDialogs.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -23,9 +23,9 @@ namespace kroyna::warehouse {
 namespace {
 
 namespace fs = std::filesystem;
-using shell::MsgButtons;
-using shell::MsgIcon;
-using shell::MsgResult;
+using common::MsgButtons;
+using common::MsgIcon;
+using common::MsgResult;
 using testing::Answers;
 using testing::OffcutSpec;
 using testing::readBytes;
@@ -57,7 +57,7 @@ struct States {
     f.storeSheet(2440, 1830, 2, 4);
     f.storeOffcut({"A-1", 600, 400, 1, 3});
     f.storeOffcut({"B-7", 900, 300, 2, 4, {2005, 2, 1}});
-    module = std::make_unique<TModule>(f.root(), *f.materials);
+    module = std::make_unique<StockModule>(f.root(), *f.materials);
     warehouse = std::make_unique<WarehouseController>(*module, ini);
     warehouse->makeWorkingCopies();
     warehouse->rebuildBar(kAllMaterials);
@@ -91,7 +91,7 @@ struct States {
 
   StockFolder f;
   ini::IniFile ini;
-  std::unique_ptr<TModule> module;
+  std::unique_ptr<StockModule> module;
   std::unique_ptr<WarehouseController> warehouse;
   std::unique_ptr<SavedStatesController> states;
   std::deque<std::optional<QString>> descriptions;
@@ -373,7 +373,7 @@ TEST(SavedStates, ACopyThatIsNoStockTableIsRefusedBeforeAnythingChanges) {
 TEST(SavedStates, NoRestoreDuringACuttingRun) {
   States s;
   s.module->openSheetView(3);  // the run's view of the sheets
-  shell::BusyScope busy;
+  common::BusyScope busy;
   Answers a;
   EXPECT_FALSE(s.states->restoreState(1));
   ASSERT_EQ(a.shown.size(), 1);
@@ -463,7 +463,7 @@ TEST(SavedStatesDialog, TheDescriptionDialogRefusesTextTheIndexCannotHold) {
   EXPECT_EQ(d.windowTitle(), "Сохрание состояния склада");
   EXPECT_EQ(d.edit()->text(), "Склад");
   QStringList shown;
-  shell::ScopedMessageHandler h([&](const QString& text, MsgIcon, MsgButtons) {
+  common::ScopedMessageHandler h([&](const QString& text, MsgIcon, MsgButtons) {
     shown << text;
     return MsgResult::Ok;
   });

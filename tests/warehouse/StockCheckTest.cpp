@@ -1,11 +1,12 @@
 #include "StockFixture.h"
 
+#include "common/Messages.h"
+#include "common/settings/MaterialSettings.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
 #include "warehouse/MinimumStock.h"
-#include "warehouse/MinimumStockDialogs.h"
 #include "warehouse/StockCheck.h"
-#include "warehouse/StockCheckDialog.h"
+#include "warehouse/ui/MinimumStockDialogs.h"
+#include "warehouse/ui/StockCheckDialog.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -25,16 +26,16 @@ const QString kEnough = QStringLiteral("Стандартных листов на
 // Records the messages and the shortage reports shown.
 struct Shown {
   Shown()
-      : handler([this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+      : handler([this](const QString& text, common::MsgIcon, common::MsgButtons) {
           messages << text;
-          return shell::MsgResult::Ok;
+          return common::MsgResult::Ok;
         }) {
     setShortageDisplay([this](const QStringList& lines) { reports << lines; });
   }
   ~Shown() { setShortageDisplay({}); }
   QStringList messages;
   QList<QStringList> reports;
-  shell::ScopedMessageHandler handler;
+  common::ScopedMessageHandler handler;
 };
 
 // Materials ДВП 3 (5), ДСП 16 белый (3) and МДФ 10 (4), in that name order.
@@ -50,13 +51,13 @@ struct Stock {
   }
   StockFolder f;
   ini::IniFile ini;
-  std::unique_ptr<TModule> module;
+  std::unique_ptr<StockModule> module;
 };
 
 TEST(StockCheck, SizesBelowTheirMaterialsMinimumAreListedInMaterialNameAndTableOrder) {
   Stock s;
-  writeMinimum(s.ini, 3, 5);
-  writeMinimum(s.ini, 4, 3);
+  common::MaterialSettings(3).setMinimumSheets(s.ini, 5);
+  common::MaterialSettings(4).setMinimumSheets(s.ini, 3);
   Shown shown;
   checkStock(*s.module, s.ini, true);
   EXPECT_TRUE(shown.messages.isEmpty());
@@ -76,8 +77,8 @@ TEST(StockCheck, SizesBelowTheirMaterialsMinimumAreListedInMaterialNameAndTableO
 
 TEST(StockCheck, TheShortageDialogShowsTheReportUnderItsHeading) {
   Stock s;
-  writeMinimum(s.ini, 3, 5);
-  writeMinimum(s.ini, 4, 3);
+  common::MaterialSettings(3).setMinimumSheets(s.ini, 5);
+  common::MaterialSettings(4).setMinimumSheets(s.ini, 3);
   const StockShortage found = findShortage(*s.module, s.ini);
   StockShortageDialog d(found.lines);
   EXPECT_EQ(d.windowTitle(), "Стандартные листы");
@@ -94,7 +95,7 @@ TEST(StockCheck, TheShortageDialogShowsTheReportUnderItsHeading) {
 
 TEST(StockCheck, WithAllMinimumsZeroTheCommandSaysEnoughAndTheAutomaticCheckNothing) {
   Stock s;
-  writeMinimum(s.ini, 3, 0);
+  common::MaterialSettings(3).setMinimumSheets(s.ini, 0);
   {
     Shown shown;
     checkStock(*s.module, s.ini, true);
@@ -109,7 +110,7 @@ TEST(StockCheck, WithAllMinimumsZeroTheCommandSaysEnoughAndTheAutomaticCheckNoth
     EXPECT_TRUE(shown.reports.isEmpty());
   }
   // With a shortage, the automatic check shows it only while switched on.
-  writeMinimum(s.ini, 5, 1);
+  common::MaterialSettings(5).setMinimumSheets(s.ini, 1);
   {
     Shown shown;
     checkStockAutomatically(*s.module, s.ini);
@@ -136,12 +137,12 @@ TEST(StockCheck, UnreadableSheetsAreReportedNotPassedOffAsEnough) {
 
 TEST(StockCheck, WithoutADialogTheReportGoesThroughTheMessageBoxes) {
   Stock s;
-  writeMinimum(s.ini, 5, 2);
+  common::MaterialSettings(5).setMinimumSheets(s.ini, 2);
   QStringList texts;
-  shell::ScopedMessageHandler h([&](const QString& text, shell::MsgIcon icon, shell::MsgButtons) {
-    EXPECT_EQ(icon, shell::MsgIcon::Warning);
+  common::ScopedMessageHandler h([&](const QString& text, common::MsgIcon icon, common::MsgButtons) {
+    EXPECT_EQ(icon, common::MsgIcon::Warning);
     texts << text;
-    return shell::MsgResult::Ok;
+    return common::MsgResult::Ok;
   });
   checkStock(*s.module, s.ini, true);
   ASSERT_EQ(texts.size(), 1);
@@ -152,17 +153,17 @@ TEST(StockCheck, WithoutADialogTheReportGoesThroughTheMessageBoxes) {
 TEST(MinimumStock, OnlyTheFirstItemOfWhCountsAndWritingKeepsTheOtherKeys) {
   testing::TempDir dir;
   ini::IniFile ini(dir / "Kroyna.ini");
-  EXPECT_EQ(readMinimum(ini, 3), 0);  // missing
+  EXPECT_EQ(common::MaterialSettings(3).minimumSheets(ini), 0);  // missing
   const std::pair<const char*, std::int32_t> cases[] = {{"7", 7},      {"12,1,abc", 12}, {" 4 ", 4},
                                                         {"", 0},       {"x", 0},         {"5x", 0},
                                                         {"-3", 0},     {"2.5", 0},       {"99999999999", 2147483647},
                                                         {"\"8\",2", 8}};
   for (const auto& [text, value] : cases) {
     ini.writeString("Material3", "WH", text);
-    EXPECT_EQ(readMinimum(ini, 3), value) << text;
+    EXPECT_EQ(common::MaterialSettings(3).minimumSheets(ini), value) << text;
   }
   ini.writeString("Material3", "Optim", "1,2800,2070,1,1,200,0,0,0,,0");
-  writeMinimum(ini, 3, 6);
+  common::MaterialSettings(3).setMinimumSheets(ini, 6);
   EXPECT_EQ(ini.readString("Material3", "WH"), "6");
   EXPECT_EQ(ini.readString("Material3", "Optim"), "1,2800,2070,1,1,200,0,0,0,,0");
 
@@ -176,7 +177,7 @@ struct MinimumDialog {
   explicit MinimumDialog(int code = 4) : ini(f.root() / "Kroyna.ini") {
     module = f.openModule();
     ini.writeString("Material5", "Scrap", "0,1,200,1,100,1,100000,0,0,0,0,0");
-    writeMinimum(ini, 3, 2);
+    common::MaterialSettings(3).setMinimumSheets(ini, 2);
     dialog = std::make_unique<MinimumStockDialog>(*module, ini, code);
     dialog->setQuantityPrompt([this](std::int32_t initial) {
       prompted.push_back(initial);
@@ -196,7 +197,7 @@ struct MinimumDialog {
 
   StockFolder f;
   ini::IniFile ini;
-  std::unique_ptr<TModule> module;
+  std::unique_ptr<StockModule> module;
   std::unique_ptr<MinimumStockDialog> dialog;
   std::vector<std::int32_t> prompted;
   std::optional<std::int32_t> answer;
@@ -228,7 +229,7 @@ TEST(MinimumStockDialog, QuantitySetsEverySelectedRowAndYesWritesEveryMaterial) 
   EXPECT_TRUE(m.setData(m.index(2, 1), " 12 ", Qt::EditRole));
   EXPECT_FALSE(m.flags(m.index(2, 0)) & Qt::ItemIsEditable);
   // Nothing reaches the settings before "&Да".
-  EXPECT_EQ(readMinimum(d.ini, 5), 0);
+  EXPECT_EQ(common::MaterialSettings(5).minimumSheets(d.ini), 0);
 
   d.dialog->accept();
   EXPECT_EQ(d.ini.readString("Material5", "WH"), "7");
@@ -248,9 +249,9 @@ TEST(MinimumStockDialog, CancelStoresNothingAndBadInputKeepsTheMinimum) {
   d.dialog->quantityButton()->click();
   QStringList shown;
   {
-    shell::ScopedMessageHandler h([&](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+    common::ScopedMessageHandler h([&](const QString& text, common::MsgIcon, common::MsgButtons) {
       shown << text;
-      return shell::MsgResult::Ok;
+      return common::MsgResult::Ok;
     });
     auto& m = *d.dialog->model();
     EXPECT_FALSE(m.setData(m.index(1, 1), "-4", Qt::EditRole));

@@ -4,11 +4,11 @@
 // empty Sheets/ and Temp/, a materials table with a few materials, and a
 // data module over it.
 
-#include "common/TempDir.h"
+#include "common/Messages.h"
 #include "platform/dbase/FileOps.h"
 #include "platform/dbase/Statements.h"
 #include "platform/dbase/Table.h"
-#include "shell/Messages.h"
+#include "support/TempDir.h"
 #include "warehouse/MaterialDirectory.h"
 #include "warehouse/StockModule.h"
 
@@ -69,8 +69,8 @@ class StockFolder {
   }
 
   // A data module with both working copies made and every material shown.
-  std::unique_ptr<warehouse::TModule> openModule() {
-    auto m = std::make_unique<warehouse::TModule>(root(), *materials);
+  std::unique_ptr<warehouse::StockModule> openModule() {
+    auto m = std::make_unique<warehouse::StockModule>(root(), *materials);
     m->makeWorkingCopy(warehouse::StockKind::Sheets);
     m->makeWorkingCopy(warehouse::StockKind::Scraps);
     m->selectMaterial(kAllMaterials, {});
@@ -102,17 +102,17 @@ inline std::vector<std::vector<std::string>> rowsOf(const std::filesystem::path&
 
 // Answers the questions in order and records every message.
 struct Answers {
-  explicit Answers(std::deque<shell::MsgResult> replies = {})
-      : replies(std::move(replies)), handler([this](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+  explicit Answers(std::deque<common::MsgResult> replies = {})
+      : replies(std::move(replies)), handler([this](const QString& text, common::MsgIcon, common::MsgButtons) {
           shown << text;
-          if (this->replies.empty()) return shell::MsgResult::Ok;
-          const shell::MsgResult r = this->replies.front();
+          if (this->replies.empty()) return common::MsgResult::Ok;
+          const common::MsgResult r = this->replies.front();
           this->replies.pop_front();
           return r;
         }) {}
-  std::deque<shell::MsgResult> replies;
+  std::deque<common::MsgResult> replies;
   QStringList shown;
-  shell::ScopedMessageHandler handler;
+  common::ScopedMessageHandler handler;
 };
 
 }  // namespace kroyna::testing

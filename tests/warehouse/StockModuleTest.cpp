@@ -191,11 +191,11 @@ class CleanUp : public ::testing::Test {
     return out;
   }
   StockFolder f;
-  std::unique_ptr<TModule> m;
+  std::unique_ptr<StockModule> m;
 };
 
 TEST_F(CleanUp, NormalModeDeletesExactlyTheWasteOfTheMaterial) {
-  ScrapCriteria c;
+  common::ScrapCriteria c;
   c.lengthOn = true;
   c.p1 = 300;
   c.areaOn = true;
@@ -213,7 +213,7 @@ TEST_F(CleanUp, NormalModeDeletesExactlyTheWasteOfTheMaterial) {
 }
 
 TEST_F(CleanUp, ALengthLimitKeepsLongerOffcuts) {
-  ScrapCriteria c;
+  common::ScrapCriteria c;
   c.lengthOn = true;
   c.p1 = 300;
   c.areaOn = true;
@@ -225,7 +225,7 @@ TEST_F(CleanUp, ALengthLimitKeepsLongerOffcuts) {
 }
 
 TEST_F(CleanUp, JointModeWithOnlyTheWidthCriterion) {
-  ScrapCriteria c;
+  common::ScrapCriteria c;
   c.joint = true;
   c.widthOn = true;
   c.p2 = 100;
@@ -237,7 +237,7 @@ TEST_F(CleanUp, JointModeWithOnlyTheWidthCriterion) {
 }
 
 TEST_F(CleanUp, NothingSwitchedOnChangesNothing) {
-  const CleanUpResult r = m->cleanUp(3, ScrapCriteria{});
+  const CleanUpResult r = m->cleanUp(3, common::ScrapCriteria{});
   EXPECT_EQ(r.deleted, 0u);
   EXPECT_FALSE(m->scrapsChanged());
   EXPECT_EQ(left().size(), 5u);
@@ -246,7 +246,7 @@ TEST_F(CleanUp, NothingSwitchedOnChangesNothing) {
 TEST_F(CleanUp, AFailedStatementIsReported) {
   m->closeViews();
   std::filesystem::remove(m->workingCopy(StockKind::Scraps));
-  ScrapCriteria c;
+  common::ScrapCriteria c;
   c.lengthOn = true;
   c.p1 = 300;
   c.widthOn = true;

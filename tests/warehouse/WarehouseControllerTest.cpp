@@ -1,9 +1,9 @@
 #include "StockFixture.h"
 
+#include "common/Messages.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
 #include "warehouse/WarehouseController.h"
-#include "warehouse/WarehouseDialogs.h"
+#include "warehouse/ui/WarehouseDialogs.h"
 
 #include <QLineEdit>
 
@@ -14,9 +14,9 @@
 namespace kroyna::warehouse {
 namespace {
 
-using shell::MsgButtons;
-using shell::MsgIcon;
-using shell::MsgResult;
+using common::MsgButtons;
+using common::MsgIcon;
+using common::MsgResult;
 using testing::Answers;
 using testing::OffcutSpec;
 using testing::rowsOf;
@@ -26,14 +26,14 @@ struct Stock {
   Stock() : ini(f.root() / "Kroyna.ini") {
     f.storeSheet(2800, 2070, 5, 3);
     f.storeOffcut({"A-1", 600, 400, 1, 3});
-    module = std::make_unique<TModule>(f.root(), *f.materials);
+    module = std::make_unique<StockModule>(f.root(), *f.materials);
     controller = std::make_unique<WarehouseController>(*module, ini);
     controller->makeWorkingCopies();
     controller->rebuildBar(0);
   }
   StockFolder f;
   ini::IniFile ini;
-  std::unique_ptr<TModule> module;
+  std::unique_ptr<StockModule> module;
   std::unique_ptr<WarehouseController> controller;
 };
 
@@ -131,9 +131,9 @@ TEST(WarehouseController, CriteriaForAllMaterialsGoToEverySection) {
   Stock s;
   s.ini.writeString("Material4", "Scrap", "1,0,0,1,100");
   Answers a;
-  const ScrapCriteria stored = s.controller->beginScrapParams();
+  const common::ScrapCriteria stored = s.controller->beginScrapParams();
   EXPECT_FALSE(stored.lengthOn);
-  ScrapCriteria c;
+  common::ScrapCriteria c;
   c.joint = true;  // confirming always stores separate criteria
   c.lengthOn = true;
   c.p1 = 300;
@@ -194,7 +194,7 @@ TEST(WarehouseDialogs, SheetChoiceOnAnEmptyViewAndOnARow) {
   s.module->openSheetView(3);
   EXPECT_EQ(std::get<SheetChoice>(pickSheet(s.module->tblSheets2(), "x")), (SheetChoice{2800, 2070, 5}));
 
-  setSheetChoiceHandler([](TModule& m, const QString&) -> std::optional<SheetChoice> {
+  setSheetChoiceHandler([](StockModule& m, const QString&) -> std::optional<SheetChoice> {
     return std::get<SheetChoice>(pickSheet(m.tblSheets2(), ""));
   });
   EXPECT_EQ(chooseStandardSheet(*s.module, "ДСП"), (SheetChoice{2800, 2070, 5}));

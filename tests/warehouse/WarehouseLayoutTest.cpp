@@ -3,13 +3,13 @@
 // wide as what they show; and the layout kept under the same keys.
 #include "StockFixture.h"
 
+#include "common/DataRoot.h"
+#include "common/Settings.h"
 #include "platform/ini/IniFile.h"
-#include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
-#include "shell/Settings.h"
 #include "warehouse/StockGridModel.h"
 #include "warehouse/WarehouseController.h"
-#include "warehouse/WarehouseWindow.h"
+#include "warehouse/ui/WarehouseWindow.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -53,13 +53,13 @@ TEST(WarehouseLayout, AtFirstStartTheWindowShowsItsToolbarsAndColumnsWhole) {
   f.storeSheet(2800, 2070, 5, 7);
   f.storeOffcut({"A-1", 600, 400, 2, 7});
   ini::IniFile ini(f.root() / "Kroyna.ini");
-  TModule module(f.root(), *f.materials);
+  StockModule module(f.root(), *f.materials);
   WarehouseController controller(module, ini);
 
   QTemporaryDir tmp;
   ASSERT_TRUE(tmp.isValid());
-  shell::DataRoot root(tmp.path());
-  shell::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
+  common::DataRoot root(tmp.path());
+  common::Settings settings((tmp.path() + "/Kroyna.ini").toStdString());
   shell::MainWindow main(root, settings);
   main.resize(1200, 800);
   main.show();

@@ -1,10 +1,10 @@
 #include "StockFixture.h"
 
-#include "warehouse/WarehouseReports.h"
+#include "warehouse/ui/WarehouseReports.h"
 
-#include "common/TempDir.h"
-#include "platform/report/PreviewWindow.h"
 #include "platform/report/Render.h"
+#include "platform/report/ui/PreviewWindow.h"
+#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,10 +1,10 @@
 #include "StockFixture.h"
 
+#include "common/Messages.h"
 #include "platform/ini/IniFile.h"
-#include "shell/Messages.h"
 #include "warehouse/StockGridModel.h"
 #include "warehouse/WarehouseController.h"
-#include "warehouse/WarehouseWindow.h"
+#include "warehouse/ui/WarehouseWindow.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -27,14 +27,14 @@ struct Window {
     f.storeOffcut({"", 700, 300, 1, 4});
     ini.writeInt("Scraps_Window", "Material", 3);
     ini.writeInt("Default", "DefMaterial", 5);
-    module = std::make_unique<TModule>(f.root(), *f.materials);
+    module = std::make_unique<StockModule>(f.root(), *f.materials);
     controller = std::make_unique<WarehouseController>(*module, ini);
     window = std::make_unique<WarehouseWindow>(*controller);
     window->start();
   }
   StockFolder f;
   ini::IniFile ini;
-  std::unique_ptr<TModule> module;
+  std::unique_ptr<StockModule> module;
   std::unique_ptr<WarehouseController> controller;
   std::unique_ptr<WarehouseWindow> window;
 };
@@ -43,9 +43,9 @@ TEST(StockGrid, EditsAreCheckedBeforeTheyReachTheWorkingCopy) {
   Window w;
   StockGridModel& scraps = *w.window->model(StockKind::Scraps);
   QStringList shown;
-  shell::ScopedMessageHandler h([&](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+  common::ScopedMessageHandler h([&](const QString& text, common::MsgIcon, common::MsgButtons) {
     shown << text;
-    return shell::MsgResult::Ok;
+    return common::MsgResult::Ok;
   });
   ASSERT_EQ(scraps.rowCount(), 1);  // material 3 is selected
   EXPECT_EQ(scraps.data(scraps.index(0, 0), Qt::DisplayRole).toString(), "A-1");
@@ -134,9 +134,9 @@ TEST(StockGrid, ANewRowLeftUntouchedIsDropped) {
 TEST(StockGrid, ANewRowFilledInIsCheckedWhenLeft) {
   Window w;
   QStringList shown;
-  shell::ScopedMessageHandler h([&](const QString& text, shell::MsgIcon, shell::MsgButtons) {
+  common::ScopedMessageHandler h([&](const QString& text, common::MsgIcon, common::MsgButtons) {
     shown << text;
-    return shell::MsgResult::Ok;
+    return common::MsgResult::Ok;
   });
   QTableView* grid = w.window->grid(StockKind::Scraps);
   StockGridModel* model = w.window->model(StockKind::Scraps);

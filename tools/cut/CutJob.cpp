@@ -1,5 +1,6 @@
 #include "CutJob.h"
 
+#include "engine/CutSequence.h"
 #include "engine/FinishedMap.h"
 
 #include <nlohmann/json.hpp>
@@ -242,7 +243,7 @@ std::string printable(const std::string& text) {
 std::string oneLine(const std::string& message) {
   std::string out;
   for (std::size_t i = 0; i < message.size(); ++i) {
-    if (message[i] != '\r') {
+    if (message[i] != '\r' && message[i] != '\n') {
       out += message[i];
     } else if (!out.empty() && out.back() != ' ') {
       out += ' ';
@@ -431,6 +432,25 @@ const char* searchName(SearchUsed search) {
   }
 }
 
+// The saw passes of a map in order; null when no order of through-cuts
+// cuts the map apart.
+ordered_json sequenceOf(const FinishedMap& map, const CuttingParameters& p) {
+  const CutSequence seq =
+      MakeCutSequence(SequenceInputOf(map, p.Kerf, SheetTrims{p.TrimLeft, p.TrimRight, p.TrimTop, p.TrimBottom}));
+  if (seq.status != SequenceStatus::Ok) return nullptr;
+  ordered_json passes = ordered_json::array();
+  for (const SawPass& s : seq.passes) {
+    passes.push_back(
+        {{"piece", {{"x", s.piece.x}, {"y", s.piece.y}, {"length", s.piece.length}, {"width", s.piece.width}}},
+         {"alongX", s.alongX},
+         {"at", s.at},
+         {"cuts", s.cuts},
+         {"fence", s.fence},
+         {"turn", s.turn}});
+  }
+  return passes;
+}
+
 }  // namespace
 
 std::string serializeResult(const EngineContext& ctx, const MaterialOutcome& outcome, const ResultNotes& notes) {
@@ -467,6 +487,7 @@ std::string serializeResult(const EngineContext& ctx, const MaterialOutcome& out
     m["cuts"] = std::move(cuts);
     m["cutCount"] = map.MillCount;
     m["cutLength"] = map.MillLength;
+    m["sequence"] = sequenceOf(map, ctx.Params);
     maps.push_back(std::move(m));
   }
 

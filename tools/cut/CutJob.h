@@ -52,7 +52,8 @@ struct ResultNotes {
 // terminal.
 std::string printable(const std::string& text);
 
-// A message of the cutting run (lines broken with "\r") as one line.
+// A message of the cutting run or the report engine (lines broken with
+// "\r" or "\n") as one line.
 std::string oneLine(const std::string& message);
 
 // Writes a job in the form parseJob reads.

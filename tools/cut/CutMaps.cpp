@@ -1,7 +1,7 @@
 #include "CutMaps.h"
 
 #include "engine/FinishedMap.h"
-#include "maps/MapRules.h"
+#include "maps/model/MapRules.h"
 
 namespace kroyna::cut {
 

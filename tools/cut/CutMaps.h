@@ -7,7 +7,7 @@
 
 #include "CutJob.h"
 
-#include "maps/MapFile.h"
+#include "maps/model/MapFile.h"
 
 #include <cstdint>
 

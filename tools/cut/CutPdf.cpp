@@ -3,10 +3,10 @@
 #include "CutMaps.h"
 
 #include "engine/EngineContext.h"
-#include "maps/MapRules.h"
+#include "maps/model/MapRules.h"
 #include "platform/report/Render.h"
 #include "platform/report/ReportError.h"
-#include "reports/MapReport.h"
+#include "reports/mapprint/MapReport.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
@@ -19,13 +19,6 @@
 namespace kroyna::cut {
 
 namespace {
-
-// Messages of the report engine on one line.
-std::string oneLine(std::string text) {
-  for (char& c : text)
-    if (c == '\r' || c == '\n') c = ' ';
-  return text;
-}
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 

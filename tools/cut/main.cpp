@@ -21,7 +21,7 @@
 #include "CutPdf.h"
 #endif
 
-#include "maps/MapFile.h"
+#include "maps/model/MapFile.h"
 
 #include "engine/MaterialRun.h"
 

@@ -1,8 +1,9 @@
 #include "ExampleData.h"
 
+#include "common/settings/MaterialSettings.h"
+#include "common/settings/SettingsKeys.h"
 #include "platform/dbase/DbfFile.h"
 #include "platform/ini/IniFile.h"
-#include "shell/SettingsKeys.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -105,12 +106,32 @@ void writeExample(const fs::path& patternFolder, const fs::path& target) {
   settings.batch([&] {
     settings.writeString("Default", "Version", "2");
     // New rows of a parts database start with the white chipboard.
-    settings.writeString(kroyna::shell::keys::DefMaterial.section, kroyna::shell::keys::DefMaterial.name,
+    settings.writeString(kroyna::common::keys::DefMaterial.section, kroyna::common::keys::DefMaterial.name,
                          std::to_string(kWhite));
+    // The default edge: a click on a side of a part bands it with the thin
+    // white edge, and a tab-separated import keeps the marked sides.
+    kroyna::common::write(settings, kroyna::common::keys::DefBorder, kThin);
     for (int code : {kWhite, kOak, kHdf}) {
-      const std::string section = "Material" + std::to_string(code);
-      settings.writeString(section, "Optim", "1,2800,2070,1,1,200,0,0,0,,0");
-      settings.writeString(section, "Scrap", "0,1,200,1,100,1,100000,0,0,0,0,0");
+      using kroyna::common::MaterialSettings;
+      const MaterialSettings material(code);
+      kroyna::common::OptimRecord options;
+      options.length = 2800;
+      options.width = 2070;
+      options.useScraps = true;
+      options.stockControl = true;
+      options.depth = 200;
+      // Only the layout options: the improved search stays that of the
+      // defaults.
+      settings.writeString(material.section(), MaterialSettings::key(MaterialSettings::Item::LayoutOptions),
+                           kroyna::common::formatOptim(options));
+      kroyna::common::ScrapCriteria criteria;
+      criteria.lengthOn = true;
+      criteria.p1 = 200;
+      criteria.widthOn = true;
+      criteria.p2 = 100;
+      criteria.areaOn = true;
+      criteria.area = 100000;
+      material.setOffcutCriteria(settings, criteria);
     }
     // The remark of the maps of a material comes from the remarks list.
     settings.writeString("Remarks", std::to_string(kWhite), "Кухня (пример)");

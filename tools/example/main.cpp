@@ -5,6 +5,7 @@
 //   kroyna-example --check data/Pattern data/Example  exit 1 when any file differs
 
 #include "ExampleData.h"
+#include "platform/file/ReadFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -16,9 +17,8 @@
 namespace {
 
 std::string readAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  kroyna::platform::ReadFailure why;
+  return kroyna::platform::readWholeFile(path, why).value_or(std::string());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "PatternModels.h"
 #include "PatternTables.h"
+#include "platform/file/ReadFile.h"
 
 #include "platform/compound/CompoundFile.h"
 #include "platform/dbase/TableError.h"
@@ -37,9 +38,8 @@ int main(int argc, char** argv) {
     for (const auto& [name, bytes] : files) {
       const fs::path file = folder / name;
       if (check) {
-        std::ifstream in(file, std::ios::binary);
-        const std::string have{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        if (!in.is_open() || have != bytes) {
+        kroyna::platform::ReadFailure why;
+        if (kroyna::platform::readWholeFile(file, why) != bytes) {
           std::cerr << file.string() << ": differs from the generated template\n";
           ++differing;
         }

@@ -1,5 +1,6 @@
 #include "platform/compound/CompoundFile.h"
 
+#include "platform/file/ReadFile.h"
 #include "platform/file/SafeFile.h"
 #include "platform/text/Cp1251.h"
 
@@ -280,14 +281,12 @@ Element readBytes(std::string_view bytes, const std::string& shownName, const Re
 }
 
 Element readFile(const std::filesystem::path& file, const ReadLimits& limits) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in.is_open()) {
-    const int err = errno;
-    throw CompoundError(file.string(), std::string("не удалось открыть файл: ") + std::strerror(err));
-  }
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw CompoundError(file.string(), "не удалось прочитать файл");
-  return readBytes(bytes, file.string(), limits);
+  platform::ReadFailure why;
+  const std::optional<std::string> bytes = platform::readWholeFile(file, why);
+  if (bytes) return readBytes(*bytes, file.string(), limits);
+  if (why.kind == platform::ReadFailure::Kind::CannotRead)
+    throw CompoundError(file.string(), "не удалось прочитать файл");
+  throw CompoundError(file.string(), "не удалось открыть файл: " + why.reason());
 }
 
 std::string toBytes(const Element& root, const std::string& shownName) {

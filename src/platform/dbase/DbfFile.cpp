@@ -1,6 +1,7 @@
 #include "platform/dbase/DbfFile.h"
 
 #include "platform/dbase/FileOps.h"
+#include "platform/file/ReadFile.h"
 #include "platform/text/Cp1251.h"
 
 #include <algorithm>
@@ -450,16 +451,13 @@ std::string serializeDbf(const DbfTable& table, const std::filesystem::path& nam
 }
 
 DbfTable readDbfFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    const std::string reason = errnoText();  // before the existence test can change errno
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) throw TableError(path, "Файл таблицы не найден");
-    throw TableError(path, "Не удалось открыть файл таблицы: " + reason);
-  }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw TableError(path, "Не удалось прочитать файл таблицы: " + errnoText());
-  return parseDbf(bytes, path);
+  platform::ReadFailure why;
+  const std::optional<std::string> bytes = platform::readWholeFile(path, why);
+  if (bytes) return parseDbf(*bytes, path);
+  using Kind = platform::ReadFailure::Kind;
+  if (why.kind == Kind::NotFound) throw TableError(path, "Файл таблицы не найден");
+  if (why.kind == Kind::CannotRead) throw TableError(path, "Не удалось прочитать файл таблицы: " + why.reason());
+  throw TableError(path, "Не удалось открыть файл таблицы: " + why.reason());
 }
 
 void writeDbfFile(const std::filesystem::path& path, const DbfTable& table) {

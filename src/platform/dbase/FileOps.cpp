@@ -2,6 +2,7 @@
 
 #include "platform/dbase/DbfFile.h"
 #include "platform/dbase/TableError.h"
+#include "platform/file/ReadFile.h"
 #include "platform/file/SafeFile.h"
 
 #include <fcntl.h>
@@ -40,16 +41,13 @@ void refuseIfOpen(const fs::path& path, const std::string& action) {
 }
 
 std::string readWholeFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    const int e = errno;
-    std::error_code ec;
-    if (!fs::exists(path, ec)) throw TableError(path, "Файл не найден");
-    throw TableError(path, "Не удалось открыть файл: " + errnoText(e));
-  }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw TableError(path, "Не удалось прочитать файл: " + errnoText(errno));
-  return bytes;
+  platform::ReadFailure why;
+  std::optional<std::string> bytes = platform::readWholeFile(path, why);
+  if (bytes) return std::move(*bytes);
+  using Kind = platform::ReadFailure::Kind;
+  if (why.kind == Kind::NotFound) throw TableError(path, "Файл не найден");
+  if (why.kind == Kind::CannotRead) throw TableError(path, "Не удалось прочитать файл: " + why.reason());
+  throw TableError(path, "Не удалось открыть файл: " + why.reason());
 }
 
 void syncFolder(const fs::path& folder) {

@@ -3,9 +3,9 @@
 // names the format cannot hold, and a failed write that keeps the old file.
 #include "platform/compound/CompoundFile.h"
 
-#include "common/FailingWrites.h"
-#include "common/TempDir.h"
 #include "platform/compound/RawCfb.h"
+#include "support/FailingWrites.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/TempDir.h"
 #include "platform/dbase/DbfFile.h"
+#include "support/TempDir.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #include "platform/file/SafeFile.h"
 
-#include "common/FailingWrites.h"
-#include "common/TempDir.h"
+#include "support/FailingWrites.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 
 #include <csignal>
 
-#include "common/TempDir.h"
 #include "platform/text/Cp1251.h"
+#include "support/TempDir.h"
 
 using kroyna::ini::IniError;
 using kroyna::ini::IniFile;

@@ -1,8 +1,8 @@
 #include "ReportTestSupport.h"
 
-#include "platform/report/PreviewWindow.h"
 #include "platform/report/Report.h"
 #include "platform/report/ReportError.h"
+#include "platform/report/ui/PreviewWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>

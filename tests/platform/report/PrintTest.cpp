@@ -1,8 +1,8 @@
 #include "ReportTestSupport.h"
 
 #include "platform/report/Render.h"
-#include "platform/report/ReportPrint.h"
 #include "platform/report/Report.h"
+#include "platform/report/ui/ReportPrint.h"
 
 #include <QPrinter>
 #include <QTemporaryDir>
