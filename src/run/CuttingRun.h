@@ -72,6 +72,10 @@ QString placedNothingQuestion(const QString& materialName, const QStringList& pa
 // full search (`search`) instead; empty when nothing is to be said.
 QString improvedFallbackMessage(const QString& materialName, engine::ImprovedFallback why, engine::SearchUsed search);
 
+// The caption of "Способ перебора" that names `search`: "Быстрый",
+// "Полный", "Улучшенный".
+QString searchCaption(engine::SearchUsed search);
+
 // "Вариант раскроя 2: \"База деталей: Кухня.krb\"".
 QString runCaption(int runNumber, const QString& partsCaption);
 
