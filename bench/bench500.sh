@@ -78,7 +78,7 @@ for orientation in orientations:
                     fallback += 1
         seconds = time.time() - start
         total = sum(per_class)
-        note = f" ({fallback} kept the quick search)" if fallback else ""
+        note = f" ({fallback} kept the base search)" if fallback else ""
         print(f"| {label(config)} | " + " | ".join(str(n) for n in per_class) +
               f" | {total} | {100.0 * (total - sum(known)) / sum(known):+.2f} % | {seconds:.1f} s{note} |", flush=True)
 PY

@@ -10,9 +10,12 @@ namespace kroyna::engine {
 
 namespace {
 
-// Rank of SortBySize: the larger max(Length, Width) first, then the larger min.
-std::pair<std::int32_t, std::int32_t> sizeKey(std::int32_t length, std::int32_t width) {
-  return {std::max(length, width), std::min(length, width)};
+// Rank of SortBySize: the larger max(Length, Width) first, then the larger
+// min, as one number (the min is offset into 32 unsigned bits, so negative
+// sizes would rank as they do as a pair).
+std::int64_t sizeKey(std::int32_t length, std::int32_t width) {
+  return static_cast<std::int64_t>(std::max(length, width)) * 4294967296LL +
+         (static_cast<std::int64_t>(std::min(length, width)) + 2147483648LL);
 }
 
 // Areas are computed in 64 bits: a 32-bit product would overflow (undefined
@@ -119,12 +122,16 @@ void TDetalsHandleList::SortByDetal() {
 
 bool TMillList::AddCut(std::int32_t x, std::int32_t y, std::int32_t sheetKey, bool orient, std::int32_t length) {
   const std::int64_t end = static_cast<std::int64_t>(orient ? x : y) + length;
-  for (const TMillLine& c : items_) {
-    if (c.Orient != orient || c.SheetKey != sheetKey) continue;
-    if (orient) {
-      if (c.Y == y && x >= c.X && end <= static_cast<std::int64_t>(c.X) + c.Length) return false;
-    } else {
-      if (c.X == x && y >= c.Y && end <= static_cast<std::int64_t>(c.Y) + c.Length) return false;
+  // Only a cut on the same line can contain the new one.
+  if (orient) {
+    for (const TMillLine& c : items_) {
+      if (c.Y == y && c.Orient && c.SheetKey == sheetKey && x >= c.X && end <= std::int64_t{c.X} + c.Length)
+        return false;
+    }
+  } else {
+    for (const TMillLine& c : items_) {
+      if (c.X == x && !c.Orient && c.SheetKey == sheetKey && y >= c.Y && end <= std::int64_t{c.Y} + c.Length)
+        return false;
     }
   }
   items_.push_back(TMillLine{x, y, length, orient, sheetKey});
@@ -284,19 +291,34 @@ bool IsWorseLayout(const TSheetsList& held, const TSheetsList& added, const TDet
   return true;
 }
 
-void TVariantsList::AddVariant(const LayoutPtr& layout, std::int32_t number, const TDetalsList& parts,
-                               Criterion criterion) {
+LayoutPtr TVariantsList::AddVariant(const LayoutPtr& layout, std::int32_t number, const TDetalsList& parts,
+                                    Criterion criterion) {
   layout->Variant = number;
   items_.push_back(layout);
-  layout->SortByArea();
-  layout->Placements.SortByDetal();
-  if (KeepBest && items_.size() > 1) {
-    // The list holds the layout kept so far and the new one.
-    if (IsWorseLayout(*items_[0], *items_[1], parts, criterion))
-      items_.erase(items_.begin());
-    else
-      items_.erase(items_.begin() + 1);
+  if (!KeepBest || items_.size() == 1) {
+    layout->SortByArea();
+    layout->Placements.SortByDetal();
+    return nullptr;
   }
+  // The list holds the layout kept so far and the new one. Only the
+  // comparison of offcut areas position by position needs the new layout's
+  // rectangles in order, and only the layout kept needs its lists in order:
+  // a layout dropped on its waste is not sorted at all.
+  const TSheetsList& held = *items_[0];
+  const long double heldWaste = held.WasteArea(parts), addedWaste = layout->WasteArea(parts);
+  bool heldWorse = heldWaste > addedWaste;
+  if (heldWaste == addedWaste) {
+    layout->SortByArea();
+    heldWorse = IsWorseLayout(held, *layout, parts, criterion);
+  }
+  if (heldWorse) {
+    layout->SortByArea();
+    layout->Placements.SortByDetal();
+  }
+  const auto worse = heldWorse ? items_.begin() : items_.begin() + 1;
+  LayoutPtr dropped = std::move(*worse);
+  items_.erase(worse);
+  return dropped;
 }
 
 void TVariantsList::RemoveShared(const TVariantsList& other) {

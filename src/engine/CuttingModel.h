@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kroyna::engine {
@@ -106,10 +107,26 @@ struct TSheet {
   std::string Name;             // stock name of an offcut; empty otherwise
   std::int32_t SheetIndex = 0;  // the sheet of the layout it belongs to
   bool IsScrap = false;         // the sheet is an offcut taken from stock
+  // Made by joining two free rectangles, or split from one that was: only
+  // a copy put into such a rectangle can make a layout that through-cuts
+  // cannot cut apart.
+  bool Joined = false;
 
   // A side set to 0 by merging or splitting: such a rectangle stays in the
   // list but takes no part and counts in no size measure.
   bool IsEmpty() const { return Length <= 0 || Width <= 0; }
+
+  // Layouts re-sort their rectangles after every step; most have no name.
+  friend void swap(TSheet& a, TSheet& b) noexcept {
+    std::swap(a.Length, b.Length);
+    std::swap(a.Width, b.Width);
+    std::swap(a.X, b.X);
+    std::swap(a.Y, b.Y);
+    std::swap(a.SheetIndex, b.SheetIndex);
+    std::swap(a.IsScrap, b.IsScrap);
+    std::swap(a.Joined, b.Joined);
+    if (!a.Name.empty() || !b.Name.empty()) a.Name.swap(b.Name);
+  }
 };
 
 struct TPoint {
@@ -241,8 +258,9 @@ class TVariantsList {
 
   // Sets the layout's Variant, appends it, sorts its free rectangles by
   // area and its placements by part; with KeepBest deletes the worse of
-  // the held and the new layout.
-  void AddVariant(const LayoutPtr& layout, std::int32_t number, const TDetalsList& parts, Criterion criterion);
+  // the held and the new layout. Returns the layout deleted, if any, so
+  // that its room can be used again.
+  LayoutPtr AddVariant(const LayoutPtr& layout, std::int32_t number, const TDetalsList& parts, Criterion criterion);
   // Removes every layout that `other` holds as well (it stays alive there).
   void RemoveShared(const TVariantsList& other);
   void Delete(int i);

@@ -52,11 +52,21 @@ void EngineContext::AddStockOffcut(const std::string& name, std::int32_t length,
   Stock.AddRegion(name, 0, 0, length, width, 0).IsScrap = true;
 }
 
-LayoutPtr EngineContext::NewPassLayout() const {
-  auto layout = std::make_shared<TSheetsList>();
+LayoutPtr EngineContext::NewPassLayout(LayoutPtr spare) const {
+  LayoutPtr layout = std::move(spare);
+  if (layout && layout.use_count() == 1) {
+    layout->Placements.Clear();
+    layout->MillLines.Clear();
+    layout->Name.clear();
+    layout->Variant = -1;
+    layout->Quantity = 0;
+    layout->IsScrap = false;
+  } else {
+    layout = std::make_shared<TSheetsList>();
+    layout->Regions.reserve(InitialRegions.size() + 32);
+  }
   layout->SheetLength = Params.SheetLength;
   layout->SheetWidth = Params.SheetWidth;
-  layout->Regions.reserve(InitialRegions.size() + 32);
   layout->Regions = InitialRegions;
   return layout;
 }

@@ -35,6 +35,13 @@ enum class PassState : std::uint8_t {
   SheetsUsedUp = 3,  // a map was made and its repetitions used up the sheets in stock
 };
 
+// Which way the cuts of the first stage run across a sheet.
+enum class FirstStageCuts : std::uint8_t {
+  Either = 0,
+  AlongX = 1,  // along the sheet's length: strips as long as the sheet
+  AlongY = 2,  // along its width
+};
+
 // The parameters of one material's cutting.
 struct CuttingParameters {
   std::int32_t Kerf = 4;       // saw kerf k, mm
@@ -55,6 +62,11 @@ struct CuttingParameters {
   bool Improved = false;
   std::int32_t Effort = 5;   // work of the improved search, 1..10
   std::int32_t Threads = 0;  // its worker threads; 0 as many as the machine has
+  // The improved search cuts each sheet in at most this many stages (2, 3
+  // or 4; 0 no limit), the first stage as FirstStage says. The quick and
+  // full search keep to no such limit.
+  std::int32_t MaxStages = 0;
+  FirstStageCuts FirstStage = FirstStageCuts::Either;
   SelectionRule Rule = SelectionRule::PartFirst;
   bool OneSize = false;       // one-size optimisation
   bool StockControl = false;  // count down standard sheets
@@ -116,6 +128,17 @@ class EngineContext {
     if (Deadline && !Abort && std::chrono::steady_clock::now() >= *Deadline) Abort = true;
     return Abort;
   }
+  // Set while a variant is built again without joining free rectangles,
+  // because the joins had made its layout one that through-cuts cannot cut
+  // apart (see BuildVariants).
+  bool KeepRegionsApart = false;
+  // The parts the variant being built placed a copy of or put aside (with
+  // repeats), so that only they need making ready for the next variant.
+  std::vector<int> TouchedParts;
+  // Set when the variant being built put a copy into a joined free
+  // rectangle (only then can its layout be one that through-cuts cannot
+  // cut apart).
+  bool JoinedRegions = false;
   // Set by a pass whose best variant placed no copy: such a pass makes no
   // map and the material must end (repeating it would never finish).
   bool PlacedNothing = false;
@@ -135,8 +158,9 @@ class EngineContext {
   }
 
   // A new, empty layout of the standard sheet size holding the initial
-  // rectangles of the running pass.
-  LayoutPtr NewPassLayout() const;
+  // rectangles of the running pass; made in the room of `spare` when no
+  // one else holds that layout.
+  LayoutPtr NewPassLayout(LayoutPtr spare = nullptr) const;
 };
 
 }  // namespace kroyna::engine

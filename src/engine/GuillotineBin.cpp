@@ -1,6 +1,7 @@
 #include "engine/GuillotineBin.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace kroyna::engine::improved {
 
@@ -20,10 +21,23 @@ std::int32_t GuillotineBin::make(const TreeNode& n) {
     const std::int32_t i = freeList_;
     freeList_ = nodes_[static_cast<std::size_t>(i)].next;
     nodes_[static_cast<std::size_t>(i)] = n;
+    markFree(i, n.kind == NodeKind::Free);
     return i;
   }
   nodes_.push_back(n);
-  return static_cast<std::int32_t>(nodes_.size()) - 1;
+  const std::int32_t i = static_cast<std::int32_t>(nodes_.size()) - 1;
+  markFree(i, n.kind == NodeKind::Free);
+  return i;
+}
+
+void GuillotineBin::markFree(std::int32_t i, bool free) {
+  const std::size_t word = static_cast<std::size_t>(i) >> 6;
+  const std::uint64_t bit = std::uint64_t{1} << (static_cast<std::size_t>(i) & 63);
+  if (word >= freeBits_.size()) freeBits_.resize(word + 1, 0);
+  if (free)
+    freeBits_[word] |= bit;
+  else
+    freeBits_[word] &= ~bit;
 }
 
 void GuillotineBin::kill(std::int32_t i) {
@@ -31,6 +45,7 @@ void GuillotineBin::kill(std::int32_t i) {
   TreeNode& n = nodes_[static_cast<std::size_t>(i)];
   n = TreeNode{};
   n.kind = NodeKind::Dead;
+  markFree(i, false);
   n.next = freeList_;
   freeList_ = i;
 }
@@ -119,6 +134,7 @@ std::int32_t GuillotineBin::insert(std::int32_t leaf, std::int32_t item, std::in
     TreeNode& n = nodes_[static_cast<std::size_t>(leaf)];
     n.kind = NodeKind::Item;
     n.item = item;
+    markFree(leaf, false);
     return leaf;
   }
   bool axisX = way == SplitWay::RightFirst;
@@ -162,6 +178,7 @@ std::int32_t GuillotineBin::insert(std::int32_t leaf, std::int32_t item, std::in
   // The leaf becomes a split across its parent's axis.
   TreeNode& n = nodes_[static_cast<std::size_t>(leaf)];
   n.kind = NodeKind::Split;
+  markFree(leaf, false);
   n.alongX = axisX;
   n.first = n.last = -1;
   append(leaf, slot);
@@ -176,6 +193,7 @@ void GuillotineBin::remove(std::int32_t leaf) {
   used_ -= static_cast<std::int64_t>(n.w) * n.h;
   n.kind = NodeKind::Free;
   n.item = -1;
+  markFree(leaf, true);
   normalizeUp(leaf);
 }
 
@@ -223,6 +241,7 @@ void GuillotineBin::normalizeUp(std::int32_t n) {
     if (kind == NodeKind::Free) {
       // The whole node is free again.
       pn.kind = NodeKind::Free;
+      markFree(p, true);
       pn.first = pn.last = -1;
       kill(only);
       n = p;
@@ -257,12 +276,16 @@ void GuillotineBin::refresh() const {
   if (!dirty_) return;
   freeLeaves_.clear();
   maxFreeW_ = maxFreeH_ = 0;
-  for (std::size_t i = 0; i < nodes_.size(); ++i) {
-    const TreeNode& n = nodes_[i];
-    if (n.kind != NodeKind::Free || n.w <= 0 || n.h <= 0) continue;
-    freeLeaves_.push_back(FreeRect{n.w, n.h, static_cast<std::int32_t>(i)});
-    maxFreeW_ = std::max(maxFreeW_, n.w);
-    maxFreeH_ = std::max(maxFreeH_, n.h);
+  // The free nodes in index order, from their marks.
+  for (std::size_t word = 0; word < freeBits_.size(); ++word) {
+    for (std::uint64_t bits = freeBits_[word]; bits != 0; bits &= bits - 1) {
+      const std::size_t i = (word << 6) + static_cast<std::size_t>(std::countr_zero(bits));
+      const TreeNode& n = nodes_[i];
+      if (n.w <= 0 || n.h <= 0) continue;
+      freeLeaves_.push_back(FreeRect{n.w, n.h, static_cast<std::int32_t>(i)});
+      maxFreeW_ = std::max(maxFreeW_, n.w);
+      maxFreeH_ = std::max(maxFreeH_, n.h);
+    }
   }
   dirty_ = false;
 }
@@ -292,6 +315,46 @@ std::vector<std::int32_t> GuillotineBin::itemLeaves() const {
   std::vector<std::int32_t> out;
   if (root_ >= 0) itemsUnder(root_, out);
   return out;
+}
+
+std::int32_t GuillotineBin::depth(std::int32_t node) const {
+  std::int32_t d = 0;
+  for (std::int32_t p = nodes_[static_cast<std::size_t>(node)].parent; p >= 0;
+       p = nodes_[static_cast<std::size_t>(p)].parent)
+    ++d;
+  return d;
+}
+
+std::int32_t GuillotineBin::stageAfterInsert(std::int32_t leaf, std::int32_t a, std::int32_t b, SplitWay way,
+                                             int rootAlongX) const {
+  const TreeNode& f = nodes_[static_cast<std::size_t>(leaf)];
+  const TreeNode& r = nodes_[static_cast<std::size_t>(root_)];
+  std::int32_t stage = depth(leaf);
+  bool rootSplit = r.kind == NodeKind::Split;
+  bool rootAxis = r.alongX;
+  if (a != f.w || b != f.h) {
+    // As insert() does it.
+    bool axisX = way == SplitWay::RightFirst;
+    if (b == f.h) axisX = true;
+    if (a == f.w) axisX = false;
+    const bool exactSlot = axisX ? (b == f.h) : (a == f.w);
+    const bool joinsParent = f.parent >= 0 && nodes_[static_cast<std::size_t>(f.parent)].alongX == axisX;
+    stage += (joinsParent ? 0 : 1) + (exactSlot ? 0 : 1);
+    if (leaf == root_) {
+      rootSplit = true;
+      rootAxis = axisX;
+    }
+  }
+  if (rootAlongX >= 0 && rootSplit && rootAxis != (rootAlongX == 1)) ++stage;
+  return stage;
+}
+
+std::int32_t GuillotineBin::stages(int rootAlongX) const {
+  std::int32_t most = 0;
+  for (std::int32_t leaf : itemLeaves()) most = std::max(most, depth(leaf));
+  const TreeNode& r = nodes_[static_cast<std::size_t>(root_)];
+  if (rootAlongX >= 0 && r.kind == NodeKind::Split && r.alongX != (rootAlongX == 1)) ++most;
+  return most;
 }
 
 bool GuillotineBin::wellFormed() const {
@@ -328,6 +391,10 @@ bool GuillotineBin::wellFormed() const {
     }
     if (at != (n.alongX ? n.x + n.w : n.y + n.h)) return false;
     if (count == 1 && nodes_[static_cast<std::size_t>(n.first)].kind == NodeKind::Free) return false;
+  }
+  for (std::size_t i = 0; i < nodes_.size(); ++i) {
+    const bool marked = (i >> 6) < freeBits_.size() && ((freeBits_[i >> 6] >> (i & 63)) & 1) != 0;
+    if (marked != (nodes_[i].kind == NodeKind::Free)) return false;
   }
   return used == used_ && items == items_;
 }

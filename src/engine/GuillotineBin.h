@@ -88,8 +88,20 @@ class GuillotineBin {
   // Every item leaf under `node` (itself included).
   void itemsUnder(std::int32_t node, std::vector<std::int32_t>& out) const;
 
+  // Split nodes above `node` (the stage of cuts that frees an item leaf).
+  std::int32_t depth(std::int32_t node) const;
+  // The stage at which a copy of extents a x b put into free leaf `leaf`
+  // the given way would be cut free; with `rootAlongX` 0 or 1 the first
+  // stage must cut the sheet into slices along Y (0) or along X (1), and a
+  // sheet whose first split is the other way counts one stage more (-1:
+  // either way).
+  std::int32_t stageAfterInsert(std::int32_t leaf, std::int32_t a, std::int32_t b, SplitWay way, int rootAlongX) const;
+  // The stages of cuts the sheet needs as the tree cuts it (0 for a sheet
+  // with at most one copy that fills it).
+  std::int32_t stages(int rootAlongX) const;
+
   // Checks the tree's invariants (slices tile their node, axes alternate,
-  // no two free slices side by side); for tests.
+  // no two free slices side by side, the free leaves marked); for tests.
   bool wellFormed() const;
 
  private:
@@ -105,6 +117,8 @@ class GuillotineBin {
                         std::int32_t a, std::int32_t b, bool sliceAlongX, std::int32_t& itemLeaf);
   void normalizeUp(std::int32_t node);
   void refresh() const;
+  // Keeps freeBits_ in step with the kinds of the nodes.
+  void markFree(std::int32_t i, bool free);
 
   std::vector<TreeNode> nodes_;
   std::int32_t root_ = -1;
@@ -112,6 +126,7 @@ class GuillotineBin {
   std::int32_t items_ = 0;
   std::int64_t used_ = 0;
 
+  std::vector<std::uint64_t> freeBits_;  // bit i: node i is a free leaf
   mutable std::vector<FreeRect> freeLeaves_;
   mutable std::int32_t maxFreeW_ = 0, maxFreeH_ = 0;
   mutable bool dirty_ = true;

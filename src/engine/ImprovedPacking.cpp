@@ -1,7 +1,10 @@
 #include "engine/ImprovedPacking.h"
 
 #include <algorithm>
+#include <bit>
+#include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -135,6 +138,7 @@ struct Option {
   std::int32_t a = 0, b = 0;
   std::int64_t k1 = 0, k2 = 0;  // lower is better
   SplitWay way = SplitWay::RightFirst;
+  std::uint8_t ways = 3;  // the ways within the stage limit: 1 right first, 2 below first
 };
 
 // Records what an iteration changes so that a rejected move can be undone.
@@ -177,15 +181,34 @@ struct Journal {
   }
 };
 
+// When a search ends early: the caller's stop, a failure of another
+// search, or its own safety time limit.
+struct StopSignals {
+  const std::atomic<bool>* stop = nullptr;
+  const std::atomic<bool>* failed = nullptr;
+  std::optional<std::chrono::steady_clock::time_point> deadline;
+
+  bool now() const {
+    if (stop && stop->load(std::memory_order_relaxed)) return true;
+    if (failed && failed->load(std::memory_order_relaxed)) return true;
+    return deadline && std::chrono::steady_clock::now() >= *deadline;
+  }
+};
+
 class Search {
  public:
-  Search(const Shared& shared, std::uint64_t seed) : sh_(shared), rng_(seed) {}
+  Search(const Shared& shared, std::uint64_t seed, StopSignals stops = {}, std::int64_t budget = 0)
+      : sh_(shared), rng_(seed), stops_(stops), budget_(budget) {}
+
+  // Work done so far, in free rectangles looked at (see bestIn).
+  std::int64_t work() const { return work_; }
+  bool overBudget() const { return budget_ > 0 && work_ >= budget_; }
 
   // Ruin and recreate with late acceptance on the unplaced area; each time
   // every copy is placed the weakest standard sheet is emptied and its
   // copies have to find room on the others.
-  Solution improve(Solution cur, std::int64_t iterations, const std::atomic<bool>* stop,
-                   std::atomic<std::int64_t>* done, const std::atomic<int>* cancelBelow, int task) {
+  Solution improve(Solution cur, std::int64_t iterations, std::atomic<std::int64_t>* done,
+                   const std::atomic<int>* cancelBelow, int task) {
     Solution best = cur;
     auto finished = [&] { return best.poolArea == 0 && best.standardUsed() <= sh_.lowerBound; };
     if (finished()) return best;
@@ -205,11 +228,11 @@ class Search {
     std::vector<std::int64_t> history(kHistory, cost);
     Journal journal;
     std::int64_t reported = 0;
-    for (std::int64_t it = 0; it < iterations; ++it) {
+    for (std::int64_t it = 0; it < iterations && !overBudget(); ++it) {
       if ((it & 31) == 0) {
         if (done) done->fetch_add(it - reported, std::memory_order_relaxed);
         reported = it;
-        if (stop && stop->load(std::memory_order_relaxed)) {
+        if (stops_.now()) {
           stopped_ = true;
           break;
         }
@@ -265,7 +288,7 @@ class Search {
       Option o;
       bestIn(s.bins.back(), bin, sh_.item(item), allowedNow(s, item), o);
       if (o.bin < 0) return false;
-      o.way = chooseWay(s.bins.back().node(o.leaf), o.a, o.b);
+      o.way = chooseWay(s.bins.back().node(o.leaf), o.a, o.b, o.ways);
       place(s, item, o, nullptr);
     }
     s.poolArea = 0;
@@ -281,7 +304,9 @@ class Search {
 
   bool stopped() const { return stopped_; }
 
-  void sortBy(std::vector<std::int32_t>& items, int key) const {
+  void sortBy(std::vector<std::int32_t>& items, int key) {
+    // Counted as two free rectangles a comparison.
+    work_ += 2 * static_cast<std::int64_t>(items.size()) * std::bit_width(items.size());
     const auto& r = sh_.rank[static_cast<std::size_t>(key)];
     std::sort(items.begin(), items.end(), [&](std::int32_t a, std::int32_t b) {
       return r[static_cast<std::size_t>(a)] < r[static_cast<std::size_t>(b)];
@@ -305,13 +330,14 @@ class Search {
       if (bestIn(s.bins[bi], static_cast<std::int32_t>(bi), it, allowed, best)) break;
     }
     if (best.bin < 0) return false;
-    best.way = chooseWay(s.bins[static_cast<std::size_t>(best.bin)].node(best.leaf), best.a, best.b);
+    best.way = chooseWay(s.bins[static_cast<std::size_t>(best.bin)].node(best.leaf), best.a, best.b, best.ways);
     return true;
   }
 
   // Improves `best` with the places sheet `g` offers; true on an exact fit,
   // which nothing beats.
-  static bool bestIn(const GuillotineBin& g, std::int32_t bin, const PackItem& it, std::uint8_t allowed, Option& best) {
+  bool bestIn(const GuillotineBin& g, std::int32_t bin, const PackItem& it, std::uint8_t allowed, Option& best) {
+    ++work_;
     const std::int32_t mw = g.maxFreeW(), mh = g.maxFreeH();
     for (std::uint8_t o : {AllowAsGiven, AllowTurned}) {
       if (!(allowed & o)) continue;
@@ -319,18 +345,22 @@ class Search {
       const std::int32_t b = o == AllowAsGiven ? it.h : it.w;
       if (a > mw || b > mh) continue;
       const std::int64_t itemArea = static_cast<std::int64_t>(a) * b;
+      work_ += static_cast<std::int64_t>(g.freeLeaves().size());
       for (const FreeRect& f : g.freeLeaves()) {
         if (f.w < a || f.h < b) continue;
         // Least room left in the rectangle, then the closest side.
         const std::int64_t k1 = static_cast<std::int64_t>(f.w) * f.h - itemArea;
         const std::int64_t k2 = std::min(f.w - a, f.h - b);
         if (best.bin < 0 || k1 < best.k1 || (k1 == best.k1 && k2 < best.k2)) {
+          const std::uint8_t ways = waysWithinStages(g, f.node, a, b);
+          if (ways == 0) continue;
           best.bin = bin;
           best.leaf = f.node;
           best.a = a;
           best.b = b;
           best.k1 = k1;
           best.k2 = k2;
+          best.ways = ways;
           if (k1 == 0) return true;
         }
       }
@@ -342,8 +372,14 @@ class Search {
   // gets the fullest of `attempts` greedy fillings from the copies left
   // (kinds in shuffled size orders), and a standard-sheet pattern is cut
   // again for as long as its copies last.
-  Solution constructBySheets(const std::atomic<bool>* stop, int attempts) {
+  //
+  // With a work budget, half of it goes to the start: each sheet gets an
+  // equal share of what is left for the sheets its copies still need, and
+  // the fillings stop when the sheet's share is spent (one at least).
+  Solution constructBySheets(int attempts) {
     const PackProblem& p = sh_.p;
+    const std::int64_t startBudget = budget_ > 0 ? budget_ / 2 : 0;
+    const std::int64_t sheetArea = std::max<std::int64_t>(1, std::int64_t{p.standard.w} * p.standard.h);
     Solution s;
     s.itemBin.assign(p.items.size(), -1);
     s.kindOrient.assign(static_cast<std::size_t>(sh_.kinds), 0);
@@ -355,23 +391,59 @@ class Search {
     std::vector<std::int32_t> kinds;
     for (std::int32_t k = 0; k < sh_.kinds; ++k)
       if (!left[static_cast<std::size_t>(k)].empty()) kinds.push_back(k);
+    // The kinds in each size order. Copies of one kind have one size and
+    // stand together in the item list, so whichever copy represents a kind
+    // it ranks the same against the others: the representatives of the
+    // kinds left come in this order without being sorted again.
+    std::vector<std::vector<std::int32_t>> byKey(kSortKeys, kinds);
+    for (int key = 0; key < kSortKeys; ++key) {
+      const auto& r = sh_.rank[static_cast<std::size_t>(key)];
+      std::sort(byKey[static_cast<std::size_t>(key)].begin(), byKey[static_cast<std::size_t>(key)].end(),
+                [&](std::int32_t a, std::int32_t b) {
+                  return r[static_cast<std::size_t>(left[static_cast<std::size_t>(a)].back())] <
+                         r[static_cast<std::size_t>(left[static_cast<std::size_t>(b)].back())];
+                });
+    }
+    // The representatives of the kinds with copies left, in size order `key`.
+    auto representatives = [&](int key, std::vector<std::int32_t>& out) {
+      out.clear();
+      const std::vector<std::int32_t>& ordered = byKey[static_cast<std::size_t>(key)];
+      work_ += static_cast<std::int64_t>(ordered.size());
+      for (std::int32_t k : ordered)
+        if (!left[static_cast<std::size_t>(k)].empty()) out.push_back(left[static_cast<std::size_t>(k)].back());
+    };
 
     auto fill = [&](const PackSheet& sheet, GuillotineBin& bestTree, std::vector<std::uint8_t>& bestOrient) {
       std::int64_t bestUsed = -1;
       std::vector<std::int32_t> count(static_cast<std::size_t>(sh_.kinds));
       std::vector<std::int32_t> order;
+      // Kinds with no copy left take no part any more.
+      const auto gone = [&](std::int32_t k) { return left[static_cast<std::size_t>(k)].empty(); };
+      std::erase_if(kinds, gone);
+      for (auto& ordered : byKey) std::erase_if(ordered, gone);
+      const std::int64_t begun = work_;
+      std::int64_t share = std::numeric_limits<std::int64_t>::max();
+      if (startBudget > 0) {
+        std::int64_t areaLeft = 0;
+        for (std::int32_t k : kinds)
+          areaLeft += areaOf(sh_.item(left[static_cast<std::size_t>(k)].back())) *
+                      static_cast<std::int64_t>(left[static_cast<std::size_t>(k)].size());
+        const std::int64_t sheetsLeft = std::max<std::int64_t>(1, (areaLeft + sheetArea - 1) / sheetArea);
+        share = std::max<std::int64_t>(0, startBudget - work_) / sheetsLeft;
+      }
       for (int a = 0; a < attempts; ++a) {
-        if (stop && stop->load(std::memory_order_relaxed)) {
+        if (a > 0 && work_ - begun >= share / 2) break;
+        work_ += static_cast<std::int64_t>(kinds.size());
+        // Once stopped, every sheet left gets the first greedy filling
+        // only, so that the layout still holds every copy it can.
+        if (stopped_ || stops_.now()) {
           stopped_ = true;
           if (bestUsed >= 0) break;
         }
-        order.clear();
-        for (std::int32_t k : kinds) {
+        for (std::int32_t k : kinds)
           count[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(left[static_cast<std::size_t>(k)].size());
-          if (count[static_cast<std::size_t>(k)] > 0) order.push_back(left[static_cast<std::size_t>(k)].back());
-        }
+        representatives(a % kSortKeys, order);
         if (order.empty()) break;
-        sortBy(order, a % kSortKeys);
         if (a >= kSortKeys) {
           for (std::size_t i = 0; i + 1 < order.size(); ++i)
             if (rng_.chance(250))
@@ -393,7 +465,7 @@ class Search {
             Option o;
             bestIn(g, 0, it, allowed, o);
             if (o.bin < 0) break;
-            o.way = chooseWay(g.node(o.leaf), o.a, o.b);
+            o.way = chooseWay(g.node(o.leaf), o.a, o.b, o.ways);
             g.insert(o.leaf, it.kind, o.a, o.b, o.way);
             if (kind < p.oneForAll.size() && p.oneForAll[kind] && !orient[kind])
               orient[kind] = (it.w != it.h && o.a != it.w) ? AllowTurned : AllowAsGiven;
@@ -413,9 +485,11 @@ class Search {
       std::vector<std::int32_t> used(static_cast<std::size_t>(sh_.kinds), 0);
       for (std::int32_t leaf : bestTree.itemLeaves()) ++used[static_cast<std::size_t>(bestTree.node(leaf).item)];
       std::vector<std::int32_t> reps;
-      for (std::int32_t k : kinds)
-        if (!left[static_cast<std::size_t>(k)].empty()) reps.push_back(left[static_cast<std::size_t>(k)].back());
-      for (int i = 0; i < attempts && !stopped_; ++i) {
+      for (int i = 0; i < attempts && work_ - begun < share; ++i) {
+        if (stopped_ || stops_.now()) {
+          stopped_ = true;
+          break;
+        }
         GuillotineBin g = bestTree;
         std::vector<std::int32_t> u = used;
         std::vector<std::int32_t> leaves = g.itemLeaves();
@@ -426,11 +500,14 @@ class Search {
         std::vector<std::int32_t> gone;
         for (std::int32_t l : under) gone.push_back(g.node(l).item);
         for (std::int32_t kind : gone) {
+          // (The first leaf of that kind goes, which need not be the one
+          // under the node.)
+          work_ += static_cast<std::int64_t>(g.nodes().size());
           g.remove(g.findItem(kind));
           --u[static_cast<std::size_t>(kind)];
         }
         std::vector<std::uint8_t> orient = bestOrient;
-        sortBy(reps, static_cast<int>(rng_.below(kSortKeys)));
+        representatives(static_cast<int>(rng_.below(kSortKeys)), reps);
         shorterSide_ = rng_.chance(500);
         for (std::int32_t rep : reps) {
           const PackItem& it = sh_.item(rep);
@@ -443,7 +520,7 @@ class Search {
             Option o;
             bestIn(g, 0, it, allowed, o);
             if (o.bin < 0) break;
-            o.way = chooseWay(g.node(o.leaf), o.a, o.b);
+            o.way = chooseWay(g.node(o.leaf), o.a, o.b, o.ways);
             g.insert(o.leaf, it.kind, o.a, o.b, o.way);
             if (oneForAll && !orient[kind]) orient[kind] = (it.w != it.h && o.a != it.w) ? AllowTurned : AllowAsGiven;
             ++u[kind];
@@ -484,7 +561,7 @@ class Search {
       const PackSheet& o = p.offcuts[i];
       GuillotineBin tree(o.x, o.y, o.w, o.h);
       std::vector<std::uint8_t> orient;
-      if (!stopped_ && fill(o, tree, orient)) {
+      if (fill(o, tree, orient)) {
         s.kindOrient = orient;
         commit(std::move(tree), static_cast<std::int32_t>(i));
       } else {
@@ -492,7 +569,7 @@ class Search {
         s.binOffcut.push_back(static_cast<std::int32_t>(i));
       }
     }
-    while (!stopped_ && (p.maxStandard < 0 || s.standardBins() < p.maxStandard)) {
+    while (p.maxStandard < 0 || s.standardBins() < p.maxStandard) {
       GuillotineBin tree;
       std::vector<std::uint8_t> orient;
       if (!fill(p.standard, tree, orient)) break;
@@ -513,13 +590,32 @@ class Search {
   // Which of the two cuts comes first: by the search's current rule, either
   // the one that keeps the larger of the rooms left whole, or the one along
   // the shorter leftover side.
-  SplitWay chooseWay(const TreeNode& f, std::int32_t a, std::int32_t b) const {
-    if (shorterSide_) return (f.w - a) < (f.h - b) ? SplitWay::RightFirst : SplitWay::BelowFirst;
-    const std::int64_t right =
-        std::max(static_cast<std::int64_t>(f.w - a) * f.h, static_cast<std::int64_t>(a) * (f.h - b));
-    const std::int64_t below =
-        std::max(static_cast<std::int64_t>(f.w) * (f.h - b), static_cast<std::int64_t>(f.w - a) * b);
-    return right >= below ? SplitWay::RightFirst : SplitWay::BelowFirst;
+  SplitWay chooseWay(const TreeNode& f, std::int32_t a, std::int32_t b, std::uint8_t ways = 3) const {
+    SplitWay way;
+    if (shorterSide_) {
+      way = (f.w - a) < (f.h - b) ? SplitWay::RightFirst : SplitWay::BelowFirst;
+    } else {
+      const std::int64_t right =
+          std::max(static_cast<std::int64_t>(f.w - a) * f.h, static_cast<std::int64_t>(a) * (f.h - b));
+      const std::int64_t below =
+          std::max(static_cast<std::int64_t>(f.w) * (f.h - b), static_cast<std::int64_t>(f.w - a) * b);
+      way = right >= below ? SplitWay::RightFirst : SplitWay::BelowFirst;
+    }
+    // Under a stage limit only the way that keeps to it.
+    if (!(ways & (way == SplitWay::RightFirst ? 1 : 2)))
+      way = way == SplitWay::RightFirst ? SplitWay::BelowFirst : SplitWay::RightFirst;
+    return way;
+  }
+
+  // Which ways of putting a copy of extents a x b into a free leaf keep the
+  // sheet within the stage limit (both without one).
+  std::uint8_t waysWithinStages(const GuillotineBin& g, std::int32_t leaf, std::int32_t a, std::int32_t b) const {
+    const PackProblem& p = sh_.p;
+    if (p.maxStages <= 0) return 3;
+    std::uint8_t ways = 0;
+    if (g.stageAfterInsert(leaf, a, b, SplitWay::RightFirst, p.rootAlongX) <= p.maxStages) ways |= 1;
+    if (g.stageAfterInsert(leaf, a, b, SplitWay::BelowFirst, p.rootAlongX) <= p.maxStages) ways |= 2;
+    return ways;
   }
 
   void place(Solution& s, std::int32_t item, const Option& o, Journal* journal) const {
@@ -538,11 +634,14 @@ class Search {
   }
 
  private:
-  void removeItem(Solution& s, std::int32_t bin, std::int32_t item, Journal& journal) {
+  // Takes the copy of item leaf `leaf` off its sheet (item leaves keep their
+  // nodes while others are taken off).
+  void removeItem(Solution& s, std::int32_t bin, std::int32_t leaf, Journal& journal) {
     journal.touch(s, bin);
-    journal.items.emplace_back(item, bin);
     GuillotineBin& g = s.bins[static_cast<std::size_t>(bin)];
-    g.remove(g.findItem(item));
+    const std::int32_t item = g.node(leaf).item;
+    journal.items.emplace_back(item, bin);
+    g.remove(leaf);
     s.itemBin[static_cast<std::size_t>(item)] = -1;
     s.pool.push_back(item);
     s.poolArea += areaOf(sh_.item(item));
@@ -567,18 +666,18 @@ class Search {
         for (std::uint32_t up = rng_.below(3); up > 0 && g.node(node).parent >= 0; --up) node = g.node(node).parent;
         std::vector<std::int32_t> under;
         g.itemsUnder(node, under);
-        for (std::int32_t l : under) victims.push_back(g.node(l).item);
+        victims = std::move(under);
       } else if (mode < 9) {
         const std::uint32_t k = 1 + rng_.below(static_cast<std::uint32_t>(std::min<std::size_t>(leaves.size(), 4)));
         for (std::uint32_t i = 0; i < k; ++i) {
           const std::uint32_t pick = i + rng_.below(static_cast<std::uint32_t>(leaves.size()) - i);
           std::swap(leaves[i], leaves[pick]);
-          victims.push_back(g.node(leaves[i]).item);
+          victims.push_back(leaves[i]);
         }
       } else {
-        for (std::int32_t l : leaves) victims.push_back(g.node(l).item);
+        victims = std::move(leaves);
       }
-      for (std::int32_t item : victims) removeItem(s, bin, item, journal);
+      for (std::int32_t leaf : victims) removeItem(s, bin, leaf, journal);
     }
   }
 
@@ -636,6 +735,9 @@ class Search {
 
   const Shared& sh_;
   Rng rng_;
+  StopSignals stops_;
+  std::int64_t budget_ = 0;  // 0: none
+  std::int64_t work_ = 0;
   bool stopped_ = false;
   bool shorterSide_ = false;
   std::vector<std::int32_t> scratchBins_;
@@ -647,6 +749,15 @@ constexpr int kTasks = 4;
 
 // Greedy fillings tried for each sheet of a start.
 int attemptsFor(int effort) { return 20 * std::clamp(effort, 1, 10); }
+
+// The work a search may do, in free rectangles looked at: enough for the
+// iterations of a job of a few hundred copies, and in proportion to the
+// copies beyond, so that a large job takes time in step with the quick
+// search's rather than with its iterations over ever more sheets.
+std::int64_t workFor(int effort, std::size_t copies) {
+  const std::int64_t e = std::clamp(effort, 1, 10);
+  return e * (20'000'000 + 2'500 * static_cast<std::int64_t>(copies));
+}
 
 std::int64_t iterationsFor(int effort) {
   static constexpr std::int64_t kIterations[] = {250, 500, 1000, 2000, 4000, 6000, 8000, 10000, 13000, 16000};
@@ -837,6 +948,7 @@ bool SheetReshaper::pack(const std::vector<std::int32_t>& items, const std::vect
     if (flip) o.way = o.way == SplitWay::RightFirst ? SplitWay::BelowFirst : SplitWay::RightFirst;
     search.place(s, item, o, nullptr);
   }
+  if (sh.p.maxStages > 0 && s.bins.front().stages(sh.p.rootAlongX) > sh.p.maxStages) return false;
   out = std::move(s.bins.front());
   return true;
 }
@@ -858,38 +970,65 @@ PackResult Pack(const PackProblem& problem, const PackOptions& options) {
   // A search that reaches the lower bound makes every later one pointless:
   // among equals the earlier search wins.
   std::atomic<int> cancelBelow{std::numeric_limits<int>::max()};
+  // The first exception of any worker ends every search; the caller gets it.
+  std::atomic<bool> failed{false};
+  std::exception_ptr failure;
+  auto guarded = [&](auto&& work) {
+    try {
+      work();
+    } catch (...) {
+      std::lock_guard lock(m);
+      if (!failure) failure = std::current_exception();
+      failed.store(true);
+    }
+  };
 
   auto worker = [&] {
     std::unique_lock lock(m);
     for (;;) {
+      if (failed.load()) return;
       if (!sideTaken) {
         sideTaken = true;
         lock.unlock();
-        options.sideJob();
+        guarded(options.sideJob);
         lock.lock();
         continue;
       }
       if (nextTask >= kTasks) return;
       const int t = nextTask++;
-      lock.unlock();
-      Search search(sh, seedOf(0, static_cast<std::uint64_t>(t)));
-      Solution start = search.constructBySheets(options.stop, attemptsFor(options.effort));
-      Solution out = search.improve(std::move(start), iterations, options.stop, options.done, &cancelBelow, t);
-      if (out.poolArea == 0 && out.standardUsed() <= sh.lowerBound) {
-        int cur = cancelBelow.load();
-        while (t < cur && !cancelBelow.compare_exchange_weak(cur, t)) {
-        }
+      // Once stopped, the searches not yet begun are left out; the first
+      // one still lays every copy out.
+      if (t > 0 && options.stop && options.stop->load()) {
+        stopped = true;
+        continue;
       }
+      lock.unlock();
+      guarded([&] {
+        StopSignals stops{options.stop, &failed, std::nullopt};
+        if (options.searchCap.count() > 0) stops.deadline = std::chrono::steady_clock::now() + options.searchCap;
+        Search search(sh, seedOf(0, static_cast<std::uint64_t>(t)), stops, workFor(options.effort, sh.active.size()));
+        Solution start = search.constructBySheets(attemptsFor(options.effort));
+        Solution out = search.improve(std::move(start), iterations, options.done, &cancelBelow, t);
+        if (out.poolArea == 0 && out.standardUsed() <= sh.lowerBound) {
+          int cur = cancelBelow.load();
+          while (t < cur && !cancelBelow.compare_exchange_weak(cur, t)) {
+          }
+        }
+        std::lock_guard hold(m);
+        if (search.stopped()) stopped = true;
+        results[static_cast<std::size_t>(t)] = std::move(out);
+      });
       lock.lock();
-      if (search.stopped()) stopped = true;
-      results[static_cast<std::size_t>(t)] = std::move(out);
     }
   };
   {
     std::vector<std::jthread> pool;
-    for (int i = 1; i < threads; ++i) pool.emplace_back(worker);
+    guarded([&] {
+      for (int i = 1; i < threads; ++i) pool.emplace_back(worker);
+    });
     worker();
   }
+  if (failure) std::rethrow_exception(failure);
 
   const Solution* best = nullptr;
   for (const auto& r : results) {

@@ -9,6 +9,7 @@
 #include "engine/GuillotineBin.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -38,6 +39,11 @@ struct PackProblem {
   std::vector<PackSheet> offcuts;  // one per physical offcut, in stock order
   PackSheet standard;
   std::int32_t maxStandard = -1;  // standard sheets in stock, -1 without stock control
+  // At most this many stages of cuts on a sheet (0: no limit); the first
+  // stage cuts the sheet into slices along X (rootAlongX 1) or along Y (0),
+  // or either (-1). See GuillotineBin::stageAfterInsert.
+  std::int32_t maxStages = 0;
+  int rootAlongX = -1;
 };
 
 struct PackOptions {
@@ -50,6 +56,9 @@ struct PackOptions {
   std::atomic<std::int64_t>* done = nullptr;
   // Run once by the first worker that is free, beside the search.
   std::function<void()> sideJob;
+  // A safety stop: each search ends at this time after it began, whatever
+  // work is left (the result then says `stopped`). Zero: none.
+  std::chrono::steady_clock::duration searchCap{};
 };
 
 struct PackedBin {
@@ -78,7 +87,9 @@ std::int64_t WorkBudget(int effort);
 std::int32_t StandardLowerBound(const PackProblem& problem);
 
 // The search. The same problem and effort give the same result with any
-// number of threads, unless `stop` ends it.
+// number of threads, unless `stop` or the safety stop ends it. An exception
+// in a worker (the side job's included) ends every search and is thrown
+// again here, on the caller's thread, once all workers are over.
 PackResult Pack(const PackProblem& problem, const PackOptions& options);
 
 // Lays given copies out anew on one sheet with the greedy of the search,

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -26,9 +27,10 @@ using improved::PackResult;
 using improved::PackSheet;
 using improved::TreeNode;
 
-// Beyond its work budget the search stops at this wall time, so that a huge
-// job cannot keep a run going for hours.
-std::chrono::seconds safetyCap(int effort) { return std::chrono::seconds(60 + 30 * std::clamp(effort, 1, 10)); }
+// The work budget decides when a search ends; this wall time is only a
+// safety stop, for each search and for the base search beside them, so
+// that no job keeps a run going for hours. A search it ends says so.
+std::chrono::seconds safetyCap(int effort) { return std::chrono::seconds(10 + 2 * std::clamp(effort, 1, 10)); }
 
 int threadsFor(const CuttingParameters& p) {
   const int hardware = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
@@ -64,6 +66,10 @@ PackProblem problemOf(const EngineContext& ctx, const std::vector<TSheet>& offcu
     problem.offcuts.push_back(sheetOf(ctx.OffcutRegion(offcuts[i], static_cast<std::int32_t>(i))));
   problem.standard = sheetOf(ctx.StandardSheetRegion(0));
   problem.maxStandard = p.StockControl ? std::max(0, ctx.StockCount) : -1;
+  problem.maxStages = p.MaxStages > 0 ? p.MaxStages : 0;
+  // First-stage cuts along X cut the sheet into slices that follow one
+  // another along Y.
+  problem.rootAlongX = p.FirstStage == FirstStageCuts::AlongX ? 0 : p.FirstStage == FirstStageCuts::AlongY ? 1 : -1;
   return problem;
 }
 
@@ -123,24 +129,13 @@ void finishMap(TSheetsList& map, const CuttingParameters& params) {
   if (!map.IsScrap) FinishStandardSheet(map, params);
 }
 
-// What the comparison of two results looks at.
-struct Measure {
-  std::int64_t placedArea = 0;            // true area of the copies placed
-  std::int64_t standardSheets = 0;        // standard sheets cut
-  std::vector<std::int64_t> regionAreas;  // free rectangles, larger first, each sheet as often as it is cut
-  std::int32_t longest = 0;               // the longest free rectangle
-  std::int64_t longestArea = 0;           // the largest area of that length
-  std::int64_t cutLength = 0;             // all cuts of all sheets
-};
+}  // namespace
 
-Measure measure(const std::vector<LayoutPtr>& maps, const TDetalsList& parts) {
-  Measure m;
+ShopMeasure MeasureMaps(const std::vector<LayoutPtr>& maps) {
+  ShopMeasure m;
   for (const LayoutPtr& map : maps) {
     const std::int64_t q = std::max(1, map->Quantity);
-    for (const TDetalHandle& p : map->Placements.All()) {
-      if (const TDetal* d = parts.Items(p.DetalIndex))
-        m.placedArea += q * d->Length * static_cast<std::int64_t>(d->Width);
-    }
+    m.copies += q * map->Placements.Count();
     if (!map->IsScrap) m.standardSheets += q;
     for (const TSheet& r : map->Regions) {
       if (r.IsEmpty()) continue;
@@ -152,13 +147,16 @@ Measure measure(const std::vector<LayoutPtr>& maps, const TDetalsList& parts) {
       if (r.Length == m.longest) m.longestArea = std::max(m.longestArea, static_cast<std::int64_t>(r.Length) * r.Width);
     }
     m.cutLength += q * map->MillLength();
+    m.cutCount += q * map->MillCount();
   }
   std::sort(m.regionAreas.rbegin(), m.regionAreas.rend());
   return m;
 }
 
+namespace {
+
 // -1 when a is better by the criterion, 1 when b is, 0 when they tie.
-int byCriterion(const Measure& a, const Measure& b, Criterion criterion) {
+int byCriterion(const ShopMeasure& a, const ShopMeasure& b, Criterion criterion) {
   switch (criterion) {
     case Criterion::OffcutArea: {
       const std::size_t n = std::min(a.regionAreas.size(), b.regionAreas.size());
@@ -178,20 +176,65 @@ int byCriterion(const Measure& a, const Measure& b, Criterion criterion) {
   return 0;
 }
 
-// Whether result b beats result a: more copies placed, then fewer standard
-// sheets, then the criterion. Ties keep a.
-bool beats(const Measure& b, const Measure& a, Criterion criterion) {
-  if (a.placedArea != b.placedArea) return b.placedArea > a.placedArea;
-  if (a.standardSheets != b.standardSheets) return b.standardSheets < a.standardSheets;
-  return byCriterion(b, a, criterion) < 0;
+// The copies of one sheet (part indices, one per copy) laid out again on
+// that sheet alone by the variant search of the material's options, the
+// way a pass lays out a sheet; nothing when no variant holds them all. The
+// maps that search makes are cut in fewer, longer cuts than the improved
+// search's patterns, which often suits the sawyer better.
+LayoutPtr relayout(const EngineContext& ctx, const std::vector<std::int32_t>& copies,
+                   const std::vector<std::uint8_t>& orientation, const TSheet& region) {
+  // The search scans every free rectangle for every copy it places, variant
+  // after variant: sheets of very many small copies are left as they are.
+  const std::int64_t n = static_cast<std::int64_t>(copies.size());
+  constexpr std::int64_t kWork = 4'000'000;
+  if (n == 0 || n * n > kWork) return nullptr;
+  const std::int32_t variants =
+      static_cast<std::int32_t>(std::min<std::int64_t>(8 * std::clamp(ctx.Params.Effort, 1, 10), kWork / (n * n)));
+
+  EngineContext sub;
+  sub.Params = ctx.Params;
+  sub.Params.StockControl = false;
+  sub.Params.Variants = variants - 1;
+  std::map<std::int32_t, std::int32_t> count;
+  for (std::int32_t kind : copies) ++count[kind];
+  for (const auto& [kind, many] : count) {
+    const TDetal& d = ctx.Parts[kind];
+    TDetal& part = sub.Parts.AddDetal(d.Name, d.Length, d.Width, many, d.Rotate);
+    part.Row = kind;
+    if (d.Rotate == RotateOneForAll) {
+      const std::uint8_t taken = static_cast<std::size_t>(kind) < orientation.size()
+                                     ? orientation[static_cast<std::size_t>(kind)]
+                                     : std::uint8_t{OrientationNone};
+      part.Orientation = taken != OrientationNone ? taken : d.Orientation;
+    }
+  }
+  sub.Parts.SortBySize();
+  TSheet start = region;
+  start.SheetIndex = 0;
+  sub.InitialRegions.assign(1, start);
+  sub.PassNumber = 1;
+  sub.Parts.ApplyKerf(true, sub.Params.Kerf);
+  BuildVariants(sub, false);
+  if (!sub.Current || sub.Current->Placements.Count() != n) return nullptr;
+
+  auto map = std::make_shared<TSheetsList>();
+  map->Regions = sub.Current->Regions;
+  for (TSheet& r : map->Regions) r.SheetIndex = region.SheetIndex;
+  for (const TDetalHandle& p : sub.Current->Placements.All())
+    map->Placements.AddPlacement(sub.Parts[p.DetalIndex].Row, region.SheetIndex, {p.X, p.Y}, p.Rotated);
+  for (const TMillLine& c : sub.Current->MillLines.All())
+    map->MillLines.AddCut(c.X, c.Y, region.SheetIndex, c.Orient, c.Length);
+  return map;
 }
 
 // The maps of a packing: identical sheets (same offcut or the standard
-// sheet, same copies) become one map with a quantity, each sheet is reshaped
-// when another greedy order does better by the criterion, and the maps come
-// offcuts first in stock order, then standard sheets fullest first.
+// sheet, same copies) become one map with a quantity, and the maps come
+// offcuts first in stock order, then standard sheets fullest first. With
+// `reshape` each sheet is laid out again by other greedy orders and by the
+// variant search, and the layout best by the criterion, then by the number
+// of cuts, then by their length, is kept.
 std::vector<LayoutPtr> mapsOf(const EngineContext& ctx, const PackProblem& problem, const PackResult& result,
-                              const std::vector<TSheet>& offcuts) {
+                              const std::vector<TSheet>& offcuts, bool reshape) {
   const CuttingParameters& params = ctx.Params;
   struct Group {
     std::int32_t offcut = -1;
@@ -255,20 +298,53 @@ std::vector<LayoutPtr> mapsOf(const EngineContext& ctx, const PackProblem& probl
       return map;
     };
     LayoutPtr best = finished(*g.tree);
-    Measure bestMeasure = measure({best}, ctx.Parts);
-    for (int v = 0; v < improved::SheetReshaper::variants(); ++v) {
-      GuillotineBin tree;
-      if (!reshaper.pack(g.items, result.orientation, sheet, v, tree)) continue;
-      LayoutPtr candidate = finished(tree);
-      const Measure m = measure({candidate}, ctx.Parts);
-      if (byCriterion(m, bestMeasure, params.Optimization) < 0) {
+    ShopMeasure bestMeasure = MeasureMaps({best});
+    auto consider = [&](const LayoutPtr& candidate) {
+      const ShopMeasure m = MeasureMaps({candidate});
+      if (CompareForShop(m, bestMeasure, params.Optimization) < 0) {
         best = candidate;
         bestMeasure = m;
+      }
+    };
+    for (int v = 0; reshape && v < improved::SheetReshaper::variants(); ++v) {
+      GuillotineBin tree;
+      if (reshaper.pack(g.items, result.orientation, sheet, v, tree)) consider(finished(tree));
+    }
+    if (reshape) {
+      const TSheet region = scrap ? ctx.OffcutRegion(offcuts[static_cast<std::size_t>(g.offcut)], sheetIndex)
+                                  : ctx.StandardSheetRegion(sheetIndex);
+      LayoutPtr relaid = relayout(ctx, g.kinds, result.orientation, region);
+      if (relaid && params.MaxStages > 0 &&
+          !WithinStages(*relaid, ctx.Parts, params.Kerf, region, params.MaxStages, params.FirstStage))
+        relaid = nullptr;
+      if (relaid) {
+        relaid->IsScrap = scrap;
+        relaid->Name = best->Name;
+        relaid->SheetLength = best->SheetLength;
+        relaid->SheetWidth = best->SheetWidth;
+        relaid->Quantity = g.quantity;
+        finishMap(*relaid, params);
+        consider(relaid);
       }
     }
     maps.push_back(best);
   }
   return maps;
+}
+
+// Whether every map keeps to the material's stage limit.
+bool withinStages(const EngineContext& ctx, const std::vector<LayoutPtr>& maps, const TDetalsList& parts) {
+  const CuttingParameters& p = ctx.Params;
+  if (p.MaxStages <= 0) return true;
+  for (const LayoutPtr& map : maps) {
+    TSheet sheet;
+    sheet.Length = map->SheetLength;
+    sheet.Width = map->SheetWidth;
+    sheet.Name = map->Name;
+    const TSheet usable = map->IsScrap ? ctx.OffcutRegion(sheet, 0) : ctx.StandardSheetRegion(0);
+    if (!WithinStages(*map, parts, p.Kerf, usable, p.MaxStages, p.FirstStage)) return false;
+  }
+  return true;
 }
 
 // The quick or full search on a copy of the context, as a run goes without
@@ -295,9 +371,20 @@ void runDocumentSearch(EngineContext& doc, bool firstPass, std::vector<std::int3
 
 }  // namespace
 
+int CompareForShop(const ShopMeasure& a, const ShopMeasure& b, Criterion criterion) {
+  if (a.copies != b.copies) return a.copies > b.copies ? -1 : 1;
+  if (a.standardSheets != b.standardSheets) return a.standardSheets < b.standardSheets ? -1 : 1;
+  if (const int c = byCriterion(a, b, criterion)) return c;
+  if (a.cutCount != b.cutCount) return a.cutCount < b.cutCount ? -1 : 1;
+  if (a.cutLength != b.cutLength) return a.cutLength < b.cutLength ? -1 : 1;
+  return 0;
+}
+
 ImprovedFallback ImprovedFallbackFor(const EngineContext& ctx) {
   if (ctx.Params.MultiSaw || ctx.Params.MaxCutLength != 0) return ImprovedFallback::MachineLimit;
-  if (ctx.Parts.RemainingTotal() > kImprovedMaxCopies) return ImprovedFallback::TooManyCopies;
+  const std::int64_t copies = ctx.Parts.RemainingTotal();
+  if (copies > kImprovedMaxCopies) return ImprovedFallback::TooManyCopies;
+  if (copies + ctx.Stock.RegionCount() > kImprovedMaxCopies) return ImprovedFallback::TooManyOffcuts;
   return ImprovedFallback::None;
 }
 
@@ -310,7 +397,10 @@ PassState ImprovedPass(EngineContext& ctx, bool firstPass, ImprovedPassInfo& inf
   info = ImprovedPassInfo{};
   ctx.State = PassState::Normal;
   ctx.PlacedNothing = false;
-  if (params.StockControl && ctx.StockCount <= 0) {
+  // Offcuts offered from stock stay open to the search when no standard
+  // sheet is left.
+  const bool noStandard = params.StockControl && ctx.StockCount <= 0;
+  if (noStandard && !(firstPass && ctx.Stock.RegionCount() > 0)) {
     ctx.State = PassState::NoSheetLeft;
     ctx.PlacedNothing = true;
     return ctx.State;
@@ -350,7 +440,12 @@ PassState ImprovedPass(EngineContext& ctx, bool firstPass, ImprovedPassInfo& inf
   options.threads = threadsFor(params);
   options.stop = &stop;
   options.done = &done;
-  options.sideJob = [&] { runDocumentSearch(doc, firstPass, docPasses, docState); };
+  options.searchCap = safetyCap(options.effort);
+  options.sideJob = [&] {
+    const auto cap = std::chrono::steady_clock::now() + options.searchCap;
+    if (!doc.Deadline || *doc.Deadline > cap) doc.Deadline = cap;
+    runDocumentSearch(doc, firstPass, docPasses, docState);
+  };
 
   // The search runs on worker threads; this thread reports progress and
   // lets the caller process its events until it is over.
@@ -360,25 +455,42 @@ PassState ImprovedPass(EngineContext& ctx, bool firstPass, ImprovedPassInfo& inf
   PackResult result;
   const std::int64_t total = improved::WorkBudget(options.effort);
   if (ctx.Progress) ctx.Progress(0, total);
+  // A failure on any thread (a worker, the base search, or the caller's
+  // hooks here) stops the work and is thrown again once every thread is
+  // over, so that the caller can report a failed layout and go on.
+  std::exception_ptr failure;
   {
     std::jthread runner([&] {
-      result = improved::Pack(problem, options);
+      std::exception_ptr thrown;
+      try {
+        result = improved::Pack(problem, options);
+      } catch (...) {
+        thrown = std::current_exception();
+      }
       std::lock_guard lock(m);
+      if (thrown && !failure) failure = thrown;
       over = true;
       cv.notify_all();
     });
-    const auto deadline = std::chrono::steady_clock::now() + safetyCap(options.effort);
     std::unique_lock lock(m);
     while (!over) {
       cv.wait_for(lock, std::chrono::milliseconds(20));
       if (over) break;
       lock.unlock();
-      if (ctx.Progress) ctx.Progress(std::min(done.load(), total), total);
-      if (ctx.ProcessEvents) ctx.ProcessEvents();
-      if (ctx.CheckDeadline() || std::chrono::steady_clock::now() > deadline) stop.store(true);
+      try {
+        if (ctx.Progress) ctx.Progress(std::min(done.load(), total), total);
+        if (ctx.ProcessEvents) ctx.ProcessEvents();
+        if (ctx.CheckDeadline()) stop.store(true);
+      } catch (...) {
+        stop.store(true);
+        lock.lock();
+        if (!failure) failure = std::current_exception();
+        continue;
+      }
       lock.lock();
     }
   }
+  if (failure) std::rethrow_exception(failure);
   if (ctx.Progress) ctx.Progress(total, total);
   // A time limit that passed while the last work was ending, or that cut
   // short the search it is compared with, counts as well.
@@ -386,13 +498,14 @@ PassState ImprovedPass(EngineContext& ctx, bool firstPass, ImprovedPassInfo& inf
   info.Stopped = result.stopped || stop.load() || doc.Abort || ctx.Abort;
   info.LowerBound = result.lowerBound;
 
-  std::vector<LayoutPtr> mine = mapsOf(ctx, problem, result, offcuts);
+  std::vector<LayoutPtr> mine = mapsOf(ctx, problem, result, offcuts, !info.Stopped);
   std::vector<LayoutPtr> theirs;
   for (int i = 0; i < doc.Results.Count(); ++i) theirs.push_back(doc.Results.Items(i));
-  const Measure mineMeasure = measure(mine, ctx.Parts);
-  const Measure theirMeasure = measure(theirs, doc.Parts);
 
-  if (beats(theirMeasure, mineMeasure, params.Optimization)) {
+  // The base search's maps are kept when they are better for the shop
+  // (ties keep the improved search's), and keep to the stage limit.
+  if (CompareForShop(MeasureMaps(theirs), MeasureMaps(mine), params.Optimization) < 0 &&
+      withinStages(ctx, theirs, doc.Parts)) {
     // The quick or full search did better: its maps and state are kept.
     const TVariantsList results = ctx.Results;
     const auto progress = ctx.Progress;
@@ -431,8 +544,11 @@ PassState ImprovedPass(EngineContext& ctx, bool firstPass, ImprovedPassInfo& inf
   if (params.StockControl) ctx.StockCount -= standardUsed;
   ctx.Current = mine.empty() ? nullptr : mine.back();
   ctx.PlacedNothing = mine.empty();
-  ctx.State =
-      params.StockControl && standardUsed > 0 && ctx.StockCount <= 0 ? PassState::SheetsUsedUp : PassState::Normal;
+  ctx.State = PassState::Normal;
+  if (params.StockControl && ctx.StockCount <= 0)
+    ctx.State = standardUsed > 0        ? PassState::SheetsUsedUp
+                : ctx.Parts.AllPlaced() ? PassState::Normal
+                                        : PassState::NoSheetLeft;
   return ctx.State;
 }
 

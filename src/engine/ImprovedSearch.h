@@ -21,16 +21,38 @@ enum class SearchUsed : std::uint8_t { Quick, Full, Improved };
 // search was asked for.
 enum class ImprovedFallback : std::uint8_t {
   None,
-  MachineLimit,   // a maximum cut length or a multi-saw machine
-  TooManyCopies,  // more copies than kImprovedMaxCopies
+  MachineLimit,    // a maximum cut length or a multi-saw machine
+  TooManyCopies,   // more copies than kImprovedMaxCopies
+  TooManyOffcuts,  // copies and offered offcuts together more than kImprovedMaxCopies
 };
 
-// The improved search keeps each copy in memory several times over; larger
-// jobs go to the quick or full search.
+// The improved search keeps each copy in memory several times over, and
+// every placement looks at every sheet it may use, offered offcuts
+// included; larger jobs go to the quick or full search.
 inline constexpr std::int64_t kImprovedMaxCopies = 20000;
 
 // Whether a loaded material goes to the quick or full search instead.
 ImprovedFallback ImprovedFallbackFor(const EngineContext& ctx);
+
+// What the shop counts in a material's maps.
+struct ShopMeasure {
+  std::int64_t copies = 0;                // copies placed
+  std::int64_t standardSheets = 0;        // standard sheets cut
+  std::vector<std::int64_t> regionAreas;  // free rectangles, larger first, each map as often as it is cut
+  std::int32_t longest = 0;               // the longest free rectangle
+  std::int64_t longestArea = 0;           // the largest area of that length
+  std::int64_t cutLength = 0;             // of all cuts of all sheets
+  std::int64_t cutCount = 0;
+};
+
+ShopMeasure MeasureMaps(const std::vector<LayoutPtr>& maps);
+
+// -1 when result a is better for the shop, 1 when b is, 0 when they tie:
+// more copies placed, then fewer standard sheets, then the material's
+// criterion (the larger offcuts position by position, the longer longest
+// offcut, or the shorter cut length), then fewer cuts, then a shorter cut
+// length.
+int CompareForShop(const ShopMeasure& a, const ShopMeasure& b, Criterion criterion);
 
 // The search the options name besides the improved one.
 SearchUsed DocumentSearchOf(const CuttingParameters& params);

@@ -3,6 +3,8 @@
 #include "engine/VariantSearch.h"
 
 #include <algorithm>
+#include <exception>
+#include <limits>
 
 namespace kroyna::engine {
 
@@ -15,6 +17,11 @@ std::string PartTooLargeMessage(const std::string& materialName) {
          "> невозможно!\r\rРазмер одной или более деталей больше размера листа.";
 }
 
+std::string OutOfRangeMessage(const std::string& materialName) {
+  return "Разложение деталей материала <" + materialName +
+         "> невозможно!\r\rРазмеры листа, остатков или деталей, пропил или отступы вне допустимых пределов.";
+}
+
 bool FitsStandardSheet(const CuttingParameters& params, std::int32_t length, std::int32_t width, std::uint8_t rotate) {
   const std::int64_t usableL = static_cast<std::int64_t>(params.SheetLength) - params.TrimLeft - params.TrimRight;
   const std::int64_t usableW = static_cast<std::int64_t>(params.SheetWidth) - params.TrimTop - params.TrimBottom;
@@ -23,8 +30,41 @@ bool FitsStandardSheet(const CuttingParameters& params, std::int32_t length, std
   return rotate == RotateNever ? asGiven : (asGiven || turned);
 }
 
+namespace {
+
+bool inRange(std::int64_t value, std::int64_t lo, std::int64_t hi) { return value >= lo && value <= hi; }
+
+// Whether every number of the material is one the engine can work with.
+bool numbersInRange(const MaterialInput& input) {
+  const CuttingParameters& p = input.Params;
+  const std::int64_t max = kMaxEngineLength;
+  if (!inRange(p.Kerf, 0, max) || !inRange(p.TrimLeft, 0, max) || !inRange(p.TrimRight, 0, max) ||
+      !inRange(p.TrimTop, 0, max) || !inRange(p.TrimBottom, 0, max) || !inRange(p.SheetLength, 1, max) ||
+      !inRange(p.SheetWidth, 1, max))
+    return false;
+  std::int64_t copies = 0;
+  for (const PartRow& row : input.Parts) {
+    // Rows without a size are passed over as rows without copies are.
+    if (row.Many <= 0 || row.Length <= 0 || row.Width <= 0) continue;
+    if (row.Length > max || row.Width > max) return false;
+    copies += row.Many;
+  }
+  if (copies > std::numeric_limits<std::int32_t>::max()) return false;
+  if (!p.UseOffcuts) return true;
+  std::int64_t offcuts = 0;
+  for (const OffcutRow& row : input.Offcuts) {
+    if (row.Many <= 0) continue;
+    if (!inRange(row.Length, 1, max) || !inRange(row.Width, 1, max)) return false;
+    offcuts += row.Many;
+  }
+  return offcuts <= kMaxEngineOffcuts;
+}
+
+}  // namespace
+
 std::optional<std::string> LoadMaterial(EngineContext& ctx, const MaterialInput& input) {
   ctx.Reset();
+  if (!numbersInRange(input)) return OutOfRangeMessage(input.MaterialName);
   ctx.Params = input.Params;
   ctx.StockCount = input.StockCount;
 
@@ -88,7 +128,17 @@ MaterialOutcome runImproved(EngineContext& ctx, const MaterialHooks& hooks, Mate
     if (hooks.BeforePass) hooks.BeforePass(ctx);
     const int firstMap = ctx.Results.Count();
     ImprovedPassInfo info;
-    outcome.LastState = ImprovedPass(ctx, first, info);
+    try {
+      outcome.LastState = ImprovedPass(ctx, first, info);
+    } catch (const std::exception& e) {
+      outcome.End = MaterialEnd::Failed;
+      outcome.Failure = e.what();
+      break;
+    } catch (...) {
+      outcome.End = MaterialEnd::Failed;
+      outcome.Failure = "unknown error";
+      break;
+    }
     outcome.Stopped = outcome.Stopped || info.Stopped;
     // Hands the new maps over, one call per pass that made them.
     for (int i = firstMap; i < ctx.Results.Count();) {

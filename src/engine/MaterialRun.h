@@ -54,16 +54,30 @@ std::string NoPartsMessage(const std::string& materialName);
 // than the usable sheet.
 std::string PartTooLargeMessage(const std::string& materialName);
 
+// "Разложение деталей материала <...> невозможно!..." when a size, a trim
+// or the kerf is out of the engine's range.
+std::string OutOfRangeMessage(const std::string& materialName);
+
+// The largest size, trim or kerf the engine takes, in mm: every
+// coordinate and every sum the searches make of them then stays far inside
+// 32-bit arithmetic (and every area inside 64 bits).
+inline constexpr std::int32_t kMaxEngineLength = 1'000'000;
+// At most this many offered offcut sheets.
+inline constexpr std::int64_t kMaxEngineOffcuts = 1'000'000;
+
 // Whether a part fits the usable area of the standard sheet (sheet less
 // trims, without kerf): as given, or turned unless its rule forbids turning.
 bool FitsStandardSheet(const CuttingParameters& params, std::int32_t length, std::int32_t width, std::uint8_t rotate);
 
-// Resets the context (the abort flag stays as it is) and loads the material: parameters, stock counter, one
-// stock entry per physical offcut (when offered), and every part row with
-// Many > 0 and a length and width above 0 (TDetal::Row is the row's index
-// in input.Parts). Returns the refusal message when no part is left or some
-// part does not fit the standard sheet; the material must then not be laid
-// out.
+// Resets the context (the abort flag stays as it is) and loads the
+// material: parameters, stock counter, one stock entry per physical offcut
+// (when offered), and every part row with Many > 0 and a length and width
+// above 0 (TDetal::Row is the row's index in input.Parts). Returns the
+// refusal message when a number is out of range (a negative trim or kerf, a
+// size above kMaxEngineLength, more copies or offcuts than the engine
+// counts), when no part is left, or when some part does not fit the
+// standard sheet; the material must then not be laid out, and the context
+// is left empty.
 std::optional<std::string> LoadMaterial(EngineContext& ctx, const MaterialInput& input);
 
 // What the user answers when standard sheets run out.
@@ -99,6 +113,7 @@ enum class MaterialEnd {
   Aborted,        // the abort flag ended the run
   Finished,       // standard sheets ran out and the user chose to stop
   PlacedNothing,  // a pass placed no copy; the copies left stay unplaced
+  Failed,         // the layout failed (MaterialOutcome::Failure says why); the copies left stay unplaced
 };
 
 struct MaterialOutcome {
@@ -113,13 +128,18 @@ struct MaterialOutcome {
   // Why the quick or full search laid the material out although the
   // improved search was asked for.
   ImprovedFallback Fallback = ImprovedFallback::None;
-  // The improved search was cut short (abort or its safety time cap).
+  // The improved search was cut short (abort, time limit or its safety
+  // time cap): its maps are the best found until then.
   bool Stopped = false;
+  // Why the layout failed (End is Failed), e.g. "std::bad_alloc".
+  std::string Failure;
 };
 
 // Runs the first pass and the later passes on a loaded context (or the
 // passes of the improved search when the parameters ask for it and no
-// machine limit or size keeps it out).
+// machine limit or size keeps it out). A failure of the improved search
+// (an exception on any of its threads, such as std::bad_alloc) ends the
+// material with End Failed and the maps handed over so far.
 MaterialOutcome RunMaterial(EngineContext& ctx, const MaterialHooks& hooks);
 
 }  // namespace kroyna::engine

@@ -26,6 +26,25 @@ int SplitRegion(TSheetsList& layout, int region, std::int32_t dx, std::int32_t d
 // moves the cuts accordingly. Returns whether a merge took place.
 bool MergeRegion(TSheetsList& layout, int region);
 
+// Whether every sheet of the layout can be cut apart by through-cuts down to
+// single copies: the placed copies (with the part sizes as the parts list
+// holds them, kerf-enlarged during a pass) are split by straight cuts across
+// the whole of each piece, recursively. Merging free rectangles can join two
+// rectangles across a cut that still has to separate copies around them;
+// such a layout cannot be cut on a panel saw.
+bool IsGuillotine(const TSheetsList& layout, const TDetalsList& parts);
+
+// Whether the copies of a one-sheet layout can be cut free in at most
+// `maxStages` stages of through-cuts, the cuts of each stage running across
+// every piece the stage before left, alternately along X and along Y, the
+// first along the way `first` says (a stage that cuts nothing in a piece
+// still counts); a copy is free when its piece is just its box. Boxes are
+// the placed copies with `extra` added to the part sizes (the kerf, when
+// the parts list holds true sizes), inside `usable`, the sheet's usable
+// rectangle in the same coordinates.
+bool WithinStages(const TSheetsList& layout, const TDetalsList& parts, std::int32_t extra, const TSheet& usable,
+                  std::int32_t maxStages, FirstStageCuts first);
+
 // Finishing of a standard-sheet map: cuts outside the sheet are dropped,
 // cuts reaching the far edges are lengthened or shortened, and the trim cuts
 // of the top and left trims are added (keyed by the map's Variant).

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace kroyna::engine {
 
@@ -37,25 +38,76 @@ bool RepeatPossible(EngineContext& ctx, const TSheetsList& layout) {
   return enough;
 }
 
+namespace {
+
+// ResetPending and ClearSkipped on the parts the variant touched, which is
+// all they change: Pending back to Remaining, the orientation cleared
+// (one-for-all ones only in the first pass), no part put aside.
+void readyForNextVariant(EngineContext& ctx, bool firstPass) {
+  for (const int i : ctx.TouchedParts) {
+    TDetal& d = ctx.Parts[i];
+    d.Pending = d.Remaining;
+    if (firstPass || d.Rotate != RotateOneForAll) d.Orientation = OrientationNone;
+    d.Skipped = false;
+  }
+  ctx.TouchedParts.clear();
+}
+
+}  // namespace
+
 void BuildVariants(EngineContext& ctx, bool firstPass) {
   const std::int64_t total = static_cast<std::int64_t>(std::max(ctx.Params.Variants, 0)) + 1;
   if (ctx.Progress) ctx.Progress(0, total);
   ctx.LastOrientation = OrientationNone;
   ctx.Current = ctx.NewPassLayout();
+  // A variant that a panel saw cannot cut (see IsGuillotine) is not taken;
+  // the first one refused is kept in mind in case no variant can be taken.
+  std::int64_t refused = -1;
+  std::uint8_t refusedOrientation = OrientationNone;
   for (std::int64_t v = 0; v < total; ++v) {
+    const std::uint8_t lastOrientation = ctx.LastOrientation;
     ctx.Bits = static_cast<std::int32_t>(v);
     ctx.Step = 0;
-    ctx.Parts.ResetPending(firstPass);
-    ctx.Parts.ClearSkipped();
+    // After a variant the parts are made ready for the next one (below).
+    if (v == 0) {
+      ctx.Parts.ResetPending(firstPass);
+      ctx.Parts.ClearSkipped();
+      ctx.TouchedParts.clear();
+    }
+    ctx.JoinedRegions = false;
     BuildVariant(ctx);
-    ctx.Variants.AddVariant(ctx.Current, static_cast<std::int32_t>(v), ctx.Parts, ctx.Params.Optimization);
-    ctx.Parts.ResetPending(firstPass);
-    ctx.Parts.ClearSkipped();
+    LayoutPtr spare;
+    if (ctx.JoinedRegions && !IsGuillotine(*ctx.Current, ctx.Parts)) {
+      if (refused < 0) {
+        refused = v;
+        refusedOrientation = lastOrientation;
+      }
+      spare = std::move(ctx.Current);
+    } else {
+      spare = ctx.Variants.AddVariant(ctx.Current, static_cast<std::int32_t>(v), ctx.Parts, ctx.Params.Optimization);
+    }
+    readyForNextVariant(ctx, firstPass);
     ctx.Current.reset();
     if (ctx.Progress) ctx.Progress(v + 1, total);
     if (ctx.ProcessEvents) ctx.ProcessEvents();
     if (ctx.CheckDeadline() || v + 1 == total) break;
+    ctx.Current = ctx.NewPassLayout(std::move(spare));
+  }
+  if (ctx.Variants.Count() == 0 && refused >= 0) {
+    // Every variant built joined free rectangles across a cut that still
+    // separates copies: the first of them is built again from the same
+    // start without joins, which keeps every split a through-cut.
+    const std::uint8_t afterwards = ctx.LastOrientation;
+    ctx.LastOrientation = refusedOrientation;
+    ctx.Bits = static_cast<std::int32_t>(refused);
+    ctx.Step = 0;
     ctx.Current = ctx.NewPassLayout();
+    ctx.KeepRegionsApart = true;
+    BuildVariant(ctx);
+    ctx.KeepRegionsApart = false;
+    ctx.Variants.AddVariant(ctx.Current, static_cast<std::int32_t>(refused), ctx.Parts, ctx.Params.Optimization);
+    readyForNextVariant(ctx, firstPass);
+    ctx.LastOrientation = afterwards;
   }
   ctx.Parts.ApplyKerf(false, ctx.Params.Kerf);
   ctx.Current = ctx.Variants.Count() > 0 ? ctx.Variants.Items(0) : nullptr;

@@ -69,7 +69,30 @@ int MapsDocument::appendStoredMap(SheetMap map) {
   return mapCount() - 1;
 }
 
-void MapsDocument::clearMaps() { maps_.clear(); }
+void MapsDocument::clearMaps() {
+  maps_.clear();
+  searches_.clear();
+}
+
+void MapsDocument::setMaterialSearch(int materialCode, const QString& search) {
+  for (auto& [code, name] : searches_)
+    if (code == materialCode) {
+      name = search;
+      return;
+    }
+  searches_.emplace_back(materialCode, search);
+}
+
+QStringList MapsDocument::searchesShown() const {
+  QStringList out;
+  for (const auto& [code, name] : searches_) {
+    if (filter_ != kAllMaterials && code != filter_) continue;
+    const bool hasMaps =
+        std::any_of(maps_.begin(), maps_.end(), [code = code](const SheetMap& m) { return m.MaterialCode == code; });
+    if (hasMaps && !out.contains(name)) out << name;
+  }
+  return out;
+}
 
 void MapsDocument::recompute() { colours_ = classifyMaps(maps_, env_, showScrapsText_); }
 

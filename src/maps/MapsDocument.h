@@ -157,6 +157,15 @@ class MapsDocument {
   // order, those the catalogue does not know at the end.
   QList<int> materialPanelCodes() const;
 
+  // ---- What laid the maps out ----
+  // The search that laid out a material's maps in the run that made them
+  // ("Быстрый", "Полный", "Улучшенный"). Maps files do not keep it: the
+  // maps of an opened file have none.
+  void setMaterialSearch(int materialCode, const QString& search);
+  // The searches of the materials the filter shows, in the order the run
+  // laid them out, each once; empty when none is known.
+  QStringList searchesShown() const;
+
   // ---- Statistics ----
   MapTotals totals() const;
   // Per material over all maps, ordered by name with the locale's
@@ -204,6 +213,7 @@ class MapsDocument {
   MapColours colours_;
   common::FontKeys font_;
   UsedSheets usingSheets_;
+  std::vector<std::pair<int, QString>> searches_;  // material code, search
 };
 
 }  // namespace kroyna::maps

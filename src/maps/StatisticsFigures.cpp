@@ -21,6 +21,7 @@ StatisticsFigures statisticsFigures(const MapsDocument& doc, const QString& mate
             {u("Площадь деталей:"), formatArea(f.totals.detals, env.sqrDigits()) + sq},
             {u("Общее кол-во резов:"), QString::number(f.totals.millCount)},
             {u("Общая длина резов:"), formatLength(f.totals.millLength, env.lenDigits()) + u(" м")}};
+  f.search = doc.searchesShown().join(u(", "));
   return f;
 }
 

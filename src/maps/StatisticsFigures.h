@@ -20,6 +20,9 @@ struct StatisticsFigures {
   // Six label/value rows: "Бесполезный отход:" ... "Общая длина резов:".
   std::vector<std::pair<QString, QString>> rows;
   MapTotals totals;
+  // "Быстрый", "Полный", "Улучшенный" or several of them, comma separated,
+  // for the maps shown; empty when not known (maps read from a file).
+  QString search;
 };
 
 StatisticsFigures statisticsFigures(const MapsDocument& document, const QString& materialName);

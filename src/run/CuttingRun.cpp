@@ -146,6 +146,15 @@ std::vector<RunMaterialOptions> runMaterials(ini::IniFile& workFile) {
   return out;
 }
 
+QString searchCaption(engine::SearchUsed search) {
+  switch (search) {
+    case engine::SearchUsed::Full: return QStringLiteral("Полный");
+    case engine::SearchUsed::Improved: return QStringLiteral("Улучшенный");
+    case engine::SearchUsed::Quick: break;
+  }
+  return QStringLiteral("Быстрый");
+}
+
 QString improvedFallbackMessage(const QString& materialName, engine::ImprovedFallback why, engine::SearchUsed search) {
   const QString used = search == engine::SearchUsed::Full ? QStringLiteral("полным") : QStringLiteral("быстрым");
   switch (why) {
@@ -158,6 +167,12 @@ QString improvedFallbackMessage(const QString& materialName, engine::ImprovedFal
       return QStringLiteral(
                  "Улучшенный перебор раскладывает не более %1 деталей сразу.\r\rМатериал <%2> разложен %3 "
                  "перебором.")
+          .arg(engine::kImprovedMaxCopies)
+          .arg(materialName, used);
+    case engine::ImprovedFallback::TooManyOffcuts:
+      return QStringLiteral(
+                 "Улучшенный перебор раскладывает не более %1 деталей и остатков сразу.\r\rМатериал <%2> разложен "
+                 "%3 перебором.")
           .arg(engine::kImprovedMaxCopies)
           .arg(materialName, used);
     case engine::ImprovedFallback::None: break;
@@ -183,6 +198,9 @@ engine::CuttingParameters cuttingParameters(const OptimRecord& optim, const Defa
   p.Search = optim.fullSearch == 1 ? engine::SearchMode::Full : engine::SearchMode::Quick;
   p.Improved = optim.improved;
   p.Effort = std::clamp(optim.effort, 1, 10);
+  // The first stage runs as the improved search finds best: the options
+  // choose no direction.
+  p.MaxStages = common::isStageLimit(optim.stages) ? optim.stages : 0;
   p.Variants = std::max<std::int32_t>(0, optim.depth);
   p.Rule = optim.algorithm == 1 ? engine::SelectionRule::RegionFirst : engine::SelectionRule::PartFirst;
   p.OneSize = optim.oneDimOpt;
@@ -484,6 +502,8 @@ void CuttingRun::layOut(const RunMaterialOptions& options, const std::vector<par
     ctx_.Reset();
     return;
   }
+  // The statistics of the maps window name the search that made the maps.
+  if (!outcome.MapSearch.empty() && window_->alive()) doc.setMaterialSearch(m.code, searchCaption(outcome.Search));
   // The improved search was asked for but could not be used: say so.
   const QString fallback = improvedFallbackMessage(m.name, outcome.Fallback, outcome.Search);
   if (!fallback.isEmpty())

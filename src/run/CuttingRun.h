@@ -80,6 +80,10 @@ QString sheetSizeFault(const QString& materialName, std::int32_t length, std::in
 // rangeFaults), naming the settings file; empty when there are none.
 QString settingsFaultMessage(const std::vector<std::string>& faults, const QString& settingsFile);
 
+// The caption of "Способ перебора" that names `search`: "Быстрый",
+// "Полный", "Улучшенный".
+QString searchCaption(engine::SearchUsed search);
+
 // "Вариант раскроя 2: \"База деталей: Кухня.krb\"".
 QString runCaption(int runNumber, const QString& partsCaption);
 

@@ -86,13 +86,15 @@ void LayoutOptionsModel::setDepthForAll(std::int32_t depth) {
   forAll(*work_, materials_, [&](OptimRecord& r) { r.depth = depth; });
 }
 
-void LayoutOptionsModel::setSearchForAll(int fullSearch, bool improved, std::int32_t effort) {
+void LayoutOptionsModel::setSearchForAll(int fullSearch, bool improved, std::int32_t effort, std::int32_t stages) {
   forAll(*work_, materials_, [&](OptimRecord& r) {
     r.improved = improved;
-    if (improved)
+    if (improved) {
       r.effort = effort;
-    else
+      r.stages = common::isStageLimit(stages) ? stages : 0;
+    } else {
       r.fullSearch = fullSearch ? 1 : 0;
+    }
   });
 }
 

@@ -62,8 +62,9 @@ class LayoutOptionsModel {
   void setRemarkForAll(const std::string& remark);
   void setDepthForAll(std::int32_t depth);
   // "Способ перебора": quick or full (item 8), or the improved search
-  // with its effort (key `Improved`, item 8 kept as it was).
-  void setSearchForAll(int fullSearch, bool improved = false, std::int32_t effort = 5);
+  // with its effort and stage limit (key `Improved`, item 8 kept as it
+  // was).
+  void setSearchForAll(int fullSearch, bool improved = false, std::int32_t effort = 5, std::int32_t stages = 0);
   void setAlgorithmForAll(int algorithm, bool oneDimOpt);
 
   // "&Авто - размер листов": each material takes the size of its first

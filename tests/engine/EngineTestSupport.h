@@ -4,8 +4,10 @@
 // sheet or on given offcuts the way a pass prepares it.
 
 #include "engine/EngineContext.h"
+#include "engine/FinishedMap.h"
 #include "engine/MaterialRun.h"
 #include "engine/SheetLayout.h"
+#include "support/EngineMapCheck.h"
 
 #include <gtest/gtest.h>
 

@@ -15,62 +15,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <new>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 using namespace kroyna::engine;
+using kroyna::engine::test::faultsOf;
 using kroyna::engine::test::part;
-using kroyna::test::VJob;
-using kroyna::test::VResult;
 
 namespace {
-
-VJob validatorJob(const MaterialInput& in) {
-  VJob job;
-  const CuttingParameters& p = in.Params;
-  job.kerf = p.Kerf;
-  job.trimLeft = p.TrimLeft;
-  job.trimRight = p.TrimRight;
-  job.trimTop = p.TrimTop;
-  job.trimBottom = p.TrimBottom;
-  job.sheetLength = p.SheetLength;
-  job.sheetWidth = p.SheetWidth;
-  job.stockControl = p.StockControl;
-  job.stockCount = in.StockCount;
-  if (p.UseOffcuts) {
-    for (const OffcutRow& o : in.Offcuts)
-      for (std::int32_t i = 0; i < o.Many; ++i) job.offcuts.push_back({o.Name, o.Length, o.Width});
-  }
-  for (const PartRow& r : in.Parts) job.parts.push_back({r.Length, r.Width, r.Many, r.Rotate});
-  return job;
-}
-
-VResult validatorResult(const EngineContext& ctx) {
-  VResult out;
-  for (int i = 0; i < ctx.Results.Count(); ++i) {
-    const FinishedMap map = MakeFinishedMap(*ctx.Results.Items(i), ctx.Parts, ctx.Params.Kerf);
-    kroyna::test::VMap m;
-    m.sheetLength = map.SheetLength;
-    m.sheetWidth = map.SheetWidth;
-    m.offcut = map.IsScrap;
-    m.name = map.Name;
-    m.quantity = map.Quantity;
-    for (const MapPart& p : map.Parts) m.parts.push_back({p.Row, p.X, p.Y, p.Length, p.Width, p.Rotated});
-    for (const MapCut& c : map.Cuts) m.cuts.push_back({c.X, c.Y, c.Length, c.AlongX});
-    out.maps.push_back(std::move(m));
-  }
-  for (int i = 0; i < ctx.Parts.Count(); ++i)
-    if (ctx.Parts[i].Remaining > 0) out.unplaced[ctx.Parts[i].Row] = ctx.Parts[i].Remaining;
-  return out;
-}
-
-std::string faultsOf(const MaterialInput& in, const EngineContext& ctx) {
-  std::string out;
-  for (const std::string& f : kroyna::test::validate(validatorJob(in), validatorResult(ctx))) out += f + "\n";
-  return out;
-}
 
 struct Run {
   EngineContext ctx;
@@ -490,4 +446,224 @@ TEST(ImprovedSearch, ProgressRunsFromZeroToTheWholeBudget) {
   EXPECT_EQ(seen.front().first, 0);
   EXPECT_EQ(seen.back().first, seen.back().second);
   for (std::size_t i = 1; i < seen.size(); ++i) EXPECT_GE(seen[i].first, seen[i - 1].first);
+}
+
+// Jobs on which the improved search on its own did worse than the base
+// search of the same options in something the shop counts: under stock
+// control it placed fewer copies of larger area, and at the same sheets and
+// criterion it needed more cuts.
+TEST(ImprovedSearch, NeverWorseForTheShopThanTheBaseSearch) {
+  struct Case {
+    const char* what;
+    std::vector<PartRow> parts;
+    bool stockControl;
+    std::int32_t variants;
+    Criterion criterion;
+  };
+  const Case cases[] = {
+      {"fewer copies of larger area on the one sheet in stock",
+       {part("A", 642, 204, 5, RotateNever), part("B", 329, 175, 6, RotateNever), part("C", 477, 421, 5, RotateNever),
+        part("D", 143, 55, 4, RotateNever), part("E", 442, 85, 5, RotateNever)},
+       true,
+       2,
+       Criterion::OffcutArea},
+      {"the same offcut but more cuts", {part("A", 400, 100, 8)}, false, 10, Criterion::OffcutLength},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MaterialInput in;
+    in.Params.SheetLength = 1000;
+    in.Params.SheetWidth = 600;
+    in.Params.Kerf = 0;
+    in.Params.TrimLeft = in.Params.TrimRight = in.Params.TrimTop = in.Params.TrimBottom = 0;
+    in.Params.StockControl = c.stockControl;
+    in.StockCount = 1;
+    in.Params.Variants = c.variants;
+    in.Params.Optimization = c.criterion;
+    in.Parts = c.parts;
+    auto base = run(in);
+    ASSERT_TRUE(base);
+    in.Params.Improved = true;
+    in.Params.Effort = 1;
+    auto improved = run(in);
+    ASSERT_TRUE(improved);
+    EXPECT_EQ(faultsOf(in, improved->ctx), "");
+    EXPECT_GE(placedCopies(improved->ctx), placedCopies(base->ctx));
+    std::int64_t cuts = 0, baseCuts = 0;
+    for (int i = 0; i < improved->ctx.Results.Count(); ++i)
+      cuts += improved->ctx.Results.Items(i)->Quantity * improved->ctx.Results.Items(i)->MillCount();
+    for (int i = 0; i < base->ctx.Results.Count(); ++i)
+      baseCuts += base->ctx.Results.Items(i)->Quantity * base->ctx.Results.Items(i)->MillCount();
+    EXPECT_LE(cuts, baseCuts);
+  }
+}
+
+TEST(ImprovedSearch, OffcutsStayOpenWithNoStandardSheetInStock) {
+  MaterialInput in;
+  in.Params.SheetLength = 2800;
+  in.Params.SheetWidth = 2070;
+  in.Params.Improved = true;
+  in.Params.UseOffcuts = true;
+  in.Params.StockControl = true;
+  in.StockCount = 0;
+  OffcutRow o;
+  o.Name = "О-3";
+  o.Length = 1200;
+  o.Width = 600;
+  in.Offcuts.push_back(o);
+  in.Parts.push_back(part("Полка", 590, 296, 6));  // four on the offcut
+  MaterialHooks hooks;
+  int asked = 0;
+  hooks.SheetsRunOut = [&](const EngineContext&) {
+    ++asked;
+    return RunOutAnswer{};
+  };
+  auto r = run(in, hooks);
+  ASSERT_TRUE(r);
+  ASSERT_EQ(r->ctx.Results.Count(), 1);
+  EXPECT_EQ(r->ctx.Results.Items(0)->Name, "О-3");
+  EXPECT_EQ(placedCopies(r->ctx), 4);
+  EXPECT_EQ(standardSheets(r->ctx), 0);
+  EXPECT_EQ(asked, 1);  // then the run asks how to go on with the two left
+  EXPECT_EQ(r->outcome.End, MaterialEnd::Finished);
+  EXPECT_EQ(r->outcome.Search, SearchUsed::Improved);
+  EXPECT_EQ(faultsOf(in, r->ctx), "");
+}
+
+// Every placement of the improved search looks at every sheet it may use:
+// offered offcuts count against its size limit as copies do.
+TEST(ImprovedSearch, SizeLimitCountsOfferedOffcuts) {
+  MaterialInput in;
+  in.Params.SheetLength = 2800;
+  in.Params.SheetWidth = 2070;
+  in.Params.Improved = true;
+  in.Params.UseOffcuts = true;
+  in.Parts.push_back(part("Полка", 500, 300, 10));
+  OffcutRow row;
+  row.Name = "О";
+  row.Length = 400;
+  row.Width = 200;
+  for (const auto& [offcuts, expected] :
+       {std::pair{19990, ImprovedFallback::None}, std::pair{19991, ImprovedFallback::TooManyOffcuts}}) {
+    row.Many = offcuts;
+    in.Offcuts.assign(1, row);
+    EngineContext ctx;
+    ASSERT_FALSE(LoadMaterial(ctx, in));
+    EXPECT_EQ(ImprovedFallbackFor(ctx), expected) << offcuts;
+  }
+  in.Parts[0].Many = 20001;
+  in.Offcuts.clear();
+  EngineContext ctx;
+  ASSERT_FALSE(LoadMaterial(ctx, in));
+  EXPECT_EQ(ImprovedFallbackFor(ctx), ImprovedFallback::TooManyCopies);
+}
+
+// A failure on a thread of the improved search (here std::bad_alloc) is
+// handed to the caller and ends the material as a failed layout; the
+// program goes on.
+TEST(ImprovedSearch, AFailureOnAnyThreadIsAFailedLayout) {
+  using namespace kroyna::engine::improved;
+  PackProblem p;
+  p.standard = {0, 0, 100, 100};
+  for (int i = 0; i < 30; ++i) p.items.push_back({30 + 7 * (i % 5), 20, i % 5, AllowAsGiven | AllowTurned});
+  p.oneForAll.assign(5, false);
+  for (int threads : {1, 4}) {
+    PackOptions o;
+    o.effort = 1;
+    o.threads = threads;
+    o.sideJob = [] { throw std::bad_alloc(); };
+    EXPECT_THROW(Pack(p, o), std::bad_alloc) << threads;
+  }
+
+  MaterialInput in = binPackingJob();
+  in.Params.Improved = true;
+  EngineContext ctx;
+  ASSERT_FALSE(LoadMaterial(ctx, in));
+  int calls = 0;
+  ctx.Progress = [&](std::int64_t, std::int64_t) {
+    if (++calls == 2) throw std::bad_alloc();
+  };
+  const MaterialOutcome out = RunMaterial(ctx, {});
+  EXPECT_EQ(out.End, MaterialEnd::Failed);
+  EXPECT_EQ(out.Failure, "std::bad_alloc");
+  EXPECT_EQ(ctx.Results.Count(), 0);
+  // The next material is laid out as usual.
+  ctx.Progress = nullptr;
+  ASSERT_FALSE(LoadMaterial(ctx, in));
+  EXPECT_EQ(RunMaterial(ctx, {}).End, MaterialEnd::AllPlaced);
+}
+
+// A stop (the safety time limit, "Прервать", --time-limit) while the first
+// layout is being built: the layout is finished with one greedy filling a
+// sheet, so that no copy is left although sheets are unlimited.
+TEST(ImprovedSearch, AStopDuringTheFirstLayoutStillPlacesEveryCopy) {
+  using namespace kroyna::engine::improved;
+  PackProblem p;
+  p.standard = {0, 0, 1000, 600};
+  for (int kind = 0; kind < 12; ++kind)
+    for (int c = 0; c < 9; ++c) p.items.push_back({90 + 37 * kind, 60 + 23 * kind, kind, AllowAsGiven | AllowTurned});
+  p.oneForAll.assign(12, false);
+  const std::atomic<bool> stop{true};
+  for (int threads : {1, 2}) {
+    PackOptions o;
+    o.effort = 10;
+    o.threads = threads;
+    o.stop = &stop;
+    const PackResult r = Pack(p, o);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_TRUE(r.unplaced.empty()) << r.unplaced.size() << " copies left, " << threads << " threads";
+    EXPECT_GT(r.standardSheets, 1);
+  }
+  // Under stock control the sheets in stock still bound it.
+  p.maxStandard = 1;
+  PackOptions o;
+  o.stop = &stop;
+  const PackResult r = Pack(p, o);
+  EXPECT_EQ(r.standardSheets, 1);
+  EXPECT_FALSE(r.unplaced.empty());
+}
+
+// "Ступеней резов не более": every map of the improved search can be cut in
+// that many stages, the first stage the way the options say, and every
+// copy is still placed.
+TEST(ImprovedSearch, KeepsToTheStageLimit) {
+  // A layout cut free in two stages when the first cuts run along Y, in
+  // three when they must run along X (the first stage cuts nothing), and
+  // in three either way once a copy no longer fills its piece.
+  TDetalsList parts;
+  parts.AddDetal("A", 5, 10, 1, RotateNever);
+  parts.AddDetal("B", 5, 5, 2, RotateNever);
+  parts.AddDetal("C", 4, 5, 1, RotateNever);
+  TSheetsList sheet;
+  sheet.Placements.AddPlacement(0, 0, {0, 0}, false);
+  sheet.Placements.AddPlacement(1, 0, {5, 0}, false);
+  sheet.Placements.AddPlacement(1, 0, {5, 5}, false);
+  TSheet usable;
+  usable.Length = usable.Width = 10;
+  EXPECT_TRUE(WithinStages(sheet, parts, 0, usable, 2, FirstStageCuts::AlongY));
+  EXPECT_TRUE(WithinStages(sheet, parts, 0, usable, 2, FirstStageCuts::Either));
+  EXPECT_FALSE(WithinStages(sheet, parts, 0, usable, 2, FirstStageCuts::AlongX));
+  EXPECT_TRUE(WithinStages(sheet, parts, 0, usable, 3, FirstStageCuts::AlongX));
+  sheet.Placements.Delete(2);
+  sheet.Placements.AddPlacement(2, 0, {5, 5}, false);
+  EXPECT_FALSE(WithinStages(sheet, parts, 0, usable, 2, FirstStageCuts::Either));
+  EXPECT_TRUE(WithinStages(sheet, parts, 0, usable, 3, FirstStageCuts::AlongY));
+
+  std::mt19937 rng(314);
+  int checked = 0;
+  for (int i = 0; i < 24; ++i) {
+    MaterialInput in = randomJob(rng);
+    in.Params.StockControl = false;
+    in.Params.MaxStages = 2 + i % 3;
+    in.Params.FirstStage = static_cast<FirstStageCuts>(i / 3 % 3);
+    for (PartRow& r : in.Parts) r.Many = std::max(r.Many, 1) * 2;
+    SCOPED_TRACE("stages " + std::to_string(in.Params.MaxStages) + " first " +
+                 std::to_string(static_cast<int>(in.Params.FirstStage)) + "\n" + describe(in));
+    auto r = run(in);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(faultsOf(in, r->ctx), "");
+    EXPECT_TRUE(r->ctx.Parts.AllPlaced());
+    ++checked;
+  }
+  EXPECT_EQ(checked, 24);
 }

@@ -186,3 +186,49 @@ TEST(RunMaterial, AbortBeforeTheMaterialDoesNothing) {
   EXPECT_EQ(RunMaterial(ctx, {}).End, MaterialEnd::Aborted);
   EXPECT_EQ(ctx.Results.Count(), 0);
 }
+
+// Numbers the engine's 32-bit arithmetic cannot hold, or trims that would
+// let a part lie outside its sheet (a left trim of -100 let a 2850 mm part
+// "fit" a 2800 mm sheet, placed from x = -100), refuse the material.
+TEST(LoadMaterial, RefusesNumbersOutOfRange) {
+  struct Case {
+    const char* what;
+    void (*change)(MaterialInput&);
+  };
+  const Case cases[] = {
+      {"negative trim",
+       [](MaterialInput& in) {
+         in.Params.TrimLeft = -100;
+         in.Parts[0].Length = 2850;
+       }},
+      {"negative kerf", [](MaterialInput& in) { in.Params.Kerf = -4; }},
+      {"sheet near 2^31", [](MaterialInput& in) { in.Params.SheetLength = 2147483600; }},
+      {"part near 2^31", [](MaterialInput& in) { in.Parts[0].Width = 2147483600; }},
+      {"trim near 2^31", [](MaterialInput& in) { in.Params.TrimBottom = 2147483600; }},
+      {"offered offcut near 2^31",
+       [](MaterialInput& in) {
+         in.Params.UseOffcuts = true;
+         in.Offcuts.push_back(OffcutRow{"O", 2147483600, 500, 1});
+       }},
+      {"copies beyond 2^31", [](MaterialInput& in) { in.Parts.push_back(part("many", 10, 10, 2147483647)); }},
+  };
+  for (const Case& c : cases) {
+    MaterialInput in = kitchenSheet();
+    in.Parts.push_back(part("p", 500, 400, 2));
+    c.change(in);
+    EngineContext ctx;
+    EXPECT_EQ(LoadMaterial(ctx, in),
+              "Разложение деталей материала <ЛДСП белая> невозможно!\r\rРазмеры листа, остатков или деталей, "
+              "пропил или отступы вне допустимых пределов.")
+        << c.what;
+    EXPECT_EQ(ctx.Parts.Count(), 0) << c.what;
+  }
+  // The largest numbers taken, and offcuts not offered, are fine.
+  MaterialInput in = kitchenSheet();
+  in.Params.SheetLength = in.Params.SheetWidth = kMaxEngineLength;
+  in.Params.Kerf = kMaxEngineLength;
+  in.Parts.push_back(part("p", 500, 400, 2));
+  in.Offcuts.push_back(OffcutRow{"O", 2147483600, 500, 1});
+  EngineContext ctx;
+  EXPECT_FALSE(LoadMaterial(ctx, in));
+}

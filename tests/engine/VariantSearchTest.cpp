@@ -1,5 +1,6 @@
 #include "engine/FinishedMap.h"
 #include "engine/MaterialRun.h"
+#include "engine/SheetLayout.h"
 #include "engine/VariantSearch.h"
 
 #include "EngineTestSupport.h"
@@ -258,4 +259,43 @@ TEST(Passes, LaterPassesTakeThePartsLargestFirstAfterAFirstPassWithoutSheets) {
     if (p.X == 0 && p.Y == 0) atCorner = ctx.Parts[p.DetalIndex].Name;
   }
   EXPECT_EQ(atCorner, "big");
+}
+
+// With kerf 0 the joining of free rectangles can leave a layout that
+// through-cuts cannot cut apart (instance c02_n040_09 of the standard set,
+// parts turned, variant 0). Such a variant is not taken; when it is the
+// only one, it is laid out again without joins.
+TEST(FirstPass, AVariantNoPanelSawCanCutIsNotTaken) {
+  MaterialInput in;
+  in.Params.SheetLength = 30;
+  in.Params.SheetWidth = 30;
+  in.Params.Kerf = in.Params.TrimLeft = in.Params.TrimRight = in.Params.TrimTop = in.Params.TrimBottom = 0;
+  const int items[][3] = {{1, 3, 2}, {1, 4, 1},  {1, 9, 1},  {1, 10, 1}, {2, 3, 1}, {2, 6, 1}, {2, 7, 1}, {3, 5, 1},
+                          {3, 6, 2}, {3, 9, 1},  {3, 10, 1}, {4, 3, 1},  {4, 4, 1}, {4, 5, 1}, {4, 6, 1}, {4, 10, 1},
+                          {5, 1, 1}, {5, 7, 1},  {5, 9, 1},  {5, 10, 1}, {6, 2, 1}, {6, 3, 1}, {6, 7, 1}, {7, 4, 1},
+                          {7, 8, 1}, {8, 2, 1},  {8, 3, 2},  {8, 5, 1},  {8, 8, 1}, {9, 2, 1}, {9, 3, 1}, {9, 5, 2},
+                          {9, 7, 1}, {10, 1, 1}, {10, 2, 1}, {10, 4, 1}};
+  for (const auto& i : items) in.Parts.push_back(part("I", i[0], i[1], i[2]));
+  EngineContext ctx;
+  ASSERT_FALSE(LoadMaterial(ctx, in));
+  RunMaterial(ctx, {});
+  EXPECT_TRUE(ctx.Parts.AllPlaced());
+  EXPECT_EQ(faultsOf(in, ctx), "");
+  for (int i = 0; i < ctx.Results.Count(); ++i) EXPECT_TRUE(IsGuillotine(*ctx.Results.Items(i), ctx.Parts)) << i;
+
+  // Two copies side by side with a third across both: not through-cuts.
+  TSheetsList pinwheel;
+  TDetalsList parts;
+  parts.AddDetal("A", 2, 1, 1, RotateFree);
+  parts.AddDetal("B", 1, 2, 1, RotateFree);
+  pinwheel.Placements.AddPlacement(0, 0, {0, 0}, false);
+  pinwheel.Placements.AddPlacement(1, 0, {2, 0}, false);
+  pinwheel.Placements.AddPlacement(1, 0, {0, 1}, false);
+  pinwheel.Placements.AddPlacement(0, 0, {1, 2}, false);
+  EXPECT_FALSE(IsGuillotine(pinwheel, parts));
+  pinwheel.Placements.Delete(3);
+  EXPECT_TRUE(IsGuillotine(pinwheel, parts));
+  // Copies on different sheets never stand in each other's way.
+  pinwheel.Placements.AddPlacement(0, 1, {1, 2}, false);
+  EXPECT_TRUE(IsGuillotine(pinwheel, parts));
 }

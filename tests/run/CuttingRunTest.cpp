@@ -521,7 +521,11 @@ nlohmann::json jobOf(const RunFolder&, const QString& material, const std::vecto
   job["variants"] = optim.depth;
   if (optim.improved) {
     job["search"] = "improved";
+    job["baseSearch"] = optim.fullSearch ? "full" : "quick";
     job["effort"] = optim.effort;
+    job["stages"] = optim.stages;
+  } else {
+    job["search"] = optim.fullSearch ? "full" : "quick";
   }
   job["stockControl"] = optim.stockControl;
   job["stockCount"] = optim.stock;
@@ -618,10 +622,12 @@ TEST(CuttingRun, MapsEqualThoseOfTheHeadlessCutter) {
   expectSameMaps(w->document(), 1, r1);
   const nlohmann::json r2 = runKroynaCut(jobOf(f, u("МДФ"), rows, 2, m2, {}));
   expectSameMaps(w->document(), 2, r2);
+  EXPECT_EQ(maps::statisticsFigures(w->document(), QString()).search, u("Быстрый"));
 }
 
 // The improved search's maps go through the maps window unchanged: the
-// document holds what kroyna-cut prints for the same job.
+// document holds what kroyna-cut prints for the same job, with the stored
+// stage limit and the stored quick or full search beside it.
 TEST(CuttingRun, ImprovedMapsEqualThoseOfTheHeadlessCutter) {
   RunFolder f;
   f.addSheets(2800, 2070, 9, 1);
@@ -634,9 +640,12 @@ TEST(CuttingRun, ImprovedMapsEqualThoseOfTheHeadlessCutter) {
   OptimRecord m1 = RunFolder::sheet(2800, 2070, true, true, 10);
   m1.improved = true;
   m1.effort = 1;
+  m1.fullSearch = 1;
+  m1.stages = 3;
   OptimRecord m2 = RunFolder::sheet(2440, 1830, false, false, 10);
   m2.improved = true;
   m2.effort = 2;
+  m2.stages = 2;
   f.setOptions(1, m1);
   f.setOptions(2, m2);
   maps::MapsWindow* w = f.run();
@@ -648,10 +657,23 @@ TEST(CuttingRun, ImprovedMapsEqualThoseOfTheHeadlessCutter) {
   m1.stock = 9;
   const nlohmann::json r1 =
       runKroynaCut(jobOf(f, u("ДСП белый"), rows, 1, m1, {{"A", {1200, 600}}, {"B", {900, 450}}, {"B", {900, 450}}}));
-  EXPECT_EQ(r1["searchUsed"], "improved");
+  // The stored full search beside the improved one laid the first
+  // material out better for the shop, and its maps were kept.
+  EXPECT_EQ(r1["searchUsed"], "full");
   expectSameMaps(w->document(), 1, r1);
   const nlohmann::json r2 = runKroynaCut(jobOf(f, u("МДФ"), rows, 2, m2, {}));
+  EXPECT_EQ(r2["searchUsed"], "improved");
   expectSameMaps(w->document(), 2, r2);
+  // Without the limit the second material's maps would differ.
+  m2.stages = 0;
+  const nlohmann::json free = runKroynaCut(jobOf(f, u("МДФ"), rows, 2, m2, {}));
+  EXPECT_NE(free["maps"], r2["maps"]);
+
+  // "Статистика" names the search that made the maps shown.
+  maps::MapsDocument& doc = w->document();
+  EXPECT_EQ(maps::statisticsFigures(doc, QString()).search, u("Полный, Улучшенный"));
+  doc.setMaterialFilter(2);
+  EXPECT_EQ(maps::statisticsFigures(doc, QString()).search, u("Улучшенный"));
 }
 
 // "Прервать" during the improved search keeps the best layout found so far
@@ -705,6 +727,8 @@ TEST(CuttingRun, ImprovedSearchUnderAMachineLimitSaysSo) {
   EXPECT_NE(improvedFallbackMessage(u("ДСП белый"), engine::ImprovedFallback::MachineLimit, engine::SearchUsed::Quick)
                 .indexOf(u("Материал <ДСП белый> разложен быстрым перебором.")),
             -1);
+  // The statistics name the search that made the maps, not the one asked for.
+  EXPECT_EQ(maps::statisticsFigures(w->document(), QString()).search, u("Быстрый"));
 }
 
 }  // namespace

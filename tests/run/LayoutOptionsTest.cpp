@@ -1,10 +1,13 @@
 #include "common/Messages.h"
+#include "common/settings/MaterialSettings.h"
 #include "platform/ini/IniFile.h"
+#include "run/CuttingRun.h"
 #include "run/ui/LayoutOptionsDialog.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -238,6 +241,39 @@ TEST(LayoutOptions, SearchForAllMaterialsIncludesTheImprovedSearch) {
     EXPECT_FALSE(m.read(code).improved);
     EXPECT_EQ(m.read(code).fullSearch, 0);
   }
+}
+
+// "Ступеней резов не более" goes with the improved search into its key,
+// and a run of the material hands it to the engine.
+TEST(LayoutOptionsDialog, StageLimitIsStoredWithTheImprovedSearch) {
+  Fixture f;
+  LayoutOptionsModel m = f.model();
+  m.open();
+  LayoutOptionsDialog d(m, f.stock);
+  QComboBox* stages = d.stagesBox();
+  ASSERT_EQ(stages->count(), 4);
+  EXPECT_EQ(stages->itemText(3), QStringLiteral("без ограничения"));
+  EXPECT_EQ(stages->currentIndex(), 3);  // no limit before there were limits
+  EXPECT_FALSE(stages->isEnabled());     // only with "Улучшенный"
+  d.improvedButton()->setChecked(true);
+  EXPECT_TRUE(stages->isEnabled());
+  stages->setCurrentIndex(stages->findText(QStringLiteral("3")));
+  d.selectMaterial(1);
+  EXPECT_EQ(m.read(3).stages, 3);
+  EXPECT_EQ(cuttingParameters(m.read(3), DefaultParams{}).MaxStages, 3);
+  EXPECT_EQ(cuttingParameters(m.read(4), DefaultParams{}).MaxStages, 0);
+  f.sheets[{3, 2800, 2070}] = 5;
+  d.accept();
+  EXPECT_EQ(f.ini.readString("Material3", "Improved"), "1,5,3");
+
+  // The button for all materials carries the limit; a stored limit the
+  // search does not know reads as the default's.
+  m.setSearchForAll(0, true, 4, 2);
+  EXPECT_EQ(m.read(4).stages, 2);
+  f.ini.writeString("Material3", "Improved", "1,5,7");
+  EXPECT_EQ(common::MaterialSettings(3).layoutOptions(f.ini).stages, 0);
+  EXPECT_EQ(common::parseImproved("1,5,1", {true, 5, 4}).stages, 4);
+  EXPECT_EQ(common::parseImproved("1,5", {true, 5, 4}).stages, 4);
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 // Checks a cutting result against its job the way a workshop would: every
 // part as ordered (turned only where allowed, one orientation for all copies
 // of a part that asks for it), inside the trims, at least one kerf apart,
-// the sheet cut apart by through-cuts only, no saw cut through a part, every
+// the sheet cut apart by through-cuts only (within the stages the job
+// allows, when it sets a limit), no saw cut through a part, every
 // copy accounted for, offcuts used no more often than offered and the
 // standard sheets in stock not exceeded. Shared by the engine tests (maps
 // from MakeFinishedMap) and the tool tests (maps from kroyna-cut's JSON).
@@ -35,6 +36,10 @@ struct VJob {
   std::int32_t stockCount = 0;
   std::vector<VOffcut> offcuts;  // offered (one entry per physical offcut)
   std::vector<VJobPart> parts;   // by row
+  // At most this many stages of cuts a sheet (0: not checked); the first
+  // stage cuts along X (1), along Y (2) or either way (0).
+  int maxStages = 0;
+  int firstStage = 0;
 };
 
 struct VPart {
@@ -96,6 +101,34 @@ inline bool guillotine(std::vector<Box> boxes) {
   return false;
 }
 
+// The fewest stages of through-cuts that cut every box free of `piece`,
+// this stage's cuts running along X (lines of constant y) or along Y, more
+// than `limit` counting as limit + 1. A box is free when its piece is the
+// box itself; a stage that cuts nothing in a piece still counts.
+inline int stagesToFree(std::vector<Box> boxes, Box piece, bool alongX, int limit) {
+  if (boxes.size() == 1 && boxes[0].x1 == piece.x1 && boxes[0].y1 == piece.y1 && boxes[0].x2 == piece.x2 &&
+      boxes[0].y2 == piece.y2)
+    return 0;
+  if (limit <= 0) return 1;
+  std::sort(boxes.begin(), boxes.end(),
+            [alongX](const Box& a, const Box& b) { return alongX ? a.y1 < b.y1 : a.x1 < b.x1; });
+  int most = 0;
+  std::size_t i = 0;
+  while (i < boxes.size()) {
+    Box strip = piece;
+    std::int64_t from = alongX ? boxes[i].y1 : boxes[i].x1, to = alongX ? boxes[i].y2 : boxes[i].x2;
+    std::vector<Box> inStrip{boxes[i]};
+    for (++i; i < boxes.size() && (alongX ? boxes[i].y1 : boxes[i].x1) < to; ++i) {
+      to = std::max(to, alongX ? boxes[i].y2 : boxes[i].x2);
+      inStrip.push_back(boxes[i]);
+    }
+    (alongX ? strip.y1 : strip.x1) = from;
+    (alongX ? strip.y2 : strip.x2) = to;
+    most = std::max(most, stagesToFree(std::move(inStrip), strip, !alongX, limit - 1));
+  }
+  return 1 + most;
+}
+
 }  // namespace detail
 
 // Returns the faults found, one line each; empty when the result is sound.
@@ -154,6 +187,14 @@ inline std::vector<std::string> validate(const VJob& job, const VResult& result)
     // both; the pairs are named when it fails.
     const bool cuttable = detail::guillotine(boxes);
     if (!cuttable) fault(at + "not cut apart by through-cuts");
+    if (cuttable && job.maxStages > 0 && !boxes.empty()) {
+      // The usable rectangle, enlarged by the kerf as the boxes are.
+      const detail::Box piece{ux1, uy1, ux2 + k, uy2 + k};
+      int stages = job.maxStages + 1;
+      if (job.firstStage != 2) stages = std::min(stages, detail::stagesToFree(boxes, piece, true, job.maxStages));
+      if (job.firstStage != 1) stages = std::min(stages, detail::stagesToFree(boxes, piece, false, job.maxStages));
+      if (stages > job.maxStages) fault(at + "more than " + std::to_string(job.maxStages) + " stages of cuts");
+    }
     const bool small = m.parts.size() <= 3000;  // the checks below are quadratic
     for (std::size_t i = 0; !cuttable && small && i < m.parts.size(); ++i) {
       for (std::size_t j = i + 1; j < m.parts.size(); ++j) {

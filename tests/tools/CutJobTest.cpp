@@ -114,15 +114,32 @@ TEST(CutJobReader, EveryFieldReadAndWrittenBack) {
   const std::string once = cut::serializeJob(job);
   EXPECT_EQ(cut::serializeJob(parseJob(once)), once);
 
-  // The improved search, compared with the quick search of the same N.
+  // The improved search, compared with the full search of the same N
+  // unless the job names the quick one as its base.
   const cut::CutJob improved = parseJob(withField("search", R"("improved")"));
   EXPECT_TRUE(improved.Params.Improved);
-  EXPECT_EQ(improved.Params.Search, engine::SearchMode::Quick);
+  EXPECT_EQ(improved.Params.Search, engine::SearchMode::Full);
   EXPECT_EQ(improved.Params.Effort, 5);
   EXPECT_EQ(improved.Params.Threads, 0);
   const std::string improvedText = cut::serializeJob(improved);
   EXPECT_NE(improvedText.find(R"("search": "improved")"), std::string::npos);
+  EXPECT_NE(improvedText.find(R"("baseSearch": "full")"), std::string::npos);
   EXPECT_EQ(cut::serializeJob(parseJob(improvedText)), improvedText);
+  nlohmann::json quickBase = nlohmann::json::parse(improvedText);
+  quickBase["baseSearch"] = "quick";
+  const cut::CutJob onQuick = parseJob(quickBase.dump());
+  EXPECT_TRUE(onQuick.Params.Improved);
+  EXPECT_EQ(onQuick.Params.Search, engine::SearchMode::Quick);
+  EXPECT_NE(cut::serializeJob(onQuick).find(R"("baseSearch": "quick")"), std::string::npos);
+  // The stage limit of the improved search and the way its first stage cuts.
+  quickBase["stages"] = 3;
+  quickBase["firstStage"] = "alongY";
+  const cut::CutJob staged = parseJob(quickBase.dump());
+  EXPECT_EQ(staged.Params.MaxStages, 3);
+  EXPECT_EQ(staged.Params.FirstStage, engine::FirstStageCuts::AlongY);
+  EXPECT_EQ(cut::serializeJob(parseJob(cut::serializeJob(staged))), cut::serializeJob(staged));
+  EXPECT_EQ(improved.Params.MaxStages, 0);
+  EXPECT_EQ(improved.Params.FirstStage, engine::FirstStageCuts::Either);
 
   // The cut length only counts on a machine with that limit.
   const cut::CutJob multi = parseJob(withField("machine", R"("multi-saw")"));
@@ -135,15 +152,29 @@ TEST(CutJobReader, DamagedInputNamesTheField) {
   EXPECT_EQ(refusal(withField("kerf", "-1")), "kerf: must be a whole number from 0 to 1000");
   EXPECT_EQ(refusal(withField("kerf", R"("4")")), "kerf: must be a whole number from 0 to 1000");
   EXPECT_EQ(refusal(withField("kerf", "4.5")), "kerf: must be a whole number from 0 to 1000");
+  // A number too small for a double is not read as 0.
+  EXPECT_EQ(refusal(R"({"kerf": 1e-400, "sheet": {"length": 2800, "width": 2070}, "parts": []})"),
+            "kerf: number underflow parsing '1e-400'");
+  EXPECT_EQ(refusal(R"({"sheet": {"length": 2800, "width": 2070}, "parts": [{"edges": [0, -2.5E-999]}]})"),
+            "parts[0].edges[1]: number underflow parsing '-2.5E-999'");
+  EXPECT_EQ(refusal(withField("kerf", "0.0e-400")), "");
+  EXPECT_EQ(refusal(withField("sheet.length", "100001")), "sheet.length: must be a whole number from 1 to 100000");
+  EXPECT_EQ(refusal(withField("cutLength", "100001")), "cutLength: must be a whole number from 0 to 100000");
+  EXPECT_EQ(refusal(withField("offcuts", R"([{"length": 2147483647, "width": 10}])")),
+            "offcuts[0].length: must be a whole number from 1 to 100000");
+  EXPECT_EQ(refusal(withField("baseSearch", R"("improved")")), R"(baseSearch: must be one of "full", "quick")");
+  EXPECT_EQ(refusal(withField("stages", "1")), "stages: must be 2, 3, 4 or 0 (no limit)");
+  EXPECT_EQ(refusal(withField("stages", "5")), "stages: must be a whole number from 0 to 4");
+  EXPECT_EQ(refusal(withField("firstStage", R"("x")")), R"(firstStage: must be one of "any", "alongX", "alongY")");
   EXPECT_EQ(refusal(withField("sheet", "")), "sheet: missing");
   EXPECT_EQ(refusal(withField("sheet", "[1, 2]")), "sheet: must be an object");
   EXPECT_EQ(refusal(withField("sheet.width", "")), "sheet.width: missing");
-  EXPECT_EQ(refusal(withField("sheet.length", "0")), "sheet.length: must be a whole number from 1 to 1000000");
-  EXPECT_EQ(refusal(withField("trims", R"({"left": -5})")), "trims.left: must be a whole number from 0 to 1000000");
+  EXPECT_EQ(refusal(withField("sheet.length", "0")), "sheet.length: must be a whole number from 1 to 100000");
+  EXPECT_EQ(refusal(withField("trims", R"({"left": -5})")), "trims.left: must be a whole number from 0 to 100000");
   EXPECT_EQ(refusal(withField("parts", "")), "parts: missing");
   EXPECT_EQ(refusal(withField("parts", "{}")), "parts: must be an array");
-  EXPECT_EQ(refusal(withField("parts[0].width", "-400")), "parts[0].width: must be a whole number from 1 to 1000000");
-  EXPECT_EQ(refusal(withField("parts[0].length", "0")), "parts[0].length: must be a whole number from 1 to 1000000");
+  EXPECT_EQ(refusal(withField("parts[0].width", "-400")), "parts[0].width: must be a whole number from 1 to 100000");
+  EXPECT_EQ(refusal(withField("parts[0].length", "0")), "parts[0].length: must be a whole number from 1 to 100000");
   EXPECT_EQ(refusal(withField("parts[0].many", "1000001")),
             "parts[0].many: must be a whole number from -2147483648 to 1000000");
   EXPECT_EQ(refusal(withField("parts[0].many", "")), "parts[0].many: missing");
@@ -236,6 +267,12 @@ TEST(CutJobReader, APartTheUsableSheetCannotHoldIsNamedWithTheUsableSize) {
       "trims": {"left": 600, "right": 500, "top": 0, "bottom": 0},
       "parts": [{"name": "P", "length": 100, "width": 100, "many": 1}]})");
   EXPECT_EQ(cut::oversizePart(trims), "parts[0] P 100x100: larger than the usable sheet 0x500 (sheet less trims)");
+  // A name with a line break or a terminal escape stays on one line and
+  // reaches no terminal.
+  const cut::CutJob escaped = parseJob(R"({"sheet": {"length": 1000, "width": 500},
+      "parts": [{"name": "Бок\n\u001b[2J", "length": 999, "width": 100, "many": 1}]})");
+  EXPECT_EQ(cut::oversizePart(escaped),
+            "parts[0] Бок\\u000A\\u001B[2J 999x100: larger than the usable sheet 980x480 (sheet less trims)");
 }
 
 TEST(CutResultWriter, MapsStateAndUnplacedPartsInJobOrder) {

@@ -50,6 +50,11 @@ kroyna::test::VJob validatorJob(const ordered_json& job) {
   v.sheetWidth = job["sheet"]["width"];
   v.stockControl = job.value("stockControl", false);
   v.stockCount = job.value("stockCount", 0);
+  if (job.value("search", "quick") == "improved" && job.value("machine", "none") == "none") {
+    v.maxStages = job.value("stages", 0);
+    const std::string first = job.value("firstStage", "any");
+    v.firstStage = first == "alongX" ? 1 : first == "alongY" ? 2 : 0;
+  }
   for (const ordered_json& o : job.value("offcuts", ordered_json::array()))
     v.offcuts.push_back({o.value("name", ""), o["length"], o["width"]});
   for (const ordered_json& p : job["parts"])
@@ -206,7 +211,8 @@ TEST_F(KroynaCut, ImprovedSearchOnTheBenchmarkJobs) {
     const std::string path = std::string(KROYNA_BENCH_JOBS) + "/" + name + ".json";
     ordered_json job = ordered_json::parse(slurp(path));
     job["variants"] = 50;  // the quick search it is compared with, in a test's time
-    const ordered_json quick = ordered_json::parse(cut("'" + write("quick.json", job.dump()).string() + "'").out);
+    job["search"] = "full";
+    const ordered_json full = ordered_json::parse(cut("'" + write("full.json", job.dump()).string() + "'").out);
     job["search"] = "improved";
     job["effort"] = 1;
     const CutRun run = cut("'" + write("job.json", job.dump()).string() + "'");
@@ -214,14 +220,21 @@ TEST_F(KroynaCut, ImprovedSearchOnTheBenchmarkJobs) {
     const ordered_json result = ordered_json::parse(run.out);
     checkResult(job, result);
     EXPECT_TRUE(result["unplaced"].empty());
-    EXPECT_LE(standardSheets(result), standardSheets(quick));
-    // Which search made the maps is told; the quick search's own maps come
+    EXPECT_LE(standardSheets(result), standardSheets(full));
+    // Which search made the maps is told; the full search's own maps come
     // back whole when they were better.
-    if (result["searchUsed"] == "quick") {
-      EXPECT_EQ(result["maps"], quick["maps"]);
+    if (result["searchUsed"] == "full") {
+      EXPECT_EQ(result["maps"], full["maps"]);
     } else {
       EXPECT_EQ(result["searchUsed"], "improved");
     }
+    // At most two stages of cuts, the first along the sheet: the validator
+    // counts them.
+    job["stages"] = 2;
+    job["firstStage"] = "alongX";
+    const CutRun staged = cut("'" + write("staged.json", job.dump()).string() + "'");
+    ASSERT_EQ(staged.status, 0) << staged.err;
+    checkResult(job, ordered_json::parse(staged.out));
   }
 }
 
@@ -297,7 +310,14 @@ TEST_F(KroynaCut, RefusedJobsExitWithStatusTwo) {
                                .string() +
                            "'");
   EXPECT_EQ(empty.status, 2);
-  EXPECT_EQ(empty.err, "Разложение невозможно!\n\nТекущая база не содержит деталей из материала <МДФ>.\n");
+  EXPECT_EQ(empty.err, (dir_ / "empty.json").string() +
+                           ": Разложение невозможно! Текущая база не содержит деталей из материала <МДФ>.\n");
+  // The material's name is escaped as well.
+  const fs::path none = write("none.json", R"({"material": "М\nДФ\u001b", "sheet": {"length": 1000, "width": 500},
+        "parts": []})");
+  EXPECT_EQ(
+      cut("'" + none.string() + "'").err,
+      none.string() + ": Разложение невозможно! Текущая база не содержит деталей из материала <М\\u000AДФ\\u001B>.\n");
 
   const fs::path bad = write("bad.json", R"({"sheet": {"length": 1000, "width": 500}, "kerf": 1001, "parts": []})");
   const CutRun badKerf = cut("'" + bad.string() + "'");

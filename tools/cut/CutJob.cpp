@@ -23,24 +23,6 @@ using namespace kroyna::engine;
 
 std::string join(const std::string& path, const std::string& key) { return path.empty() ? key : path + "." + key; }
 
-// A key as the file spells it, with control characters written as \uXXXX,
-// so that the message stays one line.
-std::string printable(const std::string& key) {
-  std::string out;
-  for (const char c : key) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) {
-      static const char hex[] = "0123456789ABCDEF";
-      out += "\\u00";
-      out += hex[u >> 4];
-      out += hex[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 // Refuses keys the format does not know, so that a misspelt field is not
 // silently replaced by its default.
 void onlyKeys(const json& object, const std::string& path, std::initializer_list<const char*> known) {
@@ -179,7 +161,14 @@ class DuplicateKeyCheck : public nlohmann::json_sax<json> {
   bool boolean(bool) override { return value(); }
   bool number_integer(number_integer_t) override { return value(); }
   bool number_unsigned(number_unsigned_t) override { return value(); }
-  bool number_float(number_float_t, const string_t&) override { return value(); }
+  bool number_float(number_float_t v, const string_t& text) override {
+    // A number too small for a double reads as 0 (1e-400 would be a kerf
+    // of 0): refused like one too large.
+    if (v == 0 && text.find_first_of("123456789") < text.find_first_of("eE")) {
+      throw JobError(path() + ": number underflow parsing '" + text + "'");
+    }
+    return value();
+  }
   bool string(string_t&) override { return value(); }
   bool binary(binary_t&) override { return value(); }
   bool start_object(std::size_t) override {
@@ -235,6 +224,34 @@ class DuplicateKeyCheck : public nlohmann::json_sax<json> {
 
 }  // namespace
 
+std::string printable(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) {
+      static const char hex[] = "0123456789ABCDEF";
+      out += "\\u00";
+      out += hex[u >> 4];
+      out += hex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string oneLine(const std::string& message) {
+  std::string out;
+  for (std::size_t i = 0; i < message.size(); ++i) {
+    if (message[i] != '\r' && message[i] != '\n') {
+      out += message[i];
+    } else if (!out.empty() && out.back() != ' ') {
+      out += ' ';
+    }
+  }
+  return out;
+}
+
 CutJob parseJob(std::string_view bytes) {
   json root;
   try {
@@ -249,9 +266,9 @@ CutJob parseJob(std::string_view bytes) {
     throw JobError("not a valid JSON job: " + (at == std::string::npos ? what : what.substr(at + 2)));
   }
   if (!root.is_object()) throw JobError("not a valid JSON job: the top level must be an object");
-  onlyKeys(root, "",
-           {"material", "kerf", "trims", "sheet", "variants", "search", "effort", "threads", "rule", "oneSize",
-            "machine", "cutLength", "criterion", "stockControl", "stockCount", "offcuts", "parts"});
+  onlyKeys(root, "", {"material",  "kerf",      "trims",        "sheet",      "variants", "search",  "baseSearch",
+                      "effort",    "threads",   "stages",       "firstStage", "rule",     "oneSize", "machine",
+                      "cutLength", "criterion", "stockControl", "stockCount", "offcuts",  "parts"});
 
   CutJob job;
   CuttingParameters& p = job.Params;
@@ -274,10 +291,16 @@ CutJob parseJob(std::string_view bytes) {
 
   p.Variants = number(root, "", "variants", 0, std::numeric_limits<std::int32_t>::max(), 0);
   const int search = word(root, "", "search", {"quick", "full", "improved"});
-  p.Search = search == 1 ? SearchMode::Full : SearchMode::Quick;
+  // The improved search runs the base search beside itself and falls back
+  // on it; the full search unless the job says otherwise.
+  const bool baseFull = word(root, "", "baseSearch", {"full", "quick"}) == 0;
   p.Improved = search == 2;
+  p.Search = (p.Improved ? baseFull : search == 1) ? SearchMode::Full : SearchMode::Quick;
   p.Effort = number(root, "", "effort", 1, 10, 5);
   p.Threads = number(root, "", "threads", 0, MaxThreads, 0);
+  p.MaxStages = number(root, "", "stages", 0, 4, 0);
+  if (p.MaxStages == 1) fail("stages", "must be 2, 3, 4 or 0 (no limit)");
+  p.FirstStage = static_cast<FirstStageCuts>(word(root, "", "firstStage", {"any", "alongX", "alongY"}));
   p.Rule = word(root, "", "rule", {"part-first", "region-first"}) == 1 ? SelectionRule::RegionFirst
                                                                        : SelectionRule::PartFirst;
   p.OneSize = flag(root, "", "oneSize", false);
@@ -347,8 +370,13 @@ std::string serializeJob(const CutJob& job) {
   root["sheet"] = {{"length", p.SheetLength}, {"width", p.SheetWidth}};
   root["variants"] = p.Variants;
   root["search"] = p.Improved ? "improved" : (p.Search == SearchMode::Full ? "full" : "quick");
+  if (p.Improved) root["baseSearch"] = p.Search == SearchMode::Full ? "full" : "quick";
   root["effort"] = p.Effort;
   root["threads"] = p.Threads;
+  root["stages"] = p.MaxStages;
+  root["firstStage"] = p.FirstStage == FirstStageCuts::AlongX   ? "alongX"
+                       : p.FirstStage == FirstStageCuts::AlongY ? "alongY"
+                                                                : "any";
   root["rule"] = p.Rule == SelectionRule::RegionFirst ? "region-first" : "part-first";
   root["oneSize"] = p.OneSize;
   root["machine"] = p.MultiSaw ? "multi-saw" : (p.MaxCutLength > 0 ? "cut-length" : "none");
@@ -384,9 +412,12 @@ std::optional<std::string> oversizePart(const CutJob& job) {
     if (r.Many <= 0 || FitsStandardSheet(p, r.Length, r.Width, r.Rotate)) continue;
     const std::int64_t usableL = std::max<std::int64_t>(0, std::int64_t{p.SheetLength} - p.TrimLeft - p.TrimRight);
     const std::int64_t usableW = std::max<std::int64_t>(0, std::int64_t{p.SheetWidth} - p.TrimTop - p.TrimBottom);
-    return itemPath("parts", i) + (r.Name.empty() ? "" : " " + r.Name) + " " + std::to_string(r.Length) + "x" +
-           std::to_string(r.Width) + ": larger than the usable sheet " + std::to_string(usableL) + "x" +
-           std::to_string(usableW) + " (sheet less trims)";
+    std::string line = itemPath("parts", i);
+    if (!r.Name.empty()) line.append(" ").append(printable(r.Name));
+    line.append(" ").append(std::to_string(r.Length)).append("x").append(std::to_string(r.Width));
+    line.append(": larger than the usable sheet ").append(std::to_string(usableL)).append("x");
+    line.append(std::to_string(usableW)).append(" (sheet less trims)");
+    return line;
   }
   return std::nullopt;
 }

@@ -20,8 +20,8 @@ struct JobError : std::runtime_error {
 };
 
 // Limits of the job fields.
-inline constexpr std::int32_t MaxKerf = 1000;
-inline constexpr std::int32_t MaxSize = 1000000;      // mm, any length, width, trim or cut length
+inline constexpr std::int32_t MaxKerf = 1000;         // as the defaults dialog allows
+inline constexpr std::int32_t MaxSize = 100000;       // mm, any length, width, trim or cut length
 inline constexpr std::int32_t MaxQuantity = 1000000;  // copies, offcuts, sheets in stock
 inline constexpr std::int32_t MaxKinds = 100000;      // entries of `parts`
 inline constexpr std::int32_t MaxThreads = 256;
@@ -46,6 +46,15 @@ std::optional<std::string> oversizePart(const CutJob& job);
 struct ResultNotes {
   bool stopped = false;  // the time limit (or the search's safety cap) cut the run short
 };
+
+// Text as the file has it with control characters written as \uXXXX, so
+// that a name or key shows in a message on one line and sends nothing to a
+// terminal.
+std::string printable(const std::string& text);
+
+// A message of the cutting run or the report engine (lines broken with
+// "\r" or "\n") as one line.
+std::string oneLine(const std::string& message);
 
 // Writes a job in the form parseJob reads.
 std::string serializeJob(const CutJob& job);

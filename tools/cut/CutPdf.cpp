@@ -21,13 +21,6 @@ namespace kroyna::cut {
 
 namespace {
 
-// Messages of the report engine on one line.
-std::string oneLine(std::string text) {
-  for (char& c : text)
-    if (c == '\r' || c == '\n') c = ' ';
-  return text;
-}
-
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
 // Notes of the toolkit (such as a missing runtime folder) are no concern

@@ -16,7 +16,8 @@
 // search the way "Прервать" does and prints the best result so far with
 // "stopped": true. Exit status 0 on success, 2 when the job is refused (bad
 // input, no parts, a part larger than the sheet), an option is wrong or the
-// template cannot be used, 1 when the result could not be written.
+// template cannot be used, 1 when the layout failed (out of memory) or the
+// result could not be written.
 
 #include "CutJob.h"
 #include "CutMaps.h"
@@ -44,6 +45,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -94,9 +96,9 @@ constexpr const char* Help =
     "  -h, --help      print this help and exit\n"
     "  -v, --version   print the version and exit\n"
     "\n"
-    "Exit status: 0 done (unplaced parts are listed in the result), 1 the result,\n"
-    "the maps file or a PDF could not be written, 2 the job, an option or a\n"
-    "template was refused.\n"
+    "Exit status: 0 done (unplaced parts are listed in the result), 1 the layout\n"
+    "failed or the result, the maps file or a PDF could not be written, 2 the\n"
+    "job, an option or a template was refused.\n"
     "The job and result formats are described in kroyna-cut(1).\n";
 
 // Messages of the cutting run break lines with "\r"; a terminal wants "\n".
@@ -134,6 +136,9 @@ bool readAll(const std::string& path, std::string& out, std::string& error) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // --time-limit counts from here: reading a large job and preparing its
+  // parts take their share of it.
+  const auto started = std::chrono::steady_clock::now();
   bool progress = false;
   std::string path;
   std::string mapPath;
@@ -295,9 +300,14 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // The cutting run's own refusals (no part with copies, numbers out of
+  // the engine's range), on one line with the material's name escaped.
   engine::EngineContext ctx;
-  if (const auto refusal = engine::LoadMaterial(ctx, job)) {
-    std::cerr << forTerminal(*refusal) << "\n";
+  const std::string material = std::exchange(job.MaterialName, cut::printable(job.MaterialName));
+  const auto refusal = engine::LoadMaterial(ctx, job);
+  job.MaterialName = material;
+  if (refusal) {
+    std::cerr << path << ": " << cut::oneLine(*refusal) << "\n";
     return 2;
   }
 
@@ -317,11 +327,15 @@ int main(int argc, char** argv) {
     };
   }
   if (timeLimit > 0)
-    ctx.Deadline = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                                          std::chrono::duration<double>(timeLimit));
+    ctx.Deadline = started + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                 std::chrono::duration<double>(timeLimit));
 
   engine::MaterialHooks hooks;  // standard sheets running out ends the run
   const engine::MaterialOutcome outcome = engine::RunMaterial(ctx, hooks);
+  if (outcome.End == engine::MaterialEnd::Failed) {
+    std::cerr << path << ": the layout failed: " << cut::printable(outcome.Failure) << "\n";
+    return 1;
+  }
   cut::ResultNotes notes;
   notes.stopped = ctx.Abort || outcome.Stopped;
 

@@ -58,11 +58,19 @@ ImprovedChoice parseImproved(std::string_view text, ImprovedChoice fallback) {
   ImprovedChoice c;
   c.on = listBool(items, 0, fallback.on);
   c.effort = items.size() > 1 ? std::clamp(clamp32(listInt(items, 1, fallback.effort)), 1, 10) : fallback.effort;
+  const std::int64_t stages = items.size() > 2 ? listInt(items, 2, fallback.stages) : fallback.stages;
+  const bool known = stages == 0 || (stages >= 2 && stages <= 4);
+  c.stages = known ? static_cast<std::int32_t>(stages) : fallback.stages;
   return c;
 }
 
+bool isStageLimit(std::int32_t stages) { return stages == 0 || (stages >= 2 && stages <= 4); }
+
 std::string formatImproved(const ImprovedChoice& c) {
-  return ini::joinCommaList({flag(c.on), std::to_string(std::clamp(c.effort, 1, 10))});
+  std::vector<std::string> items{flag(c.on), std::to_string(std::clamp(c.effort, 1, 10))};
+  // Without a limit the key stays as it was before there were limits.
+  if (c.stages != 0 && isStageLimit(c.stages)) items.push_back(std::to_string(c.stages));
+  return ini::joinCommaList(items);
 }
 
 const char* MaterialSettings::key(Item item) {
@@ -96,6 +104,7 @@ OptimRecord MaterialSettings::layoutOptions(const ini::IniFile& ini) const {
   const ImprovedChoice c = parseImproved(ini.readString(s, key(Item::ImprovedSearch)), fallback);
   r.improved = c.on;
   r.effort = c.effort;
+  r.stages = c.stages;
   return r;
 }
 
@@ -103,7 +112,7 @@ void MaterialSettings::setLayoutOptions(ini::IniFile& ini, const OptimRecord& re
   const std::string s = section();
   ini.batch([&] {
     ini.writeString(s, key(Item::LayoutOptions), formatOptim(record));
-    ini.writeString(s, key(Item::ImprovedSearch), formatImproved({record.improved, record.effort}));
+    ini.writeString(s, key(Item::ImprovedSearch), formatImproved({record.improved, record.effort, record.stages}));
   });
 }
 

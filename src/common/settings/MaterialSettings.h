@@ -3,8 +3,8 @@
 // The settings of one material: section "Material" + code of the settings
 // file (or of the options work file of a run), with its records
 //   Optim     layout options of a run, eleven items;
-//   Improved  the improved search, "on,effort" (falls back to the key of
-//             section Default);
+//   Improved  the improved search, "on,effort[,stages]" (falls back to the
+//             key of section Default);
 //   Scrap     offcut criteria, twelve items (OffcutCriteria.h);
 //   Mark      automatic offcut codes, four items (OffcutCriteria.h);
 //   WH        minimum number of standard sheets in stock.
@@ -40,20 +40,28 @@ struct OptimRecord {
   // `Improved` of the same section, see ImprovedChoice.
   bool improved = false;    // "Улучшенный" (item 8 stays the quick or full choice)
   std::int32_t effort = 5;  // "Усилие", 1..10
+  std::int32_t stages = 0;  // "Ступеней резов не более": 2, 3, 4 or 0 (no limit)
   bool operator==(const OptimRecord&) const = default;
 };
 
-// The improved search of a material, "1,5" (on, effort 1..10). A section
-// without the key takes the key of section `Default` ("Параметры по
-// умолчанию"), and without that it is off with effort 5, so settings files
-// from before the improved search read as before.
+// The improved search of a material, "1,5" (on, effort 1..10) or "1,5,3"
+// (at most three stages of cuts on a sheet; a third item of 0 or none is
+// no limit). A section without the key takes the key of section `Default`
+// ("Параметры по умолчанию"), and without that it is off with effort 5 and
+// no stage limit, so settings files from before the improved search read
+// as before.
 struct ImprovedChoice {
   bool on = false;
   std::int32_t effort = 5;
+  std::int32_t stages = 0;
   bool operator==(const ImprovedChoice&) const = default;
 };
-// Missing or empty text gives `fallback`; a missing effort that of
-// `fallback`; an effort outside 1..10 is brought into it.
+// Whether `stages` is a stage limit the improved search knows: 2, 3, 4 or
+// 0 (no limit).
+bool isStageLimit(std::int32_t stages);
+// Missing or empty text gives `fallback`; a missing effort or stage limit
+// that of `fallback`; an effort outside 1..10 is brought into it, a stage
+// limit other than 2, 3, 4 or 0 reads as that of `fallback`.
 ImprovedChoice parseImproved(std::string_view text, ImprovedChoice fallback = {});
 std::string formatImproved(const ImprovedChoice& choice);
 

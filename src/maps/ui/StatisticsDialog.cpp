@@ -44,6 +44,12 @@ StatisticsDialog::StatisticsDialog(StatisticsFigures figures, const MapsEnvironm
     v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->addRow(label, v);
   }
+  if (!figures_.search.isEmpty()) {
+    auto* v = new QLabel(figures_.search, box);
+    v->setObjectName(QStringLiteral("search"));
+    v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form->addRow(u("Способ перебора:"), v);
+  }
   layout->addWidget(box);
 
   const std::vector<EdgeUseRow> edges = edgeUseRows(figures_.totals, environment_);

@@ -13,6 +13,7 @@
 #include "warehouse/ui/WarehouseDialogs.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -37,6 +38,9 @@ namespace kroyna::run {
 // ---- Dialog ----
 
 namespace {
+
+// "2", "3", "4", "без ограничения".
+constexpr int kStageLimits[] = {2, 3, 4, 0};
 
 QIcon stateIcon(bool enabled) {
   QPixmap p(14, 14);
@@ -125,9 +129,20 @@ LayoutOptionsDialog::LayoutOptionsDialog(LayoutOptionsModel& model, SheetStockLo
   effortRow->addWidget(new QLabel(effort->captionWithLimits(), search));
   effortRow->addWidget(effort_);
   sh->addLayout(effortRow, 1, 1);
+  // The stage limit of the improved search; the quick and full search keep
+  // to none.
+  stages_ = new QComboBox(search);
+  for (const int limit : kStageLimits)
+    stages_->addItem(limit == 0 ? QStringLiteral("без ограничения") : QString::number(limit), limit);
+  stages_->setToolTip(QStringLiteral("Сколько раз пила меняет направление реза на листе"));
+  auto* stagesRow = new QHBoxLayout;
+  stagesRow->addWidget(new QLabel(QStringLiteral("Ступеней резов не более:"), search));
+  stagesRow->addWidget(stages_);
+  stagesRow->addStretch(1);
+  sh->addLayout(stagesRow, 2, 0, 1, 3);
   auto* searchAll = allButton(search, QStringLiteral("Способ перебора установить\r\nдля всех материалов"), [this] {
     storeShown();
-    model_.setSearchForAll(full_->isChecked() ? 1 : 0, improved_->isChecked(), effort_->value());
+    model_.setSearchForAll(full_->isChecked() ? 1 : 0, improved_->isChecked(), effort_->value(), shownStages());
   });
   sh->addWidget(searchAll, 0, 2);
   connect(improved_, &QRadioButton::toggled, this, [this] { updateEnabled(); });
@@ -205,7 +220,10 @@ LayoutOptionsDialog::LayoutOptionsDialog(LayoutOptionsModel& model, SheetStockLo
 void LayoutOptionsDialog::updateEnabled() {
   for (QWidget* w : dependents_) w->setEnabled(enabled_->isChecked());
   effort_->setEnabled(enabled_->isChecked() && improved_->isChecked());
+  stages_->setEnabled(enabled_->isChecked() && improved_->isChecked());
 }
+
+std::int32_t LayoutOptionsDialog::shownStages() const { return stages_->currentData().toInt(); }
 
 void LayoutOptionsDialog::updateIcon(int row) {
   if (row < 0 || row >= list_->count()) return;
@@ -229,6 +247,7 @@ OptimRecord LayoutOptionsDialog::page() const {
   r.improved = improved_->isChecked();
   if (!r.improved) r.fullSearch = full_->isChecked() ? 1 : 0;
   r.effort = effort_->value();
+  r.stages = shownStages();
   r.remark = remark_->text().toStdString();
   r.oneDimOpt = oneDim_->isChecked();
   return r;
@@ -244,6 +263,8 @@ void LayoutOptionsDialog::showPage(const OptimRecord& r) {
   depth_->setValue(std::max(0, r.depth));
   (r.improved ? improved_ : r.fullSearch ? full_ : quick_)->setChecked(true);
   effort_->setValue(std::clamp(r.effort, 1, 10));
+  const int stagesIndex = stages_->findData(common::isStageLimit(r.stages) ? r.stages : 0);
+  stages_->setCurrentIndex(stagesIndex);
   (r.algorithm ? alg2_ : alg1_)->setChecked(true);
   oneDim_->setChecked(r.oneDimOpt);
   remark_->setText(QString::fromStdString(r.remark));

@@ -17,6 +17,7 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -65,12 +66,14 @@ class LayoutOptionsDialog : public QDialog {
   QRadioButton* fullButton() const { return full_; }
   QRadioButton* improvedButton() const { return improved_; }
   QSpinBox* effortBox() const { return effort_; }
+  QComboBox* stagesBox() const { return stages_; }
   QSpinBox* depthBox() const { return depth_; }
 
  private:
   void updateEnabled();
   void updateIcon(int row);
   void storeShown();
+  std::int32_t shownStages() const;
 
   LayoutOptionsModel& model_;
   SheetStockLookup stock_;
@@ -88,6 +91,7 @@ class LayoutOptionsDialog : public QDialog {
   QRadioButton* full_ = nullptr;
   QRadioButton* improved_ = nullptr;
   QSpinBox* effort_ = nullptr;
+  QComboBox* stages_ = nullptr;
   QRadioButton* alg1_ = nullptr;
   QRadioButton* alg2_ = nullptr;
   QCheckBox* oneDim_ = nullptr;

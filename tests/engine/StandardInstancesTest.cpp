@@ -1,0 +1,95 @@
+// The 500 standard bin-packing instances (bench500.txt) in every search
+// mode, as given and turned: every map passes the validator, which cuts
+// each sheet apart by through-cuts. With kerf 0 the joining of free
+// rectangles used to make maps no panel saw can cut.
+
+#include "engine/MaterialRun.h"
+
+#include "engine/EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace kroyna::engine;
+using kroyna::engine::test::faultsOf;
+
+namespace {
+
+struct Instance {
+  std::string name;
+  MaterialInput input;
+};
+
+std::vector<Instance> instances() {
+  std::ifstream in(KROYNA_TEST_DATA_DIR "/../engine/bench500.txt");
+  std::vector<Instance> out;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    Instance i;
+    CuttingParameters& p = i.input.Params;
+    fields >> i.name >> p.SheetLength >> p.SheetWidth;
+    p.Kerf = p.TrimLeft = p.TrimRight = p.TrimTop = p.TrimBottom = 0;
+    std::string item;
+    while (fields >> item) {
+      PartRow row;
+      char comma = 0;
+      std::istringstream(item) >> row.Length >> comma >> row.Width >> comma >> row.Many;
+      row.Name = "I" + std::to_string(i.input.Parts.size());
+      row.Rotate = RotateNever;
+      i.input.Parts.push_back(row);
+    }
+    out.push_back(std::move(i));
+  }
+  return out;
+}
+
+struct Mode {
+  const char* name;
+  bool improved;
+  SearchMode search;
+  std::int32_t variants;
+  SelectionRule rule;
+  bool oneSize;
+};
+
+}  // namespace
+
+TEST(StandardInstances, EveryMapIsCutByThroughCutsInEveryMode) {
+  const std::vector<Instance> all = instances();
+  ASSERT_EQ(all.size(), 500u);
+  const Mode modes[] = {
+      {"quick N=0", false, SearchMode::Quick, 0, SelectionRule::PartFirst, false},
+      {"quick N=8, region first, one size", false, SearchMode::Quick, 8, SelectionRule::RegionFirst, true},
+      {"full N=8", false, SearchMode::Full, 8, SelectionRule::PartFirst, false},
+      {"improved, effort 1", true, SearchMode::Full, 0, SelectionRule::PartFirst, false},
+  };
+  int faulty = 0;
+  for (const Instance& instance : all) {
+    for (const bool turned : {false, true}) {
+      for (const Mode& mode : modes) {
+        MaterialInput in = instance.input;
+        for (PartRow& row : in.Parts) row.Rotate = turned ? RotateFree : RotateNever;
+        in.Params.Improved = mode.improved;
+        in.Params.Effort = 1;
+        in.Params.Threads = 1;
+        in.Params.Search = mode.search;
+        in.Params.Variants = mode.variants;
+        in.Params.Rule = mode.rule;
+        in.Params.OneSize = mode.oneSize;
+        EngineContext ctx;
+        ASSERT_FALSE(LoadMaterial(ctx, in));
+        RunMaterial(ctx, {});
+        const std::string faults = faultsOf(in, ctx);
+        if (!faults.empty() && ++faulty <= 5)
+          ADD_FAILURE() << instance.name << (turned ? " turned, " : " as given, ") << mode.name << ":\n" << faults;
+      }
+    }
+  }
+  EXPECT_EQ(faulty, 0);
+}
