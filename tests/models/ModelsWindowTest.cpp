@@ -25,6 +25,8 @@
 #include <QTreeView>
 #include <QValidator>
 
+#include <algorithm>
+
 using namespace kroyna;
 using namespace kroyna::models;
 using namespace kroyna::models::testing;
@@ -75,8 +77,10 @@ TEST(ModelsInstall, MainWindowCommandsAndOneWindow) {
   main.command("group.new")->trigger();
   main.command("group.new")->trigger();
   QApplication::processEvents();
-  ASSERT_NE(activeParts(main), nullptr);
-  EXPECT_EQ(activeParts(main)->windowTitle(), "База деталей: <без названия 2>[*]");
+  QStringList titles;
+  for (QMdiSubWindow* sub : main.documentArea()->subWindowList()) titles << sub->widget()->windowTitle();
+  titles.sort();
+  EXPECT_EQ(titles, (QStringList{"База деталей: <без названия 2>[*]", "База деталей: <без названия>[*]"}));
   main.documentArea()->activeSubWindow()->showMaximized();
   QApplication::processEvents();
 
@@ -156,8 +160,10 @@ TEST(ModelsWindow, CheckBoxesEnabledCommandsAndLayout) {
   EXPECT_EQ(bar->item(1)->text(), "<Выбранные модели>");
   EXPECT_EQ(bar->item(2)->text(), "Пустой");
   EXPECT_EQ(bar->currentRow(), 0);
-  EXPECT_EQ(window->modelList()->columnWidth(0), 210);
-  EXPECT_EQ(window->modelList()->columnWidth(1), 65);
+  EXPECT_EQ(window->modelList()->columnWidth(0), 210);  // kept
+  // Not kept: as wide as its header "Количество", and at least the old 65.
+  EXPECT_GE(window->modelList()->columnWidth(1),
+            std::max(65, window->modelList()->fontMetrics().horizontalAdvance("Количество")));
   EXPECT_FALSE(window->command("actRenameSection")->isEnabled());
   EXPECT_TRUE(window->command("actCount")->isEnabled());
 

@@ -1,5 +1,6 @@
 #include "CutLabels.h"
 
+#include "CutGui.h"
 #include "CutMaps.h"
 
 #include "engine/EngineContext.h"
@@ -18,19 +19,7 @@ namespace kroyna::cut {
 
 namespace {
 
-std::string oneLine(std::string text) {
-  for (char& c : text)
-    if (c == '\r' || c == '\n') c = ' ';
-  return text;
-}
-
 QString q(const std::string& s) { return QString::fromStdString(s); }
-
-// Notes of the toolkit are no concern of the cutter's user; its errors are.
-void toolkitMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
-  if (type == QtCriticalMsg || type == QtFatalMsg)
-    std::fprintf(stderr, "kroyna-cut: %s\n", oneLine(text.toStdString()).c_str());
-}
 
 }  // namespace
 
@@ -49,20 +38,9 @@ std::string labelSheetIds() {
   return ids;
 }
 
-struct LabelsPdf::Gui {
-  int argc = 1;
-  char name[11] = "kroyna-cut";
-  char* argv[2] = {name, nullptr};
-  std::unique_ptr<QGuiApplication> app;
-};
+struct LabelsPdf::Gui : OffscreenGui {};
 
-LabelsPdf::LabelsPdf() : gui_(std::make_unique<Gui>()) {
-  if (!QGuiApplication::instance()) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(toolkitMessage);
-    gui_->app = std::make_unique<QGuiApplication>(gui_->argc, gui_->argv);
-  }
-}
+LabelsPdf::LabelsPdf() : gui_(std::make_unique<Gui>()) {}
 
 LabelsPdf::~LabelsPdf() = default;
 

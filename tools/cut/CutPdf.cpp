@@ -1,5 +1,6 @@
 #include "CutPdf.h"
 
+#include "CutGui.h"
 #include "CutMaps.h"
 
 #include "engine/EngineContext.h"
@@ -22,13 +23,6 @@ namespace kroyna::cut {
 namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
-
-// Notes of the toolkit (such as a missing runtime folder) are no concern
-// of the cutter's user; its errors are, on one line each.
-void toolkitMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
-  if (type == QtCriticalMsg || type == QtFatalMsg)
-    std::fprintf(stderr, "kroyna-cut: %s\n", oneLine(text.toStdString()).c_str());
-}
 
 }  // namespace
 
@@ -54,21 +48,9 @@ std::string defaultReportTemplate(const std::string& programPath, const std::str
 #endif
 }
 
-struct MapsPdf::Gui {
-  int argc = 1;
-  char name[11] = "kroyna-cut";
-  char* argv[2] = {name, nullptr};
-  std::unique_ptr<QGuiApplication> app;
-};
+struct MapsPdf::Gui : OffscreenGui {};
 
-MapsPdf::MapsPdf() : gui_(std::make_unique<Gui>()) {
-  if (!QGuiApplication::instance()) {
-    // No display is needed: the PDF is drawn off screen.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(toolkitMessage);
-    gui_->app = std::make_unique<QGuiApplication>(gui_->argc, gui_->argv);
-  }
-}
+MapsPdf::MapsPdf() : gui_(std::make_unique<Gui>()) {}
 
 MapsPdf::~MapsPdf() = default;
 
