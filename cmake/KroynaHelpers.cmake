@@ -27,13 +27,18 @@ function(kroyna_library name)
   endif()
 endfunction()
 
-# kroyna_test_program(NAME DIR... [QT] [DEPS ...]): one GoogleTest program
-# from every .cpp in the given test folders, registered with CTest test by
-# test. QT runs the tests inside a QApplication (widgets, offscreen
+# kroyna_test_program(NAME DIR... [QT] [COST N] [DEPS ...]): one GoogleTest
+# program from every .cpp in the given test folders, registered with CTest
+# test by test. QT runs the tests inside a QApplication (widgets, offscreen
 # platform). Few, large test programs link much faster than one a folder,
-# above all with AddressSanitizer.
+# above all with AddressSanitizer. COST makes CTest start the program's
+# tests before cheaper ones (it runs tests in descending cost), so that
+# the long ones do not end a parallel run on one busy core.
 function(kroyna_test_program name)
-  cmake_parse_arguments(ARG "QT" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "COST" "DEPS" ${ARGN})
+  if(NOT ARG_COST)
+    set(ARG_COST 0)
+  endif()
   set(sources "")
   foreach(dir ${ARG_UNPARSED_ARGUMENTS})
     file(GLOB s CONFIGURE_DEPENDS "${dir}/*.cpp")
@@ -56,7 +61,7 @@ function(kroyna_test_program name)
     KROYNA_SOURCE_DATA_DIR="${CMAKE_SOURCE_DIR}/data"
     KROYNA_BINARY_DIR="${CMAKE_BINARY_DIR}")
   gtest_discover_tests(${name}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" COST ${ARG_COST}
     DISCOVERY_TIMEOUT 60)
 endfunction()
 

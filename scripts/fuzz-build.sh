@@ -16,7 +16,7 @@ fuzz_launcher=()
 export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}"
 if command -v ccache >/dev/null; then fuzz_launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 cmake -S "$fuzz_root" -B "$fuzz_build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
-  -DKROYNA_FUZZ=ON -DKROYNA_SANITIZE=ON -DKROYNA_TESTS=OFF "${fuzz_launcher[@]}" >/dev/null
+  -DCMAKE_CXX_FLAGS_DEBUG=-gline-tables-only -DKROYNA_FUZZ=ON -DKROYNA_SANITIZE=ON -DKROYNA_TESTS=OFF "${fuzz_launcher[@]}" >/dev/null
 cmake --build "$fuzz_build" --parallel "$(nproc)" --target fuzz_targets
 
 fuzz_names=()

@@ -11,18 +11,37 @@ source "$(dirname "$0")/fuzz-build.sh"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failed=()
-for i in "${!fuzz_names[@]}"; do
-  t="${fuzz_names[$i]}"
+# One target a core at a time: each fuzzer runs on one core.
+run_one() {
+  local i="$1" t="${fuzz_names[$1]}"
   mkdir -p "$work/$t/corpus"
   fuzz_seed_into "$work/$t/seeds" "$i"
-  echo "fuzz: $t for ${seconds}s"
   (cd "$work/$t" && "${fuzz_exes[$i]}" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=0 \
-    corpus seeds >"$work/$t/log" 2>&1) || {
-    tail -n 40 "$work/$t/log"
-    echo "fuzz: $t failed"
-    failed+=("$t")
-  }
+    corpus seeds >"$work/$t/log" 2>&1)
+}
+jobs_at_once="$(nproc)"
+pids=()
+names=()
+finish() {
+  local k
+  for k in "${!pids[@]}"; do
+    if ! wait "${pids[$k]}"; then
+      tail -n 40 "$work/${names[$k]}/log"
+      echo "fuzz: ${names[$k]} failed"
+      failed+=("${names[$k]}")
+    fi
+  done
+  pids=()
+  names=()
+}
+for i in "${!fuzz_names[@]}"; do
+  echo "fuzz: ${fuzz_names[$i]} for ${seconds}s"
+  run_one "$i" &
+  pids+=("$!")
+  names+=("${fuzz_names[$i]}")
+  if ((${#pids[@]} >= jobs_at_once)); then finish; fi
 done
+finish
 if ((${#failed[@]})); then
   echo "fuzz: failed: ${failed[*]}"
   exit 1

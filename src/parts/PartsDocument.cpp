@@ -46,7 +46,6 @@ bool writable(const QString& path) {
 // looked for further.
 constexpr int kMaxTakenNumbers = 1000;
 
-
 const QString kSaveFailed =
     QStringLiteral("Ошибка сохранения группы деталей!\r\rПопробуйте изменить название файла\rи сохранить ещё раз.");
 const QString kReadFailed = QStringLiteral("Ошибка чтения группы деталей!");

@@ -45,19 +45,19 @@ constexpr LabelSheetPreset kPresets[] = {
 };
 
 report::FontSpec fontSpec(const LabelFont& f, double size) {
-  report::FontSpec spec;
-  spec.family = QString::fromStdString(f.name);
-  spec.size = size;
-  spec.bold = f.bold;
-  spec.italic = f.italic;
-  return spec;
+  report::FontSpec font;
+  font.family = QString::fromStdString(f.name);
+  font.size = size;
+  font.bold = f.bold;
+  font.italic = f.italic;
+  return font;
 }
 
 report::FontSpec captionFont(const LabelFont& f) {
-  report::FontSpec spec;
-  spec.family = QString::fromStdString(f.name);
-  spec.size = kCaptionSize;
-  return spec;
+  report::FontSpec font;
+  font.family = QString::fromStdString(f.name);
+  font.size = kCaptionSize;
+  return font;
 }
 
 // The line cut to end in "…" within `room`.
@@ -135,22 +135,22 @@ FittedText fitLabelText(const QString& text, const LabelFont& font, double width
   for (double size = start; size > smallest + 1e-9; size -= 0.5) sizes.push_back(size);
   sizes.push_back(smallest);
   struct Attempt {
-    report::FontSpec spec;
+    report::FontSpec font;
     std::vector<QString> lines;
     double lineHeight = 0;
     bool fits = false;
   };
-  auto tooWide = [&](const report::FontSpec& spec, const QString& l) {
-    return report::textWidth(spec, l) > roomW + 1e-6;
+  auto tooWide = [&](const report::FontSpec& face, const QString& l) {
+    return report::textWidth(face, l) > roomW + 1e-6;
   };
   auto attempt = [&](std::size_t i) {
     Attempt a;
-    a.spec = fontSpec(font, sizes[i]);
-    a.lines = report::breakText(text, a.spec, roomW, wrap);
-    a.lineHeight = report::textLineHeight(a.spec);
+    a.font = fontSpec(font, sizes[i]);
+    a.lines = report::breakText(text, a.font, roomW, wrap);
+    a.lineHeight = report::textLineHeight(a.font);
     a.fits = static_cast<double>(a.lines.size()) * a.lineHeight <= roomH + 1e-6;
     if (a.fits && !wrap)
-      a.fits = std::none_of(a.lines.begin(), a.lines.end(), [&](const QString& l) { return tooWide(a.spec, l); });
+      a.fits = std::none_of(a.lines.begin(), a.lines.end(), [&](const QString& l) { return tooWide(a.font, l); });
     return a;
   };
   // A smaller font never needs more room, so the largest size that fits is
@@ -170,7 +170,7 @@ FittedText fitLabelText(const QString& text, const LabelFont& font, double width
       }
     }
   }
-  out.fontSize = best.spec.size;
+  out.fontSize = best.font.size;
   if (!best.fits) {
     // Even 5 pt is too large: what fits, ending in "…".
     out.cutShort = true;
@@ -179,8 +179,8 @@ FittedText fitLabelText(const QString& text, const LabelFont& font, double width
     const bool dropped = best.lines.size() > keep;
     if (dropped) best.lines.resize(keep);
     for (QString& l : best.lines)
-      if (tooWide(best.spec, l)) l = withEllipsis(l, best.spec, roomW);
-    if (dropped && !best.lines.empty()) best.lines.back() = withEllipsis(best.lines.back(), best.spec, roomW);
+      if (tooWide(best.font, l)) l = withEllipsis(l, best.font, roomW);
+    if (dropped && !best.lines.empty()) best.lines.back() = withEllipsis(best.lines.back(), best.font, roomW);
   }
   for (const QString& l : best.lines) out.lines << l;
   return out;

@@ -75,7 +75,6 @@ class UnitsMeasure {
     return {[this](double pt) { return lineHeight(pt); },
             [this](const std::string& s, double pt) { return width(s, pt); }};
   }
-  const report::FontSpec& spec() const { return font_; }
   report::FontSpec specAt(double points) const {
     report::FontSpec f = font_;
     f.size = points;
