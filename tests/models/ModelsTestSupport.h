@@ -6,6 +6,7 @@
 #include "parts/PartsDocument.h"
 #include "platform/ini/IniFile.h"
 #include "platform/text/Cp1251.h"
+#include "support/CommandOutput.h"
 #include "support/TempDir.h"
 
 #include <QString>
@@ -156,22 +157,11 @@ struct ModelsFixture {
 };
 
 // Runs tests/models/olefile_interop.py with Debian's interpreter.
-struct PythonRun {
-  int status = -1;
-  std::string out;
-};
+using PythonRun = kroyna::testing::CommandResult;
 inline PythonRun olefile(const std::string& args) {
   const fs::path script = fs::path(KROYNA_TEST_DATA_DIR) / ".." / "models" / "olefile_interop.py";
   const std::string cmd = "PYTHONIOENCODING=utf-8 /usr/bin/python3 '" + script.string() + "' " + args + " 2>&1";
-  PythonRun r;
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  const int st = ::pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
+  return kroyna::testing::runCommand(cmd);
 }
 
 }  // namespace kroyna::models::testing

@@ -3,6 +3,7 @@
 // its barcode decoding to "<job>-<row>-<copy>" when the PDF is rendered at
 // 300 dpi and read by zbar (Code 128, QR) or libdmtx (DataMatrix).
 
+#include "support/CommandOutput.h"
 #include "tools/CutProcess.h"
 
 #include <gtest/gtest.h>
@@ -24,16 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-std::string output(const std::string& command) {
-  std::string out;
-  if (FILE* p = ::popen(command.c_str(), "r")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    ::pclose(p);
-  }
-  return out;
-}
+std::string output(const std::string& command) { return kroyna::testing::commandOutput(command); }
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> out;

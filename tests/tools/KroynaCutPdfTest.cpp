@@ -4,6 +4,7 @@
 
 #include "maps/model/MapRules.h"
 
+#include "support/CommandOutput.h"
 #include "tools/CutProcess.h"
 
 #include <gtest/gtest.h>
@@ -33,16 +34,7 @@ using kroyna::testing::CutRun;
 using kroyna::testing::slurp;
 using nlohmann::json;
 
-std::string output(const std::string& command) {
-  std::string out;
-  if (FILE* p = ::popen(command.c_str(), "r")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    ::pclose(p);
-  }
-  return out;
-}
+std::string output(const std::string& command) { return kroyna::testing::commandOutput(command); }
 
 bool havePdftotext() { return std::system("pdftotext -v > /dev/null 2>&1") == 0; }
 

@@ -4,11 +4,11 @@
 // same order, old files too.
 
 #include "CutJob.h"
-#include "support/CutSequenceSimulator.h"
 #include "engine/FinishedMap.h"
 #include "maps/model/MapCutOrder.h"
 #include "maps/model/MapFile.h"
 #include "maps/model/MapRules.h"
+#include "support/CutSequenceSimulator.h"
 
 #include "tools/CutProcess.h"  // slurp
 

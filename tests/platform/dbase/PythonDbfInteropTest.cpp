@@ -4,6 +4,7 @@
 
 #include "platform/dbase/DbaseTestUtil.h"
 #include "platform/dbase/FileOps.h"
+#include "support/CommandOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -19,22 +20,11 @@ const std::filesystem::path kScript =
     std::filesystem::path(KROYNA_TEST_DATA_DIR) / ".." / "platform" / "dbase" / "dbf_interop.py";
 const char* const kPython = "/usr/bin/python3";
 
-struct PythonRun {
-  int status = -1;
-  std::string out;
-};
+using PythonRun = kroyna::testing::CommandResult;
 
 PythonRun python(const std::string& args) {
   const std::string cmd = std::string("PYTHONIOENCODING=utf-8 ") + kPython + " '" + kScript.string() + "' " + args;
-  PythonRun r;
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  const int st = ::pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
+  return kroyna::testing::runCommand(cmd);
 }
 
 void skipWithoutPythonDbf() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/CommandOutput.h"
+
 #include <QApplication>
 #include <QByteArray>
 #include <QString>
@@ -28,14 +30,7 @@ inline QString testData(const char* name) {
 // The text of a PDF as pdftotext reads it; pages are separated by '\f'.
 inline std::string pdfText(const QString& pdf) {
   std::string cmd = "pdftotext -layout '" + pdf.toStdString() + "' - 2>/dev/null";
-  std::string out;
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-  }
-  return out;
+  return kroyna::testing::commandOutput(cmd);
 }
 
 inline int countOf(const std::string& hay, const std::string& needle) {
