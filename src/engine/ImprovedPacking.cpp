@@ -195,6 +195,11 @@ struct StopSignals {
   }
 };
 
+// Moves of the improved search that refill whole sheets, per thousand, and
+// the greedy fillings each refilled sheet gets.
+constexpr std::uint32_t kRefillPerMille = 300;
+constexpr int kRefillAttempts = 12;
+
 class Search {
  public:
   Search(const Shared& shared, std::uint64_t seed, StopSignals stops = {}, std::int64_t budget = 0)
@@ -206,7 +211,8 @@ class Search {
 
   // Ruin and recreate with late acceptance on the unplaced area; each time
   // every copy is placed the weakest standard sheet is emptied and its
-  // copies have to find room on the others.
+  // copies have to find room on the others. A share of the moves
+  // (kRefillPerMille) refills whole sheets instead.
   Solution improve(Solution cur, std::int64_t iterations, std::atomic<std::int64_t>* done,
                    const std::atomic<int>* cancelBelow, int task) {
     Solution best = cur;
@@ -240,8 +246,10 @@ class Search {
       }
       if (cur.bins.empty()) break;
       journal.begin(cur);
-      ruin(cur, journal);
-      recreate(cur, journal);
+      if (!(rng_.chance(kRefillPerMille) && refill(cur, journal))) {
+        ruin(cur, journal);
+        recreate(cur, journal);
+      }
       const std::int64_t c = cur.poolArea;
       const std::size_t v = static_cast<std::size_t>(it % kHistory);
       if (c <= history[v] || c <= cost)
@@ -314,12 +322,38 @@ class Search {
   }
 
   std::uint8_t allowedNow(const Solution& s, std::int32_t item) const {
-    const PackItem& it = sh_.item(item);
+    return allowedWith(s.kindOrient, sh_.item(item));
+  }
+
+  // The orientations a copy may take once the kinds that keep one
+  // orientation for all their copies have taken those in `orient`.
+  std::uint8_t allowedWith(const std::vector<std::uint8_t>& orient, const PackItem& it) const {
     std::uint8_t a = it.allowed;
     const std::size_t kind = static_cast<std::size_t>(it.kind);
-    if (kind < sh_.p.oneForAll.size() && sh_.p.oneForAll[kind] && s.kindOrient[kind]) a &= s.kindOrient[kind];
+    if (oneForAll(kind) && orient[kind]) a &= orient[kind];
     if (it.w == it.h && (a & AllowAsGiven)) a = AllowAsGiven;
     return a;
+  }
+
+  bool oneForAll(std::size_t kind) const { return kind < sh_.p.oneForAll.size() && sh_.p.oneForAll[kind]; }
+
+  // The orientation a copy of extent `a` along X has taken.
+  static std::uint8_t orientationOf(const PackItem& it, std::int32_t a) {
+    return (it.w != it.h && a != it.w) ? AllowTurned : AllowAsGiven;
+  }
+
+  // Puts a copy of `it` where it fits best on sheet `g` alone, its leaf
+  // labelled `label`; the orientation taken holds from then on for a
+  // one-for-all kind. False when it fits nowhere.
+  bool putBest(GuillotineBin& g, const PackItem& it, std::int32_t label, std::vector<std::uint8_t>& orient, Option& o) {
+    o = Option{};
+    bestIn(g, 0, it, allowedWith(orient, it), o);
+    if (o.bin < 0) return false;
+    o.way = chooseWay(g.node(o.leaf), o.a, o.b, o.ways);
+    g.insert(o.leaf, label, o.a, o.b, o.way);
+    const std::size_t kind = static_cast<std::size_t>(it.kind);
+    if (oneForAll(kind) && !orient[kind]) orient[kind] = orientationOf(it, o.a);
+    return true;
   }
 
   bool bestOption(const Solution& s, std::int32_t item, Option& best) {
@@ -458,18 +492,9 @@ class Search {
         for (std::int32_t rep : order) {
           const PackItem& it = sh_.item(rep);
           const std::size_t kind = static_cast<std::size_t>(it.kind);
-          for (std::int32_t c = 0; c < count[kind]; ++c) {
-            std::uint8_t allowed = it.allowed;
-            if (kind < p.oneForAll.size() && p.oneForAll[kind] && orient[kind]) allowed &= orient[kind];
-            if (it.w == it.h && (allowed & AllowAsGiven)) allowed = AllowAsGiven;
-            Option o;
-            bestIn(g, 0, it, allowed, o);
-            if (o.bin < 0) break;
-            o.way = chooseWay(g.node(o.leaf), o.a, o.b, o.ways);
-            g.insert(o.leaf, it.kind, o.a, o.b, o.way);
-            if (kind < p.oneForAll.size() && p.oneForAll[kind] && !orient[kind])
-              orient[kind] = (it.w != it.h && o.a != it.w) ? AllowTurned : AllowAsGiven;
-          }
+          Option o;
+          for (std::int32_t c = 0; c < count[kind]; ++c)
+            if (!putBest(g, it, it.kind, orient, o)) break;
         }
         if (g.usedArea() > bestUsed) {
           bestUsed = g.usedArea();
@@ -512,19 +537,9 @@ class Search {
         for (std::int32_t rep : reps) {
           const PackItem& it = sh_.item(rep);
           const std::size_t kind = static_cast<std::size_t>(it.kind);
-          while (u[kind] < static_cast<std::int32_t>(left[kind].size())) {
-            std::uint8_t allowed = it.allowed;
-            const bool oneForAll = kind < p.oneForAll.size() && p.oneForAll[kind];
-            if (oneForAll && orient[kind]) allowed &= orient[kind];
-            if (it.w == it.h && (allowed & AllowAsGiven)) allowed = AllowAsGiven;
-            Option o;
-            bestIn(g, 0, it, allowed, o);
-            if (o.bin < 0) break;
-            o.way = chooseWay(g.node(o.leaf), o.a, o.b, o.ways);
-            g.insert(o.leaf, it.kind, o.a, o.b, o.way);
-            if (oneForAll && !orient[kind]) orient[kind] = (it.w != it.h && o.a != it.w) ? AllowTurned : AllowAsGiven;
+          Option o;
+          while (u[kind] < static_cast<std::int32_t>(left[kind].size()) && putBest(g, it, it.kind, orient, o))
             ++u[kind];
-          }
         }
         shorterSide_ = false;
         if (g.usedArea() >= bestTree.usedArea()) {
@@ -627,9 +642,9 @@ class Search {
     s.itemBin[static_cast<std::size_t>(item)] = o.bin;
     const PackItem& it = sh_.item(item);
     const std::size_t kind = static_cast<std::size_t>(it.kind);
-    if (kind < sh_.p.oneForAll.size() && sh_.p.oneForAll[kind] && !s.kindOrient[kind]) {
+    if (oneForAll(kind) && !s.kindOrient[kind]) {
       if (journal) journal->kinds.emplace_back(it.kind, 0);
-      s.kindOrient[kind] = (it.w != it.h && o.a != it.w) ? AllowTurned : AllowAsGiven;
+      s.kindOrient[kind] = orientationOf(it, o.a);
     }
   }
 
@@ -679,6 +694,64 @@ class Search {
       }
       for (std::int32_t leaf : victims) removeItem(s, bin, leaf, journal);
     }
+  }
+
+  // Empties two or three standard sheets at random and fills them again one
+  // by one, each with the fullest of kRefillAttempts greedy fillings from
+  // the copies taken off and those unplaced; what is left goes where it
+  // fits best. False when there are not two standard sheets to empty.
+  bool refill(Solution& s, Journal& journal) {
+    std::vector<std::int32_t> chosen;
+    for (std::size_t b = 0; b < s.bins.size(); ++b)
+      if (s.binOffcut[b] < 0 && !s.bins[b].empty()) chosen.push_back(static_cast<std::int32_t>(b));
+    if (chosen.size() < 2) return false;
+    const std::uint32_t k = std::min<std::uint32_t>(static_cast<std::uint32_t>(chosen.size()), 2 + rng_.below(2));
+    for (std::uint32_t i = 0; i < k; ++i)
+      std::swap(chosen[i], chosen[i + rng_.below(static_cast<std::uint32_t>(chosen.size()) - i)]);
+    chosen.resize(k);
+    for (std::int32_t bin : chosen)
+      for (std::int32_t leaf : s.bins[static_cast<std::size_t>(bin)].itemLeaves()) removeItem(s, bin, leaf, journal);
+
+    // A filling is tried on a copy of the empty sheet and the fullest one
+    // made again on the sheet itself, which takes the same leaves.
+    std::vector<Option> steps, bestSteps;
+    std::vector<std::int32_t> order, placed, bestPlaced;
+    for (std::int32_t bin : chosen) {
+      const GuillotineBin& empty = s.bins[static_cast<std::size_t>(bin)];
+      std::int64_t bestUsed = -1;
+      for (int a = 0; a < kRefillAttempts; ++a) {
+        order = s.pool;
+        sortBy(order, a % kSortKeys);
+        if (a >= kSortKeys)
+          for (std::size_t i = 0; i + 1 < order.size(); ++i)
+            if (rng_.chance(250)) std::swap(order[i], order[i + 1]);
+        shorterSide_ = a >= kSortKeys && rng_.chance(500);
+        GuillotineBin g = empty;
+        std::vector<std::uint8_t> orient = s.kindOrient;
+        steps.clear();
+        placed.clear();
+        Option o;
+        for (std::int32_t item : order) {
+          if (!putBest(g, sh_.item(item), item, orient, o)) continue;
+          o.bin = bin;
+          steps.push_back(o);
+          placed.push_back(item);
+        }
+        if (g.usedArea() > bestUsed) {
+          bestUsed = g.usedArea();
+          bestSteps.swap(steps);
+          bestPlaced.swap(placed);
+        }
+      }
+      shorterSide_ = false;
+      for (std::size_t i = 0; i < bestSteps.size(); ++i) {
+        place(s, bestPlaced[i], bestSteps[i], &journal);
+        s.pool.erase(std::find(s.pool.begin(), s.pool.end(), bestPlaced[i]));
+        s.poolArea -= areaOf(sh_.item(bestPlaced[i]));
+      }
+    }
+    recreate(s, journal);
+    return true;
   }
 
   void recreate(Solution& s, Journal& journal) {

@@ -86,9 +86,12 @@ std::string cutName(const std::string& name, std::size_t limit) {
 
 // ".<start of the target's name>.<host>-<pid>-<counter>.kroyna-new"
 std::string newFileName(const std::string& targetName, unsigned counter) {
-  const std::string tail =
-      "." + hostTag() + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter) + std::string(kNewSuffix);
-  return "." + cutName(targetName, kNameMax - 1 - tail.size()) + tail;
+  std::string tail = ".";
+  tail.append(hostTag()).append("-").append(std::to_string(::getpid())).append("-");
+  tail.append(std::to_string(counter)).append(kNewSuffix);
+  std::string name = ".";
+  name.append(cutName(targetName, kNameMax - 1 - tail.size())).append(tail);
+  return name;
 }
 
 struct NewFileTag {
