@@ -1,11 +1,13 @@
 #include "engine/ImprovedPacking.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <limits>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <numeric>
@@ -817,8 +819,9 @@ class Search {
 };
 
 // The searches of one run: each starts from its own greedy order and runs
-// the same number of iterations; the best of them is the result.
-constexpr int kTasks = 4;
+// the same number of iterations; the best of them is the result. The top
+// effort runs half as many again.
+int tasksFor(int effort) { return effort >= 10 ? 6 : 4; }
 
 // Greedy fillings tried for each sheet of a start.
 int attemptsFor(int effort) { return 20 * std::clamp(effort, 1, 10); }
@@ -864,7 +867,86 @@ PackResult toResult(const Shared& sh, const Solution& s, bool stopped) {
 
 }  // namespace
 
-std::int64_t WorkBudget(int effort) { return kTasks * iterationsFor(effort); }
+std::int64_t WorkBudget(int effort) { return tasksFor(effort) * iterationsFor(effort); }
+
+// The bound of dual feasible functions. A function f of the sizes 0..C is
+// dual feasible when sizes that fit side by side in C keep a sum of f(x)/C
+// of at most 1. For such functions f across and g along the sheet, no sheet
+// holds copies whose f(w) g(h) add up to more than the sheet's W H, so the
+// sum over all copies bounds the sheets (each copy counted in the
+// orientation of least value among those it may take). Tried: the
+// identity; u_k(x) = x when (k + 1) x / C is whole, else
+// floor((k + 1) x / C) C / k, for k = 1..5; U_e(x) = C above C - e, 0 below
+// e, else x, for up to 16 sizes e of at most C / 2. u_k is kept times k, so
+// that the sums are exact whole numbers.
+std::int64_t DualFeasibleBound(const PackProblem& p) {
+  const std::int64_t W = p.standard.w, H = p.standard.h;
+  if (W <= 0 || H <= 0 || !p.offcuts.empty()) return 0;
+  struct Fn {
+    std::int64_t k = 0;  // u_k; 0 the identity or U_e
+    std::int64_t e = 0;  // U_e; 0 the identity
+    std::int64_t scale() const { return k > 0 ? k : 1; }
+    std::int64_t value(std::int64_t x, std::int64_t C) const {
+      if (k > 0) return ((k + 1) * x) % C == 0 ? x * k : ((k + 1) * x) / C * C;
+      if (e > 0) return x > C - e ? C : (x < e ? 0 : x);
+      return x;
+    }
+  };
+  // Copies counted per size and the orientations they may take: as given
+  // (entries 0, 1) and turned (2, 3), -1 where not allowed.
+  std::map<std::array<std::int64_t, 4>, std::int64_t> copies;
+  std::vector<std::int64_t> across, along;
+  for (const PackItem& it : p.items) {
+    const bool asGiven = (it.allowed & AllowAsGiven) && it.w <= W && it.h <= H;
+    const bool turned = (it.allowed & AllowTurned) && it.h <= W && it.w <= H;
+    if (!asGiven && !turned) continue;
+    std::array<std::int64_t, 4> key{-1, -1, -1, -1};
+    if (asGiven) key[0] = it.w, key[1] = it.h;
+    if (turned) key[2] = it.h, key[3] = it.w;
+    if (copies[key]++ > 0) continue;
+    for (std::size_t o = 0; o < 4; o += 2) {
+      if (key[o] < 0) continue;
+      across.push_back(key[o]);
+      along.push_back(key[o + 1]);
+    }
+  }
+  if (copies.empty()) return 0;
+  // The sums stay within 64 bits (a value is at most 5 C), or no bound.
+  std::int64_t total = 0;
+  for (const auto& entry : copies) total += entry.second;
+  if (25 * W * H > std::numeric_limits<std::int64_t>::max() / total) return 0;
+  // Fewer functions U_e on jobs with very many sizes, to keep the work
+  // close to linear.
+  const std::size_t most = copies.size() > 10'000 ? 6 : 16;
+  auto family = [&](std::vector<std::int64_t>& sizes, std::int64_t C) {
+    std::vector<Fn> fns{Fn{}};
+    for (std::int64_t k = 1; k <= 5; ++k) fns.push_back(Fn{k, 0});
+    std::sort(sizes.begin(), sizes.end());
+    sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
+    std::vector<std::int64_t> es;
+    for (std::int64_t s : sizes)
+      if (s > 0 && 2 * s <= C) es.push_back(s);
+    const std::size_t n = std::min(most, es.size());
+    for (std::size_t i = 0; i < n; ++i) fns.push_back(Fn{0, es[i * es.size() / n]});
+    return fns;
+  };
+  const std::vector<Fn> fw = family(across, W), fh = family(along, H);
+  std::int64_t bound = 0;
+  for (const Fn& f : fw) {
+    for (const Fn& g : fh) {
+      std::int64_t sum = 0;
+      for (const auto& [key, n] : copies) {
+        std::int64_t least = std::numeric_limits<std::int64_t>::max();
+        for (std::size_t o = 0; o < 4; o += 2)
+          if (key[o] >= 0) least = std::min(least, f.value(key[o], W) * g.value(key[o + 1], H));
+        sum += least * n;
+      }
+      const std::int64_t sheet = W * f.scale() * H * g.scale();
+      bound = std::max(bound, (sum + sheet - 1) / sheet);
+    }
+  }
+  return bound;
+}
 
 std::int32_t StandardLowerBound(const PackProblem& p) {
   const std::int64_t binArea = static_cast<std::int64_t>(p.standard.w) * p.standard.h;
@@ -968,7 +1050,7 @@ std::int32_t StandardLowerBound(const PackProblem& p) {
       bound = std::max(bound, j1 + j2 + ceilDiv(j3 - j2Room, C));
     }
   }
-  return static_cast<std::int32_t>(bound);
+  return static_cast<std::int32_t>(std::max(bound, DualFeasibleBound(p)));
 }
 
 struct SheetReshaper::Impl {
@@ -1031,7 +1113,8 @@ int SheetReshaper::variants() { return 6 * kSortKeys; }
 PackResult Pack(const PackProblem& problem, const PackOptions& options) {
   const Shared sh(problem);
   const std::int64_t iterations = iterationsFor(options.effort);
-  const int threads = std::clamp(options.threads, 1, kTasks);
+  const int tasks = tasksFor(options.effort);
+  const int threads = std::clamp(options.threads, 1, tasks);
 
   // Work is handed out in a fixed order, and the results are compared in
   // task order, so the number of threads changes only the time taken.
@@ -1039,7 +1122,7 @@ PackResult Pack(const PackProblem& problem, const PackOptions& options) {
   bool sideTaken = !options.sideJob;
   int nextTask = 0;
   bool stopped = false;
-  std::vector<std::optional<Solution>> results(kTasks);
+  std::vector<std::optional<Solution>> results(static_cast<std::size_t>(tasks));
   // A search that reaches the lower bound makes every later one pointless:
   // among equals the earlier search wins.
   std::atomic<int> cancelBelow{std::numeric_limits<int>::max()};
@@ -1067,7 +1150,7 @@ PackResult Pack(const PackProblem& problem, const PackOptions& options) {
         lock.lock();
         continue;
       }
-      if (nextTask >= kTasks) return;
+      if (nextTask >= tasks) return;
       const int t = nextTask++;
       // Once stopped, the searches not yet begun are left out; the first
       // one still lays every copy out.

@@ -213,6 +213,18 @@ TEST(ImprovedSearch, LowerBoundCountsLargeCopiesAndArea) {
   area.standard = {0, 0, 100, 100};
   for (int i = 0; i < 25; ++i) area.items.push_back({50, 20, 0, AllowAsGiven});
   EXPECT_EQ(StandardLowerBound(area), 3);
+  // Copies a little over a third of the sheet both ways: four to a sheet,
+  // though area alone would take nine; turning changes nothing for a square,
+  // and a third of a sheet exactly fits three times.
+  struct Thirds {
+    std::int32_t side, copies, sheets;
+  };
+  for (const Thirds t : {Thirds{34, 8, 2}, Thirds{34, 9, 3}, Thirds{34, 17, 5}, Thirds{33, 9, 1}}) {
+    PackProblem q;
+    q.standard = {0, 0, 99, 99};
+    for (int i = 0; i < t.copies; ++i) q.items.push_back({t.side, t.side, 0, AllowAsGiven | AllowTurned});
+    EXPECT_EQ(StandardLowerBound(q), t.sheets) << t.copies << " copies of " << t.side;
+  }
 }
 
 TEST(ImprovedSearch, GeneratedJobsGiveSoundMapsNeverWorseThanTheChosenSearch) {

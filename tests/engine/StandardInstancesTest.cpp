@@ -1,8 +1,10 @@
 // The 500 standard bin-packing instances (bench500.txt) in every search
 // mode, as given and turned: every map passes the validator, which cuts
 // each sheet apart by through-cuts. With kerf 0 the joining of free
-// rectangles used to make maps no panel saw can cut.
+// rectangles used to make maps no panel saw can cut. No search uses fewer
+// sheets than the lower bound that ends the improved search.
 
+#include "engine/ImprovedPacking.h"
 #include "engine/MaterialRun.h"
 
 #include "engine/EngineTestSupport.h"
@@ -69,9 +71,17 @@ TEST(StandardInstances, EveryMapIsCutByThroughCutsInEveryMode) {
       {"full N=8", false, SearchMode::Full, 8, SelectionRule::PartFirst, false},
       {"improved, effort 1", true, SearchMode::Full, 0, SelectionRule::PartFirst, false},
   };
-  int faulty = 0;
+  int faulty = 0, belowBound = 0;
   for (const Instance& instance : all) {
     for (const bool turned : {false, true}) {
+      improved::PackProblem problem;
+      problem.standard = {0, 0, instance.input.Params.SheetLength, instance.input.Params.SheetWidth};
+      for (const PartRow& row : instance.input.Parts)
+        for (int i = 0; i < row.Many; ++i)
+          problem.items.push_back({row.Length, row.Width, 0,
+                                   static_cast<std::uint8_t>(turned ? improved::AllowAsGiven | improved::AllowTurned
+                                                                    : improved::AllowAsGiven)});
+      const std::int32_t bound = improved::StandardLowerBound(problem);
       for (const Mode& mode : modes) {
         MaterialInput in = instance.input;
         for (PartRow& row : in.Parts) row.Rotate = turned ? RotateFree : RotateNever;
@@ -88,8 +98,14 @@ TEST(StandardInstances, EveryMapIsCutByThroughCutsInEveryMode) {
         const std::string faults = faultsOf(in, ctx);
         if (!faults.empty() && ++faulty <= 5)
           ADD_FAILURE() << instance.name << (turned ? " turned, " : " as given, ") << mode.name << ":\n" << faults;
+        std::int64_t sheets = 0;
+        for (int i = 0; i < ctx.Results.Count(); ++i) sheets += ctx.Results.Items(i)->Quantity;
+        if (sheets < bound && ++belowBound <= 5)
+          ADD_FAILURE() << instance.name << (turned ? " turned, " : " as given, ") << mode.name << ": " << sheets
+                        << " sheets, below the bound " << bound;
       }
     }
   }
   EXPECT_EQ(faulty, 0);
+  EXPECT_EQ(belowBound, 0);
 }
