@@ -195,10 +195,11 @@ std::string formatNumber(double v, int decimals) {
   double r = std::round(v * scale) / scale;
   if (!std::isfinite(r)) r = v;
   if (r == 0) r = 0;  // no "-0"
-  const int n = std::snprintf(nullptr, 0, "%.*f", decimals, r);
-  std::string s(static_cast<std::size_t>(n) + 1, '\0');
-  std::snprintf(s.data(), s.size(), "%.*f", decimals, r);
-  s.resize(static_cast<std::size_t>(n));
+  // As printf's "%.*f" writes it; a double has at most 309 digits before
+  // the point.
+  std::string s(320 + static_cast<std::size_t>(std::max(decimals, 0)), '\0');
+  const auto out = std::to_chars(s.data(), s.data() + s.size(), r, std::chars_format::fixed, std::max(decimals, 0));
+  s.resize(out.ec == std::errc{} ? static_cast<std::size_t>(out.ptr - s.data()) : 0);
   return s;
 }
 
