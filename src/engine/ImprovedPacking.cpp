@@ -879,7 +879,7 @@ std::int64_t WorkBudget(int effort) { return tasksFor(effort) * iterationsFor(ef
 // floor((k + 1) x / C) C / k, for k = 1..5; U_e(x) = C above C - e, 0 below
 // e, else x, for up to 16 sizes e of at most C / 2. u_k is kept times k, so
 // that the sums are exact whole numbers.
-std::int64_t DualFeasibleBound(const PackProblem& p) {
+static std::int64_t DualFeasibleBound(const PackProblem& p) {
   const std::int64_t W = p.standard.w, H = p.standard.h;
   if (W <= 0 || H <= 0 || !p.offcuts.empty()) return 0;
   struct Fn {
@@ -914,7 +914,7 @@ std::int64_t DualFeasibleBound(const PackProblem& p) {
   // The sums stay within 64 bits (a value is at most 5 C), or no bound.
   std::int64_t total = 0;
   for (const auto& entry : copies) total += entry.second;
-  if (25 * W * H > std::numeric_limits<std::int64_t>::max() / total) return 0;
+  if (W * H > std::numeric_limits<std::int64_t>::max() / 25 / total) return 0;
   // Fewer functions U_e on jobs with very many sizes, to keep the work
   // close to linear.
   const std::size_t most = copies.size() > 10'000 ? 6 : 16;
