@@ -95,14 +95,13 @@ TEST(StandardInstances, EveryMapIsCutByThroughCutsInEveryMode) {
         EngineContext ctx;
         ASSERT_FALSE(LoadMaterial(ctx, in));
         RunMaterial(ctx, {});
+        const std::string where = instance.name + (turned ? " turned, " : " as given, ") + mode.name;
         const std::string faults = faultsOf(in, ctx);
-        if (!faults.empty() && ++faulty <= 5)
-          ADD_FAILURE() << instance.name << (turned ? " turned, " : " as given, ") << mode.name << ":\n" << faults;
+        if (!faults.empty() && ++faulty <= 5) ADD_FAILURE() << where << ":\n" << faults;
         std::int64_t sheets = 0;
         for (int i = 0; i < ctx.Results.Count(); ++i) sheets += ctx.Results.Items(i)->Quantity;
         if (sheets < bound && ++belowBound <= 5)
-          ADD_FAILURE() << instance.name << (turned ? " turned, " : " as given, ") << mode.name << ": " << sheets
-                        << " sheets, below the bound " << bound;
+          ADD_FAILURE() << where << ": " << sheets << " sheets, below the bound " << bound;
       }
     }
   }

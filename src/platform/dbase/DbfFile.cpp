@@ -197,8 +197,9 @@ std::string formatNumber(double v, int decimals) {
   if (r == 0) r = 0;  // no "-0"
   // As printf's "%.*f" writes it; a double has at most 309 digits before
   // the point.
-  std::string s(320 + static_cast<std::size_t>(std::max(decimals, 0)), '\0');
-  const auto out = std::to_chars(s.data(), s.data() + s.size(), r, std::chars_format::fixed, std::max(decimals, 0));
+  const int places = std::max(decimals, 0);
+  std::string s(320 + static_cast<std::size_t>(places), '\0');
+  const auto out = std::to_chars(s.data(), s.data() + s.size(), r, std::chars_format::fixed, places);
   s.resize(out.ec == std::errc{} ? static_cast<std::size_t>(out.ptr - s.data()) : 0);
   return s;
 }
