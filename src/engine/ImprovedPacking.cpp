@@ -899,13 +899,14 @@ class Search {
 // effort runs half as many again.
 int tasksFor(int effort) { return effort >= 10 ? 6 : 4; }
 
-// The cover at the end is tried on jobs of at most so many copies and kinds
-// (its relaxation keeps a square matrix of the kinds), without offcuts or
-// kinds whose copies share one orientation (the sheets of different
-// searches may have turned them differently). Its simplex may take
-// kCoverSteps steps times the cube of the effort: under 0.01 s at effort 1,
-// 0.2 s at 5 and 1.7 s at 10 on a 2-core machine. It pays most where the
-// searches have left many full sheets, at the top effort.
+// The cover at the end is tried from effort 2 on jobs of at most so many
+// copies and kinds (its relaxation keeps a square matrix of the kinds),
+// without offcuts or kinds whose copies share one orientation (the sheets
+// of different searches may have turned them differently). Its simplex may
+// take kCoverSteps steps times the cube of the effort: about 0.01 s at
+// effort 2, 0.2 s at 5 and 1.7 s at 10 on a 2-core machine. It pays most
+// where the searches have left many full sheets, at the top effort; at
+// effort 1 it found nothing on the 500 standard instances.
 constexpr std::size_t kCoverCopies = 2000;
 constexpr std::int32_t kCoverKinds = 400;
 constexpr std::int64_t kCoverSteps = 1'000'000;
@@ -1245,7 +1246,8 @@ PackResult Pack(const PackProblem& problem, const PackOptions& options) {
   int nextTask = 0;
   bool stopped = false;
   std::vector<std::optional<Solution>> results(static_cast<std::size_t>(tasks));
-  const bool coverable = problem.offcuts.empty() && sh.active.size() <= kCoverCopies && sh.kinds <= kCoverKinds &&
+  const bool coverable = options.effort >= 2 && problem.offcuts.empty() && sh.active.size() <= kCoverCopies &&
+                         sh.kinds <= kCoverKinds &&
                          std::none_of(problem.oneForAll.begin(), problem.oneForAll.end(), [](bool b) { return b; });
   std::vector<PatternPool> patterns(coverable ? static_cast<std::size_t>(tasks) : 0);
   // A search that reaches the lower bound makes every later one pointless:
