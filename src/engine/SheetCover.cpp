@@ -114,7 +114,8 @@ class Relaxation {
         for (const auto& [k, n] : pool_[columns_[enter - 2 * m_]].counts)
           for (std::size_t r = 0; r < m_; ++r) d[r] += inverse_[r * m_ + static_cast<std::size_t>(k)] * n;
       }
-      // Leaving: the least ratio, ties to the lowest column (no cycling).
+      // Leaving: the least ratio, ties to the lowest column; should
+      // degenerate steps ever cycle, the budget ends them.
       std::size_t leave = m_;
       double ratio = 0;
       for (std::size_t r = 0; r < m_; ++r) {
@@ -191,9 +192,13 @@ class Search {
     if (std::all_of(need_.begin(), need_.end(), [](std::int32_t n) { return n <= 0; })) return true;
     const auto used = static_cast<std::int32_t>(chosen_.size());
     if (used >= target_ || --solvesLeft_ < 0) return false;
-    // Area the sheets left may waste.
+    // The copies still needed per row, and the area the sheets left may waste.
+    std::vector<std::int32_t> rows(need_.size());
     std::int64_t slack = static_cast<std::int64_t>(target_ - used) * p_.sheetArea;
-    for (std::size_t r = 0; r < need_.size(); ++r) slack -= std::max(0, need_[r]) * rowArea_[r];
+    for (std::size_t r = 0; r < need_.size(); ++r) {
+      rows[r] = std::max(0, need_[r]);
+      slack -= rows[r] * rowArea_[r];
+    }
     if (slack < 0) return false;
     pool_ = full_;
     for (Column& c : pool_) {
@@ -205,8 +210,6 @@ class Search {
       });
       if (p_.sheetArea - held > slack) c.counts.clear();
     }
-    std::vector<std::int32_t> rows(need_.size());
-    for (std::size_t r = 0; r < need_.size(); ++r) rows[r] = std::max(0, need_[r]);
     Relaxation lp(pool_, rows, budget_);
     double value = 0;
     std::vector<std::pair<std::size_t, double>> x;
