@@ -1,12 +1,15 @@
 #include "engine/ImprovedPacking.h"
 
 #include "engine/SheetCover.h"
+#include "engine/SheetPricing.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <limits>
 #include <map>
@@ -14,6 +17,7 @@
 #include <mutex>
 #include <numeric>
 #include <optional>
+#include <set>
 #include <thread>
 #include <utility>
 
@@ -902,17 +906,156 @@ int tasksFor(int effort) { return effort >= 10 ? 6 : 4; }
 // The cover at the end is tried from effort 2 on jobs of at most so many
 // copies and kinds (its relaxation keeps a square matrix of the kinds),
 // without offcuts or kinds whose copies share one orientation (the sheets
-// of different searches may have turned them differently). Its simplex may
-// take kCoverSteps steps times the cube of the effort: about 0.01 s at
-// effort 2, 0.2 s at 5 and 1.7 s at 10 on a 2-core machine. It pays most
-// where the searches have left many full sheets, at the top effort; at
-// effort 1 it found nothing on the 500 standard instances.
+// of different searches may have turned them differently). Its simplex and
+// the sheets it makes may take kCoverSteps steps times the cube of the
+// effort: about 0.02 s at effort 2, 0.3 s at 5 and 2 s at 10 on a 2-core
+// machine. It pays most where the searches have left many full sheets, at
+// the top effort; at effort 1 it found nothing on the 500 standard
+// instances.
 constexpr std::size_t kCoverCopies = 2000;
 constexpr std::int32_t kCoverKinds = 400;
-constexpr std::int64_t kCoverSteps = 1'000'000;
+constexpr std::int64_t kCoverSteps = 2'000'000;
+// Sheets are made for the relaxation's duals (see SheetPricing.h) for at
+// most kPriceRounds rounds for the whole job, kDiveRounds for the copies
+// left at each step of the dive that follows, which weighs kDiveTries
+// sheets at each step.
+constexpr int kPriceRounds = 300;
+constexpr int kDiveRounds = 50;
+constexpr std::size_t kDiveTries = 3;
+
+// Makes sheets for the duals of the cover's relaxation (column generation):
+// each round solves the relaxation and fills a sheet for the most value at
+// its duals in several ways; a sheet worth more than 1 lowers the
+// relaxation and joins the problem, its tree joining `trees`.
+class SheetMaker {
+ public:
+  SheetMaker(const Shared& sh, CoverProblem& problem, std::vector<const GuillotineBin*>& trees, CoverBudget& budget)
+      : sh_(sh),
+        problem_(problem),
+        trees_(trees),
+        budget_(budget),
+        kinds_(static_cast<std::size_t>(sh.kinds)),
+        known_(problem.sheets.begin(), problem.sheets.end()) {
+    for (std::int32_t i : sh.active) {
+      ValuedKind& k = kinds_[static_cast<std::size_t>(sh.item(i).kind)];
+      k.w = sh.item(i).w;
+      k.h = sh.item(i).h;
+      k.allowed = sh.item(i).allowed;
+      k.item = i;
+    }
+    const PackProblem& p = sh.p;
+    trim_ = p.maxStages == 0 || p.maxStages >= 4;
+    // Strips along X are those along Y turned when every copy may turn on a
+    // square sheet.
+    symmetric_ = p.standard.w == p.standard.h && p.rootAlongX < 0 &&
+                 std::all_of(sh.active.begin(), sh.active.end(),
+                             [&](std::int32_t i) { return sh.item(i).allowed == (AllowAsGiven | AllowTurned); });
+  }
+
+  // The relaxation for `demand` after at most `rounds` rounds, the sheets
+  // its optimum uses in `x`; -1 when the budget ran out.
+  double relax(const std::vector<std::int32_t>& demand, int rounds, std::vector<std::pair<std::size_t, double>>& x) {
+    CoverProblem residual = problem_;
+    residual.demand = demand;
+    for (std::size_t k = 0; k < kinds_.size(); ++k) kinds_[k].copies = std::max(0, demand[k]);
+    CoverRelaxation lp(residual, budget_);
+    std::vector<double> duals;
+    for (int round = 0;; ++round) {
+      double value = 0;
+      if (!lp.solve(value, duals, &x)) return -1;
+      if (round >= rounds || !addSheets(duals, lp) || budget_.spent > budget_.limit) return value;
+    }
+  }
+
+ private:
+  bool addSheets(const std::vector<double>& duals, CoverRelaxation& lp) {
+    const PackProblem& p = sh_.p;
+    for (std::size_t k = 0; k < kinds_.size(); ++k) {
+      // A trace of the area among copies of equal worth: fuller sheets.
+      const double area = static_cast<double>(std::int64_t{kinds_[k].w} * kinds_[k].h);
+      kinds_[k].value = duals[k] > 1e-9 ? duals[k] + 1e-6 * area / static_cast<double>(problem_.sheetArea) : 0.0;
+    }
+    bool added = false;
+    for (int n = 0; n < 4; ++n) {
+      const FillWay way{n / 2 == 1, trim_, n % 2 == 1};
+      if (way.stripsAlongX && symmetric_) continue;
+      GuillotineBin g;
+      if (FillForValue(kinds_, p.standard, way, g, budget_.spent, budget_.limit) <= 1 + 1e-6) continue;
+      if (g.empty() || (p.maxStages > 0 && g.stages(p.rootAlongX) > p.maxStages)) continue;
+      std::vector<std::int32_t> sheetKinds;
+      for (std::int32_t l : g.itemLeaves()) sheetKinds.push_back(sh_.item(g.node(l).item).kind);
+      std::sort(sheetKinds.begin(), sheetKinds.end());
+      if (!known_.insert(sheetKinds).second) continue;
+      lp.add(sheetKinds);
+      problem_.sheets.push_back(std::move(sheetKinds));
+      made_.push_back(std::move(g));
+      trees_.push_back(&made_.back());
+      added = true;
+    }
+    return added;
+  }
+
+  const Shared& sh_;
+  CoverProblem& problem_;
+  std::vector<const GuillotineBin*>& trees_;
+  CoverBudget& budget_;
+  std::vector<ValuedKind> kinds_;
+  std::set<std::vector<std::int32_t>> known_;
+  std::deque<GuillotineBin> made_;
+  bool trim_ = true, symmetric_ = false;
+};
+
+// Sheets for at most `target` sheets: a dive from the relaxation `value`,
+// `x` of the whole problem. At each step the cover is tried on the copies
+// still to hold; else, of the sheets the relaxation uses most, the one that
+// leaves the least relaxation (with sheets made for it) is taken. Empty
+// when that fails.
+std::vector<std::size_t> DiveForCover(SheetMaker& maker, const CoverProblem& problem, std::int32_t target,
+                                      CoverBudget& budget, double value,
+                                      std::vector<std::pair<std::size_t, double>> x) {
+  std::vector<std::int32_t> demand = problem.demand;
+  std::vector<std::size_t> chosen;
+  std::vector<std::pair<std::size_t, double>> y;
+  while (static_cast<std::int32_t>(chosen.size()) < target) {
+    const auto left = target - static_cast<std::int32_t>(chosen.size());
+    if (value < 0 || std::ceil(value - 1e-6) > left || x.empty()) return {};
+    CoverProblem residual = problem;
+    residual.demand = demand;
+    std::vector<std::size_t> rest = CoverSheets(residual, left, budget, true);
+    if (!rest.empty()) {
+      chosen.insert(chosen.end(), rest.begin(), rest.end());
+      return chosen;
+    }
+    std::sort(x.begin(), x.end(), [](const auto& p, const auto& q) { return p.second > q.second; });
+    std::vector<std::int32_t> after, best;
+    std::vector<std::pair<std::size_t, double>> bestX;
+    std::size_t take = 0;
+    double least = std::numeric_limits<double>::infinity();
+    for (std::size_t c = 0; c < std::min(x.size(), kDiveTries); ++c) {
+      after = demand;
+      for (std::int32_t k : problem.sheets[x[c].first]) --after[static_cast<std::size_t>(k)];
+      const double v = maker.relax(after, kDiveRounds, y);
+      if (v < 0) return {};
+      if (v < least - 1e-9) {
+        least = v;
+        take = x[c].first;
+        best.swap(after);
+        bestX.swap(y);
+      }
+    }
+    chosen.push_back(take);
+    demand.swap(best);
+    if (std::all_of(demand.begin(), demand.end(), [](std::int32_t d) { return d <= 0; })) return chosen;
+    value = least;
+    x.swap(bestX);
+  }
+  return {};
+}
 
 // Lays the copies out on fewer of the standard sheets the searches kept
-// (see SheetCover.h), one sheet fewer at a time; nullopt when that fails.
+// (see SheetCover.h), one sheet fewer at a time; when they hold no such
+// layout, sheets made for the relaxation's duals join them. nullopt when
+// that fails.
 std::optional<Solution> CoverWithFewer(const Shared& sh, const std::vector<PatternPool>& pools, const Solution& best,
                                        int effort, const std::atomic<bool>* stop) {
   std::vector<const GuillotineBin*> trees;
@@ -936,8 +1079,15 @@ std::optional<Solution> CoverWithFewer(const Shared& sh, const std::vector<Patte
   const std::int64_t e = std::clamp(effort, 1, 10);
   CoverBudget budget{e * e * e * kCoverSteps, 0, stop};
   std::optional<Solution> fewer;
+  SheetMaker maker(sh, problem, trees, budget);
   for (std::int32_t target = best.standardUsed() - 1; target >= sh.lowerBound; --target) {
-    const std::vector<std::size_t> chosen = CoverSheets(problem, target, budget);
+    std::vector<std::size_t> chosen = CoverSheets(problem, target, budget);
+    if (chosen.empty()) {
+      std::vector<std::pair<std::size_t, double>> x;
+      const double value = maker.relax(problem.demand, kPriceRounds, x);
+      if (value >= 0 && value <= target + 1e-6)
+        chosen = DiveForCover(maker, problem, target, budget, value, std::move(x));
+    }
     if (chosen.empty()) break;
     std::vector<const GuillotineBin*> sheets;
     for (std::size_t i : chosen) sheets.push_back(trees[i]);

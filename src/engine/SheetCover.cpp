@@ -37,15 +37,17 @@ class Relaxation {
 
   // The optimum's value and the pool sheets it uses (index, x > 0); false
   // when the budget ran out first.
+  // The pool may have grown since the last solve, which goes on from its
+  // basis.
   bool solve(double& value, std::vector<std::pair<std::size_t, double>>& x) {
     constexpr std::size_t kTakeIn = 25;
-    std::vector<char> in(pool_.size(), 0);
+    in_.resize(pool_.size(), 0);
     std::vector<std::pair<double, std::size_t>> entering;
     for (;;) {
       if (!simplex()) return false;
       entering.clear();
       for (std::size_t p = 0; p < pool_.size(); ++p) {
-        if (in[p]) continue;
+        if (in_[p]) continue;
         budget_.spent += static_cast<std::int64_t>(pool_[p].counts.size());
         const double rc = reducedCost(pool_[p]);
         if (rc < -kEps) entering.emplace_back(rc, p);
@@ -54,7 +56,7 @@ class Relaxation {
       const std::size_t take = std::min(kTakeIn, entering.size());
       std::partial_sort(entering.begin(), entering.begin() + static_cast<std::ptrdiff_t>(take), entering.end());
       for (std::size_t i = 0; i < take; ++i) {
-        in[entering[i].second] = 1;
+        in_[entering[i].second] = 1;
         columns_.push_back(entering[i].second);
       }
     }
@@ -74,6 +76,9 @@ class Relaxation {
     for (const auto& [r, n] : c.counts) rc -= dual_[static_cast<std::size_t>(r)] * n;
     return rc;
   }
+
+  // The dual of row r at the last solve.
+  double dual(std::size_t r) const { return dual_[r]; }
 
  private:
   double cost(std::size_t col) const { return col >= m_ && col < 2 * m_ ? 0.0 : 1.0; }
@@ -147,6 +152,38 @@ class Relaxation {
   std::vector<double> inverse_, dual_, value_;
   std::vector<std::size_t> basis_;
   std::vector<std::size_t> columns_;  // pool sheets taken in
+  std::vector<char> in_;              // per pool sheet: taken in
+};
+
+// The rows of a covering problem: the kinds with copies to hold.
+struct Rows {
+  explicit Rows(const CoverProblem& p) : of(p.demand.size(), -1) {
+    for (std::size_t k = 0; k < p.demand.size(); ++k) {
+      if (p.demand[k] <= 0) continue;
+      of[k] = static_cast<std::int32_t>(need.size());
+      need.push_back(p.demand[k]);
+      area.push_back(p.area[k]);
+      kind.push_back(static_cast<std::int32_t>(k));
+    }
+  }
+
+  // A sheet's copies per row, kinds without a row left out.
+  Column column(const std::vector<std::int32_t>& kinds) const {
+    Column c;
+    for (std::int32_t k : kinds) {
+      const std::int32_t r = k >= 0 && static_cast<std::size_t>(k) < of.size() ? of[static_cast<std::size_t>(k)] : -1;
+      if (r < 0) continue;
+      if (!c.counts.empty() && c.counts.back().first == r)
+        ++c.counts.back().second;
+      else
+        c.counts.emplace_back(r, 1);
+    }
+    return c;
+  }
+
+  std::vector<std::int32_t> of;  // per kind: its row, -1 none
+  std::vector<std::int32_t> need, kind;
+  std::vector<std::int64_t> area;
 };
 
 // Branch and bound: every cover holds a sheet with a copy of the row still
@@ -156,34 +193,22 @@ class Relaxation {
 // wastes more than the sheets left can spare.
 class Search {
  public:
-  Search(const CoverProblem& problem, std::int32_t target, CoverBudget& budget)
-      : p_(problem), target_(target), budget_(budget) {
-    std::vector<std::int32_t> rowOf(p_.demand.size(), -1);
-    for (std::size_t k = 0; k < p_.demand.size(); ++k) {
-      if (p_.demand[k] <= 0) continue;
-      rowOf[k] = static_cast<std::int32_t>(need_.size());
-      need_.push_back(p_.demand[k]);
-      rowArea_.push_back(p_.area[k]);
-    }
-    full_.resize(p_.sheets.size());
-    for (std::size_t i = 0; i < p_.sheets.size(); ++i) {
-      auto& counts = full_[i].counts;
-      for (std::int32_t k : p_.sheets[i]) {
-        const std::int32_t r =
-            k >= 0 && static_cast<std::size_t>(k) < rowOf.size() ? rowOf[static_cast<std::size_t>(k)] : -1;
-        if (r < 0) continue;
-        if (!counts.empty() && counts.back().first == r)
-          ++counts.back().second;
-        else
-          counts.emplace_back(r, 1);
-      }
-    }
+  Search(const CoverProblem& problem, std::int32_t target, CoverBudget& budget, bool dropAtRoot)
+      : p_(problem), target_(target), budget_(budget), fixed_(!dropAtRoot) {
+    const Rows rows(p_);
+    need_ = rows.need;
+    rowArea_ = rows.area;
+    full_.reserve(p_.sheets.size());
+    for (const auto& kinds : p_.sheets) full_.push_back(rows.column(kinds));
+    ids_.resize(full_.size());
+    std::iota(ids_.begin(), ids_.end(), std::size_t{0});
     // Each level of a plain dive solves once; a few more for going back.
     solvesLeft_ = 3 * target + 10;
   }
 
   std::vector<std::size_t> run() {
     if (!branch()) chosen_.clear();
+    for (std::size_t& c : chosen_) c = ids_[c];
     return chosen_;
   }
 
@@ -219,6 +244,25 @@ class Search {
     }
     const double room = target_ - used - value;
     if (room < -1e-6 || std::ceil(value - 1e-6) > target_ - used) return false;
+    if (used == 0 && !fixed_) {
+      // A sheet the root rules out is out of every cover: the search goes
+      // on without it.
+      fixed_ = true;
+      std::vector<char> keep(pool_.size(), 0);
+      for (const auto& [p, v] : x) keep[p] = 1;
+      for (std::size_t p = 0; p < pool_.size(); ++p)
+        if (!pool_[p].counts.empty() && lp.reducedCost(pool_[p]) <= room + 1e-6) keep[p] = 1;
+      std::size_t n = 0;
+      for (std::size_t p = 0; p < full_.size(); ++p) {
+        if (!keep[p]) continue;
+        full_[n] = std::move(full_[p]);
+        ids_[n++] = ids_[p];
+      }
+      full_.resize(n);
+      ids_.resize(n);
+      ++solvesLeft_;
+      return branch();
+    }
 
     std::vector<double> share(pool_.size(), 0.0);
     for (const auto& [p, v] : x) share[p] = v;
@@ -260,16 +304,52 @@ class Search {
   std::vector<std::int32_t> need_;  // per row: copies still to hold (may go below 0)
   std::vector<std::int64_t> rowArea_;
   std::vector<Column> full_, pool_;  // the sheets whole, and cut down to what is needed now
+  std::vector<std::size_t> ids_;     // per sheet of full_: its index in the problem
   std::vector<std::size_t> chosen_;
   std::int32_t solvesLeft_ = 0;
+  bool fixed_;        // the sheets the root rules out are gone, or stay
   bool out_ = false;  // the budget ran out
 };
 
 }  // namespace
 
-std::vector<std::size_t> CoverSheets(const CoverProblem& problem, std::int32_t target, CoverBudget& budget) {
+struct CoverRelaxation::Impl {
+  Impl(const CoverProblem& problem, CoverBudget& budget) : rows(problem), lp(pool, rows.need, budget) {
+    for (const auto& kinds : problem.sheets) add(kinds);
+  }
+
+  void add(const std::vector<std::int32_t>& kinds) {
+    Column c = rows.column(kinds);
+    for (auto& [r, n] : c.counts) n = std::min(n, rows.need[static_cast<std::size_t>(r)]);
+    pool.push_back(std::move(c));
+  }
+
+  Rows rows;
+  std::vector<Column> pool;
+  Relaxation lp;
+};
+
+CoverRelaxation::CoverRelaxation(const CoverProblem& problem, CoverBudget& budget)
+    : impl_(std::make_unique<Impl>(problem, budget)) {}
+CoverRelaxation::~CoverRelaxation() = default;
+
+void CoverRelaxation::add(const std::vector<std::int32_t>& kinds) { impl_->add(kinds); }
+
+bool CoverRelaxation::solve(double& value, std::vector<double>& kindDuals,
+                            std::vector<std::pair<std::size_t, double>>* sheets) {
+  std::vector<std::pair<std::size_t, double>> x;
+  if (!impl_->lp.solve(value, x)) return false;
+  if (sheets) *sheets = x;
+  kindDuals.assign(impl_->rows.of.size(), 0.0);
+  for (std::size_t r = 0; r < impl_->rows.kind.size(); ++r)
+    kindDuals[static_cast<std::size_t>(impl_->rows.kind[r])] = impl_->lp.dual(r);
+  return true;
+}
+
+std::vector<std::size_t> CoverSheets(const CoverProblem& problem, std::int32_t target, CoverBudget& budget,
+                                     bool dropAtRoot) {
   if (target <= 0 || problem.sheetArea <= 0) return {};
-  return Search(problem, target, budget).run();
+  return Search(problem, target, budget, dropAtRoot).run();
 }
 
 }  // namespace kroyna::engine::improved

@@ -104,3 +104,32 @@ TEST(SheetCover, GivesUpWhenStoppedOrOutOfBudget) {
   CoverBudget stopped{100'000'000, 0, &stop};
   EXPECT_TRUE(CoverSheets(p, 4, stopped).empty());
 }
+
+// Sheets added between solves lower the relaxation, which reports the
+// sheets its optimum uses by the order they were given in.
+TEST(SheetCover, RelaxationTakesInSheetsAddedLater) {
+  CoverProblem p;
+  p.demand = {1, 1, 1, 1, 0};
+  p.area = {25, 25, 25, 25, 25};
+  p.sheetArea = 50;
+  p.sheets = {{0}, {1}, {2}, {3, 4}};
+  CoverBudget budget{100'000'000, 0, nullptr};
+  CoverRelaxation lp(p, budget);
+  double value = 0;
+  std::vector<double> duals;
+  std::vector<std::pair<std::size_t, double>> used;
+  ASSERT_TRUE(lp.solve(value, duals, &used));
+  EXPECT_NEAR(value, 4, 1e-9);
+  ASSERT_EQ(duals.size(), 5u);
+  EXPECT_NEAR(duals[2], 1, 1e-9);
+  EXPECT_NEAR(duals[4], 0, 1e-9);  // no copy of it is needed
+  lp.add({0, 1});
+  lp.add({2, 3});
+  ASSERT_TRUE(lp.solve(value, duals, &used));
+  EXPECT_NEAR(value, 2, 1e-9);
+  std::sort(used.begin(), used.end());
+  ASSERT_EQ(used.size(), 2u);
+  EXPECT_EQ(used[0].first, 4u);
+  EXPECT_EQ(used[1].first, 5u);
+  EXPECT_NEAR(duals[0] + duals[1], 1, 1e-9);
+}
