@@ -112,21 +112,36 @@ TEST(StandardInstances, EveryMapIsCutByThroughCutsInEveryMode) {
   EXPECT_EQ(belowBound, 0);
 }
 
-TEST(StandardInstances, TheSheetsTheSearchesLeftMakeALayoutWithFewer) {
-  // Turned at effort 4 each search alone needs 23 sheets.
+TEST(StandardInstances, TheCoverLaysOutJobsOnFewerSheets) {
+  struct Case {
+    const char* name;
+    bool turned;
+    int effort;
+    std::int64_t sheets;
+  };
+  const Case cases[] = {
+      // Each search alone needs 23 sheets; the sheets they kept hold 22.
+      {"c08_n080_10", true, 4, 22},
+      // The searches and the sheets they kept need 9; sheets made for the
+      // cover hold the parts on 8.
+      {"c03_n040_02", false, 2, 8},
+  };
   const std::vector<Instance> all = instances();
-  const auto found = std::find_if(all.begin(), all.end(), [](const Instance& i) { return i.name == "c08_n080_10"; });
-  ASSERT_NE(found, all.end());
-  MaterialInput in = found->input;
-  for (PartRow& row : in.Parts) row.Rotate = RotateFree;
-  in.Params.Improved = true;
-  in.Params.Effort = 4;
-  in.Params.Threads = 2;
-  EngineContext ctx;
-  ASSERT_FALSE(LoadMaterial(ctx, in));
-  RunMaterial(ctx, {});
-  EXPECT_EQ(faultsOf(in, ctx), "");
-  std::int64_t sheets = 0;
-  for (int i = 0; i < ctx.Results.Count(); ++i) sheets += ctx.Results.Items(i)->Quantity;
-  EXPECT_EQ(sheets, 22);
+  for (const Case& c : cases) {
+    const auto found = std::find_if(all.begin(), all.end(), [&](const Instance& i) { return i.name == c.name; });
+    ASSERT_NE(found, all.end()) << c.name;
+    MaterialInput in = found->input;
+    if (c.turned)
+      for (PartRow& row : in.Parts) row.Rotate = RotateFree;
+    in.Params.Improved = true;
+    in.Params.Effort = c.effort;
+    in.Params.Threads = 2;
+    EngineContext ctx;
+    ASSERT_FALSE(LoadMaterial(ctx, in)) << c.name;
+    RunMaterial(ctx, {});
+    EXPECT_EQ(faultsOf(in, ctx), "") << c.name;
+    std::int64_t sheets = 0;
+    for (int i = 0; i < ctx.Results.Count(); ++i) sheets += ctx.Results.Items(i)->Quantity;
+    EXPECT_EQ(sheets, c.sheets) << c.name;
+  }
 }
