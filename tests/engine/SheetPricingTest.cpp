@@ -16,13 +16,7 @@ namespace {
 
 ValuedKind kind(std::int32_t w, std::int32_t h, std::int32_t copies, double value,
                 std::uint8_t allowed = AllowAsGiven | AllowTurned) {
-  ValuedKind k;
-  k.w = w;
-  k.h = h;
-  k.copies = copies;
-  k.value = value;
-  k.allowed = allowed;
-  return k;
+  return ValuedKind{w, h, allowed, copies, value, -1};
 }
 
 }  // namespace
