@@ -97,6 +97,7 @@ class Filler {
                                                           options[chosen].value * options[o].height + 1e-12))
           chosen = o;
       }
+      if (chosen == options.size()) break;
       total += take(strips[chosen], y, spots);
       y += options[chosen].height;
     }
