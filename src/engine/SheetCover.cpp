@@ -36,9 +36,8 @@ class Relaxation {
   }
 
   // The optimum's value and the pool sheets it uses (index, x > 0); false
-  // when the budget ran out first.
-  // The pool may have grown since the last solve, which goes on from its
-  // basis.
+  // when the budget ran out first. The pool may have grown since the last
+  // solve, which goes on from its basis.
   bool solve(double& value, std::vector<std::pair<std::size_t, double>>& x) {
     constexpr std::size_t kTakeIn = 25;
     in_.resize(pool_.size(), 0);
@@ -194,7 +193,7 @@ struct Rows {
 class Search {
  public:
   Search(const CoverProblem& problem, std::int32_t target, CoverBudget& budget, bool dropAtRoot)
-      : p_(problem), target_(target), budget_(budget), fixed_(!dropAtRoot) {
+      : p_(problem), target_(target), budget_(budget), dropped_(!dropAtRoot) {
     const Rows rows(p_);
     need_ = rows.need;
     rowArea_ = rows.area;
@@ -244,10 +243,10 @@ class Search {
     }
     const double room = target_ - used - value;
     if (room < -1e-6 || std::ceil(value - 1e-6) > target_ - used) return false;
-    if (used == 0 && !fixed_) {
+    if (used == 0 && !dropped_) {
       // A sheet the root rules out is out of every cover: the search goes
       // on without it.
-      fixed_ = true;
+      dropped_ = true;
       std::vector<char> keep(pool_.size(), 0);
       for (const auto& [p, v] : x) keep[p] = 1;
       for (std::size_t p = 0; p < pool_.size(); ++p)
@@ -307,7 +306,7 @@ class Search {
   std::vector<std::size_t> ids_;     // per sheet of full_: its index in the problem
   std::vector<std::size_t> chosen_;
   std::int32_t solvesLeft_ = 0;
-  bool fixed_;        // the sheets the root rules out are gone, or stay
+  bool dropped_;      // the sheets the root rules out are gone, or are to stay
   bool out_ = false;  // the budget ran out
 };
 
