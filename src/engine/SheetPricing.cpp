@@ -1,6 +1,7 @@
 #include "engine/SheetPricing.h"
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 #include <utility>
 
@@ -24,6 +25,15 @@ struct Spot {
   Copy copy;
   std::int32_t x = 0, y = 0;
   bool underFirst = false;
+};
+
+// The sizes (a, b) a copy may take, at most two.
+struct Shapes {
+  using Size = std::pair<std::int32_t, std::int32_t>;
+  std::array<Size, 2> sizes{};
+  std::size_t count = 0;
+  const Size* begin() const { return sizes.data(); }
+  const Size* end() const { return sizes.data() + count; }
 };
 
 class Filler {
@@ -113,9 +123,7 @@ class Filler {
     std::vector<Copy> copies;
     for (std::size_t k = 0; k < kinds_.size(); ++k) {
       if (left_[k] <= 0) continue;
-      for (bool turned : {false, true}) {
-        if (!(kinds_[k].allowed & (turned ? AllowTurned : AllowAsGiven))) continue;
-        const auto [a, b] = shape(kinds_[k], turned);
+      for (const auto& [a, b] : shapes(kinds_[k])) {
         if (a > length_ || b > height_) continue;
         copies.insert(copies.end(), static_cast<std::size_t>(std::min(left_[k], height_ / b)),
                       Copy{static_cast<std::int32_t>(k), a, b, kinds_[k].value});
@@ -162,10 +170,16 @@ class Filler {
     return value;
   }
 
-  // The shape of kind k turned or not, in the frame of the strips.
-  std::pair<std::int32_t, std::int32_t> shape(const ValuedKind& k, bool turned) const {
-    const std::int32_t w = turned ? k.h : k.w, h = turned ? k.w : k.h;
-    return alongX_ ? std::pair{h, w} : std::pair{w, h};
+  // The sizes a copy of kind k may take in the frame of the strips: as
+  // given, then turned.
+  Shapes shapes(const ValuedKind& k) const {
+    Shapes out;
+    for (bool turned : {false, true}) {
+      if (!(k.allowed & (turned ? AllowTurned : AllowAsGiven))) continue;
+      const std::int32_t w = turned ? k.h : k.w, h = turned ? k.w : k.h;
+      out.sizes[out.count++] = alongX_ ? std::pair{h, w} : std::pair{w, h};
+    }
+    return out;
   }
 
   // The copy of kind k that fits a x b with the least `b` (the least `a`
@@ -173,9 +187,7 @@ class Filler {
   bool fitting(std::size_t k, std::int32_t a, std::int32_t b, bool narrow, bool exactA, Copy& out) const {
     const ValuedKind& kind = kinds_[k];
     bool found = false;
-    for (bool turned : {false, true}) {
-      if (!(kind.allowed & (turned ? AllowTurned : AllowAsGiven))) continue;
-      const auto [sa, sb] = shape(kind, turned);
+    for (const auto& [sa, sb] : shapes(kind)) {
       if (sa > a || sb > b || (exactA && sa != a)) continue;
       const bool better = !found || (narrow ? sa < out.a || (sa == out.a && sb > out.b) : sb < out.b);
       if (better) out = Copy{static_cast<std::int32_t>(k), sa, sb, kind.value};
@@ -190,11 +202,8 @@ class Filler {
     std::vector<std::int32_t> hs;
     for (std::size_t k = 0; k < kinds_.size(); ++k) {
       if (left_[k] <= 0) continue;
-      for (bool turned : {false, true}) {
-        if (!(kinds_[k].allowed & (turned ? AllowTurned : AllowAsGiven))) continue;
-        const auto [a, b] = shape(kinds_[k], turned);
+      for (const auto& [a, b] : shapes(kinds_[k]))
         if (a <= length_ && b <= room) hs.push_back(b);
-      }
     }
     std::sort(hs.begin(), hs.end());
     hs.erase(std::unique(hs.begin(), hs.end()), hs.end());
