@@ -955,10 +955,8 @@ class SheetMaker {
   // The relaxation for `demand` after at most `rounds` rounds, the sheets
   // its optimum uses in `x`; -1 when the budget ran out.
   double relax(const std::vector<std::int32_t>& demand, int rounds, std::vector<std::pair<std::size_t, double>>& x) {
-    CoverProblem residual = problem_;
-    residual.demand = demand;
     for (std::size_t k = 0; k < kinds_.size(); ++k) kinds_[k].copies = std::max(0, demand[k]);
-    CoverRelaxation lp(residual, budget_);
+    CoverRelaxation lp(problem_, demand, budget_);
     std::vector<double> duals;
     for (int round = 0;; ++round) {
       double value = 0;

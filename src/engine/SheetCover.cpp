@@ -156,12 +156,12 @@ class Relaxation {
 
 // The rows of a covering problem: the kinds with copies to hold.
 struct Rows {
-  explicit Rows(const CoverProblem& p) : of(p.demand.size(), -1) {
-    for (std::size_t k = 0; k < p.demand.size(); ++k) {
-      if (p.demand[k] <= 0) continue;
+  Rows(const std::vector<std::int32_t>& demand, const std::vector<std::int64_t>& areas) : of(demand.size(), -1) {
+    for (std::size_t k = 0; k < demand.size(); ++k) {
+      if (demand[k] <= 0) continue;
       of[k] = static_cast<std::int32_t>(need.size());
-      need.push_back(p.demand[k]);
-      area.push_back(p.area[k]);
+      need.push_back(demand[k]);
+      area.push_back(areas[k]);
       kind.push_back(static_cast<std::int32_t>(k));
     }
   }
@@ -194,7 +194,7 @@ class Search {
  public:
   Search(const CoverProblem& problem, std::int32_t target, CoverBudget& budget, bool dropAtRoot)
       : p_(problem), target_(target), budget_(budget), dropped_(!dropAtRoot) {
-    const Rows rows(p_);
+    const Rows rows(p_.demand, p_.area);
     need_ = rows.need;
     rowArea_ = rows.area;
     full_.reserve(p_.sheets.size());
@@ -313,7 +313,8 @@ class Search {
 }  // namespace
 
 struct CoverRelaxation::Impl {
-  Impl(const CoverProblem& problem, CoverBudget& budget) : rows(problem), lp(pool, rows.need, budget) {
+  Impl(const CoverProblem& problem, const std::vector<std::int32_t>& demand, CoverBudget& budget)
+      : rows(demand, problem.area), lp(pool, rows.need, budget) {
     for (const auto& kinds : problem.sheets) add(kinds);
   }
 
@@ -329,7 +330,10 @@ struct CoverRelaxation::Impl {
 };
 
 CoverRelaxation::CoverRelaxation(const CoverProblem& problem, CoverBudget& budget)
-    : impl_(std::make_unique<Impl>(problem, budget)) {}
+    : CoverRelaxation(problem, problem.demand, budget) {}
+CoverRelaxation::CoverRelaxation(const CoverProblem& problem, const std::vector<std::int32_t>& demand,
+                                 CoverBudget& budget)
+    : impl_(std::make_unique<Impl>(problem, demand, budget)) {}
 CoverRelaxation::~CoverRelaxation() = default;
 
 void CoverRelaxation::add(const std::vector<std::int32_t>& kinds) { impl_->add(kinds); }

@@ -47,8 +47,9 @@ std::vector<std::size_t> CoverSheets(const CoverProblem& problem, std::int32_t t
 // copies are worth more than 1 at the duals lowers it.
 class CoverRelaxation {
  public:
-  // Over the sheets of `problem` and its demand.
+  // Over the sheets of `problem` and its demand, or `demand` instead.
   CoverRelaxation(const CoverProblem& problem, CoverBudget& budget);
+  CoverRelaxation(const CoverProblem& problem, const std::vector<std::int32_t>& demand, CoverBudget& budget);
   ~CoverRelaxation();
   CoverRelaxation(const CoverRelaxation&) = delete;
   CoverRelaxation& operator=(const CoverRelaxation&) = delete;
