@@ -133,3 +133,46 @@ TEST(SheetCover, RelaxationTakesInSheetsAddedLater) {
   EXPECT_EQ(used[1].first, 5u);
   EXPECT_NEAR(duals[0] + duals[1], 1, 1e-9);
 }
+
+// The relaxation's answer proves itself: the shares it reports hold every
+// copy asked for and add up to its value, no sheet is worth more than one
+// at its duals, and the duals price the demand at that same value (the
+// sheets made for it are only as good as these duals). Checked for the
+// job's demand and for the copies left after taking a sheet, as the dive
+// asks.
+TEST(SheetCover, RelaxationIsProvedByItsDuals) {
+  const CoverProblem p = hiddenPartition();
+  std::vector<std::int32_t> rest = p.demand;
+  for (std::int32_t k : p.sheets.front()) --rest[static_cast<std::size_t>(k)];
+  for (const std::vector<std::int32_t>& demand : {p.demand, rest}) {
+    SCOPED_TRACE(demand == p.demand ? "whole demand" : "after one sheet");
+    CoverBudget budget{100'000'000, 0, nullptr};
+    CoverRelaxation lp(p, demand, budget);
+    double value = 0;
+    std::vector<double> duals;
+    std::vector<std::pair<std::size_t, double>> used;
+    ASSERT_TRUE(lp.solve(value, duals, &used));
+    std::vector<double> held(demand.size(), 0);
+    double shares = 0;
+    for (const auto& [sheet, share] : used) {
+      ASSERT_LT(sheet, p.sheets.size());
+      EXPECT_GE(share, -1e-9);
+      shares += share;
+      for (std::int32_t k : p.sheets[sheet]) held[static_cast<std::size_t>(k)] += share;
+    }
+    double priced = 0;
+    for (std::size_t k = 0; k < demand.size(); ++k) {
+      EXPECT_GE(held[k], demand[k] - 1e-6) << "kind " << k;
+      EXPECT_GE(duals[k], -1e-9) << "kind " << k;
+      priced += duals[k] * std::max(0, demand[k]);
+    }
+    for (const std::vector<std::int32_t>& sheet : p.sheets) {
+      double worth = 0;
+      for (std::int32_t k : sheet) worth += duals[static_cast<std::size_t>(k)];
+      EXPECT_LE(worth, 1 + 1e-6);
+    }
+    EXPECT_NEAR(shares, value, 1e-6);
+    EXPECT_NEAR(priced, value, 1e-6);
+    EXPECT_GE(value, (demand == p.demand ? 4.0 : 3.0) - 1e-6);  // a third of a sheet per copy
+  }
+}
