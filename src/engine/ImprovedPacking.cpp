@@ -903,6 +903,9 @@ class Search {
 // effort runs half as many again.
 int tasksFor(int effort) { return effort >= 10 ? 6 : 4; }
 
+// Greedy fillings tried for each sheet of a start.
+int attemptsFor(int effort) { return 20 * std::clamp(effort, 1, 10); }
+
 // The cover at the end is tried from effort 2 on jobs of at most so many
 // copies and kinds (its relaxation keeps a square matrix of the kinds),
 // without offcuts or kinds whose copies share one orientation (the sheets
@@ -922,6 +925,11 @@ constexpr std::int64_t kCoverSteps = 2'000'000;
 constexpr int kPriceRounds = 300;
 constexpr int kDiveRounds = 50;
 constexpr std::size_t kDiveTries = 3;
+// Once the dive has at most kRestSheets sheets left, a search of their own
+// lays the copies left out (kRestIterations moves after its start); the
+// sheets the relaxation knows of often cannot hold them so few.
+constexpr std::int32_t kRestSheets = 4;
+constexpr std::int64_t kRestIterations = 2000;
 
 // Makes sheets for the duals of the cover's relaxation (column generation):
 // each round solves the relaxation and fills a sheet for the most value at
@@ -950,6 +958,51 @@ class SheetMaker {
     symmetric_ = p.standard.w == p.standard.h && p.rootAlongX < 0 &&
                  std::all_of(sh.active.begin(), sh.active.end(),
                              [&](std::int32_t i) { return sh.item(i).allowed == (AllowAsGiven | AllowTurned); });
+  }
+
+  // Lays the copies `demand` still asks for out on at most `sheets`
+  // standard sheets with a search of their own, within what is left of the
+  // budget; the sheets join the problem and their indices `chosen`. False
+  // when the search needs more sheets.
+  bool layRest(const std::vector<std::int32_t>& demand, std::int32_t sheets, std::vector<std::size_t>& chosen) {
+    const std::int64_t room = budget_.limit - budget_.spent;
+    if (room <= 0) return false;
+    PackProblem rest;
+    rest.standard = sh_.p.standard;
+    rest.maxStages = sh_.p.maxStages;
+    rest.rootAlongX = sh_.p.rootAlongX;
+    std::vector<std::int32_t> original;  // per copy of `rest`: the copy of the job
+    std::vector<std::int32_t> wanted = demand;
+    for (std::int32_t i : sh_.active) {
+      std::int32_t& w = wanted[static_cast<std::size_t>(sh_.item(i).kind)];
+      if (w <= 0) continue;
+      --w;
+      rest.items.push_back(sh_.item(i));
+      original.push_back(i);
+    }
+    const Shared shared(rest);
+    if (shared.lowerBound > sheets) return false;
+    Search search(shared, seedOf(1, static_cast<std::uint64_t>(sheets)), StopSignals{budget_.stop, nullptr, {}}, room);
+    Solution s = search.constructBySheets(attemptsFor(1));
+    if (s.poolArea > 0 || s.standardUsed() > sheets)
+      s = search.improve(std::move(s), kRestIterations, nullptr, nullptr, 0);
+    budget_.spent += search.work();
+    if (s.poolArea > 0 || s.standardUsed() > sheets) return false;
+    for (GuillotineBin& g : s.bins) {
+      if (g.empty()) continue;
+      std::vector<std::int32_t> sheetKinds;
+      for (std::int32_t l : g.itemLeaves()) {
+        g.setItem(l, original[static_cast<std::size_t>(g.node(l).item)]);
+        sheetKinds.push_back(sh_.item(g.node(l).item).kind);
+      }
+      std::sort(sheetKinds.begin(), sheetKinds.end());
+      known_.insert(sheetKinds);
+      chosen.push_back(problem_.sheets.size());
+      problem_.sheets.push_back(std::move(sheetKinds));
+      made_.push_back(std::move(g));
+      trees_.push_back(&made_.back());
+    }
+    return true;
   }
 
   // The relaxation for `demand` after at most `rounds` rounds, the sheets
@@ -1005,9 +1058,11 @@ class SheetMaker {
 
 // Sheets for at most `target` sheets: a dive from the relaxation `value`,
 // `x` of the whole problem. At each step the cover is tried on the copies
-// still to hold; else, of the sheets the relaxation uses most, the one that
-// leaves the least relaxation (with sheets made for it) is taken. Empty
-// when that fails.
+// still to hold, with at most half of the budget left per sheet left (its
+// branch and bound could otherwise spend it all on the first steps), and
+// on the last few sheets a search of their own; else, of the sheets the
+// relaxation uses most, the one that leaves the least relaxation (with
+// sheets made for it) is taken. Empty when that fails.
 std::vector<std::size_t> DiveForCover(SheetMaker& maker, const CoverProblem& problem, std::int32_t target,
                                       CoverBudget& budget, double value,
                                       std::vector<std::pair<std::size_t, double>> x) {
@@ -1016,10 +1071,13 @@ std::vector<std::size_t> DiveForCover(SheetMaker& maker, const CoverProblem& pro
   std::vector<std::pair<std::size_t, double>> y;
   while (static_cast<std::int32_t>(chosen.size()) < target) {
     const auto left = target - static_cast<std::int32_t>(chosen.size());
+    if (left <= kRestSheets && maker.layRest(demand, left, chosen)) return chosen;
     if (value < 0 || std::ceil(value - 1e-6) > left || x.empty()) return {};
     CoverProblem residual = problem;
     residual.demand = demand;
-    std::vector<std::size_t> rest = CoverSheets(residual, left, budget, true);
+    CoverBudget share{budget.spent + (budget.limit - budget.spent) / (2 * left), budget.spent, budget.stop};
+    std::vector<std::size_t> rest = CoverSheets(residual, left, share, true);
+    budget.spent = share.spent;
     if (!rest.empty()) {
       chosen.insert(chosen.end(), rest.begin(), rest.end());
       return chosen;
@@ -1093,9 +1151,6 @@ std::optional<Solution> CoverWithFewer(const Shared& sh, const std::vector<Patte
   }
   return fewer;
 }
-
-// Greedy fillings tried for each sheet of a start.
-int attemptsFor(int effort) { return 20 * std::clamp(effort, 1, 10); }
 
 // The work a search may do, in free rectangles looked at: enough for the
 // iterations of a job of a few hundred copies, and in proportion to the

@@ -125,6 +125,11 @@ TEST(StandardInstances, TheCoverLaysOutJobsOnFewerSheets) {
       // The searches and the sheets they kept need 9; sheets made for the
       // cover hold the parts on 8.
       {"c03_n040_02", false, 2, 8},
+      // The dive after them needs one sheet more than its relaxation; a
+      // search of their own lays the copies left on its last sheets.
+      {"c03_n040_01", false, 3, 6},
+      // The dive's first branch and bound alone would spend the budget.
+      {"c03_n080_09", false, 3, 21},
   };
   const std::vector<Instance> all = instances();
   for (const Case& c : cases) {
