@@ -990,17 +990,10 @@ class SheetMaker {
     if (s.poolArea > 0 || s.standardUsed() > sheets) return false;
     for (GuillotineBin& g : s.bins) {
       if (g.empty()) continue;
-      std::vector<std::int32_t> sheetKinds;
-      for (std::int32_t l : g.itemLeaves()) {
-        g.setItem(l, original[static_cast<std::size_t>(g.node(l).item)]);
-        sheetKinds.push_back(sh_.item(g.node(l).item).kind);
-      }
-      std::sort(sheetKinds.begin(), sheetKinds.end());
+      for (std::int32_t l : g.itemLeaves()) g.setItem(l, original[static_cast<std::size_t>(g.node(l).item)]);
+      std::vector<std::int32_t> sheetKinds = kindsOn(g);
       known_.insert(sheetKinds);
-      chosen.push_back(problem_.sheets.size());
-      problem_.sheets.push_back(std::move(sheetKinds));
-      made_.push_back(std::move(g));
-      trees_.push_back(&made_.back());
+      chosen.push_back(keep(std::move(g), std::move(sheetKinds)));
     }
     return true;
   }
@@ -1033,17 +1026,29 @@ class SheetMaker {
       GuillotineBin g;
       if (FillForValue(kinds_, p.standard, way, g, budget_.spent, budget_.limit) <= 1 + 1e-6) continue;
       if (g.empty() || (p.maxStages > 0 && g.stages(p.rootAlongX) > p.maxStages)) continue;
-      std::vector<std::int32_t> sheetKinds;
-      for (std::int32_t l : g.itemLeaves()) sheetKinds.push_back(sh_.item(g.node(l).item).kind);
-      std::sort(sheetKinds.begin(), sheetKinds.end());
+      std::vector<std::int32_t> sheetKinds = kindsOn(g);
       if (!known_.insert(sheetKinds).second) continue;
       lp.add(sheetKinds);
-      problem_.sheets.push_back(std::move(sheetKinds));
-      made_.push_back(std::move(g));
-      trees_.push_back(&made_.back());
+      keep(std::move(g), std::move(sheetKinds));
       added = true;
     }
     return added;
+  }
+
+  // The kinds of the copies on a sheet, ascending.
+  std::vector<std::int32_t> kindsOn(const GuillotineBin& g) const {
+    std::vector<std::int32_t> kinds;
+    for (std::int32_t l : g.itemLeaves()) kinds.push_back(sh_.item(g.node(l).item).kind);
+    std::sort(kinds.begin(), kinds.end());
+    return kinds;
+  }
+
+  // A sheet made here joins the problem (its tree `trees_`); its index.
+  std::size_t keep(GuillotineBin&& g, std::vector<std::int32_t>&& kinds) {
+    problem_.sheets.push_back(std::move(kinds));
+    made_.push_back(std::move(g));
+    trees_.push_back(&made_.back());
+    return problem_.sheets.size() - 1;
   }
 
   const Shared& sh_;
