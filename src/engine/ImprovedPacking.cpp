@@ -256,6 +256,15 @@ struct StopSignals {
 // the greedy fillings each refilled sheet gets.
 constexpr std::uint32_t kRefillPerMille = 300;
 constexpr int kRefillAttempts = 12;
+// Jobs that need at most kFewSheets standard sheets (by the lower bound)
+// are not refilled: emptying two or three of so few sheets rebuilds most of
+// the layout, each such move costs as much as dozens of small ones, and it
+// scatters the last copies that the small moves were fitting in. Their
+// searches run kFewSheetsMoves times the iterations instead, within the
+// same work budget: jobs of one to three sheets filled to 97-99 % used to
+// end one copy short of their bound.
+constexpr std::int32_t kFewSheets = 4;
+constexpr std::int64_t kFewSheetsMoves = 4;
 
 class Search {
  public:
@@ -265,6 +274,9 @@ class Search {
   // Keep the standard sheets laid out in `pool` (none: not kept).
   void keepSheetsIn(PatternPool* pool) { patterns_ = pool; }
 
+  // Whether improve() refills whole sheets (kRefillPerMille of its moves).
+  void refillSheets(bool on) { refills_ = on; }
+
   // Work done so far, in free rectangles looked at (see bestIn).
   std::int64_t work() const { return work_; }
   bool overBudget() const { return budget_ > 0 && work_ >= budget_; }
@@ -272,9 +284,10 @@ class Search {
   // Ruin and recreate with late acceptance on the unplaced area; each time
   // every copy is placed the weakest standard sheet is emptied and its
   // copies have to find room on the others. A share of the moves
-  // (kRefillPerMille) refills whole sheets instead.
+  // (kRefillPerMille) refills whole sheets instead. `done` counts one unit
+  // per `movesPerUnit` iterations.
   Solution improve(Solution cur, std::int64_t iterations, std::atomic<std::int64_t>* done,
-                   const std::atomic<int>* cancelBelow, int task) {
+                   const std::atomic<int>* cancelBelow, int task, std::int64_t movesPerUnit = 1) {
     Solution best = cur;
     auto finished = [&] { return best.poolArea == 0 && best.standardUsed() <= sh_.lowerBound; };
     if (finished()) return best;
@@ -296,8 +309,8 @@ class Search {
     std::int64_t reported = 0;
     for (std::int64_t it = 0; it < iterations && !overBudget(); ++it) {
       if ((it & 31) == 0) {
-        if (done) done->fetch_add(it - reported, std::memory_order_relaxed);
-        reported = it;
+        if (done) done->fetch_add(it / movesPerUnit - reported, std::memory_order_relaxed);
+        reported = it / movesPerUnit;
         if (stops_.now()) {
           stopped_ = true;
           break;
@@ -306,7 +319,7 @@ class Search {
       }
       if (cur.bins.empty()) break;
       journal.begin(cur);
-      if (!(rng_.chance(kRefillPerMille) && refill(cur, journal))) {
+      if (!(refills_ && rng_.chance(kRefillPerMille) && refill(cur, journal))) {
         ruin(cur, journal);
         recreate(cur, journal);
       }
@@ -333,7 +346,7 @@ class Search {
         tail = cur;
       }
     }
-    if (done) done->fetch_add(iterations - reported, std::memory_order_relaxed);
+    if (done) done->fetch_add(iterations / movesPerUnit - reported, std::memory_order_relaxed);
     if (best.poolArea == 0 && tail && tail->poolArea > 0) {
       Solution gathered = std::move(*tail);
       if (poolOnNewSheet(gathered) && (better(gathered, best) || (gathered.standardUsed() == best.standardUsed() &&
@@ -894,6 +907,7 @@ class Search {
   std::int64_t work_ = 0;
   bool stopped_ = false;
   bool shorterSide_ = false;
+  bool refills_ = true;
   std::vector<std::int32_t> scratchBins_, scratchKinds_;
   PatternPool* patterns_ = nullptr;
 };
@@ -1443,7 +1457,9 @@ int SheetReshaper::variants() { return 6 * kSortKeys; }
 
 PackResult Pack(const PackProblem& problem, const PackOptions& options) {
   const Shared sh(problem);
-  const std::int64_t iterations = iterationsFor(options.effort);
+  const bool fewSheets = sh.lowerBound <= kFewSheets;
+  const std::int64_t movesPerUnit = fewSheets ? kFewSheetsMoves : 1;
+  const std::int64_t iterations = iterationsFor(options.effort) * movesPerUnit;
   const int tasks = tasksFor(options.effort);
   const int threads = std::clamp(options.threads, 1, tasks);
 
@@ -1499,8 +1515,9 @@ PackResult Pack(const PackProblem& problem, const PackOptions& options) {
         if (options.searchCap.count() > 0) stops.deadline = std::chrono::steady_clock::now() + options.searchCap;
         Search search(sh, seedOf(0, static_cast<std::uint64_t>(t)), stops, workFor(options.effort, sh.active.size()));
         if (coverable) search.keepSheetsIn(&patterns[static_cast<std::size_t>(t)]);
+        search.refillSheets(!fewSheets);
         Solution start = search.constructBySheets(attemptsFor(options.effort));
-        Solution out = search.improve(std::move(start), iterations, options.done, &cancelBelow, t);
+        Solution out = search.improve(std::move(start), iterations, options.done, &cancelBelow, t, movesPerUnit);
         if (out.poolArea == 0 && out.standardUsed() <= sh.lowerBound) {
           int cur = cancelBelow.load();
           while (t < cur && !cancelBelow.compare_exchange_weak(cur, t)) {
