@@ -261,7 +261,7 @@ constexpr int kRefillAttempts = 12;
 // the layout, each such move costs as much as dozens of small ones, and it
 // scatters the last copies that the small moves were fitting in. Their
 // searches run kFewSheetsMoves times the iterations instead, within the
-// same work budget: jobs of one to three sheets filled to 97-99 % used to
+// same work budget: jobs of one to three sheets filled to 95-99 % used to
 // end one copy short of their bound.
 constexpr std::int32_t kFewSheets = 4;
 constexpr std::int64_t kFewSheetsMoves = 4;

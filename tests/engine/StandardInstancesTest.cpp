@@ -124,7 +124,7 @@ struct Case {
 // The standard sheets the improved search lays an instance out on, its
 // maps checked by the validator.
 std::int64_t improvedSheets(const std::string& name, bool turned, int effort) {
-  const std::vector<Instance> all = instances();
+  static const std::vector<Instance> all = instances();
   const auto found = std::find_if(all.begin(), all.end(), [&](const Instance& i) { return i.name == name; });
   if (found == all.end()) {
     ADD_FAILURE() << "no instance " << name;
@@ -167,7 +167,7 @@ TEST(StandardInstances, TheCoverLaysOutJobsOnFewerSheets) {
 }
 
 TEST(StandardInstances, AJobOfFewSheetsIsFilledToItsBound) {
-  // Jobs on one or two sheets filled to 95-99 %: the sheet refills of
+  // Jobs of one or two sheets filled to 95-99 %: the sheet refills of
   // the search used to scatter the last copies that its small moves were
   // fitting in, and left each of them a sheet over its bound.
   const Case cases[] = {
