@@ -1012,6 +1012,11 @@ class SheetMaker {
     return true;
   }
 
+  // Whether sheets are also cut for the duals by cuts of any depth, when
+  // the strip fillings find none worth more than a sheet (see CutForValue).
+  bool cutsToAnyDepth() const { return anyDepth_; }
+  void startCuttingToAnyDepth() { anyDepth_ = true; }
+
   // The relaxation for `demand` after at most `rounds` rounds, the sheets
   // its optimum uses in `x`; -1 when the budget ran out.
   double relax(const std::vector<std::int32_t>& demand, int rounds, std::vector<std::pair<std::size_t, double>>& x) {
@@ -1034,17 +1039,25 @@ class SheetMaker {
       kinds_[k].value = duals[k] > 1e-9 ? duals[k] + 1e-6 * area / static_cast<double>(problem_.sheetArea) : 0.0;
     }
     bool added = false;
+    // A sheet worth more than a sheet, within the stage limit and not yet
+    // known, joins the relaxation.
+    auto offer = [&](double value, GuillotineBin& g) {
+      if (value <= 1 + 1e-6 || g.empty() || (p.maxStages > 0 && g.stages(p.rootAlongX) > p.maxStages)) return;
+      std::vector<std::int32_t> sheetKinds = kindsOn(g);
+      if (!known_.insert(sheetKinds).second) return;
+      lp.add(sheetKinds);
+      keep(std::move(g), std::move(sheetKinds));
+      added = true;
+    };
     for (int n = 0; n < 4; ++n) {
       const FillWay way{n / 2 == 1, trim_, n % 2 == 1};
       if (way.stripsAlongX && symmetric_) continue;
       GuillotineBin g;
-      if (FillForValue(kinds_, p.standard, way, g, budget_.spent, budget_.limit) <= 1 + 1e-6) continue;
-      if (g.empty() || (p.maxStages > 0 && g.stages(p.rootAlongX) > p.maxStages)) continue;
-      std::vector<std::int32_t> sheetKinds = kindsOn(g);
-      if (!known_.insert(sheetKinds).second) continue;
-      lp.add(sheetKinds);
-      keep(std::move(g), std::move(sheetKinds));
-      added = true;
+      offer(FillForValue(kinds_, p.standard, way, g, budget_.spent, budget_.limit), g);
+    }
+    if (!added && anyDepth_) {
+      GuillotineBin g;
+      offer(CutForValue(kinds_, p.standard, g, budget_.spent, budget_.limit), g);
     }
     return added;
   }
@@ -1072,7 +1085,7 @@ class SheetMaker {
   std::vector<ValuedKind> kinds_;
   std::set<std::vector<std::int32_t>> known_;
   std::deque<GuillotineBin> made_;
-  bool trim_ = true, symmetric_ = false;
+  bool trim_ = true, symmetric_ = false, anyDepth_ = false;
 };
 
 // Sheets for at most `target` sheets: a dive from the relaxation `value`,
@@ -1157,11 +1170,17 @@ std::optional<Solution> CoverWithFewer(const Shared& sh, const std::vector<Patte
   SheetMaker maker(sh, problem, trees, budget);
   for (std::int32_t target = best.standardUsed() - 1; target >= sh.lowerBound; --target) {
     std::vector<std::size_t> chosen = CoverSheets(problem, target, budget);
-    if (chosen.empty()) {
+    // Sheets made by strip fillings first; when the dive fails with them,
+    // sheets cut to any depth join the relaxation and it dives again.
+    // Cutting to any depth from the start would find other sheets and
+    // lead the dive elsewhere, losing layouts the strips alone reach.
+    while (chosen.empty() && budget.spent < budget.limit) {
       std::vector<std::pair<std::size_t, double>> x;
       const double value = maker.relax(problem.demand, kPriceRounds, x);
       if (value >= 0 && value <= target + 1e-6)
         chosen = DiveForCover(maker, problem, target, budget, value, std::move(x));
+      if (maker.cutsToAnyDepth()) break;
+      maker.startCuttingToAnyDepth();
     }
     if (chosen.empty()) break;
     std::vector<const GuillotineBin*> sheets;

@@ -307,7 +307,256 @@ class Filler {
   std::vector<double> stackValues_;        // per width: per height in units
 };
 
+// The knapsack of guillotine cuts: for every rectangle whose sides are sums
+// of the copies' sides, the most it holds as one copy or as its two pieces
+// after a cut across X or across Y. Each rectangle keeps its two best
+// layouts that hold different copies, with the kinds of their copies, and
+// two pieces' layouts join only while their copies together stay within
+// what is left of each kind: two kept, not one, so that pieces that would
+// both take the last copy of a kind still join. Since only those are
+// joined, the result is near the best, not always the best.
+class CutPlan {
+ public:
+  // At most so many kinds held by all layouts together (64 MiB).
+  static constexpr std::size_t kMaxHeld = std::size_t{1} << 24;
+
+  CutPlan(const std::vector<ValuedKind>& kinds, const PackSheet& sheet) : kinds_(kinds) {
+    unit_ = std::gcd(sheet.w, sheet.h);
+    for (const ValuedKind& k : kinds_)
+      if (worth(k)) unit_ = std::gcd(unit_, std::gcd(k.w, k.h));
+    if (unit_ <= 0) unit_ = 1;
+    for (std::size_t k = 0; k < kinds_.size(); ++k) {
+      const ValuedKind& v = kinds_[k];
+      if (!worth(v)) continue;
+      const std::int32_t a = v.w / unit_, b = v.h / unit_;
+      if (v.allowed & AllowAsGiven) shapes_.push_back({static_cast<std::int32_t>(k), a, b});
+      if ((v.allowed & AllowTurned) && a != b) shapes_.push_back({static_cast<std::int32_t>(k), b, a});
+    }
+    xs_ = sums(sheet.w / unit_, true, floorX_);
+    ys_ = sums(sheet.h / unit_, false, floorY_);
+  }
+
+  // The steps solve() takes, as long as the strip fillings' steps: four
+  // joinings a cut, each about two of those steps.
+  std::int64_t cost() const {
+    const auto nx = static_cast<std::int64_t>(xs_.size()), ny = static_cast<std::int64_t>(ys_.size());
+    return nx * ny * (8 * (nx + ny) + static_cast<std::int64_t>(shapes_.size()));
+  }
+
+  // False when the kinds the layouts hold would take more than kMaxHeld
+  // entries (many small copies on a large sheet).
+  bool solve() {
+    const std::size_t nx = xs_.size(), ny = ys_.size();
+    plans_.assign(2 * nx * ny, Plan{});
+    value_.assign(2 * nx * ny, 0.0);
+    holds_.assign(2 * nx * ny, {0, 0});
+    kindsHeld_.clear();
+    count_.assign(kinds_.size(), 0);
+    for (std::size_t i = 0; i < nx; ++i) {
+      for (std::size_t j = 0; j < ny; ++j) {
+        const std::size_t e = i * ny + j;
+        for (std::size_t s = 0; s < shapes_.size(); ++s) {
+          const Shape& sh = shapes_[s];
+          if (sh.a <= xs_[i] && sh.b <= ys_[j])
+            offer(e, kinds_[static_cast<std::size_t>(sh.kind)].value,
+                  Plan{1 + static_cast<std::int32_t>(s), mark(sh.kind), 0, 0});
+        }
+        // The pieces' layouts joined: an empty piece's second layout is
+        // empty too, and joins as its first.
+        auto consider = [&](std::size_t p, std::size_t q, std::int32_t cut) {
+          if (value_[2 * p] + value_[2 * q] <= value_[2 * e + 1] + 1e-12) return;
+          for (std::size_t u = 2 * p; u < 2 * p + 2; ++u) {
+            for (std::size_t v = 2 * q; v < 2 * q + 2; ++v) {
+              const double value = value_[u] + value_[v];
+              if (value <= value_[2 * e + 1] + 1e-12 || !together(u, v)) continue;
+              offer(e, value, Plan{-(1 + cut), plans_[u].mark + plans_[v].mark, u, v});
+            }
+          }
+        };
+        // A piece xs_[c] wide on the left, or ys_[c] high on top; the other
+        // piece is the rectangle of the largest sums within the rest.
+        for (std::size_t c = 0; c < i && 2 * xs_[c] <= xs_[i]; ++c)
+          consider(c * ny + j, at(floorX_, xs_[i] - xs_[c]) * ny + j, static_cast<std::int32_t>(c));
+        for (std::size_t c = 0; c < j && 2 * ys_[c] <= ys_[j]; ++c)
+          consider(i * ny + c, i * ny + at(floorY_, ys_[j] - ys_[c]), static_cast<std::int32_t>(nx + c));
+        for (std::size_t w = 2 * e; w < 2 * e + 2; ++w) {
+          const Plan& plan = plans_[w];
+          if (plan.how > 0) {
+            holds_[w] = {kindsHeld_.size(), 1};
+            kindsHeld_.push_back(shapes_[static_cast<std::size_t>(plan.how - 1)].kind);
+          } else if (plan.how < 0) {
+            const auto [p, np] = holds_[plan.first];
+            const auto [q, nq] = holds_[plan.second];
+            if (kindsHeld_.size() + np + nq > kMaxHeld) return false;
+            holds_[w] = {kindsHeld_.size(), np + nq};
+            kindsHeld_.resize(kindsHeld_.size() + np + nq);
+            std::merge(kindsHeld_.begin() + static_cast<std::ptrdiff_t>(p),
+                       kindsHeld_.begin() + static_cast<std::ptrdiff_t>(p + np),
+                       kindsHeld_.begin() + static_cast<std::ptrdiff_t>(q),
+                       kindsHeld_.begin() + static_cast<std::ptrdiff_t>(q + nq),
+                       kindsHeld_.end() - static_cast<std::ptrdiff_t>(np + nq));
+          }
+        }
+      }
+    }
+    return true;
+  }
+
+  // Lays the best layout of the whole sheet out on `out`; its value, 0
+  // when nothing fits.
+  double build(const PackSheet& sheet, GuillotineBin& out) {
+    out = GuillotineBin(sheet.x, sheet.y, sheet.w, sheet.h);
+    const std::int32_t i = floorX_.back(), j = floorY_.back();
+    double value = 0;
+    if (i < 0 || j < 0 ||
+        !lay(out, out.root(), 2 * (static_cast<std::size_t>(i) * ys_.size() + static_cast<std::size_t>(j)), value)) {
+      out = GuillotineBin(sheet.x, sheet.y, sheet.w, sheet.h);
+      return 0;
+    }
+    return value;
+  }
+
+ private:
+  struct Shape {
+    std::int32_t kind = 0;
+    std::int32_t a = 0, b = 0;  // in units
+  };
+
+  // One of the two best layouts of a rectangle, at 2 (i * ys_.size() + j)
+  // and the next: the better first; the two hold different copies.
+  struct Plan {
+    std::int32_t how = 0;               // 1 + shape, -(1 + cut), 0 nothing
+    std::uint64_t mark = 0;             // the sum of its copies' kind marks: equal for equal copies
+    std::size_t first = 0, second = 0;  // of a cut: its pieces' layouts
+  };
+
+  // A number per kind whose sums tell sets of copies apart.
+  static std::uint64_t mark(std::int32_t kind) {
+    std::uint64_t z = static_cast<std::uint64_t>(kind) * 0x9E3779B97F4A7C15ULL + 0x632BE59BD9B4E019ULL;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+  }
+
+  // Keeps a layout of rectangle `e` worth `value` when it is one of its
+  // two best.
+  void offer(std::size_t e, double value, const Plan& plan) {
+    const std::size_t best = 2 * e, next = 2 * e + 1;
+    if (plans_[best].how != 0 && plan.mark == plans_[best].mark) {
+      if (value > value_[best] + 1e-12) {
+        plans_[best] = plan;
+        value_[best] = value;
+      }
+    } else if (plans_[best].how == 0 || value > value_[best] + 1e-12) {
+      plans_[next] = plans_[best];
+      value_[next] = value_[best];
+      plans_[best] = plan;
+      value_[best] = value;
+    } else if (plans_[next].how == 0 || value > value_[next] + 1e-12) {
+      plans_[next] = plan;
+      value_[next] = value;
+    }
+  }
+
+  static bool worth(const ValuedKind& k) { return k.value > 0 && k.copies > 0; }
+
+  static std::size_t at(const std::vector<std::int32_t>& floor, std::int32_t size) {
+    return static_cast<std::size_t>(floor[static_cast<std::size_t>(size)]);
+  }
+
+  // The sums up to `n` of the shapes' sides along one axis, ascending;
+  // `floor` gets for every size the index of the largest sum not over it
+  // (-1: none).
+  std::vector<std::int32_t> sums(std::int32_t n, bool alongX, std::vector<std::int32_t>& floor) const {
+    std::vector<char> reach(static_cast<std::size_t>(n) + 1, 0);
+    reach[0] = 1;
+    for (const Shape& s : shapes_) {
+      const std::int32_t d = alongX ? s.a : s.b;
+      for (std::int32_t v = d; v <= n; ++v)
+        if (reach[static_cast<std::size_t>(v - d)]) reach[static_cast<std::size_t>(v)] = 1;
+    }
+    std::vector<std::int32_t> out;
+    floor.assign(static_cast<std::size_t>(n) + 1, -1);
+    for (std::int32_t v = 1; v <= n; ++v) {
+      if (reach[static_cast<std::size_t>(v)]) out.push_back(v);
+      floor[static_cast<std::size_t>(v)] = static_cast<std::int32_t>(out.size()) - 1;
+    }
+    return out;
+  }
+
+  // Whether the copies of layouts u and v together stay within the copies
+  // left of each kind.
+  bool together(std::size_t u, std::size_t v) {
+    const std::int32_t* p = kindsHeld_.data() + holds_[u].first;
+    const std::int32_t* q = kindsHeld_.data() + holds_[v].first;
+    const std::size_t np = holds_[u].second, nq = holds_[v].second;
+    for (std::size_t a = 0; a < np; ++a) ++count_[static_cast<std::size_t>(p[a])];
+    bool within = true;
+    for (std::size_t b = 0; b < nq; ++b)
+      if (++count_[static_cast<std::size_t>(q[b])] > kinds_[static_cast<std::size_t>(q[b])].copies) within = false;
+    for (std::size_t a = 0; a < np; ++a) count_[static_cast<std::size_t>(p[a])] = 0;
+    for (std::size_t b = 0; b < nq; ++b) count_[static_cast<std::size_t>(q[b])] = 0;
+    return within;
+  }
+
+  // Lays layout `w` into free leaf `leaf` at its top-left corner (the leaf
+  // may be larger). A cut in two is made with a stand-in copy the size of
+  // the first piece: the second piece is laid out beside it, then the
+  // stand-in taken off and the first piece laid out in its place.
+  bool lay(GuillotineBin& g, std::int32_t leaf, std::size_t w, double& value) {
+    const Plan& plan = plans_[w];
+    if (plan.how == 0) return true;
+    if (plan.how > 0) {
+      const Shape& s = shapes_[static_cast<std::size_t>(plan.how - 1)];
+      const ValuedKind& k = kinds_[static_cast<std::size_t>(s.kind)];
+      g.insert(leaf, k.item, s.a * unit_, s.b * unit_, SplitWay::RightFirst);
+      value += k.value;
+      return true;
+    }
+    const std::size_t c = static_cast<std::size_t>(-plan.how - 1);
+    const bool acrossX = c < xs_.size();
+    const std::int32_t cut = (acrossX ? xs_[c] : ys_[c - xs_.size()]) * unit_;
+    const TreeNode f = g.node(leaf);
+    const std::int32_t standIn =
+        g.insert(leaf, kinds_[static_cast<std::size_t>(shapes_.front().kind)].item, acrossX ? cut : f.w,
+                 acrossX ? f.h : cut, acrossX ? SplitWay::RightFirst : SplitWay::BelowFirst);
+    const std::int32_t rest = freeAt(g, acrossX ? f.x + cut : f.x, acrossX ? f.y : f.y + cut);
+    if (rest < 0 || !lay(g, rest, plan.second, value)) return false;
+    g.remove(standIn);
+    const std::int32_t back = freeAt(g, f.x, f.y);
+    return back >= 0 && lay(g, back, plan.first, value);
+  }
+
+  static std::int32_t freeAt(const GuillotineBin& g, std::int32_t x, std::int32_t y) {
+    for (const FreeRect& f : g.freeLeaves())
+      if (g.node(f.node).x == x && g.node(f.node).y == y) return f.node;
+    return -1;
+  }
+
+  const std::vector<ValuedKind>& kinds_;
+  std::int32_t unit_ = 1;
+  std::vector<Shape> shapes_;
+  std::vector<std::int32_t> xs_, ys_;          // the sums of sides, ascending
+  std::vector<std::int32_t> floorX_, floorY_;  // per size: the largest sum not over it
+  std::vector<Plan> plans_;
+  std::vector<double> value_;  // per layout: what its copies are worth
+  // Per layout: where the kinds of its copies, ascending, lie in kindsHeld_
+  // and how many they are.
+  std::vector<std::pair<std::size_t, std::size_t>> holds_;
+  std::vector<std::int32_t> kindsHeld_;
+  std::vector<std::int32_t> count_;  // per kind, while joining two pieces
+};
+
 }  // namespace
+
+double CutForValue(const std::vector<ValuedKind>& kinds, const PackSheet& sheet, GuillotineBin& out, std::int64_t& work,
+                   std::int64_t limit) {
+  CutPlan plan(kinds, sheet);
+  out = GuillotineBin(sheet.x, sheet.y, sheet.w, sheet.h);
+  if (work + plan.cost() > limit) return 0;
+  work += plan.cost();
+  return plan.solve() ? plan.build(sheet, out) : 0;
+}
 
 double FillForValue(const std::vector<ValuedKind>& kinds, const PackSheet& sheet, const FillWay& way,
                     GuillotineBin& out, std::int64_t& work, std::int64_t limit) {

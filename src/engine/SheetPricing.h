@@ -4,7 +4,8 @@
 // asks for sheets whose copies are worth more than a sheet at the duals of
 // its relaxation, sheets the searches' moves would not make. The sheet is
 // cut into strips across it, each strip into columns, each column over one
-// copy into the copies stacked in it. Standard C++ only.
+// copy into the copies stacked in it; or, where those find no such sheet,
+// by cuts of any depth. Standard C++ only.
 
 #include "engine/GuillotineBin.h"
 #include "engine/ImprovedPacking.h"
@@ -41,5 +42,13 @@ struct FillWay {
 // it would pass `limit` the sheet is left as far as it got.
 double FillForValue(const std::vector<ValuedKind>& kinds, const PackSheet& sheet, const FillWay& way,
                     GuillotineBin& out, std::int64_t& work, std::int64_t limit);
+
+// Fills `sheet` by guillotine cuts of any depth for the most value, each
+// kind at most its `copies` times (see CutPlan in the source: near the
+// best, not always the best). `out` gets the sheet; the result is the
+// value of its copies, 0 (and `out` empty) when the steps would pass
+// `limit`.
+double CutForValue(const std::vector<ValuedKind>& kinds, const PackSheet& sheet, GuillotineBin& out, std::int64_t& work,
+                   std::int64_t limit);
 
 }  // namespace kroyna::engine::improved

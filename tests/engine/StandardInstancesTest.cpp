@@ -162,6 +162,10 @@ TEST(StandardInstances, TheCoverLaysOutJobsOnFewerSheets) {
       {"c03_n040_01", false, 3, 6},
       // The dive's first branch and bound alone would spend the budget.
       {"c03_n080_09", false, 3, 21},
+      // The dive fails with the sheets of strips; with sheets cut to any
+      // depth it dives again and holds the parts on one sheet fewer.
+      {"c10_n020_09", false, 6, 5},
+      {"c07_n040_04", true, 8, 12},
   };
   for (const Case& c : cases) EXPECT_EQ(improvedSheets(c.name, c.turned, c.effort), c.sheets) << c.name;
 }
