@@ -336,11 +336,13 @@ class CutPlan {
     ys_ = sums(sheet.h / unit_, false, floorY_);
   }
 
-  // The steps solve() takes, as long as the strip fillings' steps: four
-  // joinings a cut, each about two of those steps.
+  // The steps solve() takes, in steps of the strip fillings: four joinings
+  // a cut, each counted as four such steps. That is about twice what a
+  // joining takes alone; its tables outgrow a core's cache, and it slows
+  // as much when two searches run at once.
   std::int64_t cost() const {
     const auto nx = static_cast<std::int64_t>(xs_.size()), ny = static_cast<std::int64_t>(ys_.size());
-    return nx * ny * (8 * (nx + ny) + static_cast<std::int64_t>(shapes_.size()));
+    return nx * ny * (16 * (nx + ny) + static_cast<std::int64_t>(shapes_.size()));
   }
 
   // False when the kinds the layouts hold would take more than kMaxHeld
