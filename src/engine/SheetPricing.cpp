@@ -27,6 +27,14 @@ struct Spot {
   bool underFirst = false;
 };
 
+// The free leaf whose top-left corner is (x, y), -1 when there is none
+// (free leaves do not overlap, so there is at most one).
+std::int32_t freeAt(const GuillotineBin& g, std::int32_t x, std::int32_t y) {
+  for (const FreeRect& f : g.freeLeaves())
+    if (g.node(f.node).x == x && g.node(f.node).y == y) return f.node;
+  return -1;
+}
+
 // The sizes (a, b) a copy may take, at most two.
 struct Shapes {
   using Size = std::pair<std::int32_t, std::int32_t>;
@@ -529,12 +537,6 @@ class CutPlan {
     return back >= 0 && lay(g, back, plan.first, value);
   }
 
-  static std::int32_t freeAt(const GuillotineBin& g, std::int32_t x, std::int32_t y) {
-    for (const FreeRect& f : g.freeLeaves())
-      if (g.node(f.node).x == x && g.node(f.node).y == y) return f.node;
-    return -1;
-  }
-
   const std::vector<ValuedKind>& kinds_;
   std::int32_t unit_ = 1;
   std::vector<Shape> shapes_;
@@ -573,12 +575,9 @@ double FillForValue(const std::vector<ValuedKind>& kinds, const PackSheet& sheet
     const std::int32_t a = stripsAlongX ? s.copy.b : s.copy.a, b = stripsAlongX ? s.copy.a : s.copy.b;
     // Along the strips is along X when they follow one another along Y.
     const SplitWay way = s.underFirst != stripsAlongX ? SplitWay::BelowFirst : SplitWay::RightFirst;
-    std::int32_t leaf = -1;
-    for (const FreeRect& f : out.freeLeaves()) {
-      const TreeNode& n = out.node(f.node);
-      if (n.x == x && n.y == y && f.w >= a && f.h >= b) leaf = f.node;
-    }
-    if (leaf < 0) return 0;  // cannot happen with the spots made above
+    const std::int32_t leaf = freeAt(out, x, y);
+    // Cannot happen with the spots made above.
+    if (leaf < 0 || out.node(leaf).w < a || out.node(leaf).h < b) return 0;
     out.insert(leaf, kinds[static_cast<std::size_t>(s.copy.kind)].item, a, b, way);
     placed += s.copy.value;
   }
