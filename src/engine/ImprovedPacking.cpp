@@ -944,6 +944,13 @@ constexpr std::size_t kDiveTries = 3;
 // sheets the relaxation knows of often cannot hold them so few.
 constexpr std::int32_t kRestSheets = 4;
 constexpr std::int64_t kRestIterations = 2000;
+// When both dives fail although a relaxation came down to the target, the
+// cover starts once more from the searches' sheets alone, with a budget
+// of its own, and makes sheets by strip fillings for duals smoothed by
+// kSmoothing (see SheetMaker::smoothDuals): other sheets, and another
+// dive. Where that start saved a sheet, it was with the strips alone;
+// cuts of any depth after it only took time.
+constexpr double kSmoothing = 0.5;
 
 // Makes sheets for the duals of the cover's relaxation (column generation):
 // each round solves the relaxation and fills a sheet for the most value at
@@ -1012,6 +1019,13 @@ class SheetMaker {
     return true;
   }
 
+  // Sheets are made for a mix of the relaxation's duals and those they were
+  // last made for, `weight` of the latter, and join it while worth more
+  // than a sheet at its own duals; when that finds none, for its duals
+  // alone. The duals of a relaxation with many sheets of equal worth leap
+  // from round to round; the mix keeps to where they settle.
+  void smoothDuals(double weight) { smoothing_ = weight; }
+
   // Whether sheets are also cut for the duals by cuts of any depth, when
   // the strip fillings find none worth more than a sheet (see CutForValue).
   bool cutsToAnyDepth() const { return anyDepth_; }
@@ -1022,21 +1036,33 @@ class SheetMaker {
   double relax(const std::vector<std::int32_t>& demand, int rounds, std::vector<std::pair<std::size_t, double>>& x) {
     for (std::size_t k = 0; k < kinds_.size(); ++k) kinds_[k].copies = std::max(0, demand[k]);
     CoverRelaxation lp(problem_, demand, budget_);
-    std::vector<double> duals;
+    std::vector<double> duals, mixed;
     for (int round = 0;; ++round) {
       double value = 0;
       if (!lp.solve(value, duals, &x)) return -1;
-      if (round >= rounds || !addSheets(duals, lp) || budget_.spent > budget_.limit) return value;
+      if (round >= rounds || budget_.spent > budget_.limit) return value;
+      bool added = false;
+      if (smoothing_ > 0 && !mixed.empty()) {
+        for (std::size_t k = 0; k < duals.size(); ++k) mixed[k] = smoothing_ * mixed[k] + (1 - smoothing_) * duals[k];
+        added = addSheets(mixed, duals, lp);
+      }
+      if (!added) {
+        mixed = duals;
+        added = addSheets(duals, duals, lp);
+      }
+      if (!added || budget_.spent > budget_.limit) return value;
     }
   }
 
  private:
-  bool addSheets(const std::vector<double>& duals, CoverRelaxation& lp) {
+  // Sheets made for `prices` join `lp` while worth more than a sheet at its
+  // `duals`.
+  bool addSheets(const std::vector<double>& prices, const std::vector<double>& duals, CoverRelaxation& lp) {
     const PackProblem& p = sh_.p;
     for (std::size_t k = 0; k < kinds_.size(); ++k) {
       // A trace of the area among copies of equal worth: fuller sheets.
       const double area = static_cast<double>(std::int64_t{kinds_[k].w} * kinds_[k].h);
-      kinds_[k].value = duals[k] > 1e-9 ? duals[k] + 1e-6 * area / static_cast<double>(problem_.sheetArea) : 0.0;
+      kinds_[k].value = prices[k] > 1e-9 ? prices[k] + 1e-6 * area / static_cast<double>(problem_.sheetArea) : 0.0;
     }
     bool added = false;
     // A sheet worth more than a sheet, within the stage limit and not yet
@@ -1044,6 +1070,11 @@ class SheetMaker {
     auto offer = [&](double value, GuillotineBin& g) {
       if (value <= 1 + 1e-6 || g.empty() || (p.maxStages > 0 && g.stages(p.rootAlongX) > p.maxStages)) return;
       std::vector<std::int32_t> sheetKinds = kindsOn(g);
+      if (&prices != &duals) {
+        double worth = 0;
+        for (std::int32_t k : sheetKinds) worth += duals[static_cast<std::size_t>(k)];
+        if (worth <= 1 + 1e-6) return;
+      }
       if (!known_.insert(sheetKinds).second) return;
       lp.add(sheetKinds);
       keep(std::move(g), std::move(sheetKinds));
@@ -1086,6 +1117,7 @@ class SheetMaker {
   std::set<std::vector<std::int32_t>> known_;
   std::deque<GuillotineBin> made_;
   bool trim_ = true, symmetric_ = false, anyDepth_ = false;
+  double smoothing_ = 0;
 };
 
 // Sheets for at most `target` sheets: a dive from the relaxation `value`,
@@ -1165,22 +1197,40 @@ std::optional<Solution> CoverWithFewer(const Shared& sh, const std::vector<Patte
   }
   problem.sheetArea = std::int64_t{sh.p.standard.w} * sh.p.standard.h;
   const std::int64_t e = std::clamp(effort, 1, 10);
-  CoverBudget budget{e * e * e * kCoverSteps, 0, stop};
+  const std::int64_t steps = e * e * e * kCoverSteps;
+  CoverBudget budget{steps, 0, stop};
   std::optional<Solution> fewer;
-  SheetMaker maker(sh, problem, trees, budget);
+  const CoverProblem searched = problem;
+  const std::vector<const GuillotineBin*> searchedTrees = trees;
+  auto maker = std::make_unique<SheetMaker>(sh, problem, trees, budget);
+  bool restarted = false;
   for (std::int32_t target = best.standardUsed() - 1; target >= sh.lowerBound; --target) {
     std::vector<std::size_t> chosen = CoverSheets(problem, target, budget);
-    // Sheets made by strip fillings first; when the dive fails with them,
-    // sheets cut to any depth join the relaxation and it dives again.
-    // Cutting to any depth from the start would find other sheets and
-    // lead the dive elsewhere, losing layouts the strips alone reach.
-    while (chosen.empty() && budget.spent < budget.limit) {
-      std::vector<std::pair<std::size_t, double>> x;
-      const double value = maker.relax(problem.demand, kPriceRounds, x);
-      if (value >= 0 && value <= target + 1e-6)
-        chosen = DiveForCover(maker, problem, target, budget, value, std::move(x));
-      if (maker.cutsToAnyDepth()) break;
-      maker.startCuttingToAnyDepth();
+    bool within = false;  // a relaxation came down to the target
+    for (;;) {
+      // Sheets made by strip fillings first; when the dive fails with
+      // them, sheets cut to any depth join the relaxation and it dives
+      // again. Cutting to any depth from the start would find other sheets
+      // and lead the dive elsewhere, losing layouts the strips alone reach.
+      while (chosen.empty() && budget.spent < budget.limit) {
+        std::vector<std::pair<std::size_t, double>> x;
+        const double value = maker->relax(problem.demand, kPriceRounds, x);
+        if (value >= 0 && value <= target + 1e-6) {
+          within = true;
+          chosen = DiveForCover(*maker, problem, target, budget, value, std::move(x));
+        }
+        if (maker->cutsToAnyDepth() || restarted) break;
+        maker->startCuttingToAnyDepth();
+      }
+      // On the last few sheets the dive is a search of their own, which a
+      // second start would only repeat.
+      if (!chosen.empty() || !within || restarted || target <= kRestSheets) break;
+      restarted = true;
+      problem = searched;
+      trees = searchedTrees;
+      maker = std::make_unique<SheetMaker>(sh, problem, trees, budget);
+      maker->smoothDuals(kSmoothing);
+      budget.limit = budget.spent + steps;
     }
     if (chosen.empty()) break;
     std::vector<const GuillotineBin*> sheets;
