@@ -926,9 +926,9 @@ int attemptsFor(int effort) { return 20 * std::clamp(effort, 1, 10); }
 // of different searches may have turned them differently). Its simplex and
 // the sheets it makes may take kCoverSteps steps times the cube of the
 // effort: about 0.02 s at effort 2, 0.3 s at 5 and 2 s at 10 on a 2-core
-// machine. It pays most where the searches have left many full sheets, at
-// the top effort; at effort 1 it found nothing on the 500 standard
-// instances.
+// machine, twice that when it starts once more (see kSmoothing). It pays
+// most where the searches have left many full sheets, at the top effort;
+// at effort 1 it found nothing on the 500 standard instances.
 constexpr std::size_t kCoverCopies = 2000;
 constexpr std::int32_t kCoverKinds = 400;
 constexpr std::int64_t kCoverSteps = 2'000'000;
