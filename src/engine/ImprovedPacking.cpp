@@ -1070,6 +1070,7 @@ class SheetMaker {
     auto offer = [&](double value, GuillotineBin& g) {
       if (value <= 1 + 1e-6 || g.empty() || (p.maxStages > 0 && g.stages(p.rootAlongX) > p.maxStages)) return;
       std::vector<std::int32_t> sheetKinds = kindsOn(g);
+      // Priced at the duals themselves, `value` already says so.
       if (&prices != &duals) {
         double worth = 0;
         for (std::int32_t k : sheetKinds) worth += duals[static_cast<std::size_t>(k)];
