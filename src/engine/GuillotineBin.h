@@ -73,6 +73,14 @@ class GuillotineBin {
     return maxFreeH_;
   }
 
+  // The free leaf whose top-left corner is (x, y), -1 when there is none
+  // (free leaves do not overlap, so there is at most one).
+  std::int32_t freeAt(std::int32_t x, std::int32_t y) const {
+    for (const FreeRect& f : freeLeaves())
+      if (node(f.node).x == x && node(f.node).y == y) return f.node;
+    return -1;
+  }
+
   // Puts copy `item` of extents a x b into free leaf `leaf` (which must hold
   // it). Returns the index of the new item leaf.
   std::int32_t insert(std::int32_t leaf, std::int32_t item, std::int32_t a, std::int32_t b, SplitWay way);

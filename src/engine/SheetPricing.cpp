@@ -27,14 +27,6 @@ struct Spot {
   bool underFirst = false;
 };
 
-// The free leaf whose top-left corner is (x, y), -1 when there is none
-// (free leaves do not overlap, so there is at most one).
-std::int32_t freeAt(const GuillotineBin& g, std::int32_t x, std::int32_t y) {
-  for (const FreeRect& f : g.freeLeaves())
-    if (g.node(f.node).x == x && g.node(f.node).y == y) return f.node;
-  return -1;
-}
-
 // The sizes (a, b) a copy may take, at most two.
 struct Shapes {
   using Size = std::pair<std::int32_t, std::int32_t>;
@@ -530,10 +522,10 @@ class CutPlan {
     const std::int32_t standIn =
         g.insert(leaf, kinds_[static_cast<std::size_t>(shapes_.front().kind)].item, acrossX ? cut : f.w,
                  acrossX ? f.h : cut, acrossX ? SplitWay::RightFirst : SplitWay::BelowFirst);
-    const std::int32_t rest = freeAt(g, acrossX ? f.x + cut : f.x, acrossX ? f.y : f.y + cut);
+    const std::int32_t rest = g.freeAt(acrossX ? f.x + cut : f.x, acrossX ? f.y : f.y + cut);
     if (rest < 0 || !lay(g, rest, plan.second, value)) return false;
     g.remove(standIn);
-    const std::int32_t back = freeAt(g, f.x, f.y);
+    const std::int32_t back = g.freeAt(f.x, f.y);
     return back >= 0 && lay(g, back, plan.first, value);
   }
 
@@ -575,7 +567,7 @@ double FillForValue(const std::vector<ValuedKind>& kinds, const PackSheet& sheet
     const std::int32_t a = stripsAlongX ? s.copy.b : s.copy.a, b = stripsAlongX ? s.copy.a : s.copy.b;
     // Along the strips is along X when they follow one another along Y.
     const SplitWay way = s.underFirst != stripsAlongX ? SplitWay::BelowFirst : SplitWay::RightFirst;
-    const std::int32_t leaf = freeAt(out, x, y);
+    const std::int32_t leaf = out.freeAt(x, y);
     // Cannot happen with the spots made above.
     if (leaf < 0 || out.node(leaf).w < a || out.node(leaf).h < b) return 0;
     out.insert(leaf, kinds[static_cast<std::size_t>(s.copy.kind)].item, a, b, way);
