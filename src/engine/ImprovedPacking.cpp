@@ -1257,7 +1257,7 @@ std::optional<Solution> CoverWithFewer(const Shared& sh, const std::vector<Patte
 // kCompletionPerSheet a sheet, without a stage limit (the check cuts to any
 // depth), within kCompletionSteps steps times the cube of the effort. On
 // the 500 instances at effort 10 this saves 1 sheet turned; on larger jobs
-// (80 and 100 copies) it spent 4 to 8 s without a sheet saved.
+// (80 and 100 copies) it spent 4 to 15 s each without a sheet saved.
 constexpr std::size_t kCompletionJob = 64;
 constexpr std::int32_t kCompletionPerSheet = 12;
 constexpr std::int64_t kCompletionSteps = 250'000;
