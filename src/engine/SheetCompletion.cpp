@@ -11,6 +11,8 @@ namespace kroyna::engine::improved {
 
 namespace {
 
+using Members = std::array<int, kCompletionCopies>;
+
 // A set of copies, by their place in the search's order.
 struct Set {
   std::uint64_t lo = 0, hi = 0;
@@ -22,7 +24,7 @@ struct Set {
   }
   bool operator==(const Set& o) const = default;
   // The members, ascending (larger copies first); returns how many.
-  int members(std::array<int, kCompletionCopies>& out) const {
+  int members(Members& out) const {
     int k = 0;
     for (std::uint64_t w = lo; w; w &= w - 1) out[static_cast<std::size_t>(k++)] = std::countr_zero(w);
     for (std::uint64_t w = hi; w; w &= w - 1) out[static_cast<std::size_t>(k++)] = 64 + std::countr_zero(w);
@@ -38,8 +40,6 @@ struct SetHash {
     return static_cast<std::size_t>(z ^ (z >> 31));
   }
 };
-
-using Members = std::array<int, kCompletionCopies>;
 
 // Numbers for sets, by open addressing: the checks look sets up millions
 // of times.
@@ -297,13 +297,15 @@ class Completion {
   // Sheets found for every copy, at most `target` of them with each
   // wasting at most `cap` (besides the total room the target leaves).
   bool run(std::int32_t target, std::int64_t cap) {
-    const std::int64_t sheetArea = std::int64_t{sheet_.w} * sheet_.h;
-    slack_ = target * sheetArea - total_;
+    slack_ = slackFor(target);
     cap_ = cap;
     chosen_.clear();
     std::fill(placed_.begin(), placed_.end(), false);
     return slack_ >= 0 && next(target, 0, 0);
   }
+
+  // The room `target` sheets leave beside the copies (negative: too few).
+  std::int64_t slackFor(std::int32_t target) const { return target * (std::int64_t{sheet_.w} * sheet_.h) - total_; }
 
   bool stopped() const { return fitter_.stopped(); }
 
@@ -321,20 +323,11 @@ class Completion {
     return out;
   }
 
-  bool fits(Set s) {
-    std::int64_t area = 0;
-    Members m;
-    const int k = s.members(m);
-    for (int t = 0; t < k; ++t) area += area_[static_cast<std::size_t>(m[t])];
-    return sheetFits(s, area);
-  }
-  Set setOf(const std::vector<int>& places) const {
+  // Whether every copy given fits one sheet.
+  bool fitsAll() {
     Set s;
-    for (int i : places) s = s.with(i);
-    return s;
-  }
-  int placeOf(std::int32_t item) const {
-    return static_cast<int>(std::find(order_.begin(), order_.end(), item) - order_.begin());
+    for (int i = 0; i < n_; ++i) s = s.with(i);
+    return sheetFits(s, total_);
   }
 
  private:
@@ -475,19 +468,14 @@ bool FitsOneSheet(const std::vector<PackItem>& items, const std::vector<std::int
   if (which.empty()) return true;
   if (which.size() > kCompletionCopies) return false;
   Completion c(items, which, sheet, budget);
-  std::vector<int> places;
-  for (std::int32_t i : which) places.push_back(c.placeOf(i));
-  return c.fits(c.setOf(places));
+  return c.fitsAll();
 }
 
 std::vector<GuillotineBin> CompleteSheets(const std::vector<PackItem>& items, const std::vector<std::int32_t>& which,
                                           const PackSheet& sheet, std::int32_t target, CompletionBudget& budget) {
   if (which.empty() || which.size() > kCompletionCopies || target <= 0) return {};
   Completion c(items, which, sheet, budget);
-  std::int64_t area = 0;
-  for (std::int32_t i : which)
-    area += std::int64_t{items[static_cast<std::size_t>(i)].w} * items[static_cast<std::size_t>(i)].h;
-  const std::int64_t slack = target * (std::int64_t{sheet.w} * sheet.h) - area;
+  const std::int64_t slack = c.slackFor(target);
   if (slack < 0) return {};
   // First only sheets that waste at most half as much again as the room
   // left shared evenly, with three quarters of the budget: the layouts
